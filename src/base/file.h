@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace base {
+
+// fopen of a program path. On Windows the name goes through code page 936 first, as the C run-time's
+// narrow functions expect; on Linux it is UTF-8.
+std::FILE* OpenStdioFile(std::u16string_view path, const char* mode);
+
+// Closes the stream when it goes out of scope.
+struct StdioFileCloser {
+    void operator()(std::FILE* f) const {
+        if (f != nullptr) {
+            std::fclose(f);
+        }
+    }
+};
+
+bool FileExists(std::u16string_view path);
+// The whole file; false when it cannot be opened or read.
+bool ReadWholeFile(std::u16string_view path, std::string& bytes);
+// Creates or replaces the file with exactly these bytes; false on any failure (a missing directory is
+// not created).
+bool WriteWholeFile(std::u16string_view path, std::string_view bytes);
+
+}  // namespace base

@@ -1,0 +1,10 @@
+#include "base/file.h"
+#include "base/text.h"
+
+namespace base {
+
+std::FILE* OpenStdioFile(std::u16string_view path, const char* mode) {
+    return std::fopen(Utf16ToUtf8(path).c_str(), mode);
+}
+
+}  // namespace base

@@ -1,0 +1,68 @@
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "base/text.h"
+
+namespace base {
+namespace {
+
+// One conversion through iconv. On a sequence it cannot convert, `onInvalid` appends the substitute
+// and returns how many input bytes to skip.
+template <typename OnInvalid>
+std::string Convert(const char* to, const char* from, const char* data, std::size_t size, OnInvalid onInvalid) {
+    std::string out;
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        return out;
+    }
+    char* in = const_cast<char*>(data);
+    std::size_t inLeft = size;
+    char buffer[1024];
+    while (inLeft > 0) {
+        char* outPtr = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer, sizeof buffer - outLeft);
+        if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
+            const std::size_t skip = std::min(onInvalid(out, in, inLeft), inLeft);
+            in += skip;
+            inLeft -= skip;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    iconv_close(cd);
+    return out;
+}
+
+}  // namespace
+
+std::string Utf16ToGbk(std::u16string_view utf16) {
+    return Convert("CP936", "UTF-16LE", reinterpret_cast<const char*>(utf16.data()), utf16.size() * 2,
+                   [](std::string& out, const char* at, std::size_t left) -> std::size_t {
+                       out.push_back('?');
+                       // A whole surrogate pair is one character and one '?'.
+                       if (left >= 4) {
+                           char16_t unit;
+                           std::memcpy(&unit, at, 2);
+                           if (unit >= 0xD800 && unit <= 0xDBFF) {
+                               return 4;
+                           }
+                       }
+                       return 2;
+                   });
+}
+
+std::u16string GbkToUtf16(std::string_view gbk) {
+    const std::string bytes =
+        Convert("UTF-16LE", "CP936", gbk.data(), gbk.size(), [](std::string& out, const char*, std::size_t) {
+            out.append("\xFD\xFF", 2);  // U+FFFD, little-endian
+            return std::size_t{1};
+        });
+    std::u16string out(bytes.size() / 2, u'\0');
+    std::memcpy(out.data(), bytes.data(), out.size() * 2);
+    return out;
+}
+
+}  // namespace base

@@ -1,0 +1,83 @@
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "base/worker_thread.h"
+
+namespace base {
+
+namespace {
+// Shared with the thread itself, so that a detached thread can still report its end safely.
+struct Completion {
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+};
+}  // namespace
+
+struct WorkerThread::Impl {
+    std::thread thread;
+    std::shared_ptr<Completion> completion;
+};
+
+WorkerThread::WorkerThread() = default;
+
+WorkerThread::~WorkerThread() {
+    if (impl_ && impl_->thread.joinable()) {
+        Join(kShutdownWaitMs);
+    }
+}
+
+bool WorkerThread::Start(std::function<void()> body) {
+    if (impl_) {
+        lastError_ = EBUSY;
+        return false;
+    }
+    auto completion = std::make_shared<Completion>();
+    try {
+        std::thread thread([completion, body = std::move(body)] {
+            body();
+            std::lock_guard<std::mutex> lock(completion->mutex);
+            completion->done = true;
+            completion->ended.notify_all();
+        });
+        impl_ = std::make_unique<Impl>(Impl{std::move(thread), completion});
+    } catch (const std::system_error& e) {
+        lastError_ = static_cast<std::uint32_t>(e.code().value());
+        return false;
+    }
+    return true;
+}
+
+bool WorkerThread::IsStarted() const { return impl_ != nullptr; }
+
+bool WorkerThread::HasEnded() const {
+    if (!impl_) {
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(impl_->completion->mutex);
+    return impl_->completion->done;
+}
+
+bool WorkerThread::Join(std::uint32_t timeoutMs) {
+    if (!impl_ || !impl_->thread.joinable()) {
+        return false;
+    }
+    bool ended;
+    {
+        std::unique_lock<std::mutex> lock(impl_->completion->mutex);
+        ended = impl_->completion->ended.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                                  [&] { return impl_->completion->done; });
+    }
+    if (ended) {
+        impl_->thread.join();
+    } else {
+        impl_->thread.detach();
+    }
+    return ended;
+}
+
+}  // namespace base
