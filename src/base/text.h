@@ -14,7 +14,8 @@ std::u16string Utf8ToUtf16(std::string_view utf8);
 // Unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view utf16);
 
-// Simplified Chinese code page 936 (GBK). A character the code page lacks becomes '?', as Windows does.
+// Simplified Chinese code page 936 (GBK). A UTF-16 unit the code page lacks becomes '?', as the Windows
+// converter does (a character outside the BMP gives two).
 std::string Utf16ToGbk(std::u16string_view utf16);
 // An invalid or incomplete byte sequence becomes U+FFFD for its first byte; decoding goes on after it.
 std::u16string GbkToUtf16(std::string_view gbk);

@@ -1,6 +1,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 
 #include "base/text.h"
@@ -40,16 +41,9 @@ std::string Convert(const char* to, const char* from, const char* data, std::siz
 
 std::string Utf16ToGbk(std::u16string_view utf16) {
     return Convert("CP936", "UTF-16LE", reinterpret_cast<const char*>(utf16.data()), utf16.size() * 2,
-                   [](std::string& out, const char* at, std::size_t left) -> std::size_t {
+                   [](std::string& out, const char*, std::size_t) -> std::size_t {
+                       // One '?' per UTF-16 unit, a surrogate pair included, as Wine's converter does.
                        out.push_back('?');
-                       // A whole surrogate pair is one character and one '?'.
-                       if (left >= 4) {
-                           char16_t unit;
-                           std::memcpy(&unit, at, 2);
-                           if (unit >= 0xD800 && unit <= 0xDBFF) {
-                               return 4;
-                           }
-                       }
                        return 2;
                    });
 }

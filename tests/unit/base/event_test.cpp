@@ -1,0 +1,122 @@
+#include "base/event.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "base/worker_thread.h"
+
+namespace {
+
+using base::Event;
+using base::EventReset;
+using Clock = std::chrono::steady_clock;
+
+long long ElapsedMs(Clock::time_point since) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count();
+}
+
+TEST(Event, ManualResetStaysSignalledUntilReset) {
+    Event e(EventReset::kManual, false);
+    ASSERT_TRUE(e.IsValid());
+    EXPECT_FALSE(e.Wait(0));
+    e.Set();
+    EXPECT_TRUE(e.Wait(0));
+    EXPECT_TRUE(e.Wait(0));
+    e.Reset();
+    EXPECT_FALSE(e.Wait(0));
+}
+
+TEST(Event, AutomaticResetLetsOneWaitThrough) {
+    Event e(EventReset::kAutomatic, true);
+    EXPECT_TRUE(e.Wait(0));
+    EXPECT_FALSE(e.Wait(0));
+    e.Set();
+    e.Set();  // setting twice still releases one wait
+    EXPECT_TRUE(e.Wait(0));
+    EXPECT_FALSE(e.Wait(0));
+}
+
+TEST(Event, WaitTimesOutAfterRoughlyItsTimeout) {
+    Event e(EventReset::kManual, false);
+    const auto start = Clock::now();
+    EXPECT_FALSE(e.Wait(100));
+    const auto ms = ElapsedMs(start);
+    EXPECT_GE(ms, 90);
+    EXPECT_LT(ms, 2000);
+}
+
+TEST(Event, WaitAnyReturnsTheLowestSignalledIndex) {
+    Event quit(EventReset::kManual, false);
+    Event read(EventReset::kManual, false);
+    Event change(EventReset::kAutomatic, false);
+    const std::array<Event*, 3> events{&quit, &read, &change};
+
+    EXPECT_EQ(Event::WaitAny(events, 0), Event::kTimedOut);
+    change.Set();
+    EXPECT_EQ(Event::WaitAny(events, 0), 2);
+    EXPECT_EQ(Event::WaitAny(events, 0), Event::kTimedOut) << "choosing an automatic event resets it";
+    read.Set();
+    quit.Set();
+    EXPECT_EQ(Event::WaitAny(events, 0), 0);
+    EXPECT_EQ(Event::WaitAny(events, 0), 0) << "a manual event stays signalled";
+}
+
+TEST(Event, WaitAnyWakesWhenAnotherThreadSets) {
+    Event stop(EventReset::kManual, false);
+    Event data(EventReset::kManual, false);
+    const std::array<Event*, 2> events{&stop, &data};
+    base::WorkerThread setter;
+    ASSERT_TRUE(setter.Start([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        data.Set();
+    }));
+    const auto start = Clock::now();
+    EXPECT_EQ(Event::WaitAny(events, 5000), 1);
+    EXPECT_LT(ElapsedMs(start), 4000);
+    EXPECT_TRUE(setter.Join(2000));
+}
+
+TEST(Event, AutomaticEventReleasesExactlyOneOfManyWaiters) {
+    Event gate(EventReset::kAutomatic, false);
+    std::atomic<int> passed{0};
+    std::vector<std::unique_ptr<base::WorkerThread>> waiters;
+    for (int i = 0; i < 4; ++i) {
+        waiters.push_back(std::make_unique<base::WorkerThread>());
+        ASSERT_TRUE(waiters.back()->Start([&] {
+            if (gate.Wait(300)) {
+                ++passed;
+            }
+        }));
+    }
+    gate.Set();
+    for (auto& w : waiters) {
+        EXPECT_TRUE(w->Join(2000));
+    }
+    EXPECT_EQ(passed.load(), 1);
+}
+
+TEST(Event, SameNameSharesOneState) {
+    Event first(EventReset::kManual, false, u"YuZhiChange Event test");
+    Event second(EventReset::kManual, false, u"YuZhiChange Event test");
+    Event other(EventReset::kManual, false, u"Quit Event test");
+    EXPECT_EQ(first.Name(), u"YuZhiChange Event test");
+    second.Set();
+    EXPECT_TRUE(first.Wait(0));
+    EXPECT_FALSE(other.Wait(0));
+    first.Reset();
+    EXPECT_FALSE(second.Wait(0));
+}
+
+TEST(Event, UnnamedEventsAreIndependent) {
+    Event a(EventReset::kManual, false);
+    Event b(EventReset::kManual, false);
+    a.Set();
+    EXPECT_FALSE(b.Wait(0));
+}
+
+}  // namespace

@@ -1,0 +1,67 @@
+#include "base/worker_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+
+#include "base/event.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+TEST(WorkerThread, RunsItsBodyAndJoins) {
+    std::atomic<int> runs{0};
+    base::WorkerThread t;
+    EXPECT_FALSE(t.IsStarted());
+    ASSERT_TRUE(t.Start([&] { ++runs; }));
+    EXPECT_TRUE(t.IsStarted());
+    EXPECT_TRUE(t.Join(2000));
+    EXPECT_TRUE(t.HasEnded());
+    EXPECT_EQ(runs.load(), 1);
+    EXPECT_FALSE(t.Join(0)) << "a thread is joined once";
+}
+
+TEST(WorkerThread, StartsOnlyOnce) {
+    base::WorkerThread t;
+    ASSERT_TRUE(t.Start([] {}));
+    EXPECT_FALSE(t.Start([] {}));
+    EXPECT_NE(t.LastError(), 0u);
+    t.Join(2000);
+}
+
+TEST(WorkerThread, JoinOfANeverStartedThreadFails) {
+    base::WorkerThread t;
+    EXPECT_FALSE(t.Join(10));
+    EXPECT_FALSE(t.HasEnded());
+}
+
+TEST(WorkerThread, CooperativeEndThroughAQuitEvent) {
+    base::Event quit(base::EventReset::kManual, false);
+    std::atomic<int> rounds{0};
+    base::WorkerThread t;
+    ASSERT_TRUE(t.Start([&] {
+        while (!quit.Wait(10)) {
+            ++rounds;
+        }
+    }));
+    quit.Set();
+    EXPECT_TRUE(t.Join(base::WorkerThread::kShutdownWaitMs));
+}
+
+TEST(WorkerThread, BoundedJoinAbandonsAStuckThread) {
+    // The body blocks until released; Join must give up after its bound rather than hang.
+    auto release = std::make_shared<base::Event>(base::EventReset::kManual, false);
+    base::WorkerThread t;
+    ASSERT_TRUE(t.Start([release] { release->Wait(base::Event::kInfinite); }));
+    const auto start = Clock::now();
+    EXPECT_FALSE(t.Join(200));
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    EXPECT_GE(ms, 150);
+    EXPECT_LT(ms, 2000);
+    // Let an abandoned (detached) thread finish so that it does not outlive the test process's checks.
+    release->Set();
+}
+
+}  // namespace
