@@ -10,7 +10,7 @@ mkdir -p "$state"
 start() {
     if [ ! -f "$WINEPREFIX/.kvt-ready" ]; then
         rm -rf "$WINEPREFIX"
-        wineboot --init >"$state/wineboot.log" 2>&1
+        wineboot --init </dev/null >"$state/wineboot.log" 2>&1
         wineserver -w
         # The dialog font: without a replacement, Latin letters in it render as boxes.
         for font in 宋体 SimSun NSimSun; do
@@ -22,15 +22,19 @@ start() {
         touch "$WINEPREFIX/.kvt-ready"
     fi
     if ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
-        Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >"$state/xvfb.log" 2>&1 &
+        Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 &
         echo $! >"$state/xvfb.pid"
         for _ in $(seq 50); do
             xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break
             sleep 0.1
         done
     fi
-    # A persistent wineserver makes each program start in well under a second.
-    wineserver -p
+    # A persistent wineserver makes each program start in well under a second. Its output must not
+    # hold the test runner's pipe open.
+    wineserver -p </dev/null >/dev/null 2>&1 || true  # 2 when one already runs
+    # Wine's background services start with the first program and keep its standard streams: start
+    # them here, on /dev/null, so that no test's output pipe is held open after the test ends.
+    wine reg query 'HKCU\Software\Wine' </dev/null >/dev/null 2>&1 || true
     echo "wine session ready: prefix $WINEPREFIX, display $DISPLAY"
 }
 
