@@ -17,20 +17,20 @@ IniDocument Load(std::u16string_view path) {
 
 }  // namespace
 
-std::u16string ReadProfileString(std::u16string_view section, std::u16string_view key,
+std::u16string ReadIniString(std::u16string_view section, std::u16string_view key,
                                  std::u16string_view defaultValue, std::size_t capacity,
                                  std::u16string_view path) {
     const IniDocument doc = Load(path);
     return ProfileStringResult(doc.Find(section, key), defaultValue, capacity);
 }
 
-std::uint32_t ReadProfileInt(std::u16string_view section, std::u16string_view key, std::int32_t defaultValue,
+std::uint32_t ReadIniInt(std::u16string_view section, std::u16string_view key, std::int32_t defaultValue,
                              std::u16string_view path) {
     const IniDocument doc = Load(path);
     return ProfileIntResult(doc.Find(section, key), defaultValue);
 }
 
-bool WriteProfileString(std::u16string_view section, std::u16string_view key, std::u16string_view value,
+bool WriteIniString(std::u16string_view section, std::u16string_view key, std::u16string_view value,
                         std::u16string_view path) {
     std::string bytes;
     if (!ReadWholeFile(path, bytes)) {

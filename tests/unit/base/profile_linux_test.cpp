@@ -55,7 +55,7 @@ TEST(ProfileLinux, WriteKeepsEveryOtherByte) {
         SCOPED_TRACE(c.what);
         const auto file = dir.File("edit" + std::to_string(next++) + ".ini");
         WriteFileBytes(file, c.before);
-        ASSERT_TRUE(base::WriteProfileString(c.section, c.key, c.value, file.u16string()));
+        ASSERT_TRUE(base::WriteIniString(c.section, c.key, c.value, file.u16string()));
         EXPECT_EQ(ReadFileBytes(file), c.after);
     }
 }
@@ -65,18 +65,18 @@ TEST(ProfileLinux, ChoicesWhereWineIsNoGuide) {
     const auto file = dir.File("p.ini");
     // Wine hands out a comment as a key named ";k" and cuts "'abc'" to "ab" in a 4-character buffer.
     WriteFileBytes(file, "[a]\r\n;k=1\r\nq='abc'\r\n[b]x]\r\nk=2\r\n");
-    EXPECT_EQ(base::ReadProfileString(u"a", u";k", u"D", 64, file.u16string()), u"D");
-    EXPECT_EQ(base::ReadProfileString(u"a", u"q", u"D", 4, file.u16string()), u"abc");
+    EXPECT_EQ(base::ReadIniString(u"a", u";k", u"D", 64, file.u16string()), u"D");
+    EXPECT_EQ(base::ReadIniString(u"a", u"q", u"D", 4, file.u16string()), u"abc");
     // A section name ends at its first ']' (Wine takes the last one).
-    EXPECT_EQ(base::ReadProfileString(u"b", u"k", u"D", 64, file.u16string()), u"2");
+    EXPECT_EQ(base::ReadIniString(u"b", u"k", u"D", 64, file.u16string()), u"2");
 }
 
 TEST(ProfileLinux, NothingReplacesWhatCannotBeRead) {
     testing_support::TempDir dir;
     std::filesystem::create_directory(dir.File("sub"));
-    EXPECT_FALSE(base::WriteProfileString(u"a", u"k", u"v", dir.File("sub").u16string()));
+    EXPECT_FALSE(base::WriteIniString(u"a", u"k", u"v", dir.File("sub").u16string()));
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("sub")));
-    EXPECT_EQ(base::ReadProfileInt(u"a", u"k", 3, dir.File("sub").u16string()), 3u);
+    EXPECT_EQ(base::ReadIniInt(u"a", u"k", 3, dir.File("sub").u16string()), 3u);
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ class Profile : public ::testing::Test {
     void CheckReads(const std::vector<ReadCase>& cases) {
         for (const ReadCase& c : cases) {
             SCOPED_TRACE(c.what);
-            EXPECT_EQ(base::ReadProfileString(c.section, c.key, kDefault, kCapacity, FileWith(c.file)),
+            EXPECT_EQ(base::ReadIniString(c.section, c.key, kDefault, kCapacity, FileWith(c.file)),
                       c.expected);
         }
     }
@@ -106,10 +106,10 @@ TEST_F(Profile, StripsMatchingQuotesOnly) {
 
 TEST_F(Profile, MissingFileGivesDefaults) {
     const std::u16string path = NewPath();
-    EXPECT_EQ(base::ReadProfileString(u"a", u"k", kDefault, kCapacity, path), kDefault);
-    EXPECT_EQ(base::ReadProfileInt(u"a", u"k", 5000, path), 5000u);
+    EXPECT_EQ(base::ReadIniString(u"a", u"k", kDefault, kCapacity, path), kDefault);
+    EXPECT_EQ(base::ReadIniInt(u"a", u"k", 5000, path), 5000u);
     const std::u16string noDirectory = (dir_.path() / "missing" / "x.ini").u16string();
-    EXPECT_EQ(base::ReadProfileString(u"a", u"k", u"", kCapacity, noDirectory), u"");
+    EXPECT_EQ(base::ReadIniString(u"a", u"k", u"", kCapacity, noDirectory), u"");
 }
 
 struct CutCase {
@@ -138,7 +138,7 @@ TEST_F(Profile, CutsToCapacityAndTrimsTheDefault) {
     for (const CutCase& c : cases) {
         SCOPED_TRACE(c.what);
         const std::u16string path = FileWith(c.file);
-        EXPECT_EQ(base::ReadProfileString(u"a", u"k", c.defaultValue, c.capacity, path), c.expected);
+        EXPECT_EQ(base::ReadIniString(u"a", u"k", c.defaultValue, c.capacity, path), c.expected);
     }
 }
 
@@ -178,7 +178,7 @@ TEST_F(Profile, ParsesIntegersLikeWindows) {
     for (const IntCase& c : cases) {
         SCOPED_TRACE(c.what);
         const std::u16string path = FileWith("[a]\r\n" + c.line + "\r\n");
-        EXPECT_EQ(base::ReadProfileInt(u"a", u"k", c.defaultValue, path), c.expected);
+        EXPECT_EQ(base::ReadIniInt(u"a", u"k", c.defaultValue, path), c.expected);
     }
 }
 
@@ -283,9 +283,9 @@ TEST_F(Profile, WritesKeysAndSections) {
     for (const WriteCase& c : cases) {
         SCOPED_TRACE(c.what);
         const std::u16string path = c.before ? FileWith(*c.before) : NewPath();
-        ASSERT_TRUE(base::WriteProfileString(c.section, c.key, c.value, path));
+        ASSERT_TRUE(base::WriteIniString(c.section, c.key, c.value, path));
         for (const Probe& p : c.reads) {
-            EXPECT_EQ(base::ReadProfileString(p.section, p.key, kDefault, kCapacity, path), p.expected);
+            EXPECT_EQ(base::ReadIniString(p.section, p.key, kDefault, kCapacity, path), p.expected);
         }
         if (c.after) {
             EXPECT_EQ(BytesOf(path), *c.after);
@@ -295,7 +295,7 @@ TEST_F(Profile, WritesKeysAndSections) {
 
 TEST_F(Profile, WriteIntoMissingDirectoryFails) {
     const std::filesystem::path missing = dir_.path() / "tmp";
-    EXPECT_FALSE(base::WriteProfileString(u"a", u"k", u"v", (missing / "kestrivonsetting.txt").u16string()));
+    EXPECT_FALSE(base::WriteIniString(u"a", u"k", u"v", (missing / "kestrivonsetting.txt").u16string()));
     EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
