@@ -1,0 +1,197 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ipc/wire_reader.h"
+#include "ipc/wire_writer.h"
+#include "unit/ipc/ipc_test_bytes.h"
+
+namespace {
+
+using ipc::WireReader;
+using ipc::WireWriter;
+using ipc_test::Hex;
+using ipc_test::ToHex;
+
+const base::SystemTime kTime{2024, 5, 3, 1, 12, 30, 45, 123};
+
+TEST(WireWriter, WritesLittleEndianUnalignedFields) {
+    std::vector<std::uint8_t> buffer(1 + 2 + 4 + 4 + 8 + 16);
+    WireWriter w(buffer);
+    w.PutU8(0xAB);
+    w.PutU16(0x1234);
+    w.PutU32(0x89ABCDEF);
+    w.PutI32(-1);
+    w.PutU64(0x0102030405060708);
+    w.PutTime(kTime);
+    EXPECT_TRUE(w.Complete());
+    EXPECT_EQ(ToHex(buffer), ToHex(Hex("ab 3412 efcdab89 ffffffff 0807060504030201"
+                                       "e807 0500 0300 0100 0c00 1e00 2d00 7b00")));
+}
+
+TEST(WireWriter, RefusesWhatDoesNotFitAndStaysFailed) {
+    std::vector<std::uint8_t> buffer(3, 0xEE);
+    WireWriter w(buffer);
+    EXPECT_TRUE(w.PutU16(0x0102));
+    EXPECT_FALSE(w.PutU16(0x0304));  // one byte left
+    EXPECT_FALSE(w.PutU8(0x05));     // failure is sticky
+    EXPECT_TRUE(w.Failed());
+    EXPECT_FALSE(w.Complete());
+    EXPECT_EQ(ToHex(buffer), "0201ee");
+    std::vector<std::uint8_t> small(5);
+    WireWriter t(small);
+    EXPECT_FALSE(t.PutText(u"abc"));  // 6 bytes into 5
+    EXPECT_EQ(t.Position(), 0u);
+}
+
+TEST(WireReader, ReadsWhatTheWriterWrote) {
+    std::vector<std::uint8_t> buffer(2 + 4 + 4 + 8 + 16 + 6);
+    WireWriter w(buffer);
+    w.PutU16(0xFFFE);
+    w.PutU32(0xDEADBEEF);
+    w.PutI32(-2);
+    w.PutU64(~0ull);
+    w.PutTime(kTime);
+    w.PutText(u"游戏");
+    w.PutZeros(2);
+    ASSERT_TRUE(w.Complete());
+
+    WireReader r(buffer);
+    std::uint16_t u16 = 0;
+    std::uint32_t u32 = 0;
+    std::int32_t i32 = 0;
+    std::uint64_t u64 = 0;
+    base::SystemTime time;
+    std::u16string text;
+    EXPECT_TRUE(r.ReadU16(u16) && r.ReadU32(u32) && r.ReadI32(i32) && r.ReadU64(u64) && r.ReadTime(time) &&
+                r.ReadText(6, text));
+    EXPECT_EQ(u16, 0xFFFE);
+    EXPECT_EQ(u32, 0xDEADBEEFu);
+    EXPECT_EQ(i32, -2);
+    EXPECT_EQ(u64, ~0ull);
+    EXPECT_EQ(time, kTime);
+    EXPECT_EQ(text, u"游戏");
+    EXPECT_EQ(r.Remaining(), 0u);
+}
+
+TEST(WireReader, NeverReadsPastTheBytesAndKeepsItsPosition) {
+    // Exactly sized heap copies, so that the sanitizer sees any read beyond them.
+    const std::vector<std::uint8_t> bytes = Hex("01 02 03");
+    struct Case {
+        const char* what;
+        bool (*read)(WireReader&);
+    };
+    const Case cases[] = {
+        {"u32",
+         [](WireReader& r) {
+             std::uint32_t v;
+             return r.ReadU32(v);
+         }},
+        {"u64",
+         [](WireReader& r) {
+             std::uint64_t v;
+             return r.ReadU64(v);
+         }},
+        {"time",
+         [](WireReader& r) {
+             base::SystemTime v;
+             return r.ReadTime(v);
+         }},
+        {"text",
+         [](WireReader& r) {
+             std::u16string v;
+             return r.ReadText(4, v);
+         }},
+        {"fixed text",
+         [](WireReader& r) {
+             std::u16string v;
+             return r.ReadFixedText(v);
+         }},
+        {"skip", [](WireReader& r) { return r.Skip(4); }},
+        {"huge count",
+         [](WireReader& r) {
+             std::u16string v;
+             return r.ReadText(~std::size_t{0}, v);
+         }},
+    };
+    for (const Case& c : cases) {
+        WireReader r(bytes);
+        std::uint8_t first = 0;
+        ASSERT_TRUE(r.ReadU8(first));
+        EXPECT_FALSE(c.read(r)) << c.what;
+        EXPECT_TRUE(r.Failed()) << c.what;
+        EXPECT_EQ(r.Position(), 1u) << c.what;
+        std::uint16_t rest = 0;
+        EXPECT_TRUE(r.ReadU16(rest)) << c.what;  // what is there can still be read
+        EXPECT_EQ(rest, 0x0302);
+    }
+    WireReader beyond(bytes, 4);
+    EXPECT_TRUE(beyond.Failed());
+    EXPECT_EQ(beyond.Remaining(), 0u);
+}
+
+TEST(DecodeText, StopsAtTheFirstNulOrTheEndOfTheCountedBytes) {
+    struct Case {
+        const char* hex;
+        std::u16string expected;
+    };
+    const Case cases[] = {
+        {"", u""},
+        {"61 00", u"a"},
+        {"61 00 62 00", u"ab"},
+        {"61 00 00 00 62 00", u"a"},
+        {"00 00 62 00", u""},
+        {"61 00 62", u"a"},  // an odd last byte is no character
+        {"61", u""},
+        {"38 6e 0f 62", u"游戏"},  // little-endian units
+        {"3d d8 00 de", u"\U0001F600"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ipc::DecodeText(Hex(c.hex)), c.expected) << c.hex;
+    }
+}
+
+TEST(FixedFieldText, CutsAt259UnitsWithoutSplittingASurrogatePair) {
+    const std::u16string emoji = u"\U0001F600";
+    struct Case {
+        std::u16string text;
+        std::size_t kept;
+    };
+    const Case cases[] = {
+        {std::u16string(258, u'a'), 258},
+        {std::u16string(259, u'a'), 259},
+        {std::u16string(260, u'a'), 259},
+        {std::u16string(300, u'a'), 259},
+        {std::u16string(257, u'a') + emoji, 259},  // the pair ends at unit 259: kept whole
+        {std::u16string(258, u'a') + emoji, 258},  // the cut would split it: both halves go
+        {std::u16string(258, u'a') + emoji + u"b", 258},
+    };
+    for (const Case& c : cases) {
+        const std::u16string_view kept = ipc::FixedFieldText(c.text);
+        EXPECT_EQ(kept.size(), c.kept) << c.text.size();
+        EXPECT_EQ(kept, std::u16string_view(c.text).substr(0, c.kept));
+    }
+}
+
+TEST(FixedText, Is520BytesWithAtLeastOneNulAndReadsBack) {
+    for (const std::size_t length : {0u, 1u, 258u, 259u, 260u, 300u}) {
+        const std::u16string text(length, u'名');
+        std::vector<std::uint8_t> buffer(ipc::kFixedTextSize + 1, 0xEE);
+        const std::span<std::uint8_t> field = std::span(buffer).first(ipc::kFixedTextSize);
+        WireWriter w(field);
+        ASSERT_TRUE(w.PutFixedText(text));
+        EXPECT_TRUE(w.Complete());
+        EXPECT_EQ(buffer[ipc::kFixedTextSize], 0xEE) << "wrote past the field";
+        const std::size_t kept = std::min<std::size_t>(length, 259);
+        for (std::size_t i = kept * 2; i < ipc::kFixedTextSize; ++i) {
+            ASSERT_EQ(buffer[i], 0) << "length " << length << " byte " << i;
+        }
+        WireReader r(field);
+        std::u16string back;
+        ASSERT_TRUE(r.ReadFixedText(back));
+        EXPECT_EQ(back, text.substr(0, kept));
+    }
+}
+
+}  // namespace
