@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+
+#include "format/value_format.h"
+
+namespace {
+
+// Stamps a known number of seconds apart, built through the same local-time conversion the formatters
+// use, so that no test depends on the clock.
+std::int64_t Epoch() {
+    base::SystemTime t;
+    t.year = 2014;
+    t.month = 3;
+    t.day = 5;
+    t.hour = 9;
+    t.minute = 7;
+    t.second = 2;
+    return base::LocalToCalendarSeconds(t);
+}
+
+base::SystemTime At(std::int64_t seconds) {
+    return base::CalendarSecondsToLocal(Epoch() + seconds);
+}
+
+struct RateCase {
+    std::int64_t bytes;
+    std::int64_t seconds;
+    std::u16string_view expected;
+};
+
+const RateCase kRateCases[] = {
+    {100, 1, u"800bps"},
+    {124, 1, u"992bps"},
+    {125, 1, u"1.00kbps"},
+    {124'999, 1, u"999.99kbps"},
+    {125'000, 1, u"1.00mbps"},
+    // 999 999.992 kbit/s stays on the megabit rung although the figure rounds up.
+    {124'999'999, 1, u"1000.00mbps"},
+    {125'000'000, 1, u"1.00gbps"},
+    {250'000'000'000, 2, u"1000.00gbps"},
+    {125'000, 10, u"100.00kbps"},
+    // Half a bit per second is an exact tie in binary: printf rounds it to even on every build.
+    {1, 16, u"0bps"},
+    {3, 16, u"2bps"},
+    // 17 040 bits over 16 s are 1.065 kbit/s: the nearest double (1.0649999...) would print 1.06, the
+    // nearest float (1.0650000572) prints 1.07.
+    {2'130, 16, u"1.07kbps"},
+    // The same second counts as one second.
+    {100, 0, u"800bps"},
+    {125'000, 0, u"1.00mbps"},
+};
+
+TEST(FormatRate, PicksTheRungOnKilobitsPerSecond) {
+    for (const auto& c : kRateCases) {
+        EXPECT_EQ(FormatRate(c.bytes, At(0), At(c.seconds)), c.expected) << c.bytes << " " << c.seconds;
+    }
+    float kbps = -1.0f;
+    EXPECT_EQ(FormatRate(100, At(0), At(0), &kbps), u"800bps");
+    EXPECT_FLOAT_EQ(kbps, 0.8f);
+}
+
+TEST(FormatRateSeconds, UsesTheGivenInterval) {
+    for (const auto& c : kRateCases) {
+        EXPECT_EQ(FormatRateSeconds(c.bytes, c.seconds), c.expected) << c.bytes << " " << c.seconds;
+    }
+    float kbps = -1.0f;
+    EXPECT_EQ(FormatRateSeconds(125'000, 1, &kbps), u"1.00mbps");
+    EXPECT_EQ(kbps, 1000.0f);
+}
+
+TEST(FormatRate, NothingToRateGivesZero) {
+    const base::SystemTime empty;
+    float kbps = -1.0f;
+    EXPECT_EQ(FormatRate(0, At(0), At(1), &kbps), u"0bps");
+    EXPECT_EQ(kbps, 0.0f);
+    kbps = -1.0f;
+    EXPECT_EQ(FormatRate(-5000, At(0), At(1), &kbps), u"0bps");
+    EXPECT_EQ(kbps, 0.0f);
+    kbps = -1.0f;
+    EXPECT_EQ(FormatRate(125'000, empty, At(1), &kbps), u"0bps");
+    EXPECT_EQ(kbps, 0.0f);
+    EXPECT_EQ(FormatRate(125'000, empty, empty), u"0bps");
+    kbps = -1.0f;
+    EXPECT_EQ(FormatRateSeconds(0, 5, &kbps), u"0bps");
+    EXPECT_EQ(kbps, 0.0f);
+    EXPECT_EQ(FormatRateSeconds(-1, 5), u"0bps");
+    EXPECT_EQ(FormatRateCompact(0, At(0), At(1)), u"0bps");
+    EXPECT_EQ(FormatRateCompact(-1, At(0), At(1)), u"0bps");
+    EXPECT_EQ(FormatRateCompact(125'000, empty, At(1)), u"0bps");
+}
+
+// An empty newer stamp means now. The older stamp lies 100 000 s back and the deltas are chosen well
+// inside their rungs, so that the second or two the test may take to run changes no printed digit.
+TEST(FormatRate, EmptyNewerStampMeansNow) {
+    const base::SystemTime older =
+        base::CalendarSecondsToLocal(base::LocalToCalendarSeconds(base::LocalNow()) - 100'000);
+    const base::SystemTime now;
+    EXPECT_EQ(FormatRate(125'000'000, older, now), u"10.00kbps");
+    EXPECT_EQ(FormatRateCompact(250'000'000, older, now), u"20kbps");
+    std::u16string text;
+    EXPECT_NEAR(ComputeSpeed(text, older, now, 100'000'000), 1.0f, 0.0001f);
+    EXPECT_EQ(text, u"1.00KB/S");
+}
+
+TEST(FormatRateCompact, PicksTheRungOnWholeKilobitsPerSecond) {
+    const RateCase cases[] = {
+        {124, 1, u"992bps"},
+        {1, 3, u"3bps"},
+        {125, 1, u"1.0kbps"},
+        {1'000, 1, u"8.0kbps"},
+        // 9.992 kbit/s is still below 10 whole kilobits: one decimal, rounded up.
+        {1'249, 1, u"10.0kbps"},
+        {1'250, 1, u"10kbps"},
+        {2'000, 1, u"16kbps"},
+        {124'999, 1, u"1000kbps"},
+        {125'000, 1, u"1.0mbps"},
+        {1'249'999, 1, u"10.0mbps"},
+        {1'250'000, 1, u"10mbps"},
+        {124'999'999, 1, u"1000mbps"},
+        // One to ten gigabits per second keep one decimal, as the rungs below do.
+        {125'000'000, 1, u"1.0gbps"},
+        {187'500'000, 1, u"1.5gbps"},
+        {1'249'999'999, 1, u"10.0gbps"},
+        {1'250'000'000, 1, u"10gbps"},
+        {1'500'000'000, 1, u"12gbps"},
+        // The rung follows the whole kilobits over the interval: 8 000 bits over 4 s are 2 kbit/s.
+        {1'000, 4, u"2.0kbps"},
+        {1'000, 0, u"8.0kbps"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FormatRateCompact(c.bytes, At(0), At(c.seconds)), c.expected)
+            << c.bytes << " " << c.seconds;
+    }
+}
+
+struct SpeedCase {
+    std::int64_t bytes;
+    std::int64_t seconds;
+    std::u16string_view expected;
+    float kbPerSecond;
+};
+
+TEST(ComputeSpeed, PicksTheRungOnTheFloatSpeed) {
+    const SpeedCase cases[] = {
+        {1, 1, u"0.00KB/S", 0.001f},
+        {10'000, 1, u"10.00KB/S", 10.0f},
+        {10'010, 1, u"10.01KB/S", 10.01f},
+        // The float nearest 1.065 lies above it and prints 1.07; the double nearest lies below it.
+        {1'065, 1, u"1.07KB/S", 1.065f},
+        // 1.125 is exact: printf rounds the tie to even on every build.
+        {1'125, 1, u"1.12KB/S", 1.125f},
+        {999'999, 1, u"1000.00KB/S", 999.999f},
+        // 999.999975 KB/s becomes the float 1000 before the comparison, so this reads in MB/S.
+        {39'999'999, 40, u"1.00MB/S", 1000.0f},
+        {1'000'000, 1, u"1.00MB/S", 1000.0f},
+        {2'500'000, 2, u"1.25MB/S", 1250.0f},
+        {1'000'000'000, 1, u"1.00GB/S", 1e6f},
+        {5'000'000'000'000, 1, u"5000.00GB/S", 5e9f},
+        // The same second counts as one second.
+        {12'500, 0, u"12.50KB/S", 12.5f},
+    };
+    for (const auto& c : cases) {
+        std::u16string text = u"previous";
+        EXPECT_EQ(ComputeSpeed(text, At(0), At(c.seconds), c.bytes), c.kbPerSecond) << c.bytes;
+        EXPECT_EQ(text, c.expected) << c.bytes;
+    }
+}
+
+TEST(ComputeSpeed, NothingToMeasureGivesZero) {
+    const base::SystemTime empty;
+    for (const std::int64_t bytes :
+         {std::int64_t{0}, std::int64_t{-1}, std::numeric_limits<std::int64_t>::min()}) {
+        std::u16string text = u"previous";
+        EXPECT_EQ(ComputeSpeed(text, At(0), At(1), bytes), 0.0f);
+        EXPECT_EQ(text, u"0.00KB/S");
+    }
+    std::u16string text = u"previous";
+    EXPECT_EQ(ComputeSpeed(text, empty, At(1), 12'500), 0.0f);
+    EXPECT_EQ(text, u"0.00KB/S");
+}
+
+TEST(RateFormat, LargestDeltasFitInThirtyOneCharacters) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    EXPECT_LE(FormatRate(kMax, At(0), At(1)).size(), 31u);
+    EXPECT_LE(FormatRateSeconds(kMax, 1).size(), 31u);
+    EXPECT_LE(FormatRateCompact(kMax, At(0), At(1)).size(), 31u);
+    std::u16string text;
+    ComputeSpeed(text, At(0), At(1), kMax);
+    EXPECT_LE(text.size(), 31u);
+}
+
+}  // namespace
