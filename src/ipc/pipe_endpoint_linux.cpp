@@ -67,9 +67,10 @@ void PipeEndpoint::Native::Shutdown() {
             ::shutdown(socket->Get(), SHUT_RDWR);
         }
     }
-    // The name's lock is still held, so the file is this server's own.
+    // The name's lock is still held, so both files are this server's own.
     if (!socketPath_.empty()) {
         ::unlink(socketPath_.c_str());
+        ::unlink(PipeLockPath(socketPath_).c_str());
     }
 }
 

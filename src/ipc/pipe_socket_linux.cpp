@@ -73,19 +73,31 @@ std::uint32_t EnsurePipeDirectory(const std::string& directory, uid_t owner, boo
     return 0;
 }
 
+std::string PipeLockPath(const std::string& socketPath) {
+    // No pipe name contains "..", so this file never stands in the way of a socket.
+    return socketPath + "..lock";
+}
+
 std::uint32_t LockPipeName(const std::string& socketPath, UniqueFd& lock) {
-    // No pipe name contains "..", so this file never stands in the way of a socket. It stays behind:
-    // removing it would let two servers lock two different files of the same name.
-    const std::string lockPath = socketPath + "..lock";
-    UniqueFd fd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (!fd.IsValid()) {
-        return PipeErrorFromErrno(errno);
+    const std::string lockPath = PipeLockPath(socketPath);
+    for (;;) {
+        UniqueFd fd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+        if (!fd.IsValid()) {
+            return PipeErrorFromErrno(errno);
+        }
+        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
+            return errno == EWOULDBLOCK ? kPipeErrorPipeBusy : PipeErrorFromErrno(errno);
+        }
+        // The previous owner removes the file before it lets go of the lock. A lock taken on a file that
+        // is no longer at the path guards nothing: open the new one.
+        struct stat held {};
+        struct stat current {};
+        if (::fstat(fd.Get(), &held) == 0 && ::stat(lockPath.c_str(), &current) == 0 &&
+            held.st_dev == current.st_dev && held.st_ino == current.st_ino) {
+            lock = std::move(fd);
+            return 0;
+        }
     }
-    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
-        return errno == EWOULDBLOCK ? kPipeErrorPipeBusy : PipeErrorFromErrno(errno);
-    }
-    lock = std::move(fd);
-    return 0;
 }
 
 namespace {

@@ -51,8 +51,10 @@ bool LocatePipeSocketForThisUser(std::u16string_view pipeName, PipeSocketLocatio
 // belongs to owner and admits nobody else. 0 or the error: 2 when missing, 5 when refused.
 std::uint32_t EnsurePipeDirectory(const std::string& directory, uid_t owner, bool create);
 
-// Takes the name for this process: a lock held as long as the returned descriptor is open. 231 when
-// another server holds it.
+// Takes the name for this process: a lock on the file PipeLockPath names, held as long as the returned
+// descriptor is open. 231 when another server holds it. The owner removes the file before it closes the
+// descriptor.
+std::string PipeLockPath(const std::string& socketPath);
 std::uint32_t LockPipeName(const std::string& socketPath, UniqueFd& lock);
 
 // Replaces any socket file left at path by a socket listening there. The backlog holds one pending

@@ -72,7 +72,7 @@ TEST(NamedPipeLinux, ASecondClientWaitingBeforeTheServerLooksIsBusyToo) {
     EXPECT_EQ(pipe_test::Bytes(second.Endpoint().Text()), "SetNamedPipeState failed");
 }
 
-TEST(NamedPipeLinux, TheSocketFileLivesAsLongAsTheServer) {
+TEST(NamedPipeLinux, TheSocketAndLockFilesLiveAsLongAsTheServer) {
     const std::u16string name = UniquePipeName();
     const std::string path = SocketPathOf(name);
     {
@@ -85,8 +85,10 @@ TEST(NamedPipeLinux, TheSocketFileLivesAsLongAsTheServer) {
         ASSERT_EQ(::lstat(directory.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0700u);
         EXPECT_EQ(st.st_uid, ::geteuid());
+        EXPECT_TRUE(std::filesystem::exists(PipeLockPath(path)));
     }
     EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(std::filesystem::exists(PipeLockPath(path)));
 }
 
 TEST(NamedPipeLinux, ASocketFileLeftByAnEndedServerIsReplaced) {

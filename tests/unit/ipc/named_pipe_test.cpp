@@ -281,14 +281,23 @@ TEST(NamedPipeServer, WriteBeforeAnyClientFails) {
     EXPECT_NE(server.server.Endpoint().LastError(), 0u);
 }
 
-TEST(NamedPipeServer, SecondServerOfTheSameNameIsRefused) {
+TEST(NamedPipeServer, SecondServerOfTheSameNameIsRefusedUntilTheFirstHasGone) {
     const std::u16string name = UniquePipeName();
-    CallbackServer first(name);
-    ASSERT_TRUE(first.created);
+    auto first = std::make_unique<CallbackServer>(name);
+    ASSERT_TRUE(first->created);
+    RecordingCallback sink;  // outlives the reader of the server below
     CNamedPipeSvcCallBackMode second;
     EXPECT_EQ(second.Create(name, 1, 4096, 4096, 1000), 0u);
     EXPECT_EQ(second.Endpoint().LastError(), kPipeErrorPipeBusy);
     EXPECT_EQ(pipe_test::Bytes(second.Endpoint().Text()), "CreateNamedPipe failed");
+
+    first.reset();
+    EXPECT_EQ(second.Create(name, 1, 4096, 4096, 1000), 1u);
+    second.SetCallback(&sink, 0);
+    ASSERT_EQ(second.StartReading(), 1u);
+    ReadingClient client(name);
+    ASSERT_TRUE(WriteText(client.client, "to the second"));
+    EXPECT_TRUE(sink.WaitForMessages(1));
 }
 
 TEST(NamedPipeServer, DisconnectWithoutAPipeRecordsTheFailure) {
