@@ -1,0 +1,111 @@
+#include <mutex>
+
+#include "base/event_win.h"
+#include "base/wide_win.h"
+#include "ipc/named_pipe_client.h"
+#include "ipc/pipe_io_win.h"
+
+struct CNamedPipeClientCallBackMode::Shared {
+    base::Event stop{base::EventReset::kManual, false};
+    base::Event read{base::EventReset::kManual, true};
+    base::Event write{base::EventReset::kManual, true};
+    PipeCallbackSlot callback;
+    std::mutex writeMutex;
+};
+
+namespace {
+
+// Takes the handle out of the endpoint. A write or read still in flight is cancelled; the handle itself
+// closes as soon as no call holds it any more.
+std::shared_ptr<PipeEndpoint::Native> TakeHandle(PipeEndpoint& endpoint) {
+    auto native = endpoint.Detach();
+    if (native) {
+        CancelIoEx(native->handle, nullptr);
+    }
+    return native;
+}
+
+}  // namespace
+
+CNamedPipeClientCallBackMode::CNamedPipeClientCallBackMode()
+    : endpoint_(std::make_shared<PipeEndpoint>()), shared_(std::make_shared<Shared>()) {}
+
+CNamedPipeClientCallBackMode::~CNamedPipeClientCallBackMode() {
+    shared_->stop.Set();
+    TakeHandle(*endpoint_);
+    if (reader_.IsStarted()) {
+        reader_.Join(kPipeReaderStopWaitMs);
+    }
+}
+
+std::uint32_t CNamedPipeClientCallBackMode::Open(std::u16string_view pipeName) {
+    TakeHandle(*endpoint_);
+    const std::u16string name(pipeName);
+    HANDLE pipe = CreateFileW(base::Wide(name), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OVERLAPPED, nullptr);
+    if (pipe == INVALID_HANDLE_VALUE && GetLastError() != ERROR_PIPE_BUSY) {
+        endpoint_->Fail(kPipeTextCreateFileFailed, GetLastError());
+        return 0;
+    }
+    // A busy pipe gets here without a handle, and the read-mode step is where it fails.
+    DWORD mode = PIPE_READMODE_MESSAGE;
+    if (!SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr)) {
+        const DWORD error = GetLastError();
+        if (pipe != INVALID_HANDLE_VALUE) {
+            CloseHandle(pipe);
+        }
+        endpoint_->Fail(kPipeTextSetNamedPipeStateFailed, error);
+        return 0;
+    }
+    endpoint_->Attach(std::make_shared<PipeEndpoint::Native>(pipe), pipeName);
+    return 1;
+}
+
+std::uint32_t CNamedPipeClientCallBackMode::Close() {
+    auto native = TakeHandle(*endpoint_);
+    // DisconnectNamedPipe belongs to the server end; on a client it fails, and that is recorded.
+    if (!DisconnectNamedPipe(NativePipe(native))) {
+        endpoint_->Fail(kPipeTextConnectNamedPipeFailed, GetLastError());
+        return 0;
+    }
+    return 1;
+}
+
+std::uint32_t CNamedPipeClientCallBackMode::StartReading() {
+    for (const base::Event* event : {&shared_->stop, &shared_->read, &shared_->write}) {
+        if (!event->IsValid()) {
+            endpoint_->SetLastError(event->LastError());
+            return 0;
+        }
+    }
+    auto endpoint = endpoint_;
+    auto shared = shared_;
+    const bool started = reader_.Start([endpoint, shared] {
+        RunPipeReader({endpoint, &shared->stop, &shared->read, &shared->callback, false});
+    });
+    if (!started) {
+        endpoint_->SetLastError(reader_.LastError());
+        return 0;
+    }
+    return 1;
+}
+
+std::uint32_t CNamedPipeClientCallBackMode::Write(const void* data, std::uint32_t byteCount,
+                                                  std::uint32_t* bytesWritten) {
+    std::lock_guard<std::mutex> lock(shared_->writeMutex);
+    std::uint32_t written = 0;
+    const std::uint32_t error = WriteWholeMessage(
+        NativePipe(endpoint_->Handle()), base::EventAccess::Native(shared_->write), data, byteCount, written);
+    if (bytesWritten != nullptr) {
+        *bytesWritten = written;
+    }
+    if (error != 0) {
+        endpoint_->SetLastError(error);
+        return 0;
+    }
+    return 1;
+}
+
+void CNamedPipeClientCallBackMode::SetCallback(IPipeReadCallBack* callback, std::uintptr_t context) {
+    shared_->callback.Set(callback, context);
+}

@@ -1,0 +1,85 @@
+#pragma once
+
+// The handle holder shared by the pipe classes, and the transport's fixed numbers.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+// Windows error numbers that the pipe classes leave in lastError and that callers test. The Linux variant
+// maps its own errors onto them (an error without a Windows counterpart keeps its errno value there).
+inline constexpr std::uint32_t kPipeErrorInvalidFunction = 1;
+inline constexpr std::uint32_t kPipeErrorFileNotFound = 2;
+inline constexpr std::uint32_t kPipeErrorAccessDenied = 5;
+inline constexpr std::uint32_t kPipeErrorInvalidHandle = 6;
+inline constexpr std::uint32_t kPipeErrorNotEnoughMemory = 8;
+inline constexpr std::uint32_t kPipeErrorInvalidParameter = 87;
+inline constexpr std::uint32_t kPipeErrorBrokenPipe = 109;
+inline constexpr std::uint32_t kPipeErrorInvalidName = 123;
+inline constexpr std::uint32_t kPipeErrorFilenameTooLong = 206;
+inline constexpr std::uint32_t kPipeErrorPipeBusy = 231;
+inline constexpr std::uint32_t kPipeErrorNoData = 232;
+inline constexpr std::uint32_t kPipeErrorPipeNotConnected = 233;
+inline constexpr std::uint32_t kPipeErrorMoreData = 234;
+inline constexpr std::uint32_t kPipeErrorPipeConnected = 535;
+inline constexpr std::uint32_t kPipeErrorPipeListening = 536;
+inline constexpr std::uint32_t kPipeErrorOperationAborted = 995;
+inline constexpr std::uint32_t kPipeErrorIoIncomplete = 996;
+inline constexpr std::uint32_t kPipeErrorIoPending = 997;
+
+// The text a failed call leaves in the endpoint, named after the Windows call that failed.
+inline constexpr std::u16string_view kPipeTextCreateNamedPipeFailed = u"CreateNamedPipe failed";
+inline constexpr std::u16string_view kPipeTextConnectNamedPipeFailed = u"ConnectNamedPipe failed";
+inline constexpr std::u16string_view kPipeTextCreateFileFailed = u"CreateFile failed";
+inline constexpr std::u16string_view kPipeTextWaitNamedPipeFailed = u"WaitNamedPipe failed";
+inline constexpr std::u16string_view kPipeTextSetNamedPipeStateFailed = u"SetNamedPipeState failed";
+inline constexpr std::u16string_view kPipeTextFlushBuffersFailed = u"FlushBuffers failed";
+
+// A reader receives each message into one buffer of this size; a longer message is dropped whole.
+inline constexpr std::size_t kPipeReceiveBufferSize = 4096;
+// A reader looks at its stop event at least this often.
+inline constexpr std::uint32_t kPipeReaderWaitMs = 1000;
+// Destruction waits this long for a reader thread before abandoning it.
+inline constexpr std::uint32_t kPipeReaderStopWaitMs = 3000;
+
+// The open pipe, the error of the last failed call and a text that names the pipe after a create or
+// open, or the call that failed. Every member is safe to use from the owner and its reader thread at
+// once. The OS handle is reference-counted: a call in progress keeps it alive, so closing never pulls it
+// from under another thread; the OS object is released when its last user lets go.
+class PipeEndpoint {
+  public:
+    // The OS handle, defined by the pipe_endpoint_win / pipe_endpoint_linux variant.
+    struct Native;
+
+    PipeEndpoint();
+    // Flushes and closes a pipe that is still open.
+    ~PipeEndpoint();
+    PipeEndpoint(const PipeEndpoint&) = delete;
+    PipeEndpoint& operator=(const PipeEndpoint&) = delete;
+
+    std::uint32_t LastError() const;
+    std::u16string Text() const;
+    bool IsOpen() const;
+
+    // Records a failed call: its error and its failure text.
+    void Fail(std::u16string_view text, std::uint32_t error);
+    // Records an error without changing the text (a failed read or write).
+    void SetLastError(std::uint32_t error);
+    // Takes an opened handle; the text becomes the pipe's name.
+    void Attach(std::shared_ptr<Native> handle, std::u16string_view pipeName);
+    // The open handle or null. Hold it only for the duration of a call.
+    std::shared_ptr<Native> Handle() const;
+    // Takes the handle out; the endpoint reads as closed from now on.
+    std::shared_ptr<Native> Detach();
+    // Waits until the peer has read everything written. 0 with "FlushBuffers failed" on failure.
+    std::uint32_t Flush();
+
+  private:
+    mutable std::mutex mutex_;
+    std::uint32_t lastError_ = 0;
+    std::u16string text_;
+    std::shared_ptr<Native> handle_;
+};

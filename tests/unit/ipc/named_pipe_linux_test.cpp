@@ -1,0 +1,217 @@
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "ipc/pipe_socket_linux.h"
+#include "support/temp_dir.h"
+#include "unit/ipc/pipe_test_util.h"
+
+namespace {
+
+using pipe_test::CallbackServer;
+using pipe_test::ReadingClient;
+using pipe_test::UniquePipeName;
+using pipe_test::WriteText;
+
+std::string SocketPathOf(std::u16string_view name) {
+    PipeSocketLocation location;
+    EXPECT_TRUE(LocatePipeSocketForThisUser(name, location));
+    return location.path;
+}
+
+std::string DirectoryOf(std::u16string_view name) {
+    PipeSocketLocation location;
+    EXPECT_TRUE(LocatePipeSocketForThisUser(name, location));
+    return location.directory;
+}
+
+TEST(NamedPipeLinux, NamesThatCouldLeaveTheDirectoryFailLikeAMissingPipe) {
+    const std::u16string_view names[] = {
+        u"kvt-no-prefix",   u"\\\\.\\pipe\\",    u"\\\\.\\pipe\\a/b",
+        u"\\\\.\\pipe\\..", u"\\\\.\\pipe\\..x", u"\\\\.\\pipe\\../kvtmon",
+    };
+    for (std::u16string_view name : names) {
+        CNamedPipeClientCallBackMode client;
+        EXPECT_EQ(client.Open(name), 0u);
+        EXPECT_EQ(client.Endpoint().LastError(), kPipeErrorFileNotFound);
+        EXPECT_EQ(pipe_test::Bytes(client.Endpoint().Text()), "CreateFile failed");
+
+        CNamedPipeSvcCallBackMode server;
+        EXPECT_EQ(server.Create(name, 1, 4096, 4096, 1000), 0u);
+        EXPECT_EQ(server.Endpoint().LastError(), kPipeErrorInvalidName);
+        EXPECT_EQ(pipe_test::Bytes(server.Endpoint().Text()), "CreateNamedPipe failed");
+    }
+}
+
+TEST(NamedPipeLinux, BusyPipeReportsPipeBusy) {
+    const std::u16string name = UniquePipeName();
+    CallbackServer server(name);
+    ReadingClient first(name);
+    ASSERT_TRUE(WriteText(first.client, "taken"));
+    ASSERT_TRUE(server.sink.WaitForMessages(1));
+    CNamedPipeClientCallBackMode second;
+    EXPECT_EQ(second.Open(name), 0u);
+    EXPECT_EQ(second.Endpoint().LastError(), kPipeErrorPipeBusy);
+}
+
+TEST(NamedPipeLinux, ASecondClientWaitingBeforeTheServerLooksIsBusyToo) {
+    const std::u16string name = UniquePipeName();
+    CNamedPipeSvcCallBackMode server;  // created, but nobody takes clients yet
+    ASSERT_EQ(server.Create(name, 1, 4096, 4096, 1000), 1u);
+    CNamedPipeClientCallBackMode first;
+    ASSERT_EQ(first.Open(name), 1u);
+    CNamedPipeClientCallBackMode second;
+    EXPECT_EQ(second.Open(name), 0u);
+    EXPECT_EQ(second.Endpoint().LastError(), kPipeErrorPipeBusy);
+    EXPECT_EQ(pipe_test::Bytes(second.Endpoint().Text()), "SetNamedPipeState failed");
+}
+
+TEST(NamedPipeLinux, TheSocketAndLockFilesLiveAsLongAsTheServer) {
+    const std::u16string name = UniquePipeName();
+    const std::string path = SocketPathOf(name);
+    {
+        CallbackServer server(name);
+        ASSERT_TRUE(server.created);
+        struct stat st {};
+        ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISSOCK(st.st_mode));
+        const std::string directory = DirectoryOf(name);
+        ASSERT_EQ(::lstat(directory.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0700u);
+        EXPECT_EQ(st.st_uid, ::geteuid());
+        EXPECT_TRUE(std::filesystem::exists(PipeLockPath(path)));
+    }
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(std::filesystem::exists(PipeLockPath(path)));
+}
+
+TEST(NamedPipeLinux, ASocketFileLeftByAnEndedServerIsReplaced) {
+    const std::u16string name = UniquePipeName();
+    const std::string path = SocketPathOf(name);
+    ASSERT_EQ(EnsurePipeDirectory(DirectoryOf(name), ::geteuid(), true), 0u);
+    {
+        UniqueFd stale;
+        ASSERT_EQ(ListenAtPipeSocket(path, stale), 0u);
+    }
+    ASSERT_TRUE(std::filesystem::exists(path));
+    CNamedPipeClientCallBackMode early;
+    EXPECT_EQ(early.Open(name), 0u);  // nobody listens: refused like a busy pipe
+    EXPECT_EQ(early.Endpoint().LastError(), kPipeErrorPipeBusy);
+
+    CallbackServer server(name);
+    ASSERT_TRUE(server.created);
+    ReadingClient client(name);
+    ASSERT_TRUE(client.opened);
+    ASSERT_TRUE(WriteText(client.client, "fresh"));
+    EXPECT_TRUE(server.sink.WaitForMessages(1));
+}
+
+// Opens the pipe directory to others for the test's duration.
+class LooseDirectory {
+  public:
+    explicit LooseDirectory(std::string directory) : directory_(std::move(directory)) {
+        ::chmod(directory_.c_str(), 0755);
+    }
+    ~LooseDirectory() { ::chmod(directory_.c_str(), 0700); }
+
+  private:
+    std::string directory_;
+};
+
+TEST(NamedPipeLinux, NeitherEndUsesADirectoryThatOthersCanEnter) {
+    const std::u16string name = UniquePipeName();
+    CallbackServer server(name);
+    ASSERT_TRUE(server.created);
+    LooseDirectory loose(DirectoryOf(name));
+
+    CNamedPipeClientCallBackMode client;
+    EXPECT_EQ(client.Open(name), 0u);
+    EXPECT_EQ(client.Endpoint().LastError(), kPipeErrorAccessDenied);
+    EXPECT_EQ(pipe_test::Bytes(client.Endpoint().Text()), "CreateFile failed");
+
+    CNamedPipeSvcCallBackMode other;
+    EXPECT_EQ(other.Create(UniquePipeName(), 1, 4096, 4096, 1000), 0u);
+    EXPECT_EQ(other.Endpoint().LastError(), kPipeErrorAccessDenied);
+}
+
+TEST(EnsurePipeDirectory, AcceptsOnlyAPrivateDirectoryOfItsOwner) {
+    testing_support::TempDir temp;
+    const uid_t me = ::geteuid();
+    const std::string dir = (temp.path() / "kvtmon").string();
+
+    EXPECT_EQ(EnsurePipeDirectory(dir, me, false), kPipeErrorFileNotFound);
+    ASSERT_EQ(EnsurePipeDirectory(dir, me, true), 0u);
+    struct stat st {};
+    ASSERT_EQ(::lstat(dir.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    EXPECT_EQ(EnsurePipeDirectory(dir, me, true), 0u);
+    EXPECT_EQ(EnsurePipeDirectory(dir, me, false), 0u);
+
+    // owned by somebody else
+    EXPECT_EQ(EnsurePipeDirectory(dir, me + 1, false), kPipeErrorAccessDenied);
+    EXPECT_EQ(EnsurePipeDirectory(dir, me + 1, true), kPipeErrorAccessDenied);
+
+    struct ModeCase {
+        mode_t mode;
+        std::uint32_t expected;
+    };
+    const ModeCase modes[] = {
+        {0700, 0},
+        {0500, 0},
+        {0710, kPipeErrorAccessDenied},
+        {0701, kPipeErrorAccessDenied},
+        {0750, kPipeErrorAccessDenied},
+        {0744, kPipeErrorAccessDenied},
+        {0777, kPipeErrorAccessDenied},
+    };
+    for (const ModeCase& m : modes) {
+        ASSERT_EQ(::chmod(dir.c_str(), m.mode), 0);
+        EXPECT_EQ(EnsurePipeDirectory(dir, me, true), m.expected) << std::oct << m.mode;
+    }
+    ::chmod(dir.c_str(), 0700);
+
+    // not a directory, or a link to one
+    const std::string file = (temp.path() / "file").string();
+    testing_support::WriteFileBytes(file, "x");
+    EXPECT_EQ(EnsurePipeDirectory(file, me, true), kPipeErrorAccessDenied);
+    const std::string link = (temp.path() / "link").string();
+    ASSERT_EQ(::symlink(dir.c_str(), link.c_str()), 0);
+    EXPECT_EQ(EnsurePipeDirectory(link, me, true), kPipeErrorAccessDenied);
+}
+
+TEST(PipeSocket, TruncatedMessageIsDroppedAndTheNextOneIsIntact) {
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET, 0, pair), 0);
+    UniqueFd a(pair[0]), b(pair[1]);
+    const std::string big(5000, 'x');
+    std::uint32_t sent = 0;
+    ASSERT_EQ(SendMessage(a.Get(), big.data(), static_cast<std::uint32_t>(big.size()), sent), 0u);
+    ASSERT_EQ(SendMessage(a.Get(), "next", 4, sent), 0u);
+    ASSERT_EQ(SendMessage(a.Get(), "", 0, sent), 0u);
+
+    std::uint8_t buffer[kPipeReceiveBufferSize];
+    Received r = ReceiveMessage(b.Get(), buffer);
+    EXPECT_EQ(r.status, ReceiveStatus::kTruncated);
+    r = ReceiveMessage(b.Get(), buffer);
+    ASSERT_EQ(r.status, ReceiveStatus::kMessage);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), r.size), "next");
+    // An empty message is not the end of the stream...
+    r = ReceiveMessage(b.Get(), buffer);
+    EXPECT_EQ(r.status, ReceiveStatus::kMessage);
+    EXPECT_EQ(r.size, 0u);
+    r = ReceiveMessage(b.Get(), buffer);
+    EXPECT_EQ(r.status, ReceiveStatus::kNothing);
+    // ...but a closed peer is.
+    a.Reset();
+    r = ReceiveMessage(b.Get(), buffer);
+    EXPECT_EQ(r.status, ReceiveStatus::kClosed);
+    EXPECT_EQ(r.error, kPipeErrorBrokenPipe);
+}
+
+}  // namespace

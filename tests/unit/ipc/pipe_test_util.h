@@ -1,0 +1,145 @@
+#pragma once
+
+// Helpers of the pipe tests: unique pipe names, a callback that records what arrives, and waits on it.
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "ipc/named_pipe_client.h"
+#include "ipc/named_pipe_server.h"
+
+namespace pipe_test {
+
+inline std::u16string UniquePipeName() {
+    static std::atomic<unsigned> counter{0};
+    static const unsigned run = std::random_device{}();
+    const std::string name = "\\\\.\\pipe\\kvt-test-" + std::to_string(run) + "-" + std::to_string(counter++);
+    return std::u16string(name.begin(), name.end());
+}
+
+inline std::string Bytes(std::u16string_view text) {
+    return std::string(text.begin(), text.end());
+}
+
+// Records every message and every policy question; waits with a condition variable.
+class RecordingCallback : public IPipeReadCallBack {
+  public:
+    explicit RecordingCallback(std::uint32_t policy = kBrokenPipeStop) : policy_(policy) {}
+
+    std::uint32_t OnRead(const std::uint8_t* data, std::uint32_t byteCount, std::uintptr_t context) override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        messages_.emplace_back(reinterpret_cast<const char*>(data), byteCount);
+        contexts_.push_back(context);
+        changed_.notify_all();
+        return 1;
+    }
+    std::uint32_t GetBrokenPipePolicy() override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++policyQuestions_;
+        changed_.notify_all();
+        return policy_;
+    }
+
+    bool WaitForMessages(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, timeout, [&] { return messages_.size() >= count; });
+    }
+    bool WaitForPolicyQuestions(int count, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, timeout, [&] { return policyQuestions_ >= count; });
+    }
+    std::vector<std::string> Messages() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return messages_;
+    }
+    std::vector<std::uintptr_t> Contexts() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return contexts_;
+    }
+    int PolicyQuestions() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return policyQuestions_;
+    }
+
+  private:
+    const std::uint32_t policy_;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<std::string> messages_;
+    std::vector<std::uintptr_t> contexts_;
+    int policyQuestions_ = 0;
+};
+
+template <typename Pipe>
+bool WriteText(Pipe& pipe, const std::string& text) {
+    std::uint32_t written = 0;
+    return pipe.Write(text.data(), static_cast<std::uint32_t>(text.size()), &written) == 1 &&
+           written == text.size();
+}
+
+// A server that has just let its client go listens again a moment later, and until then a new client
+// is turned away as busy, as a real client would be: such a client tries again.
+inline bool OpenWhenListening(CNamedPipeClientCallBackMode& client, std::u16string_view name,
+                              std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!client.Open(name)) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+// Retries Open until it fails with `error`: a server that stops listens no more a moment after it has
+// answered its last question.
+inline bool OpenFailsWith(CNamedPipeClientCallBackMode& client, std::u16string_view name, std::uint32_t error,
+                          std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        if (!client.Open(name) && client.Endpoint().LastError() == error) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+// A callback server with its recording callback, created and reading.
+struct CallbackServer {
+    explicit CallbackServer(std::u16string_view name,
+                            std::uint32_t policy = IPipeReadCallBack::kBrokenPipeStop)
+        : sink(policy) {
+        created = server.Create(name, 1, 4096, 4096, 1000) == 1;
+        server.SetCallback(&sink, 0x5150);
+        reading = server.StartReading() == 1;
+    }
+    RecordingCallback sink;  // declared first: it outlives the reader
+    CNamedPipeSvcCallBackMode server;
+    bool created = false;
+    bool reading = false;
+};
+
+// A client connected to name, reading into its own recording callback.
+struct ReadingClient {
+    explicit ReadingClient(std::u16string_view name) {
+        opened = OpenWhenListening(client, name);
+        client.SetCallback(&sink, 0xC11E);
+        reading = client.StartReading() == 1;
+    }
+    RecordingCallback sink;
+    CNamedPipeClientCallBackMode client;
+    bool opened = false;
+    bool reading = false;
+};
+
+}  // namespace pipe_test
