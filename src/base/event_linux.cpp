@@ -60,7 +60,9 @@ Event::~Event() {
     }
 }
 
-bool Event::IsValid() const { return impl_ != nullptr; }
+bool Event::IsValid() const {
+    return impl_ != nullptr;
+}
 
 bool Event::Set() {
     {
@@ -88,9 +90,8 @@ int Event::WaitAny(std::span<Event* const> events, std::uint32_t timeoutMs) {
             return kFailed;
         }
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    std::unique_lock<std::mutex> lock(StateMutex());
-    for (;;) {
+    // Called with the state mutex held: the lowest signalled index, resetting an automatic event.
+    auto takeSignalled = [&]() -> int {
         for (std::size_t i = 0; i < events.size(); ++i) {
             Impl& state = *events[i]->impl_;
             if (state.signalled) {
@@ -100,20 +101,19 @@ int Event::WaitAny(std::span<Event* const> events, std::uint32_t timeoutMs) {
                 return static_cast<int>(i);
             }
         }
+        return kTimedOut;
+    };
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    std::unique_lock<std::mutex> lock(StateMutex());
+    for (;;) {
+        if (const int index = takeSignalled(); index != kTimedOut) {
+            return index;
+        }
         if (timeoutMs == kInfinite) {
             StateChanged().wait(lock);
         } else if (StateChanged().wait_until(lock, deadline) == std::cv_status::timeout) {
             // One last look: a Set() may have landed together with the time-out.
-            for (std::size_t i = 0; i < events.size(); ++i) {
-                Impl& state = *events[i]->impl_;
-                if (state.signalled) {
-                    if (state.reset == EventReset::kAutomatic) {
-                        state.signalled = false;
-                    }
-                    return static_cast<int>(i);
-                }
-            }
-            return kTimedOut;
+            return takeSignalled();
         }
     }
 }

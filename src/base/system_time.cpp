@@ -4,6 +4,19 @@
 
 namespace base {
 
+SystemTime SystemTimeFromTm(const std::tm& tm, std::uint16_t milliseconds) {
+    SystemTime t;
+    t.year = static_cast<std::uint16_t>(tm.tm_year + 1900);
+    t.month = static_cast<std::uint16_t>(tm.tm_mon + 1);
+    t.dayOfWeek = static_cast<std::uint16_t>(tm.tm_wday);
+    t.day = static_cast<std::uint16_t>(tm.tm_mday);
+    t.hour = static_cast<std::uint16_t>(tm.tm_hour);
+    t.minute = static_cast<std::uint16_t>(tm.tm_min);
+    t.second = static_cast<std::uint16_t>(tm.tm_sec);
+    t.milliseconds = milliseconds;
+    return t;
+}
+
 std::int64_t LocalToCalendarSeconds(const SystemTime& time) {
     if (time.year < 1900) {
         return 0;

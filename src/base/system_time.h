@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 
 namespace base {
 
@@ -25,6 +26,9 @@ SystemTime LocalNow();
 // Calendar seconds of a local time, with daylight saving decided by the C run-time library as mktime
 // does. A year before 1900 counts as time 0.
 std::int64_t LocalToCalendarSeconds(const SystemTime& time);
+
+// The fields of a broken-down C time (as localtime fills it) with the given milliseconds.
+SystemTime SystemTimeFromTm(const std::tm& tm, std::uint16_t milliseconds);
 
 // The local time of calendar seconds (the inverse of LocalToCalendarSeconds).
 SystemTime CalendarSecondsToLocal(std::int64_t seconds);

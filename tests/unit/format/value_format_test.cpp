@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include "support/local_time.h"
+
 #include <cstdint>
 #include <limits>
 
 namespace {
+
+using testing_support::LocalTime;
 
 struct VolumeCase {
     std::uint64_t bytes;
@@ -146,23 +150,12 @@ struct TimeCase {
     std::u16string_view clockCn;
 };
 
-base::SystemTime Stamp(int year, int month, int day, int hour, int minute, int second) {
-    base::SystemTime t;
-    t.year = static_cast<std::uint16_t>(year);
-    t.month = static_cast<std::uint16_t>(month);
-    t.day = static_cast<std::uint16_t>(day);
-    t.hour = static_cast<std::uint16_t>(hour);
-    t.minute = static_cast<std::uint16_t>(minute);
-    t.second = static_cast<std::uint16_t>(second);
-    return t;
-}
-
 TEST(FormatTime, PadsOnlyTheClockFields) {
     const TimeCase cases[] = {
-        {Stamp(2014, 3, 5, 9, 7, 2), u"2014-3-5 09:07:02", u"09:07:02", u"9 时7 分2 秒"},
-        {Stamp(2014, 12, 25, 23, 59, 10), u"2014-12-25 23:59:10", u"23:59:10", u"23 时59 分10 秒"},
-        {Stamp(2020, 1, 1, 0, 0, 0), u"2020-1-1 00:00:00", u"00:00:00", u"0 时0 分0 秒"},
-        {Stamp(2020, 10, 10, 10, 9, 59), u"2020-10-10 10:09:59", u"10:09:59", u"10 时9 分59 秒"},
+        {LocalTime(2014, 3, 5, 9, 7, 2), u"2014-3-5 09:07:02", u"09:07:02", u"9 时7 分2 秒"},
+        {LocalTime(2014, 12, 25, 23, 59, 10), u"2014-12-25 23:59:10", u"23:59:10", u"23 时59 分10 秒"},
+        {LocalTime(2020, 1, 1, 0, 0, 0), u"2020-1-1 00:00:00", u"00:00:00", u"0 时0 分0 秒"},
+        {LocalTime(2020, 10, 10, 10, 9, 59), u"2020-10-10 10:09:59", u"10:09:59", u"10 时9 分59 秒"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FormatDateTime(c.time), c.dateTime);
@@ -172,7 +165,7 @@ TEST(FormatTime, PadsOnlyTheClockFields) {
 }
 
 TEST(FormatTime, TextsAreCutAtThirtyOneCharacters) {
-    const base::SystemTime t = Stamp(65535, 65535, 65535, 65535, 65535, 65535);
+    const base::SystemTime t = LocalTime(65535, 65535, 65535, 65535, 65535, 65535);
     EXPECT_EQ(FormatDateTime(t), u"65535-65535-65535 65535:65535:6");
     EXPECT_EQ(FormatClock(t), u"65535:65535:65535");
     EXPECT_EQ(FormatClockCn(t), u"65535 时65535 分65535 秒");
