@@ -2,6 +2,9 @@
 #include "base/ini_document.h"
 #include "base/profile.h"
 #include "base/profile_value.h"
+#include "base/text.h"
+
+#include <cstdio>
 
 namespace base {
 namespace {
@@ -18,20 +21,20 @@ IniDocument Load(std::u16string_view path) {
 }  // namespace
 
 std::u16string ReadIniString(std::u16string_view section, std::u16string_view key,
-                                 std::u16string_view defaultValue, std::size_t capacity,
-                                 std::u16string_view path) {
+                             std::u16string_view defaultValue, std::size_t capacity,
+                             std::u16string_view path) {
     const IniDocument doc = Load(path);
     return ProfileStringResult(doc.Find(section, key), defaultValue, capacity);
 }
 
 std::uint32_t ReadIniInt(std::u16string_view section, std::u16string_view key, std::int32_t defaultValue,
-                             std::u16string_view path) {
+                         std::u16string_view path) {
     const IniDocument doc = Load(path);
     return ProfileIntResult(doc.Find(section, key), defaultValue);
 }
 
 bool WriteIniString(std::u16string_view section, std::u16string_view key, std::u16string_view value,
-                        std::u16string_view path) {
+                    std::u16string_view path) {
     std::string bytes;
     if (!ReadWholeFile(path, bytes)) {
         // Something that exists but cannot be read (a directory, no permission) is never replaced.
@@ -42,7 +45,18 @@ bool WriteIniString(std::u16string_view section, std::u16string_view key, std::u
     }
     IniDocument doc = IniDocument::Parse(bytes);
     doc.Set(section, key, value);
-    return WriteWholeFile(path, doc.Bytes());
+    // Write beside the file and rename over it, so that a reader never sees a half-written file and a
+    // failed write leaves the old one intact.
+    const std::u16string temporary = std::u16string(path) + u".kvt-new";
+    if (!WriteWholeFile(temporary, doc.Bytes())) {
+        std::remove(Utf16ToUtf8(temporary).c_str());
+        return false;
+    }
+    if (std::rename(Utf16ToUtf8(temporary).c_str(), Utf16ToUtf8(path).c_str()) != 0) {
+        std::remove(Utf16ToUtf8(temporary).c_str());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace base

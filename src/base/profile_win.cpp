@@ -9,8 +9,8 @@
 namespace base {
 
 std::u16string ReadIniString(std::u16string_view section, std::u16string_view key,
-                                 std::u16string_view defaultValue, std::size_t capacity,
-                                 std::u16string_view path) {
+                             std::u16string_view defaultValue, std::size_t capacity,
+                             std::u16string_view path) {
     if (capacity == 0) {
         return {};
     }
@@ -24,13 +24,13 @@ std::u16string ReadIniString(std::u16string_view section, std::u16string_view ke
 }
 
 std::uint32_t ReadIniInt(std::u16string_view section, std::u16string_view key, std::int32_t defaultValue,
-                             std::u16string_view path) {
+                         std::u16string_view path) {
     return GetPrivateProfileIntW(Wide(std::u16string(section)), Wide(std::u16string(key)), defaultValue,
                                  Wide(std::u16string(path)));
 }
 
 bool WriteIniString(std::u16string_view section, std::u16string_view key, std::u16string_view value,
-                        std::u16string_view path) {
+                    std::u16string_view path) {
     return WritePrivateProfileStringW(Wide(std::u16string(section)), Wide(std::u16string(key)),
                                       Wide(std::u16string(value)), Wide(std::u16string(path))) != FALSE;
 }
