@@ -1,37 +1,59 @@
 #!/usr/bin/env bash
-# start: make the private Wine prefix once (cached in the build tree), start Xvfb and a persistent
-# wineserver for the tests. stop: end both.
+# start: start an Xvfb display of this build tree's own, make the private Wine prefix once (cached in
+# the build tree), start a persistent wineserver. stop: end both.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine-env.sh"
-state="$(dirname "$WINEPREFIX")/wine-session"
+state="$KVT_WINE_STATE"
 mkdir -p "$state"
 
+display_alive() {
+    [ -f "$state/xvfb.pid" ] && kill -0 "$(cat "$state/xvfb.pid")" 2>/dev/null &&
+        xdpyinfo -display "$(cat "$state/display")" >/dev/null 2>&1
+}
+
+start_display() {
+    display_alive && return 0
+    # The first display number nobody uses: other build trees may run their own Xvfb at the same time.
+    local n
+    for n in $(seq 99 199); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+    done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 &
+    echo $! >"$state/xvfb.pid"
+    echo ":$n" >"$state/display"
+    for _ in $(seq 100); do
+        xdpyinfo -display ":$n" >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    xdpyinfo -display ":$n" >/dev/null 2>&1 || { echo "Xvfb :$n did not start" >&2; cat "$state/xvfb.log" >&2; exit 1; }
+}
+
+make_prefix() {
+    [ -f "$WINEPREFIX/.kvt-ready" ] && return 0
+    rm -rf "$WINEPREFIX"
+    if ! wineboot --init </dev/null >"$state/wineboot.log" 2>&1; then
+        cat "$state/wineboot.log" >&2
+        exit 1
+    fi
+    wineserver -w
+    # The dialog font: without a replacement, Latin letters in it render as boxes.
+    for font in 宋体 SimSun NSimSun; do
+        wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /t REG_SZ /d 'WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1
+    done
+    # No window manager under Xvfb: let Wine draw captions itself.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.kvt-ready"
+}
+
 start() {
-    if [ ! -f "$WINEPREFIX/.kvt-ready" ]; then
-        rm -rf "$WINEPREFIX"
-        wineboot --init </dev/null >"$state/wineboot.log" 2>&1
-        wineserver -w
-        # The dialog font: without a replacement, Latin letters in it render as boxes.
-        for font in 宋体 SimSun NSimSun; do
-            wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /t REG_SZ /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
-        done
-        # No window manager under Xvfb: let Wine draw captions itself.
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
-        wineserver -w
-        touch "$WINEPREFIX/.kvt-ready"
-    fi
-    if ! xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then
-        Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp </dev/null >"$state/xvfb.log" 2>&1 &
-        echo $! >"$state/xvfb.pid"
-        for _ in $(seq 50); do
-            xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break
-            sleep 0.1
-        done
-    fi
+    start_display
+    export DISPLAY="$(cat "$state/display")"
+    make_prefix
     # A persistent wineserver makes each program start in well under a second. Its output must not
-    # hold the test runner's pipe open.
-    wineserver -p </dev/null >/dev/null 2>&1 || true  # 2 when one already runs
+    # hold the test runner's pipe open; it answers 2 when one already runs.
+    wineserver -p </dev/null >/dev/null 2>&1 || true
     # Wine's background services start with the first program and keep its standard streams: start
     # them here, on /dev/null, so that no test's output pipe is held open after the test ends.
     wine reg query 'HKCU\Software\Wine' </dev/null >/dev/null 2>&1 || true
@@ -42,7 +64,7 @@ stop() {
     wineserver -k 2>/dev/null || true
     if [ -f "$state/xvfb.pid" ]; then
         kill "$(cat "$state/xvfb.pid")" 2>/dev/null || true
-        rm -f "$state/xvfb.pid"
+        rm -f "$state/xvfb.pid" "$state/display"
     fi
     echo "wine session stopped"
 }
