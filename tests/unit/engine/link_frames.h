@@ -2,6 +2,7 @@
 
 // Frames of each link type around an IPv4 packet, as libpcap delivers them.
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <vector>
@@ -14,8 +15,10 @@ namespace link_frames {
 using testing_support::Packet;
 
 inline Packet Join(std::initializer_list<std::uint8_t> header, const Packet& payload) {
-    Packet frame(header);
-    frame.insert(frame.end(), payload.begin(), payload.end());
+    // Sized once and filled in place: GCC 12 at -O3 misreads a growing insert as out of bounds.
+    Packet frame(header.size() + payload.size());
+    std::copy(header.begin(), header.end(), frame.begin());
+    std::copy(payload.begin(), payload.end(), frame.begin() + static_cast<std::ptrdiff_t>(header.size()));
     return frame;
 }
 
@@ -32,7 +35,9 @@ inline Packet Ethernet(const Packet& payload,
         frame.push_back(static_cast<std::uint8_t>(type));
         first = false;
     }
-    frame.insert(frame.end(), payload.begin(), payload.end());
+    const std::size_t headerBytes = frame.size();
+    frame.resize(headerBytes + payload.size());
+    std::copy(payload.begin(), payload.end(), frame.begin() + static_cast<std::ptrdiff_t>(headerBytes));
     return frame;
 }
 
