@@ -44,3 +44,9 @@ class Capture {
     std::unique_ptr<Impl> impl_;
     std::uint32_t lastError_ = 0;
 };
+
+// The per-adapter capture set-up under its usual name.
+inline int InitNetwork(Capture& capture, std::u16string_view adapterName, std::uint16_t port,
+                       std::uint32_t address) {
+    return capture.Open(adapterName, port, address);
+}

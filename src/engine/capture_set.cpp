@@ -50,7 +50,8 @@ int CaptureSet::LaunchCaptures(std::span<const std::u16string> adapterNames,
         context->primary = i == 0 ? 1 : 0;
         contexts_.push_back(std::move(owned));
 
-        const int opened = context->capture.Open(context->adapterName, context->port, context->address);
+        const int opened =
+            InitNetwork(context->capture, context->adapterName, context->port, context->address);
         if (opened != 0) {
             LogError("InitNetwork failed，error no = %d \n", context->capture.LastError());
             if (links_.quitEvent != nullptr) {
