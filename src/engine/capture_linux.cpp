@@ -1,0 +1,165 @@
+#include <pcap/pcap.h>
+#include <poll.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <string>
+
+#include "alarm/traffic_log.h"
+#include "base/text.h"
+#include "engine/capture.h"
+#include "engine/link_layer.h"
+
+namespace {
+
+// The decoder reads at most 64 bytes of an IPv4 packet for its fixed layouts (an L2TP upload's inner
+// ports), and the longest PPTP GRE header puts the inner ports at bytes 57..60; the link header adds at
+// most 22 bytes (Ethernet with two VLAN tags). 256 leaves room for GRE and IP options while keeping the
+// kernel ring's frames small.
+constexpr int kSnapshotBytes = 256;
+constexpr int kKernelBufferBytes = 4 * 1024 * 1024;
+
+void LogError(const char* format, int error) {
+    WriteTrafficLog(base::FormatText(128, format, error));
+}
+
+// An errno-style code for a failed activation.
+std::uint32_t ActivationError(int status) {
+    switch (status) {
+        case PCAP_ERROR_PERM_DENIED:
+            return EPERM;
+        case PCAP_ERROR_NO_SUCH_DEVICE:
+            return ENODEV;
+        case PCAP_ERROR_IFACE_NOT_UP:
+            return ENETDOWN;
+        default:
+            return errno != 0 ? static_cast<std::uint32_t>(errno) : EIO;
+    }
+}
+
+}  // namespace
+
+struct Capture::Impl {
+    pcap_t* handle = nullptr;
+    int linkType = -1;
+    int descriptor = -1;  // polled for the receive time-out
+};
+
+std::uint32_t StartNetworkLibrary() {
+    return 0;
+}
+
+void StopNetworkLibrary() {}
+
+Capture::Capture() : impl_(std::make_unique<Impl>()) {}
+
+Capture::~Capture() {
+    Close();
+}
+
+void Capture::Close() {
+    if (impl_->handle != nullptr) {
+        pcap_close(impl_->handle);
+        impl_->handle = nullptr;
+        impl_->descriptor = -1;
+    }
+}
+
+bool Capture::IsOpen() const {
+    return impl_->handle != nullptr;
+}
+
+int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::uint32_t /*address*/) {
+    Close();
+    const std::string device = base::Utf16ToUtf8(adapterName);
+    char errorText[PCAP_ERRBUF_SIZE] = {};
+    errno = 0;
+    impl_->handle = pcap_create(device.c_str(), errorText);
+    if (impl_->handle == nullptr) {
+        lastError_ = errno != 0 ? static_cast<std::uint32_t>(errno) : ENOMEM;
+        LogError("socket failed，error no = %d \n", static_cast<int>(lastError_));
+        return -1;
+    }
+    // Setters fail only on an activated handle; this one is fresh.
+    pcap_set_snaplen(impl_->handle, kSnapshotBytes);
+    pcap_set_promisc(impl_->handle, 0);
+    // Packets are handed over one by one, not in blocks held back for the buffer time-out.
+    pcap_set_immediate_mode(impl_->handle, 1);
+    if (pcap_set_buffer_size(impl_->handle, kKernelBufferBytes) != 0) {
+        LogError("setsockopt(SO_RCVBUF) failed，error no = %d \n", EINVAL);
+    }
+    const int activated = pcap_activate(impl_->handle);
+    if (activated < 0) {
+        lastError_ = ActivationError(activated);
+        WriteTrafficLog(
+            base::FormatText(128, "pcap_activate(%s): %s\n", device.c_str(), pcap_geterr(impl_->handle)));
+        LogError("bind failed，error no = %d \n", static_cast<int>(lastError_));
+        Close();
+        return static_cast<int>(lastError_);
+    }
+    // libpcap's own read time-out does not end a read on a quiet interface: Receive polls the handle's
+    // descriptor with its own time-out and reads without blocking.
+    impl_->descriptor = pcap_get_selectable_fd(impl_->handle);
+    if (impl_->descriptor < 0 || pcap_setnonblock(impl_->handle, 1, errorText) != 0) {
+        lastError_ = EINVAL;
+        LogError("setsockopt(SO_RCVTIMEO) failed，error no = %d \n", static_cast<int>(lastError_));
+        Close();
+        return -1;
+    }
+    impl_->linkType = pcap_datalink(impl_->handle);
+    bpf_program program;
+    if (pcap_compile(impl_->handle, &program, "ip", 1, PCAP_NETMASK_UNKNOWN) != 0) {
+        lastError_ = EINVAL;
+        LogError("pcap_compile(ip) failed，error no = %d \n", static_cast<int>(lastError_));
+        Close();
+        return -1;
+    }
+    const int filtered = pcap_setfilter(impl_->handle, &program);
+    pcap_freecode(&program);
+    if (filtered != 0) {
+        lastError_ = errno != 0 ? static_cast<std::uint32_t>(errno) : EINVAL;
+        LogError("pcap_setfilter(ip) failed，error no = %d \n", static_cast<int>(lastError_));
+        Close();
+        return -1;
+    }
+    return 0;
+}
+
+int Capture::Receive(std::span<std::uint8_t> buffer) {
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kReceiveTimeoutMs);
+    while (true) {
+        pcap_pkthdr* header = nullptr;
+        const std::uint8_t* frame = nullptr;
+        const int status = pcap_next_ex(impl_->handle, &header, &frame);
+        if (status < 0) {
+            lastError_ = errno != 0 ? static_cast<std::uint32_t>(errno) : EIO;
+            return -1;
+        }
+        if (status == 1) {
+            // The filter lets only IPv4 through, but a link type this build does not know yields nothing.
+            const auto packet = StripLinkLayer(impl_->linkType, {frame, header->caplen});
+            if (packet) {
+                const std::size_t length = std::min(packet->size(), buffer.size());
+                std::memcpy(buffer.data(), packet->data(), length);
+                return static_cast<int>(length);
+            }
+            continue;
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (left <= 0) {
+            return 0;
+        }
+        pollfd ready{impl_->descriptor, POLLIN, 0};
+        const int polled = poll(&ready, 1, static_cast<int>(left));
+        if (polled < 0 && errno != EINTR) {
+            lastError_ = static_cast<std::uint32_t>(errno);
+            return -1;
+        }
+        if (polled == 0) {
+            return 0;
+        }
+    }
+}

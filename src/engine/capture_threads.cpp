@@ -1,0 +1,105 @@
+#include "engine/capture_threads.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "alarm/traffic_log.h"
+#include "base/os_error.h"
+#include "base/text.h"
+#include "engine/packet_counter.h"
+#include "engine/packet_decoder.h"
+#include "engine/packet_queue.h"
+#include "engine/sniffer_context.h"
+
+namespace {
+
+void LogWithOsError(const char* format) {
+    WriteTrafficLog(base::FormatText(128, format, static_cast<int>(base::LastOsError())));
+}
+
+// Gives the buffer back to the queue (which frees it) however the packet's handling ends.
+class TakenBuffer {
+  public:
+    TakenBuffer(PacketQueue& queue, PacketBuffer* buffer) : queue_(queue), buffer_(buffer) {}
+    ~TakenBuffer() { queue_.Release(buffer_); }
+    TakenBuffer(const TakenBuffer&) = delete;
+    TakenBuffer& operator=(const TakenBuffer&) = delete;
+
+  private:
+    PacketQueue& queue_;
+    PacketBuffer* buffer_;
+};
+
+}  // namespace
+
+int SnifferThreadProc(SnifferContext* context) {
+    if (context == nullptr || context->engine == nullptr) {
+        return 0;
+    }
+    const SnifferLinks& links = *context->engine;
+    if (links.runningFlag == nullptr || links.snifferEvent == nullptr || links.queue == nullptr) {
+        return 0;
+    }
+    try {
+        // One buffer for the thread's life; only the bytes of the previous packet are cleared.
+        std::vector<std::uint8_t> buffer(Capture::kReceiveBufferBytes);
+        int lastLength = 0;
+        while (links.runningFlag->load(std::memory_order_relaxed) == 1) {
+            links.snifferEvent->Wait(base::Event::kInfinite);
+            std::fill_n(buffer.begin(), std::clamp(lastLength, 0, static_cast<int>(buffer.size())), 0);
+            lastLength = context->capture.Receive(buffer);
+            if (lastLength > 0) {
+                links.queue->Push(buffer.data(), lastLength);
+            }
+        }
+    } catch (...) {
+        LogWithOsError("catch exception in SnifferThreadProc, error no = %d \n");
+        if (links.quitEvent != nullptr) {
+            links.quitEvent->Set();
+        }
+        return 0;
+    }
+    if (links.monitorState != nullptr) {
+        links.monitorState->store(kMonitorCaptureEnded, std::memory_order_relaxed);
+    }
+    return 0;
+}
+
+PacketOutcome DealWithOnePacket(PacketQueue& queue, std::span<const std::uint32_t> localAddresses,
+                                IPacketCounter& counter) {
+    PacketBuffer* buffer = nullptr;
+    if (queue.Take(buffer) == 0 || buffer == nullptr) {
+        return PacketOutcome::kNoPacket;
+    }
+    TakenBuffer release(queue, buffer);
+    if (buffer->data == nullptr) {
+        return PacketOutcome::kNoPacket;
+    }
+    try {
+        const auto count = DecodePacket(buffer->Bytes(), localAddresses);
+        if (!count) {
+            return PacketOutcome::kNotCounted;
+        }
+        return counter.CountPacket(*count) ? PacketOutcome::kCounted : PacketOutcome::kPortMissing;
+    } catch (...) {
+        LogWithOsError("catac execption in DealWithRecvData，error no = %d \n");
+        return PacketOutcome::kNotCounted;
+    }
+}
+
+int DealWithRecvData(SnifferContext* context) {
+    const SnifferLinks* links = context != nullptr ? context->engine : nullptr;
+    if (links == nullptr || links->runningFlag == nullptr || links->queue == nullptr ||
+        links->counter == nullptr) {
+        LogWithOsError("参数无效 in DealWithRecvData，error no = %d \n");
+        return 0;
+    }
+    while (links->runningFlag->load(std::memory_order_relaxed) != 0) {
+        const PacketOutcome outcome =
+            DealWithOnePacket(*links->queue, links->localAddresses, *links->counter);
+        if (outcome == PacketOutcome::kPortMissing && links->portRefreshRequested != nullptr) {
+            links->portRefreshRequested->store(1, std::memory_order_relaxed);
+        }
+    }
+    return 0;
+}

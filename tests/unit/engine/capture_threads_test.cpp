@@ -1,0 +1,138 @@
+#include "engine/capture_threads.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <stdexcept>
+#include <vector>
+
+#include "base/event.h"
+#include "base/worker_thread.h"
+#include "decoder_test_packets.h"
+#include "engine/packet_counter.h"
+#include "engine/packet_queue.h"
+#include "engine/sniffer_context.h"
+#include "recording_counter.h"
+#include "support/log_capture.h"
+
+namespace {
+
+using namespace decoder_test;
+using testing_support::TransportPacket;
+
+void Push(PacketQueue& q, const Packet& p) {
+    q.Push(p.data(), static_cast<std::int32_t>(p.size()));
+}
+
+TEST(DealWithOnePacket, OutcomeForEachKindOfPacketAndTheBufferIsAlwaysFreed) {
+    PacketQueue q([](std::chrono::milliseconds) {});  // an empty take returns at once
+    RecordingCounter counter({443});
+    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kNoPacket);
+    Push(q, TransportPacket(6, kRemote, kOther, 1, 2, 100));
+    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kNotCounted);
+    Push(q, TransportPacket(6, kLocalA, kRemote, 443, 50000, 40));
+    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kNotCounted);
+    Push(q, TransportPacket(6, kLocalA, kRemote, 443, 50000, 100));
+    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kCounted);
+    Push(q, TransportPacket(17, kRemote, kLocalA, 53, 40000, 100));
+    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kPortMissing);
+    EXPECT_EQ(q.Size(), 0u);
+    EXPECT_EQ(counter.Counted(), (std::vector<PacketCount>{Up(CountProtocol::kTcp, 443, 60),
+                                                           Down(CountProtocol::kUdp, 40000, 72)}));
+}
+
+TEST(DealWithOnePacket, CounterFailureIsLoggedAndTheNextPacketCounts) {
+    testing_support::LogCapture log;
+    PacketQueue q([](std::chrono::milliseconds) {});
+    RecordingCounter counter({80});
+    counter.ThrowOnPort(81);
+    Push(q, TransportPacket(6, kLocalA, kRemote, 81, 9, 100));
+    Push(q, TransportPacket(6, kLocalA, kRemote, 80, 9, 100));
+    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kNotCounted);
+    EXPECT_EQ(q.Size(), 1u);
+    EXPECT_EQ(log.CountStartingWith("catac execption in DealWithRecvData，error no = "), 1);
+    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kCounted);
+    EXPECT_EQ(q.Size(), 0u);
+}
+
+struct Engine {
+    std::atomic<std::uint32_t> running{1};
+    std::atomic<std::uint32_t> state{1};
+    std::atomic<std::uint8_t> refresh{0};
+    base::Event snifferEvent{base::EventReset::kManual, true};
+    PacketQueue queue;
+    SnifferLinks links;
+    SnifferContext context;
+
+    explicit Engine(IPacketCounter& counter) {
+        links.runningFlag = &running;
+        links.monitorState = &state;
+        links.snifferEvent = &snifferEvent;
+        links.localAddresses = kLocals;
+        links.counter = &counter;
+        links.portRefreshRequested = &refresh;
+        links.queue = &queue;
+        context.engine = &links;
+    }
+};
+
+TEST(DealWithRecvData, CountsQueuedPacketsAsksForARefreshOnAMissAndEndsWithTheRunningFlag) {
+    RecordingCounter counter({443, 27015});
+    Engine engine(counter);
+    counter.Expect(3);
+    base::WorkerThread decoder;
+    ASSERT_TRUE(decoder.Start([&] { DealWithRecvData(&engine.context); }));
+    Push(engine.queue, TransportPacket(6, kLocalA, kRemote, 443, 50000, 1500));
+    Push(engine.queue,
+         TransportPacket(17, kRemote, kOther, 1, 2, 100));  // not ours: never reaches the counter
+    Push(engine.queue, TransportPacket(17, kLocalB, kRemote, 27015, 27016, 300));
+    Push(engine.queue, TransportPacket(17, kRemote, kLocalA, 53, 41000, 90));  // port not in the table
+    ASSERT_TRUE(counter.WaitForExpected(5000));
+    engine.running = 0;
+    ASSERT_TRUE(decoder.Join(2000));
+    EXPECT_EQ(counter.Counted(), (std::vector<PacketCount>{Up(CountProtocol::kTcp, 443, 1460),
+                                                           Up(CountProtocol::kUdp, 27015, 272),
+                                                           Down(CountProtocol::kUdp, 41000, 62)}));
+    EXPECT_EQ(engine.refresh.load(), 1);
+    EXPECT_EQ(engine.queue.Size(), 0u);
+}
+
+TEST(DealWithRecvData, KnownPortsLeaveTheRefreshFlagAlone) {
+    RecordingCounter counter({443});
+    Engine engine(counter);
+    counter.Expect(1);
+    base::WorkerThread decoder;
+    ASSERT_TRUE(decoder.Start([&] { DealWithRecvData(&engine.context); }));
+    Push(engine.queue, TransportPacket(6, kLocalA, kRemote, 443, 50000, 100));
+    ASSERT_TRUE(counter.WaitForExpected(5000));
+    engine.running = 0;
+    ASSERT_TRUE(decoder.Join(2000));
+    EXPECT_EQ(engine.refresh.load(), 0);
+}
+
+TEST(DealWithRecvData, MissingContextOrEngineIsLogged) {
+    testing_support::LogCapture log;
+    EXPECT_EQ(DealWithRecvData(nullptr), 0);
+    SnifferContext orphan;
+    EXPECT_EQ(DealWithRecvData(&orphan), 0);
+    EXPECT_EQ(log.CountStartingWith("参数无效 in DealWithRecvData，error no = "), 2);
+}
+
+TEST(SnifferThreadProc, MissingContextOrEngineEndsAtOnce) {
+    EXPECT_EQ(SnifferThreadProc(nullptr), 0);
+    SnifferContext orphan;
+    EXPECT_EQ(SnifferThreadProc(&orphan), 0);
+}
+
+TEST(DealWithL2TPVPN, MissingInnerPacketIsLogged) {
+    testing_support::LogCapture log;
+    EXPECT_EQ(DealWithL2TPVPN({}, 2), std::nullopt);
+    EXPECT_EQ(DealWithGreVPN({}, 1), std::nullopt);
+    EXPECT_EQ(log.CountStartingWith("参数无效 in DealWithL2TPVPN，error no = "), 1);
+    EXPECT_EQ(log.CountStartingWith("参数无效 in DealWithGreVPN，error no = "), 1);
+}
+
+}  // namespace

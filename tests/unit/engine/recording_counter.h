@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <set>
+#include <stdexcept>
+#include <vector>
+
+#include "base/event.h"
+#include "engine/packet_counter.h"
+
+// The port table's stand-in: knows some ports, records every count, signals when it has seen enough.
+class RecordingCounter : public IPacketCounter {
+  public:
+    explicit RecordingCounter(std::set<std::uint16_t> known) : known_(std::move(known)) {}
+
+    bool CountPacket(const PacketCount& count) override {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (throwOnPort_ == count.localPort) {
+            throw std::runtime_error("counter failure");
+        }
+        counted_.push_back(count);
+        if (!watched_ || watched_(count)) {
+            if (++seen_ == expected_) {
+                enough_.Set();
+            }
+        }
+        return known_.count(count.localPort) != 0;
+    }
+
+    void ThrowOnPort(std::uint16_t port) { throwOnPort_ = port; }
+    // Signals once n counts (of those `watched` accepts, when given) have arrived.
+    void Expect(std::size_t n, std::function<bool(const PacketCount&)> watched = {}) {
+        std::lock_guard<std::mutex> guard(mutex_);
+        expected_ = n;
+        watched_ = std::move(watched);
+    }
+    bool WaitForExpected(std::uint32_t ms) { return enough_.Wait(ms); }
+    std::vector<PacketCount> Counted() {
+        std::lock_guard<std::mutex> guard(mutex_);
+        return counted_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::set<std::uint16_t> known_;
+    std::vector<PacketCount> counted_;
+    int throwOnPort_ = -1;
+    std::size_t expected_ = 0;
+    std::size_t seen_ = 0;
+    std::function<bool(const PacketCount&)> watched_;
+    base::Event enough_{base::EventReset::kManual, false};
+};
