@@ -2,6 +2,7 @@
 # Builds every target and runs every test suite:
 #   Linux unit tests under AddressSanitizer + UBSan, and again under ThreadSanitizer;
 #   the 64-bit Windows build's tests under Wine (with Xvfb);
+#   the Linux release build with the benchmarks (built, not run: figures are not pass/fail);
 #   the 32-bit Windows product build, checked to be PE32 (i686).
 # Run scripts/install-deps.sh first (as root) on a fresh machine.
 set -euo pipefail
@@ -26,6 +27,10 @@ cmake --preset linux-tsan >/dev/null
 cmake --build --preset linux-tsan -j "$jobs"
 step "Linux, ThreadSanitizer: unit tests"
 ctest --preset linux-tsan -L unit -j "$jobs"
+
+step "Linux, release: build (with the benchmarks)"
+cmake --preset linux-release >/dev/null
+cmake --build --preset linux-release -j "$jobs"
 
 step "Windows 64-bit: build"
 cmake --preset win64 >/dev/null
