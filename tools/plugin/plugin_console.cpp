@@ -115,8 +115,7 @@ int Console::WaitResult(WaitOutcome outcome, const std::string& what) {
 
 int Console::Connect() {
     std::uint32_t exitCode = 0;
-    bool ended = false;
-    const auto launchedEnded = [&] { return monitor_ && (ended = monitor_->WaitForEnd(0, exitCode)); };
+    const auto launchedEnded = [&] { return monitor_ && monitor_->WaitForEnd(0, exitCode); };
     switch (session_->WaitForConnection(options_.connectTimeout, launchedEnded)) {
         case WaitOutcome::kDone:
             Note("the monitor is connected");
@@ -129,9 +128,8 @@ int Console::Connect() {
             Error("interrupted while waiting for the monitor to connect");
             return kExitFailure;
         case WaitOutcome::kMonitorGone:
-            Error(ended ? "the monitor ended with exit code " + std::to_string(exitCode) +
-                              " before it connected"
-                        : "the monitor went before it connected");
+            // Only a launched monitor that has ended gives up the wait.
+            Error("the monitor ended with exit code " + std::to_string(exitCode) + " before it connected");
             return kExitFailure;
     }
     return kExitFailure;
