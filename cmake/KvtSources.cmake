@@ -3,9 +3,18 @@
 function(kvt_collect_sources portable_out os_out)
   file(GLOB_RECURSE all CONFIGURE_DEPENDS
        ${PROJECT_SOURCE_DIR}/src/*.cpp)
+  kvt_split_by_os("${all}" portable os)
+  # Entry points belong to the executables, not to the library.
+  list(FILTER portable EXCLUDE REGEX "/src/app/main")
+  set(${portable_out} ${portable} PARENT_SCOPE)
+  set(${os_out} ${os} PARENT_SCOPE)
+endfunction()
+
+# Splits files into the portable ones and this OS's variants; the other OS's variants are dropped.
+function(kvt_split_by_os files portable_out os_out)
   set(portable "")
   set(os "")
-  foreach(f IN LISTS all)
+  foreach(f IN LISTS files)
     get_filename_component(name ${f} NAME_WE)
     if(name MATCHES "_win$")
       if(WIN32)
@@ -15,14 +24,25 @@ function(kvt_collect_sources portable_out os_out)
       if(NOT WIN32)
         list(APPEND os ${f})
       endif()
-    elseif(f MATCHES "/src/app/main")
-      # Entry points belong to the executables, not to the library.
     else()
       list(APPEND portable ${f})
     endif()
   endforeach()
   set(${portable_out} ${portable} PARENT_SCOPE)
   set(${os_out} ${os} PARENT_SCOPE)
+endfunction()
+
+# A program of tools/: its directory's sources for this OS, split into the library (everything but the
+# entry point) and the entry point (main.cpp, main_win.cpp or main_linux.cpp).
+function(kvt_collect_tool_sources dir library_out entry_out)
+  file(GLOB_RECURSE all CONFIGURE_DEPENDS ${dir}/*.cpp)
+  kvt_split_by_os("${all}" portable os)
+  set(library ${portable} ${os})
+  set(entry ${library})
+  list(FILTER entry INCLUDE REGEX "/main(_win|_linux)?\\.cpp$")
+  list(FILTER library EXCLUDE REGEX "/main(_win|_linux)?\\.cpp$")
+  set(${library_out} ${library} PARENT_SCOPE)
+  set(${entry_out} ${entry} PARENT_SCOPE)
 endfunction()
 
 # Test sources follow the same rule: foo_test.cpp runs in both builds, foo_win_test.cpp only in the

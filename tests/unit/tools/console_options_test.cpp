@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "plugin/console_host.h"
+#include "plugin/console_options.h"
+
+namespace {
+
+using plugin::ConsoleOptions;
+
+bool Parse(const std::vector<std::string>& args, ConsoleOptions& options, std::string& error) {
+    return plugin::ParseConsoleOptions(args, options, error);
+}
+
+TEST(ConsoleOptions, DefaultsWithoutArguments) {
+    ConsoleOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({}, o, error)) << error;
+    EXPECT_TRUE(o.pipeName.empty());
+    EXPECT_TRUE(o.launchPath.empty());
+    EXPECT_EQ(o.hostName, u"Accelerator.exe");
+    EXPECT_EQ(o.connectTimeout.count(), 10000);
+    EXPECT_EQ(o.timeout.count(), 10000);
+    EXPECT_EQ(o.exitTimeout.count(), 10000);
+    EXPECT_FALSE(o.script || o.listen || o.exit || o.echo || o.quiet || o.help || o.list);
+    EXPECT_EQ(o.format, plugin::OutputFormat::kText);
+    EXPECT_TRUE(o.requests.empty());
+    EXPECT_EQ(plugin::DefaultPipeName(1234), u"\\\\.\\pipe\\kvtmon-plugin-1234");
+}
+
+TEST(ConsoleOptions, ReadsEveryOptionInBothSpellings) {
+    ConsoleOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--pipe",
+                       "\\\\.\\pipe\\acc1",
+                       "--launch=/opt/kvtmon",
+                       "--host",
+                       "游戏加速器.exe",
+                       "--connect-timeout=2.5",
+                       "--timeout",
+                       "3",
+                       "--exit-timeout",
+                       "4",
+                       "--script",
+                       "--listen=0",
+                       "--exit",
+                       "--json",
+                       "--echo",
+                       "-q",
+                       "--",
+                       "StopAlarm",
+                       "stop=1",
+                       "GetLocalUpReflux"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.pipeName, u"\\\\.\\pipe\\acc1");
+    EXPECT_EQ(o.launchPath, u"/opt/kvtmon");
+    EXPECT_EQ(o.hostName, u"游戏加速器.exe");
+    EXPECT_EQ(o.connectTimeout.count(), 2500);
+    EXPECT_EQ(o.timeout.count(), 3000);
+    EXPECT_EQ(o.exitTimeout.count(), 4000);
+    EXPECT_TRUE(o.script && o.listen && o.exit && o.echo && o.quiet);
+    EXPECT_EQ(o.listenFor.count(), 0);
+    EXPECT_EQ(o.format, plugin::OutputFormat::kJson);
+    EXPECT_EQ(o.requests,
+              (std::vector<std::vector<std::string>>{{"StopAlarm", "stop=1"}, {"GetLocalUpReflux"}}));
+}
+
+TEST(ConsoleOptions, RefusesMistakesWithAnExplanation) {
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"--frob"}, "unknown option '--frob'"},
+        {{"GetLocalUpReflux"}, "unexpected 'GetLocalUpReflux': requests go after --"},
+        {{"--pipe"}, "--pipe needs a name like \\\\.\\pipe\\NAME"},
+        {{"--pipe", "acc1"}, "pipe name must look like \\\\.\\pipe\\NAME"},
+        {{"--launch"}, "--launch needs the path"},
+        {{"--host", "Acc.exe"}, "--host is the name the launched monitor is given: it needs --launch"},
+        {{"--launch", "x", "--host", "C:\\Acc.exe"},
+         "--host needs an executable file name without a backslash"},
+        {{"--timeout", "soon"}, "--timeout needs a number of seconds, not 'soon'"},
+        {{"--listen"}, "--listen needs a number of seconds"},
+        {{"--json=1"}, "--json takes no value"},
+        {{"--", "stop=1"}, "'stop=1' comes before any request name"},
+    };
+    for (const auto& [args, expected] : cases) {
+        ConsoleOptions o;
+        std::string error;
+        EXPECT_FALSE(Parse(args, o, error)) << expected;
+        EXPECT_NE(error.find(expected), std::string::npos) << "gave: " << error;
+    }
+}
+
+TEST(ConsoleOptions, AcceptsOnlyPipeNamesBothBuildsCanServe) {
+    for (const char16_t* good : {u"\\\\.\\pipe\\x", u"\\\\.\\PIPE\\kvt-1", u"\\\\.\\Pipe\\名字"}) {
+        std::string error;
+        EXPECT_TRUE(plugin::CheckPipeName(good, error)) << error;
+    }
+    for (const char16_t* bad :
+         {u"", u"\\\\.\\pipe\\", u"\\\\.\\pipe\\a\\b", u"\\\\.\\pipe\\a/b", u"//./pipe/x",
+          u"\\\\server\\pipe\\x", u"\\\\.\\pipe\\..", u"\\\\.\\pipe\\.", u"pipe\\x"}) {
+        std::string error;
+        EXPECT_FALSE(plugin::CheckPipeName(bad, error));
+        EXPECT_EQ(error.rfind("pipe name must look like \\\\.\\pipe\\NAME", 0), 0u) << error;
+    }
+}
+
+TEST(ConsoleOptions, TheMonitorsCommandLineStartsWithItsQuotedPath) {
+    EXPECT_EQ(plugin::MonitorCommandLine(u"C:\\Program Files\\kvt\\kvtmon.exe", u"Accelerator.exe",
+                                         u"\\\\.\\pipe\\acc1"),
+              u"\"C:\\Program Files\\kvt\\kvtmon.exe\" Accelerator.exe \\\\.\\pipe\\acc1");
+}
+
+}  // namespace

@@ -1,0 +1,239 @@
+#include "plugin/console_options.h"
+
+#include <optional>
+
+#include "base/text.h"
+#include "ipc/monitor_message.h"
+#include "plugin/request_line.h"
+#include "plugin/time_text.h"
+
+namespace plugin {
+namespace {
+
+constexpr std::u16string_view kPipePrefix = u"\\\\.\\pipe\\";
+
+// "--name=value" or "--name value".
+class ArgCursor {
+  public:
+    explicit ArgCursor(std::span<const std::string> args) : args_(args) {}
+
+    bool Done() const { return next_ >= args_.size(); }
+    const std::string& Take() { return args_[next_++]; }
+    std::span<const std::string> Rest() const { return args_.subspan(next_); }
+
+    // The option's value: after '=' in the word, else the next word.
+    std::optional<std::string> Value(const std::optional<std::string>& inlineValue) {
+        if (inlineValue) {
+            return inlineValue;
+        }
+        if (Done()) {
+            return std::nullopt;
+        }
+        return Take();
+    }
+
+  private:
+    std::span<const std::string> args_;
+    std::size_t next_ = 0;
+};
+
+bool Seconds(const std::string& option, const std::optional<std::string>& value,
+             std::chrono::milliseconds& out, std::string& error) {
+    if (!value || !ParseSecondsText(*value, out)) {
+        error = option + " needs a number of seconds" + (value ? ", not '" + *value + "'" : "");
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CheckPipeName(std::u16string_view name, std::string& error) {
+    bool ok = name.size() > kPipePrefix.size();
+    for (std::size_t i = 0; ok && i < kPipePrefix.size(); ++i) {
+        char16_t c = name[i];
+        if (c >= u'A' && c <= u'Z') {
+            c = static_cast<char16_t>(c - u'A' + u'a');
+        }
+        ok = c == kPipePrefix[i];
+    }
+    const std::u16string_view rest = ok ? name.substr(kPipePrefix.size()) : std::u16string_view();
+    ok = ok && rest.find_first_of(u"\\/") == rest.npos && rest.find(u'\0') == rest.npos && rest != u"." &&
+         rest != u"..";
+    if (!ok) {
+        error = "pipe name must look like \\\\.\\pipe\\NAME (NAME without \\ or /), not '" +
+                base::Utf16ToUtf8(name) + "'";
+    }
+    return ok;
+}
+
+std::u16string DefaultPipeName(std::uint32_t pid) {
+    return std::u16string(kPipePrefix) + u"kvtmon-plugin-" + base::AsciiToUtf16(std::to_string(pid));
+}
+
+bool ParseConsoleOptions(std::span<const std::string> args, ConsoleOptions& options, std::string& error) {
+    options = ConsoleOptions{};
+    ArgCursor cursor(args);
+    bool hostGiven = false;
+    while (!cursor.Done()) {
+        const std::string word = cursor.Take();
+        if (word == "--") {
+            const auto rest = cursor.Rest();
+            if (!GroupRequestWords(rest, options.requests, error)) {
+                return false;
+            }
+            break;
+        }
+        std::string option = word;
+        std::optional<std::string> inlineValue;
+        if (const std::size_t equals = word.find('='); word.rfind("--", 0) == 0 && equals != word.npos) {
+            option = word.substr(0, equals);
+            inlineValue = word.substr(equals + 1);
+        }
+        const auto flag = [&](bool& target) {
+            if (inlineValue) {
+                error = option + " takes no value";
+                return false;
+            }
+            target = true;
+            return true;
+        };
+        bool json = false;
+        bool ok = true;
+        if (option == "--help" || option == "-h") {
+            ok = flag(options.help);
+        } else if (option == "--list") {
+            ok = flag(options.list);
+        } else if (option == "--script") {
+            ok = flag(options.script);
+        } else if (option == "--exit") {
+            ok = flag(options.exit);
+        } else if (option == "--json") {
+            ok = flag(json);
+            options.format = OutputFormat::kJson;
+        } else if (option == "--echo") {
+            ok = flag(options.echo);
+        } else if (option == "--quiet" || option == "-q") {
+            ok = flag(options.quiet);
+        } else if (option == "--pipe") {
+            const auto value = cursor.Value(inlineValue);
+            if (!value) {
+                error = "--pipe needs a name like \\\\.\\pipe\\NAME";
+                return false;
+            }
+            options.pipeName = base::Utf8ToUtf16(*value);
+            ok = CheckPipeName(options.pipeName, error);
+        } else if (option == "--launch") {
+            const auto value = cursor.Value(inlineValue);
+            if (!value || value->empty()) {
+                error = "--launch needs the path of the monitor's program";
+                return false;
+            }
+            options.launchPath = base::Utf8ToUtf16(*value);
+        } else if (option == "--host") {
+            const auto value = cursor.Value(inlineValue);
+            if (!value || value->empty() || value->find('\\') != value->npos) {
+                error = "--host needs an executable file name without a backslash, like Accelerator.exe";
+                return false;
+            }
+            options.hostName = base::Utf8ToUtf16(*value);
+            hostGiven = true;
+        } else if (option == "--connect-timeout") {
+            ok = Seconds(option, cursor.Value(inlineValue), options.connectTimeout, error);
+        } else if (option == "--timeout") {
+            ok = Seconds(option, cursor.Value(inlineValue), options.timeout, error);
+        } else if (option == "--exit-timeout") {
+            ok = Seconds(option, cursor.Value(inlineValue), options.exitTimeout, error);
+        } else if (option == "--listen") {
+            options.listen = true;
+            ok = Seconds(option, cursor.Value(inlineValue), options.listenFor, error);
+        } else if (word.rfind("-", 0) == 0) {
+            error = "unknown option '" + option + "'";
+            return false;
+        } else {
+            error = "unexpected '" + word + "': requests go after --, as in: kvtmon-plugin -- " + word;
+            return false;
+        }
+        if (!ok) {
+            return false;
+        }
+    }
+    if (hostGiven && options.launchPath.empty()) {
+        error = "--host is the name the launched monitor is given: it needs --launch";
+        return false;
+    }
+    return true;
+}
+
+std::string ConsoleHelpText() {
+    return R"(kvtmon-plugin: the plugin's end of the monitor's pipe, for tests, demos and integrators.
+
+Usage: kvtmon-plugin [OPTIONS] [-- REQUEST [NAME=VALUE]... [REQUEST [NAME=VALUE]...]...]
+
+Creates the pipe, optionally starts the monitor on it, waits for the monitor to connect, sends the
+requests in order and prints every answer and push that arrives, one line each with its local time
+of arrival ("<" arrived, ">" sent). Notes and errors go to standard error.
+
+Options:
+  --pipe \\.\pipe\NAME     the pipe to create (default \\.\pipe\kvtmon-plugin-PID)
+  --launch PATH            start the monitor at PATH with the command line "HOST PIPE"
+  --host NAME              the accelerator's executable name given to the monitor (default Accelerator.exe)
+  --connect-timeout SECS   how long to wait for the monitor to connect (default 10)
+  --timeout SECS           how long to wait for answers, and for wait-for without its own (default 10)
+  --script                 read requests from standard input, one per line (see Scripts)
+  --listen SECS            after the requests, keep printing pushes for SECS (0: until Ctrl-C)
+  --exit                   at the end send ExitMonitor and wait for the monitor to end
+  --exit-timeout SECS      how long to wait for the monitor to end (default 10)
+  --json                   print JSON lines instead of text
+  --echo                   also print each request as it is sent
+  --quiet, -q              no notes on standard error, only errors
+  --list                   list the requests with their arguments, and the pushes
+  --help, -h               this text
+
+Requests: a request's name (or id) and one NAME=VALUE word per field; --list shows them all.
+Numbers are decimal or 0x hex; TEXT is UTF-8; TIME is YYYY-MM-DDTHH:MM:SS[.mmm] in local time, or
+now, now-N, now+N with N in seconds or with a unit (now-90, now-15m, now-2h, now-1d). In scripts a
+value with blanks goes in double quotes: name="My Game.exe".
+
+Scripts (--script): one request per line; blank lines and lines starting with # are skipped, and
+  wait SECONDS                   waits that long
+  wait-for MESSAGE [SECONDS]     waits for a message of that name or id (a request's name means its
+                                 answer); each message counts once, also if it came before the line
+Requests are sent without waiting; at the end of the requests the console waits for every answer
+still due.
+
+Exit codes: 0 done, 1 runtime failure (no pipe, no monitor, an answer missing), 2 usage error.
+
+Examples:
+  kvtmon-plugin --launch ./kvtmon -- GetLocalDownReflux GetAccelerateTotalReflux
+  kvtmon-plugin --pipe \\.\pipe\acc1 --json -- SetAccelerateProcess names="GameClient.exe|b.exe" sep="|"
+  kvtmon-plugin -- GetProcessDownRefluxBetweenTimeByName name=GameClient.exe from=now-1h to=now
+  kvtmon-plugin --launch ./kvtmon --listen 0 --exit          (print pushes until Ctrl-C, then end the monitor)
+  printf 'StopAlarm stop=1\nwait-for StopAlarmResponse\nwait 2\n' | kvtmon-plugin --script --launch ./kvtmon --exit
+)";
+}
+
+std::string RequestListText() {
+    std::string text = "Requests (id, name and arguments -> answer):\n";
+    for (const ipc::RequestInfo& info : ipc::RequestTable()) {
+        std::string line = "  " + std::to_string(info.id) + (info.id < 10 ? "   " : "  ") + info.name;
+        const std::string usage = RequestUsage(info);
+        if (!usage.empty()) {
+            line += " " + usage;
+        }
+        if (const ipc::MonitorMessageInfo* answer = ipc::FindMonitorMessage(info.answerId);
+            info.answerId != 0 && answer != nullptr) {
+            line += "  -> " + std::string(answer->name) + " (" + std::to_string(answer->id) + ")";
+        }
+        text += line + "\n";
+    }
+    text += "Messages the monitor sends unasked:\n  StartResponse (2) once it has started\n";
+    for (const ipc::MonitorMessageInfo& info : ipc::MonitorMessageTable()) {
+        if (info.push) {
+            text += "  " + std::string(info.name) + " (" + std::to_string(info.id) + ")\n";
+        }
+    }
+    return text;
+}
+
+}  // namespace plugin
