@@ -1,0 +1,11 @@
+#include <windows.h>
+
+#include "base/os_error.h"
+
+namespace base {
+
+std::uint32_t LastOsError() {
+    return GetLastError();
+}
+
+}  // namespace base
