@@ -41,7 +41,7 @@ std::uint16_t PortOf(int fd) {
 
 // The sockets live for the whole run; the process ends right after the benchmarks.
 class LoopbackSockets {
-  public:
+public:
     bool Open() {
         rlimit limit{};
         getrlimit(RLIMIT_NOFILE, &limit);
@@ -85,7 +85,7 @@ class LoopbackSockets {
     std::size_t Count() const { return fds_.size(); }
     const std::vector<std::uint16_t>& Ports() const { return ports_; }
 
-  private:
+private:
     bool Fail(const char* what) {
         std::perror(what);
         return false;

@@ -11,7 +11,7 @@
 namespace engine {
 
 class AccelerateAdapter {
-  public:
+public:
     static constexpr std::uint32_t kNoInterface = 0xFFFFFFFF;
 
     struct Counters {
@@ -37,7 +37,7 @@ class AccelerateAdapter {
 
     std::uint32_t InterfaceIndex() const { return interfaceIndex_; }
 
-  private:
+private:
     bool AdapterMatches(std::u16string_view lowerDescription, std::u16string_view addressPrefix);
 
     IInterfaceTable& table_;

@@ -8,7 +8,7 @@ namespace engine {
 
 // The engine's two clocks, behind an interface so that tests can steer time.
 class IClock {
-  public:
+public:
     virtual ~IClock() = default;
     // Milliseconds of a monotonic clock, wrapping at 2^32 like GetTickCount; only differences count.
     virtual std::uint32_t TickCount() = 0;
@@ -17,7 +17,7 @@ class IClock {
 };
 
 class SystemClock final : public IClock {
-  public:
+public:
     std::uint32_t TickCount() override;
     base::SystemTime LocalTime() override;
 };

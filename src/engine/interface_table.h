@@ -30,7 +30,7 @@ enum class ListStatus {
 };
 
 class IInterfaceTable {
-  public:
+public:
     virtual ~IInterfaceTable() = default;
     // Every interface, sorted by index.
     virtual ListStatus ListInterfaces(std::vector<InterfaceRow>& rows) = 0;

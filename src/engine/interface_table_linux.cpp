@@ -45,7 +45,7 @@ bool ReadOctets(const std::string& name, std::uint32_t& inOctets, std::uint32_t&
 }
 
 class LinuxInterfaceTable final : public IInterfaceTable {
-  public:
+public:
     ListStatus ListInterfaces(std::vector<InterfaceRow>& rows) override {
         rows.clear();
         std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(kClassNet.c_str()), closedir);

@@ -35,7 +35,7 @@ std::u16string FromAnsi(const char* text) {
 }
 
 class WindowsInterfaceTable final : public IInterfaceTable {
-  public:
+public:
     ListStatus ListInterfaces(std::vector<InterfaceRow>& rows) override {
         rows.clear();
         ULONG size = 0;

@@ -34,7 +34,7 @@ bool EqualsIgnoringCase(std::u16string_view a, std::u16string_view b);
 std::u16string OwnExecutableName();
 
 class NameLists {
-  public:
+public:
     // `ownName`: the monitor's own executable file name.
     explicit NameLists(std::u16string ownName);
 
@@ -64,7 +64,7 @@ class NameLists {
     std::vector<std::u16string> UnclearNames() const;
     std::vector<std::u16string> UnclearAliases() const;
 
-  private:
+private:
     bool IsAccelerateNameLocked(std::u16string_view name) const;
     bool ContainsUnclearAliasLocked(std::u16string_view name) const;
 

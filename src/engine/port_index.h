@@ -16,7 +16,7 @@ namespace engine {
 // their records. One slot per port number keeps the per-packet look-up a single load, and the ports
 // come out in order. Guarded by a lock of its own, always taken after the engine lock.
 class PortIndex {
-  public:
+public:
     PortIndex();
     PortIndex(const PortIndex&) = delete;
     PortIndex& operator=(const PortIndex&) = delete;
@@ -32,7 +32,7 @@ class PortIndex {
     std::size_t Size() const;
     void Clear();
 
-  private:
+private:
     mutable std::mutex lock_;
     std::unique_ptr<std::array<ConnectionRecord*, 65536>> slots_;
     std::size_t size_ = 0;

@@ -12,7 +12,7 @@
 namespace engine {
 
 class IPrivilegeOps {
-  public:
+public:
     virtual ~IPrivilegeOps() = default;
     // Makes sure a firewall rule of this name lets the program through: an HRESULT, negative on failure.
     virtual std::int32_t AddFirewallException(std::u16string_view name,

@@ -16,7 +16,7 @@ namespace {
 constexpr int kCapNetRaw = 13;
 
 class LinuxPrivilegeOps final : public IPrivilegeOps {
-  public:
+public:
     // There is no firewall step on Linux.
     std::int32_t AddFirewallException(std::u16string_view, std::u16string_view) override { return 0; }
 

@@ -25,7 +25,7 @@ constexpr int kMaxRulesRemoved = 64;
 // An owned COM interface pointer.
 template <typename T>
 class ComRef {
-  public:
+public:
     ComRef() = default;
     ~ComRef() { Reset(); }
     ComRef(const ComRef&) = delete;
@@ -45,12 +45,12 @@ class ComRef {
         }
     }
 
-  private:
+private:
     T* p_ = nullptr;
 };
 
 class Bstr {
-  public:
+public:
     explicit Bstr(std::u16string_view text)
         : b_(SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
                                static_cast<UINT>(text.size()))) {}
@@ -69,13 +69,13 @@ class Bstr {
                              : std::u16string_view(reinterpret_cast<const char16_t*>(b_), SysStringLen(b_));
     }
 
-  private:
+private:
     BSTR b_ = nullptr;
 };
 
 // COM for the calling thread, for as long as the object lives; harmless where it is already running.
 class ComScope {
-  public:
+public:
     ComScope() : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
     ~ComScope() {
         if (SUCCEEDED(result_)) {
@@ -85,7 +85,7 @@ class ComScope {
     ComScope(const ComScope&) = delete;
     ComScope& operator=(const ComScope&) = delete;
 
-  private:
+private:
     HRESULT result_;
 };
 
@@ -177,7 +177,7 @@ std::uint32_t LogFailure(const char* message) {
 }
 
 class WindowsPrivilegeOps final : public IPrivilegeOps {
-  public:
+public:
     std::int32_t AddFirewallException(std::u16string_view name,
                                       std::u16string_view applicationPath) override {
         ComScope com;

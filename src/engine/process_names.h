@@ -19,7 +19,7 @@ inline constexpr std::int32_t kProcessPathCapacity = 260;
 inline constexpr std::uint32_t kIdlePid = 0;
 
 class ProcessNames {
-  public:
+public:
     explicit ProcessNames(IProcessSource& source) : source_(source) {}
 
     // The full executable path of `pid` into `path`: 0, the OS error of the step that failed (the
@@ -44,7 +44,7 @@ class ProcessNames {
 
     IProcessSource& Source() { return source_; }
 
-  private:
+private:
     IProcessSource& source_;
 };
 

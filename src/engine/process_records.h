@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <iterator>
 #include <string>
 #include <string_view>
 
@@ -71,12 +72,15 @@ struct ProcessRecord {
 // are appended and keep their place, so references to records stay valid while the engine runs.
 // Iteration covers the records in use (the head only once it has been filled).
 class ProcessList {
-  public:
+public:
     template <typename Record, typename Rest>
     class Iterator {
-      public:
+    public:
+        using iterator_category = std::forward_iterator_tag;
         using value_type = ProcessRecord;
         using difference_type = std::ptrdiff_t;
+        using reference = Record&;
+        using pointer = Record*;
         Iterator() = default;
         Iterator(Record* head, Rest* rest, std::size_t position)
             : head_(head), rest_(rest), position_(position) {}
@@ -93,7 +97,7 @@ class ProcessList {
         }
         friend bool operator==(const Iterator& a, const Iterator& b) { return a.position_ == b.position_; }
 
-      private:
+    private:
         Record* head_ = nullptr;
         Rest* rest_ = nullptr;
         std::size_t position_ = 0;
@@ -125,7 +129,7 @@ class ProcessList {
     const_iterator begin() const { return const_iterator(&head_, &rest_, 0); }
     const_iterator end() const { return const_iterator(&head_, &rest_, count_); }
 
-  private:
+private:
     ProcessRecord head_;
     std::deque<ProcessRecord> rest_;
     std::size_t count_ = 0;

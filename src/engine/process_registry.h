@@ -32,7 +32,7 @@ inline constexpr std::int32_t kTimeRunning = 0;
 inline constexpr std::int32_t kTimeNone = -1;
 
 class ProcessRegistry {
-  public:
+public:
     ProcessRegistry(ProcessTable& table, ProcessNames& names, NameLists& lists, AccelerateAdapter& adapter);
     ProcessRegistry(const ProcessRegistry&) = delete;
     ProcessRegistry& operator=(const ProcessRegistry&) = delete;
@@ -70,7 +70,7 @@ class ProcessRegistry {
         return static_cast<std::uint32_t>(lists_.IsAcceleratedProcessName(name));
     }
 
-  private:
+private:
     ProcessTable& table_;
     ProcessNames& names_;
     NameLists& lists_;

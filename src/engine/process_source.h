@@ -13,7 +13,7 @@ namespace engine {
 inline constexpr std::uint32_t kCannotOpenProcess = 1;
 
 class IProcessSource {
-  public:
+public:
     virtual ~IProcessSource() = default;
     // The full path of the process's executable. 0, or the OS error of the step that failed.
     virtual std::uint32_t QueryImagePath(std::uint32_t pid, std::u16string& path) = 0;

@@ -35,7 +35,7 @@ bool HasEnded(const ProcStat& stat) {
 }
 
 class LinuxProcessSource final : public IProcessSource {
-  public:
+public:
     std::uint32_t QueryImagePath(std::uint32_t pid, std::u16string& path) override {
         path.clear();
         if (pid == 0) {

@@ -63,7 +63,7 @@ bool WalkProcesses(Visit visit) {
 }
 
 class WindowsProcessSource final : public IProcessSource {
-  public:
+public:
     std::uint32_t QueryImagePath(std::uint32_t pid, std::u16string& path) override {
         path.clear();
         UniqueHandle process(OpenProcess(kQueryAccess, FALSE, pid));

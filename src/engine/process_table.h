@@ -33,7 +33,7 @@ struct MissEntry {
 inline constexpr std::uint32_t kMissCacheWindowMs = 2000;
 
 class ProcessTable {
-  public:
+public:
     ProcessTable(base::ReentrantLock& engineLock, ISocketTableSource& sockets, ProcessNames& names,
                  IClock& clock);
     ProcessTable(const ProcessTable&) = delete;
@@ -79,7 +79,7 @@ class ProcessTable {
     // Frees every record after the head and empties the index (engine destruction).
     void Clear();
 
-  private:
+private:
     struct Owner {
         std::u16string path;
         std::u16string name;

@@ -51,7 +51,7 @@ struct UdpRow {
 inline constexpr std::uint32_t kOutOfMemory = 8;
 
 class ISocketTableSource {
-  public:
+public:
     virtual ~ISocketTableSource() = default;
     // Every IPv4 TCP socket in every state, listeners included, sorted by local address and port, then
     // remote address and port.

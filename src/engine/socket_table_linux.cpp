@@ -34,7 +34,7 @@ constexpr std::uint32_t kTcpStates = 0x1FFE;
 constexpr std::uint32_t kAllStates = 0xFFFFFFFF;
 
 class Fd {
-  public:
+public:
     explicit Fd(int fd) : fd_(fd) {}
     ~Fd() {
         if (fd_ >= 0) {
@@ -45,7 +45,7 @@ class Fd {
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
 
-  private:
+private:
     int fd_;
 };
 
@@ -54,7 +54,7 @@ std::uint32_t Errno() {
 }
 
 class LinuxSocketTable final : public ISocketTableSource {
-  public:
+public:
     std::uint32_t FetchTcpTable(std::vector<TcpRow>& rows) override {
         rows.clear();
         std::uint32_t result = Fetch(IPPROTO_TCP, "/proc/net/tcp");
@@ -85,7 +85,7 @@ class LinuxSocketTable final : public ISocketTableSource {
         return 0;
     }
 
-  private:
+private:
     std::uint32_t Fetch(int protocol, const char* procPath) {
         std::uint32_t result = DumpInetSockets(protocol, sockets_);
         if (result != 0) {

@@ -31,12 +31,12 @@ OwnerScanStats ScanSocketOwners(std::unordered_map<std::uint64_t, std::uint32_t>
 // an inode that the last walk did not see. Inodes that no visible process holds are remembered as
 // pid 0, so they do not cause a walk every time.
 class SocketOwnerCache {
-  public:
+public:
     // One pid per socket, in order; 0 for a socket without an owner.
     void Resolve(const std::vector<KernelSocket>& sockets, std::vector<std::uint32_t>& pids);
     std::size_t Scans() const { return scans_; }
 
-  private:
+private:
     std::unordered_map<std::uint64_t, std::uint32_t> owners_;
     std::size_t scans_ = 0;
 };

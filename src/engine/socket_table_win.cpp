@@ -29,7 +29,7 @@ DWORD FetchTable(std::unique_ptr<unsigned char[]>& buffer, Fetch fetch) {
 }
 
 class WindowsSocketTable final : public ISocketTableSource {
-  public:
+public:
     std::uint32_t FetchTcpTable(std::vector<TcpRow>& rows) override {
         rows.clear();
         std::unique_ptr<unsigned char[]> buffer;

@@ -66,7 +66,7 @@ TEST(TunnelRules, DottedAddressesParseStrictly) {
 }
 
 class AccelerateAdapterTest : public ::testing::Test {
-  protected:
+protected:
     AccelerateAdapterTest() {
         table_.rows = {{3, u"ppp0", 100, 200}, {5, u"eth0", 7, 8}, {9, u"ppp1", 300, 400}};
         table_.adapters = {{u"ppp0", {"172.16.0.2"}}, {u"eth0", {"10.0.0.2"}}, {u"ppp1", {"172.16.0.3"}}};

@@ -38,7 +38,7 @@ inline base::SystemTime At(std::uint16_t hour, std::uint16_t minute, std::uint16
 }
 
 class FakeClock final : public engine::IClock {
-  public:
+public:
     std::uint32_t TickCount() override { return tick; }
     base::SystemTime LocalTime() override { return time; }
     std::uint32_t tick = 0;
@@ -46,7 +46,7 @@ class FakeClock final : public engine::IClock {
 };
 
 class FakeSocketTable final : public engine::ISocketTableSource {
-  public:
+public:
     std::uint32_t FetchTcpTable(std::vector<engine::TcpRow>& rows) override {
         rows = tcpError == 0 ? tcp : std::vector<engine::TcpRow>{};
         return tcpError;
@@ -69,7 +69,7 @@ struct FakeProcess {
 };
 
 class FakeProcessSource final : public engine::IProcessSource {
-  public:
+public:
     static constexpr std::uint32_t kAccessDenied = 5;
 
     std::uint32_t QueryImagePath(std::uint32_t pid, std::u16string& path) override {
@@ -110,7 +110,7 @@ class FakeProcessSource final : public engine::IProcessSource {
 };
 
 class FakeInterfaceTable final : public engine::IInterfaceTable {
-  public:
+public:
     engine::ListStatus ListInterfaces(std::vector<engine::InterfaceRow>& out) override {
         ++interfaceListings;
         out = interfaceStatus == engine::ListStatus::kOk ? rows : std::vector<engine::InterfaceRow>{};

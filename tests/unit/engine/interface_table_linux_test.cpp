@@ -10,7 +10,7 @@
 namespace {
 
 class LinuxInterfaceTable : public ::testing::Test {
-  protected:
+protected:
     std::unique_ptr<engine::IInterfaceTable> table_ = engine::CreateInterfaceTable();
     const std::uint32_t loopback_ = if_nametoindex("lo");
 };

@@ -12,7 +12,7 @@
 namespace engine_test {
 
 class LogCapture {
-  public:
+public:
     LogCapture() {
         const auto u8 = dir_.File("traffic.log").u8string();
         OpenTrafficLogAt(base::Utf8ToUtf16(std::string(u8.begin(), u8.end())));
@@ -29,7 +29,7 @@ class LogCapture {
     }
     bool Contains(std::u16string_view message) const { return Text().find(message) != std::u16string::npos; }
 
-  private:
+private:
     testing_support::TempDir dir_;
 };
 

@@ -12,7 +12,7 @@
 namespace engine_test {
 
 class Socket {
-  public:
+public:
     explicit Socket(int fd = -1) : fd_(fd) {}
     ~Socket() { Close(); }
     Socket(Socket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
@@ -34,7 +34,7 @@ class Socket {
         return getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &length) == 0 ? ntohs(a.sin_port) : 0;
     }
 
-  private:
+private:
     int fd_;
 };
 

@@ -83,7 +83,7 @@ TEST(SplitNameList, RejectsBadArguments) {
 }
 
 class NameListsTest : public ::testing::Test {
-  protected:
+protected:
     int SetAccelerated(std::u16string_view text) {
         return lists_.SetAccelerateProcess(text.data(), static_cast<std::int32_t>(text.size()), u";", 1);
     }

@@ -8,7 +8,7 @@
 namespace {
 
 class FakePrivilegeOps final : public engine::IPrivilegeOps {
-  public:
+public:
     std::int32_t AddFirewallException(std::u16string_view name, std::u16string_view path) override {
         exceptions.emplace_back(name, path);
         return firewallResult;

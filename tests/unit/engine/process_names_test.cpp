@@ -10,7 +10,7 @@ namespace {
 using engine_test::FakeProcessSource;
 
 class ProcessNamesTest : public ::testing::Test {
-  protected:
+protected:
     FakeProcessSource source_;
     engine::ProcessNames names_{source_};
     std::u16string path_;

@@ -21,7 +21,7 @@ TcpRow Port(std::uint16_t port, std::uint32_t pid) {
 }
 
 class ProcessRegistryTest : public ::testing::Test {
-  protected:
+protected:
     void Start(std::vector<TcpRow> rows, base::SystemTime at) {
         sockets_.tcp = std::move(rows);
         clock_.time = at;
@@ -146,7 +146,7 @@ TEST_F(ProcessRegistryTest, PidReusedAfterAnExitGetsANewRecordAndTheOldStaysExit
 
 // game.exe (pid 100) ran 10:00-10:20, a second game.exe (pid 101) from 10:30; browser.exe since 10:00.
 class ProcessQueriesTest : public ProcessRegistryTest {
-  protected:
+protected:
     void SetUp() override {
         processes_.Add(100, u"game.exe");
         processes_.Add(200, u"browser.exe");

@@ -12,7 +12,7 @@ namespace {
 
 // A child that waits until its end of a pipe closes, or until it is killed.
 class Child {
-  public:
+public:
     Child() {
         if (pipe(pipe_) != 0) {
             return;
@@ -51,13 +51,13 @@ class Child {
         return status;
     }
 
-  private:
+private:
     int pipe_[2] = {-1, -1};
     pid_t pid_ = -1;
 };
 
 class LinuxProcessSource : public ::testing::Test {
-  protected:
+protected:
     std::unique_ptr<engine::IProcessSource> source_ = engine::CreateProcessSource();
     const std::uint32_t self_ = static_cast<std::uint32_t>(getpid());
 };

@@ -31,7 +31,7 @@ TcpRow Connection(std::uint16_t localPort, std::uint16_t remotePort, std::uint32
 }
 
 class ProcessTableTest : public ::testing::Test {
-  protected:
+protected:
     ProcessTableTest() {
         processes_.Add(kGame, u"game.exe", 11);
         processes_.Add(kBrowser, u"browser.exe", 22);

@@ -21,7 +21,7 @@ using engine_test::Socket;
 const std::uint32_t kLoopback = Ip(127, 0, 0, 1);
 
 class LinuxSocketTable : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         listener_ = engine_test::Listener();
         client_ = engine_test::ConnectTo(listener_.Port());
