@@ -125,8 +125,9 @@ std::uint32_t ProcessTable::RefreshProcessList() {
     return result;
 }
 
-// A port listed several times (a listener and its accepted connections, TCP and UDP on one number) is
-// recorded from its first row; later rows of the same port find it entered and add nothing.
+// Each new port is offered once, with all its rows in table order: its first row enters it, later rows
+// (a listener's accepted connections, UDP on a TCP port's number) add no connection, though an owner not
+// seen before still gets its record. Offering a port again could add nothing more.
 void ProcessTable::AddNewPorts(const std::vector<std::uint16_t>& ports, const std::vector<TcpRow>& tcp,
                                const std::vector<UdpRow>& udp) {
     if (ports.empty()) {
