@@ -1,0 +1,294 @@
+#include "engine/process_table.h"
+
+#include <algorithm>
+#include <bitset>
+#include <memory>
+#include <utility>
+
+#include "alarm/traffic_log.h"
+#include "base/text.h"
+
+namespace engine {
+namespace {
+
+using PortSet = std::bitset<65536>;
+
+// Row positions of the given ports, grouped by port and in table order within a port.
+template <typename Row>
+std::vector<std::pair<std::uint16_t, std::uint32_t>> RowsByPort(const std::vector<Row>& rows,
+                                                                const PortSet& ports) {
+    std::vector<std::pair<std::uint16_t, std::uint32_t>> positions;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (ports.test(rows[i].localPort)) {
+            positions.emplace_back(rows[i].localPort, static_cast<std::uint32_t>(i));
+        }
+    }
+    std::sort(positions.begin(), positions.end());
+    return positions;
+}
+
+template <typename Positions>
+auto RangeOfPort(const Positions& positions, std::uint16_t port) {
+    return std::equal_range(positions.begin(), positions.end(),
+                            std::pair<std::uint16_t, std::uint32_t>(port, 0),
+                            [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
+}  // namespace
+
+ProcessTable::ProcessTable(base::ReentrantLock& engineLock, ISocketTableSource& sockets, ProcessNames& names,
+                           IClock& clock)
+    : engineLock_(engineLock), sockets_(sockets), names_(names), clock_(clock) {}
+
+std::uint32_t ProcessTable::InitProcessList() {
+    {
+        base::AutoLock hold(engineLock_);
+        Clear();
+        ProcessRecord& head = processes_.Head();
+        head.startTime = head.exitTime = clock_.LocalTime();
+    }
+    std::uint32_t result = sockets_.FetchTcpTable(tcpRows_);
+    if (result == kOutOfMemory) {
+        WriteTrafficLog(base::FormatText(128, "分配内存失败 in InitProcessList，error no = %d \n", result));
+        return result;
+    }
+    if (result != 0) {
+        WriteTrafficLog(
+            base::FormatText(128, "获取TCP连接失败 in InitProcessList，error no = %d \n", result));
+        return result;
+    }
+    result = sockets_.FetchUdpTable(udpRows_);
+    if (result == kOutOfMemory) {
+        WriteTrafficLog(base::FormatText(128, "分配内存失败 in InitProcessList，error no = %d \n", result));
+        return result;
+    }
+    if (result != 0) {
+        WriteTrafficLog(
+            base::FormatText(128, "获取UDP连接失败 in InitProcessList，error no = %d \n", result));
+        return result;
+    }
+    AddTcpRows(tcpRows_, 0);
+    AddUdpRows(udpRows_, 0);
+    return 0;
+}
+
+std::uint32_t ProcessTable::RefreshProcessList() {
+    std::uint32_t result = sockets_.FetchTcpTable(tcpRows_);
+    if (result != 0) {
+        WriteTrafficLog(
+            base::FormatText(128, "获取TCP连接失败 in RefreshProcessList，error no = %d \n", result));
+        return result;
+    }
+    result = sockets_.FetchUdpTable(udpRows_);
+    if (result != 0) {
+        return result;
+    }
+
+    const std::vector<std::uint16_t> known = portIndex_.SnapshotPorts();
+    auto knownSet = std::make_unique<PortSet>();
+    for (std::uint16_t port : known) {
+        knownSet->set(port);
+    }
+    // Ports listed now, and among them the ones not known yet, in the order the tables list them.
+    auto current = std::make_unique<PortSet>();
+    std::vector<std::uint16_t> added;
+    const auto offer = [&](std::uint16_t port) {
+        if (port != 0 && !current->test(port)) {
+            current->set(port);
+            if (!knownSet->test(port)) {
+                added.push_back(port);
+            }
+        }
+    };
+    for (const TcpRow& row : tcpRows_) {
+        offer(row.localPort);
+    }
+    for (const UdpRow& row : udpRows_) {
+        offer(row.localPort);
+    }
+
+    {
+        base::AutoLock hold(engineLock_);
+        const base::SystemTime now = clock_.LocalTime();
+        for (std::uint16_t port : known) {
+            if (current->test(port)) {
+                continue;
+            }
+            if (ConnectionRecord* record = FindPortRecord(port)) {
+                record->state = kStateClosed;
+                portIndex_.Erase(port);
+                record->endTime = now;
+            }
+        }
+    }
+    AddNewPorts(added, tcpRows_, udpRows_);
+    return result;
+}
+
+// Each new port is offered once, with all its rows in table order: its first row enters it, later rows
+// (a listener's accepted connections, UDP on a TCP port's number) add no connection, though an owner not
+// seen before still gets its record. Offering a port again could add nothing more.
+void ProcessTable::AddNewPorts(const std::vector<std::uint16_t>& ports, const std::vector<TcpRow>& tcp,
+                               const std::vector<UdpRow>& udp) {
+    if (ports.empty()) {
+        return;
+    }
+    auto wanted = std::make_unique<PortSet>();
+    for (std::uint16_t port : ports) {
+        wanted->set(port);
+    }
+    const auto tcpByPort = RowsByPort(tcp, *wanted);
+    const auto udpByPort = RowsByPort(udp, *wanted);
+    const base::SystemTime now = clock_.LocalTime();
+    OwnerCache owners;
+    for (std::uint16_t port : ports) {
+        for (auto [it, end] = RangeOfPort(tcpByPort, port); it != end; ++it) {
+            AddRow(RecordOfRow(tcp[it->second], now), tcp[it->second].pid, owners);
+        }
+        for (auto [it, end] = RangeOfPort(udpByPort, port); it != end; ++it) {
+            AddRow(RecordOfRow(udp[it->second], now), udp[it->second].pid, owners);
+        }
+    }
+}
+
+void ProcessTable::AddTcpRows(std::span<const TcpRow> rows, std::uint16_t portFilter) {
+    const base::SystemTime now = clock_.LocalTime();
+    OwnerCache owners;
+    for (const TcpRow& row : rows) {
+        if (portFilter == 0 || row.localPort == portFilter) {
+            AddRow(RecordOfRow(row, now), row.pid, owners);
+        }
+    }
+}
+
+void ProcessTable::AddUdpRows(std::span<const UdpRow> rows, std::uint16_t portFilter) {
+    const base::SystemTime now = clock_.LocalTime();
+    OwnerCache owners;
+    for (const UdpRow& row : rows) {
+        if (portFilter == 0 || row.localPort == portFilter) {
+            AddRow(RecordOfRow(row, now), row.pid, owners);
+        }
+    }
+}
+
+ConnectionRecord ProcessTable::RecordOfRow(const TcpRow& row, const base::SystemTime& now) const {
+    ConnectionRecord record;
+    record.localAddress = row.localAddress;
+    record.localPort = row.localPort;
+    record.remoteAddress = row.remoteAddress;
+    record.remotePort = row.remotePort;
+    record.protocol = kProtocolTcp;
+    record.state = kStateOpen;
+    record.startTime = record.endTime = now;
+    return record;
+}
+
+ConnectionRecord ProcessTable::RecordOfRow(const UdpRow& row, const base::SystemTime& now) const {
+    ConnectionRecord record;
+    record.localPort = row.localPort;
+    record.protocol = kProtocolUdp;
+    record.state = kStateOpen;
+    record.startTime = record.endTime = now;
+    return record;
+}
+
+const ProcessTable::Owner& ProcessTable::ResolveOwner(std::uint32_t pid, OwnerCache& owners) {
+    auto [it, inserted] = owners.try_emplace(pid);
+    if (inserted) {
+        names_.GetProcessNameById(static_cast<std::int32_t>(pid), it->second.path);
+        it->second.name = FileNameOfPath(it->second.path);
+        it->second.startStamp = names_.IsSystemPid(pid) ? 0 : names_.StartStamp(pid);
+    }
+    return it->second;
+}
+
+void ProcessTable::AddRow(const ConnectionRecord& record, std::uint32_t pid, OwnerCache& owners) {
+    const Owner& owner = ResolveOwner(pid, owners);
+    base::AutoLock hold(engineLock_);
+    if (processes_.Count() == 0) {
+        ProcessRecord& head = processes_.Append();
+        head.pid = pid;
+        head.path = owner.path;
+        head.name = owner.name;
+        head.state = kStateRunning;
+        head.startStamp = owner.startStamp;
+        AddConnection(head, record);
+        head.portCount = static_cast<std::uint32_t>(head.connections.size());
+        return;
+    }
+    // The running record of this pid; a record whose stamp differs belongs to an earlier process that
+    // had the pid and is about to be found exited.
+    const auto sameProcess = [&](const ProcessRecord& p) {
+        return p.pid == pid && p.state != kStateExited &&
+               (p.startStamp == 0 || owner.startStamp == 0 || p.startStamp == owner.startStamp);
+    };
+    const auto found = std::find_if(processes_.begin(), processes_.end(), sameProcess);
+    if (found != processes_.end()) {
+        AddConnection(*found, record);
+        found->portCount = static_cast<std::uint32_t>(found->connections.size());
+        return;
+    }
+    ProcessRecord& process = processes_.Append();
+    process.pid = pid;
+    process.name = owner.name;
+    process.path = owner.path;
+    process.portCount = 1;
+    process.state = kStateRunning;
+    process.startTime = process.exitTime = record.startTime;
+    process.startStamp = owner.startStamp;
+    AddConnection(process, record);
+}
+
+int ProcessTable::AddConnection(ProcessRecord& process, const ConnectionRecord& record) {
+    const auto port = static_cast<std::uint16_t>(record.localPort);
+    if (portIndex_.Find(port) != nullptr) {
+        return 0;
+    }
+    process.connections.push_back(record);
+    portIndex_.Insert(port, &process.connections.back());
+    return 1;
+}
+
+ConnectionRecord* ProcessTable::FindPortRecord(std::uint16_t port) {
+    const auto cached = missCache_.find(port);
+    std::uint32_t now = 0;
+    if (cached != missCache_.end()) {
+        now = clock_.TickCount();
+        if (now - cached->second.firstMissTick <= kMissCacheWindowMs) {
+            return nullptr;
+        }
+    }
+    if (ConnectionRecord* record = portIndex_.Find(port)) {
+        if (cached != missCache_.end()) {
+            missCache_.erase(cached);
+        }
+        return record;
+    }
+    if (cached == missCache_.end()) {
+        missCache_.emplace(port, MissEntry{1, clock_.TickCount()});
+    } else {
+        ++cached->second.misses;
+    }
+    return nullptr;
+}
+
+void ProcessTable::MarkExited(ProcessRecord& process, const base::SystemTime& now) {
+    process.state = kStateExited;
+    process.name += kClosedMarker;
+    process.exitTime = now;
+    for (ConnectionRecord& connection : process.connections) {
+        connection.state = kStateClosed;
+        connection.endTime = now;
+        // Only while the port still points here: a closed port may have gone to another process since.
+        portIndex_.EraseIfOwnedBy(static_cast<std::uint16_t>(connection.localPort), &connection);
+    }
+}
+
+void ProcessTable::Clear() {
+    base::AutoLock hold(engineLock_);
+    processes_.Clear();
+    portIndex_.Clear();
+    missCache_.clear();
+}
+
+}  // namespace engine

@@ -1,0 +1,148 @@
+#include "engine/accelerate_adapter.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/tunnel_rules.h"
+#include "engine_fakes.h"
+#include "log_capture.h"
+
+namespace {
+
+using engine::AccelerateAdapter;
+using engine::ListStatus;
+
+struct TunnelCase {
+    std::u16string_view interfaceDescription;
+    std::u16string_view adapterDescription;
+    std::vector<std::string> addresses;
+    bool chosen;
+};
+
+TEST(TunnelRules, ChooseByDescriptionPrefixAndAdapterAddress) {
+    const TunnelCase cases[] = {
+        {u"WAN Miniport (PPP)", u"WAN Miniport (PPP)", {"172.16.5.9"}, true},
+        {u"WAN Miniport (PPP)", u"WAN Miniport (PPP)", {"192.168.1.4"}, false},
+        {u"PPP adapter VPN", u"ppp ADAPTER vpn", {"0.0.0.0", "172.31.0.1"}, true},
+        {u"TAP-Win32 Adapter V9", u"TAP-Win32 Adapter V9", {"10.8.0.6"}, true},
+        {u"TAP-Win32 Adapter V9", u"TAP-Win32 Adapter V9", {"172.18.0.2"}, false},
+        {u"Microsoft tap bridge", u"Microsoft tap bridge", {"10.8.0.6"}, false},
+        {u"BM Virtual Adapter", u"BM Virtual Adapter", {"172.20.0.1"}, true},
+        {u"BM Virtual Adapter", u"BM Virtual Adapter", {"10.1.1.1"}, true},
+        {u"BM Virtual Adapter", u"BM Virtual Adapter", {"192.168.0.1"}, false},
+        // Addresses that never count, whatever their first characters.
+        {u"ppp0", u"ppp0", {"127.0.0.1", "255.255.255.255", "172", "172.16.0.256", ""}, false},
+        {u"tap0", u"tap0", {"10.8.0.1"}, true},
+        {u"eth0", u"eth0", {"10.0.0.2", "172.17.0.1"}, false},
+        // The adapter must have the interface's description.
+        {u"ppp0", u"ppp1", {"172.16.0.2"}, false},
+    };
+    for (const TunnelCase& c : cases) {
+        engine_test::FakeInterfaceTable table;
+        table.rows = {{12, std::u16string(c.interfaceDescription), 0, 0}};
+        table.adapters = {{u"Loopback", {"127.0.0.1"}}, {std::u16string(c.adapterDescription), c.addresses}};
+        const AccelerateAdapter adapter(table);
+        EXPECT_EQ(adapter.InterfaceIndex(), c.chosen ? 12u : AccelerateAdapter::kNoInterface)
+            << base::Utf16ToUtf8(c.interfaceDescription) << " "
+            << (c.addresses.empty() ? "" : c.addresses[0]);
+    }
+}
+
+TEST(TunnelRules, PrefixesStandAtTheStartAndEmptyOnesNeverMatch) {
+    const engine::TunnelRule bm = engine::kTunnelRules[1];
+    EXPECT_TRUE(engine::RuleApplies(bm, u"bm adapter"));
+    EXPECT_FALSE(engine::RuleApplies(bm, u"xbm adapter"));
+    EXPECT_FALSE(engine::RuleApplies(bm, u""));
+    EXPECT_FALSE(engine::RuleApplies(engine::kTunnelRules[2], u"a tap"));
+    EXPECT_EQ(engine::LowerCaseAscii(u"TAP-Win32 适配器"), u"tap-win32 适配器");
+}
+
+TEST(TunnelRules, DottedAddressesParseStrictly) {
+    EXPECT_EQ(engine::ParseDottedAddress("10.8.0.6"), engine_test::Ip(10, 8, 0, 6));
+    EXPECT_EQ(engine::ParseDottedAddress("255.255.255.255"), 0xFFFFFFFFu);
+    for (const char* bad :
+         {"", "1.2.3", "1.2.3.4.", "1.2.3.4.5", "256.1.1.1", "1..2.3", "a.b.c.d", "1.2.3.04x"}) {
+        EXPECT_FALSE(engine::ParseDottedAddress(bad)) << bad;
+    }
+}
+
+class AccelerateAdapterTest : public ::testing::Test {
+protected:
+    AccelerateAdapterTest() {
+        table_.rows = {{3, u"ppp0", 100, 200}, {5, u"eth0", 7, 8}, {9, u"ppp1", 300, 400}};
+        table_.adapters = {{u"ppp0", {"172.16.0.2"}}, {u"eth0", {"10.0.0.2"}}, {u"ppp1", {"172.16.0.3"}}};
+    }
+    engine_test::FakeInterfaceTable table_;
+};
+
+TEST_F(AccelerateAdapterTest, TheLastMatchingInterfaceInTableOrderWins) {
+    AccelerateAdapter adapter(table_);
+    EXPECT_EQ(adapter.InterfaceIndex(), 9u);
+    const auto counters = adapter.GetCounters();
+    EXPECT_EQ(counters.sent, 400u);
+    EXPECT_EQ(counters.received, 300u);
+    EXPECT_EQ(counters.ok, 1u);
+}
+
+TEST_F(AccelerateAdapterTest, AVanishedInterfaceAnswersNotOk) {
+    AccelerateAdapter adapter(table_);
+    table_.gone = true;
+    const auto counters = adapter.GetCounters();
+    EXPECT_EQ(counters.ok, 0u);
+    EXPECT_EQ(counters.sent, 0u);
+    EXPECT_EQ(counters.received, 0u);
+}
+
+TEST_F(AccelerateAdapterTest, ReportedCountersReplaceTheInterfaceAndWrap) {
+    AccelerateAdapter adapter(table_);
+    adapter.AddReportedCounters(1000, 2000);
+    EXPECT_EQ(adapter.InterfaceIndex(), AccelerateAdapter::kNoInterface);
+    auto counters = adapter.GetCounters();
+    EXPECT_EQ(counters.sent, 1000u);
+    EXPECT_EQ(counters.received, 2000u);
+    EXPECT_EQ(counters.ok, 1u);
+    adapter.AddReportedCounters(500, 0);
+    counters = adapter.GetCounters();
+    EXPECT_EQ(counters.sent, 1500u);
+    EXPECT_EQ(counters.received, 2000u);
+    adapter.AddReportedCounters(0xFFFFFFFF, 0);
+    EXPECT_EQ(adapter.GetCounters().sent, 1499u);
+}
+
+TEST_F(AccelerateAdapterTest, ScanReturnsToTheInterfaceAndKeepsTheSums) {
+    AccelerateAdapter adapter(table_);
+    adapter.AddReportedCounters(5, 6);
+    adapter.ScanTunnelInterface();
+    EXPECT_EQ(adapter.GetCounters().sent, 400u);
+
+    table_.interfaceStatus = ListStatus::kFailed;
+    adapter.ScanTunnelInterface();
+    EXPECT_EQ(adapter.InterfaceIndex(), AccelerateAdapter::kNoInterface);
+    EXPECT_EQ(adapter.GetCounters().sent, 5u);
+    EXPECT_EQ(adapter.GetCounters().received, 6u);
+}
+
+TEST_F(AccelerateAdapterTest, SetCountersLeavesTheInterface) {
+    AccelerateAdapter adapter(table_);
+    adapter.SetCounters(0, 0);
+    EXPECT_EQ(adapter.InterfaceIndex(), 9u);
+    table_.interfaceStatus = ListStatus::kFailed;
+    adapter.ScanTunnelInterface();
+    EXPECT_EQ(adapter.GetCounters().sent, 0u);
+}
+
+TEST_F(AccelerateAdapterTest, ATableThatCannotBeAllocatedChangesNothing) {
+    AccelerateAdapter adapter(table_);
+    table_.interfaceStatus = ListStatus::kNoMemory;
+    adapter.ScanTunnelInterface();
+    EXPECT_EQ(adapter.InterfaceIndex(), 9u);
+}
+
+TEST_F(AccelerateAdapterTest, AnAdapterListThatCannotBeAllocatedIsLoggedAndMatchesNothing) {
+    engine_test::LogCapture log;
+    table_.adapterStatus = ListStatus::kNoMemory;
+    AccelerateAdapter adapter(table_);
+    EXPECT_EQ(adapter.InterfaceIndex(), AccelerateAdapter::kNoInterface);
+    EXPECT_TRUE(log.Contains(u"分配内存失败，error no = "));
+}
+
+}  // namespace

@@ -1,0 +1,174 @@
+#include "engine/kernel_socket_parse.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine_fakes.h"
+#include "kernel_socket_fixtures.h"
+
+namespace {
+
+using engine::DumpProgress;
+using engine::KernelSocket;
+using engine_test::Ip;
+
+constexpr std::uint32_t kBadMessage = 74;
+
+std::vector<KernelSocket> Sorted(std::vector<KernelSocket> sockets) {
+    std::sort(sockets.begin(), sockets.end(),
+              [](const KernelSocket& a, const KernelSocket& b) { return a.inode < b.inode; });
+    return sockets;
+}
+
+// The captured loopback sockets, by inode.
+const std::vector<KernelSocket> kCapturedTcp = {
+    {10, 0, 2024, 0, 0, 1203},
+    {10, Ip(127, 0, 0, 1), 47001, 0, 0, 369151},
+    {1, Ip(127, 0, 0, 1), 52834, Ip(127, 0, 0, 1), 47001, 369152},
+    {1, Ip(127, 0, 0, 1), 47001, Ip(127, 0, 0, 1), 52834, 369153},
+};
+
+std::vector<std::uint8_t> Bytes(std::span<const std::uint8_t> bytes) {
+    return {bytes.begin(), bytes.end()};
+}
+
+// One netlink message of the given type with a payload of `payloadSize` zero bytes.
+std::vector<std::uint8_t> Message(std::uint16_t type, std::size_t payloadSize) {
+    std::vector<std::uint8_t> m(engine::netlink::kHeaderSize + payloadSize, 0);
+    const auto length = static_cast<std::uint32_t>(m.size());
+    std::memcpy(m.data(), &length, 4);
+    std::memcpy(m.data() + 4, &type, 2);
+    return m;
+}
+
+DumpProgress Parse(const std::vector<std::uint8_t>& bytes, std::vector<KernelSocket>& out) {
+    return engine::ParseSockDiagDatagram(bytes, out);
+}
+
+TEST(SockDiagParser, CapturedDumpsGiveTheSocketsThatProcNetListed) {
+    std::vector<KernelSocket> tcp;
+    EXPECT_EQ(Parse(Bytes(engine_test::kTcpDiagDatagram), tcp).status, DumpProgress::kMore);
+    EXPECT_EQ(Parse(Bytes(engine_test::kTcpDiagDone), tcp).status, DumpProgress::kDone);
+    EXPECT_EQ(Sorted(tcp), kCapturedTcp);
+    EXPECT_EQ(Sorted(tcp), Sorted(engine::ParseProcNetTable(engine_test::kProcNetTcp)));
+
+    std::vector<KernelSocket> udp;
+    EXPECT_EQ(Parse(Bytes(engine_test::kUdpDiagDatagram), udp).status, DumpProgress::kMore);
+    EXPECT_EQ(Parse(Bytes(engine_test::kUdpDiagDone), udp).status, DumpProgress::kDone);
+    ASSERT_EQ(udp.size(), 1u);
+    EXPECT_EQ(udp[0], (KernelSocket{7, Ip(127, 0, 0, 1), 47002, 0, 0, 369162}));
+    EXPECT_EQ(udp, engine::ParseProcNetTable(engine_test::kProcNetUdp));
+}
+
+TEST(SockDiagParser, EveryCutOfADatagramKeepsOnlyWholeMessages) {
+    const std::span<const std::uint8_t> whole(engine_test::kTcpDiagDatagram);
+    const std::size_t messageSize = whole.size() / kCapturedTcp.size();
+    for (std::size_t size = 0; size <= whole.size(); ++size) {
+        // An exact-size copy, so that AddressSanitizer sees any read past the end.
+        const std::vector<std::uint8_t> cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
+        std::vector<KernelSocket> sockets;
+        const DumpProgress progress = Parse(cut, sockets);
+        const std::size_t partial = size % messageSize;
+        EXPECT_EQ(sockets.size(), size / messageSize) << size;
+        if (partial == 0 || partial < engine::netlink::kHeaderSize) {
+            EXPECT_EQ(progress.status, DumpProgress::kMore) << size;
+        } else {
+            EXPECT_EQ(progress.status, DumpProgress::kFailed) << size;
+            EXPECT_EQ(progress.error, kBadMessage);
+        }
+    }
+}
+
+TEST(SockDiagParser, MalformedAndSpecialMessages) {
+    std::vector<KernelSocket> sockets;
+    auto zeroLength = Message(engine::netlink::kSockDiagByFamily, engine::netlink::kInetDiagMsgSize);
+    std::fill_n(zeroLength.begin(), 4, 0);
+    EXPECT_EQ(Parse(zeroLength, sockets).status, DumpProgress::kFailed) << "a zero length must not loop";
+
+    EXPECT_EQ(Parse(Message(engine::netlink::kSockDiagByFamily, 71), sockets).error, kBadMessage);
+
+    auto error = Message(engine::netlink::kError, 20);
+    const std::int32_t noEntry = -2;
+    std::memcpy(error.data() + 16, &noEntry, 4);
+    EXPECT_EQ(Parse(error, sockets).status, DumpProgress::kFailed);
+    EXPECT_EQ(Parse(error, sockets).error, 2u);
+
+    auto failedDone = Message(engine::netlink::kDone, 4);
+    const std::int32_t interrupted = -4;
+    std::memcpy(failedDone.data() + 16, &interrupted, 4);
+    EXPECT_EQ(Parse(failedDone, sockets).error, 4u);
+    EXPECT_EQ(Parse(Message(engine::netlink::kError, 2), sockets).error, kBadMessage);
+
+    // An acknowledgement, a no-op and an IPv6 entry are passed over.
+    auto ipv6 = Message(engine::netlink::kSockDiagByFamily, engine::netlink::kInetDiagMsgSize);
+    ipv6[16] = 10;
+    auto datagram = Message(engine::netlink::kError, 20);
+    for (const auto& m : {Message(engine::netlink::kNoop, 3), ipv6}) {
+        datagram.insert(datagram.end(), m.begin(), m.end());
+        datagram.resize((datagram.size() + 3) & ~std::size_t{3});
+    }
+    EXPECT_EQ(Parse(datagram, sockets).status, DumpProgress::kMore);
+    EXPECT_TRUE(sockets.empty());
+}
+
+TEST(ProcNetParser, SkipsEveryLineThatDoesNotParse) {
+    const std::string_view good =
+        "   7: 0100007F:1F90 0200000A:0050 01 00000000:00000000 00:00000000 00000000  1000  0 4242 1";
+    const KernelSocket expected{1, Ip(127, 0, 0, 1), 8080, Ip(10, 0, 0, 2), 80, 4242};
+    EXPECT_EQ(engine::ParseProcNetTable(good), std::vector<KernelSocket>{expected})
+        << "no line end after the last line";
+
+    const std::string_view bad[] = {
+        "",
+        "  sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid  timeout inode",
+        "   7: 0100007F:1F90 0200000A:0050 01 00000000:00000000 00:00000000 00000000  1000  0",
+        "   7: 0100007F:1F9 0200000A:0050 01 00000000:00000000 00:00000000 00000000  1000  0 4242",
+        "   7: 0100007G:1F90 0200000A:0050 01 00000000:00000000 00:00000000 00000000  1000  0 4242",
+        "   7: 00000000000000000000000001000000:1F90 00000000000000000000000000000000:0000 0A 0:0 0:0 0 0 0 "
+        "1",
+        "   7: 0100007F:1F90 0200000A:0050 1AB 00000000:00000000 00:00000000 00000000  1000  0 4242",
+        "   7: 0100007F:1F90 0200000A:0050 01 00000000:00000000 00:00000000 00000000  1000  0 42x2",
+        "   x: 0100007F:1F90 0200000A:0050 01 00000000:00000000 00:00000000 00000000  1000  0 4242",
+        "0100007F:1F90",
+    };
+    for (std::string_view line : bad) {
+        EXPECT_TRUE(engine::ParseProcNetTable(line).empty()) << line;
+    }
+    const std::string mixed =
+        std::string(bad[1]) + "\n" + std::string(good) + "\n" + std::string(bad[4]) + "\n\t\n";
+    EXPECT_EQ(engine::ParseProcNetTable(mixed), std::vector<KernelSocket>{expected});
+}
+
+TEST(ProcNetParser, EveryCutOfTheCapturedTableIsSafe) {
+    const std::string_view text = engine_test::kProcNetTcp;
+    for (std::size_t size = 0; size <= text.size(); ++size) {
+        const std::string cut(text.substr(0, size));
+        EXPECT_LE(engine::ParseProcNetTable(cut).size(), kCapturedTcp.size());
+    }
+}
+
+TEST(SocketInode, OnlySocketLinks) {
+    EXPECT_EQ(engine::ParseSocketInode("socket:[369151]"), 369151u);
+    EXPECT_EQ(engine::ParseSocketInode("socket:[0]"), 0u);
+    for (std::string_view link :
+         {"socket:[]", "socket:[12a]", "socket:[123", "socket:123]", "pipe:[369151]",
+          "anon_inode:[eventpoll]", "/dev/null", "socket:[12345678901234567890]", ""}) {
+        EXPECT_FALSE(engine::ParseSocketInode(link)) << link;
+    }
+}
+
+TEST(TcpStates, LinuxNumbersMapToTheOwnerTables) {
+    using engine::TcpState;
+    const TcpState expected[] = {TcpState::kUnknown,     TcpState::kEstablished, TcpState::kSynSent,
+                                 TcpState::kSynReceived, TcpState::kFinWait1,    TcpState::kFinWait2,
+                                 TcpState::kTimeWait,    TcpState::kClosed,      TcpState::kCloseWait,
+                                 TcpState::kLastAck,     TcpState::kListen,      TcpState::kClosing,
+                                 TcpState::kSynReceived, TcpState::kUnknown};
+    for (std::uint8_t state = 0; state < std::size(expected); ++state) {
+        EXPECT_EQ(engine::TcpStateFromLinux(state), expected[state]) << int(state);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+#pragma once
+
+// Sockets on 127.0.0.1 for the tests of the Linux tables: each is closed with its owner.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdint>
+
+namespace engine_test {
+
+class Socket {
+public:
+    explicit Socket(int fd = -1) : fd_(fd) {}
+    ~Socket() { Close(); }
+    Socket(Socket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    Socket& operator=(Socket&& other) noexcept {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
+    int fd() const { return fd_; }
+    void Close() {
+        if (fd_ >= 0) {
+            close(fd_);
+            fd_ = -1;
+        }
+    }
+    // The local port, host byte order; 0 on failure.
+    std::uint16_t Port() const {
+        sockaddr_in a{};
+        socklen_t length = sizeof a;
+        return getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &length) == 0 ? ntohs(a.sin_port) : 0;
+    }
+
+private:
+    int fd_;
+};
+
+inline sockaddr_in Loopback(std::uint16_t port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    return a;
+}
+
+inline Socket BoundSocket(int type, std::uint16_t port = 0) {
+    Socket s(socket(AF_INET, type | SOCK_CLOEXEC, 0));
+    const sockaddr_in a = Loopback(port);
+    if (s.fd() < 0 || bind(s.fd(), reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) {
+        return Socket();
+    }
+    return s;
+}
+
+inline Socket Listener() {
+    Socket s = BoundSocket(SOCK_STREAM);
+    if (s.fd() < 0 || listen(s.fd(), 64) != 0) {
+        return Socket();
+    }
+    return s;
+}
+
+inline Socket ConnectTo(std::uint16_t port) {
+    Socket s(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    const sockaddr_in a = Loopback(port);
+    if (s.fd() < 0 || connect(s.fd(), reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) {
+        return Socket();
+    }
+    return s;
+}
+
+inline Socket Accept(const Socket& listener) {
+    return Socket(accept4(listener.fd(), nullptr, nullptr, SOCK_CLOEXEC));
+}
+
+}  // namespace engine_test

@@ -1,0 +1,108 @@
+#include "engine/process_source.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "base/module_path.h"
+#include "engine/process_names.h"
+
+namespace {
+
+// A child that waits until its end of a pipe closes, or until it is killed.
+class Child {
+public:
+    Child() {
+        if (pipe(pipe_) != 0) {
+            return;
+        }
+        pid_ = fork();
+        if (pid_ == 0) {
+            close(pipe_[1]);
+            char byte;
+            (void)!read(pipe_[0], &byte, 1);
+            _exit(0);
+        }
+        close(pipe_[0]);
+    }
+    ~Child() {
+        Release();
+        Reap();
+    }
+    std::uint32_t pid() const { return static_cast<std::uint32_t>(pid_); }
+    void Release() {
+        if (pipe_[1] >= 0) {
+            close(pipe_[1]);
+            pipe_[1] = -1;
+        }
+    }
+    // Waits until the child has ended without collecting it: it stays as a zombie.
+    void WaitForEnd() {
+        siginfo_t info{};
+        waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOWAIT);
+    }
+    int Reap() {
+        int status = 0;
+        if (pid_ > 0) {
+            waitpid(pid_, &status, 0);
+            pid_ = -1;
+        }
+        return status;
+    }
+
+private:
+    int pipe_[2] = {-1, -1};
+    pid_t pid_ = -1;
+};
+
+class LinuxProcessSource : public ::testing::Test {
+protected:
+    std::unique_ptr<engine::IProcessSource> source_ = engine::CreateProcessSource();
+    const std::uint32_t self_ = static_cast<std::uint32_t>(getpid());
+};
+
+TEST_F(LinuxProcessSource, NamesThisProgram) {
+    std::u16string path;
+    EXPECT_EQ(source_->QueryImagePath(self_, path), 0u);
+    EXPECT_EQ(path, base::ModuleFileName());
+    std::u16string name;
+    EXPECT_EQ(source_->QuerySnapshotName(self_, name), 0u);
+    EXPECT_EQ(name, u"kvt_tests");
+    EXPECT_EQ(source_->KernelPid(), 0xFFFFFFFFu);
+
+    engine::ProcessNames names(*source_);
+    EXPECT_EQ(names.GetProcessNameById(0, path), 0u);
+    EXPECT_EQ(path, u"System Idle Process");
+}
+
+TEST_F(LinuxProcessSource, AProcessThatEndedIsNotRunningEvenAsAZombie) {
+    Child child;
+    const std::uint64_t stamp = source_->StartStamp(child.pid());
+    ASSERT_NE(stamp, 0u);
+    EXPECT_TRUE(source_->IsRunning(child.pid(), stamp));
+    EXPECT_FALSE(source_->IsRunning(child.pid(), stamp + 1)) << "another process with the same pid";
+
+    child.Release();
+    child.WaitForEnd();
+    EXPECT_FALSE(source_->IsRunning(child.pid(), stamp));
+    child.Reap();
+    EXPECT_FALSE(source_->IsRunning(child.pid(), 0));
+    std::u16string path;
+    EXPECT_NE(source_->QueryImagePath(child.pid(), path), 0u);
+}
+
+TEST_F(LinuxProcessSource, TerminateKillsOnlyTheRecordedProcess) {
+    Child child;
+    const std::uint64_t stamp = source_->StartStamp(child.pid());
+    EXPECT_EQ(source_->Terminate(child.pid(), stamp + 1), engine::kCannotOpenProcess);
+    EXPECT_TRUE(source_->IsRunning(child.pid(), stamp));
+
+    EXPECT_EQ(source_->Terminate(child.pid(), stamp), 0u);
+    const int status = child.Reap();
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGKILL);
+    EXPECT_EQ(source_->Terminate(child.pid(), 0), engine::kCannotOpenProcess);
+}
+
+}  // namespace

@@ -1,0 +1,201 @@
+#include "engine/socket_table_linux.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+
+#include "engine/process_table.h"
+#include "engine/socket_table.h"
+#include "engine_fakes.h"
+#include "loopback_sockets_linux.h"
+
+namespace {
+
+using engine::TcpRow;
+using engine::TcpState;
+using engine::UdpRow;
+using engine_test::Ip;
+using engine_test::Socket;
+
+const std::uint32_t kLoopback = Ip(127, 0, 0, 1);
+
+class LinuxSocketTable : public ::testing::Test {
+protected:
+    void SetUp() override {
+        listener_ = engine_test::Listener();
+        client_ = engine_test::ConnectTo(listener_.Port());
+        accepted_ = engine_test::Accept(listener_);
+        udp_ = engine_test::BoundSocket(SOCK_DGRAM);
+        ASSERT_GE(accepted_.fd(), 0);
+        ASSERT_NE(udp_.Port(), 0);
+    }
+
+    std::vector<TcpRow> Tcp() {
+        std::vector<TcpRow> rows;
+        EXPECT_EQ(source_->FetchTcpTable(rows), 0u);
+        return rows;
+    }
+    std::vector<UdpRow> Udp() {
+        std::vector<UdpRow> rows;
+        EXPECT_EQ(source_->FetchUdpTable(rows), 0u);
+        return rows;
+    }
+
+    const std::uint32_t self_ = static_cast<std::uint32_t>(getpid());
+    Socket listener_, client_, accepted_, udp_;
+    std::unique_ptr<engine::ISocketTableSource> source_ = engine::CreateSocketTableSource();
+};
+
+TEST_F(LinuxSocketTable, ListsOwnLoopbackSocketsWithThisPidAndTheirStates) {
+    const std::vector<TcpRow> tcp = Tcp();
+    const TcpRow listener{TcpState::kListen, kLoopback, listener_.Port(), 0, 0, self_};
+    const TcpRow client{TcpState::kEstablished, kLoopback, client_.Port(), kLoopback,
+                        listener_.Port(),       self_};
+    const TcpRow accepted{TcpState::kEstablished, kLoopback, listener_.Port(), kLoopback,
+                          client_.Port(),         self_};
+    const auto at = [&](const TcpRow& row) { return std::find(tcp.begin(), tcp.end(), row); };
+    ASSERT_NE(at(listener), tcp.end());
+    ASSERT_NE(at(client), tcp.end());
+    ASSERT_NE(at(accepted), tcp.end());
+    EXPECT_LT(at(listener), at(accepted)) << "the listener sorts first";
+
+    std::vector<TcpRow> sorted = tcp;
+    engine::SortTcpRows(sorted);
+    EXPECT_EQ(sorted, tcp);
+
+    const std::vector<UdpRow> udp = Udp();
+    EXPECT_NE(std::find(udp.begin(), udp.end(), UdpRow{kLoopback, udp_.Port(), self_}), udp.end());
+}
+
+TEST_F(LinuxSocketTable, ClosedSocketsLeaveTheTables) {
+    const std::uint16_t port = udp_.Port();
+    udp_.Close();
+    const std::vector<UdpRow> udp = Udp();
+    EXPECT_TRUE(std::none_of(udp.begin(), udp.end(), [&](const UdpRow& r) { return r.localPort == port; }));
+}
+
+TEST_F(LinuxSocketTable, SocketsOfAChildProcessBelongToTheChild) {
+    int ready[2];
+    int release[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int s = socket(AF_INET, SOCK_DGRAM, 0);
+        const sockaddr_in a = engine_test::Loopback(0);
+        bind(s, reinterpret_cast<const sockaddr*>(&a), sizeof a);
+        sockaddr_in bound{};
+        socklen_t length = sizeof bound;
+        getsockname(s, reinterpret_cast<sockaddr*>(&bound), &length);
+        const std::uint16_t port = ntohs(bound.sin_port);
+        (void)!write(ready[1], &port, sizeof port);
+        char byte;
+        (void)!read(release[0], &byte, 1);
+        _exit(0);
+    }
+    std::uint16_t port = 0;
+    ASSERT_EQ(read(ready[0], &port, sizeof port), static_cast<ssize_t>(sizeof port));
+    const std::vector<UdpRow> udp = Udp();
+    (void)!write(release[1], "x", 1);
+    waitpid(child, nullptr, 0);
+    for (int fd : {ready[0], ready[1], release[0], release[1]}) {
+        close(fd);
+    }
+    EXPECT_NE(std::find(udp.begin(), udp.end(), UdpRow{kLoopback, port, static_cast<std::uint32_t>(child)}),
+              udp.end());
+}
+
+TEST_F(LinuxSocketTable, NetlinkAndProcNetAgreeOnOwnSockets) {
+    using Ends = std::pair<std::uint16_t, std::uint16_t>;  // local and remote port
+    struct Source {
+        int protocol;
+        const char* path;
+        std::vector<Ends> sockets;
+    };
+    const Source sources[] = {
+        {IPPROTO_TCP,
+         "/proc/net/tcp",
+         {{listener_.Port(), 0}, {client_.Port(), listener_.Port()}, {listener_.Port(), client_.Port()}}},
+        {IPPROTO_UDP, "/proc/net/udp", {{udp_.Port(), 0}}},
+    };
+    for (const Source& source : sources) {
+        std::vector<engine::KernelSocket> netlink;
+        std::vector<engine::KernelSocket> proc;
+        ASSERT_EQ(engine::DumpInetSockets(source.protocol, netlink), 0u);
+        ASSERT_EQ(engine::ReadProcNetSockets(source.path, proc), 0u);
+        for (const Ends& ends : source.sockets) {
+            const auto same = [&](const engine::KernelSocket& s) {
+                return s.localPort == ends.first && s.remotePort == ends.second;
+            };
+            const auto a = std::find_if(netlink.begin(), netlink.end(), same);
+            const auto b = std::find_if(proc.begin(), proc.end(), same);
+            ASSERT_NE(a, netlink.end()) << ends.first;
+            ASSERT_NE(b, proc.end()) << ends.first;
+            EXPECT_EQ(*a, *b);
+            EXPECT_NE(a->inode, 0u);
+        }
+    }
+}
+
+TEST_F(LinuxSocketTable, OwnersAreLookedForOnlyWhenAnInodeIsNew) {
+    engine::SocketOwnerCache owners;
+    std::vector<engine::KernelSocket> sockets;
+    std::vector<std::uint32_t> pids;
+    ASSERT_EQ(engine::DumpInetSockets(IPPROTO_TCP, sockets), 0u);
+    owners.Resolve(sockets, pids);
+    EXPECT_EQ(owners.Scans(), 1u);
+    const auto it = std::find_if(sockets.begin(), sockets.end(),
+                                 [&](const auto& s) { return s.localPort == client_.Port(); });
+    ASSERT_NE(it, sockets.end());
+    EXPECT_EQ(pids[static_cast<std::size_t>(it - sockets.begin())], self_);
+
+    owners.Resolve(sockets, pids);
+    EXPECT_EQ(owners.Scans(), 1u);
+    const Socket another = engine_test::ConnectTo(listener_.Port());
+    ASSERT_EQ(engine::DumpInetSockets(IPPROTO_TCP, sockets), 0u);
+    owners.Resolve(sockets, pids);
+    EXPECT_EQ(owners.Scans(), 2u);
+}
+
+TEST_F(LinuxSocketTable, ProcessTableAttributesOwnPortsToThisProgram) {
+    base::ReentrantLock lock;
+    const auto processSource = engine::CreateProcessSource();
+    engine::ProcessNames names(*processSource);
+    engine::SystemClock clock;
+    engine::ProcessTable table(lock, *source_, names, clock);
+    ASSERT_EQ(table.InitProcessList(), 0u);
+
+    const auto find = [&](std::uint16_t port) {
+        base::AutoLock hold(lock);
+        return table.FindPortRecord(port);
+    };
+    for (std::uint16_t port : {listener_.Port(), client_.Port(), udp_.Port()}) {
+        ASSERT_NE(find(port), nullptr) << port;
+    }
+    EXPECT_EQ(find(listener_.Port())->remotePort, 0u);
+    EXPECT_EQ(find(udp_.Port())->protocol, engine::kProtocolUdp);
+
+    // A socket opened later is found after a refresh; one closed is closed after the next.
+    Socket later = engine_test::BoundSocket(SOCK_DGRAM);
+    const std::uint16_t closedPort = udp_.Port();
+    udp_.Close();
+    ASSERT_EQ(table.RefreshProcessList(), 0u);
+    ASSERT_NE(find(later.Port()), nullptr);
+    EXPECT_EQ(find(closedPort), nullptr);
+
+    base::AutoLock hold(lock);
+    const auto self = std::find_if(table.Processes().begin(), table.Processes().end(),
+                                   [&](const engine::ProcessRecord& p) { return p.pid == self_; });
+    ASSERT_NE(self, table.Processes().end());
+    EXPECT_EQ(self->name, u"kvt_tests");
+    EXPECT_EQ(self->path, base::ModuleFileName());
+    EXPECT_NE(self->startStamp, 0u);
+    const auto closed = std::find_if(self->connections.begin(), self->connections.end(),
+                                     [&](const auto& c) { return c.localPort == closedPort; });
+    ASSERT_NE(closed, self->connections.end());
+    EXPECT_EQ(closed->state, engine::kStateClosed);
+}
+
+}  // namespace
