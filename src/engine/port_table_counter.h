@@ -1,0 +1,17 @@
+#pragma once
+
+#include "engine/packet_counter.h"
+#include "engine/process_table.h"
+
+// The decoder's way into the port-to-process table: each decoded packet adds its bytes to the record of
+// its local port, under the engine lock for that one packet.
+class PortTableCounter final : public IPacketCounter {
+  public:
+    explicit PortTableCounter(engine::ProcessTable& table) : table_(table) {}
+
+    // False when no record owns the port (the decoder then asks for a table refresh).
+    bool CountPacket(const PacketCount& count) override;
+
+  private:
+    engine::ProcessTable& table_;
+};
