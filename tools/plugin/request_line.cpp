@@ -16,14 +16,14 @@ using ipc::RequestLayout;
 
 enum class ArgKind { kByte, kU32, kText, kTime, kHex };
 
-struct ArgSpec {
+struct Argument {
     const char* key;
     ArgKind kind;
     bool optional;
 };
 
 // The fields of a request's body, named as the decoded messages name them.
-std::vector<ArgSpec> ArgSpecsOf(const RequestInfo& info) {
+std::vector<Argument> ArgumentsOf(const RequestInfo& info) {
     // A value the monitor does not read may be left out; it is sent as 0.
     const bool valueOptional = !info.checked;
     switch (info.layout) {
@@ -161,7 +161,7 @@ std::string UsageLine(const RequestInfo& info) {
 class ArgReader {
   public:
     ArgReader(const RequestInfo& info, const base::SystemTime& now, std::string& error)
-        : info_(info), now_(now), error_(error), specs_(ArgSpecsOf(info)), values_(specs_.size()) {}
+        : info_(info), now_(now), error_(error), arguments_(ArgumentsOf(info)), values_(arguments_.size()) {}
 
     bool Read(std::span<const std::string> words) {
         for (const std::string& word : words) {
@@ -173,21 +173,21 @@ class ArgReader {
             if (EqualsIgnoringCase(key, "sep")) {
                 key = "separator";
             }
-            const auto spec = std::find_if(specs_.begin(), specs_.end(),
-                                           [&](const ArgSpec& s) { return EqualsIgnoringCase(s.key, key); });
-            if (spec == specs_.end()) {
-                return Fail(specs_.empty() ? std::string("takes no arguments")
+            const auto argument = std::find_if(arguments_.begin(), arguments_.end(),
+                                           [&](const Argument& s) { return EqualsIgnoringCase(s.key, key); });
+            if (argument == arguments_.end()) {
+                return Fail(arguments_.empty() ? std::string("takes no arguments")
                                            : "unknown argument '" + key + "'");
             }
-            auto& slot = values_[static_cast<std::size_t>(spec - specs_.begin())];
+            auto& slot = values_[static_cast<std::size_t>(argument - arguments_.begin())];
             if (slot) {
-                return Fail(std::string(spec->key) + " given twice");
+                return Fail(std::string(argument->key) + " given twice");
             }
             slot = word.substr(equals + 1);
         }
-        for (std::size_t i = 0; i < specs_.size(); ++i) {
-            if (!values_[i] && !specs_[i].optional) {
-                return Fail(std::string("missing ") + specs_[i].key + "=" + Placeholder(specs_[i].kind));
+        for (std::size_t i = 0; i < arguments_.size(); ++i) {
+            if (!values_[i] && !arguments_[i].optional) {
+                return Fail(std::string("missing ") + arguments_[i].key + "=" + Placeholder(arguments_[i].kind));
             }
         }
         return true;
@@ -266,7 +266,7 @@ class ArgReader {
         return false;
     }
 
-    std::string Given(std::size_t i) const { return std::string(specs_[i].key) + "=" + *values_[i]; }
+    std::string Given(std::size_t i) const { return std::string(arguments_[i].key) + "=" + *values_[i]; }
 
     std::u16string Text(std::size_t i) const { return values_[i] ? base::Utf8ToUtf16(*values_[i]) : u""; }
 
@@ -305,7 +305,7 @@ class ArgReader {
     const RequestInfo& info_;
     const base::SystemTime& now_;
     std::string& error_;
-    std::vector<ArgSpec> specs_;
+    std::vector<Argument> arguments_;
     std::vector<std::optional<std::string>> values_;
 };
 
@@ -421,12 +421,12 @@ std::string SuggestRequestNames(std::string_view unknown) {
 
 std::string RequestUsage(const RequestInfo& info) {
     std::string usage;
-    for (const ArgSpec& spec : ArgSpecsOf(info)) {
+    for (const Argument& argument : ArgumentsOf(info)) {
         if (!usage.empty()) {
             usage += ' ';
         }
-        const std::string arg = std::string(spec.key) + "=" + Placeholder(spec.kind);
-        usage += spec.optional ? "[" + arg + "]" : arg;
+        const std::string arg = std::string(argument.key) + "=" + Placeholder(argument.kind);
+        usage += argument.optional ? "[" + arg + "]" : arg;
     }
     return usage;
 }
