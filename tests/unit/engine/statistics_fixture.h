@@ -1,0 +1,185 @@
+#pragma once
+
+// A port-to-process table, registry, tunnel counters and statistics on fake seams, with ticks whose
+// times lie whole seconds after the engine's start.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <initializer_list>
+#include <vector>
+
+#include "engine/traffic_statistics.h"
+#include "engine_fakes.h"
+
+namespace engine_test {
+
+struct Pushed {
+    std::uint64_t localDown = 0;
+    std::uint64_t localUp = 0;
+    std::uint64_t accelerateDown = 0;
+    std::uint64_t accelerateUp = 0;
+    friend bool operator==(const Pushed&, const Pushed&) = default;
+};
+
+class RecordingSink final : public engine::ITotalsSink {
+public:
+    void PushTotals(std::uint64_t localDown, std::uint64_t localUp, std::uint64_t accelerateDown,
+                    std::uint64_t accelerateUp) override {
+        pushes.push_back({localDown, localUp, accelerateDown, accelerateUp});
+    }
+    std::vector<Pushed> pushes;
+};
+
+// What the alarm callback saw on one call.
+struct AlarmCall {
+    const engine::SpeedAlarmRecord* records = nullptr;
+    const std::uint32_t* countAddress = nullptr;
+    std::uint32_t count = 0;
+    void* context = nullptr;
+    std::size_t pushesBefore = 0;  // pushes made before the call
+    std::vector<engine::SpeedAlarmRecord> listed;
+};
+
+// Everything a statistics test works on; a table-driven test may build one per row.
+struct StatisticsScene {
+    static constexpr std::uint32_t kTunnelIndex = 7;
+
+    StatisticsScene() {
+        stats_.SetTotalsSink(&sink_);
+        stats_.RegisterAlarmCallback(&StatisticsScene::OnAlarm, this);
+    }
+    StatisticsScene(const StatisticsScene&) = delete;
+    StatisticsScene& operator=(const StatisticsScene&) = delete;
+
+    // `n` whole seconds after the engine's start.
+    static base::SystemTime Second(std::int64_t n) {
+        return base::CalendarSecondsToLocal(base::LocalToCalendarSeconds(At(10, 0, 0)) + n);
+    }
+
+    // A running process owning one TCP port per entry of `ports`; it enters the table at the next
+    // Start or Refresh.
+    void AddProcess(std::uint32_t pid, std::u16string_view name, std::initializer_list<std::uint16_t> ports) {
+        processes_.Add(pid, name);
+        for (std::uint16_t port : ports) {
+            sockets_.tcp.push_back(
+                {engine::TcpState::kEstablished, Ip(127, 0, 0, 1), port, Ip(127, 0, 0, 1), 80, pid});
+        }
+    }
+    // The engine starts at second 0 with the processes added so far.
+    void Start() {
+        clock_.time = startTime_ = Second(0);
+        ASSERT_EQ(table_.InitProcessList(), 0u);
+    }
+    // New processes enter the table, at second `n`.
+    void Refresh(std::int64_t n) {
+        clock_.time = Second(n);
+        ASSERT_EQ(table_.RefreshProcessList(), 0u);
+    }
+    // The port's socket goes; its record is closed by the next refresh and keeps its counters.
+    void ClosePort(std::uint16_t port, std::int64_t n) {
+        std::erase_if(sockets_.tcp, [port](const engine::TcpRow& row) { return row.localPort == port; });
+        Refresh(n);
+    }
+    // The process ends; the status pass at second `n` marks it exited.
+    void End(std::uint32_t pid, std::int64_t n) {
+        processes_.processes[pid].running = false;
+        std::erase_if(sockets_.tcp, [pid](const engine::TcpRow& row) { return row.pid == pid; });
+        clock_.time = Second(n);
+        ASSERT_TRUE(registry_.RefreshProcessStatus(u"host.exe", {}));
+    }
+
+    engine::ProcessRecord* Process(std::uint32_t pid) {
+        for (engine::ProcessRecord& p : table_.Processes()) {
+            if (p.pid == pid) {
+                return &p;
+            }
+        }
+        ADD_FAILURE() << "no record of pid " << pid;
+        return nullptr;
+    }
+    // Bytes as the decoder adds them, to the record of `port` (open or closed).
+    void Count(std::uint32_t pid, std::uint16_t port, std::uint64_t up, std::uint64_t down) {
+        base::AutoLock hold(lock_);
+        for (engine::ConnectionRecord& c : Process(pid)->connections) {
+            if (c.localPort == port) {
+                c.bytesUp += up;
+                c.bytesDown += down;
+                return;
+            }
+        }
+        ADD_FAILURE() << "pid " << pid << " has no port " << port;
+    }
+
+    void Accelerate(std::u16string_view names) {
+        ASSERT_EQ(lists_.SetAccelerateProcess(names.data(), static_cast<std::int32_t>(names.size()), u";", 1),
+                  1);
+    }
+    void Unclear(std::u16string_view names) {
+        ASSERT_EQ(
+            lists_.SetUnclearProcessName(names.data(), static_cast<std::int32_t>(names.size()), u";", 1), 1);
+    }
+    // The accelerator reports bytes through its tunnel (sums mode).
+    void Tunnel(std::uint32_t sent, std::uint32_t received) {
+        base::AutoLock hold(lock_);
+        adapter_.AddReportedCounters(sent, received);
+    }
+    // A tunnel interface with its own counters (interface mode).
+    void TunnelInterface(std::uint32_t inOctets, std::uint32_t outOctets) {
+        interfaces_.rows = {{kTunnelIndex, u"WAN Miniport (PPP)", inOctets, outOctets}};
+        interfaces_.adapters = {{u"WAN Miniport (PPP)", {"172.16.5.9"}}};
+        base::AutoLock hold(lock_);
+        adapter_.ScanTunnelInterface();
+        ASSERT_EQ(adapter_.InterfaceIndex(), kTunnelIndex);
+    }
+
+    void TickAt(std::int64_t n) {
+        clock_.time = Second(n);
+        stats_.UpdateStatistics();
+    }
+
+    // Whether the tick at second `n` handed the batch to the alarm callback.
+    bool AlarmedAt(std::int64_t n) {
+        const std::size_t before = alarms_.size();
+        TickAt(n);
+        EXPECT_LE(alarms_.size(), before + 1);
+        return alarms_.size() > before;
+    }
+
+    std::vector<std::uint32_t> ListedPids() {
+        base::AutoLock hold(lock_);
+        std::vector<std::uint32_t> pids;
+        for (std::uint32_t i = 0; i < stats_.Batch().count; ++i) {
+            pids.push_back(stats_.Batch().records[i].pid);
+        }
+        return pids;
+    }
+
+    static void OnAlarm(engine::SpeedAlarmRecord* records, std::uint32_t* count, void* context) {
+        auto* self = static_cast<StatisticsScene*>(context);
+        AlarmCall call{records, count, *count, context, self->sink_.pushes.size(), {}};
+        call.listed.assign(records, records + *count);
+        self->alarms_.push_back(std::move(call));
+    }
+
+    base::ReentrantLock lock_;
+    FakeSocketTable sockets_;
+    FakeProcessSource processes_;
+    FakeClock clock_;
+    FakeInterfaceTable interfaces_;
+    engine::ProcessNames names_{processes_};
+    engine::ProcessTable table_{lock_, sockets_, names_, clock_};
+    engine::NameLists lists_{u"kvtmon.exe"};
+    engine::AccelerateAdapter adapter_{interfaces_};
+    engine::ProcessRegistry registry_{table_, names_, lists_, adapter_};
+    std::atomic<std::uint32_t> running_{1};
+    base::SystemTime startTime_ = Second(0);
+    engine::TrafficStatistics stats_{table_, registry_, adapter_, running_, startTime_};
+    RecordingSink sink_;
+    std::vector<AlarmCall> alarms_;
+};
+
+class StatisticsTest : public ::testing::Test, protected StatisticsScene {};
+
+}  // namespace engine_test
