@@ -38,7 +38,7 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 class TrafficLog : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { CloseTrafficLog(); }
     TempDir dir_;
 };

@@ -1,0 +1,121 @@
+#include "alarm/settings.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+#include "base/profile.h"
+#include "base/text.h"
+
+namespace alarming {
+
+std::atomic<std::uint32_t> ShowSuspension{1};
+std::atomic<std::uint32_t> AlarmEnabled{1};
+std::atomic<std::int32_t> SuspensionX{0};
+std::atomic<std::int32_t> SuspensionY{0};
+std::atomic<std::uint32_t> SettingsReloadPending{1};
+
+namespace {
+
+bool IsBlank(char16_t c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
+std::u16string Decimal(std::int64_t value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld", static_cast<long long>(value));
+    return base::AsciiToUtf16(text);
+}
+
+std::u16string OneOrZero(bool one) {
+    return one ? u"1" : u"0";
+}
+
+bool WriteSetting(const ProgramDirectory& directory, std::u16string_view section, std::u16string_view key,
+                  std::u16string_view value) {
+    const std::u16string path = directory.Path(kSettingsFileName);
+    return !path.empty() && base::WriteIniString(section, key, value, path);
+}
+
+}  // namespace
+
+std::int32_t DecimalValue(std::u16string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) {
+        ++i;
+    }
+    bool negative = false;
+    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    // Held just past the 32-bit range, so that the clamp below sees an overflow without one happening.
+    constexpr std::int64_t kCap = std::int64_t{1} << 32;
+    std::int64_t value = 0;
+    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+        value = std::min(value * 10 + (text[i] - u'0'), kCap);
+    }
+    value = std::clamp<std::int64_t>(negative ? -value : value, std::numeric_limits<std::int32_t>::min(),
+                                     std::numeric_limits<std::int32_t>::max());
+    return static_cast<std::int32_t>(value);
+}
+
+bool WriteShowAndAlarm(const ProgramDirectory& directory, std::uint32_t show, std::uint32_t alarm) {
+    const bool shown = WriteSetting(directory, kSuspensionSection, kShowKey, OneOrZero(show != 0));
+    const bool alarmed = WriteSetting(directory, kAlarmSection, kAlarmKey, OneOrZero(alarm == 1));
+    return shown && alarmed;
+}
+
+bool SaveThresholdSettings(const ProgramDirectory& directory, std::u16string_view percentage,
+                           std::int32_t show) {
+    const std::u16string config = directory.Path(kAlarmConfigName);
+    if (config.empty() || !base::WriteIniString(kPercentageSection, kPercentageKey, percentage, config)) {
+        return false;
+    }
+    return WriteSetting(directory, kSuspensionSection, kShowKey, Decimal(show));
+}
+
+bool WriteAlarmSetting(const ProgramDirectory& directory, std::uint32_t alarmEnabled) {
+    return WriteSetting(directory, kAlarmSection, kAlarmKey, OneOrZero(alarmEnabled == 1));
+}
+
+bool WriteSuspensionSettings(const ProgramDirectory& directory, std::uint32_t show,
+                             const std::optional<WindowOrigin>& window) {
+    ShowSuspension.store(show, std::memory_order_relaxed);
+    bool written =
+        WriteSetting(directory, kSuspensionSection, kShowKey, Decimal(static_cast<std::int32_t>(show)));
+    if (window) {
+        const std::u16string location = Decimal(window->left) + u"," + Decimal(window->top);
+        written = WriteSetting(directory, kSuspensionSection, kLocationKey, location) && written;
+    }
+    return written;
+}
+
+std::uint32_t RefreshAlarmEnabled(const ProgramDirectory& directory) {
+    const std::u16string path = directory.Path(kSettingsFileName);
+    std::u16string value = path.empty()
+                               ? std::u16string()
+                               : base::ReadIniString(kAlarmSection, kAlarmKey, u"1", kSettingCapacity, path);
+    if (value.empty()) {
+        value = u"1";
+    }
+    const std::uint32_t enabled = DecimalValue(value) == 1 ? 1 : 0;
+    AlarmEnabled.store(enabled, std::memory_order_relaxed);
+    return enabled;
+}
+
+bool SetAlarmEnabled(const ProgramDirectory& directory, std::uint32_t value) {
+    const bool written = WriteAlarmSetting(directory, value);
+    AlarmEnabled.store(value, std::memory_order_relaxed);
+    return written;
+}
+
+std::int32_t ReadShowSetting(const ProgramDirectory& directory) {
+    const std::u16string path = directory.Path(kSettingsFileName);
+    if (path.empty()) {
+        return 1;
+    }
+    return DecimalValue(base::ReadIniString(kSuspensionSection, kShowKey, u"1", kSettingCapacity, path));
+}
+
+}  // namespace alarming

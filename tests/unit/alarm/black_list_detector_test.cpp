@@ -1,0 +1,231 @@
+#include "alarm/black_list_detector.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "alarm_test_files.h"
+#include "base/text.h"
+#include "unit/engine/engine_fakes.h"
+
+namespace {
+
+using alarm_test::ProgramFolder;
+using alarm_test::Utf16Le;
+using alarming::BlackListDetector;
+using alarming::DetectedProcess;
+using engine::ProcessRecord;
+using engine::TcpRow;
+using engine::TcpState;
+using engine_test::At;
+using engine_test::Ip;
+
+// The engine's process source, with a termination that answers as told and remembers its calls.
+class TerminatingSource final : public engine::IProcessSource {
+  public:
+    std::uint32_t QueryImagePath(std::uint32_t pid, std::u16string& path) override {
+        return processes.QueryImagePath(pid, path);
+    }
+    std::uint32_t QuerySnapshotName(std::uint32_t pid, std::u16string& name) override {
+        return processes.QuerySnapshotName(pid, name);
+    }
+    bool IsRunning(std::uint32_t pid, std::uint64_t stamp) override {
+        return processes.IsRunning(pid, stamp);
+    }
+    std::uint64_t StartStamp(std::uint32_t pid) override { return processes.StartStamp(pid); }
+    std::uint32_t KernelPid() const override { return processes.KernelPid(); }
+    std::uint32_t Terminate(std::uint32_t pid, std::uint64_t stamp) override {
+        terminated.emplace_back(pid, stamp);
+        return answer;
+    }
+
+    engine_test::FakeProcessSource processes;
+    std::uint32_t answer = 0;
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> terminated;
+};
+
+struct Seen {
+    std::u16string name, path, description;
+    std::uint32_t pid;
+    friend bool operator==(const Seen&, const Seen&) = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Seen& s) {
+    return out << s.pid << " " << base::Utf16ToUtf8(s.name) << " " << base::Utf16ToUtf8(s.description);
+}
+
+class Detection : public ::testing::Test {
+  protected:
+    // Starts the table with one port per process.
+    void Run(std::vector<std::pair<std::uint32_t, std::u16string>> processes) {
+        std::uint16_t port = 5000;
+        for (const auto& [pid, name] : processes) {
+            source_.processes.Add(pid, name, pid * 10);
+            sockets_.tcp.push_back(
+                {TcpState::kEstablished, Ip(127, 0, 0, 1), port++, Ip(127, 0, 0, 1), 80, pid});
+        }
+        ASSERT_EQ(table_.InitProcessList(), 0u);
+    }
+    void BlackList(std::u16string_view text) { folder_.Config(alarming::kBlackListName, Utf16Le(text)); }
+    void WhiteList(std::u16string_view text) {
+        folder_.Config(alarming::kWhiteListName, Utf16Le(text));
+        ASSERT_EQ(whiteList_.Load(folder_.Directory(), alarming::kWhiteListName), 1);
+    }
+    std::vector<Seen> Detect(int expectedCount) {
+        BlackListDetector detector(folder_.Directory(), whiteList_);
+        EXPECT_EQ(detector.DetectBlackListProcesses(&table_), expectedCount);
+        std::vector<Seen> seen;
+        for (const DetectedProcess& d : detector.Detected()) {
+            seen.push_back({d.name, d.path, d.description, d.pid});
+        }
+        return seen;
+    }
+    ProcessRecord& Record(std::uint32_t pid) {
+        for (ProcessRecord& p : table_.Processes()) {
+            if (p.pid == pid && p.state != engine::kStateExited) {
+                return p;
+            }
+        }
+        ADD_FAILURE() << "no running record of " << pid;
+        return table_.Processes().Head();
+    }
+
+    ProgramFolder folder_;
+    alarming::WhiteList whiteList_;
+    base::ReentrantLock lock_;
+    engine_test::FakeSocketTable sockets_;
+    TerminatingSource source_;
+    engine_test::FakeClock clock_;
+    engine::ProcessNames names_{source_};
+    engine::ProcessTable table_{lock_, sockets_, names_, clock_};
+};
+
+TEST_F(Detection, MatchesNamesIgnoringCaseInFileOrder) {
+    BlackList(
+        u"  thunder.exe   迅雷 下载  \r\nBITCOMET.EXE 大写\r\nOneDrive.exe 同步\r\nONEDRIVE.exe 第二条\r\n");
+    Run({{100, u"Thunder.exe"}, {200, u"BitComet.exe"}, {300, u"onedrive.exe"}, {400, u"game.exe"}});
+    EXPECT_EQ(Detect(2), (std::vector<Seen>{
+                             {u"Thunder.exe", engine_test::PathOf(u"Thunder.exe"), u"迅雷 下载", 100},
+                             {u"onedrive.exe", engine_test::PathOf(u"onedrive.exe"), u"同步", 300},
+                         }));
+}
+
+TEST_F(Detection, WhiteListedProcessIsNeverDetected) {
+    BlackList(u"Thunder.exe 迅雷\r\nOneDrive.exe 同步\r\n");
+    WhiteList(u"ONEDRIVE.EXE 允许\r\n\r\n");
+    Run({{100, u"Thunder.exe"}, {300, u"OneDrive.exe"}});
+    EXPECT_EQ(Detect(1),
+              (std::vector<Seen>{{u"Thunder.exe", engine_test::PathOf(u"Thunder.exe"), u"迅雷", 100}}));
+}
+
+TEST_F(Detection, ExitedProcessIsNotDetected) {
+    BlackList(u"Thunder.exe 迅雷\r\n");
+    Run({{100, u"Thunder.exe"}, {101, u"Thunder.exe"}});
+    table_.MarkExited(Record(100), At(10, 5, 0));
+    const std::vector<Seen> seen = Detect(1);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].pid, 101u);
+}
+
+TEST_F(Detection, AtMost128ProcessesAreReported) {
+    BlackList(u"p.exe 下载\r\n");
+    std::vector<std::pair<std::uint32_t, std::u16string>> many;
+    for (std::uint32_t pid = 1000; pid < 1140; ++pid) {
+        many.emplace_back(pid, u"p.exe");
+    }
+    Run(many);
+    const std::vector<Seen> seen = Detect(128);
+    EXPECT_EQ(seen.front().pid, 1000u);
+    EXPECT_EQ(seen.back().pid, 1127u);
+}
+
+TEST_F(Detection, NoBlackListOrNoEngineIsMinusOne) {
+    Run({{100, u"Thunder.exe"}});
+    EXPECT_TRUE(Detect(-1).empty());
+    EXPECT_EQ(alarming::HasBlackListProcesses(folder_.Directory(), whiteList_, &table_), 0);
+
+    BlackList(u"Thunder.exe 迅雷\r\n");
+    BlackListDetector detector(folder_.Directory(), whiteList_);
+    EXPECT_EQ(detector.DetectBlackListProcesses(&table_), 1);
+    EXPECT_EQ(detector.DetectBlackListProcesses(nullptr), -1);
+    EXPECT_TRUE(detector.Detected().empty());  // the earlier run's results are gone
+    EXPECT_EQ(alarming::HasBlackListProcesses(folder_.Directory(), whiteList_, nullptr), 0);
+}
+
+TEST_F(Detection, HasBlackListProcesses) {
+    BlackList(u"Thunder.exe 迅雷\r\n");
+    Run({{400, u"game.exe"}});
+    EXPECT_EQ(alarming::HasBlackListProcesses(folder_.Directory(), whiteList_, &table_), 0);
+    source_.processes.Add(100, u"Thunder.exe");
+    sockets_.tcp.push_back({TcpState::kListen, Ip(127, 0, 0, 1), 6000, 0, 0, 100});
+    ASSERT_EQ(table_.RefreshProcessList(), 0u);
+    EXPECT_EQ(alarming::HasBlackListProcesses(folder_.Directory(), whiteList_, &table_), 1);
+}
+
+TEST_F(Detection, LoadBlackListReplacesTheTable) {
+    BlackListDetector detector(folder_.Directory(), whiteList_);
+    EXPECT_EQ(detector.LoadBlackList(alarming::kBlackListName), 0);
+    BlackList(u"a.exe 1\r\nb.exe 2\r\n");
+    EXPECT_EQ(detector.LoadBlackList(alarming::kBlackListName), 1);
+    EXPECT_EQ(detector.LoadBlackList(alarming::kBlackListName), 1);
+    EXPECT_EQ(detector.BlackList(), (std::vector<alarming::ListEntry>{{u"a.exe", u"1"}, {u"b.exe", u"2"}}));
+    BlackListDetector nowhere(alarming::ProgramDirectory(u""), whiteList_);
+    EXPECT_EQ(nowhere.LoadBlackList(alarming::kBlackListName), 0);
+}
+
+TEST_F(Detection, EndProcessEndsItAndMarksItsRecord) {
+    Run({{100, u"Thunder.exe"}, {200, u"game.exe"}});
+    clock_.time = At(11, 30, 15);
+    EXPECT_EQ(alarming::EndProcessById(table_, source_, 100), 0u);
+    EXPECT_EQ(source_.terminated, (std::vector<std::pair<std::uint32_t, std::uint64_t>>{{100, 1000}}));
+
+    const ProcessRecord& ended = *table_.Processes().begin();
+    EXPECT_EQ(ended.state, engine::kStateExited);
+    EXPECT_EQ(ended.name, u"Thunder.exe(已关闭)");
+    EXPECT_EQ(ended.exitTime, At(11, 30, 15));
+    for (const auto& connection : ended.connections) {
+        EXPECT_EQ(connection.state, engine::kStateClosed);
+        EXPECT_EQ(connection.endTime, At(11, 30, 15));
+    }
+    EXPECT_EQ(table_.FindPortRecord(5000), nullptr);
+    EXPECT_EQ(Record(200).state, engine::kStateRunning);
+
+    // Ending it again, or a pid nobody has, does nothing.
+    EXPECT_EQ(alarming::EndProcessById(table_, source_, 100), 0u);
+    EXPECT_EQ(alarming::EndProcessById(table_, source_, 999), 0u);
+    EXPECT_EQ(source_.terminated.size(), 1u);
+    EXPECT_EQ(ended.name, u"Thunder.exe(已关闭)");
+}
+
+TEST_F(Detection, FailedTerminationStillMarksTheRecord) {
+    const std::pair<std::uint32_t, std::uint32_t> answers[] = {{engine::kCannotOpenProcess, 100}, {5, 200}};
+    Run({{100, u"a.exe"}, {200, u"b.exe"}});
+    for (const auto& [answer, pid] : answers) {
+        source_.answer = answer;
+        EXPECT_EQ(alarming::EndProcessById(table_, source_, pid), answer);
+    }
+    for (const ProcessRecord& p : table_.Processes()) {
+        EXPECT_EQ(p.state, engine::kStateExited);
+    }
+}
+
+TEST_F(Detection, EndsTheRunningProcessOfAReusedPid) {
+    Run({{100, u"old.exe"}});
+    table_.MarkExited(Record(100), At(10, 1, 0));
+    source_.processes.Add(100, u"new.exe", 4242);
+    sockets_.tcp.push_back({TcpState::kListen, Ip(127, 0, 0, 1), 6000, 0, 0, 100});
+    ASSERT_EQ(table_.RefreshProcessList(), 0u);
+    EXPECT_EQ(Record(100).name, u"new.exe");
+
+    EXPECT_EQ(alarming::EndProcessById(table_, source_, 100), 0u);
+    EXPECT_EQ(source_.terminated, (std::vector<std::pair<std::uint32_t, std::uint64_t>>{{100, 4242}}));
+    std::vector<std::u16string> names;
+    for (const ProcessRecord& p : table_.Processes()) {
+        names.push_back(p.name);
+    }
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"old.exe(已关闭)", u"new.exe(已关闭)"}));
+}
+
+}  // namespace

@@ -1,0 +1,247 @@
+// The settings writers and readers against the real profile functions.
+
+#include "alarm/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <limits>
+#include <map>
+#include <string>
+
+#include "alarm/alarm_config.h"
+#include "alarm_test_files.h"
+
+namespace {
+
+using alarm_test::Flags;
+using alarm_test::ProgramFolder;
+using alarming::ProgramDirectory;
+using alarming::WindowOrigin;
+
+TEST(DecimalValue, ReadsLikeTheRunTimesWtoi) {
+    const std::pair<std::u16string_view, std::int32_t> cases[] = {
+        {u"", 0},
+        {u"abc", 0},
+        {u"42", 42},
+        {u"  42", 42},
+        {u"\t\r\n 5", 5},
+        {u"+7", 7},
+        {u"-7", -7},
+        {u"- 7", 0},
+        {u"+-7", 0},
+        {u"12abc", 12},
+        {u"0x10", 0},
+        {u"007", 7},
+        {u"2147483647", std::numeric_limits<std::int32_t>::max()},
+        {u"2147483648", std::numeric_limits<std::int32_t>::max()},
+        {u"-2147483648", std::numeric_limits<std::int32_t>::min()},
+        {u"-2147483649", std::numeric_limits<std::int32_t>::min()},
+        {u"99999999999999999999999", std::numeric_limits<std::int32_t>::max()},
+        {u"１２", 0},  // full-width digits are no digits
+    };
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(alarming::DecimalValue(text), value) << std::string(text.begin(), text.end());
+    }
+}
+
+TEST(ParseLocation, SplitsAtTheFirstComma) {
+    struct Case {
+        std::u16string_view value;
+        std::int32_t x, y;
+    };
+    const Case cases[] = {
+        {u"-1, -1", -1, -1},  {u"  120 ,  45 ", 120, 45},
+        {u"abc", -1, -1},     {u",7", 0, 7},
+        {u"7,", 7, 0},        {u",", 0, 0},
+        {u"", -1, -1},        {u"1,2,3", 1, 2},
+        {u"3 4", -1, -1},     {u"a1,b2", 0, 0},
+        {u"10,20px", 10, 20},
+    };
+    for (const auto& c : cases) {
+        const alarming::Location l = alarming::ParseLocation(c.value);
+        EXPECT_EQ(l.x, c.x) << std::string(c.value.begin(), c.value.end());
+        EXPECT_EQ(l.y, c.y) << std::string(c.value.begin(), c.value.end());
+    }
+}
+
+// Every key either file can hold; a writer must change exactly the ones it names.
+using Keys = std::map<std::u16string, std::u16string>;
+
+const std::string kSettings = "[SUSPENSION]\r\nSHOW=7\r\nLOCATION=8,9\r\n[ALARM]\r\nALARM=7\r\n";
+const std::string kAlarm =
+    "[REFLUX]\r\nDownLoadReFlux=1\r\nUpLoadReFlux=2\r\n[SPEED]\r\nDownLoadSpeed=3\r\nUpLoadSpeed=4\r\n"
+    "[PERCENTAGE]\r\nPercentage=5\r\n";
+const Keys kBefore = {
+    {u"SHOW", u"7"},         {u"LOCATION", u"8,9"},    {u"ALARM", u"7"},       {u"DownLoadReFlux", u"1"},
+    {u"UpLoadReFlux", u"2"}, {u"DownLoadSpeed", u"3"}, {u"UpLoadSpeed", u"4"}, {u"Percentage", u"5"},
+};
+
+Keys ReadKeys(const ProgramFolder& f) {
+    return {
+        {u"SHOW", f.Setting(u"SUSPENSION", u"SHOW")},
+        {u"LOCATION", f.Setting(u"SUSPENSION", u"LOCATION")},
+        {u"ALARM", f.Setting(u"ALARM", u"ALARM")},
+        {u"DownLoadReFlux", f.Threshold(u"REFLUX", u"DownLoadReFlux")},
+        {u"UpLoadReFlux", f.Threshold(u"REFLUX", u"UpLoadReFlux")},
+        {u"DownLoadSpeed", f.Threshold(u"SPEED", u"DownLoadSpeed")},
+        {u"UpLoadSpeed", f.Threshold(u"SPEED", u"UpLoadSpeed")},
+        {u"Percentage", f.Threshold(u"PERCENTAGE", u"Percentage")},
+    };
+}
+
+struct WriterCase {
+    const char* what;
+    std::function<bool(const ProgramDirectory&)> write;
+    Keys changed;
+};
+
+class SettingsWriters : public ::testing::Test {
+  protected:
+    void SetUp() override { Flags{7, 7, 7, 7, 7}.Store(); }
+    alarm_test::FlagsGuard guard_;
+};
+
+TEST_F(SettingsWriters, EachWritesExactlyItsKeys) {
+    const WriterCase cases[] = {
+        {"settings dialog",
+         [](auto& d) { return alarming::WriteShowAndAlarm(d, 1, 0); },
+         {{u"SHOW", u"1"}, {u"ALARM", u"0"}}},
+        {"settings dialog: any non-zero shows, only 1 alarms",
+         [](auto& d) { return alarming::WriteShowAndAlarm(d, 2, 2); },
+         {{u"SHOW", u"1"}, {u"ALARM", u"0"}}},
+        {"settings dialog: off, on",
+         [](auto& d) { return alarming::WriteShowAndAlarm(d, 0, 1); },
+         {{u"SHOW", u"0"}, {u"ALARM", u"1"}}},
+        {"threshold dialog",
+         [](auto& d) { return alarming::SaveThresholdSettings(d, u"65", 0); },
+         {{u"Percentage", u"65"}, {u"SHOW", u"0"}}},
+        {"threshold dialog writes SHOW as a number",
+         [](auto& d) { return alarming::SaveThresholdSettings(d, u"100", 1); },
+         {{u"Percentage", u"100"}, {u"SHOW", u"1"}}},
+        {"pop-up close, alarms on",
+         [](auto& d) { return alarming::WriteAlarmSetting(d, 1); },
+         {{u"ALARM", u"1"}}},
+        {"pop-up close, any other value",
+         [](auto& d) { return alarming::WriteAlarmSetting(d, 2); },
+         {{u"ALARM", u"0"}}},
+        {"floating window hidden",
+         [](auto& d) {
+             return alarming::WriteSuspensionSettings(d, 0, WindowOrigin{-3, 40});
+         },
+         {{u"SHOW", u"0"}, {u"LOCATION", u"-3,40"}}},
+        {"floating window not created yet",
+         [](auto& d) { return alarming::WriteSuspensionSettings(d, 1, std::nullopt); },
+         {{u"SHOW", u"1"}}},
+        {"plugin switches alarms off",
+         [](auto& d) { return alarming::SetAlarmEnabled(d, 0); },
+         {{u"ALARM", u"0"}}},
+        {"plugin switches alarms on",
+         [](auto& d) { return alarming::SetAlarmEnabled(d, 1); },
+         {{u"ALARM", u"1"}}},
+        {"refreshing the alarm flag writes nothing",
+         [](auto& d) { return alarming::RefreshAlarmEnabled(d) == 0; },
+         {}},
+        {"reading SHOW writes nothing", [](auto& d) { return alarming::ReadShowSetting(d) == 7; }, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ProgramFolder folder;
+        folder.Settings(kSettings);
+        folder.AlarmConfig(kAlarm);
+        EXPECT_TRUE(c.write(folder.Directory()));
+        Keys expected = kBefore;
+        for (const auto& [key, value] : c.changed) {
+            expected[key] = value;
+        }
+        EXPECT_EQ(ReadKeys(folder), expected);
+    }
+}
+
+TEST_F(SettingsWriters, FlagsFollowTheWriters) {
+    ProgramFolder folder;
+    folder.Settings(kSettings);
+    alarming::WriteSuspensionSettings(folder.Directory(), 0, std::nullopt);
+    EXPECT_EQ(alarming::ShowSuspension.load(), 0u);
+    alarming::WriteSuspensionSettings(folder.Directory(), 1, WindowOrigin{5, 6});
+    EXPECT_EQ(alarming::ShowSuspension.load(), 1u);
+    // The plugin's byte is stored as given, the file gets "0" for anything but 1.
+    alarming::SetAlarmEnabled(folder.Directory(), 2);
+    EXPECT_EQ(alarming::AlarmEnabled.load(), 2u);
+    EXPECT_EQ(folder.Setting(u"ALARM", u"ALARM"), u"0");
+    // The position and the other flags are only written, never taken.
+    EXPECT_EQ(Flags::Now(), (Flags{1, 2, 7, 7, 7}));
+}
+
+TEST_F(SettingsWriters, MissingDirectoriesFailAndAreNotCreated) {
+    ProgramFolder folder;
+    const ProgramDirectory& d = folder.Directory();
+    EXPECT_FALSE(alarming::WriteShowAndAlarm(d, 1, 1));
+    EXPECT_FALSE(alarming::WriteAlarmSetting(d, 1));
+    EXPECT_FALSE(alarming::WriteSuspensionSettings(d, 0, WindowOrigin{1, 2}));
+    EXPECT_EQ(alarming::ShowSuspension.load(), 0u);  // memory changes even when the file cannot
+    EXPECT_FALSE(alarming::SetAlarmEnabled(d, 0));
+    EXPECT_EQ(alarming::AlarmEnabled.load(), 0u);
+    EXPECT_FALSE(alarming::SaveThresholdSettings(d, u"40", 1));
+    EXPECT_FALSE(folder.HasTmp());
+    EXPECT_FALSE(std::filesystem::exists(folder.File(u"config")));
+
+    // The threshold save stops at the failed "Percentage": SHOW keeps its value.
+    folder.Settings(kSettings);
+    EXPECT_FALSE(alarming::SaveThresholdSettings(d, u"40", 1));
+    EXPECT_EQ(folder.Setting(u"SUSPENSION", u"SHOW"), u"7");
+    // ...while a missing tmp only fails the second write.
+    ProgramFolder other;
+    other.AlarmConfig(kAlarm);
+    EXPECT_FALSE(alarming::SaveThresholdSettings(other.Directory(), u"40", 1));
+    EXPECT_EQ(other.Threshold(u"PERCENTAGE", u"Percentage"), u"40");
+}
+
+TEST_F(SettingsWriters, RefreshAlarmEnabledCountsEmptyAndMissingAsOn) {
+    const std::pair<std::string, std::uint32_t> cases[] = {
+        {"[ALARM]\r\nALARM=1\r\n", 1},
+        {"[ALARM]\r\nALARM=0\r\n", 0},
+        {"[ALARM]\r\nALARM=2\r\n", 0},
+        {"[ALARM]\r\nALARM=\r\n", 1},
+        {"[ALARM]\r\n", 1},
+        {"", 1},
+        {"[ALARM]\r\nALARM=x\r\n", 0},
+    };
+    for (const auto& [file, enabled] : cases) {
+        SCOPED_TRACE(file);
+        ProgramFolder folder;
+        folder.Settings(file);
+        alarming::AlarmEnabled = 7;
+        EXPECT_EQ(alarming::RefreshAlarmEnabled(folder.Directory()), enabled);
+        EXPECT_EQ(alarming::AlarmEnabled.load(), enabled);
+    }
+    ProgramFolder none;
+    EXPECT_EQ(alarming::RefreshAlarmEnabled(none.Directory()), 1u);
+}
+
+TEST_F(SettingsWriters, ReadShowSettingCountsMissingAsShown) {
+    const std::pair<std::string, std::int32_t> cases[] = {
+        {"[SUSPENSION]\r\nSHOW=0\r\n", 0},
+        {"[SUSPENSION]\r\nSHOW=3\r\n", 3},
+        {"[SUSPENSION]\r\n", 1},
+        {"", 1},
+    };
+    for (const auto& [file, show] : cases) {
+        ProgramFolder folder;
+        folder.Settings(file);
+        EXPECT_EQ(alarming::ReadShowSetting(folder.Directory()), show) << file;
+    }
+    ProgramFolder none;
+    EXPECT_EQ(alarming::ReadShowSetting(none.Directory()), 1);
+}
+
+TEST_F(SettingsWriters, WrittenPositionIsLoadedAgain) {
+    ProgramFolder folder;
+    folder.Settings(kSettings);
+    alarming::WriteSuspensionSettings(folder.Directory(), 1, WindowOrigin{640, -12});
+    alarming::AlarmConfig config;
+    alarming::LoadConfig(config, folder.Directory(), alarming::kAlarmConfigName);
+    EXPECT_EQ(Flags::Now(), (Flags{1, 0, 640, -12, 0}));
+}
+
+}  // namespace
