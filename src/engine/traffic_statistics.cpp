@@ -193,19 +193,14 @@ void TrafficStatistics::ResetAcceleratedStatistics() {
 void TrafficStatistics::SetThresholds(std::uint64_t downloadVolume, std::uint64_t uploadVolume,
                                       std::uint32_t downloadSpeed, std::uint32_t uploadSpeed,
                                       std::int32_t percentage, std::uint32_t setFlag) {
-    float fraction = static_cast<float>(percentage * 1.0 / 100.0);
-    if (fraction < kMinimumPercentage) {
-        fraction = kMinimumPercentage;
-    }
-    if (fraction > kMaximumPercentage) {
-        fraction = kMaximumPercentage;
-    }
-    downloadVolume_.store(downloadVolume, std::memory_order_relaxed);
-    uploadVolume_.store(uploadVolume, std::memory_order_relaxed);
-    downloadSpeed_.store(downloadSpeed, std::memory_order_relaxed);
-    uploadSpeed_.store(uploadSpeed, std::memory_order_relaxed);
-    percentage_.store(fraction, std::memory_order_relaxed);
-    setFlag_.store(setFlag, std::memory_order_relaxed);
+    const AlarmThresholds t =
+        MakeAlarmThresholds(downloadVolume, uploadVolume, downloadSpeed, uploadSpeed, percentage, setFlag);
+    downloadVolume_.store(t.downloadVolume, std::memory_order_relaxed);
+    uploadVolume_.store(t.uploadVolume, std::memory_order_relaxed);
+    downloadSpeed_.store(t.downloadSpeed, std::memory_order_relaxed);
+    uploadSpeed_.store(t.uploadSpeed, std::memory_order_relaxed);
+    percentage_.store(t.ratio, std::memory_order_relaxed);
+    setFlag_.store(t.thresholdsSet, std::memory_order_relaxed);
 }
 
 AlarmThresholds TrafficStatistics::Thresholds() const {
@@ -214,8 +209,8 @@ AlarmThresholds TrafficStatistics::Thresholds() const {
     thresholds.uploadVolume = uploadVolume_.load(std::memory_order_relaxed);
     thresholds.downloadSpeed = downloadSpeed_.load(std::memory_order_relaxed);
     thresholds.uploadSpeed = uploadSpeed_.load(std::memory_order_relaxed);
-    thresholds.percentage = percentage_.load(std::memory_order_relaxed);
-    thresholds.setFlag = setFlag_.load(std::memory_order_relaxed);
+    thresholds.ratio = percentage_.load(std::memory_order_relaxed);
+    thresholds.thresholdsSet = setFlag_.load(std::memory_order_relaxed);
     return thresholds;
 }
 

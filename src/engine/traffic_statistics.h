@@ -18,6 +18,7 @@
 
 #include "base/system_time.h"
 #include "engine/accelerate_adapter.h"
+#include "engine/alarm_thresholds.h"
 #include "engine/process_registry.h"
 #include "engine/process_table.h"
 #include "engine/speed_alarm.h"
@@ -25,19 +26,8 @@
 
 namespace engine {
 
-struct AlarmThresholds {
-    std::uint64_t downloadVolume = 5000;
-    std::uint64_t uploadVolume = 1000;
-    std::uint32_t downloadSpeed = 100;  // KB/s
-    std::uint32_t uploadSpeed = 50;     // KB/s
-    float percentage = 0.5f;            // share of traffic outside the accelerator, 0.3 to 1.0
-    std::uint32_t setFlag = 1;
-};
-
 // A process is listed for the alarm above this speed, in either direction.
 inline constexpr float kListedSpeedKBps = 10.0f;
-inline constexpr float kMinimumPercentage = 0.3f;
-inline constexpr float kMaximumPercentage = 1.0f;
 
 // Answer of the per-process total queries when there is nothing to answer.
 inline constexpr std::int64_t kNoTotal = -1;

@@ -171,12 +171,12 @@ TEST(SetThresholds, KeepsThePercentageBetweenThirtyAndOneHundredPercent) {
     for (const Case& c : cases) {
         scene.stats_.SetThresholds(7000, 3000, 120, 60, c.percentage, 0);
         const engine::AlarmThresholds t = scene.stats_.Thresholds();
-        EXPECT_EQ(t.percentage, c.stored) << c.percentage;
+        EXPECT_EQ(t.ratio, c.stored) << c.percentage;
         EXPECT_EQ(t.downloadVolume, 7000u);
         EXPECT_EQ(t.uploadVolume, 3000u);
         EXPECT_EQ(t.downloadSpeed, 120u);
         EXPECT_EQ(t.uploadSpeed, 60u);
-        EXPECT_EQ(t.setFlag, 0u);
+        EXPECT_EQ(t.thresholdsSet, 0u);
     }
 }
 
@@ -187,8 +187,8 @@ TEST(SetThresholds, DefaultsBeforeTheFirstCall) {
     EXPECT_EQ(t.uploadVolume, 1000u);
     EXPECT_EQ(t.downloadSpeed, 100u);
     EXPECT_EQ(t.uploadSpeed, 50u);
-    EXPECT_EQ(t.percentage, 0.5f);
-    EXPECT_EQ(t.setFlag, 1u);
+    EXPECT_EQ(t.ratio, 0.5f);
+    EXPECT_EQ(t.thresholdsSet, 1u);
 }
 
 class AlarmHandOverTest : public StatisticsTest {
