@@ -1,0 +1,45 @@
+#pragma once
+
+// The two worker loops that keep the port-to-process table and the process states up to date. Each
+// runs on a thread of its own until the running flag drops or the quit event is signalled.
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "base/event.h"
+#include "engine/process_registry.h"
+#include "engine/process_table.h"
+
+namespace engine {
+
+inline constexpr std::uint32_t kRefreshProcessPortPeriodMs = 500;
+inline constexpr std::uint32_t kRefreshProcessStatusPeriodMs = 5000;
+
+struct RefreshPortLinks {
+    const std::atomic<std::uint32_t>& runningFlag;
+    std::atomic<std::uint8_t>& portRefreshRequested;
+    base::Event& quit;
+    ProcessTable& table;
+    std::uint32_t periodMs = kRefreshProcessPortPeriodMs;
+};
+
+// While running: a raised refresh flag runs RefreshProcessList and clears the flag; then a wait of
+// periodMs on the quit event, which ends the loop. An exception in a pass is logged and the flag stays
+// raised, so the refresh is tried again at once.
+void RefreshProcessPort(const RefreshPortLinks& links);
+
+struct RefreshStatusLinks {
+    const std::atomic<std::uint32_t>& runningFlag;
+    base::Event& quit;
+    ProcessRegistry& registry;
+    std::u16string hostProcessName;
+    ProcessStatusHooks hooks;
+    std::uint32_t periodMs = kRefreshProcessStatusPeriodMs;
+};
+
+// While running: wait periodMs on the quit event (a signal ends the loop), then mark the processes that
+// have ended. The loop ends for good once the host process is found gone (its exit was requested).
+void RefreshProcessStatus(const RefreshStatusLinks& links);
+
+}  // namespace engine
