@@ -93,17 +93,8 @@ std::uint32_t CNamedPipeClientCallBackMode::StartReading() {
 std::uint32_t CNamedPipeClientCallBackMode::Write(const void* data, std::uint32_t byteCount,
                                                   std::uint32_t* bytesWritten) {
     std::lock_guard<std::mutex> lock(shared_->writeMutex);
-    std::uint32_t written = 0;
-    const std::uint32_t error = WriteWholeMessage(
-        NativePipe(endpoint_->Handle()), base::EventAccess::Native(shared_->write), data, byteCount, written);
-    if (bytesWritten != nullptr) {
-        *bytesWritten = written;
-    }
-    if (error != 0) {
-        endpoint_->SetLastError(error);
-        return 0;
-    }
-    return 1;
+    return WriteEndpointMessage(*endpoint_, base::EventAccess::Native(shared_->write), data, byteCount,
+                                bytesWritten);
 }
 
 void CNamedPipeClientCallBackMode::SetCallback(IPipeReadCallBack* callback, std::uintptr_t context) {

@@ -187,17 +187,8 @@ std::uint32_t CNamedPipeSvcCallBackMode::StartReading() {
 std::uint32_t CNamedPipeSvcCallBackMode::Write(const void* data, std::uint32_t size,
                                                std::uint32_t* bytesWritten) {
     std::lock_guard<std::mutex> lock(shared_->writeMutex);
-    std::uint32_t written = 0;
-    const std::uint32_t error = WriteWholeMessage(
-        NativePipe(endpoint_->Handle()), base::EventAccess::Native(shared_->write), data, size, written);
-    if (bytesWritten != nullptr) {
-        *bytesWritten = written;
-    }
-    if (error != 0) {
-        endpoint_->SetLastError(error);
-        return 0;
-    }
-    return 1;
+    return WriteEndpointMessage(*endpoint_, base::EventAccess::Native(shared_->write), data, size,
+                                bytesWritten);
 }
 
 void CNamedPipeSvcCallBackMode::SetCallback(IPipeReadCallBack* callback, std::uintptr_t context) {

@@ -189,6 +189,20 @@ std::uint32_t WriteWholeMessage(HANDLE pipe, HANDLE event, const void* data, std
     return error;
 }
 
+std::uint32_t WriteEndpointMessage(PipeEndpoint& endpoint, HANDLE event, const void* data, std::uint32_t size,
+                                   std::uint32_t* bytesWritten) {
+    std::uint32_t written = 0;
+    const std::uint32_t error = WriteWholeMessage(NativePipe(endpoint.Handle()), event, data, size, written);
+    if (bytesWritten != nullptr) {
+        *bytesWritten = written;
+    }
+    if (error != 0) {
+        endpoint.SetLastError(error);
+        return 0;
+    }
+    return 1;
+}
+
 std::uint32_t DisconnectServerEndpoint(PipeEndpoint& endpoint) {
     auto native = endpoint.Detach();
     if (!native) {

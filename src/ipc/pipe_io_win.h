@@ -71,5 +71,10 @@ void RunPipeReader(const PipeReaderSetup& setup);
 std::uint32_t WriteWholeMessage(HANDLE pipe, HANDLE event, const void* data, std::uint32_t size,
                                 std::uint32_t& written);
 
+// WriteWholeMessage on the endpoint's pipe, as both callback-mode ends write: 1, or 0 with the error
+// recorded in the endpoint. *bytesWritten (when given) receives the count either way.
+std::uint32_t WriteEndpointMessage(PipeEndpoint& endpoint, HANDLE event, const void* data, std::uint32_t size,
+                                   std::uint32_t* bytesWritten);
+
 // DisconnectNamedPipe and close; 0 with "ConnectNamedPipe failed" when the disconnect fails.
 std::uint32_t DisconnectServerEndpoint(PipeEndpoint& endpoint);
