@@ -26,9 +26,9 @@ constexpr std::uint32_t ProcessListSequenceOf(std::uint32_t index) {
 // The monitor's end of the plugin pipe: decodes each request on the pipe's reader thread, asks the
 // program through IMonitorRequests and answers on the same pipe; carries the monitor's own pushes.
 //
-// Init and destruction must not overlap the pushes or a handler of another pipe: the engine calls Init
-// before its workers start and destroys this object after they have ended. Nothing here holds a lock
-// while writing; the transport makes concurrent writes one at a time.
+// Init and destruction replace the pipe client without a lock, so no push may run meanwhile: the engine
+// calls Init before its workers start and destroys this object after they have ended. Nothing here
+// holds a lock while writing; the transport makes concurrent writes one at a time.
 class CCommIF : public IPipeReadCallBack, public engine::ITotalsSink {
   public:
     explicit CCommIF(IMonitorRequests& requests);

@@ -110,12 +110,6 @@ TEST_F(CommIfOnPipe, OneEntryGoesOutAsGiven) {
     EXPECT_EQ(got.pid, 7u);
 }
 
-TEST(CommIfProcessList, SequenceIsOneForTheFirstProcessOfARoundOnly) {
-    EXPECT_EQ(ProcessListSequenceOf(0), 1u);
-    EXPECT_EQ(ProcessListSequenceOf(1), 2u);
-    EXPECT_EQ(ProcessListSequenceOf(500), 2u);
-}
-
 // Pushes come from the alarm thread while the reader answers: every message arrives whole, and the
 // totals of one tick keep their order.
 TEST_F(CommIfOnPipe, PushesFromAnotherThreadAndAnswersDoNotMix) {
