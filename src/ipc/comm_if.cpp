@@ -55,8 +55,16 @@ CCommIF::CCommIF(IMonitorRequests& requests) : requests_(requests) {
 }
 
 CCommIF::~CCommIF() {
-    // The client's destruction signals its reader to stop and waits for it.
-    client_.reset();
+    DestroyClient();
+}
+
+void CCommIF::DestroyClient() {
+    // The client's destruction signals its reader to stop and waits for it. A handler still running on
+    // that reader writes through client_, so the pointer changes only once the reader is gone.
+    if (client_ != nullptr) {
+        client_.get_deleter()(client_.get());
+        static_cast<void>(client_.release());
+    }
 }
 
 std::uint32_t CCommIF::OnRead(const std::uint8_t* data, std::uint32_t byteCount, std::uintptr_t) {
@@ -69,7 +77,7 @@ std::uint32_t CCommIF::OnRead(const std::uint8_t* data, std::uint32_t byteCount,
 }
 
 std::uint32_t CCommIF::Init(std::u16string_view pipeName) {
-    client_.reset();
+    DestroyClient();
     client_ = std::make_unique<CNamedPipeClientCallBackMode>();
     // A client that failed to open stays: it holds the error, and writes on it simply fail.
     if (!client_->Open(pipeName)) {

@@ -61,6 +61,7 @@ class CCommIF : public IPipeReadCallBack, public engine::ITotalsSink {
     // A handler gets the message as received and as the parser read it (status kOk or kMalformed).
     using Handler = std::uint32_t (CCommIF::*)(Bytes message, const ParsedRequest& request);
 
+    void DestroyClient();
     // Writes a built message; nothing when the build failed or before Init. The result is not looked at.
     void Write(const CKvtComProtocolFactory& message);
 
