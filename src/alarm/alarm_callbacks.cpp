@@ -69,7 +69,7 @@ void OnAlarm(engine::SpeedAlarmRecord* records, std::uint32_t* count, void* cont
     }
 }
 
-void OnProcessEvent(std::uint32_t pid, std::uint32_t, std::uint32_t state, void* context) {
+void OnProcessEvent(std::uint32_t pid, const std::u16string*, std::uint32_t state, void* context) {
     if (context != nullptr) {
         static_cast<CAlarmThread*>(context)->HandleProcessEvent(pid, state);
     }

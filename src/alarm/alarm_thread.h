@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -114,7 +115,8 @@ std::uint32_t AlarmThreadProc(CAlarmThread* alarmThread);
 // The engine's alarm callback; `context` is the CAlarmThread.
 void OnAlarm(engine::SpeedAlarmRecord* records, std::uint32_t* count, void* context);
 
-// The engine's process-event callback; `context` is the CAlarmThread. The second value is not used.
-void OnProcessEvent(std::uint32_t pid, std::uint32_t unused, std::uint32_t state, void* context);
+// The engine's process-event callback; `context` is the CAlarmThread. The name is not used: the pid
+// identifies the history's entries.
+void OnProcessEvent(std::uint32_t pid, const std::u16string* name, std::uint32_t state, void* context);
 
 }  // namespace alarming

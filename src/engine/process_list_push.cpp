@@ -6,7 +6,7 @@ namespace engine {
 
 ipc::ProcessListEntry MakeProcessListEntry(const ProcessRecord& record, std::uint32_t index) {
     ipc::ProcessListEntry entry;
-    entry.sequence = index == 0 ? 1 : 2;
+    entry.sequence = ipc::ProcessListSequenceOf(index);
     entry.index = index;
     entry.state = record.state;
     entry.reserved = record.reserved;

@@ -129,10 +129,14 @@ void CCommIF::PostStartResult(std::uint8_t result) {
     Write(message);
 }
 
-void CCommIF::PostProcessListEntry(const ProcessListEntry& entry) {
+bool CCommIF::PostProcessListEntry(const ProcessListEntry& entry) {
+    if (client_ == nullptr) {
+        return false;
+    }
     CPostProcessListRefluxProtocolFactory message;
     message.BuildPostProcessListReflux(entry);
     Write(message);
+    return true;
 }
 
 void CCommIF::PostProcessList(std::span<const ProcessListEntry> entries) {

@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "engine/totals_sink.h"
+#include "engine/plugin_channel.h"
 #include "ipc/monitor_requests.h"
 #include "ipc/named_pipe_client.h"
 #include "ipc/pipe_read_callback.h"
@@ -18,18 +18,13 @@ namespace ipc {
 
 class CKvtComProtocolFactory;
 
-// The sequence word of the process list push: 1 for the first process of a round, 2 for every later one.
-constexpr std::uint32_t ProcessListSequenceOf(std::uint32_t index) {
-    return index == 0 ? 1 : 2;
-}
-
 // The monitor's end of the plugin pipe: decodes each request on the pipe's reader thread, asks the
 // program through IMonitorRequests and answers on the same pipe; carries the monitor's own pushes.
 //
 // Init and destruction replace the pipe client without a lock, so no push may run meanwhile: the engine
 // calls Init before its workers start and destroys this object after they have ended. Nothing here
 // holds a lock while writing; the transport makes concurrent writes one at a time.
-class CCommIF : public IPipeReadCallBack, public engine::ITotalsSink {
+class CCommIF : public IPipeReadCallBack, public engine::IPluginChannel {
   public:
     explicit CCommIF(IMonitorRequests& requests);
     // Stops the pipe's reader before anything it could call goes.
@@ -51,9 +46,10 @@ class CCommIF : public IPipeReadCallBack, public engine::ITotalsSink {
     void PushTotals(std::uint64_t localDown, std::uint64_t localUp, std::uint64_t accelerateDown,
                     std::uint64_t accelerateUp) override;
     // The unasked start result (id 2) of the start-up sequence.
-    void PostStartResult(std::uint8_t result);
+    void PostStartResult(std::uint8_t result) override;
     // One process of a process list round (id 83), sent as given.
-    void PostProcessListEntry(const ProcessListEntry& entry);
+    // True while a pipe is open to send it on.
+    bool PostProcessListEntry(const ProcessListEntry& entry) override;
     // One whole round in order; each entry goes out with the sequence and index of its position.
     void PostProcessList(std::span<const ProcessListEntry> entries);
 

@@ -43,36 +43,36 @@ TEST_F(ProcessEventTest, AnExitedProcessNoLongerKeepsTheAlarmUnhandled) {
            {Record(5, u"dl.exe", 0), Record(5, u"dl.exe", 100), Record(6, u"up.exe", 0, kAlarmOptimized)});
     alarming::HasUnhandledAlarm = 1;
 
-    alarming::OnProcessEvent(5, 0, kStateExited, &alarm_);
+    alarming::OnProcessEvent(5, nullptr, kStateExited, &alarm_);
     EXPECT_EQ(alarming::HasUnhandledAlarm, 0u);
     for (const auto& entry : history_.Snapshot()) {
         EXPECT_EQ(entry.kind, entry.pid == 5 ? kStateExited : kStateRunning) << entry.pid;
     }
 
     // The same pid running again (a new process) brings the unhandled entries back.
-    alarming::OnProcessEvent(5, 0, kStateRunning, &alarm_);
+    alarming::OnProcessEvent(5, nullptr, kStateRunning, &alarm_);
     EXPECT_EQ(alarming::HasUnhandledAlarm, 1u);
 }
 
 TEST_F(ProcessEventTest, AnotherUnhandledRunningEntryKeepsTheFlagSet) {
     Append(history_, {Record(5, u"dl.exe", 0), Record(6, u"up.exe", 0)});
-    alarming::OnProcessEvent(5, 0, kStateExited, &alarm_);
+    alarming::OnProcessEvent(5, nullptr, kStateExited, &alarm_);
     EXPECT_EQ(alarming::HasUnhandledAlarm, 1u);
-    alarming::OnProcessEvent(6, 0, kStateExited, &alarm_);
+    alarming::OnProcessEvent(6, nullptr, kStateExited, &alarm_);
     EXPECT_EQ(alarming::HasUnhandledAlarm, 0u);
 }
 
 TEST_F(ProcessEventTest, HandledEntriesDoNotCountAndUnknownPidsOnlyRecompute) {
     Append(history_, {Record(5, u"dl.exe", 0, kAlarmOptimized), Record(6, u"up.exe", 0, kAlarmIgnored)});
     alarming::HasUnhandledAlarm = 1;
-    alarming::OnProcessEvent(1234, 0, kStateRunning, &alarm_);
+    alarming::OnProcessEvent(1234, nullptr, kStateRunning, &alarm_);
     EXPECT_EQ(alarming::HasUnhandledAlarm, 0u);
 }
 
 TEST_F(ProcessEventTest, WithoutAContextNothingChanges) {
     Append(history_, {Record(5, u"dl.exe", 0)});
     alarming::HasUnhandledAlarm = 1;
-    alarming::OnProcessEvent(5, 0, kStateExited, nullptr);
+    alarming::OnProcessEvent(5, nullptr, kStateExited, nullptr);
     EXPECT_EQ(alarming::HasUnhandledAlarm, 1u);
     EXPECT_EQ(history_.Snapshot()[0].kind, kStateRunning);
 }
