@@ -30,7 +30,7 @@ TEST(MonitorStartUnderWine, ReportsTheFailedCaptureAndEndsWithCodeZero) {
     std::istringstream script("wait-for StartResponse\n");
     const std::string monitor = base::Utf16ToUtf8(base::ProgramPath(u"kvtmon.exe"));
     const std::vector<std::string> args = {"--pipe", base::Utf16ToUtf8(pipe_test::UniquePipeName()), "--launch",
-                                           monitor, "--host", "GameBooster.exe", "--script"};
+                                           monitor, "--host", "GameBooster.exe", "--script", "--exit"};
     const int code = plugin::RunPluginConsole(args, {script, out.Stream(), err.Stream()}, *host);
 
     EXPECT_EQ(code, plugin::kExitOk) << err.Text();
