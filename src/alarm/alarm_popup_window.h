@@ -8,11 +8,12 @@
 #include <string>
 
 #include "engine/speed_alarm.h"
+#include "ui/window_tags.h"
 
 namespace alarming {
 
 // The window property by which the acceleration-state pop-up marks itself.
-inline constexpr std::u16string_view kAccStatePopupTag = u"{22CA34A3-9AE6-4394-97CE-7D38EB606643}";
+inline constexpr std::u16string_view kAccStatePopupTag = ui::kAccStateWindowTag;
 
 inline constexpr std::int32_t kPopupWidth = 320;
 inline constexpr std::int32_t kPopupHeight = 270;

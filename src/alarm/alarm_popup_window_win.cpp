@@ -2,19 +2,11 @@
 
 #include "alarm/alarm_popup_window.h"
 #include "base/wide_win.h"
+#include "ui/window_find_win.h"
 
 namespace alarming {
 
 namespace {
-
-BOOL CALLBACK FindTaggedWindow(HWND window, LPARAM found) {
-    static const std::u16string tag(kAccStatePopupTag);
-    if (GetPropW(window, base::Wide(tag)) != nullptr) {
-        *reinterpret_cast<HWND*>(found) = window;
-        return FALSE;
-    }
-    return TRUE;
-}
 
 class DesktopAlarmPopupWindow final : public IAlarmPopupWindow {
   public:
@@ -47,8 +39,7 @@ class DesktopAlarmPopupWindow final : public IAlarmPopupWindow {
     }
 
     bool RaiseExistingPopup() override {
-        HWND found = nullptr;
-        EnumWindows(FindTaggedWindow, reinterpret_cast<LPARAM>(&found));
+        HWND found = ui::FindWindowByTag(kAccStatePopupTag);
         if (found == nullptr) {
             return false;
         }

@@ -18,11 +18,6 @@ namespace ui {
 inline constexpr std::uint32_t kShowMainModalMessage = 0x400 + 235;  // UM_SHOW_MAIN_MODAL
 inline constexpr std::uint32_t kShowBlackListMessage = 0x400 + 236;  // UM_SHOW_BLACKLIST
 
-// The title of the main window, by which the program finds it.
-inline constexpr std::u16string_view kMainWindowTitle = u"进程流量监控";
-// Window property of the acceleration-state pop-up.
-inline constexpr std::u16string_view kAccStateWindowTag = u"{22CA34A3-9AE6-4394-97CE-7D38EB606643}";
-
 class IShellWindow {
   public:
     virtual ~IShellWindow() = default;

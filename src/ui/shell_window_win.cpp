@@ -8,29 +8,13 @@
 
 #include "base/wide_win.h"
 #include "ui/shell_window.h"
+#include "ui/window_find_win.h"
+#include "ui/window_tags.h"
 
 namespace ui {
 namespace {
 
 constexpr wchar_t kClassName[] = L"KvtShellWindow";
-
-HWND FindWindowByTag(std::u16string_view tag) {
-    struct Search {
-        std::u16string tag;
-        HWND found = nullptr;
-    } search{std::u16string(tag), nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* state = reinterpret_cast<Search*>(parameter);
-            if (::GetPropW(window, base::Wide(state->tag)) != nullptr) {
-                state->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
 
 HWND FindMainWindow() {
     const std::u16string title(kMainWindowTitle);

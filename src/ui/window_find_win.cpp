@@ -1,0 +1,32 @@
+#include "ui/window_find_win.h"
+
+#include <string>
+
+#include "base/wide_win.h"
+
+namespace ui {
+namespace {
+
+struct TagSearch {
+    std::u16string tag;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchTag(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<TagSearch*>(parameter);
+    if (::GetPropW(window, base::Wide(search->tag)) != nullptr) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HWND FindWindowByTag(std::u16string_view tag) {
+    TagSearch search{std::u16string(tag), nullptr};
+    ::EnumWindows(MatchTag, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+}  // namespace ui

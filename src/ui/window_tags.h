@@ -1,0 +1,15 @@
+#pragma once
+
+// How the program's windows, and the accelerator's, find each other: window-property names ("tags") and
+// the main window's title.
+
+#include <string_view>
+
+namespace ui {
+
+// The acceleration-state pop-up sets this property on itself.
+inline constexpr std::u16string_view kAccStateWindowTag = u"{22CA34A3-9AE6-4394-97CE-7D38EB606643}";
+// The title of the main window, by which the program finds it.
+inline constexpr std::u16string_view kMainWindowTitle = u"进程流量监控";
+
+}  // namespace ui
