@@ -215,6 +215,9 @@ std::uint32_t ConsoleSession::OnRead(const std::uint8_t* data, std::uint32_t byt
     const ipc::DecodedMessage decoded = ipc::DescribeMonitorMessage(message);
     // Printed before it counts as arrived: whoever waited for it finds its line out already.
     Print(FormatMessageLine(decoded, byteCount, clock_(), Direction::kReceived, format_));
+    if (observer_) {
+        observer_(message);
+    }
     Lock lock(mutex_);
     connected_ = true;
     if (decoded.status != ipc::ParseStatus::kBadFrame) {

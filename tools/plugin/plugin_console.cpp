@@ -12,6 +12,7 @@
 #include "plugin/console_session.h"
 #include "plugin/line_feed.h"
 #include "plugin/script_line.h"
+#include "plugin/watch_console.h"
 
 namespace plugin {
 namespace {
@@ -261,6 +262,9 @@ int Console::Run(std::span<const std::string> args) {
     if (options_.list) {
         io_.out << RequestListText() << std::flush;
         return kExitOk;
+    }
+    if (!options_.watchNames.empty()) {
+        return RunWatch(options_, io_, host_);
     }
     // Every request is checked before anything is created.
     std::vector<RequestCall> calls;
