@@ -215,6 +215,8 @@ Scripts (--script): one request per line; blank lines and lines starting with # 
   wait SECONDS                   waits that long
   wait-for MESSAGE [SECONDS]     waits for a message of that name or id (a request's name means its
                                  answer); each message counts once, also if it came before the line
+  raw HEX...                     sends these bytes as they are (two hex digits a byte, blanks
+                                 anywhere between bytes), for messages the monitor must refuse
 Requests are sent without waiting; at the end of the requests the console waits for every answer
 still due.
 

@@ -54,6 +54,9 @@ class ConsoleSession : private IPipeReadCallBack {
     // Encodes and writes one request; its answer is then due. False with an error.
     bool Send(const RequestCall& call, std::string& error);
 
+    // Writes the bytes as they are, whatever they hold: no answer is expected of them. False with an error.
+    bool SendRaw(const std::vector<std::uint8_t>& message, std::string& error);
+
     // Until a message with that id arrives that no earlier wait has taken (it may have come already).
     WaitOutcome WaitForMessage(std::uint32_t id, Duration timeout);
     // Waits that long (nullopt: until interrupted) or until the monitor goes.

@@ -164,6 +164,12 @@ int Console::RunScript(LineFeed& feed) {
                     result = kExitFailure;
                 }
                 break;
+            case ScriptStep::Kind::kRaw:
+                if (!session_->SendRaw(step.bytes, error)) {
+                    Error("line " + std::to_string(number) + ": " + error);
+                    result = kExitFailure;
+                }
+                break;
             case ScriptStep::Kind::kWait: {
                 const WaitOutcome outcome = session_->Pause(step.duration);
                 // After ExitMonitor the monitor is expected to go.

@@ -110,6 +110,29 @@ TEST(PluginConsole, DrivesAScriptedConversationWithTheMonitor) {
     EXPECT_NE(run.err.Text().find("the monitor ended with exit code 0"), std::string::npos) << run.err.Text();
 }
 
+TEST(PluginConsole, SendsRawBytesAsTheyAre) {
+    InProcessHost host;
+    ConsoleRun run;
+    // A length field that says 10 for 9 bytes is dropped; a StopAlarm without its byte is answered 0.
+    const std::string script =
+        "raw 0A000000 07000000 01\n"
+        "raw 09 00 00 00 07 00 00 00 01\n"
+        "wait-for StopAlarmResponse\n";
+    ASSERT_EQ(RunConsole({"--pipe", PipeArg(), "--launch", "fake", "--script", "--echo", "--exit"}, host, run,
+                         script),
+              plugin::kExitOk)
+        << run.err.Text();
+    const std::string now = Now();
+    EXPECT_EQ(Bodies(run, "", now), (std::vector<std::string>{
+                                        "< StartResponse (2) result=1",
+                                        "> id (0): bad frame, 9 bytes",
+                                        "> StopAlarm (7): malformed, 9 bytes",
+                                        "< StopAlarmResponse (8) result=0",
+                                        "< PostLocalDownReflux (77) bytes=1",
+                                        "> ExitMonitor (37)",
+                                    }));
+}
+
 TEST(PluginConsole, SendsCommandLineRequestsAndPrintsJsonLines) {
     InProcessHost host;
     ConsoleRun run;
