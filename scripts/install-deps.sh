@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libpcap-dev iproute2 iperf3 tcpdump jq
+  libpcap-dev iproute2 iperf3 tcpdump
   mingw-w64 wine wine64 xvfb xdotool imagemagick x11-utils locales fonts-wqy-microhei fonts-wqy-zenhei
   clang-format file
 )

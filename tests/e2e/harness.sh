@@ -39,7 +39,8 @@ e2e_log "tunnel: $((after - before)) bytes on the link for $SENT bytes of payloa
 # The console serves the pipe; the (fake) monitor connects from the host namespace.
 e2e_console_start
 e2e_monitor_start Accelerator.exe
-e2e_equal "$(e2e_ask GetLocalDownReflux 20 bytes)" 19000 "the fake monitor's canned answer"
+e2e_ask GetLocalDownReflux 20 bytes
+e2e_equal "$ANSWER" 19000 "the fake monitor's canned answer"
 # A frame whose length field says 10 for 9 bytes gets no answer; the next request's answer comes first.
 e2e_send "raw 0A000000 13000000 01"
 e2e_send GetLocalUpReflux

@@ -3,14 +3,15 @@
 //
 //   kvt_e2e_traffic client tcp|udp send|recv ADDR PORT [BYTES] [options]
 //   kvt_e2e_traffic serve  tcp|udp send|recv PORT [BYTES] [options]
-//   kvt_e2e_traffic hold PORT [--seconds S]
+//   kvt_e2e_traffic hold PORT [ADDR] [--seconds S]
 //
 // A client first makes the monitor see its port (TCP: the connection; UDP: a 1-byte "h" datagram),
 // waits --warmup seconds (default 2.5: the monitor learns a new port within 500 ms and ignores a port it
 // missed for 2 s), then sends its BYTES or asks for the server's with a 1-byte "g". A UDP sender ends
 // with an empty datagram. BYTES 0 sends until --seconds are up or SIGTERM. When done the process prints
 // "sent=N received=M" (payload bytes, everything it sent or received), then lingers --linger seconds
-// with its socket open. "hold" keeps a UDP port bound. Every run ends after --seconds (default 60).
+// with its socket open. "hold" keeps a UDP port bound (and sends a 1-byte datagram to ADDR:PORT every
+// second, so that the port is seen in use). Every run ends after --seconds (default 60).
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -278,7 +279,14 @@ void RunHold(const Options& o) {
     }
     std::printf("holding\n");
     std::fflush(stdout);
-    SleepFor(o.seconds);
+    const auto until = Clock::now() + std::chrono::duration<double>(o.seconds);
+    while (!stopRequested && Clock::now() < until) {
+        if (!o.address.empty()) {
+            const sockaddr_in peer = Address(o.address, o.port);
+            sendto(fd, "k", 1, 0, reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
+        }
+        SleepFor(1);
+    }
     close(fd);
 }
 
@@ -318,8 +326,11 @@ Options Parse(int argc, char** argv) {
             words.push_back(a);
         }
     }
-    if (words.size() == 2 && words[0] == "hold") {
+    if ((words.size() == 2 || words.size() == 3) && words[0] == "hold") {
         o.port = static_cast<std::uint16_t>(Number(words[1].c_str(), "PORT"));
+        if (words.size() == 3) {
+            o.address = words[2];
+        }
         return o;
     }
     const std::size_t need = words.size() > 0 && words[0] == "client" ? 5 : 4;
