@@ -63,6 +63,8 @@ e2e_cleanup() {
     local code=$?
     set +e
     trap - EXIT INT TERM
+    # A reader of the output that went away must not cut the cleanup short.
+    trap '' PIPE
     [[ -n $E2E_IN ]] && exec {E2E_IN}>&-
     [[ -n $E2E_OUT ]] && exec {E2E_OUT}<&-
     local pid
@@ -77,12 +79,20 @@ e2e_cleanup() {
         kill -KILL "$pid" 2>/dev/null
         wait "$pid" 2>/dev/null
     done
-    if ((code != 0)) && [[ -d ${WORK:-} ]]; then
-        e2e_show_diagnostics
-    fi
+    # Whatever still runs one of this test's copied programs (a monitor a console launched, say).
+    local exe
+    for exe in /proc/[0-9]*/exe; do
+        [[ $(readlink "$exe" 2>/dev/null) == "$WORK"/* ]] || continue
+        pid=${exe#/proc/}
+        kill -KILL "${pid%/exe}" 2>/dev/null
+    done
+    [[ -n ${E2E_MADE_DIR:-} ]] && rm -rf "$E2E_MADE_DIR"
     # Deleting a namespace deletes the veth ends in it, and with them their peers.
     ip netns del "$NS_HOST" 2>/dev/null
     ip netns del "$NS_PEER" 2>/dev/null
+    if ((code != 0)) && [[ -d ${WORK:-} ]]; then
+        e2e_show_diagnostics
+    fi
     [[ -d ${WORK:-} ]] && rm -rf "$WORK"
     exit "$code"
 }
@@ -162,11 +172,16 @@ e2e_tool() {
 
 # e2e_host ROLE ARGS...: the traffic program named ROLE, in the host namespace; output in $WORK/ROLE.out.
 e2e_host() {
-    local role=$1
-    shift
-    local program
-    program=$(e2e_tool "$role")
-    e2e_spawn /dev/null "$WORK/$role.out" "$WORK/$role.err" ip netns exec "$NS_HOST" "$program" "$@"
+    e2e_host_named "$1" "$@"
+}
+
+# e2e_host_named LABEL NAME ARGS...: the same with a program name that several processes may share;
+# output in $WORK/LABEL.out.
+e2e_host_named() {
+    local label=$1 program
+    program=$(e2e_tool "$2")
+    shift 2
+    e2e_spawn /dev/null "$WORK/$label.out" "$WORK/$label.err" ip netns exec "$NS_HOST" "$program" "$@"
 }
 
 # e2e_peer LABEL ARGS...: the traffic program in the peer namespace; output in $WORK/LABEL.out.
@@ -258,6 +273,15 @@ e2e_read_line() {
     done
 }
 
+# Skips every line the console has printed so far: what is awaited next arrives after this moment.
+e2e_drain() {
+    local chunk
+    while IFS= read -r chunk <&"$E2E_OUT"; do
+        E2E_PARTIAL=
+    done
+    E2E_PARTIAL+=$chunk
+}
+
 # e2e_await ID SECONDS [UNWANTED_ID]: reads on to the next message with that id from the monitor
 # (skipping the others); E2E_LINE holds it. False when none comes in time; fails the test when a
 # message with UNWANTED_ID comes first.
@@ -313,13 +337,22 @@ e2e_ask() {
     ANSWER=$(e2e_field "$3")
 }
 
-# The end of every test: the console's script ends, so it sends ExitMonitor and waits for the monitor
-# to close the pipe; the monitor must end with exit code 0 within 20 s.
+# e2e_monitor_ended SECONDS WHY: the monitor must end by itself within SECONDS, with exit code 0.
+e2e_monitor_ended() {
+    local seconds=$1 why=$2 since
+    since=$(e2e_now_us)
+    e2e_wait_exit "$MON_PID" "$seconds" || e2e_fail "the monitor did not end within $seconds s of $why"
+    e2e_log "figure: the monitor ended $((($(e2e_now_us) - since) / 1000)) ms after $why, exit code $E2E_EXIT"
+    [[ $E2E_EXIT == 0 ]] || e2e_fail "the monitor ended with exit code $E2E_EXIT after $why"
+    MON_PID=
+}
+
+# The end of every test: the console's script ends, so it sends ExitMonitor (unless the monitor has
+# gone already) and waits for the monitor to close the pipe; the monitor must end with exit code 0.
 e2e_finish() {
     exec {E2E_IN}>&-
     E2E_IN=
-    e2e_wait_exit "$MON_PID" 25 || e2e_fail "the monitor did not end within 25 s of ExitMonitor"
-    [[ $E2E_EXIT == 0 ]] || e2e_fail "the monitor ended with exit code $E2E_EXIT"
+    [[ -z $MON_PID ]] || e2e_monitor_ended 25 ExitMonitor
     e2e_wait_exit "$CONSOLE_PID" 25 || e2e_fail "the console did not end"
     [[ $E2E_EXIT == 0 ]] || e2e_fail "the console ended with exit code $E2E_EXIT"
     e2e_log "$E2E_NAME: passed"
