@@ -238,6 +238,8 @@ e2e_monitor_dir() {
     mkdir -p "$MON_DIR"
     cp "$KVT_MONITOR" "$MON_DIR/kvtmon"
     cp -r "$(dirname "$KVT_MONITOR")/config" "$MON_DIR/"
+    # The settings file's directory, empty: the build tree's may hold settings of earlier runs.
+    [[ ! -d $(dirname "$KVT_MONITOR")/tmp ]] || mkdir "$MON_DIR/tmp"
 }
 
 # e2e_monitor_start HOST: the monitor in the host namespace with the command line "HOST PIPE"; waits for
