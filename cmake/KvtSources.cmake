@@ -6,6 +6,7 @@ function(kvt_collect_sources portable_out os_out)
   kvt_split_by_os("${all}" portable os)
   # Entry points belong to the executables, not to the library.
   list(FILTER portable EXCLUDE REGEX "/src/app/main")
+  list(FILTER os EXCLUDE REGEX "/src/app/main")
   set(${portable_out} ${portable} PARENT_SCOPE)
   set(${os_out} ${os} PARENT_SCOPE)
 endfunction()

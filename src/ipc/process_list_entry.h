@@ -9,6 +9,11 @@ namespace ipc {
 
 inline constexpr std::uint32_t kProcessListReserved = 0xFFFFFFFF;
 
+// The sequence word of the process list push: 1 for the first process of a round, 2 for every later one.
+constexpr std::uint32_t ProcessListSequenceOf(std::uint32_t index) {
+    return index == 0 ? 1 : 2;
+}
+
 // One process of the process list push (id 83), field for field.
 struct ProcessListEntry {
     std::uint32_t sequence = 1;  // 1 for the first process of a round, 2 for every later one

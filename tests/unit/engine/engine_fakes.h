@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "base/module_path.h"
 #include "engine/engine_clock.h"
 #include "engine/interface_table.h"
+#include "engine/privileges.h"
 #include "engine/process_source.h"
 #include "engine/socket_table.h"
 
@@ -136,6 +138,22 @@ public:
     engine::ListStatus adapterStatus = engine::ListStatus::kOk;
     bool gone = false;
     int interfaceListings = 0;
+};
+
+class FakePrivilegeOps final : public engine::IPrivilegeOps {
+public:
+    std::int32_t AddFirewallException(std::u16string_view name, std::u16string_view path) override {
+        exceptions.emplace_back(name, path);
+        return firewallResult;
+    }
+    std::uint32_t EnableProcessPrivileges() override {
+        ++privilegeCalls;
+        return privilegeResult;
+    }
+    std::vector<std::pair<std::u16string, std::u16string>> exceptions;
+    std::int32_t firewallResult = 0;
+    std::uint32_t privilegeResult = 0;
+    int privilegeCalls = 0;
 };
 
 }  // namespace engine_test

@@ -3,30 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "base/module_path.h"
+#include "engine_fakes.h"
 #include "log_capture.h"
 
 namespace {
 
-class FakePrivilegeOps final : public engine::IPrivilegeOps {
-public:
-    std::int32_t AddFirewallException(std::u16string_view name, std::u16string_view path) override {
-        exceptions.emplace_back(name, path);
-        return firewallResult;
-    }
-    std::uint32_t EnableProcessPrivileges() override {
-        ++privilegeCalls;
-        return privilegeResult;
-    }
-    std::vector<std::pair<std::u16string, std::u16string>> exceptions;
-    std::int32_t firewallResult = 0;
-    std::uint32_t privilegeResult = 0;
-    int privilegeCalls = 0;
-};
-
 const std::u16string kSeparator(1, base::kPathSeparator);
 
 TEST(InitPrivileges, ExceptionsForTheMonitorAndForTheHostBesideIt) {
-    FakePrivilegeOps ops;
+    engine_test::FakePrivilegeOps ops;
     const std::u16string dir = u"opt" + kSeparator + u"平台" + kSeparator;
     EXPECT_EQ(engine::InitPrivileges(ops, dir + u"kvtmon.exe", u"host.exe"), 0u);
     ASSERT_EQ(ops.exceptions.size(), 2u);
@@ -37,7 +22,7 @@ TEST(InitPrivileges, ExceptionsForTheMonitorAndForTheHostBesideIt) {
 
 TEST(InitPrivileges, NoHostExceptionWithoutADirectory) {
     for (const std::u16string& path : {std::u16string(u"kvtmon.exe"), kSeparator + u"kvtmon.exe"}) {
-        FakePrivilegeOps ops;
+        engine_test::FakePrivilegeOps ops;
         EXPECT_EQ(engine::InitPrivileges(ops, path, u"host.exe"), 0u);
         ASSERT_EQ(ops.exceptions.size(), 1u);
         EXPECT_EQ(ops.exceptions[0].first, u"Zelvan平台-kvt");
@@ -46,7 +31,7 @@ TEST(InitPrivileges, NoHostExceptionWithoutADirectory) {
 
 TEST(InitPrivileges, AFirewallFailureIsLoggedAndAPrivilegeFailureStopsTheStart) {
     engine_test::LogCapture log;
-    FakePrivilegeOps ops;
+    engine_test::FakePrivilegeOps ops;
     ops.firewallResult = static_cast<std::int32_t>(0x80070005);
     ops.privilegeResult = 1300;
     EXPECT_EQ(engine::InitPrivileges(ops, u"opt" + kSeparator + u"kvtmon.exe", u"host.exe"), 1300u);
@@ -59,7 +44,7 @@ TEST(InitPrivileges, AFirewallFailureIsLoggedAndAPrivilegeFailureStopsTheStart) 
 }
 
 TEST(InitPrivileges, WithoutItsOwnPathNothingIsTried) {
-    FakePrivilegeOps ops;
+    engine_test::FakePrivilegeOps ops;
     EXPECT_NE(engine::InitPrivileges(ops, u"", u"host.exe"), 0u);
     EXPECT_TRUE(ops.exceptions.empty());
     EXPECT_EQ(ops.privilegeCalls, 0);

@@ -1,0 +1,60 @@
+#pragma once
+
+// The window side of the alarm pop-up, small enough for a headless Linux variant: the Windows variant
+// talks to the desktop, the Linux one reports the alarm as one line on standard error.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "engine/speed_alarm.h"
+
+namespace alarming {
+
+// The window property by which the acceleration-state pop-up marks itself.
+inline constexpr std::u16string_view kAccStatePopupTag = u"{22CA34A3-9AE6-4394-97CE-7D38EB606643}";
+
+inline constexpr std::int32_t kPopupWidth = 320;
+inline constexpr std::int32_t kPopupHeight = 270;
+
+struct PopupRect {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+    friend bool operator==(const PopupRect&, const PopupRect&) = default;
+};
+
+// The bottom-right corner of the screen, from the full-screen client area's size. The bottom lies below
+// the client area, over the task bar.
+PopupRect PopupRectangle(std::int32_t fullScreenWidth, std::int32_t fullScreenHeight);
+
+// Every call may come from the alarm thread or a pop-up thread.
+class IAlarmPopupWindow {
+  public:
+    virtual ~IAlarmPopupWindow() = default;
+
+    // The foreground window covers the whole monitor it is on (a full-screen game); no monitor, or no
+    // foreground window, is not full screen.
+    virtual bool IsFullScreenForeground() = 0;
+    // The floating window's alarm indicator blinks while HasUnhandledAlarm is set.
+    virtual void StartAlarmIndicator() = 0;
+    virtual void HideFloatingWindow() = 0;
+    // Width and height of the full-screen client area.
+    virtual void FullScreenClientSize(std::int32_t& width, std::int32_t& height) = 0;
+    // Brings an open acceleration-state pop-up to the foreground; false when none is open.
+    virtual bool RaiseExistingPopup() = 0;
+    // Shows the acceleration-state pop-up in `rect` and returns when it closes. Its content comes from
+    // the alarm history; `output` names the processes of this alarm.
+    virtual void ShowAccelerationStatePopup(const PopupRect& rect,
+                                            std::span<const engine::SpeedAlarmRecord> output) = 0;
+};
+
+// This OS's window side, one per process.
+IAlarmPopupWindow& PlatformAlarmPopupWindow();
+
+// The headless report of one alarm, a single line with its line end: each process's name, pid and
+// speeds. Line breaks inside names become spaces so that the report stays one line.
+std::string FormatAlarmLine(std::span<const engine::SpeedAlarmRecord> output);
+
+}  // namespace alarming

@@ -1,0 +1,58 @@
+// The Windows monitor, started by the accelerator as "HOST.exe \\.\pipe\NAME".
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <cwchar>
+#include <string>
+
+#include "app/monitor_program.h"
+#include "base/wide_win.h"
+
+namespace {
+
+constexpr wchar_t kCrashDumpLibrary[] = L"ZVDump.dll";
+constexpr char kCrashDumpExport[] = "InitZVDumpEx";
+constexpr wchar_t kCrashDumpTag[] = L"2012kvt";
+
+using InitCrashDump = int(__cdecl*)(const wchar_t* tag, int length);
+
+// The optional crash-dump library beside the program, called once; it stays loaded for good.
+void HookCrashDump() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return;
+    }
+    std::wstring directory(path, length);
+    const std::size_t backslash = directory.rfind(L'\\');
+    if (backslash == std::wstring::npos) {
+        return;
+    }
+    const std::wstring libraryPath = directory.substr(0, backslash) + L"\\" + kCrashDumpLibrary;
+    HMODULE library = ::LoadLibraryW(libraryPath.c_str());
+    if (library == nullptr) {
+        return;
+    }
+    auto init =
+        reinterpret_cast<InitCrashDump>(reinterpret_cast<void*>(::GetProcAddress(library, kCrashDumpExport)));
+    if (init == nullptr) {
+        ::FreeLibrary(library);
+        return;
+    }
+    init(kCrashDumpTag, static_cast<int>(std::wcslen(kCrashDumpTag)));
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    HookCrashDump();
+    const int result = app::RunMonitorProgram(base::FromWide(commandLine != nullptr ? commandLine : L""));
+    ::CoUninitialize();
+    return result;
+}

@@ -1,0 +1,89 @@
+#include "app/monitor_program.h"
+
+#include <memory>
+
+#include "alarm/program_directory.h"
+#include "alarm/settings.h"
+#include "app/command_line.h"
+#include "app/exit_request.h"
+#include "app/monitor_service.h"
+#include "app/plugin_channel_factory.h"
+#include "app/program_requests.h"
+#include "app/single_instance.h"
+#include "engine/traffic_monitor.h"
+#include "ui/shell_window.h"
+
+namespace app {
+namespace {
+
+// The end, run on the main thread when the shell window closes: the service stops, every worker ends,
+// the service is destroyed.
+void EndMonitorService() {
+    MonitorService* service = CurrentMonitorService();
+    if (service == nullptr) {
+        return;
+    }
+    service->Stop();
+    SetCurrentMonitorService(nullptr);
+    delete service;
+}
+
+// Stops and destroys a service whose start failed, so that its threads end before the program does.
+void DiscardService(std::unique_ptr<MonitorService>& service) {
+    service->Stop();
+    service.reset();
+}
+
+}  // namespace
+
+int RunMonitorProgram(std::u16string_view commandLine) {
+    CommandLine parts;
+    if (!SplitCommandLine(commandLine, parts)) {
+        return 0;
+    }
+    SingleInstance instance;
+    if (!instance.Acquire(kSingleInstanceName)) {
+        return 0;
+    }
+
+    alarming::ProgramDirectory directory;
+    std::unique_ptr<ExitRequest> exitRequest;
+    const auto shell = ui::CreateShellWindow({EndMonitorService, [] { RequestExit(); }});
+    exitRequest = std::make_unique<ExitRequest>(*shell, instance, directory);
+    SetProgramExitRequest(exitRequest.get());
+    const bool show = alarming::ReadShowSetting(directory) != 0;
+    alarming::ShowSuspension.store(show ? 1 : 0, std::memory_order_relaxed);
+    shell->Create(show);
+
+    ProgramRequests requests(*shell, directory);
+    auto service = std::make_unique<MonitorService>(
+        ServiceLinks{engine::SystemEngineSeams, MakePluginChannelFactory(requests), [] { RequestExit(); }});
+    SetCurrentMonitorService(service.get());
+    std::uint32_t started = 0;
+    try {
+        started = service->Start(parts.hostProcessName, parts.pipeName);
+    } catch (...) {
+        started = 0;
+    }
+    if (engine::TrafficMonitor* monitor = service->Engine();
+        monitor != nullptr && monitor->Channel() != nullptr) {
+        monitor->Channel()->PostStartResult(static_cast<std::uint8_t>(started));
+    }
+    if (started == 0) {
+        SetCurrentMonitorService(nullptr);
+        DiscardService(service);
+        SetProgramExitRequest(nullptr);
+        return 0;
+    }
+    // From here on the shell's close destroys the service.
+    service.release();
+
+    shell->RunMessageLoop();
+
+    SetProgramExitRequest(nullptr);
+    exitRequest.reset();
+    instance.Release();
+    return 0;
+}
+
+}  // namespace app

@@ -1,0 +1,119 @@
+#include "app/monitor_service.h"
+
+#include <atomic>
+#include <chrono>
+#include <new>
+#include <thread>
+
+#include "alarm/alarm_thread.h"
+#include "alarm/list_files.h"
+#include "alarm/traffic_log.h"
+#include "base/os_error.h"
+#include "base/text.h"
+
+namespace app {
+namespace {
+
+constexpr std::uint32_t kThreadWaitMs = 2000;
+constexpr auto kPauseSettleTime = std::chrono::milliseconds(100);
+constexpr auto kStartSettleTime = std::chrono::milliseconds(200);
+
+std::atomic<MonitorService*> currentService{nullptr};
+
+void LogWithError(const char* format, std::uint32_t error) {
+    WriteTrafficLog(base::FormatText(128, format, static_cast<int>(error)));
+}
+
+}  // namespace
+
+MonitorService* CurrentMonitorService() {
+    return currentService.load(std::memory_order_acquire);
+}
+
+void SetCurrentMonitorService(MonitorService* service) {
+    currentService.store(service, std::memory_order_release);
+}
+
+MonitorService::MonitorService(ServiceLinks links) : links_(std::move(links)) {}
+
+MonitorService::~MonitorService() {
+    alarmThread_.Join(kThreadWaitMs);
+    if (engine_) {
+        engine::SetCurrentTrafficMonitor(nullptr);
+        engine_.reset();
+    }
+    quitEvent_.reset();
+    CloseTrafficLog();
+}
+
+std::uint32_t MonitorService::Start(std::u16string_view hostProcessName, std::u16string_view pipeName) {
+    OpenTrafficLog();
+    alarming::LoadWhiteList(alarming::kWhiteListName);
+
+    quitEvent_ = std::make_unique<base::Event>(base::EventReset::kManual, false, u"Quit Event");
+    if (!quitEvent_->IsValid()) {
+        LogWithError("CreateEvent(Quit Event) failed，error no = %d \n", quitEvent_->LastError());
+        return 0;
+    }
+    try {
+        engine_ = std::make_unique<engine::TrafficMonitor>(links_.makeSeams(), *quitEvent_,
+                                                           links_.openChannel, links_.requestExit);
+    } catch (const std::bad_alloc&) {
+        LogWithError("分配内存失败，error no = %d \n", base::LastOsError());
+        return 0;
+    }
+    engine::SetCurrentTrafficMonitor(engine_.get());
+    alarming::CAlarmThread* alarm = alarming::CAlarmThread::GetInstance();
+    engine_->RegisterAlarmCallback(alarming::OnAlarm, alarm);
+    engine_->RegisterProcessEventCallback(alarming::OnProcessEvent, alarm);
+
+    if (engine_->Start(hostProcessName, pipeName) == 0) {
+        return 0;
+    }
+    // Until the plugin names the game, the monitor itself is the accelerated process.
+    const std::u16string ownName = engine_->Names().OwnName() + u";";
+    engine_->Names().SetAccelerateProcess(ownName.c_str(), static_cast<std::int32_t>(ownName.size()), u";",
+                                          1);
+
+    alarmLink_ = std::make_unique<AlarmEngineLink>(*engine_);
+    if (alarm != nullptr && alarm->Init(alarmLink_.get(), *quitEvent_) == 0) {
+        LogWithError("CAlarmThread::GetInstance()->Init() failed，error no = %d \n", alarm->LastError());
+        return 0;
+    }
+    if (!alarmThread_.Start([alarm] { alarming::AlarmThreadProc(alarm); })) {
+        LogWithError("CreateThread(AlarmThreadProc) failed，error no = %d \n", alarmThread_.LastError());
+        return 0;
+    }
+    std::this_thread::sleep_for(kStartSettleTime);
+    return 1;
+}
+
+std::uint32_t MonitorService::Pause() {
+    if (!engine_) {
+        return 0;
+    }
+    engine_->Pause();
+    std::this_thread::sleep_for(kPauseSettleTime);
+    return 1;
+}
+
+std::uint32_t MonitorService::Resume() {
+    if (!engine_) {
+        return 0;
+    }
+    engine_->Resume();
+    std::this_thread::sleep_for(kPauseSettleTime);
+    return 1;
+}
+
+std::uint32_t MonitorService::Stop() {
+    if (engine_) {
+        engine_->Stop();
+    }
+    if (quitEvent_) {
+        quitEvent_->Set();
+    }
+    return 1;
+}
+
+}  // namespace app

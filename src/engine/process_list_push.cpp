@@ -1,0 +1,51 @@
+#include "engine/process_list_push.h"
+
+#include "alarm/traffic_log.h"
+
+namespace engine {
+
+ipc::ProcessListEntry MakeProcessListEntry(const ProcessRecord& record, std::uint32_t index) {
+    ipc::ProcessListEntry entry;
+    entry.sequence = ipc::ProcessListSequenceOf(index);
+    entry.index = index;
+    entry.state = record.state;
+    entry.reserved = record.reserved;
+    entry.portCount = record.portCount;
+    entry.pid = record.pid;
+    entry.bytesUp = record.bytesUp;
+    entry.bytesDown = record.bytesDown;
+    entry.startTime = record.startTime;
+    entry.exitTime = record.exitTime;
+    entry.name = record.name;
+    entry.path = record.path;
+    return entry;
+}
+
+std::uint32_t PostProcessList(ProcessTable& table,
+                              const std::function<bool(const ipc::ProcessListEntry&)>& post) {
+    base::AutoLock engineLock(table.EngineLock());
+    std::uint32_t index = 0;
+    for (const ProcessRecord& record : table.Processes()) {
+        if (!post(MakeProcessListEntry(record, index))) {
+            break;
+        }
+        ++index;
+    }
+    return index;
+}
+
+void PostData2Plugin(const PostDataLinks& links) {
+    try {
+        while (links.runningFlag.load(std::memory_order_relaxed) == 1) {
+            if (links.quit.Wait(links.periodMs)) {
+                return;
+            }
+            PostProcessList(links.table, links.post);
+        }
+    } catch (...) {
+        // The plugin thread shares its message with the port refresh thread.
+        WriteTrafficLog(u"catch some execptions in RefreshProcessPort Thread");
+    }
+}
+
+}  // namespace engine

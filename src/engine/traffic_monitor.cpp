@@ -1,0 +1,258 @@
+#include "engine/traffic_monitor.h"
+
+#include <atomic>
+#include <new>
+
+#include "alarm/traffic_log.h"
+#include "base/module_path.h"
+#include "base/os_error.h"
+#include "base/text.h"
+#include "engine/process_list_push.h"
+#include "engine/table_threads.h"
+
+namespace engine {
+namespace {
+
+constexpr std::uint32_t kThreadWaitMs = 2000;
+
+std::atomic<TrafficMonitor*> currentMonitor{nullptr};
+
+void LogWithError(const char* format) {
+    WriteTrafficLog(base::FormatText(128, format, static_cast<int>(base::LastOsError())));
+}
+
+void LogWithError(const char* format, std::uint32_t error) {
+    WriteTrafficLog(base::FormatText(128, format, static_cast<int>(error)));
+}
+
+}  // namespace
+
+TrafficMonitor* CurrentTrafficMonitor() {
+    return currentMonitor.load(std::memory_order_acquire);
+}
+
+void SetCurrentTrafficMonitor(TrafficMonitor* monitor) {
+    currentMonitor.store(monitor, std::memory_order_release);
+}
+
+TrafficMonitor::TrafficMonitor(EngineSeams seams, base::Event& quitEvent, PluginChannelFactory openChannel,
+                               std::function<void()> requestExit)
+    : seams_(std::move(seams)),
+      quitEvent_(quitEvent),
+      openChannel_(std::move(openChannel)),
+      requestExit_(std::move(requestExit)),
+      startTime_(base::LocalNow()),
+      stopTime_(startTime_),
+      processNames_(*seams_.processes),
+      table_(engineLock_, *seams_.sockets, processNames_, *seams_.clock),
+      nameLists_(OwnExecutableName()),
+      adapter_(*seams_.interfaces),
+      registry_(table_, processNames_, nameLists_, adapter_),
+      statistics_(table_, registry_, adapter_, runningFlag_, startTime_),
+      counter_(table_) {}
+
+TrafficMonitor::~TrafficMonitor() {
+    {
+        base::AutoLock lock(engineLock_);
+        stopTime_ = seams_.clock->LocalTime();
+    }
+    // The workers end on the running flag and the quit event (which the service has normally set
+    // already); a paused sniffer needs its event to see the flag.
+    runningFlag_.store(0, std::memory_order_relaxed);
+    quitEvent_.Set();
+    if (snifferEvent_) {
+        snifferEvent_->Set();
+    }
+    captures_.reset();
+    postThread_.Join(kThreadWaitMs);
+    statusThread_.Join(kThreadWaitMs);
+    portThread_.Join(kThreadWaitMs);
+    if (networkStarted_) {
+        seams_.stopNetworkLibrary();
+    }
+    statistics_.SetTotalsSink(nullptr);
+    channel_.reset();
+    {
+        base::AutoLock lock(engineLock_);
+        table_.Clear();
+    }
+    WriteTrafficLog(u"销毁流量监控实例\n");
+}
+
+std::uint32_t TrafficMonitor::Start(std::u16string_view hostProcessName, std::u16string_view pipeName) {
+    if (pipeName.empty()) {
+        return 0;
+    }
+    hostProcessName_ = hostProcessName;
+    if (Init(pipeName) == 0) {
+        LogWithError("Init failed，error no = %d \n");
+        return 0;
+    }
+    {
+        base::AutoLock lock(engineLock_);
+        startTime_ = seams_.clock->LocalTime();
+    }
+    const std::uint32_t tableError = table_.InitProcessList();
+    if (tableError != 0) {
+        LogWithError("InitProcessList failed，error no = %d \n", tableError);
+        return 0;
+    }
+    runningFlag_.store(1, std::memory_order_relaxed);
+    snifferEvent_->Set();
+    const std::uint32_t launchError = LaunchSnifferThread();
+    if (launchError == 0) {
+        WriteTrafficLog(u"启动流量监控成功\n");
+        return 1;
+    }
+    LogWithError("LaunchSnifferThread failed, error no = %d \n", launchError);
+    WriteTrafficLog(u"Start failed\n");
+    WriteTrafficLog(u"启动流量监控失败\n");
+    return 0;
+}
+
+std::uint32_t TrafficMonitor::Init(std::u16string_view pipeName) {
+    try {
+        channel_ = openChannel_(pipeName);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    if (!channel_) {
+        return 0;
+    }
+    statistics_.SetTotalsSink(channel_.get());
+    if (seams_.startNetworkLibrary() != 0) {
+        return 0;
+    }
+    networkStarted_ = true;
+    const std::uint32_t adapterError = seams_.getAdapterInfo(adapterInfo_);
+    if (adapterError != 0) {
+        LogWithError("获取网卡信息失败，error no = %d \n", adapterError);
+        return 0;
+    }
+    snifferEvent_ = std::make_unique<base::Event>(base::EventReset::kManual, true, u"SnifferEvent");
+    if (!snifferEvent_->IsValid()) {
+        LogWithError("Create Sniffer Event failed，error no = %d \n", snifferEvent_->LastError());
+        return 0;
+    }
+    const std::uint32_t privilegeError =
+        InitPrivileges(*seams_.privileges, base::ModuleFileName(), hostProcessName_);
+    if (privilegeError != 0) {
+        LogWithError("InitPrivileges failed，error no = %d \n", privilegeError);
+        return 0;
+    }
+    return 1;
+}
+
+std::uint32_t TrafficMonitor::LaunchSnifferThread() {
+    const bool statusStarted = statusThread_.Start([this] {
+        RefreshProcessStatus(RefreshStatusLinks{
+            runningFlag_, quitEvent_, registry_, hostProcessName_,
+            ProcessStatusHooks{
+                [this](std::uint32_t pid, const std::u16string& name) { OnProcessExited(pid, name); },
+                [this] {
+                    if (requestExit_) {
+                        requestExit_();
+                    }
+                }}});
+    });
+    if (!statusStarted) {
+        LogWithError("CreateThread(RefreshProcessStatus) failed，error no = %d \n",
+                     statusThread_.LastError());
+        return statusThread_.LastError();
+    }
+    const bool portStarted = portThread_.Start([this] {
+        RefreshProcessPort(RefreshPortLinks{runningFlag_, portRefreshRequested_, quitEvent_, table_});
+    });
+    if (!portStarted) {
+        LogWithError("CreateThread(RefreshProcessPort)  failed，error no = %d \n", portThread_.LastError());
+        return portThread_.LastError();
+    }
+    const bool postStarted = postThread_.Start([this] {
+        PostData2Plugin(
+            PostDataLinks{runningFlag_, quitEvent_, table_, [this](const ipc::ProcessListEntry& entry) {
+                              return channel_ && channel_->PostProcessListEntry(entry);
+                          }});
+    });
+    if (!postStarted) {
+        LogWithError("CreateThread(PostData2Plugin)  failed，error no = %d \n", postThread_.LastError());
+        return postThread_.LastError();
+    }
+    SnifferLinks links;
+    links.runningFlag = &runningFlag_;
+    links.monitorState = &monitorState_;
+    links.snifferEvent = snifferEvent_.get();
+    links.quitEvent = &quitEvent_;
+    links.localAddresses = adapterInfo_.localAddresses;
+    links.counter = &counter_;
+    links.portRefreshRequested = &portRefreshRequested_;
+    captures_ = std::make_unique<CaptureSet>(links);
+    const int captureResult =
+        captures_->LaunchCaptures(adapterInfo_.adapterNames, adapterInfo_.adapterAddressLists);
+    return static_cast<std::uint32_t>(captureResult);
+}
+
+void TrafficMonitor::Pause() {
+    if (snifferEvent_) {
+        snifferEvent_->Reset();
+    }
+    monitorState_.store(kMonitorPaused, std::memory_order_relaxed);
+    WriteTrafficLog(u"暂停流量监控\n");
+}
+
+void TrafficMonitor::Resume() {
+    if (snifferEvent_) {
+        snifferEvent_->Set();
+    }
+    monitorState_.store(kMonitorRunning, std::memory_order_relaxed);
+    WriteTrafficLog(u"恢复流量监控\n");
+}
+
+void TrafficMonitor::Stop() {
+    {
+        base::AutoLock lock(engineLock_);
+        stopTime_ = seams_.clock->LocalTime();
+    }
+    if (snifferEvent_) {
+        snifferEvent_->Set();
+    }
+    runningFlag_.store(0, std::memory_order_relaxed);
+}
+
+void TrafficMonitor::RegisterAlarmCallback(AlarmCallback function, void* context) {
+    statistics_.RegisterAlarmCallback(function, context);
+}
+
+void TrafficMonitor::RegisterProcessEventCallback(ProcessEventCallback function, void* context) {
+    if (function != nullptr) {
+        processEventCallback_ = function;
+        processEventContext_ = context;
+    }
+}
+
+void TrafficMonitor::OnProcessExited(std::uint32_t pid, const std::u16string& name) {
+    if (processEventCallback_ != nullptr) {
+        processEventCallback_(pid, &name, kStateExited, processEventContext_);
+    }
+}
+
+base::SystemTime TrafficMonitor::StartTime() {
+    base::AutoLock lock(engineLock_);
+    return startTime_;
+}
+
+base::SystemTime TrafficMonitor::StopTime() {
+    base::AutoLock lock(engineLock_);
+    return stopTime_;
+}
+
+void TrafficMonitor::SetAccelerateGameInfo(const AcceleratedGameInfo& info) {
+    base::AutoLock lock(engineLock_);
+    gameInfo_ = info;
+}
+
+AcceleratedGameInfo TrafficMonitor::GetAccelerateGameInfo() {
+    base::AutoLock lock(engineLock_);
+    return gameInfo_;
+}
+
+}  // namespace engine

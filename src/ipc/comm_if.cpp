@@ -1,0 +1,153 @@
+#include "ipc/comm_if.h"
+
+#include <iterator>
+#include <utility>
+
+#include "ipc/command_ids.h"
+#include "ipc/message_header.h"
+#include "ipc/protocol_factories.h"
+
+namespace ipc {
+
+CCommIF::CCommIF(IMonitorRequests& requests) : requests_(requests) {
+    static constexpr std::pair<std::uint32_t, Handler> kHandlers[] = {
+        {cmd::kStart, &CCommIF::OnStart},
+        {cmd::kPauseMonitor, &CCommIF::OnPauseMonitor},
+        {cmd::kResumeMonitor, &CCommIF::OnResumeMonitor},
+        {cmd::kStopAlarm, &CCommIF::OnStopAlarm},
+        {cmd::kShowBlackListDlg, &CCommIF::OnShowBlackListDlg},
+        {cmd::kShowMainDlg, &CCommIF::OnShowMainDlg},
+        {cmd::kShowSuspensionDlg, &CCommIF::OnShowSuspensionDlg},
+        {cmd::kSetAccelerateProcess, &CCommIF::OnSetAccelerateProcess},
+        {cmd::kSetUnclearProcessName, &CCommIF::OnSetUnclearProcessName},
+        {cmd::kGetLocalDownReflux, &CCommIF::OnGetLocalDownReflux},
+        {cmd::kGetLocalUpReflux, &CCommIF::OnGetLocalUpReflux},
+        {cmd::kGetLocalTotalReflux, &CCommIF::OnGetLocalTotalReflux},
+        {cmd::kGetAccelerateDownReflux, &CCommIF::OnGetAccelerateDownReflux},
+        {cmd::kGetAccelerateUpReflux, &CCommIF::OnGetAccelerateUpReflux},
+        {cmd::kGetAccelerateTotalReflux, &CCommIF::OnGetAccelerateTotalReflux},
+        {cmd::kUnnamed31, &CCommIF::OnUnnamed31},
+        {cmd::kGetSuspensionDlgState, &CCommIF::OnGetSuspensionDlgState},
+        {cmd::kSetSuspensionDlgState, &CCommIF::OnSetSuspensionDlgState},
+        {cmd::kExitMonitor, &CCommIF::OnExitMonitor},
+        {cmd::kGetProcessDownRefluxByProcessName, &CCommIF::OnGetProcessDownRefluxByProcessName},
+        {cmd::kGetProcessDownRefluxByPId, &CCommIF::OnGetProcessDownRefluxByPId},
+        {cmd::kGetProcessUpRefluxByProcessName, &CCommIF::OnGetProcessUpRefluxByProcessName},
+        {cmd::kGetProcessUpRefluxByPId, &CCommIF::OnGetProcessUpRefluxByPId},
+        {cmd::kGetProcessStartTimeByProcessName, &CCommIF::OnGetProcessStartTimeByProcessName},
+        {cmd::kGetProcessStartTimeByPId, &CCommIF::OnGetProcessStartTimeByPId},
+        {cmd::kGetProcessExitTimeByProcessName, &CCommIF::OnGetProcessExitTimeByProcessName},
+        {cmd::kGetProcessExitTimeByPId, &CCommIF::OnGetProcessExitTimeByPId},
+        {cmd::kGetProcessTotalTime, &CCommIF::OnGetProcessTotalTime},
+        {cmd::kGetFirstAccelerateStartTime, &CCommIF::OnGetFirstAccelerateStartTime},
+        {cmd::kGetLastAccelerateExitTime, &CCommIF::OnGetLastAccelerateExitTime},
+        {cmd::kGetProcessDownRefluxBetweenTimeByName, &CCommIF::OnGetProcessDownRefluxBetweenTimeByName},
+        {cmd::kGetProcessDownRefluxBetweenTimeById, &CCommIF::OnGetProcessDownRefluxBetweenTimeById},
+        {cmd::kGetProcessUpRefluxBetweenTimeByName, &CCommIF::OnGetProcessUpRefluxBetweenTimeByName},
+        {cmd::kGetProcessUpRefluxBetweenTimeById, &CCommIF::OnGetProcessUpRefluxBetweenTimeById},
+        {cmd::kGetAlarmState, &CCommIF::OnGetAlarmState},
+        {cmd::kSetAlarmState, &CCommIF::OnSetAlarmState},
+        {cmd::kSetAccelerateState, &CCommIF::OnSetAccelerateState},
+        {cmd::kSetAccelerateGameInfo, &CCommIF::OnSetAccelerateGameInfo},
+    };
+    static_assert(std::size(kHandlers) == 38);
+    handlers_.insert(std::begin(kHandlers), std::end(kHandlers));
+}
+
+CCommIF::~CCommIF() {
+    DestroyClient();
+}
+
+void CCommIF::DestroyClient() {
+    // The client's destruction signals its reader to stop and waits for it. A handler still running on
+    // that reader writes through client_, so the pointer changes only once the reader is gone.
+    if (client_ != nullptr) {
+        client_.get_deleter()(client_.get());
+        static_cast<void>(client_.release());
+    }
+}
+
+std::uint32_t CCommIF::OnRead(const std::uint8_t* data, std::uint32_t byteCount, std::uintptr_t) {
+    const Bytes message(data, data != nullptr ? byteCount : 0);
+    if (!CheckFrame(message)) {
+        return 0;
+    }
+    Dispatch(message);
+    return 1;
+}
+
+std::uint32_t CCommIF::Init(std::u16string_view pipeName) {
+    DestroyClient();
+    client_ = std::make_unique<CNamedPipeClientCallBackMode>();
+    // A client that failed to open stays: it holds the error, and writes on it simply fail.
+    if (!client_->Open(pipeName)) {
+        return 0;
+    }
+    client_->SetCallback(this, 0);
+    return client_->StartReading() == 1 ? 1 : 0;
+}
+
+std::uint32_t CCommIF::Dispatch(Bytes message) {
+    const ParsedRequest request = ParseRequest(message);
+    if (request.status == ParseStatus::kBadFrame || request.status == ParseStatus::kUnknownId) {
+        return 1;
+    }
+    const auto handler = handlers_.find(request.id);
+    if (handler != handlers_.end()) {
+        (this->*handler->second)(message, request);
+    }
+    return 1;
+}
+
+void CCommIF::Write(const CKvtComProtocolFactory& message) {
+    if (client_ == nullptr || message.GetLength() == 0) {
+        return;
+    }
+    std::uint32_t written = 0;
+    client_->Write(message.GetBuffer(), message.GetLength(), &written);
+}
+
+void CCommIF::PushTotals(std::uint64_t localDown, std::uint64_t localUp, std::uint64_t accelerateDown,
+                         std::uint64_t accelerateUp) {
+    CPostLocalDownRefluxProtocolFactory localDownMessage;
+    localDownMessage.BuildPostLocalDownReflux(localDown);
+    Write(localDownMessage);
+    CPostLocalUpRefluxProtocolFactory localUpMessage;
+    localUpMessage.BuildPostLocalUpReflux(localUp);
+    Write(localUpMessage);
+    CPostAccelerateDownRefluxProtocolFactory accelerateDownMessage;
+    accelerateDownMessage.BuildPostAccelerateDownReflux(accelerateDown);
+    Write(accelerateDownMessage);
+    CPostAccelerateUpRefluxProtocolFactory accelerateUpMessage;
+    accelerateUpMessage.BuildPostAccelerateUpReflux(accelerateUp);
+    Write(accelerateUpMessage);
+}
+
+void CCommIF::PostStartResult(std::uint8_t result) {
+    CStartResponseProtocolFactory message;
+    message.BuildStartResponse(result);
+    Write(message);
+}
+
+bool CCommIF::PostProcessListEntry(const ProcessListEntry& entry) {
+    if (client_ == nullptr) {
+        return false;
+    }
+    CPostProcessListRefluxProtocolFactory message;
+    message.BuildPostProcessListReflux(entry);
+    Write(message);
+    return true;
+}
+
+void CCommIF::PostProcessList(std::span<const ProcessListEntry> entries) {
+    std::uint32_t index = 0;
+    for (const ProcessListEntry& given : entries) {
+        ProcessListEntry entry = given;
+        entry.sequence = ProcessListSequenceOf(index);
+        entry.index = index;
+        PostProcessListEntry(entry);
+        ++index;
+    }
+}
+
+}  // namespace ipc

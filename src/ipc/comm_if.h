@@ -1,0 +1,110 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
+#include <string_view>
+
+#include "engine/plugin_channel.h"
+#include "ipc/monitor_requests.h"
+#include "ipc/named_pipe_client.h"
+#include "ipc/pipe_read_callback.h"
+#include "ipc/process_list_entry.h"
+#include "ipc/request_parser.h"
+#include "ipc/wire_format.h"
+
+namespace ipc {
+
+class CKvtComProtocolFactory;
+
+// The monitor's end of the plugin pipe: decodes each request on the pipe's reader thread, asks the
+// program through IMonitorRequests and answers on the same pipe; carries the monitor's own pushes.
+//
+// Init and destruction replace the pipe client without a lock, so no push may run meanwhile: the engine
+// calls Init before its workers start and destroys this object after they have ended. Nothing here
+// holds a lock while writing; the transport makes concurrent writes one at a time.
+class CCommIF : public IPipeReadCallBack, public engine::IPluginChannel {
+  public:
+    explicit CCommIF(IMonitorRequests& requests);
+    // Stops the pipe's reader before anything it could call goes.
+    ~CCommIF() override;
+    CCommIF(const CCommIF&) = delete;
+    CCommIF& operator=(const CCommIF&) = delete;
+
+    // 0 and the message dropped when it is not one whole message as its length field says; else 1.
+    std::uint32_t OnRead(const std::uint8_t* data, std::uint32_t byteCount, std::uintptr_t context) override;
+    // The client end never accepts anyone; the answer matters only to a server.
+    std::uint32_t GetBrokenPipePolicy() override { return kBrokenPipeAcceptNext; }
+    // Replaces any previous pipe with a new connection to pipeName and starts reading it: 1, or 0 when
+    // the pipe cannot be opened or read.
+    virtual std::uint32_t Init(std::u16string_view pipeName);
+    // Runs the handler of the message's command id, if it has one; always 1.
+    virtual std::uint32_t Dispatch(Bytes message);
+
+    // The four totals of a statistics tick: ids 77, 78, 80, 81 in that order.
+    void PushTotals(std::uint64_t localDown, std::uint64_t localUp, std::uint64_t accelerateDown,
+                    std::uint64_t accelerateUp) override;
+    // The unasked start result (id 2) of the start-up sequence.
+    void PostStartResult(std::uint8_t result) override;
+    // One process of a process list round (id 83), sent as given.
+    // True while a pipe is open to send it on.
+    bool PostProcessListEntry(const ProcessListEntry& entry) override;
+    // One whole round in order; each entry goes out with the sequence and index of its position.
+    void PostProcessList(std::span<const ProcessListEntry> entries);
+
+  private:
+    // A handler gets the message as received and as the parser read it (status kOk or kMalformed).
+    using Handler = std::uint32_t (CCommIF::*)(Bytes message, const ParsedRequest& request);
+
+    void DestroyClient();
+    // Writes a built message; nothing when the build failed or before Init. The result is not looked at.
+    void Write(const CKvtComProtocolFactory& message);
+
+    std::uint32_t OnStart(Bytes, const ParsedRequest&);
+    std::uint32_t OnPauseMonitor(Bytes, const ParsedRequest&);
+    std::uint32_t OnResumeMonitor(Bytes, const ParsedRequest&);
+    std::uint32_t OnStopAlarm(Bytes, const ParsedRequest&);
+    std::uint32_t OnShowBlackListDlg(Bytes, const ParsedRequest&);
+    std::uint32_t OnShowMainDlg(Bytes, const ParsedRequest&);
+    std::uint32_t OnShowSuspensionDlg(Bytes, const ParsedRequest&);
+    std::uint32_t OnSetAccelerateProcess(Bytes, const ParsedRequest&);
+    std::uint32_t OnSetUnclearProcessName(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetLocalDownReflux(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetLocalUpReflux(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetLocalTotalReflux(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetAccelerateDownReflux(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetAccelerateUpReflux(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetAccelerateTotalReflux(Bytes, const ParsedRequest&);
+    std::uint32_t OnUnnamed31(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetSuspensionDlgState(Bytes, const ParsedRequest&);
+    std::uint32_t OnSetSuspensionDlgState(Bytes, const ParsedRequest&);
+    std::uint32_t OnExitMonitor(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetProcessDownRefluxByProcessName(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetProcessDownRefluxByPId(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetProcessUpRefluxByProcessName(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetProcessUpRefluxByPId(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetProcessStartTimeByProcessName(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetProcessStartTimeByPId(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetProcessExitTimeByProcessName(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetProcessExitTimeByPId(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetProcessTotalTime(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetFirstAccelerateStartTime(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetLastAccelerateExitTime(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetProcessDownRefluxBetweenTimeByName(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetProcessDownRefluxBetweenTimeById(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetProcessUpRefluxBetweenTimeByName(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetProcessUpRefluxBetweenTimeById(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetAlarmState(Bytes, const ParsedRequest&);
+    std::uint32_t OnSetAlarmState(Bytes, const ParsedRequest&);
+    std::uint32_t OnSetAccelerateState(Bytes, const ParsedRequest&);
+    std::uint32_t OnSetAccelerateGameInfo(Bytes, const ParsedRequest&);
+
+    IMonitorRequests& requests_;
+    // Filled once by the constructor with the 38 request ids 1, 3, ..., 75.
+    std::map<std::uint32_t, Handler> handlers_;
+    // Null before Init. Last: destroyed first, so its reader is gone before the handlers are.
+    std::unique_ptr<CNamedPipeClientCallBackMode> client_;
+};
+
+}  // namespace ipc

@@ -1,0 +1,59 @@
+#pragma once
+
+// The program's permanent face, which owns the main thread's loop: on Windows the floating speed
+// window (until it exists, a hidden top-level window that stands in for it), on Linux the headless
+// shell. Closing it ends the program: the close runs the handler given at creation on the main thread
+// (the service's stop and destruction), then the loop ends.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "alarm/settings.h"
+
+namespace ui {
+
+// Private messages of the floating window.
+inline constexpr std::uint32_t kShowMainModalMessage = 0x400 + 235;  // UM_SHOW_MAIN_MODAL
+inline constexpr std::uint32_t kShowBlackListMessage = 0x400 + 236;  // UM_SHOW_BLACKLIST
+
+// The title of the main window, by which the program finds it.
+inline constexpr std::u16string_view kMainWindowTitle = u"进程流量监控";
+// Window property of the acceleration-state pop-up.
+inline constexpr std::u16string_view kAccStateWindowTag = u"{22CA34A3-9AE6-4394-97CE-7D38EB606643}";
+
+class IShellWindow {
+  public:
+    virtual ~IShellWindow() = default;
+
+    // Main thread, once: creates the window, shown or hidden. False when it cannot be created.
+    virtual bool Create(bool show) = 0;
+    // Any thread.
+    virtual void SetVisible(bool visible) = 0;
+    virtual bool IsCreated() const = 0;
+    // The window's top-left corner, when it exists.
+    virtual std::optional<alarming::WindowOrigin> Origin() const = 0;
+    // The plugin's requests to open the high-bandwidth dialog and to raise the main window, carried
+    // out on the main thread.
+    virtual void PostShowBlackList() = 0;
+    virtual void PostShowMainModal() = 0;
+    // The exit's steps: close the main window and the acceleration-state pop-up where they exist;
+    // close the pop-ups the window owns and stop its timers; ask the window to close.
+    virtual void CloseOtherWindows() = 0;
+    virtual void CloseOwnedPopups() = 0;
+    virtual void PostClose() = 0;
+    // Main thread: runs the loop until the window has closed.
+    virtual void RunMessageLoop() = 0;
+};
+
+struct ShellHooks {
+    // Runs on the main thread when the window closes.
+    std::function<void()> onClose;
+    // The program's exit request, for what the shell itself receives (SIGINT and SIGTERM on Linux).
+    std::function<void()> requestExit;
+};
+
+std::unique_ptr<IShellWindow> CreateShellWindow(ShellHooks hooks);
+
+}  // namespace ui

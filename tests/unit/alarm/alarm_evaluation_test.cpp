@@ -1,0 +1,335 @@
+// The alarm's decision rules, on records with injected times and state.
+
+#include "alarm/alarm_evaluation.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "alarm_records.h"
+
+namespace {
+
+using alarm_test::At;
+using alarm_test::Pids;
+using alarm_test::Record;
+using alarming::AlarmDecision;
+using alarming::AlarmGateState;
+using alarming::AlarmOutcome;
+using alarming::EvaluateAlarm;
+using alarming::OffenceEntry;
+using engine::SpeedAlarmRecord;
+using Records = std::vector<SpeedAlarmRecord>;
+
+const alarming::ExemptionTest kNoneExempt = [](const SpeedAlarmRecord&) { return false; };
+
+// A gate whose next evaluation at `seconds` passes the pacing rule, so that later rules can be looked at
+// alone.
+AlarmGateState DueAt(std::int64_t seconds) {
+    AlarmGateState state;
+    state.tickCounter = alarming::kTicksBetweenPopups - 1;
+    state.lastPopupTime = At(seconds - alarming::kSecondsBetweenPopups - 1);
+    return state;
+}
+
+void MakeDue(AlarmGateState& state, std::int64_t seconds) {
+    state.tickCounter = alarming::kTicksBetweenPopups - 1;
+    state.lastPopupTime = At(seconds - alarming::kSecondsBetweenPopups - 1);
+}
+
+// ---- filter ----
+
+TEST(AlarmFilterTest, ProcessesTheUserIgnoredAreDroppedBeforeAnythingElse) {
+    const Records history{Record(7, u"seed.exe", 0, engine::kAlarmIgnored), Record(8, u"x.exe", 0)};
+    AlarmGateState state = DueAt(100);
+    const AlarmDecision onlyIgnored =
+        EvaluateAlarm(Records{Record(7, u"seed.exe", 100)}, history, kNoneExempt, state);
+    EXPECT_EQ(onlyIgnored.outcome, AlarmOutcome::kAllIgnored);
+    EXPECT_EQ(state.tickCounter, alarming::kTicksBetweenPopups - 1) << "an empty filter stops before pacing";
+
+    const AlarmDecision mixed = EvaluateAlarm(Records{Record(7, u"seed.exe", 100), Record(9, u"dl.exe", 100)},
+                                              history, kNoneExempt, state);
+    EXPECT_EQ(mixed.outcome, AlarmOutcome::kShow);
+    EXPECT_EQ(Pids(mixed.output), (std::vector<std::uint32_t>{9}));
+}
+
+TEST(AlarmFilterTest, OnlyTheFirstSixteenRecordsCount) {
+    Records records;
+    for (std::uint32_t pid = 1; pid <= engine::kSpeedAlarmBatchSize + 2; ++pid) {
+        records.push_back(Record(pid, u"p" + base::AsciiToUtf16(std::to_string(pid)) + u".exe", 100));
+    }
+    AlarmGateState state = DueAt(100);
+    const AlarmDecision decision = EvaluateAlarm(records, {}, kNoneExempt, state);
+    ASSERT_EQ(decision.output.size(), engine::kSpeedAlarmBatchSize);
+    EXPECT_EQ(decision.output.back().pid, engine::kSpeedAlarmBatchSize);
+}
+
+// ---- pacing ----
+
+struct PacingCase {
+    const char* what;
+    std::int32_t ticksBefore;     // firing ticks since the last pop-up
+    std::int64_t sinceLastPopup;  // seconds from the last pop-up to the record
+    bool due;
+};
+
+class AlarmPacingTest : public ::testing::TestWithParam<PacingCase> {};
+
+TEST_P(AlarmPacingTest, NeedsThirtyTicksAndMoreThanSixtySeconds) {
+    const PacingCase& c = GetParam();
+    AlarmGateState state;
+    state.tickCounter = c.ticksBefore;
+    state.lastPopupTime = At(0);
+    const AlarmDecision decision =
+        EvaluateAlarm(Records{Record(5, u"dl.exe", c.sinceLastPopup)}, {}, kNoneExempt, state);
+    if (c.due) {
+        EXPECT_EQ(decision.outcome, AlarmOutcome::kShow);
+        EXPECT_EQ(state.tickCounter, 0);
+        EXPECT_EQ(state.lastPopupTime, At(c.sinceLastPopup));
+    } else {
+        EXPECT_EQ(decision.outcome, AlarmOutcome::kPaced);
+        EXPECT_EQ(state.tickCounter, c.ticksBefore + 1);
+        EXPECT_EQ(state.lastPopupTime, At(0));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, AlarmPacingTest,
+                         ::testing::Values(PacingCase{"29th tick", 28, 61, false},
+                                           PacingCase{"30th tick", 29, 61, true},
+                                           PacingCase{"many ticks, 60 s exactly", 100, 60, false},
+                                           PacingCase{"many ticks, 61 s", 100, 61, true},
+                                           PacingCase{"many ticks, shortly after", 100, 5, false}),
+                         [](const auto& info) {
+                             std::string name = info.param.what;
+                             for (char& ch : name) {
+                                 if (!std::isalnum(static_cast<unsigned char>(ch))) {
+                                     ch = '_';
+                                 }
+                             }
+                             return name;
+                         });
+
+TEST(AlarmPacingSequenceTest, OneTickASecondPopsUpFirstOnTheTickMoreThanAMinuteAfterTheFirstAlarm) {
+    AlarmGateState state;
+    std::vector<std::int64_t> shown;
+    for (std::int64_t second = 0; second <= 200; ++second) {
+        const AlarmDecision decision =
+            EvaluateAlarm(Records{Record(5, u"dl.exe", second)}, {}, kNoneExempt, state);
+        if (decision.outcome == AlarmOutcome::kShow) {
+            shown.push_back(second);
+        }
+    }
+    // The first call sets the last pop-up time, so a minute must pass before the first pop-up; every
+    // later one waits another minute (the history is left empty here, so no other rule interferes).
+    EXPECT_EQ(shown, (std::vector<std::int64_t>{61, 122, 183}));
+}
+
+TEST(AlarmPacingSequenceTest, TheFirstRecordPastTheMinuteSetsTheNewPopupTime) {
+    AlarmGateState state;
+    state.tickCounter = 40;
+    state.lastPopupTime = At(0);
+    Records records{Record(1, u"a.exe", 30), Record(2, u"b.exe", 70), Record(3, u"c.exe", 90)};
+    EXPECT_EQ(EvaluateAlarm(records, {}, kNoneExempt, state).outcome, AlarmOutcome::kShow);
+    EXPECT_EQ(state.lastPopupTime, At(70));
+}
+
+// ---- persistence ----
+
+TEST(AlarmPersistenceTest, ANewProcessGetsAnEntryCountedTwiceOnItsFirstTick) {
+    AlarmGateState state = DueAt(100);
+    EvaluateAlarm(Records{Record(5, u"dl.exe", 100)}, {}, kNoneExempt, state);
+    ASSERT_EQ(state.offences.size(), 1u);
+    EXPECT_EQ(state.offences[0].pid, 5u);
+    EXPECT_EQ(state.offences[0].count, 2);
+    EXPECT_EQ(state.offences[0].windowStart, At(100));
+}
+
+TEST(AlarmPersistenceTest, AProcessReachingTwentyWithinItsWindowIsShownAlone) {
+    AlarmGateState state = DueAt(100);
+    state.offences.push_back(OffenceEntry{5, 18, At(50)});
+    const Records records{Record(5, u"dl.exe", 100), Record(6, u"up.exe", 100)};
+
+    const AlarmDecision at19 = EvaluateAlarm(records, {}, kNoneExempt, state);
+    EXPECT_EQ(Pids(at19.output), (std::vector<std::uint32_t>{5, 6})) << "nobody persistent: everyone";
+
+    MakeDue(state, 100);
+    const AlarmDecision at20 = EvaluateAlarm(records, {}, kNoneExempt, state);
+    EXPECT_EQ(Pids(at20.output), (std::vector<std::uint32_t>{5}));
+    EXPECT_EQ(state.offences[0].count, 20);
+}
+
+TEST(AlarmPersistenceTest, AWindowOlderThanAMinuteStartsOverAtZero) {
+    AlarmGateState state = DueAt(200);
+    state.offences.push_back(OffenceEntry{5, 30, At(139)});  // 61 s before the record
+    const AlarmDecision decision =
+        EvaluateAlarm(Records{Record(5, u"dl.exe", 200), Record(6, u"up.exe", 200)}, {}, kNoneExempt, state);
+    EXPECT_EQ(state.offences[0].count, 0);
+    EXPECT_EQ(state.offences[0].windowStart, At(200));
+    EXPECT_EQ(Pids(decision.output), (std::vector<std::uint32_t>{5, 6}));
+
+    AlarmGateState sixty = DueAt(200);
+    sixty.offences.push_back(OffenceEntry{5, 30, At(140)});  // 60 s: still inside
+    EXPECT_EQ(Pids(EvaluateAlarm(Records{Record(5, u"dl.exe", 200), Record(6, u"up.exe", 200)}, {},
+                                 kNoneExempt, sixty)
+                       .output),
+              (std::vector<std::uint32_t>{5}));
+}
+
+TEST(AlarmPersistenceTest, ExemptProcessesAreNeverShown) {
+    const std::set<std::u16string> exemptNames{u"white.exe", u"own.exe"};
+    const alarming::ExemptionTest exempt = [&](const SpeedAlarmRecord& r) {
+        return exemptNames.count(r.name) > 0;
+    };
+    const Records records{Record(1, u"white.exe", 100), Record(2, u"dl.exe", 100),
+                          Record(3, u"own.exe", 100)};
+
+    AlarmGateState fallback = DueAt(100);
+    EXPECT_EQ(Pids(EvaluateAlarm(records, {}, exempt, fallback).output), (std::vector<std::uint32_t>{2}));
+
+    AlarmGateState persistent = DueAt(100);
+    persistent.offences = {OffenceEntry{1, 25, At(90)}, OffenceEntry{3, 25, At(90)}};
+    EXPECT_EQ(Pids(EvaluateAlarm(records, {}, exempt, persistent).output), (std::vector<std::uint32_t>{2}))
+        << "persistent but exempt: the fallback takes the others";
+
+    AlarmGateState onlyExempt = DueAt(100);
+    const AlarmDecision none = EvaluateAlarm(
+        Records{Record(1, u"white.exe", 100), Record(3, u"own.exe", 100)}, {}, exempt, onlyExempt);
+    EXPECT_EQ(none.outcome, AlarmOutcome::kNoneToShow);
+    EXPECT_TRUE(none.appended.empty());
+}
+
+// ---- repeat suppression ----
+
+struct RepeatCase {
+    const char* what;
+    std::vector<std::int64_t> newestPidTimes;  // records of the newest history entry's process
+    bool withOther;                            // plus a record of another process
+    AlarmOutcome outcome;
+    std::int64_t lastAlarmedAfter;
+};
+
+class AlarmRepeatTest : public ::testing::TestWithParam<RepeatCase> {};
+
+TEST_P(AlarmRepeatTest, TheNewestHistoryProcessWaitsSeventySeconds) {
+    const RepeatCase& c = GetParam();
+    const Records history{Record(20, u"old.exe", 0, engine::kAlarmOptimized), Record(5, u"dl.exe", 0)};
+    Records records;
+    if (c.withOther) {
+        records.push_back(Record(6, u"up.exe", 1000));
+    }
+    for (std::int64_t t : c.newestPidTimes) {
+        records.push_back(Record(5, u"dl.exe", 1000 + t));
+    }
+    AlarmGateState state = DueAt(1000);
+    state.lastAlarmedTime = At(1000);
+    EXPECT_EQ(EvaluateAlarm(records, history, kNoneExempt, state).outcome, c.outcome);
+    EXPECT_EQ(state.lastAlarmedTime, At(1000 + c.lastAlarmedAfter));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AlarmRepeatTest,
+    ::testing::Values(RepeatCase{"at70", {70}, false, AlarmOutcome::kRepeated, 70},
+                      RepeatCase{"at71", {71}, false, AlarmOutcome::kShow, 71},
+                      RepeatCase{"otherProcessOnly", {}, true, AlarmOutcome::kShow, 0},
+                      RepeatCase{"withOtherStillRepeated", {30}, true, AlarmOutcome::kRepeated, 30},
+                      // Each sighting moves the time on: 50 then 100 is only 50 s later.
+                      RepeatCase{"walkMovesTheTime", {50, 100}, false, AlarmOutcome::kRepeated, 100},
+                      RepeatCase{"lateOneEndsTheWalk", {50, 121, 130}, false, AlarmOutcome::kShow, 121}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST(AlarmRepeatStartTest, TheFirstOutputSetsTheLastAlarmedTimeEvenWithAnEmptyHistory) {
+    AlarmGateState state = DueAt(100);
+    EXPECT_EQ(EvaluateAlarm(Records{Record(5, u"dl.exe", 100)}, {}, kNoneExempt, state).outcome,
+              AlarmOutcome::kShow);
+    EXPECT_EQ(state.lastAlarmedTime, At(100));
+}
+
+// ---- history suppression and append ----
+
+struct HistoryCase {
+    const char* what;
+    Records history;  // the newest entry is never the record's process, so the repeat rule stays out
+    Records records;
+    AlarmOutcome outcome;
+    std::vector<std::uint32_t> appended;
+};
+
+class AlarmHistoryRuleTest : public ::testing::TestWithParam<HistoryCase> {};
+
+TEST_P(AlarmHistoryRuleTest, TheOldestEntryOfTheFirstKnownNameDecides) {
+    const HistoryCase& c = GetParam();
+    Records history = c.history;
+    history.push_back(Record(99, u"newest.exe", 0));
+    AlarmGateState state = DueAt(500);
+    const AlarmDecision decision = EvaluateAlarm(c.records, history, kNoneExempt, state);
+    EXPECT_EQ(decision.outcome, c.outcome);
+    EXPECT_EQ(Pids(decision.appended), c.appended);
+}
+
+const std::uint32_t kIgnored = engine::kAlarmIgnored;
+const std::uint32_t kOptimized = engine::kAlarmOptimized;
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, AlarmHistoryRuleTest,
+    ::testing::Values(
+        HistoryCase{"ignoredNameAnyCase",
+                    {Record(5, u"game.exe", 0, kIgnored)},
+                    {Record(6, u"GAME.EXE", 500)},
+                    AlarmOutcome::kAlreadyKnown,
+                    {}},
+        HistoryCase{"ignoredExitedName",
+                    {Record(5, u"Game.exe(已关闭)", 0, kIgnored)},
+                    {Record(6, u"game.exe", 500)},
+                    AlarmOutcome::kAlreadyKnown,
+                    {}},
+        // A record of an exited process does not match the entry without the marker.
+        HistoryCase{"exitedRecordPlainEntry",
+                    {Record(5, u"game.exe", 0, kIgnored)},
+                    {Record(6, u"game.exe(已关闭)", 500)},
+                    AlarmOutcome::kShow,
+                    {6}},
+        HistoryCase{"optimizedSamePid",
+                    {Record(6, u"dl.exe", 0, kOptimized)},
+                    {Record(6, u"dl.exe", 500)},
+                    AlarmOutcome::kAlreadyKnown,
+                    {}},
+        HistoryCase{"optimizedOtherPid",
+                    {Record(5, u"dl.exe", 0, kOptimized)},
+                    {Record(6, u"dl.exe", 500)},
+                    AlarmOutcome::kShow,
+                    {6}},
+        HistoryCase{"unhandledLetsThrough",
+                    {Record(6, u"dl.exe", 0)},
+                    {Record(6, u"dl.exe", 500)},
+                    AlarmOutcome::kShow,
+                    {6}},
+        // The oldest entry lets it through, but an ignored entry of the name keeps it out of the history.
+        HistoryCase{"oldestDecidesAppendSkipsIgnored",
+                    {Record(5, u"dl.exe", 0), Record(6, u"dl.exe", 10, kIgnored)},
+                    {Record(7, u"dl.exe", 500)},
+                    AlarmOutcome::kShow,
+                    {}},
+        HistoryCase{"firstKnownRecordDecides",
+                    {Record(5, u"game.exe", 0, kIgnored)},
+                    {Record(6, u"fresh.exe", 500), Record(7, u"game.exe", 500)},
+                    AlarmOutcome::kAlreadyKnown,
+                    {}},
+        HistoryCase{"laterIgnoredNameNotAppended",
+                    {Record(4, u"dl.exe", 0), Record(5, u"game.exe", 0, kIgnored)},
+                    {Record(6, u"dl.exe", 500), Record(7, u"game.exe", 500), Record(8, u"new.exe", 500)},
+                    AlarmOutcome::kShow,
+                    {6, 8}}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST(AlarmNameMatchTest, AHistoryNameMatchesWithOrWithoutTheClosedMarker) {
+    EXPECT_TRUE(alarming::IsSameProcessName(u"Steam.EXE", u"steam.exe"));
+    EXPECT_TRUE(alarming::IsSameProcessName(u"steam.exe(已关闭)", u"STEAM.exe"));
+    EXPECT_FALSE(alarming::IsSameProcessName(u"steam.exe", u"steam.exe(已关闭)"));
+    EXPECT_FALSE(alarming::IsSameProcessName(u"steam.exe(已关闭)(已关闭)", u"steam.exe"));
+    EXPECT_FALSE(alarming::IsSameProcessName(u"steam.ex", u"steam.exe"));
+}
+
+}  // namespace

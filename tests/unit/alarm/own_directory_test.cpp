@@ -1,0 +1,63 @@
+// Whether an image lies in the program's own directory.
+
+#include "alarm/own_directory.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/module_path.h"
+
+namespace {
+
+using alarming::ImageDirectory;
+using alarming::IsInDirectory;
+
+struct DirectoryCase {
+    std::u16string_view path;
+    std::u16string_view marker;
+    std::u16string_view directory;
+};
+
+class ImageDirectoryTest : public ::testing::TestWithParam<DirectoryCase> {};
+
+TEST_P(ImageDirectoryTest, CutsAtTheLastSeparatorOnlyForAnExecutable) {
+    const DirectoryCase& c = GetParam();
+    EXPECT_EQ(ImageDirectory(c.path, u'\\', c.marker), c.directory);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ImageDirectoryTest,
+    ::testing::Values(DirectoryCase{u"C:\\Zelvan\\kvt.exe", u".exe", u"C:\\Zelvan"},
+                      DirectoryCase{u"C:\\Zelvan\\sub\\tool.exe", u".exe", u"C:\\Zelvan\\sub"},
+                      // No ".exe": the path is taken as a directory, less one trailing separator.
+                      DirectoryCase{u"C:\\Zelvan\\", u".exe", u"C:\\Zelvan"},
+                      DirectoryCase{u"C:\\Zelvan", u".exe", u"C:\\Zelvan"},
+                      DirectoryCase{u"C:\\Zelvan\\data.bin", u".exe", u"C:\\Zelvan\\data.bin"},
+                      // The marker is searched with case, as the name part of the path is.
+                      DirectoryCase{u"C:\\Zelvan\\KVT.EXE", u".exe", u"C:\\Zelvan\\KVT.EXE"},
+                      DirectoryCase{u"kvt.exe", u".exe", u"kvt.exe"}, DirectoryCase{u"", u".exe", u""},
+                      // An empty marker treats every path as naming its file.
+                      DirectoryCase{u"C:\\Zelvan\\kvtmon", u"", u"C:\\Zelvan"}));
+
+TEST(IsInDirectoryTest, ComparesWithoutCase) {
+    EXPECT_TRUE(IsInDirectory(u"c:\\zelvan\\KVT.exe", u"C:\\ZELVAN", u'\\', u".exe"));
+    EXPECT_TRUE(IsInDirectory(u"C:\\Zelvan\\", u"c:\\zelvan", u'\\', u".exe"));
+    EXPECT_FALSE(IsInDirectory(u"C:\\Zelvan\\sub\\a.exe", u"C:\\Zelvan", u'\\', u".exe"));
+    EXPECT_FALSE(IsInDirectory(u"C:\\Zelvan2\\a.exe", u"C:\\Zelvan", u'\\', u".exe"));
+    EXPECT_FALSE(IsInDirectory(u"", u"C:\\Zelvan", u'\\', u".exe"));
+}
+
+TEST(IsInOwnDirectoryTest, ThisProgramsDirectoryIsItsOwn) {
+    const std::u16string module = base::ModuleFileName();
+    const std::u16string directory = module.substr(0, module.rfind(base::kPathSeparator));
+    ASSERT_EQ(alarming::OwnDirectory(), directory);
+    const std::u16string sep(1, base::kPathSeparator);
+
+    EXPECT_EQ(alarming::IsInOwnDirectory(module), 1);
+    EXPECT_EQ(alarming::IsInOwnDirectory(directory + sep + u"Zelvan.exe"), 1);
+    EXPECT_EQ(alarming::IsInOwnDirectory(directory + sep + u"sub" + sep + u"other.exe"), 0);
+    EXPECT_EQ(alarming::IsInOwnDirectory(directory + u"x" + sep + u"other.exe"), 0);
+}
+
+}  // namespace

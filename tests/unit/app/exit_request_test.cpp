@@ -1,0 +1,100 @@
+#include "app/exit_request.h"
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "base/event.h"
+#include "unit/alarm/alarm_test_files.h"
+
+namespace {
+
+// Records what the exit does to the windows, in order.
+class RecordingShell final : public ui::IShellWindow {
+public:
+    bool Create(bool) override { return true; }
+    void SetVisible(bool) override {}
+    bool IsCreated() const override { return created; }
+    std::optional<alarming::WindowOrigin> Origin() const override { return alarming::WindowOrigin{12, 34}; }
+    void PostShowBlackList() override {}
+    void PostShowMainModal() override {}
+    void CloseOtherWindows() override { Record("close other windows"); }
+    void CloseOwnedPopups() override { Record("close owned pop-ups"); }
+    void PostClose() override {
+        Record("close");
+        closed.Set();
+    }
+    void RunMessageLoop() override {}
+
+    std::vector<std::string> Steps() {
+        std::lock_guard<std::mutex> guard(lock);
+        return steps;
+    }
+
+    bool created = true;
+    base::Event closed{base::EventReset::kManual, false};
+
+private:
+    void Record(const std::string& step) {
+        std::lock_guard<std::mutex> guard(lock);
+        steps.push_back(step);
+    }
+    std::mutex lock;
+    std::vector<std::string> steps;
+};
+
+constexpr std::u16string_view kLockName = u"kvt_exit_request_test";
+
+TEST(ExitRequest, SavesTheWindowSettingsClosesTheWindowsAndLetsANewInstanceStart) {
+    alarm_test::FlagsGuard flags;
+    alarm_test::ProgramFolder folder;
+    folder.MakeTmp();
+    alarming::ShowSuspension = 0;
+    RecordingShell shell;
+    app::SingleInstance instance;
+    ASSERT_TRUE(instance.Acquire(kLockName));
+    {
+        app::ExitRequest exit(shell, instance, folder.Directory());
+        exit.Request();
+        exit.Request();  // later requests do nothing
+        ASSERT_TRUE(shell.closed.Wait(5000));
+    }  // waits for the exit thread
+    EXPECT_EQ(shell.Steps(), (std::vector<std::string>{"close other windows", "close owned pop-ups", "close"}));
+    EXPECT_EQ(folder.Setting(alarming::kSuspensionSection, alarming::kShowKey), u"0");
+    EXPECT_EQ(folder.Setting(alarming::kSuspensionSection, alarming::kLocationKey), u"12,34");
+    app::SingleInstance next;
+    EXPECT_TRUE(next.Acquire(kLockName));
+}
+
+TEST(ExitRequest, WithoutTheShellWindowOnlyTheOtherWindowsAreClosed) {
+    alarm_test::FlagsGuard flags;
+    alarm_test::ProgramFolder folder;
+    RecordingShell shell;
+    shell.created = false;
+    app::SingleInstance instance;
+    {
+        app::ExitRequest exit(shell, instance, folder.Directory());
+        EXPECT_FALSE(exit.Requested());
+        exit.Request();
+        EXPECT_TRUE(exit.Requested());
+    }
+    EXPECT_EQ(shell.Steps(), std::vector<std::string>{"close other windows"});
+}
+
+TEST(ExitRequest, TheProgramWideRequestReachesOnlyTheRegisteredOne) {
+    alarm_test::FlagsGuard flags;
+    alarm_test::ProgramFolder folder;
+    RecordingShell shell;
+    app::SingleInstance instance;
+    app::RequestExit();  // nothing registered: nothing happens
+    app::ExitRequest exit(shell, instance, folder.Directory());
+    app::SetProgramExitRequest(&exit);
+    app::RequestExit();
+    app::SetProgramExitRequest(nullptr);
+    EXPECT_TRUE(exit.Requested());
+    EXPECT_TRUE(shell.closed.Wait(5000));
+}
+
+}  // namespace

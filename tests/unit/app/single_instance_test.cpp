@@ -1,0 +1,34 @@
+#include "app/single_instance.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(SingleInstance, TheSecondHolderIsRefusedUntilTheFirstLetsGo) {
+    const std::u16string name = u"kvt_single_instance_test_1";
+    app::SingleInstance first;
+    ASSERT_TRUE(first.Acquire(name));
+    {
+        app::SingleInstance second;
+        EXPECT_FALSE(second.Acquire(name));
+    }
+    // A refused instance leaves the first one's hold alone.
+    app::SingleInstance third;
+    EXPECT_FALSE(third.Acquire(name));
+
+    first.Release();
+    first.Release();  // twice is harmless
+    app::SingleInstance fourth;
+    EXPECT_TRUE(fourth.Acquire(name));
+}
+
+TEST(SingleInstance, DifferentNamesDoNotConflict) {
+    app::SingleInstance a;
+    app::SingleInstance b;
+    EXPECT_TRUE(a.Acquire(u"kvt_single_instance_test_x"));
+    EXPECT_TRUE(b.Acquire(u"kvt_single_instance_test_y"));
+}
+
+}  // namespace

@@ -1,0 +1,466 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "ipc/command_ids.h"
+#include "ipc/message_header.h"
+#include "ipc/request_table.h"
+#include "unit/ipc/comm_if_test_util.h"
+
+namespace {
+
+using namespace ipc;
+using comm_if_test::Answers;
+using comm_if_test::CommIfOnPipe;
+using comm_if_test::Encode;
+using comm_if_test::Exchanged;
+using comm_if_test::FakeRequests;
+using comm_if_test::kWhen;
+using comm_if_test::Message;
+using comm_if_test::OfSize;
+using ipc_test::Poke;
+using ipc_test::Resized;
+
+const base::SystemTime kFrom{2024, 5, 3, 1, 12, 0, 0, 0};
+const base::SystemTime kTo{2024, 5, 3, 1, 13, 0, 0, 0};
+const base::SystemTime kNoTime{};
+constexpr std::uint64_t kAllBits = ~std::uint64_t{0};
+
+struct Answer {
+    std::uint32_t id;
+    MonitorFields fields;
+};
+
+struct Row {
+    const char* what;
+    Message request;
+    std::vector<std::string> calls;
+    std::vector<Answer> answers;
+};
+
+BytesAnswer Bytes64(std::int64_t value) {
+    return BytesAnswer{static_cast<std::uint64_t>(value)};
+}
+
+// The message with `by` more (fewer) bytes and a length field that says so.
+Message Longer(const Message& m, std::size_t by) {
+    return Resized(m, m.size() + by);
+}
+
+Message Shorter(const Message& m, std::size_t by) {
+    return Resized(m, m.size() - by);
+}
+
+// The message cut or padded to `size` bytes, its length field saying `lengthField`.
+Message WithLengthField(Message m, std::size_t size, std::uint32_t lengthField) {
+    m.resize(size, 0);
+    Poke(m, 0, lengthField, 4);
+    return m;
+}
+
+// The fake reports kWhen with every result; the plugin gets it only with result 1.
+TimeAnswer Reported(std::int32_t result) {
+    return TimeAnswer{result, result == 1 ? kWhen : kNoTime};
+}
+
+void CheckAnswers(const Row& row, const Exchanged& got) {
+    ASSERT_EQ(got.sent.size(), row.answers.size());
+    for (std::size_t i = 0; i < row.answers.size(); ++i) {
+        ASSERT_TRUE(got.sent[i].Ok()) << ParseStatusName(got.sent[i].status);
+        EXPECT_EQ(got.sent[i].id, row.answers[i].id);
+        EXPECT_TRUE(got.sent[i].fields == row.answers[i].fields) << got.sentText[i];
+    }
+}
+
+void CheckExchange(const Row& row, const Exchanged& got) {
+    SCOPED_TRACE(row.what);
+    EXPECT_EQ(got.calls, row.calls);
+    CheckAnswers(row, got);
+}
+
+// Well-formed requests, answered from the fake's working values.
+std::vector<Row> WellFormedRows(const Answers& a) {
+    const std::u16string listWithNuls(u"game.exe\0;\0", 11);
+    return {
+        {"Start", Encode(cmd::kStart, StartArgs{{1, 2, 3, 4}}), {}, {{cmd::kStartResponse, ByteAnswer{0}}}},
+        {"PauseMonitor", Encode(cmd::kPauseMonitor, NoArgs{}), {"PauseMonitor"}, {}},
+        {"ResumeMonitor", Encode(cmd::kResumeMonitor, NoArgs{}), {"ResumeMonitor"}, {}},
+        {"StopAlarm 1",
+         Encode(cmd::kStopAlarm, ByteArgs{1}),
+         {"StopAlarm(1)"},
+         {{cmd::kStopAlarmResponse, ByteAnswer{a.stopAlarm}}}},
+        {"StopAlarm 0",
+         Encode(cmd::kStopAlarm, ByteArgs{0}),
+         {"StopAlarm(0)"},
+         {{cmd::kStopAlarmResponse, ByteAnswer{a.stopAlarm}}}},
+        {"ShowBlackListDlg", Encode(cmd::kShowBlackListDlg, U32Args{7}), {"ShowBlackListDlg"}, {}},
+        {"ShowMainDlg", Encode(cmd::kShowMainDlg, NoArgs{}), {"ShowMainDlg"}, {}},
+        {"ShowMainDlg with bytes it does not read", OfSize(cmd::kShowMainDlg, 13), {"ShowMainDlg"}, {}},
+        {"ShowSuspensionDlg", Encode(cmd::kShowSuspensionDlg, ByteArgs{0}), {"ShowSuspensionDlg"}, {}},
+        {"SetAccelerateProcess",
+         Encode(cmd::kSetAccelerateProcess, NameListArgs{u"game.exe|helper.exe", u"|"}),
+         {R"(SetAccelerateProcess("game.exe|helper.exe", 19, "|", 1))"},
+         {{cmd::kSetAccelerateProcessResponse, ByteAnswer{a.setAccelerateProcess}}}},
+        {"SetAccelerateProcess keeps every received unit",
+         Encode(cmd::kSetAccelerateProcess, NameListArgs{listWithNuls, std::u16string(u";\0", 2)}),
+         {R"(SetAccelerateProcess("game.exe\0;\0", 11, ";\0", 2))"},
+         {{cmd::kSetAccelerateProcessResponse, ByteAnswer{a.setAccelerateProcess}}}},
+        {"SetUnclearProcessName",
+         Encode(cmd::kSetUnclearProcessName, NameListArgs{u"侠义道;x.exe", u";"}),
+         {R"(SetUnclearProcessName("侠义道;x.exe", 9, ";", 1))"},
+         {{cmd::kSetUnclearProcessNameResponse, ByteReservedAnswer{a.setUnclearProcessName, 0}}}},
+        {"GetLocalDownReflux",
+         Encode(cmd::kGetLocalDownReflux, NoArgs{}),
+         {"GetReflux(LocalDown)"},
+         {{cmd::kGetLocalDownRefluxResponse, PaddedBytesAnswer{static_cast<std::uint64_t>(a.localDown), 0}}}},
+        {"GetLocalUpReflux",
+         Encode(cmd::kGetLocalUpReflux, NoArgs{}),
+         {"GetReflux(LocalUp)"},
+         {{cmd::kGetLocalUpRefluxResponse, Bytes64(a.localUp)}}},
+        {"GetLocalTotalReflux",
+         Encode(cmd::kGetLocalTotalReflux, NoArgs{}),
+         {"GetReflux(LocalTotal)"},
+         {{cmd::kGetLocalTotalRefluxResponse, Bytes64(a.localTotal)}}},
+        {"GetAccelerateDownReflux",
+         Encode(cmd::kGetAccelerateDownReflux, NoArgs{}),
+         {"GetReflux(AccelerateDown)"},
+         {{cmd::kGetAccelerateDownRefluxResponse, Bytes64(a.accelerateDown)}}},
+        {"GetAccelerateUpReflux",
+         Encode(cmd::kGetAccelerateUpReflux, NoArgs{}),
+         {"GetReflux(AccelerateUp)"},
+         {{cmd::kGetAccelerateUpRefluxResponse, Bytes64(a.accelerateUp)}}},
+        {"GetAccelerateTotalReflux",
+         Encode(cmd::kGetAccelerateTotalReflux, NoArgs{}),
+         {"GetReflux(AccelerateTotal)"},
+         {{cmd::kGetAccelerateTotalRefluxResponse, Bytes64(a.accelerateTotal)}}},
+        {"31", Encode(cmd::kUnnamed31, NoArgs{}), {}, {}},
+        {"GetSuspensionDlgState",
+         Encode(cmd::kGetSuspensionDlgState, NoArgs{}),
+         {"GetSuspensionDlgState"},
+         {{cmd::kGetSuspensionDlgStateResponse, ByteAnswer{a.suspensionDlgState}}}},
+        {"SetSuspensionDlgState 1",
+         Encode(cmd::kSetSuspensionDlgState, ByteArgs{1}),
+         {"SetSuspensionDlgState(1)"},
+         {}},
+        {"SetSuspensionDlgState 0",
+         Encode(cmd::kSetSuspensionDlgState, ByteArgs{0}),
+         {"SetSuspensionDlgState(0)"},
+         {}},
+        {"ExitMonitor", Encode(cmd::kExitMonitor, NoArgs{}), {"RequestExit"}, {}},
+        {"GetProcessDownRefluxByProcessName",
+         Encode(cmd::kGetProcessDownRefluxByProcessName, NameArgs{u"Game.exe"}),
+         {R"(GetProcessRefluxByName("Game.exe", down))"},
+         {{cmd::kGetProcessDownRefluxByProcessNameResponse, Bytes64(a.byNameDown)}}},
+        {"GetProcessDownRefluxByPId",
+         Encode(cmd::kGetProcessDownRefluxByPId, U32Args{4242}),
+         {"GetProcessRefluxByPid(4242, down)"},
+         {{cmd::kGetProcessDownRefluxByPIdResponse, Bytes64(a.byPidDown)}}},
+        {"GetProcessUpRefluxByProcessName",
+         Encode(cmd::kGetProcessUpRefluxByProcessName, NameArgs{u"Game.exe"}),
+         {R"(GetProcessRefluxByName("Game.exe", up))"},
+         {{cmd::kGetProcessUpRefluxByProcessNameResponse, Bytes64(a.byNameUp)}}},
+        {"GetProcessUpRefluxByPId",
+         Encode(cmd::kGetProcessUpRefluxByPId, U32Args{0xFFFFFFFE}),
+         {"GetProcessRefluxByPid(4294967294, up)"},
+         {{cmd::kGetProcessUpRefluxByPIdResponse, Bytes64(a.byPidUp)}}},
+        {"GetProcessStartTimeByProcessName",
+         Encode(cmd::kGetProcessStartTimeByProcessName, NameArgs{u"Game.exe"}),
+         {R"(GetProcessStartTimeByName("Game.exe"))"},
+         {{cmd::kGetProcessStartTimeByProcessNameResponse, Reported(a.startByName)}}},
+        {"GetProcessStartTimeByPId",
+         Encode(cmd::kGetProcessStartTimeByPId, U32Args{4242}),
+         {"GetProcessStartTimeByPid(4242)"},
+         {{cmd::kGetProcessStartTimeByPIdResponse, Reported(a.startByPid)}}},
+        {"GetProcessExitTimeByProcessName",
+         Encode(cmd::kGetProcessExitTimeByProcessName, NameArgs{u"Game.exe"}),
+         {R"(GetProcessExitTimeByName("Game.exe"))"},
+         {{cmd::kGetProcessExitTimeByProcessNameResponse, Reported(a.exitByName)}}},
+        {"GetProcessExitTimeByPId",
+         Encode(cmd::kGetProcessExitTimeByPId, U32Args{4242}),
+         {"GetProcessExitTimeByPid(4242)"},
+         {{cmd::kGetProcessExitTimeByPIdResponse, Reported(a.exitByPid)}}},
+        {"GetProcessTotalTime",
+         Encode(cmd::kGetProcessTotalTime, NameArgs{u"Game.exe"}),
+         {R"(GetProcessTotalTime("Game.exe"))"},
+         {{cmd::kGetProcessTotalTimeResponse, SecondsAnswer{a.totalTime}}}},
+        {"GetFirstAccelerateStartTime",
+         Encode(cmd::kGetFirstAccelerateStartTime, NoArgs{}),
+         {"GetFirstAccelerateStartTime"},
+         {{cmd::kGetFirstAccelerateStartTimeResponse, Reported(a.firstAccelerateStart)}}},
+        {"GetLastAccelerateExitTime",
+         Encode(cmd::kGetLastAccelerateExitTime, NoArgs{}),
+         {"GetLastAccelerateExitTime"},
+         {{cmd::kGetLastAccelerateExitTimeResponse, Reported(a.lastAccelerateExit)}}},
+        {"GetProcessDownRefluxBetweenTimeByName",
+         Encode(cmd::kGetProcessDownRefluxBetweenTimeByName, NameTimeRangeArgs{u"Game.exe", kFrom, kTo}),
+         {R"(GetRefluxBetweenTimeByName("Game.exe", 2024-05-01 12:00:00, 2024-05-01 13:00:00, down))"},
+         {{cmd::kGetProcessDownRefluxBetweenTimeByNameResponse, Bytes64(a.betweenByNameDown)}}},
+        {"GetProcessDownRefluxBetweenTimeById",
+         Encode(cmd::kGetProcessDownRefluxBetweenTimeById, PidTimeRangeArgs{4242, kFrom, kTo}),
+         {"GetRefluxBetweenTimeById(4242, 2024-05-01 12:00:00, 2024-05-01 13:00:00, down)"},
+         {{cmd::kGetProcessDownRefluxBetweenTimeByIdResponse, Bytes64(a.betweenByIdDown)}}},
+        {"GetProcessUpRefluxBetweenTimeByName",
+         Encode(cmd::kGetProcessUpRefluxBetweenTimeByName, NameTimeRangeArgs{u"Game.exe", kTo, kFrom}),
+         {R"(GetRefluxBetweenTimeByName("Game.exe", 2024-05-01 13:00:00, 2024-05-01 12:00:00, up))"},
+         {{cmd::kGetProcessUpRefluxBetweenTimeByNameResponse, Bytes64(a.betweenByNameUp)}}},
+        {"GetProcessUpRefluxBetweenTimeById is answered under its own id 67",
+         Encode(cmd::kGetProcessUpRefluxBetweenTimeById, PidTimeRangeArgs{4242, kFrom, kTo}),
+         {"GetRefluxBetweenTimeById(4242, 2024-05-01 12:00:00, 2024-05-01 13:00:00, up)"},
+         {{67, Bytes64(a.betweenByIdUp)}}},
+        {"GetAlarmState",
+         Encode(cmd::kGetAlarmState, NoArgs{}),
+         {"GetAlarmState"},
+         {{cmd::kGetAlarmStateResponse, ByteAnswer{a.alarmState}}}},
+        {"SetAlarmState 0", Encode(cmd::kSetAlarmState, ByteArgs{0}), {"SetAlarmState(0)"}, {}},
+        {"SetAlarmState 1", Encode(cmd::kSetAlarmState, ByteArgs{1}), {"SetAlarmState(1)"}, {}},
+        {"SetAccelerateState", Encode(cmd::kSetAccelerateState, U32Args{3}), {"SetAccelerateState(3)"}, {}},
+        {"SetAccelerateGameInfo",
+         Encode(cmd::kSetAccelerateGameInfo, GameInfoArgs{1024, u"某游戏", u"info text"}),
+         {R"(SetAccelerateGameInfo(1024, "某游戏", "info text"))"},
+         {}},
+    };
+}
+
+TEST(CommIfTable, EveryRequestIdHasAWellFormedRow) {
+    std::set<std::uint32_t> covered;
+    for (const Row& row : WellFormedRows(Answers{})) {
+        covered.insert(ReadHeader(row.request)->commandId);
+    }
+    for (const RequestInfo& info : RequestTable()) {
+        EXPECT_TRUE(covered.count(info.id)) << info.name;
+    }
+}
+
+TEST_F(CommIfOnPipe, EachRequestMakesItsCallAndGetsItsAnswer) {
+    const Answers answers;
+    requests_.SetAnswers(answers);
+    for (const Row& row : WellFormedRows(answers)) {
+        CheckExchange(row, Exchange(row.request));
+    }
+}
+
+TEST_F(CommIfOnPipe, WithoutAServiceTheProgramsFailureValuesGoOutOnTheWire) {
+    const Answers answers = Answers::NoService();
+    requests_.SetAnswers(answers);
+    for (const Row& row : WellFormedRows(answers)) {
+        SCOPED_TRACE(row.what);
+        CheckAnswers(row, Exchange(row.request));
+    }
+    // The -1 of a byte count travels with all bits set.
+    EXPECT_EQ(
+        std::get<BytesAnswer>(Exchange(Encode(cmd::kGetLocalUpReflux, NoArgs{})).sent.at(0).fields).bytes,
+        kAllBits);
+}
+
+// The request of a by-name query with a hand-set name byte count (an odd count ends in a stray byte).
+Message ByName(std::uint32_t id, std::uint16_t nameBytes, bool withTimes) {
+    Message m = Resized(Encode(id, NoArgs{}), 11 + nameBytes + (withTimes ? 32 : 0));
+    Poke(m, 9, nameBytes, 2);
+    for (std::size_t i = 0; i < nameBytes; i += 2) {
+        m[11 + i] = 'x';
+    }
+    return m;
+}
+
+TEST_F(CommIfOnPipe, MalformedRequestsGetTheFailureValueAndAskNothing) {
+    Message nameListTooLong = Encode(cmd::kSetUnclearProcessName, NameListArgs{u"a.exe", u";"});
+    Poke(nameListTooLong, 9, 100, 4);
+    Message gameInfoCountTooLong = Encode(cmd::kSetAccelerateGameInfo, GameInfoArgs{1, u"name", u"info"});
+    Poke(gameInfoCountTooLong, 13, 0xFFFFFFF0, 4);
+    const Row rows[] = {
+        {"Start without data", OfSize(cmd::kStart, 12), {}, {{cmd::kStartResponse, ByteAnswer{0}}}},
+        {"StopAlarm of 9 bytes", OfSize(cmd::kStopAlarm, 9), {}, {{cmd::kStopAlarmResponse, ByteAnswer{0}}}},
+        {"StopAlarm of 11 bytes",
+         OfSize(cmd::kStopAlarm, 11),
+         {},
+         {{cmd::kStopAlarmResponse, ByteAnswer{0}}}},
+        {"SetAccelerateProcess one byte too long",
+         Longer(Encode(cmd::kSetAccelerateProcess, NameListArgs{u"game.exe", u";"}), 1),
+         {},
+         {{cmd::kSetAccelerateProcessResponse, ByteAnswer{0}}}},
+        {"SetAccelerateProcess shorter than 18",
+         OfSize(cmd::kSetAccelerateProcess, 17),
+         {},
+         {{cmd::kSetAccelerateProcessResponse, ByteAnswer{0}}}},
+        {"SetUnclearProcessName with names past the end",
+         nameListTooLong,
+         {},
+         {{cmd::kSetUnclearProcessNameResponse, ByteReservedAnswer{0, 0}}}},
+        {"SetSuspensionDlgState of 9 bytes", OfSize(cmd::kSetSuspensionDlgState, 9), {}, {}},
+        {"SetSuspensionDlgState of 11 bytes", OfSize(cmd::kSetSuspensionDlgState, 11), {}, {}},
+        {"GetProcessDownRefluxByProcessName with a wrong count",
+         Longer(Encode(cmd::kGetProcessDownRefluxByProcessName, NameArgs{u"Game.exe"}), 2),
+         {},
+         {{cmd::kGetProcessDownRefluxByProcessNameResponse, BytesAnswer{kAllBits}}}},
+        {"GetProcessDownRefluxByPId of 12 bytes",
+         OfSize(cmd::kGetProcessDownRefluxByPId, 12),
+         {},
+         {{cmd::kGetProcessDownRefluxByPIdResponse, BytesAnswer{kAllBits}}}},
+        {"GetProcessUpRefluxByProcessName, a 2-letter name",
+         Encode(cmd::kGetProcessUpRefluxByProcessName, NameArgs{u"ab"}),
+         {},
+         {{cmd::kGetProcessUpRefluxByProcessNameResponse, BytesAnswer{kAllBits}}}},
+        {"GetProcessUpRefluxByPId of 14 bytes",
+         OfSize(cmd::kGetProcessUpRefluxByPId, 14),
+         {},
+         {{cmd::kGetProcessUpRefluxByPIdResponse, BytesAnswer{kAllBits}}}},
+        {"GetProcessStartTimeByProcessName of 12 bytes",
+         OfSize(cmd::kGetProcessStartTimeByProcessName, 12),
+         {},
+         {{cmd::kGetProcessStartTimeByProcessNameResponse, TimeAnswer{-1, kNoTime}}}},
+        {"GetProcessStartTimeByPId of 9 bytes",
+         OfSize(cmd::kGetProcessStartTimeByPId, 9),
+         {},
+         {{cmd::kGetProcessStartTimeByPIdResponse, TimeAnswer{-1, kNoTime}}}},
+        {"GetProcessExitTimeByProcessName cut short",
+         Shorter(Encode(cmd::kGetProcessExitTimeByProcessName, NameArgs{u"Game.exe"}), 1),
+         {},
+         {{cmd::kGetProcessExitTimeByProcessNameResponse, TimeAnswer{-1, kNoTime}}}},
+        {"GetProcessExitTimeByPId of 12 bytes",
+         OfSize(cmd::kGetProcessExitTimeByPId, 12),
+         {},
+         {{cmd::kGetProcessExitTimeByPIdResponse, TimeAnswer{-1, kNoTime}}}},
+        {"GetProcessTotalTime of 9 bytes",
+         OfSize(cmd::kGetProcessTotalTime, 9),
+         {},
+         {{cmd::kGetProcessTotalTimeResponse, SecondsAnswer{0}}}},
+        {"GetFirstAccelerateStartTime of 10 bytes",
+         OfSize(cmd::kGetFirstAccelerateStartTime, 10),
+         {},
+         {{cmd::kGetFirstAccelerateStartTimeResponse, TimeAnswer{-1, kNoTime}}}},
+        {"GetLastAccelerateExitTime of 10 bytes",
+         OfSize(cmd::kGetLastAccelerateExitTime, 10),
+         {},
+         {{cmd::kGetLastAccelerateExitTimeResponse, TimeAnswer{-1, kNoTime}}}},
+        {"GetProcessDownRefluxBetweenTimeByName cut short",
+         Shorter(
+             Encode(cmd::kGetProcessDownRefluxBetweenTimeByName, NameTimeRangeArgs{u"Game.exe", kFrom, kTo}),
+             1),
+         {},
+         {{cmd::kGetProcessDownRefluxBetweenTimeByNameResponse, BytesAnswer{kAllBits}}}},
+        {"GetProcessDownRefluxBetweenTimeById of 44 bytes",
+         OfSize(cmd::kGetProcessDownRefluxBetweenTimeById, 44),
+         {},
+         {{cmd::kGetProcessDownRefluxBetweenTimeByIdResponse, BytesAnswer{kAllBits}}}},
+        {"GetProcessUpRefluxBetweenTimeByName shorter than 45",
+         OfSize(cmd::kGetProcessUpRefluxBetweenTimeByName, 44),
+         {},
+         {{cmd::kGetProcessUpRefluxBetweenTimeByNameResponse, BytesAnswer{kAllBits}}}},
+        {"GetProcessUpRefluxBetweenTimeById of 46 bytes, still answered as 67",
+         OfSize(cmd::kGetProcessUpRefluxBetweenTimeById, 46),
+         {},
+         {{67, BytesAnswer{kAllBits}}}},
+        {"GetAlarmState of 10 bytes",
+         OfSize(cmd::kGetAlarmState, 10),
+         {},
+         {{cmd::kGetAlarmStateResponse, ByteAnswer{0}}}},
+        {"SetAlarmState of 9 bytes", OfSize(cmd::kSetAlarmState, 9), {}, {}},
+        {"SetAccelerateState of 12 bytes", OfSize(cmd::kSetAccelerateState, 12), {}, {}},
+        {"SetAccelerateGameInfo shorter than 26", OfSize(cmd::kSetAccelerateGameInfo, 25), {}, {}},
+        {"SetAccelerateGameInfo with a name past the end", gameInfoCountTooLong, {}, {}},
+    };
+    for (const Row& row : rows) {
+        CheckExchange(row, Exchange(row.request));
+    }
+}
+
+TEST_F(CommIfOnPipe, ByNameQueriesLookUpNamesOfFiveBytesOrMoreOnly) {
+    struct Case {
+        std::uint32_t id;
+        bool withTimes;
+        const char* call;  // of the 5-byte name "xx" and its stray byte
+        Answer failure;
+    };
+    const Case cases[] = {
+        {cmd::kGetProcessDownRefluxByProcessName,
+         false,
+         R"(GetProcessRefluxByName("xx", down))",
+         {cmd::kGetProcessDownRefluxByProcessNameResponse, BytesAnswer{kAllBits}}},
+        {cmd::kGetProcessUpRefluxByProcessName,
+         false,
+         R"(GetProcessRefluxByName("xx", up))",
+         {cmd::kGetProcessUpRefluxByProcessNameResponse, BytesAnswer{kAllBits}}},
+        {cmd::kGetProcessStartTimeByProcessName,
+         false,
+         R"(GetProcessStartTimeByName("xx"))",
+         {cmd::kGetProcessStartTimeByProcessNameResponse, TimeAnswer{-1, kNoTime}}},
+        {cmd::kGetProcessExitTimeByProcessName,
+         false,
+         R"(GetProcessExitTimeByName("xx"))",
+         {cmd::kGetProcessExitTimeByProcessNameResponse, TimeAnswer{-1, kNoTime}}},
+        {cmd::kGetProcessTotalTime,
+         false,
+         R"(GetProcessTotalTime("xx"))",
+         {cmd::kGetProcessTotalTimeResponse, SecondsAnswer{0}}},
+        {cmd::kGetProcessDownRefluxBetweenTimeByName,
+         true,
+         R"(GetRefluxBetweenTimeByName("xx", 0000-00-00 00:00:00, 0000-00-00 00:00:00, down))",
+         {cmd::kGetProcessDownRefluxBetweenTimeByNameResponse, BytesAnswer{kAllBits}}},
+        {cmd::kGetProcessUpRefluxBetweenTimeByName,
+         true,
+         R"(GetRefluxBetweenTimeByName("xx", 0000-00-00 00:00:00, 0000-00-00 00:00:00, up))",
+         {cmd::kGetProcessUpRefluxBetweenTimeByNameResponse, BytesAnswer{kAllBits}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        const Exchanged four = Exchange(ByName(c.id, 4, c.withTimes));
+        CheckExchange({"4 name bytes", {}, {}, {c.failure}}, four);
+        const Exchanged five = Exchange(ByName(c.id, 5, c.withTimes));
+        EXPECT_EQ(five.calls, std::vector<std::string>{c.call});
+        ASSERT_EQ(five.sent.size(), 1u);
+        EXPECT_EQ(five.sent[0].id, c.failure.id);
+        EXPECT_FALSE(five.sent[0].fields == c.failure.fields);
+    }
+}
+
+TEST_F(CommIfOnPipe, MessagesThatAreNotWholeOrNotRequestsAreIgnored) {
+    const Message stop = Encode(cmd::kStopAlarm, ByteArgs{1});
+    const Message pid = Encode(cmd::kGetProcessDownRefluxByPId, U32Args{4242});
+    const Row rows[] = {
+        {"length field 11 on 10 bytes", WithLengthField(stop, 10, 11), {}, {}},
+        {"length field 9 on 10 bytes", WithLengthField(stop, 10, 9), {}, {}},
+        {"length field 20 on 17 bytes", WithLengthField(pid, 17, 20), {}, {}},
+        {"length field 13 on 17 bytes", WithLengthField(pid, 17, 13), {}, {}},
+        {"shorter than a header", Message{5, 0, 0, 0, 7}, {}, {}},
+        {"the id of an answer", Encode(cmd::kStopAlarmResponse, ByteArgs{1}), {}, {}},
+        {"the id of a push", Encode(cmd::kPostLocalDownReflux, NoArgs{}), {}, {}},
+        {"79, of the same set but never handled", Encode(79, NoArgs{}), {}, {}},
+        {"77, the first id past the requests", Encode(77, NoArgs{}), {}, {}},
+        {"id 0", Encode(0, NoArgs{}), {}, {}},
+        {"an odd id far out", Encode(0xFFFFFFFF, NoArgs{}), {}, {}},
+    };
+    for (const Row& row : rows) {
+        CheckExchange(row, Exchange(row.request));
+    }
+}
+
+TEST(CommIfOnRead, DropsWhatIsNotOneWholeMessageAndDispatchesTheRest) {
+    struct Case {
+        const char* what;
+        Message message;
+        std::uint32_t result;
+        std::vector<std::string> calls;
+    };
+    const Case cases[] = {
+        {"PauseMonitor", Encode(cmd::kPauseMonitor, NoArgs{}), 1, {"PauseMonitor"}},
+        {"length field 10 on 9 bytes", WithLengthField(Encode(cmd::kPauseMonitor, NoArgs{}), 9, 10), 0, {}},
+        {"4 bytes", Message{4, 0, 0, 0}, 0, {}},
+        {"nothing", Message{}, 0, {}},
+        {"unknown id, well framed", Encode(2, NoArgs{}), 1, {}},
+        {"malformed StopAlarm, well framed", OfSize(cmd::kStopAlarm, 9), 1, {}},
+        {"SetAccelerateState", Encode(cmd::kSetAccelerateState, U32Args{1}), 1, {"SetAccelerateState(1)"}},
+    };
+    FakeRequests requests;
+    // No pipe: the answers go nowhere, the calls are made all the same.
+    ipc::CCommIF comm(requests);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(comm.OnRead(c.message.data(), static_cast<std::uint32_t>(c.message.size()), 0), c.result);
+        EXPECT_EQ(requests.TakeCalls(), c.calls);
+    }
+    EXPECT_EQ(comm.OnRead(nullptr, 9, 0), 0u);
+}
+
+}  // namespace
