@@ -136,7 +136,10 @@ e2e_netns() {
     for ns in "$NS_HOST" "$NS_PEER"; do
         ip netns add "$ns"
         # No IPv6 at all: no router solicitations or neighbour discovery on the links.
-        ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1
+        # No TCP timestamps: the monitor counts TCP options as payload, and without them a segment's
+        # payload is what the programs themselves count (and a bare acknowledgement counts nothing).
+        ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1 \
+            net.ipv4.tcp_timestamps=0
     done
     ip link add "$IF_HOST" netns "$NS_HOST" type veth peer name "$IF_PEER" netns "$NS_PEER"
     ip -n "$NS_HOST" addr add "$HOST_ADDR/24" dev "$IF_HOST"
@@ -304,7 +307,8 @@ e2e_await() {
 # exact, so no JSON tool reads them), a text or time without its quotes (the names here need no escapes).
 e2e_field() {
     local number='"'"$1"'":(-?[0-9]+)[,}]' text='"'"$1"'":"([^"]*)"'
-    if [[ $E2E_LINE =~ $number || $E2E_LINE =~ $text ]]; then
+    local fields=${E2E_LINE#*'"fields":{'}
+    if [[ $fields =~ $number || $fields =~ $text ]]; then
         echo "${BASH_REMATCH[1]}"
     else
         echo "no field $1 in: $E2E_LINE" >&2

