@@ -2,7 +2,8 @@
 # Builds every target and runs every test suite:
 #   Linux unit tests under AddressSanitizer + UBSan, and again under ThreadSanitizer;
 #   the 64-bit Windows build's tests under Wine (with Xvfb);
-#   the Linux release build with the benchmarks (built, not run: figures are not pass/fail);
+#   the Linux release build with the benchmarks (built, not run: figures are not pass/fail) and its
+#   end-to-end tests on real traffic between network namespaces (as root, one at a time, ~5 minutes);
 #   the 32-bit Windows product build, checked to be PE32 (i686).
 # Run scripts/install-deps.sh first (as root) on a fresh machine.
 set -euo pipefail
@@ -31,6 +32,8 @@ ctest --preset linux-tsan -L unit -j "$jobs"
 step "Linux, release: build (with the benchmarks)"
 cmake --preset linux-release >/dev/null
 cmake --build --preset linux-release -j "$jobs"
+step "Linux, release: end-to-end tests"
+ctest --preset linux-release -L e2e
 
 step "Windows 64-bit: build"
 cmake --preset win64 >/dev/null

@@ -1,7 +1,10 @@
 #include "support/fake_monitor.h"
 
+#include <string>
+
 #include "base/system_time.h"
 #include "ipc/command_ids.h"
+#include "ipc/process_list_entry.h"
 #include "ipc/protocol_factory.h"
 #include "ipc/request_parser.h"
 
@@ -137,7 +140,10 @@ void BuildAnswer(const ipc::ParsedRequest& r, ipc::CKvtComProtocolFactory& f) {
 
 }  // namespace
 
-FakeMonitor::FakeMonitor(std::uint32_t closeAfterRequests) : closeAfterRequests_(closeAfterRequests) {}
+FakeMonitor::FakeMonitor(std::uint32_t closeAfterRequests)
+    : FakeMonitor(FakeMonitorOptions{.closeAfterRequests = closeAfterRequests}) {}
+
+FakeMonitor::FakeMonitor(const FakeMonitorOptions& options) : options_(options) {}
 
 int FakeMonitor::Run(std::u16string_view pipeName, std::uint32_t waitMs) {
     if (!client_.Open(pipeName)) {
@@ -145,16 +151,63 @@ int FakeMonitor::Run(std::u16string_view pipeName, std::uint32_t waitMs) {
     }
     // The start result goes first, so that it comes before every answer.
     ipc::CKvtComProtocolFactory start;
-    start.BuildStartResponse(1);
+    start.BuildStartResponse(options_.startResult);
     Send(start.GetBuffer(), start.GetLength());
+    if (options_.startResult == 0) {
+        // The monitor's exit code is 0 on every path, a failed start included.
+        client_.Close();
+        return kEndedByExitRequest;
+    }
     client_.SetCallback(this, 0);
     if (!client_.StartReading()) {
         return kNoPipe;
     }
     base::Event* events[] = {&exitRequested_, &stop_};
-    const int which = base::Event::WaitAny(events, waitMs);
+    int which = base::Event::kTimedOut;
+    if (options_.totalsPeriodMs == 0) {
+        which = base::Event::WaitAny(events, waitMs);
+    } else {
+        // Rounds until an event or the time is up.
+        for (std::uint32_t round = 1, waited = 0; which == base::Event::kTimedOut && waited < waitMs;
+             ++round) {
+            which = base::Event::WaitAny(events, options_.totalsPeriodMs);
+            waited += options_.totalsPeriodMs;
+            if (which == base::Event::kTimedOut) {
+                PushRound(round);
+            }
+        }
+    }
     client_.Close();
     return which == 0 ? kEndedByExitRequest : kStopped;
+}
+
+void FakeMonitor::PushRound(std::uint32_t round) {
+    const std::uint64_t figures[4] = {1000ull * round, 2000ull * round, 100ull * round, 200ull * round};
+    ipc::CKvtComProtocolFactory pushes[4];
+    pushes[0].BuildPostLocalDownReflux(figures[0]);
+    pushes[1].BuildPostLocalUpReflux(figures[1]);
+    pushes[2].BuildPostAccelerateDownReflux(figures[2]);
+    pushes[3].BuildPostAccelerateUpReflux(figures[3]);
+    for (auto& push : pushes) {
+        Send(push.GetBuffer(), push.GetLength());
+    }
+    if (options_.listEveryRounds == 0 || round % options_.listEveryRounds != 0) {
+        return;
+    }
+    const std::u16string names[] = {u"GameClient.exe", u"Downloader.exe(已关闭)"};
+    for (std::uint32_t i = 0; i < 2; ++i) {
+        ipc::ProcessListEntry entry;
+        entry.sequence = i == 0 ? 1 : 2;
+        entry.index = i;
+        entry.state = i == 0 ? 2 : 1;
+        entry.pid = 100 + i;
+        entry.bytesUp = 10ull * round;
+        entry.bytesDown = 20ull * round;
+        entry.name = names[i];
+        ipc::CKvtComProtocolFactory list;
+        list.BuildPostProcessListReflux(entry);
+        Send(list.GetBuffer(), list.GetLength());
+    }
 }
 
 void FakeMonitor::Stop() {
@@ -184,7 +237,7 @@ std::uint32_t FakeMonitor::OnRead(const std::uint8_t* data, std::uint32_t byteCo
     ipc::CKvtComProtocolFactory push;
     push.BuildPostLocalDownReflux(count);
     Send(push.GetBuffer(), push.GetLength());
-    if (closeAfterRequests_ != 0 && count >= closeAfterRequests_) {
+    if (options_.closeAfterRequests != 0 && count >= options_.closeAfterRequests) {
         stop_.Set();
     }
     return 1;

@@ -144,6 +144,13 @@ bool ParseConsoleOptions(std::span<const std::string> args, ConsoleOptions& opti
             ok = Seconds(option, cursor.Value(inlineValue), options.timeout, error);
         } else if (option == "--exit-timeout") {
             ok = Seconds(option, cursor.Value(inlineValue), options.exitTimeout, error);
+        } else if (option == "--watch") {
+            const auto value = cursor.Value(inlineValue);
+            if (!value || value->empty() || value->front() == ';') {
+                error = "--watch needs the accelerated process's name, like GameClient.exe";
+                return false;
+            }
+            options.watchNames = base::Utf8ToUtf16(*value);
         } else if (option == "--listen") {
             options.listen = true;
             ok = Seconds(option, cursor.Value(inlineValue), options.listenFor, error);
@@ -160,6 +167,12 @@ bool ParseConsoleOptions(std::span<const std::string> args, ConsoleOptions& opti
     }
     if (hostGiven && options.launchPath.empty()) {
         error = "--host is the name the launched monitor is given: it needs --launch";
+        return false;
+    }
+    if (!options.watchNames.empty() && (options.script || options.listen || !options.requests.empty() ||
+                                        options.format == OutputFormat::kJson || options.echo)) {
+        error =
+            "--watch prints a view of its own: it takes no requests, --script, --listen, --json or --echo";
         return false;
     }
     return true;
@@ -182,6 +195,9 @@ Options:
   --timeout SECS           how long to wait for answers, and for wait-for without its own (default 10)
   --script                 read requests from standard input, one per line (see Scripts)
   --listen SECS            after the requests, keep printing pushes for SECS (0: until Ctrl-C)
+  --watch NAME             name NAME as the accelerated process (several: a.exe;b.exe) and print the
+                           totals with their rates every second and the process list every minute;
+                           Ctrl-C ends the monitor (see Watching)
   --exit                   at the end send ExitMonitor and wait for the monitor to end
   --exit-timeout SECS      how long to wait for the monitor to end (default 10)
   --json                   print JSON lines instead of text
@@ -199,8 +215,16 @@ Scripts (--script): one request per line; blank lines and lines starting with # 
   wait SECONDS                   waits that long
   wait-for MESSAGE [SECONDS]     waits for a message of that name or id (a request's name means its
                                  answer); each message counts once, also if it came before the line
+  raw HEX...                     sends these bytes as they are (two hex digits a byte, blanks
+                                 anywhere between bytes), for messages the monitor must refuse
 Requests are sent without waiting; at the end of the requests the console waits for every answer
 still due.
+
+Watching (--watch): waits for the monitor's start result, sends SetAccelerateProcess with the names,
+then prints a block each second: the machine's ("local") and the accelerated totals received and
+sent, each with its rate since the previous second, and each minute the process list the monitor
+pushed. Ctrl-C sends ExitMonitor and waits for the monitor to end. A launched monitor that cannot
+start is reported with the end of its traffic log (traffic.log beside it).
 
 Exit codes: 0 done, 1 runtime failure (no pipe, no monitor, an answer missing), 2 usage error.
 
@@ -209,6 +233,7 @@ Examples:
   kvtmon-plugin --pipe \\.\pipe\acc1 --json -- SetAccelerateProcess names="GameClient.exe|b.exe" sep="|"
   kvtmon-plugin -- GetProcessDownRefluxBetweenTimeByName name=GameClient.exe from=now-1h to=now
   kvtmon-plugin --launch ./kvtmon --listen 0 --exit          (print pushes until Ctrl-C, then end the monitor)
+  kvtmon-plugin --launch ./kvtmon --watch GameClient.exe     (the totals and rates as they come)
   printf 'StopAlarm stop=1\nwait-for StopAlarmResponse\nwait 2\n' | kvtmon-plugin --script --launch ./kvtmon --exit
 )";
 }

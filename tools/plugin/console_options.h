@@ -26,6 +26,8 @@ struct ConsoleOptions {
     bool listen = false;
     std::chrono::milliseconds listenFor{0};  // 0: until interrupted
     bool exit = false;
+    // --watch: the accelerated process names (';' between several); empty without --watch.
+    std::u16string watchNames;
     OutputFormat format = OutputFormat::kText;
     bool echo = false;
     bool quiet = false;

@@ -103,6 +103,20 @@ bool ConsoleSession::Send(const RequestCall& call, std::string& error) {
         error = std::string(call.info->name) + ": a text is too long for its length field";
         return false;
     }
+    if (!SendRaw(message, error)) {
+        return false;
+    }
+    Lock lock(mutex_);
+    if (call.info->answerId != 0) {
+        ++due_[call.info->answerId];
+    }
+    if (call.info->id == ipc::cmd::kExitMonitor) {
+        exitSent_ = true;
+    }
+    return true;
+}
+
+bool ConsoleSession::SendRaw(const std::vector<std::uint8_t>& message, std::string& error) {
     {
         Lock lock(mutex_);
         if (gone_) {
@@ -124,13 +138,6 @@ bool ConsoleSession::Send(const RequestCall& call, std::string& error) {
             sink_(FormatMessageLine(ipc::DescribeRequest(message), message.size(), clock_(), Direction::kSent,
                                     format_));
         }
-    }
-    Lock lock(mutex_);
-    if (call.info->answerId != 0) {
-        ++due_[call.info->answerId];
-    }
-    if (call.info->id == ipc::cmd::kExitMonitor) {
-        exitSent_ = true;
     }
     return true;
 }
@@ -215,6 +222,9 @@ std::uint32_t ConsoleSession::OnRead(const std::uint8_t* data, std::uint32_t byt
     const ipc::DecodedMessage decoded = ipc::DescribeMonitorMessage(message);
     // Printed before it counts as arrived: whoever waited for it finds its line out already.
     Print(FormatMessageLine(decoded, byteCount, clock_(), Direction::kReceived, format_));
+    if (observer_) {
+        observer_(message);
+    }
     Lock lock(mutex_);
     connected_ = true;
     if (decoded.status != ipc::ParseStatus::kBadFrame) {

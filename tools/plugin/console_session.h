@@ -17,6 +17,7 @@
 #include "base/system_time.h"
 #include "ipc/named_pipe_server.h"
 #include "ipc/pipe_read_callback.h"
+#include "ipc/wire_format.h"
 #include "plugin/message_line.h"
 #include "plugin/request_line.h"
 
@@ -30,12 +31,17 @@ class ConsoleSession : private IPipeReadCallBack {
     using Duration = std::chrono::milliseconds;
     using LineSink = std::function<void(const std::string& line)>;
     using Clock = std::function<base::SystemTime()>;
+    using MessageObserver = std::function<void(ipc::Bytes message)>;
 
     // Every printed line goes to sink, one call per line, from the pipe's reader thread or the caller's.
     ConsoleSession(OutputFormat format, bool echo, LineSink sink, Clock clock = &base::LocalNow);
     ~ConsoleSession();
     ConsoleSession(const ConsoleSession&) = delete;
     ConsoleSession& operator=(const ConsoleSession&) = delete;
+
+    // Also hands every message the monitor sends to `observer`, on the pipe's reader thread, after its
+    // line is printed and before it counts as arrived. Set before Open.
+    void SetObserver(MessageObserver observer) { observer_ = std::move(observer); }
 
     // Creates the pipe and waits for a client on it. False with an error.
     bool Open(std::u16string_view pipeName, std::string& error);
@@ -47,6 +53,9 @@ class ConsoleSession : private IPipeReadCallBack {
 
     // Encodes and writes one request; its answer is then due. False with an error.
     bool Send(const RequestCall& call, std::string& error);
+
+    // Writes the bytes as they are, whatever they hold: no answer is expected of them. False with an error.
+    bool SendRaw(const std::vector<std::uint8_t>& message, std::string& error);
 
     // Until a message with that id arrives that no earlier wait has taken (it may have come already).
     WaitOutcome WaitForMessage(std::uint32_t id, Duration timeout);
@@ -81,6 +90,7 @@ class ConsoleSession : private IPipeReadCallBack {
     const bool echo_;
     const LineSink sink_;
     const Clock clock_;
+    MessageObserver observer_;
     std::mutex printMutex_;
 
     mutable std::mutex mutex_;

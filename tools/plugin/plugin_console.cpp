@@ -12,6 +12,7 @@
 #include "plugin/console_session.h"
 #include "plugin/line_feed.h"
 #include "plugin/script_line.h"
+#include "plugin/watch_console.h"
 
 namespace plugin {
 namespace {
@@ -163,6 +164,12 @@ int Console::RunScript(LineFeed& feed) {
                     result = kExitFailure;
                 }
                 break;
+            case ScriptStep::Kind::kRaw:
+                if (!session_->SendRaw(step.bytes, error)) {
+                    Error("line " + std::to_string(number) + ": " + error);
+                    result = kExitFailure;
+                }
+                break;
             case ScriptStep::Kind::kWait: {
                 const WaitOutcome outcome = session_->Pause(step.duration);
                 // After ExitMonitor the monitor is expected to go.
@@ -261,6 +268,9 @@ int Console::Run(std::span<const std::string> args) {
     if (options_.list) {
         io_.out << RequestListText() << std::flush;
         return kExitOk;
+    }
+    if (!options_.watchNames.empty()) {
+        return RunWatch(options_, io_, host_);
     }
     // Every request is checked before anything is created.
     std::vector<RequestCall> calls;

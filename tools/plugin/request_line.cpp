@@ -173,11 +173,12 @@ class ArgReader {
             if (EqualsIgnoringCase(key, "sep")) {
                 key = "separator";
             }
-            const auto argument = std::find_if(arguments_.begin(), arguments_.end(),
-                                           [&](const Argument& s) { return EqualsIgnoringCase(s.key, key); });
+            const auto argument = std::find_if(arguments_.begin(), arguments_.end(), [&](const Argument& s) {
+                return EqualsIgnoringCase(s.key, key);
+            });
             if (argument == arguments_.end()) {
                 return Fail(arguments_.empty() ? std::string("takes no arguments")
-                                           : "unknown argument '" + key + "'");
+                                               : "unknown argument '" + key + "'");
             }
             auto& slot = values_[static_cast<std::size_t>(argument - arguments_.begin())];
             if (slot) {
@@ -187,7 +188,8 @@ class ArgReader {
         }
         for (std::size_t i = 0; i < arguments_.size(); ++i) {
             if (!values_[i] && !arguments_[i].optional) {
-                return Fail(std::string("missing ") + arguments_[i].key + "=" + Placeholder(arguments_[i].kind));
+                return Fail(std::string("missing ") + arguments_[i].key + "=" +
+                            Placeholder(arguments_[i].kind));
             }
         }
         return true;

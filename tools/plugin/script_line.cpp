@@ -20,6 +20,43 @@ bool IsDecimal(std::string_view text) {
     return true;
 }
 
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') {
+        return c - '0';
+    }
+    if (c >= 'a' && c <= 'f') {
+        return c - 'a' + 10;
+    }
+    if (c >= 'A' && c <= 'F') {
+        return c - 'A' + 10;
+    }
+    return -1;
+}
+
+// The words after "raw": hex digits, two a byte, whole bytes grouped as one likes.
+bool ParseHexWords(const std::vector<std::string>& words, std::vector<std::uint8_t>& bytes) {
+    std::string digits;
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        if (words[i].size() % 2 != 0) {
+            return false;
+        }
+        digits += words[i];
+    }
+    if (digits.empty() || digits.size() % 2 != 0) {
+        return false;
+    }
+    bytes.clear();
+    for (std::size_t i = 0; i < digits.size(); i += 2) {
+        const int high = HexDigit(digits[i]);
+        const int low = HexDigit(digits[i + 1]);
+        if (high < 0 || low < 0) {
+            return false;
+        }
+        bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+    }
+    return true;
+}
+
 }  // namespace
 
 bool FindMonitorMessageId(std::string_view nameOrId, std::uint32_t& id) {
@@ -62,6 +99,15 @@ bool ParseScriptLine(std::string_view line, const base::SystemTime& now, ScriptS
             return false;
         }
         step.kind = ScriptStep::Kind::kWait;
+        return true;
+    }
+    if (words[0] == "raw") {
+        if (!ParseHexWords(words, step.bytes)) {
+            error =
+                "raw: write 'raw HEX...' with two hex digits a byte (for example 'raw 09000000 13000000 01')";
+            return false;
+        }
+        step.kind = ScriptStep::Kind::kRaw;
         return true;
     }
     if (words[0] == "wait-for") {

@@ -1,12 +1,14 @@
 #pragma once
 
 // One line of a console script: a request in the console's request syntax, "wait SECONDS",
-// "wait-for MESSAGE [SECONDS]", or nothing (a blank line or a "#" comment).
+// "wait-for MESSAGE [SECONDS]", "raw HEX..." (bytes sent as they are, for malformed messages), or
+// nothing (a blank line or a "#" comment).
 
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/system_time.h"
 #include "plugin/request_line.h"
@@ -14,9 +16,10 @@
 namespace plugin {
 
 struct ScriptStep {
-    enum class Kind { kNothing, kRequest, kWait, kWaitFor };
+    enum class Kind { kNothing, kRequest, kWait, kWaitFor, kRaw };
     Kind kind = Kind::kNothing;
     RequestCall request;                   // kRequest
+    std::vector<std::uint8_t> bytes;       // kRaw
     std::uint32_t messageId = 0;           // kWaitFor
     std::chrono::milliseconds duration{};  // kWait: how long; kWaitFor: the time-out, when hasTimeout
     bool hasTimeout = false;

@@ -82,6 +82,12 @@ TEST(ConsoleOptions, RefusesMistakesWithAnExplanation) {
         {{"--listen"}, "--listen needs a number of seconds"},
         {{"--json=1"}, "--json takes no value"},
         {{"--", "stop=1"}, "'stop=1' comes before any request name"},
+        {{"--watch"}, "--watch needs the accelerated process's name"},
+        {{"--watch", ";a.exe;"}, "--watch needs the accelerated process's name"},
+        {{"--watch", "a.exe", "--script"}, "--watch prints a view of its own"},
+        {{"--watch", "a.exe", "--listen", "0"}, "--watch prints a view of its own"},
+        {{"--watch", "a.exe", "--json"}, "--watch prints a view of its own"},
+        {{"--watch", "a.exe", "--", "GetLocalUpReflux"}, "--watch prints a view of its own"},
     };
     for (const auto& [args, expected] : cases) {
         ConsoleOptions o;
@@ -89,6 +95,15 @@ TEST(ConsoleOptions, RefusesMistakesWithAnExplanation) {
         EXPECT_FALSE(Parse(args, o, error)) << expected;
         EXPECT_NE(error.find(expected), std::string::npos) << "gave: " << error;
     }
+}
+
+TEST(ConsoleOptions, WatchTakesTheAcceleratedNames) {
+    ConsoleOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--launch", "./kvtmon", "--watch=游戏.exe;b.exe", "--exit"}, o, error)) << error;
+    EXPECT_EQ(o.watchNames, u"游戏.exe;b.exe");
+    ASSERT_TRUE(Parse({}, o, error));
+    EXPECT_TRUE(o.watchNames.empty());
 }
 
 TEST(ConsoleOptions, AcceptsOnlyPipeNamesBothBuildsCanServe) {

@@ -86,8 +86,8 @@ class LineCapture : public std::streambuf {
 // The fake monitor on a worker thread, as a "process".
 class InProcessMonitor : public plugin::MonitorProcess {
   public:
-    InProcessMonitor(const std::u16string& pipeName, std::uint32_t closeAfterRequests)
-        : monitor_(closeAfterRequests) {
+    InProcessMonitor(const std::u16string& pipeName, const testing_support::FakeMonitorOptions& options)
+        : monitor_(options) {
         thread_.Start([this, pipeName] {
             exitCode_ = static_cast<std::uint32_t>(monitor_.Run(pipeName, 30000));
             ended_.Set();
@@ -124,8 +124,10 @@ class EndedMonitor : public plugin::MonitorProcess {
     }
 };
 
-// Launch paths: "fake" starts the fake monitor, "fake-closing" one that closes the pipe after its first
-// request, "ends-at-once" one that has ended already; anything else fails to start.
+// Launch paths, by their file name: "fake" starts the fake monitor, "fake-closing" one that closes the
+// pipe after its first request, "fake-pushing" one that pushes totals every 20 ms and the process list
+// every third round, "fake-start-0" one that reports a failed start, "ends-at-once" one that has ended
+// already; anything else fails to start.
 class InProcessHost : public plugin::ConsoleHost {
   public:
     std::uint32_t ProcessId() override { return 4242; }
@@ -136,13 +138,23 @@ class InProcessHost : public plugin::ConsoleHost {
                                                           std::string& error) override {
         launchedHost = hostName;
         launchedPipe = pipeName;
-        if (path == u"fake") {
-            return std::make_unique<InProcessMonitor>(pipeName, 0);
+        const std::u16string name = path.substr(path.find_last_of(u"/\\") + 1);
+        if (name == u"fake") {
+            return std::make_unique<InProcessMonitor>(pipeName, testing_support::FakeMonitorOptions{});
         }
-        if (path == u"fake-closing") {
-            return std::make_unique<InProcessMonitor>(pipeName, 1);
+        if (name == u"fake-closing") {
+            return std::make_unique<InProcessMonitor>(
+                pipeName, testing_support::FakeMonitorOptions{.closeAfterRequests = 1});
         }
-        if (path == u"ends-at-once") {
+        if (name == u"fake-pushing") {
+            return std::make_unique<InProcessMonitor>(
+                pipeName, testing_support::FakeMonitorOptions{.totalsPeriodMs = 20, .listEveryRounds = 3});
+        }
+        if (name == u"fake-start-0") {
+            return std::make_unique<InProcessMonitor>(pipeName,
+                                                      testing_support::FakeMonitorOptions{.startResult = 0});
+        }
+        if (name == u"ends-at-once") {
             return std::make_unique<EndedMonitor>();
         }
         error = "cannot start that";

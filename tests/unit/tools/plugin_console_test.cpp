@@ -110,6 +110,37 @@ TEST(PluginConsole, DrivesAScriptedConversationWithTheMonitor) {
     EXPECT_NE(run.err.Text().find("the monitor ended with exit code 0"), std::string::npos) << run.err.Text();
 }
 
+TEST(PluginConsole, SendsRawBytesAsTheyAre) {
+    InProcessHost host;
+    ConsoleRun run;
+    // A length field that says 10 for 9 bytes is dropped; a StopAlarm without its byte is answered 0.
+    const std::string script =
+        "raw 0A000000 07000000 01\n"
+        "raw 09 00 00 00 07 00 00 00 01\n"
+        "wait-for StopAlarmResponse\n"
+        "wait-for PostLocalDownReflux\n";
+    ASSERT_EQ(RunConsole({"--pipe", PipeArg(), "--launch", "fake", "--script", "--echo", "--exit"}, host, run,
+                         script),
+              plugin::kExitOk)
+        << run.err.Text();
+    // What each side sent keeps its order; the start result may come before or after the first echo.
+    std::vector<std::string> in;
+    std::vector<std::string> out;
+    for (const std::string& body : Bodies(run, "", Now())) {
+        (body.rfind("< ", 0) == 0 ? in : out).push_back(body);
+    }
+    EXPECT_EQ(in, (std::vector<std::string>{
+                      "< StartResponse (2) result=1",
+                      "< StopAlarmResponse (8) result=0",
+                      "< PostLocalDownReflux (77) bytes=1",
+                  }));
+    EXPECT_EQ(out, (std::vector<std::string>{
+                       "> id (0): bad frame, 9 bytes",
+                       "> StopAlarm (7): malformed, 9 bytes",
+                       "> ExitMonitor (37)",
+                   }));
+}
+
 TEST(PluginConsole, SendsCommandLineRequestsAndPrintsJsonLines) {
     InProcessHost host;
     ConsoleRun run;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -157,6 +158,22 @@ TEST(PluginProgram, RunsAScriptFromStandardInput) {
         << run.Out();
     EXPECT_NE(run.Out().find("< PostLocalDownReflux (77) bytes=2\n"), std::string::npos) << run.Out();
     EXPECT_EQ(run.Err(), "");
+}
+
+TEST(PluginProgram, WatchesUntilSigintThenEndsTheMonitor) {
+    // The fake monitor program pushes its rounds of totals when told so.
+    ::setenv("KVT_FAKE_MONITOR_PUSH_MS", "20", 1);
+    ProgramRun run({"--pipe", base::Utf16ToUtf8(pipe_test::UniquePipeName()), "--launch", FakeMonitorPath(),
+                    "--watch", "GameClient.exe"},
+                   "");
+    ::unsetenv("KVT_FAKE_MONITOR_PUSH_MS");
+    ASSERT_TRUE(run.Started());
+    ASSERT_TRUE(run.ReadUntil("processes (2)\n")) << run.Out() << run.Err();
+    run.Signal(SIGINT);
+    EXPECT_EQ(run.Finish(), 0) << run.Err();
+    EXPECT_NE(run.Out().find("accelerated process: GameClient.exe\n"), std::string::npos) << run.Out();
+    EXPECT_NE(run.Out().find("machine      down"), std::string::npos) << run.Out();
+    EXPECT_NE(run.Out().find("the monitor ended with exit code 0\n"), std::string::npos) << run.Out();
 }
 
 TEST(PluginProgram, ExitCodesTellUsageFromRuntimeFailures) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "ipc/command_ids.h"
 #include "plugin/script_line.h"
@@ -58,6 +59,17 @@ TEST(ScriptLine, ReadsWaitsAndRequests) {
     EXPECT_TRUE(step.request.args == ipc::RequestArgs(ipc::ByteArgs{1}));
 }
 
+TEST(ScriptLine, ReadsRawBytesInAnyGrouping) {
+    ScriptStep step;
+    std::string error;
+    ASSERT_TRUE(plugin::ParseScriptLine("raw 0a000000 07000000 01 # no!", kNow, step, error) == false);
+    ASSERT_TRUE(plugin::ParseScriptLine("raw 0a000000 07000000 01", kNow, step, error)) << error;
+    EXPECT_EQ(step.kind, Kind::kRaw);
+    EXPECT_EQ(step.bytes, (std::vector<std::uint8_t>{0x0A, 0, 0, 0, 7, 0, 0, 0, 1}));
+    ASSERT_TRUE(plugin::ParseScriptLine("raw FF", kNow, step, error)) << error;
+    EXPECT_EQ(step.bytes, (std::vector<std::uint8_t>{0xFF}));
+}
+
 TEST(ScriptLine, SaysWhatIsWrong) {
     const std::pair<const char*, const char*> cases[] = {
         {"wait", "wait: write 'wait SECONDS'"},
@@ -69,6 +81,10 @@ TEST(ScriptLine, SaysWhatIsWrong) {
         {"wait-for 20 later", "wait-for: 'later' is not a number of seconds"},
         {"StopAlarm stop=x", "StopAlarm: stop=x is not a number"},
         {"Nonsense", "unknown request 'Nonsense'"},
+        {"raw", "raw: write 'raw HEX...'"},
+        {"raw 0", "raw: write 'raw HEX...'"},
+        {"raw 0 0", "raw: write 'raw HEX...'"},
+        {"raw 0g", "raw: write 'raw HEX...'"},
     };
     for (const auto& [line, expected] : cases) {
         ScriptStep step;

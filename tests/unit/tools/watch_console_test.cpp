@@ -1,0 +1,128 @@
+// kvtmon-plugin --watch in-process against the fake monitor: the view as the pushes come, Ctrl-C, and a
+// monitor that cannot start, shown with the end of its traffic log.
+
+#include <gtest/gtest.h>
+
+#include <future>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "base/module_path.h"
+#include "base/text.h"
+#include "plugin/plugin_console.h"
+#include "support/temp_dir.h"
+#include "unit/ipc/pipe_test_util.h"
+#include "unit/tools/console_test_host.h"
+
+namespace {
+
+using console_test::InProcessHost;
+using console_test::LineCapture;
+
+struct WatchRun {
+    LineCapture out;
+    LineCapture err;
+};
+
+int RunWatch(const std::string& launch, InProcessHost& host, WatchRun& run) {
+    std::istringstream in;
+    const std::vector<std::string> args = {"--pipe",         base::Utf16ToUtf8(pipe_test::UniquePipeName()),
+                                           "--launch",       launch,
+                                           "--watch",        "GameClient.exe",
+                                           "--exit-timeout", "5"};
+    return plugin::RunPluginConsole(args, {in, run.out.Stream(), run.err.Stream()}, host);
+}
+
+TEST(WatchConsole, PrintsTheTotalsAndTheProcessListUntilCtrlCThenEndsTheMonitor) {
+    InProcessHost host;
+    WatchRun run;
+    auto done = std::async(std::launch::async, [&] { return RunWatch("fake-pushing", host, run); });
+    ASSERT_TRUE(run.out.WaitForLineWith("processes (2)")) << run.out.Text() << run.err.Text();
+    ASSERT_EQ(done.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
+    ASSERT_TRUE(host.Interrupt());
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_EQ(done.get(), plugin::kExitOk) << run.err.Text();
+
+    const std::vector<std::string> lines = run.out.Lines();
+    ASSERT_GE(lines.size(), 7u) << run.out.Text();
+    EXPECT_EQ(lines.front(), "accelerated process: GameClient.exe") << run.out.Text();
+    EXPECT_EQ(lines.back(), "the monitor ended with exit code 0") << run.out.Text();
+    // The fake's totals grow by 1000, 2000, 100 and 200 bytes a round; its rounds come far quicker than
+    // once a second and are taken as a second apart.
+    const std::string text = run.out.Text();
+    EXPECT_NE(text.find("machine      down    8.00kb at -           (1000 B)   up   16.00kb at -"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(
+        text.find(
+            "machine      down   16.00kb at 8.00kbps    (2000 B)   up   32.00kb at 16.00kbps   (4000 B)"),
+        std::string::npos)
+        << text;
+    EXPECT_NE(
+        text.find("accelerated  down    2.40kb at 800bps      (300 B)   up    4.80kb at 1.60kbps    (600 B)"),
+        std::string::npos)
+        << text;
+    EXPECT_NE(text.find("      100  running        240b       480b   GameClient.exe\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("      101  exited         240b       480b   Downloader.exe(已关闭)\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(run.err.Text().find("ExitMonitor sent"), std::string::npos) << run.err.Text();
+    EXPECT_FALSE(host.Interrupt()) << "the handler is removed at the end";
+}
+
+TEST(WatchConsole, AMonitorThatCannotStartIsShownWithTheEndOfItsLog) {
+    struct Case {
+        const char* program;
+        bool withLog;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"fake-start-0", true, "it reported start result 0 and ended with exit code 0"},
+        {"ends-at-once", true, "it ended with exit code 7 before it connected"},
+        {"ends-at-once", false, "it ended with exit code 7 before it connected"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.program);
+        testing_support::TempDir dir;
+        const std::u16string directory = base::Utf8ToUtf16(dir.path().string()) + base::kPathSeparator;
+        if (c.withLog) {
+            testing_support::WriteFileBytes(
+                dir.File("traffic.log"),
+                base::Utf16ToGbk(
+                    u"[2026-12-06 10:00:00]打开日志\n[2026-12-06 10:00:00]无法抓包，error no = 1 \n"));
+        }
+        InProcessHost host;
+        WatchRun run;
+        EXPECT_EQ(RunWatch(base::Utf16ToUtf8(directory + base::Utf8ToUtf16(c.program)), host, run),
+                  plugin::kExitFailure);
+        const std::string err = run.err.Text();
+        EXPECT_NE(err.find(std::string("kvtmon-plugin: the monitor could not start: ") + c.why),
+                  std::string::npos)
+            << err;
+        const std::string log = base::Utf16ToUtf8(directory + u"traffic.log");
+        if (c.withLog) {
+            EXPECT_NE(err.find("kvtmon-plugin: the end of " + log +
+                               ":\n    [2026-12-06 10:00:00]打开日志\n    "
+                               "[2026-12-06 10:00:00]无法抓包，error no = 1 \n"),
+                      std::string::npos)
+                << err;
+        } else {
+            EXPECT_NE(err.find("kvtmon-plugin: no traffic log at " + log), std::string::npos) << err;
+        }
+        EXPECT_EQ(run.out.Text(), "");
+    }
+}
+
+TEST(WatchConsole, SaysSoWhenTheMonitorEndsOnItsOwn) {
+    InProcessHost host;
+    WatchRun run;
+    // This fake closes the pipe after its first request, SetAccelerateProcess.
+    EXPECT_EQ(RunWatch("fake-closing", host, run), plugin::kExitFailure);
+    const std::string err = run.err.Text();
+    EXPECT_NE(err.find("kvtmon-plugin: the monitor closed the pipe\n"), std::string::npos) << err;
+    EXPECT_NE(err.find("kvtmon-plugin: the monitor ended with exit code 3\n"), std::string::npos) << err;
+}
+
+}  // namespace

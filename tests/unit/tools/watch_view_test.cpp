@@ -1,0 +1,164 @@
+// The watch mode's view: which messages make it print, the rates it computes between rounds of the
+// totals pushes, and the process list it prints once a round of it is complete.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ipc/command_ids.h"
+#include "ipc/monitor_message.h"
+#include "ipc/protocol_factory.h"
+#include "plugin/watch_view.h"
+
+namespace {
+
+using plugin::WatchView;
+
+const base::SystemTime kAt{2026, 12, 0, 6, 10, 0, 5, 42};
+
+ipc::ParsedMonitorMessage Parsed(const ipc::CKvtComProtocolFactory& f) {
+    return ipc::ParseMonitorMessage(f.GetBytes());
+}
+
+// One round of the four totals pushes; returns what the view printed for each message, joined.
+std::string Round(WatchView& view, std::int64_t steadyMs, std::uint64_t localDown, std::uint64_t localUp,
+                  std::uint64_t accDown, std::uint64_t accUp) {
+    ipc::CKvtComProtocolFactory f[4];
+    f[0].BuildPostLocalDownReflux(localDown);
+    f[1].BuildPostLocalUpReflux(localUp);
+    f[2].BuildPostAccelerateDownReflux(accDown);
+    f[3].BuildPostAccelerateUpReflux(accUp);
+    std::string printed;
+    for (const auto& message : f) {
+        printed += view.OnMessage(Parsed(message), steadyMs, kAt);
+    }
+    return printed;
+}
+
+std::string Process(WatchView& view, std::uint32_t sequence, std::uint32_t pid, std::uint32_t state,
+                    std::uint64_t up, std::uint64_t down, const std::u16string& name) {
+    ipc::ProcessListEntry e;
+    e.sequence = sequence;
+    e.pid = pid;
+    e.state = state;
+    e.bytesUp = up;
+    e.bytesDown = down;
+    e.name = name;
+    ipc::CKvtComProtocolFactory f;
+    f.BuildPostProcessListReflux(e);
+    return view.OnMessage(Parsed(f), 0, kAt);
+}
+
+// The figures without the padding that aligns them.
+std::string Squeezed(const std::string& line) {
+    std::string out;
+    for (char c : line) {
+        if (c != ' ' || out.empty() || out.back() != ' ') {
+            out.push_back(c);
+        }
+    }
+    return out;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t begin = 0;
+    for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', begin)) {
+        lines.push_back(text.substr(begin, end - begin));
+        begin = end + 1;
+    }
+    EXPECT_EQ(begin, text.size()) << "every line ends in a line feed";
+    return lines;
+}
+
+TEST(WatchView, PrintsTwoLinesOnceTheRoundOfFourIsComplete) {
+    WatchView view;
+    ipc::CKvtComProtocolFactory down;
+    down.BuildPostLocalDownReflux(1000);
+    EXPECT_EQ(view.OnMessage(Parsed(down), 0, kAt), "");
+    const std::vector<std::string> lines = Lines(Round(view, 0, 125000, 1000, 124, 0));
+    ASSERT_EQ(lines.size(), 2u);
+    // The first round has nothing to take a rate from.
+    EXPECT_EQ(lines[0],
+              "10:00:05  machine      down    1.00mb at -           (125000 B)   up    8.00kb at -           "
+              "(1000 B)");
+    EXPECT_EQ(lines[1],
+              "          accelerated  down      992b at -           (124 B)   up        0b at -           "
+              "(0 B)");
+}
+
+TEST(WatchView, RatesAreTheDifferencesOverTheWholeSecondsBetweenRounds) {
+    struct Case {
+        const char* what;
+        std::int64_t secondRoundMs;
+        std::uint64_t localDown;  // the first round had 1 000 000
+        const char* rate;
+    };
+    const Case cases[] = {
+        {"one second", 1000, 1125000, "down 9.00mb at 1.00mbps (1125000 B)"},
+        {"a late push still counts as one second", 1499, 1125000, "down 9.00mb at 1.00mbps (1125000 B)"},
+        {"two seconds halve the rate", 2000, 1125000, "down 9.00mb at 500.00kbps (1125000 B)"},
+        {"pushes in the same moment count as one second", 0, 1000100, "down 8.00mb at 800bps (1000100 B)"},
+        {"nothing new", 1000, 1000000, "down 8.00mb at 0bps (1000000 B)"},
+        // The accelerated side is reset when the accelerator stops; a total that shrinks is no traffic.
+        {"a smaller total", 1000, 10, "down 80b at 0bps (10 B)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WatchView view;
+        Round(view, 5000, 1000000, 0, 0, 0);
+        const std::vector<std::string> lines =
+            Lines(Round(view, 5000 + c.secondRoundMs, c.localDown, 0, 0, 0));
+        ASSERT_EQ(lines.size(), 2u);
+        EXPECT_EQ(Squeezed(lines[0]), std::string("10:00:05 machine ") + c.rate + " up 0b at 0bps (0 B)");
+    }
+}
+
+TEST(WatchView, EachFigureHasItsOwnRate) {
+    WatchView view;
+    Round(view, 0, 1000, 2000, 3000, 4000);
+    const std::vector<std::string> lines =
+        Lines(Round(view, 1000, 1000 + 125, 2000 + 250, 3000 + 125000, 4000));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(Squeezed(lines[0]),
+              "10:00:05 machine down 9.00kb at 1.00kbps (1125 B) up 18.00kb at 2.00kbps (2250 B)");
+    EXPECT_EQ(Squeezed(lines[1]),
+              " accelerated down 1.02mb at 1.00mbps (128000 B) up 32.00kb at 0bps (4000 B)");
+}
+
+TEST(WatchView, PrintsARoundOfTheProcessListAfterTheNextTotals) {
+    WatchView view;
+    EXPECT_EQ(Process(view, 1, 7, 2, 100, 200, u"stale.exe"), "");
+    // A new round starts with sequence 1: what came before it is dropped.
+    EXPECT_EQ(Process(view, 1, 4242, 2, 125, 1250000, u"GameClient.exe"), "");
+    EXPECT_EQ(Process(view, 2, 31, 1, 0, 124, u"下载器.exe(已关闭)"), "");
+    EXPECT_EQ(Process(view, 2, 32, 5, 0, 0, u"odd.exe"), "");
+    const std::vector<std::string> lines = Lines(Round(view, 0, 0, 0, 0, 0));
+    ASSERT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines[2], "10:00:05  processes (3)");
+    EXPECT_EQ(lines[3], "      pid  state       up         down       name");
+    EXPECT_EQ(lines[4], "     4242  running      1.00kb    10.00mb   GameClient.exe");
+    EXPECT_EQ(Squeezed(lines[5]), " 31 exited 0b 992b 下载器.exe(已关闭)");
+    EXPECT_EQ(Squeezed(lines[6]), " 32 state 5 0b 0b odd.exe");
+    // Printed once.
+    EXPECT_EQ(Lines(Round(view, 1000, 0, 0, 0, 0)).size(), 2u);
+}
+
+TEST(WatchView, IgnoresAnswersAndMessagesThatDidNotDecode) {
+    WatchView view;
+    ipc::CKvtComProtocolFactory answer;
+    answer.BuildGetAccelerateUpRefluxResponse(5);
+    EXPECT_EQ(view.OnMessage(Parsed(answer), 0, kAt), "");
+    ipc::CKvtComProtocolFactory push;
+    push.BuildPostAccelerateUpReflux(5);
+    std::vector<std::uint8_t> cut(push.GetBytes().begin(), push.GetBytes().end() - 1);
+    cut[0] = static_cast<std::uint8_t>(cut.size());
+    EXPECT_EQ(view.OnMessage(ipc::ParseMonitorMessage(cut), 0, kAt), "");
+    // Nothing of the above entered the figures.
+    const std::vector<std::string> lines = Lines(Round(view, 0, 0, 0, 0, 0));
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(Squeezed(lines[1]), " accelerated down 0b at - (0 B) up 0b at - (0 B)");
+}
+
+}  // namespace

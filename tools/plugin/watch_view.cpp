@@ -1,0 +1,119 @@
+#include "plugin/watch_view.h"
+
+#include <algorithm>
+#include <variant>
+
+#include "base/text.h"
+#include "format/value_format.h"
+#include "ipc/command_ids.h"
+
+namespace plugin {
+namespace {
+
+std::string Utf8(const std::u16string& text) {
+    return base::Utf16ToUtf8(text);
+}
+
+std::string PadRight(std::string text, std::size_t width) {
+    if (text.size() < width) {
+        text.append(width - text.size(), ' ');
+    }
+    return text;
+}
+
+std::string PadLeft(const std::string& text, std::size_t width) {
+    return text.size() < width ? std::string(width - text.size(), ' ') + text : text;
+}
+
+// "12.50mb at 1.00mbps (1562500 B)"; the rate is "-" until there is an earlier round.
+std::string Figure(std::uint64_t bytes, const std::string& rate) {
+    return PadLeft(Utf8(FormatVolumeTb(bytes)), 9) + " at " + PadRight(rate, 11) + " (" +
+           std::to_string(bytes) + " B)";
+}
+
+std::string StateText(std::uint32_t state) {
+    return state == 2 ? "running" : state == 1 ? "exited" : "state " + std::to_string(state);
+}
+
+int TotalsSlot(std::uint32_t id) {
+    switch (id) {
+        case ipc::cmd::kPostLocalDownReflux:
+            return 0;
+        case ipc::cmd::kPostLocalUpReflux:
+            return 1;
+        case ipc::cmd::kPostAccelerateDownReflux:
+            return 2;
+        case ipc::cmd::kPostAccelerateUpReflux:
+            return 3;
+        default:
+            return -1;
+    }
+}
+
+}  // namespace
+
+std::string WatchView::OnMessage(const ipc::ParsedMonitorMessage& message, std::int64_t steadyMs,
+                                 const base::SystemTime& at) {
+    if (!message.Ok()) {
+        return {};
+    }
+    if (const auto* entry = std::get_if<ipc::ProcessListEntry>(&message.fields)) {
+        // Each round starts with sequence 1; a round is printed with the next totals.
+        if (entry->sequence == 1) {
+            processes_.clear();
+        }
+        processes_.push_back(*entry);
+        processesPending_ = true;
+        return {};
+    }
+    const int slot = TotalsSlot(message.id);
+    const auto* bytes = std::get_if<ipc::BytesAnswer>(&message.fields);
+    if (slot < 0 || bytes == nullptr) {
+        return {};
+    }
+    current_.bytes[slot] = bytes->bytes;
+    // The accelerated up total ends each round of four.
+    if (message.id != ipc::cmd::kPostAccelerateUpReflux) {
+        return {};
+    }
+    current_.steadyMs = steadyMs;
+    std::string text = TotalsBlock(at);
+    previous_ = current_;
+    havePrevious_ = true;
+    if (processesPending_) {
+        text += ProcessBlock(at);
+        processesPending_ = false;
+    }
+    return text;
+}
+
+std::string WatchView::TotalsBlock(const base::SystemTime& at) const {
+    // Pushes come about a second apart; the rate is over the whole seconds between two rounds.
+    const std::int64_t seconds =
+        havePrevious_ ? std::max<std::int64_t>(1, (current_.steadyMs - previous_.steadyMs + 500) / 1000) : 0;
+    const auto figure = [&](int slot) {
+        std::string rate = "-";
+        if (havePrevious_) {
+            const auto delta = static_cast<std::int64_t>(current_.bytes[slot] - previous_.bytes[slot]);
+            rate = Utf8(FormatRateSeconds(delta, seconds));
+        }
+        return Figure(current_.bytes[slot], rate);
+    };
+    const std::string stamp = Utf8(FormatClock(at));
+    const std::string blank(stamp.size(), ' ');
+    return stamp + "  machine      down " + figure(0) + "   up " + figure(1) + "\n" + blank +
+           "  accelerated  down " + figure(2) + "   up " + figure(3) + "\n";
+}
+
+std::string WatchView::ProcessBlock(const base::SystemTime& at) const {
+    std::string text = Utf8(FormatClock(at)) + "  processes (" + std::to_string(processes_.size()) + ")\n";
+    text += "      pid  state       up         down       name\n";
+    for (const ipc::ProcessListEntry& p : processes_) {
+        text += PadLeft(std::to_string(p.pid), 9) + "  " + PadRight(StateText(p.state), 8) + " " +
+                PadLeft(Utf8(FormatVolumeTb(p.bytesUp)), 10) + " " +
+                PadLeft(Utf8(FormatVolumeTb(p.bytesDown)), 10) + "   " + Utf8(p.name) + "\n";
+    }
+    return text;
+}
+
+}  // namespace plugin

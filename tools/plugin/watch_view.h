@@ -1,0 +1,41 @@
+#pragma once
+
+// What the console's watch mode prints: after each round of totals pushes (once a second) the machine's
+// and the accelerated totals with their rates, and after a round of the process list push (once a
+// minute) the processes it named. Pure: the loop hands in each message with the moment it arrived.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/system_time.h"
+#include "ipc/monitor_message.h"
+#include "ipc/process_list_entry.h"
+
+namespace plugin {
+
+class WatchView {
+  public:
+    // One message from the monitor and when it arrived: steady milliseconds (for the rates) and the
+    // local time (for the stamp). Returns the lines to print now, each ending in '\n'; usually none.
+    std::string OnMessage(const ipc::ParsedMonitorMessage& message, std::int64_t steadyMs,
+                          const base::SystemTime& at);
+
+  private:
+    // Local down, local up, accelerated down, accelerated up: the order of the pushes 77, 78, 80, 81.
+    struct Totals {
+        std::uint64_t bytes[4] = {};
+        std::int64_t steadyMs = 0;
+    };
+
+    std::string TotalsBlock(const base::SystemTime& at) const;
+    std::string ProcessBlock(const base::SystemTime& at) const;
+
+    Totals current_;
+    Totals previous_;
+    bool havePrevious_ = false;
+    std::vector<ipc::ProcessListEntry> processes_;  // the round being received
+    bool processesPending_ = false;
+};
+
+}  // namespace plugin
