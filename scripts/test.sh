@@ -3,6 +3,7 @@
 #   Linux unit tests under AddressSanitizer + UBSan, and again under ThreadSanitizer;
 #   the 64-bit Windows build's tests under Wine (with Xvfb);
 #   the Linux release build with the benchmarks (built, not run: figures are not pass/fail);
+#   the libFuzzer targets (clang, AddressSanitizer + UBSan), 20 s each over their seed corpora;
 #   the 32-bit Windows product build, checked to be PE32 (i686).
 # Run scripts/install-deps.sh first (as root) on a fresh machine.
 set -euo pipefail
@@ -31,6 +32,9 @@ ctest --preset linux-tsan -L unit -j "$jobs"
 step "Linux, release: build (with the benchmarks)"
 cmake --preset linux-release >/dev/null
 cmake --build --preset linux-release -j "$jobs"
+
+step "Linux, libFuzzer targets: build and a short run of each"
+KVT_JOBS=$jobs scripts/fuzz-smoke.sh
 
 step "Windows 64-bit: build"
 cmake --preset win64 >/dev/null
