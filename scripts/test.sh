@@ -4,6 +4,7 @@
 #   the 64-bit Windows build's tests under Wine (with Xvfb);
 #   the Linux release build with the benchmarks (built, not run: figures are not pass/fail) and its
 #   end-to-end tests on real traffic between network namespaces (as root, one at a time, ~5 minutes);
+#   the libFuzzer targets (clang, AddressSanitizer + UBSan), 20 s each over their seed corpora;
 #   the 32-bit Windows product build, checked to be PE32 (i686).
 # Run scripts/install-deps.sh first (as root) on a fresh machine.
 set -euo pipefail
@@ -34,6 +35,9 @@ cmake --preset linux-release >/dev/null
 cmake --build --preset linux-release -j "$jobs"
 step "Linux, release: end-to-end tests"
 ctest --preset linux-release -L e2e
+
+step "Linux, libFuzzer targets: build and a short run of each"
+KVT_JOBS=$jobs scripts/fuzz-smoke.sh
 
 step "Windows 64-bit: build"
 cmake --preset win64 >/dev/null

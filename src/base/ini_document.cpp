@@ -236,7 +236,13 @@ void IniDocument::Replace(std::size_t index, std::u16string text) {
 void IniDocument::Insert(std::size_t index, std::u16string text) {
     // Only the file's last line can lack a break; a line added after it needs one first.
     if (index > 0 && lines_[index - 1].lineBreak.empty()) {
-        lines_[index - 1].lineBreak = newLine_;
+        Line& last = lines_[index - 1];
+        // A stray odd byte at the end of a UTF-16 file is no character; followed by more text it would
+        // shift every unit after it, so it goes.
+        if (encoding_ == IniEncoding::kUtf16 && last.content.size() % 2 != 0) {
+            last.content.pop_back();
+        }
+        last.lineBreak = newLine_;
     }
     Line line{std::move(text), {}, newLine_};
     line.content = Encode(line.text);

@@ -131,6 +131,13 @@ std::optional<KernelSocket> ParseProcNetLine(std::string_view line) {
     return s;
 }
 
+// The errno of a netlink error field: negative by convention, but any value may arrive. Negated as
+// unsigned, since the most negative int has no signed negation.
+std::uint32_t ErrorNumber(std::int32_t field) {
+    const auto value = static_cast<std::uint32_t>(field);
+    return field < 0 ? 0u - value : value;
+}
+
 }  // namespace
 
 DumpProgress ParseSockDiagDatagram(std::span<const std::uint8_t> datagram, std::vector<KernelSocket>& out) {
@@ -145,8 +152,7 @@ DumpProgress ParseSockDiagDatagram(std::span<const std::uint8_t> datagram, std::
         if (type == netlink::kDone) {
             // A dump that failed half-way reports the error in the done message.
             if (payload.size() >= 4 && ReadNative<std::int32_t>(payload, 0) < 0) {
-                return {DumpProgress::kFailed,
-                        static_cast<std::uint32_t>(-ReadNative<std::int32_t>(payload, 0))};
+                return {DumpProgress::kFailed, ErrorNumber(ReadNative<std::int32_t>(payload, 0))};
             }
             return {DumpProgress::kDone, 0};
         }
@@ -156,7 +162,7 @@ DumpProgress ParseSockDiagDatagram(std::span<const std::uint8_t> datagram, std::
             }
             const auto error = ReadNative<std::int32_t>(payload, 0);
             if (error != 0) {
-                return {DumpProgress::kFailed, static_cast<std::uint32_t>(error < 0 ? -error : error)};
+                return {DumpProgress::kFailed, ErrorNumber(error)};
             }
         } else if (type == netlink::kSockDiagByFamily) {
             if (payload.size() < netlink::kInetDiagMsgSize) {

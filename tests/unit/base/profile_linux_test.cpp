@@ -48,6 +48,9 @@ TEST(ProfileLinux, WriteKeepsEveryOtherByte) {
         {"a header without ']' is a section", "[a\r\nx=1\r\n", u"a", u"x", u"2", "[a\r\nx=2\r\n"},
         {"UTF-16LE edits keep the rest", "\xFF\xFE;\0\n\0[\0a\0]\0\n\0x\0 \0=\0 \0\x31\0\n\0"s, u"a", u"x",
          u"\u4E2D", "\xFF\xFE;\0\n\0[\0a\0]\0\n\0x\0=\0\x2D\x4E\n\0"s},
+        // Found by fuzzing: kept, the byte would shift every unit written after it.
+        {"a stray odd last byte of UTF-16 goes when a line follows it", "\xFF\xFE;\0x\0\x41"s, u"a", u"k",
+         u"1", "\xFF\xFE;\0x\0\r\0\n\0[\0a\0]\0\r\0\n\0k\0=\0\x31\0\r\0\n\0"s},
     };
     testing_support::TempDir dir;
     int next = 0;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "engine_fakes.h"
 #include "kernel_socket_fixtures.h"
@@ -100,6 +101,13 @@ TEST(SockDiagParser, MalformedAndSpecialMessages) {
     std::memcpy(failedDone.data() + 16, &interrupted, 4);
     EXPECT_EQ(Parse(failedDone, sockets).error, 4u);
     EXPECT_EQ(Parse(Message(engine::netlink::kError, 2), sockets).error, kBadMessage);
+    // The most negative error field has no signed negation (found by fuzzing).
+    for (const std::uint16_t type : {engine::netlink::kDone, engine::netlink::kError}) {
+        auto extreme = Message(type, 4);
+        const std::int32_t lowest = std::numeric_limits<std::int32_t>::min();
+        std::memcpy(extreme.data() + 16, &lowest, 4);
+        EXPECT_EQ(Parse(extreme, sockets).error, 0x80000000u) << type;
+    }
 
     // An acknowledgement, a no-op and an IPv6 entry are passed over.
     auto ipv6 = Message(engine::netlink::kSockDiagByFamily, engine::netlink::kInetDiagMsgSize);
