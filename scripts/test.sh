@@ -48,7 +48,7 @@ ctest --preset win64 -L wine
 step "Windows 32-bit (the product): build"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 -j "$jobs"
-for exe in build/win32/tests/kvt_tests.exe; do
+for exe in build/win32/tests/kvt_tests.exe build/win32/src/app/kvtmon.exe; do
     file "$exe" | grep -q 'PE32 executable.*Intel 80386' || { echo "$exe is not a PE32 i686 binary" >&2; exit 1; }
     echo "$exe: PE32 (i686)"
 done
