@@ -36,7 +36,7 @@ void DiscardService(std::unique_ptr<MonitorService>& service) {
 
 }  // namespace
 
-int RunMonitorProgram(std::u16string_view commandLine) {
+int RunMonitorProgram(std::u16string_view commandLine, const std::function<void()>& beforeWindows) {
     CommandLine parts;
     if (!SplitCommandLine(commandLine, parts)) {
         return 0;
@@ -44,6 +44,9 @@ int RunMonitorProgram(std::u16string_view commandLine) {
     SingleInstance instance;
     if (!instance.Acquire(kSingleInstanceName)) {
         return 0;
+    }
+    if (beforeWindows) {
+        beforeWindows();
     }
 
     alarming::ProgramDirectory directory;
