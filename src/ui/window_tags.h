@@ -12,4 +12,7 @@ inline constexpr std::u16string_view kAccStateWindowTag = u"{22CA34A3-9AE6-4394-
 // The title of the main window, by which the program finds it.
 inline constexpr std::u16string_view kMainWindowTitle = u"进程流量监控";
 
+// The skinned message box sets this property on itself.
+inline constexpr std::u16string_view kMessageBoxTag = u"{AAF02376-F49D-4b7b-9045-9081AD5EF358}";
+
 }  // namespace ui
