@@ -233,6 +233,16 @@ bool DialogFrame::ProcessFrameMessage(HWND window, UINT message, WPARAM wParam, 
             result = 0;
             return true;
         }
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONUP:
+            // Back in the client area (a caption button pressed and the mouse moved away): the button
+            // is neither hovered nor pressed any more.
+            if (hoverHit_ != 0 || pressedHit_ != 0) {
+                hoverHit_ = 0;
+                pressedHit_ = 0;
+                Paint(window);
+            }
+            return false;
         case WM_NCMOUSELEAVE:
             tracking_ = false;
             if (hoverHit_ != 0 || pressedHit_ != 0) {

@@ -42,6 +42,8 @@ bool LoadFrameBitmaps(FrameBitmaps& slots, unsigned optionalStrips) {
 
 void FailMissingSkin() {
     ::MessageBoxW(nullptr, L"资源文件不全, 请重新下载", L"错误", MB_OK | MB_ICONERROR);
+    // At once: no other part of the program gets to run with the skin half loaded.
+    ::TerminateProcess(::GetCurrentProcess(), 1);
     ::ExitProcess(1);
 }
 

@@ -51,7 +51,7 @@ start_harness() {
     pids+=("$started")
 }
 
-# The exit code of a background run (at most 10 s).
+# Sets $code to the exit code of a background run, or "timeout" after 10 s.
 finish() {
     local pid=$1 i
     for ((i = 0; i < 200; i++)); do
@@ -60,16 +60,21 @@ finish() {
     done
     if kill -0 "$pid" 2>/dev/null; then
         kill "$pid" 2>/dev/null || true
-        echo timeout
+        code=timeout
         return 0
     fi
-    local code=0
+    code=0
     wait "$pid" || code=$?
-    echo "$code"
 }
 
+# The harness's printed lines without Windows line ends.
+output_of() {
+    tr -d '\r' <"$work/$1.out"
+}
+
+# The first visible window whose title matches; empty when there is none (yet).
 window_of() {
-    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1
+    { xdotool search --onlyvisible --name "$1" 2>/dev/null || true; } | head -1
 }
 
 # A message box: STYLE, caption tag, the expected button ids (left to right), the action ("enter" or
@@ -86,7 +91,7 @@ message_box_case() {
     fi
     # The buttons left to right, by their x.
     local ids
-    ids=$(grep '^button ' "$work/$name.out" | sort -k3 -n | awk '{print $2}' | xargs)
+    ids=$(output_of "$name" | grep '^button ' | sort -k3 -n | awk '{print $2}' | xargs)
     [ "$ids" = "$expected_ids" ] || fail "$name: buttons '$ids', expected '$expected_ids'"
     shot "$name"
     local window
@@ -101,7 +106,7 @@ message_box_case() {
             ;;
         click*)
             local id=${action#click } x y
-            read -r x y < <(awk -v id="$id" '$1 == "button" && $2 == id {print $3, $4}' "$work/$name.out")
+            read -r x y < <(output_of "$name" | awk -v id="$id" '$1 == "button" && $2 == id {print $3, $4}')
             # Over the button first: the hover face is drawn after 64 ms.
             xdotool mousemove "$x" "$y"
             sleep 0.3
@@ -109,10 +114,9 @@ message_box_case() {
             xdotool click 1
             ;;
     esac
-    local code
-    code=$(finish "$pid")
+    finish "$pid"
     [ "$code" = "$expected" ] || fail "$name: exit code $code, expected $expected"
-    grep -q "^result=$expected\$" "$work/$name.out" || fail "$name: printed $(grep result "$work/$name.out" || echo nothing)"
+    output_of "$name" | grep -qx "result=$expected" || fail "$name: printed $(output_of "$name" | grep result || echo nothing)"
     echo "$name: buttons $ids, result $code"
 }
 
@@ -154,7 +158,7 @@ if wait_for_line "$work/frame.out" '^ready' 10; then
     kill -0 "$pid" 2>/dev/null || fail "frame: a press on close released elsewhere closed the dialog"
     shot frame
     xdotool mousemove $((X + WIDTH - 6 - 10)) $((Y + 7 + 9)) click 1
-    code=$(finish "$pid")
+    finish "$pid"
     [ "$code" = 2 ] || fail "frame: close button gave exit code $code, expected 2"
     echo "frame: maximise, restore and close work"
 else
@@ -173,7 +177,7 @@ harness=$harness_saved
 mkdir -p "$work/nobitmap"
 cp "$monitor" "$work/nobitmap/kvtmon.exe"
 python3 "$here/renumber_resource.py" "$work/nobitmap/kvtmon.exe" 240 241
-(cd "$work/nobitmap" && flock /tmp/kvt-monitor.lock wine ./kvtmon.exe 'GameClient.exe \\.\pipe\kvt-skin-test' \
+(cd "$work/nobitmap" && flock -w 60 /tmp/kvt-monitor.lock wine ./kvtmon.exe 'GameClient.exe \\.\pipe\kvt-skin-test' \
     >"$work/nobitmap.out" 2>&1 </dev/null) &
 pid=$!
 pids+=("$pid")
@@ -187,7 +191,7 @@ if [ -n "$window" ]; then
     sleep 0.3
     shot missing-bitmap
     xdotool windowfocus --sync "$window" key Return
-    code=$(finish "$pid")
+    finish "$pid"
     [ "$code" = 1 ] || fail "missing bitmap: exit code $code, expected 1"
     echo "missing bitmap: error box, exit code $code"
 else
