@@ -55,6 +55,7 @@ class DialogFrame {
 
     bool IsMaximized() const { return maximized_; }
     bool IsActive() const { return active_; }
+    // The caption buttons; x relative to the window's right edge (negative), y to its top.
     const CaptionButtons& Buttons() const { return buttons_; }
     int HoverHit() const { return hoverHit_; }
     int PressedHit() const { return pressedHit_; }

@@ -168,18 +168,20 @@ TEST(SkinnedMessageBox, ALongTextWrapsAt240Pixels) {
     EXPECT_EQ(seen.client.right, skin::kMbTextWidth + 40);
 }
 
+void CALLBACK AnswerNo(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (HWND box = ui::FindWindowByTag(ui::kMessageBoxTag); box != nullptr) {
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+    }
+}
+
 TEST(SkinnedMessageBox, CommandsOfButtonsItDoesNotShowAreIgnored) {
     // IDCANCEL (Esc) on a yes/no box changes nothing; the box ends only with one of its buttons.
     Inspection seen;
     current = &seen;
     seen.answer = IDCANCEL;
     SetTimer(nullptr, 0, 50, Inspect);
-    const UINT_PTR later = SetTimer(nullptr, 0, 400, [](HWND, UINT, UINT_PTR timer, DWORD) {
-        KillTimer(nullptr, timer);
-        if (HWND box = ui::FindWindowByTag(ui::kMessageBoxTag); box != nullptr) {
-            PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
-        }
-    });
+    const UINT_PTR later = SetTimer(nullptr, 0, 400, AnswerNo);
     EXPECT_EQ(skin::SkinnedMessageBox(nullptr, "?", nullptr, MB_YESNO), IDNO);
     KillTimer(nullptr, later);
     current = nullptr;
