@@ -7,6 +7,7 @@ namespace {
 
 // One subclass id for all of ours: a window carries at most one skin object.
 constexpr UINT_PTR kSubclassId = 0x6B76;
+constexpr wchar_t kOwnerProperty[] = L"kvt.skin.subclass";
 
 }  // namespace
 
@@ -16,14 +17,15 @@ bool SubclassedWindow::Attach(HWND window) {
     if (window == nullptr || window_ != nullptr) {
         return false;
     }
-    DWORD_PTR existing = 0;
-    if (::GetWindowSubclass(window, &SubclassedWindow::SubclassProc, kSubclassId, &existing)) {
+    // A second object on the same window would silently take the first one's place.
+    if (::GetPropW(window, kOwnerProperty) != nullptr) {
         return false;
     }
     if (!::SetWindowSubclass(window, &SubclassedWindow::SubclassProc, kSubclassId,
                              reinterpret_cast<DWORD_PTR>(this))) {
         return false;
     }
+    ::SetPropW(window, kOwnerProperty, reinterpret_cast<HANDLE>(this));
     window_ = window;
     OnAttached();
     return true;
@@ -32,6 +34,7 @@ bool SubclassedWindow::Attach(HWND window) {
 void SubclassedWindow::Detach() {
     if (window_ != nullptr) {
         ::RemoveWindowSubclass(window_, &SubclassedWindow::SubclassProc, kSubclassId);
+        ::RemovePropW(window_, kOwnerProperty);
         window_ = nullptr;
     }
 }

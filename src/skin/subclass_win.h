@@ -15,7 +15,7 @@ class SubclassedWindow {
     SubclassedWindow& operator=(const SubclassedWindow&) = delete;
     virtual ~SubclassedWindow();
 
-    // False when `window` is null or already subclassed by another object.
+    // False when `window` is null or already carries another skin object.
     bool Attach(HWND window);
     void Detach();
     HWND Handle() const { return window_; }
