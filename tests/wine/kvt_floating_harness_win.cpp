@@ -10,6 +10,8 @@
 //   accel SENT RECEIVED        sends UM_ACCEL_ADAPTER to the floating window; answers the tunnel sums
 //   menu                       the screen rectangles of the open context menu's items
 //   show | hide                the plugin's show request / the settings' hide, through the shell
+//   suspension-state N         the plugin's SetSuspensionDlgState: SHOW and LOCATION written, then shown
+//                              for 1, hidden otherwise
 //   fullscreen open|close      a window covering the monitor comes to the front (or goes), then the
 //                              app-bar notification the shell would send
 //   exit                       the program's exit request (as the plugin's ExitMonitor)
@@ -29,6 +31,7 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "alarm/acceleration_state.h"
 #include "alarm/alarm_config.h"
@@ -162,24 +165,40 @@ std::string Report() {
     return out.str();
 }
 
+// Item centres found by hit-testing the open menu's window, the way the menu itself places clicks.
 std::string MenuReport() {
     ui::CSuspensionDlg2* floating = ui::FloatingWindow();
     HMENU popup = floating != nullptr ? floating->ContextMenuPopup() : nullptr;
-    if (popup == nullptr) {
+    HWND menuWindow = ::FindWindowW(L"#32768", nullptr);
+    RECT frame{};
+    if (popup == nullptr || menuWindow == nullptr || !::IsWindowVisible(menuWindow) ||
+        !::GetWindowRect(menuWindow, &frame)) {
         return "menu none";
+    }
+    const int count = ::GetMenuItemCount(popup);
+    std::vector<int> first(static_cast<std::size_t>(count), -1);
+    std::vector<int> last(static_cast<std::size_t>(count), -1);
+    const int x = (frame.left + frame.right) / 2;
+    for (int y = frame.top; y < frame.bottom; ++y) {
+        const int index = ::MenuItemFromPoint(nullptr, popup, POINT{x, y});
+        if (index >= 0 && index < count) {
+            if (first[static_cast<std::size_t>(index)] < 0) {
+                first[static_cast<std::size_t>(index)] = y;
+            }
+            last[static_cast<std::size_t>(index)] = y;
+        }
     }
     std::ostringstream out;
     out << "menu";
-    const int count = ::GetMenuItemCount(popup);
     for (int i = 0; i < count; ++i) {
-        RECT r{};
-        if (!::GetMenuItemRect(floating->Window(), popup, static_cast<UINT>(i), &r)) {
+        const auto at = static_cast<std::size_t>(i);
+        if (first[at] < 0) {
             out << " -";
             continue;
         }
         const UINT state = ::GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION);
-        out << " " << ::GetMenuItemID(popup, i) << ":" << (r.left + r.right) / 2 << ","
-            << (r.top + r.bottom) / 2 << ((state & MF_CHECKED) != 0 ? ":checked" : "");
+        out << " " << ::GetMenuItemID(popup, i) << ":" << x << "," << (first[at] + last[at]) / 2
+            << ((state & MF_CHECKED) != 0 ? ":checked" : "");
     }
     return out.str();
 }
@@ -238,6 +257,12 @@ void RunCommands(Harness& harness) {
             Say(MenuReport());
         } else if (command == "show" || command == "hide") {
             harness.shell->SetVisible(command == "show");
+            Say("ok");
+        } else if (command == "suspension-state") {
+            unsigned state = 0;
+            in >> state;
+            alarming::WriteSuspensionSettings(alarming::ProgramDirectory(), state, harness.shell->Origin());
+            harness.shell->SetVisible(state == 1);
             Say("ok");
         } else if (command == "fullscreen") {
             std::string what;
