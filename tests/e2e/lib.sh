@@ -86,6 +86,11 @@ e2e_cleanup() {
         pid=${exe#/proc/}
         kill -KILL "${pid%/exe}" 2>/dev/null
     done
+    # A sanitizer's report fails the test, whatever else happened: a sanitized monitor may go on after
+    # one, or end in a way the test did not look at.
+    if ((code == 0)) && [[ -d ${WORK:-} ]] && e2e_sanitizer_report; then
+        code=1
+    fi
     [[ -n ${E2E_MADE_DIR:-} ]] && rm -rf "$E2E_MADE_DIR"
     # Deleting a namespace deletes the veth ends in it, and with them their peers.
     ip netns del "$NS_HOST" 2>/dev/null
@@ -95,6 +100,21 @@ e2e_cleanup() {
     fi
     [[ -d ${WORK:-} ]] && rm -rf "$WORK"
     exit "$code"
+}
+
+# True, with the report's first lines printed, when a program's standard error holds a report of
+# AddressSanitizer, LeakSanitizer, UBSan or ThreadSanitizer.
+e2e_sanitizer_report() {
+    local f found=1
+    for f in "$WORK"/*.err; do
+        [[ -s $f ]] || continue
+        if grep -qE '^(==[0-9]+==)?(ERROR|WARNING): (Address|Leak|Thread|Memory)Sanitizer|: runtime error: ' "$f"; then
+            printf '[%s] FAIL: a sanitizer report in %s:\n' "$(date +%T)" "${f#"$WORK"/}" >&2
+            grep -m1 -A30 -E '(ERROR|WARNING): [A-Za-z]+Sanitizer|: runtime error: ' "$f" >&2
+            found=0
+        fi
+    done
+    return $found
 }
 
 e2e_show_diagnostics() {
@@ -380,6 +400,27 @@ e2e_wait_exit() {
 }
 
 # ---- checks
+
+# CPU time (user and system, every thread) a process has used so far, in milliseconds.
+e2e_cpu_ms() {
+    awk -v hz="$(getconf CLK_TCK)" '{ sub(/^.*\) /, ""); print int(($12 + $13) * 1000 / hz) }' "/proc/$1/stat"
+}
+
+# e2e_idle_cpu PID SECONDS WHAT: the CPU time an otherwise idle process uses over SECONDS, as a figure.
+# An idle monitor uses next to nothing; one that spins (a loop that fails at once and tries again)
+# takes what the busy machine leaves it, which may be well under a whole core, and over a tenth of the
+# interval fails the test.
+e2e_idle_cpu() {
+    local pid=$1 seconds=$2 what=$3 before after since used wall
+    before=$(e2e_cpu_ms "$pid")
+    since=$(e2e_now_us)
+    sleep "$seconds"
+    after=$(e2e_cpu_ms "$pid")
+    used=$((after - before))
+    wall=$((($(e2e_now_us) - since) / 1000))
+    e2e_log "figure: $what: $used ms of CPU in $wall ms"
+    ((used * 10 < wall)) || e2e_fail "$what: the monitor used $used ms of CPU in $wall ms"
+}
 
 # e2e_near ACTUAL EXPECTED PERMILLE WHAT [SLACK]: |actual - expected| <= expected * permille / 1000 +
 # SLACK bytes (for the probe bytes a client sends before the monitor can know its port).
