@@ -265,14 +265,14 @@ e2e_monitor_dir() {
     [[ ! -d $(dirname "$KVT_MONITOR")/tmp ]] || mkdir "$MON_DIR/tmp"
 }
 
-# e2e_monitor_start HOST: the monitor in the host namespace with the command line "HOST PIPE"; waits for
-# its start result and requires 1.
+# e2e_monitor_start HOST [SECONDS]: the monitor in the host namespace with the command line "HOST PIPE";
+# waits for its start result (30 s unless given) and requires 1.
 e2e_monitor_start() {
-    local host=$1
+    local host=$1 seconds=${2:-30}
     [[ -n ${MON_DIR:-} ]] || e2e_monitor_dir
     e2e_spawn /dev/null "$WORK/monitor.out" "$WORK/monitor.err" ip netns exec "$NS_HOST" "$MON_DIR/kvtmon" "$host" "$PIPE"
     MON_PID=$E2E_LAST_PID
-    e2e_await 2 30 || e2e_fail "no start result from the monitor"
+    e2e_await 2 "$seconds" || e2e_fail "no start result from the monitor within $seconds s"
     [[ $(e2e_field result) == 1 ]] || e2e_fail "the monitor reported start result $(e2e_field result)"
     MON_STARTED_US=$(e2e_now_us)
     e2e_log "monitor started (pid $MON_PID)"
