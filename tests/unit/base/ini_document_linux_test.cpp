@@ -1,3 +1,4 @@
+// The INI document serves the Linux profile functions (Windows has its own), so this runs on Linux.
 // The lookup straight from a file's bytes must find what the parsed document finds, in every encoding
 // and layout, and must stay cheap on a large file.
 
