@@ -26,7 +26,6 @@ e2e_still_answers() {
     e2e_log "dropped without an answer: $1"
 }
 
-random_hex() { head -c "$1" /dev/urandom | od -An -v -tx1 | tr -d ' \n'; }
 
 # Settle first: the memory of a monitor that has answered its first requests.
 for _ in $(seq 20); do e2e_send GetLocalDownReflux; done
@@ -36,8 +35,9 @@ rss_before=$(rss_kb)
 
 # Random bytes: 200 messages of 1 to 4096 bytes. (A random length field equal to the message's size,
 # with a request id behind it, is a one in four billion chance.)
-for _ in $(seq 200); do
-    e2e_send "raw $(random_hex $((RANDOM % 4096 + 1)))"
+random=$(head -c $((200 * 4096)) /dev/urandom | od -An -v -tx1 | tr -d ' \n')
+for i in $(seq 0 199); do
+    e2e_send "raw ${random:i * 8192:(RANDOM % 4096 + 1) * 2}"
 done
 e2e_drain
 e2e_still_answers "200 messages of random bytes"
