@@ -156,10 +156,11 @@ e2e_netns() {
     for ns in "$NS_HOST" "$NS_PEER"; do
         ip netns add "$ns"
         # No IPv6 at all: no router solicitations or neighbour discovery on the links.
-        # No TCP timestamps: the monitor counts TCP options as payload, and without them a segment's
-        # payload is what the programs themselves count (and a bare acknowledgement counts nothing).
+        # No TCP timestamps and no selective acknowledgements: the monitor counts TCP options as
+        # payload, and without them a segment's payload is what the programs themselves count (and a
+        # bare acknowledgement counts nothing, also after a loss on a busy machine).
         ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1 \
-            net.ipv4.tcp_timestamps=0
+            net.ipv4.tcp_timestamps=0 net.ipv4.tcp_sack=0
     done
     ip link add "$IF_HOST" netns "$NS_HOST" type veth peer name "$IF_PEER" netns "$NS_PEER"
     ip -n "$NS_HOST" addr add "$HOST_ADDR/24" dev "$IF_HOST"
