@@ -82,7 +82,7 @@ std::size_t UnitOf(IniEncoding encoding) {
 
 IniEncoding EncodingOf(std::string_view bytes) {
     return bytes.substr(0, kUtf16ByteOrderMark.size()) == kUtf16ByteOrderMark ? IniEncoding::kUtf16
-                                                                               : IniEncoding::kAnsi;
+                                                                              : IniEncoding::kAnsi;
 }
 
 char16_t UnitAt(std::string_view bytes, std::size_t i, std::size_t unit) {
@@ -176,7 +176,8 @@ IniDocument IniDocument::Parse(std::string&& bytes) {
     const std::size_t unit = UnitOf(doc.encoding_);
     // Room for every line at once: no break byte is missed, and a CRLF counts twice.
     doc.lines_.reserve(static_cast<std::size_t>(
-        std::count_if(doc.file_.begin(), doc.file_.end(), [](char c) { return c == '\r' || c == '\n'; }) + 1));
+        std::count_if(doc.file_.begin(), doc.file_.end(), [](char c) { return c == '\r' || c == '\n'; }) +
+        1));
     doc.textStart_ = doc.encoding_ == IniEncoding::kUtf16 ? kUtf16ByteOrderMark.size() : 0;
     const std::string_view text = std::string_view(doc.file_).substr(doc.textStart_);
     bool haveNewLine = false;
@@ -199,7 +200,8 @@ std::optional<std::u16string> IniDocument::FindIn(std::string_view bytes, std::u
                                                   std::u16string_view key) {
     const IniEncoding encoding = EncodingOf(bytes);
     const std::size_t unit = UnitOf(encoding);
-    const std::string_view text = bytes.substr(encoding == IniEncoding::kUtf16 ? kUtf16ByteOrderMark.size() : 0);
+    const std::string_view text =
+        bytes.substr(encoding == IniEncoding::kUtf16 ? kUtf16ByteOrderMark.size() : 0);
     section = Trim(section);
     key = Trim(key);
     bool inSection = false;

@@ -68,8 +68,8 @@ class IniDocument {
     void Insert(std::size_t index, std::u16string_view text);
 
     IniEncoding encoding_ = IniEncoding::kAnsi;
-    std::string file_;   // the bytes as read, the byte-order mark included
-    std::string edits_;  // the bytes of edited and added lines and of added breaks
+    std::string file_;           // the bytes as read, the byte-order mark included
+    std::string edits_;          // the bytes of edited and added lines and of added breaks
     std::size_t textStart_ = 0;  // where the first line starts: after the byte-order mark
     std::vector<Line> lines_;
     Piece newLine_;  // the break for added lines: the file's first one, else "\r\n"

@@ -95,10 +95,11 @@ TEST(PipeDoorLinux, AnotherUserCannotConnectToTheSocket) {
     ASSERT_TRUE(server.created);
     const std::string path = LocationOf(name).path;
     // The kernel's own check: the directory admits its owner only.
-    EXPECT_EQ(AsNobody("", [&] {
-                  UniqueFd socket;
-                  return static_cast<int>(ConnectToPipeSocket(path, socket));
-              }),
+    EXPECT_EQ(AsNobody("",
+                       [&] {
+                           UniqueFd socket;
+                           return static_cast<int>(ConnectToPipeSocket(path, socket));
+                       }),
               static_cast<int>(kPipeErrorAccessDenied));
     // Nobody's client looks in its own directory; pointed at root's, it refuses a directory it does not own.
     const std::string runDir = LocationOf(name).directory.substr(0, LocationOf(name).directory.rfind('/'));

@@ -312,9 +312,9 @@ TEST(PluginConsole, AFloodOfEchoedRequestsIsAnsweredInFull) {
         script += "GetLocalDownReflux\n";
     }
     auto done = std::async(std::launch::async, [&] {
-        return RunConsole({"--pipe", PipeArg(), "--launch", "fake", "--script", "--echo", "--exit", "--timeout",
-                           "60"},
-                          host, run, script);
+        return RunConsole(
+            {"--pipe", PipeArg(), "--launch", "fake", "--script", "--echo", "--exit", "--timeout", "60"},
+            host, run, script);
     });
     if (done.wait_for(std::chrono::seconds(90)) != std::future_status::ready) {
         // A deadlocked console never returns: nothing could end this test any more.
