@@ -45,6 +45,7 @@ struct Capture::Impl {
     pcap_t* handle = nullptr;
     int linkType = -1;
     int descriptor = -1;  // polled for the receive time-out
+    std::string device;
 };
 
 std::uint32_t StartNetworkLibrary() {
@@ -61,6 +62,13 @@ Capture::~Capture() {
 
 void Capture::Close() {
     if (impl_->handle != nullptr) {
+        // The capture's own loss figures: what the kernel's ring could not hold is lost to the counts.
+        pcap_stat stats{};
+        if (pcap_stats(impl_->handle, &stats) == 0) {
+            WriteTrafficLog(base::FormatText(128, "pcap %s: received %u, dropped %u, interface dropped %u\n",
+                                             impl_->device.c_str(), stats.ps_recv, stats.ps_drop,
+                                             stats.ps_ifdrop));
+        }
         pcap_close(impl_->handle);
         impl_->handle = nullptr;
         impl_->descriptor = -1;
@@ -74,6 +82,7 @@ bool Capture::IsOpen() const {
 int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::uint32_t /*address*/) {
     Close();
     const std::string device = base::Utf16ToUtf8(adapterName);
+    impl_->device = device;
     char errorText[PCAP_ERRBUF_SIZE] = {};
     errno = 0;
     impl_->handle = pcap_create(device.c_str(), errorText);
