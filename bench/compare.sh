@@ -72,6 +72,7 @@ iperf_run() {
     bench_tools_start "$workload"
     e2e_spawn /dev/null "$RUN/server.out" "$RUN/server.err" ip netns exec "$NS_PEER" iperf3 -s -1 --forceflush -p 5201
     e2e_wait_line "$RUN/server.out" 'Server listening' 10 || e2e_fail "the iperf3 server did not start"
+    BENCH_HELPERS+=("$E2E_LAST_PID")
     bench_sample_start
     e2e_spawn /dev/null "$RUN/client.json" "$RUN/client.err" ip netns exec "$NS_HOST" "$program" \
         -c "$PEER_ADDR" -p 5201 -t "$seconds" -i 0.1 -J "$@"
@@ -98,6 +99,7 @@ flood_run() {
     e2e_spawn /dev/null "$RUN/sink.out" "$RUN/sink.err" ip netns exec "$NS_PEER" "$KVT_TRAFFIC" sink 6000 \
         --seconds $((seconds * 2 + 60))
     e2e_wait_line "$RUN/sink.out" '^listening$' 10 || e2e_fail "the sink did not start"
+    BENCH_HELPERS+=("$E2E_LAST_PID")
     bench_sample_start
     e2e_spawn /dev/null "$RUN/flood.out" "$RUN/flood.err" ip netns exec "$NS_HOST" "$program" send \
         "$PEER_ADDR" 6000 --size 64 --rate "$rate" --count "$flood_count" --seconds $((seconds * 2)) --warmup 2.5

@@ -32,6 +32,7 @@ bench_if_tx_packets() {
 # ---- the three tools
 
 bench_tools_start() {
+    BENCH_HELPERS=()
     RUN=$WORK/run-$1
     mkdir -p "$RUN"
     E2E_PARTIAL=
@@ -95,7 +96,7 @@ bench_poll_first() {
     done
 }
 
-# Stops the tools after a workload whose generator was NAME with pid GEN_PID; writes the .env files.
+# Stops the tools and the workload's servers (BENCH_HELPERS) after a workload whose generator was NAME with pid GEN_PID; writes the .env files.
 # Extra key=value words for every file come after (the true byte counts and the workload's figures).
 bench_tools_stop() {
     local workload=$1 name=$2 gen_pid=$3
@@ -106,6 +107,12 @@ bench_tools_stop() {
     local attributed=$ANSWER
     [[ $attributed == "$FAIL64" ]] && attributed=0
 
+    # The far end's servers of this workload.
+    local helper
+    for helper in "${BENCH_HELPERS[@]}"; do
+        kill -TERM "$helper" 2>/dev/null || true
+        e2e_wait_exit "$helper" 10 || kill -KILL "$helper" 2>/dev/null
+    done
     # tcpdump prints its counters when interrupted.
     kill -INT "$TCPDUMP_PID"
     e2e_wait_exit "$TCPDUMP_PID" 10 || kill -KILL "$TCPDUMP_PID"

@@ -20,6 +20,7 @@ namespace {
 // kernel ring's frames small.
 constexpr int kSnapshotBytes = 256;
 constexpr int kKernelBufferBytes = 4 * 1024 * 1024;
+constexpr int kBlockTimeoutMs = 10;
 
 void LogError(const char* format, int error) {
     WriteTrafficLog(base::FormatText(128, format, error));
@@ -94,8 +95,10 @@ int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::
     // Setters fail only on an activated handle; this one is fresh.
     pcap_set_snaplen(impl_->handle, kSnapshotBytes);
     pcap_set_promisc(impl_->handle, 0);
-    // Packets are handed over one by one, not in blocks held back for the buffer time-out.
-    pcap_set_immediate_mode(impl_->handle, 1);
+    // The kernel hands packets over in blocks, each when full or kBlockTimeoutMs after its first packet:
+    // one wake-up per block rather than per packet, for at most that much delay.
+    pcap_set_immediate_mode(impl_->handle, 0);
+    pcap_set_timeout(impl_->handle, kBlockTimeoutMs);
     if (pcap_set_buffer_size(impl_->handle, kKernelBufferBytes) != 0) {
         LogError("setsockopt(SO_RCVBUF) failed，error no = %d \n", EINVAL);
     }
