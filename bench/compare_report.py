@@ -121,12 +121,16 @@ def goals(rows):
     ratios = [r for r in monitor if r["ratio_after_window"] is not None]
     if ratios:
         low = min(ratios, key=lambda r: r["ratio_after_window"])
+        missed = [r["workload"] for r in ratios if r["ratio_after_window"] < 0.999]
         lines.append(f"- attributed ÷ true after the 2 s window ≥ 0.999: lowest {low['ratio_after_window']:.4f} "
-                     f"({low['workload']}) — {'met' if low['ratio_after_window'] >= 0.999 else 'missed'}")
+                     f"({low['workload']}) — " + ("met" if not missed else "missed in " + ", ".join(missed)))
+    # nethogs has no miss cache: it is held against the monitor's share after the window.
     below = [r["workload"] for r in monitor
-             if by.get((r["workload"], "nethogs"), {}).get("ratio") is not None and r["ratio"] is not None
-             and r["ratio"] < by[(r["workload"], "nethogs")]["ratio"]]
-    lines.append("- never below nethogs (all bytes): " + ("met" if not below else "missed in " + ", ".join(below)))
+             if by.get((r["workload"], "nethogs"), {}).get("ratio") is not None
+             and r["ratio_after_window"] is not None
+             and r["ratio_after_window"] < by[(r["workload"], "nethogs")]["ratio"]]
+    lines.append("- never below nethogs (the monitor after the window): " +
+                 ("met" if not below else "missed in " + ", ".join(below)))
     g = by.get(("tcp-1g", "monitor"))
     if g:
         lines.append(f"- no drops at 1 Gbit/s TCP: {g['dropped']} dropped — "
