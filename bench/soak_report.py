@@ -112,7 +112,7 @@ def main():
         slope_p, _ = fit([p for p, _, _ in pairs], [rss * 1024 for _, _, rss in pairs])
         if slope_c is not None:
             residual = [rss * 1024 - (base + slope_c * c) for _, c, rss in pairs]
-            span = (max(residual) - min(residual)) / 1024
+            span = (max(residual) - min(residual)) / (1024 * 1024)
             per_process = pairs[-1][1] / pairs[-1][0] if pairs[-1][0] else 0
             lines.append("")
             lines.append(f"Cost of the kept records: {slope_c:.0f} bytes of resident memory per connection "
