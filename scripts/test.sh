@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds every target and runs every test suite:
-#   Linux unit tests under AddressSanitizer + UBSan, and again under ThreadSanitizer;
+#   Linux unit tests under AddressSanitizer + UBSan, and again under ThreadSanitizer, with one
+#   end-to-end test of the monitor under ThreadSanitizer;
 #   the 64-bit Windows build's tests under Wine (with Xvfb);
 #   the Linux release build with the benchmarks (built, not run: figures are not pass/fail) and its
 #   end-to-end tests on real traffic between network namespaces (as root, one at a time, ~5 minutes);
@@ -29,6 +30,10 @@ cmake --preset linux-tsan >/dev/null
 cmake --build --preset linux-tsan -j "$jobs"
 step "Linux, ThreadSanitizer: unit tests"
 ctest --preset linux-tsan -L unit -j "$jobs"
+# The real monitor's threads on real traffic: one end-to-end test of the ThreadSanitizer build (the
+# build above made the monitor, the console and the traffic tool). A report fails it.
+step "Linux, ThreadSanitizer: end-to-end test of the monitor's life"
+ctest --preset linux-tsan -L e2e -R '^e2e_lifecycle$'
 
 step "Linux, release: build (with the benchmarks)"
 cmake --preset linux-release >/dev/null

@@ -57,6 +57,14 @@ Location ParseLocation(std::u16string_view value) {
     return {DecimalValue(Trimmed(value.substr(0, comma))), DecimalValue(Trimmed(value.substr(comma + 1)))};
 }
 
+Location ReadStoredLocation(const ProgramDirectory& directory) {
+    const std::u16string path = directory.Path(kSettingsFileName);
+    if (path.empty()) {
+        return {};
+    }
+    return ParseLocation(base::ReadIniString(kSuspensionSection, kLocationKey, u"", kSettingCapacity, path));
+}
+
 int LoadConfig(AlarmConfig& config, const ProgramDirectory& directory, std::u16string_view alarmConfigName) {
     const std::u16string alarmPath = directory.Path(alarmConfigName);
     config.UpLoadReFlux = ReadThreshold(kRefluxSection, kUpLoadReFluxKey, 1000, alarmPath);

@@ -30,6 +30,10 @@ struct Location {
 // digits gives 0). Without a comma there is no stored position: -1, -1.
 Location ParseLocation(std::u16string_view value);
 
+// The stored "LOCATION" alone, read without writing anything: -1, -1 when the file or the key is
+// missing. Start-up places the floating window by it before the loader has run.
+Location ReadStoredLocation(const ProgramDirectory& directory);
+
 // Reads the thresholds from `alarmConfigName` (missing file, keys or digits give the defaults or the
 // integer prefix), then the settings file into ShowSuspension, SuspensionX/Y and AlarmEnabled, writing
 // back any of its three keys that came back empty; when the settings file is missing, the flags take

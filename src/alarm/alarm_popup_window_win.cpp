@@ -2,6 +2,7 @@
 
 #include "alarm/alarm_popup_window.h"
 #include "base/wide_win.h"
+#include "ui/suspension_dlg2_win.h"
 #include "ui/window_find_win.h"
 
 namespace alarming {
@@ -28,10 +29,18 @@ class DesktopAlarmPopupWindow final : public IAlarmPopupWindow {
         return EqualRect(&window, &info.rcMonitor) != FALSE;
     }
 
-    // The floating window and the acceleration-state dialog are not built yet: until they are, the
-    // indicator does nothing and the pop-up thread returns after its hand-shake without a window.
-    void StartAlarmIndicator() override {}
-    void HideFloatingWindow() override {}
+    void StartAlarmIndicator() override {
+        if (ui::CSuspensionDlg2* floating = ui::FloatingWindow(); floating != nullptr) {
+            floating->PostAlarmStateChange();
+        }
+    }
+    void HideFloatingWindow() override {
+        if (ui::CSuspensionDlg2* floating = ui::FloatingWindow(); floating != nullptr) {
+            if (HWND window = floating->Window(); window != nullptr) {
+                ShowWindowAsync(window, SW_HIDE);
+            }
+        }
+    }
 
     void FullScreenClientSize(std::int32_t& width, std::int32_t& height) override {
         width = GetSystemMetrics(SM_CXFULLSCREEN);
@@ -47,6 +56,8 @@ class DesktopAlarmPopupWindow final : public IAlarmPopupWindow {
         return true;
     }
 
+    // The acceleration-state dialog is not built yet: until it is, the pop-up thread returns after its
+    // hand-shake without a window.
     void ShowAccelerationStatePopup(const PopupRect&, std::span<const engine::SpeedAlarmRecord>) override {}
 };
 

@@ -10,6 +10,7 @@
 
 #include "app/monitor_program.h"
 #include "base/wide_win.h"
+#include "skin/skin_resources_win.h"
 
 namespace {
 
@@ -52,7 +53,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
     HookCrashDump();
-    const int result = app::RunMonitorProgram(base::FromWide(commandLine != nullptr ? commandLine : L""));
+    const int result = app::RunMonitorProgram(base::FromWide(commandLine != nullptr ? commandLine : L""),
+                                             skin::EnsureProgramSkin);
     ::CoUninitialize();
     return result;
 }

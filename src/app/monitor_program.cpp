@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "alarm/alarm_config.h"
 #include "alarm/program_directory.h"
 #include "alarm/settings.h"
 #include "app/command_line.h"
@@ -36,7 +37,7 @@ void DiscardService(std::unique_ptr<MonitorService>& service) {
 
 }  // namespace
 
-int RunMonitorProgram(std::u16string_view commandLine) {
+int RunMonitorProgram(std::u16string_view commandLine, const std::function<void()>& beforeWindows) {
     CommandLine parts;
     if (!SplitCommandLine(commandLine, parts)) {
         return 0;
@@ -44,6 +45,9 @@ int RunMonitorProgram(std::u16string_view commandLine) {
     SingleInstance instance;
     if (!instance.Acquire(kSingleInstanceName)) {
         return 0;
+    }
+    if (beforeWindows) {
+        beforeWindows();
     }
 
     alarming::ProgramDirectory directory;
@@ -53,6 +57,10 @@ int RunMonitorProgram(std::u16string_view commandLine) {
     SetProgramExitRequest(exitRequest.get());
     const bool show = alarming::ReadShowSetting(directory) != 0;
     alarming::ShowSuspension.store(show ? 1 : 0, std::memory_order_relaxed);
+    // The window is placed before the loader reads the settings: it takes its stored position here.
+    const alarming::Location location = alarming::ReadStoredLocation(directory);
+    alarming::SuspensionX.store(location.x, std::memory_order_relaxed);
+    alarming::SuspensionY.store(location.y, std::memory_order_relaxed);
     shell->Create(show);
 
     ProgramRequests requests(*shell, directory);

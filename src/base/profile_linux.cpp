@@ -5,17 +5,19 @@
 #include "base/text.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace base {
 namespace {
 
 // A missing or unreadable file reads like an empty one: every key takes its default.
-IniDocument Load(std::u16string_view path) {
+std::optional<std::u16string> Lookup(std::u16string_view section, std::u16string_view key,
+                                     std::u16string_view path) {
     std::string bytes;
     if (!ReadWholeFile(path, bytes)) {
         bytes.clear();
     }
-    return IniDocument::Parse(bytes);
+    return IniDocument::FindIn(bytes, section, key);
 }
 
 }  // namespace
@@ -23,14 +25,15 @@ IniDocument Load(std::u16string_view path) {
 std::u16string ReadIniString(std::u16string_view section, std::u16string_view key,
                              std::u16string_view defaultValue, std::size_t capacity,
                              std::u16string_view path) {
-    const IniDocument doc = Load(path);
-    return ProfileStringResult(doc.Find(section, key), defaultValue, capacity);
+    const std::optional<std::u16string> value = Lookup(section, key, path);
+    return ProfileStringResult(value ? std::optional<std::u16string_view>(*value) : std::nullopt, defaultValue,
+                               capacity);
 }
 
 std::uint32_t ReadIniInt(std::u16string_view section, std::u16string_view key, std::int32_t defaultValue,
                          std::u16string_view path) {
-    const IniDocument doc = Load(path);
-    return ProfileIntResult(doc.Find(section, key), defaultValue);
+    const std::optional<std::u16string> value = Lookup(section, key, path);
+    return ProfileIntResult(value ? std::optional<std::u16string_view>(*value) : std::nullopt, defaultValue);
 }
 
 bool WriteIniString(std::u16string_view section, std::u16string_view key, std::u16string_view value,
@@ -43,7 +46,7 @@ bool WriteIniString(std::u16string_view section, std::u16string_view key, std::u
         }
         bytes.clear();
     }
-    IniDocument doc = IniDocument::Parse(bytes);
+    IniDocument doc = IniDocument::Parse(std::move(bytes));
     doc.Set(section, key, value);
     // Write beside the file and rename over it, so that a reader never sees a half-written file and a
     // failed write leaves the old one intact.

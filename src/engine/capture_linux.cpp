@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "alarm/traffic_log.h"
 #include "base/text.h"
@@ -142,13 +143,19 @@ int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::
 int Capture::Receive(std::span<std::uint8_t> buffer) {
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kReceiveTimeoutMs);
+    // A handle whose interface has gone fails every read at once: a failure takes the whole time-out,
+    // as a quiet interface does, so that the sniffer's loop does not spin on it.
+    const auto failed = [&](int error) {
+        lastError_ = static_cast<std::uint32_t>(error);
+        std::this_thread::sleep_until(deadline);
+        return -1;
+    };
     while (true) {
         pcap_pkthdr* header = nullptr;
         const std::uint8_t* frame = nullptr;
         const int status = pcap_next_ex(impl_->handle, &header, &frame);
         if (status < 0) {
-            lastError_ = errno != 0 ? static_cast<std::uint32_t>(errno) : EIO;
-            return -1;
+            return failed(errno != 0 ? errno : EIO);
         }
         if (status == 1) {
             // The filter lets only IPv4 through, but a link type this build does not know yields nothing.
@@ -167,8 +174,7 @@ int Capture::Receive(std::span<std::uint8_t> buffer) {
         pollfd ready{impl_->descriptor, POLLIN, 0};
         const int polled = poll(&ready, 1, static_cast<int>(left));
         if (polled < 0 && errno != EINTR) {
-            lastError_ = static_cast<std::uint32_t>(errno);
-            return -1;
+            return failed(errno);
         }
         if (polled == 0) {
             return 0;

@@ -144,6 +144,11 @@ std::uint32_t ConnectToPipeSocket(const std::string& socketPath, UniqueFd& socke
     if (!FillAddress(socketPath, address)) {
         return kPipeErrorFilenameTooLong;
     }
+    // connect follows a symbolic link; one at the socket's place may lead to somebody else's server.
+    struct stat st {};
+    if (::lstat(socketPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        return kPipeErrorAccessDenied;
+    }
     UniqueFd fd = NewSocket();
     if (!fd.IsValid()) {
         return PipeErrorFromErrno(errno);

@@ -62,7 +62,8 @@ std::uint32_t LockPipeName(const std::string& socketPath, UniqueFd& lock);
 std::uint32_t ListenAtPipeSocket(const std::string& socketPath, UniqueFd& listener);
 
 // Connects a non-blocking socket to path. ECONNREFUSED (nobody listens: the server has its client) and
-// EAGAIN (another client is already waiting) both come back as 231.
+// EAGAIN (another client is already waiting) both come back as 231; a symbolic link at path is refused
+// with 5.
 std::uint32_t ConnectToPipeSocket(const std::string& socketPath, UniqueFd& socket);
 
 // True when the peer has closed its end (or refused the connection right after accepting it).

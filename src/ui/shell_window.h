@@ -1,9 +1,8 @@
 #pragma once
 
 // The program's permanent face, which owns the main thread's loop: on Windows the floating speed
-// window (until it exists, a hidden top-level window that stands in for it), on Linux the headless
-// shell. Closing it ends the program: the close runs the handler given at creation on the main thread
-// (the service's stop and destruction), then the loop ends.
+// window, on Linux the headless shell. Closing it ends the program: the close runs the handler given at
+// creation on the main thread (the service's stop and destruction), then the loop ends.
 
 #include <cstdint>
 #include <functional>
@@ -17,6 +16,10 @@ namespace ui {
 // Private messages of the floating window.
 inline constexpr std::uint32_t kShowMainModalMessage = 0x400 + 235;  // UM_SHOW_MAIN_MODAL
 inline constexpr std::uint32_t kShowBlackListMessage = 0x400 + 236;  // UM_SHOW_BLACKLIST
+// The app-bar callback: full-screen applications opening and closing.
+inline constexpr std::uint32_t kAppBarNotifyMessage = 0x400 + 234;  // UM_APPBAR_NOTIFY
+// The accelerator's report of its tunnel traffic: bytes sent, bytes received since its last report.
+inline constexpr std::uint32_t kAccelAdapterMessage = 0x1180;  // UM_ACCEL_ADAPTER
 
 class IShellWindow {
   public:

@@ -1,62 +1,40 @@
-// Until the floating speed window exists, a hidden top-level window stands in for it: it runs the main
-// loop, receives the private messages and ends the program on WM_CLOSE exactly as the floating window
-// will.
+// The Windows shell window is the floating speed window: it runs the main loop, receives the private
+// messages and ends the program on WM_CLOSE.
 
 #include <windows.h>
 
-#include <atomic>
-
+#include "alarm/program_directory.h"
 #include "base/wide_win.h"
 #include "ui/shell_window.h"
+#include "ui/suspension_dlg2_win.h"
 #include "ui/window_find_win.h"
 #include "ui/window_tags.h"
 
 namespace ui {
 namespace {
 
-constexpr wchar_t kClassName[] = L"KvtShellWindow";
-
-HWND FindMainWindow() {
-    const std::u16string title(kMainWindowTitle);
-    return ::FindWindowW(nullptr, base::Wide(title));
-}
-
-class StandInWindow final : public IShellWindow {
+class FloatingShell final : public IShellWindow {
   public:
-    explicit StandInWindow(ShellHooks hooks) : hooks_(std::move(hooks)) {}
-    ~StandInWindow() override {
-        if (window_ != nullptr && ::IsWindow(window_)) {
-            ::DestroyWindow(window_);
-        }
-    }
+    explicit FloatingShell(ShellHooks hooks) : hooks_(std::move(hooks)) {}
 
     bool Create(bool show) override {
-        HINSTANCE instance = ::GetModuleHandleW(nullptr);
-        WNDCLASSEXW windowClass{};
-        windowClass.cbSize = sizeof(windowClass);
-        windowClass.lpfnWndProc = &StandInWindow::WindowProc;
-        windowClass.hInstance = instance;
-        windowClass.lpszClassName = kClassName;
-        ::RegisterClassExW(&windowClass);
-        window_ = ::CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, L"", WS_POPUP, 0, 0, 170,
-                                    25, nullptr, nullptr, instance, this);
-        if (window_ == nullptr) {
-            return false;
+        if (floating_ != nullptr) {
+            return floating_->Window() != nullptr;
         }
-        ::ShowWindow(window_, show ? SW_SHOW : SW_HIDE);
-        return true;
+        floating_ = std::make_unique<CSuspensionDlg2>(alarming::ProgramDirectory(), hooks_.onClose);
+        return floating_->CreateFloating(show ? SW_SHOW : SW_HIDE);
     }
 
     void SetVisible(bool visible) override {
-        if (window_ != nullptr) {
-            // Asynchronous: the plugin's reader thread must never wait for the main thread.
-            ::ShowWindowAsync(window_, visible ? SW_SHOW : SW_HIDE);
+        if (floating_ != nullptr) {
+            floating_->ShowFloating(visible ? SW_SHOW : SW_HIDE);
         }
     }
-    bool IsCreated() const override { return window_ != nullptr && ::IsWindow(window_); }
+    bool IsCreated() const override { return Window() != nullptr; }
     std::optional<alarming::WindowOrigin> Origin() const override {
         RECT rect{};
-        if (window_ == nullptr || !::GetWindowRect(window_, &rect)) {
+        HWND window = Window();
+        if (window == nullptr || !::GetWindowRect(window, &rect)) {
             return std::nullopt;
         }
         return alarming::WindowOrigin{rect.left, rect.top};
@@ -64,15 +42,19 @@ class StandInWindow final : public IShellWindow {
     void PostShowBlackList() override { Post(kShowBlackListMessage); }
     void PostShowMainModal() override { Post(kShowMainModalMessage); }
     void CloseOtherWindows() override {
-        if (HWND main = FindMainWindow(); main != nullptr) {
+        if (HWND main = ::FindWindowW(nullptr, base::Wide(std::u16string(kMainWindowTitle)));
+            main != nullptr) {
             ::PostMessageW(main, WM_CLOSE, 0, 0);
         }
         if (HWND popup = FindWindowByTag(kAccStateWindowTag); popup != nullptr) {
             ::PostMessageW(popup, WM_CLOSE, 0, 0);
         }
     }
-    // The stand-in owns neither pop-ups nor timers.
-    void CloseOwnedPopups() override {}
+    void CloseOwnedPopups() override {
+        if (floating_ != nullptr) {
+            floating_->PostCloseOwnedPopups();
+        }
+    }
     void PostClose() override { Post(WM_CLOSE); }
 
     void RunMessageLoop() override {
@@ -84,59 +66,21 @@ class StandInWindow final : public IShellWindow {
     }
 
   private:
+    HWND Window() const { return floating_ != nullptr ? floating_->Window() : nullptr; }
     void Post(UINT message) {
-        if (window_ != nullptr) {
-            ::PostMessageW(window_, message, 0, 0);
+        if (HWND window = Window(); window != nullptr) {
+            ::PostMessageW(window, message, 0, 0);
         }
-    }
-
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-        if (message == WM_NCCREATE) {
-            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-            ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<StandInWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (self != nullptr) {
-            switch (message) {
-                case WM_CLOSE:
-                    if (self->hooks_.onClose) {
-                        self->hooks_.onClose();
-                    }
-                    ::PostQuitMessage(0);
-                    ::DestroyWindow(window);
-                    return 0;
-                case WM_DESTROY:
-                    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-                    self->window_ = nullptr;
-                    return 0;
-                case kShowMainModalMessage:
-                    RaiseMainWindow();
-                    return 0;
-                default:
-                    break;
-            }
-        }
-        return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-
-    // Topmost, then not: in front of everything once, without staying there.
-    static void RaiseMainWindow() {
-        HWND main = FindMainWindow();
-        if (main == nullptr) {
-            return;
-        }
-        ::SetWindowPos(main, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-        ::SetWindowPos(main, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     }
 
     ShellHooks hooks_;
-    std::atomic<HWND> window_{nullptr};
+    std::unique_ptr<CSuspensionDlg2> floating_;
 };
 
 }  // namespace
 
 std::unique_ptr<IShellWindow> CreateShellWindow(ShellHooks hooks) {
-    return std::make_unique<StandInWindow>(std::move(hooks));
+    return std::make_unique<FloatingShell>(std::move(hooks));
 }
 
 }  // namespace ui

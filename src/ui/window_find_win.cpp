@@ -14,7 +14,9 @@ struct TagSearch {
 
 BOOL CALLBACK MatchTag(HWND window, LPARAM parameter) {
     auto* search = reinterpret_cast<TagSearch*>(parameter);
-    if (::GetPropW(window, base::Wide(search->tag)) != nullptr) {
+    // The tag's value is the window's own handle: a window that carries the name with another value is
+    // not the one looked for.
+    if (::GetPropW(window, base::Wide(search->tag)) == window) {
         search->found = window;
         return FALSE;
     }

@@ -6,7 +6,7 @@
 
 namespace ui {
 
-// The first top-level window that carries the property `tag`, or null.
+// The first top-level window whose property `tag` holds its own handle, or null.
 HWND FindWindowByTag(std::u16string_view tag);
 
 }  // namespace ui

@@ -86,6 +86,11 @@ e2e_cleanup() {
         pid=${exe#/proc/}
         kill -KILL "${pid%/exe}" 2>/dev/null
     done
+    # A sanitizer's report fails the test, whatever else happened: a sanitized monitor may go on after
+    # one, or end in a way the test did not look at.
+    if ((code == 0)) && [[ -d ${WORK:-} ]] && e2e_sanitizer_report; then
+        code=1
+    fi
     [[ -n ${E2E_MADE_DIR:-} ]] && rm -rf "$E2E_MADE_DIR"
     # Deleting a namespace deletes the veth ends in it, and with them their peers.
     ip netns del "$NS_HOST" 2>/dev/null
@@ -95,6 +100,21 @@ e2e_cleanup() {
     fi
     [[ -d ${WORK:-} ]] && rm -rf "$WORK"
     exit "$code"
+}
+
+# True, with the report's first lines printed, when a program's standard error holds a report of
+# AddressSanitizer, LeakSanitizer, UBSan or ThreadSanitizer.
+e2e_sanitizer_report() {
+    local f found=1
+    for f in "$WORK"/*.err; do
+        [[ -s $f ]] || continue
+        if grep -qE '^(==[0-9]+==)?(ERROR|WARNING): (Address|Leak|Thread|Memory)Sanitizer|: runtime error: ' "$f"; then
+            printf '[%s] FAIL: a sanitizer report in %s:\n' "$(date +%T)" "${f#"$WORK"/}" >&2
+            grep -m1 -A30 -E '(ERROR|WARNING): [A-Za-z]+Sanitizer|: runtime error: ' "$f" >&2
+            found=0
+        fi
+    done
+    return $found
 }
 
 e2e_show_diagnostics() {
@@ -136,10 +156,11 @@ e2e_netns() {
     for ns in "$NS_HOST" "$NS_PEER"; do
         ip netns add "$ns"
         # No IPv6 at all: no router solicitations or neighbour discovery on the links.
-        # No TCP timestamps: the monitor counts TCP options as payload, and without them a segment's
-        # payload is what the programs themselves count (and a bare acknowledgement counts nothing).
+        # No TCP timestamps and no selective acknowledgements: the monitor counts TCP options as
+        # payload, and without them a segment's payload is what the programs themselves count (and a
+        # bare acknowledgement counts nothing, also after a loss on a busy machine).
         ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1 \
-            net.ipv4.tcp_timestamps=0
+            net.ipv4.tcp_timestamps=0 net.ipv4.tcp_sack=0
     done
     ip link add "$IF_HOST" netns "$NS_HOST" type veth peer name "$IF_PEER" netns "$NS_PEER"
     ip -n "$NS_HOST" addr add "$HOST_ADDR/24" dev "$IF_HOST"
@@ -245,14 +266,14 @@ e2e_monitor_dir() {
     [[ ! -d $(dirname "$KVT_MONITOR")/tmp ]] || mkdir "$MON_DIR/tmp"
 }
 
-# e2e_monitor_start HOST: the monitor in the host namespace with the command line "HOST PIPE"; waits for
-# its start result and requires 1.
+# e2e_monitor_start HOST [SECONDS]: the monitor in the host namespace with the command line "HOST PIPE";
+# waits for its start result (30 s unless given) and requires 1.
 e2e_monitor_start() {
-    local host=$1
+    local host=$1 seconds=${2:-30}
     [[ -n ${MON_DIR:-} ]] || e2e_monitor_dir
     e2e_spawn /dev/null "$WORK/monitor.out" "$WORK/monitor.err" ip netns exec "$NS_HOST" "$MON_DIR/kvtmon" "$host" "$PIPE"
     MON_PID=$E2E_LAST_PID
-    e2e_await 2 30 || e2e_fail "no start result from the monitor"
+    e2e_await 2 "$seconds" || e2e_fail "no start result from the monitor within $seconds s"
     [[ $(e2e_field result) == 1 ]] || e2e_fail "the monitor reported start result $(e2e_field result)"
     MON_STARTED_US=$(e2e_now_us)
     e2e_log "monitor started (pid $MON_PID)"
@@ -380,6 +401,27 @@ e2e_wait_exit() {
 }
 
 # ---- checks
+
+# CPU time (user and system, every thread) a process has used so far, in milliseconds.
+e2e_cpu_ms() {
+    awk -v hz="$(getconf CLK_TCK)" '{ sub(/^.*\) /, ""); print int(($12 + $13) * 1000 / hz) }' "/proc/$1/stat"
+}
+
+# e2e_idle_cpu PID SECONDS WHAT: the CPU time an otherwise idle process uses over SECONDS, as a figure.
+# An idle monitor uses next to nothing; one that spins (a loop that fails at once and tries again)
+# takes what the busy machine leaves it, which may be well under a whole core, and over a tenth of the
+# interval fails the test.
+e2e_idle_cpu() {
+    local pid=$1 seconds=$2 what=$3 before after since used wall
+    before=$(e2e_cpu_ms "$pid")
+    since=$(e2e_now_us)
+    sleep "$seconds"
+    after=$(e2e_cpu_ms "$pid")
+    used=$((after - before))
+    wall=$((($(e2e_now_us) - since) / 1000))
+    e2e_log "figure: $what: $used ms of CPU in $wall ms"
+    ((used * 10 < wall)) || e2e_fail "$what: the monitor used $used ms of CPU in $wall ms"
+}
 
 # e2e_near ACTUAL EXPECTED PERMILLE WHAT [SLACK]: |actual - expected| <= expected * permille / 1000 +
 # SLACK bytes (for the probe bytes a client sends before the monitor can know its port).

@@ -45,11 +45,20 @@ e2e_transfer() {
     sleep 2
 }
 
-# Paused: a sniffer finishes the receive under way (up to a second), then nothing is counted.
+# Paused: a sniffer finishes the receive under way (up to a second), the decoder empties the queue and
+# the statistics tick sums once a second; then nothing is counted. The total settles (the host process
+# sends a byte a second, so a monitor still counting never settles): in a sanitizer build that takes
+# longer than in a release build, so the test waits for it rather than for a fixed time.
 e2e_send PauseMonitor
-sleep 1.5
-e2e_ask GetLocalUpReflux 22 bytes
-before=$ANSWER
+before=
+deadline=$(($(e2e_now_us) + 15 * 1000000))
+while :; do
+    sleep 1.5
+    e2e_ask GetLocalUpReflux 22 bytes
+    [[ $ANSWER == "$before" ]] && break
+    (($(e2e_now_us) < deadline)) || e2e_fail "the local up total still grows 15 s after PauseMonitor"
+    before=$ANSWER
+done
 paused=e2e-paused-$E2E_ID
 e2e_transfer "$paused" 5502
 e2e_ask "GetProcessUpRefluxByProcessName name=$paused" 44 bytes

@@ -124,20 +124,19 @@ bool ConsoleSession::SendRaw(const std::vector<std::uint8_t>& message, std::stri
             return false;
         }
     }
-    {
-        // The echo is printed before its answer can be.
-        std::lock_guard<std::mutex> printLock(printMutex_);
-        std::uint32_t written = 0;
-        if (!server_.Write(message.data(), static_cast<std::uint32_t>(message.size()), &written)) {
-            const std::uint32_t code = server_.Endpoint().LastError();
-            error = IsDisconnectError(code) ? "the monitor has disconnected"
-                                            : "cannot write to the pipe: error " + std::to_string(code);
-            return false;
-        }
-        if (echo_) {
-            sink_(FormatMessageLine(ipc::DescribeRequest(message), message.size(), clock_(), Direction::kSent,
-                                    format_));
-        }
+    // The echo goes out before the write, so it comes before its answer. No lock is held during the
+    // write: it waits while the monitor's queue is full, and the monitor empties it only while the
+    // reader thread can print and take the answers.
+    if (echo_) {
+        Print(FormatMessageLine(ipc::DescribeRequest(message), message.size(), clock_(), Direction::kSent,
+                                format_));
+    }
+    std::uint32_t written = 0;
+    if (!server_.Write(message.data(), static_cast<std::uint32_t>(message.size()), &written)) {
+        const std::uint32_t code = server_.Endpoint().LastError();
+        error = IsDisconnectError(code) ? "the monitor has disconnected"
+                                        : "cannot write to the pipe: error " + std::to_string(code);
+        return false;
     }
     return true;
 }

@@ -38,6 +38,8 @@ TEST(DesktopPopupWindow, AnOpenPopupIsFoundByItsPropertyAndRaised) {
     ASSERT_NE(popup.get(), nullptr);
     EXPECT_FALSE(window.RaiseExistingPopup()) << "an untagged window is not the pop-up";
     ASSERT_TRUE(SetPropW(popup.get(), base::Wide(tag), reinterpret_cast<HANDLE>(1)));
+    EXPECT_FALSE(window.RaiseExistingPopup()) << "the tag's value must be the window itself";
+    ASSERT_TRUE(SetPropW(popup.get(), base::Wide(tag), popup.get()));
     EXPECT_TRUE(window.RaiseExistingPopup());
     RemovePropW(popup.get(), base::Wide(tag));
     EXPECT_FALSE(window.RaiseExistingPopup());

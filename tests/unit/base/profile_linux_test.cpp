@@ -74,6 +74,22 @@ TEST(ProfileLinux, ChoicesWhereWineIsNoGuide) {
     EXPECT_EQ(base::ReadIniString(u"b", u"k", u"D", 64, file.u16string()), u"2");
 }
 
+// Far more than one read's worth of bytes: every byte is read, and an edit keeps every other one.
+TEST(ProfileLinux, ALargeFileIsReadAndEditedWhole) {
+    testing_support::TempDir dir;
+    const auto file = dir.File("large.ini");
+    std::string filler;
+    for (int i = 0; filler.size() < 3 * 1024 * 1024; ++i) {
+        filler += "filler line " + std::to_string(i) + "\r\n";
+    }
+    const std::string before = "[first]\r\n" + filler + "[last]\r\nkey=at the end\r\n" + filler;
+    WriteFileBytes(file, before);
+    EXPECT_EQ(base::ReadIniString(u"last", u"key", u"D", 64, file.u16string()), u"at the end");
+    EXPECT_EQ(base::ReadIniInt(u"first", u"missing", 17, file.u16string()), 17u);
+    ASSERT_TRUE(base::WriteIniString(u"last", u"key", u"changed", file.u16string()));
+    EXPECT_EQ(ReadFileBytes(file), "[first]\r\n" + filler + "[last]\r\nkey=changed\r\n" + filler);
+}
+
 TEST(ProfileLinux, NothingReplacesWhatCannotBeRead) {
     testing_support::TempDir dir;
     std::filesystem::create_directory(dir.File("sub"));

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <future>
 #include <sstream>
 #include <string>
@@ -297,6 +299,38 @@ TEST(PluginConsole, RejectsUsageMistakes) {
         EXPECT_NE(run.err.Text().find(c.error), std::string::npos) << run.err.Text();
         EXPECT_EQ(host.launchedPipe.empty(), !c.launches) << c.error;
     }
+}
+
+// Requests written faster than the monitor answers them fill both ends' queues: the console must keep
+// taking answers while a write of its own waits, or the two ends wait for each other for ever.
+TEST(PluginConsole, AFloodOfEchoedRequestsIsAnsweredInFull) {
+    constexpr int kRequests = 10000;
+    InProcessHost host;
+    ConsoleRun run;
+    std::string script;
+    for (int i = 0; i < kRequests; ++i) {
+        script += "GetLocalDownReflux\n";
+    }
+    auto done = std::async(std::launch::async, [&] {
+        return RunConsole(
+            {"--pipe", PipeArg(), "--launch", "fake", "--script", "--echo", "--exit", "--timeout", "60"},
+            host, run, script);
+    });
+    if (done.wait_for(std::chrono::seconds(90)) != std::future_status::ready) {
+        // A deadlocked console never returns: nothing could end this test any more.
+        ADD_FAILURE() << "the console is stuck after " << run.out.Lines().size() << " lines";
+        std::fflush(nullptr);
+        std::_Exit(1);
+    }
+    ASSERT_EQ(done.get(), plugin::kExitOk) << run.err.Text();
+    int echoes = 0;
+    int answers = 0;
+    for (const std::string& line : run.out.Lines()) {
+        echoes += line.find("> GetLocalDownReflux (19)") != std::string::npos;
+        answers += line.find("< GetLocalDownRefluxResponse (20) bytes=19000") != std::string::npos;
+    }
+    EXPECT_EQ(echoes, kRequests);
+    EXPECT_EQ(answers, kRequests);
 }
 
 TEST(PluginConsole, PrintsHelpAndTheRequestList) {

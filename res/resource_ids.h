@@ -1,0 +1,144 @@
+#pragma once
+
+// Numeric identifiers of the program's resources, shared by kvtmon.rc and the code. The resource
+// compiler reads this file too, so it holds plain #defines only.
+
+// Icons.
+#define IDR_MAINFRAME 128
+
+// Dialog templates.
+#define IDD_ABOUTBOX 100
+#define IDD_MAIN 129
+#define IDD_PROCESS_TRAFFIC 130
+#define IDD_PROCESS_CONNECTIONS 131
+#define IDD_MACHINE_TRAFFIC 132
+#define IDD_FLOATING 142
+#define IDD_TRAFFIC_PAGE 222
+#define IDD_ALARM_RECORD_PAGE 223
+#define IDD_ACC_STATE 246
+#define IDD_BLACKLIST_ALARM 247
+#define IDD_ALARM_INFO 248
+#define IDD_SETTINGS 249
+#define IDD_THRESHOLD 250
+#define IDD_MESSAGE_BOX 251
+
+// Menus.
+#define IDR_PROCESS_MENU 202
+#define IDR_FLOATING_MENU 207
+
+// Bitmaps: the floating strip and its status button.
+#define IDB_STRIP_COLUMN 209
+#define IDB_STATUS_ALERT_A 210
+#define IDB_STATUS_ALERT_B 211
+#define IDB_STRIP_RIGHT 212
+#define IDB_STATUS_NORMAL 214
+#define IDB_STRIP_LOGO 215
+#define IDB_STRIP_LEFT 242
+// The main window.
+#define IDB_STATE_NORMAL 213
+#define IDB_BAND_TOP 217
+#define IDB_BAND_BOTTOM 218
+#define IDB_TAB_ALARMS 224
+#define IDB_TAB_TRAFFIC 225
+#define IDB_STATE_ABNORMAL 226
+// The message box's icons.
+#define IDB_BOX_STOP 228
+#define IDB_BOX_QUESTION 229
+#define IDB_BOX_EXCLAMATION 230
+#define IDB_BOX_INFORMATION 231
+// The skinned frame.
+#define IDB_FRAME_CLOSE 232
+#define IDB_CAPTION_LEFT 233
+#define IDB_CAPTION_MIDDLE 234
+#define IDB_CAPTION_RIGHT 235
+#define IDB_FRAME_LEFT 236
+#define IDB_FRAME_RIGHT 237
+#define IDB_FRAME_BOTTOM_LEFT 238
+#define IDB_FRAME_BOTTOM 239
+#define IDB_FRAME_BOTTOM_RIGHT 240
+#define IDB_FRAME_MAXIMIZE 243
+#define IDB_FRAME_MINIMIZE 244
+#define IDB_FRAME_RESTORE 245
+
+// Controls.
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+// The floating window.
+#define IDC_TEXT_LINE 1055
+#define IDC_STATUS_BUTTON 1098
+// The main window.
+#define IDC_MAIN_ALARM_TAB 1003
+#define IDC_MAIN_HIDDEN_FIGURE 1018
+#define IDC_MAIN_STATE_ICON 1080
+#define IDC_MAIN_TRAFFIC_TAB 1089
+#define IDC_MAIN_DESCRIPTION 1092
+#define IDC_MAIN_RIGHT_FIGURE 1093
+#define IDC_MAIN_LEFT_FIGURE 1094
+#define IDC_MAIN_PAGE_FRAME 1095
+// Lists of the pages and pop-ups.
+#define IDC_PAGE_LIST 1004
+#define IDC_CONNECTION_LIST 1001
+#define IDC_ALARM_HISTORY_LIST 1019
+#define IDC_DETECTED_LIST 1021
+// The per-process traffic dialog.
+#define IDC_PROCESS_NAME 1010
+#define IDC_PROCESS_PID 1012
+#define IDC_PROCESS_PATH 1068
+#define IDC_PROCESS_DESCRIPTION 1014
+#define IDC_PROCESS_DOWNLOAD 1015
+#define IDC_PROCESS_UPLOAD 1016
+#define IDC_PROCESS_CONNECTIONS 1017
+#define IDC_PROCESS_OK 3
+#define IDC_PROCESS_SHOW_CONNECTIONS 4
+#define IDC_PROCESS_END 1066
+// The connection dialog's hidden counts.
+#define IDC_CONNECTION_PROCESS_COUNT 1002
+#define IDC_CONNECTION_COUNT 1005
+// The machine traffic dialog.
+#define IDC_MACHINE_NAME 1011
+#define IDC_MACHINE_ADDRESS 1013
+#define IDC_MACHINE_START 1015
+#define IDC_MACHINE_DOWNLOAD 1018
+#define IDC_MACHINE_UPLOAD 1020
+#define IDC_MACHINE_DOWNLOAD_RATE 1022
+#define IDC_MACHINE_UPLOAD_RATE 1024
+// The acceleration-state pop-up.
+#define IDC_ACC_LOGO 1080
+#define IDC_ACC_GAME 1081
+#define IDC_ACC_SERVER 1082
+#define IDC_ACC_USAGE 1083
+#define IDC_ACC_STATE 1084
+#define IDC_ACC_DESCRIPTION 1085
+#define IDC_ACC_DETAILS_LINK 1086
+#define IDC_ACC_IGNORE_LINK 1087
+#define IDC_ACC_OPTIMIZE 1088
+#define IDC_ACC_LIST 1096
+#define IDC_ACC_NO_ALARM 1100
+// The high-bandwidth pop-up.
+#define IDC_BLACKLIST_TEXT 1065
+// The settings dialog.
+#define IDC_SETTINGS_SHOW_FLOATING 1074
+#define IDC_SETTINGS_ALARM 1075
+#define IDC_SETTINGS_OK 1076
+#define IDC_SETTINGS_CANCEL 1077
+#define IDC_SETTINGS_FLOATING_NOTE 1101
+#define IDC_SETTINGS_ALARM_NOTE 1102
+#define IDC_SETTINGS_LINE 1103
+// The threshold dialog.
+#define IDC_THRESHOLD_PERCENT 1014
+#define IDC_THRESHOLD_SHOW_FLOATING 1041
+#define IDC_THRESHOLD_OK 4
+#define IDC_THRESHOLD_CANCEL 2
+
+// Menu commands.
+#define ID_PROCESS_TRAFFIC 32776
+#define ID_PROCESS_CONNECTIONS 32779
+#define ID_END_PROCESS 32800
+#define ID_SHOW_ACCELERATOR 32794
+#define ID_SHOW_DETAILS 32795
+#define ID_HIDE_FLOATING 32796
+#define ID_EXIT_ACCELERATOR 32798
+#define ID_SHOW_ALARMS 32802
+#define ID_CAPTION_SETTINGS 32786
+#define ID_APP_ABOUT 0xE140

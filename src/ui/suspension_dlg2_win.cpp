@@ -1,0 +1,604 @@
+#include "ui/suspension_dlg2_win.h"
+
+#include <shellapi.h>
+
+#include "alarm/acceleration_state.h"
+#include "alarm/alarm_history.h"
+#include "alarm/settings.h"
+#include "base/lock.h"
+#include "base/system_time.h"
+#include "base/wide_win.h"
+#include "engine/traffic_monitor.h"
+#include "res/resource_ids.h"
+#include "ui/floating_layout.h"
+#include "ui/shell_window.h"
+#include "ui/window_find_win.h"
+#include "ui/window_tags.h"
+
+namespace ui {
+namespace {
+
+constexpr UINT_PTR kTextTimer = 1;
+constexpr UINT_PTR kBlinkTimer = 2;
+constexpr UINT_PTR kTopmostTimer = 3;
+constexpr UINT kTextPeriodMs = 1000;
+constexpr UINT kBlinkPeriodMs = 1000;
+constexpr UINT kTopmostDelayMs = 20000;
+
+// Requests of other threads, carried out on the window's own.
+constexpr UINT kAlarmStateMessage = WM_APP + 1;
+constexpr UINT kCloseOwnedMessage = WM_APP + 2;
+
+constexpr int kStatusImageWidth = 17;
+constexpr int kRegionCorner = 9;
+
+std::atomic<CSuspensionDlg2*> floatingWindow{nullptr};
+
+std::uint32_t Flag(const std::atomic<std::uint32_t>& flag) {
+    return flag.load(std::memory_order_relaxed);
+}
+
+void MakeTopmost(HWND window) {
+    ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool IsTopmost(HWND window) {
+    return (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) {
+        return TRUE;
+    }
+    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
+        ::EndDialog(dialog, LOWORD(wParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+CSuspensionDlg2* FloatingWindow() {
+    return floatingWindow.load(std::memory_order_acquire);
+}
+
+CSuspensionDlg2::CSuspensionDlg2(alarming::ProgramDirectory directory, std::function<void()> onClose)
+    : skin::Dialog(IDD_FLOATING),
+      directory_(std::move(directory)),
+      onClose_(std::move(onClose)),
+      sampler_(base::LocalNow()) {
+    floatingWindow.store(this, std::memory_order_release);
+}
+
+CSuspensionDlg2::~CSuspensionDlg2() {
+    CSuspensionDlg2* self = this;
+    floatingWindow.compare_exchange_strong(self, nullptr, std::memory_order_acq_rel);
+    // Gone with the object, not the program's end: the close hook is not run again.
+    closing_ = true;
+    if (HWND window = Window(); window != nullptr && ::IsWindow(window)) {
+        ::DestroyWindow(window);
+    }
+    statusButton_.Detach();
+    for (HIMAGELIST list : {alertImageA_, alertImageB_, normalImage_}) {
+        if (list != nullptr) {
+            ::ImageList_Destroy(list);
+        }
+    }
+    if (contextMenu_ != nullptr) {
+        ::DestroyMenu(contextMenu_);
+    }
+}
+
+bool CSuspensionDlg2::CreateFloating(int showCommand) {
+    initialShowCommand_ = showCommand;
+    return Create(nullptr) != nullptr;
+}
+
+void CSuspensionDlg2::ShowFloating(int showCommand) {
+    if (alarming::ReadShowSetting(directory_) == 0) {
+        showCommand = SW_HIDE;
+    }
+    HWND window = Window();
+    if (window == nullptr) {
+        return;
+    }
+    // Other threads (the plugin's reader) must never wait for the window's thread.
+    if (::GetWindowThreadProcessId(window, nullptr) == ::GetCurrentThreadId()) {
+        ::ShowWindow(window, showCommand);
+    } else {
+        ::ShowWindowAsync(window, showCommand);
+    }
+}
+
+TrafficTotals CSuspensionDlg2::ReadTotals() const {
+    TrafficTotals totals;
+    engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor();
+    if (monitor == nullptr) {
+        return totals;
+    }
+    // One hold of the engine lock: the figures of one reading belong to the same tick.
+    base::AutoLock lock(monitor->Table().EngineLock());
+    engine::TrafficStatistics& statistics = monitor->Statistics();
+    totals.localUp = statistics.GetLocalUpReflux();
+    totals.localDown = statistics.GetLocalDownReflux();
+    totals.accelerateUp = statistics.GetAccelerateUpReflux();
+    totals.accelerateDown = statistics.GetAccelerateDownReflux();
+    return totals;
+}
+
+std::u16string CSuspensionDlg2::RateText(int index) {
+    return sampler_.RateText(ReadTotals(), index, base::LocalNow());
+}
+
+std::u16string CSuspensionDlg2::VolumeText(int index) {
+    return RateSampler::VolumeText(ReadTotals(), index);
+}
+
+void CSuspensionDlg2::PostAlarmStateChange() {
+    if (HWND window = Window(); window != nullptr) {
+        ::PostMessageW(window, kAlarmStateMessage, 0, 0);
+    }
+}
+
+void CSuspensionDlg2::PostCloseOwnedPopups() {
+    if (HWND window = Window(); window != nullptr) {
+        ::PostMessageW(window, kCloseOwnedMessage, 0, 0);
+    }
+}
+
+HMENU CSuspensionDlg2::ContextMenuPopup() const {
+    return contextMenu_ != nullptr ? ::GetSubMenu(contextMenu_, 0) : nullptr;
+}
+
+bool CSuspensionDlg2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    result = 0;
+    switch (message) {
+        case WM_INITDIALOG:
+            result = OnInitDialog() ? TRUE : FALSE;
+            return true;
+        case WM_TIMER:
+            OnTimer(wParam);
+            return true;
+        case WM_LBUTTONDOWN:
+            // A press anywhere on the strip moves it, as a caption would.
+            ::PostMessageW(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, lParam);
+            return true;
+        case WM_LBUTTONDBLCLK:
+            ShowAccelerator();
+            return true;
+        case WM_RBUTTONDOWN:
+            OnContextMenu();
+            return true;
+        case WM_DISPLAYCHANGE: {
+            RECT rect{};
+            ::GetWindowRect(Handle(), &rect);
+            const int width = rect.right - rect.left;
+            const int height = rect.bottom - rect.top;
+            ::MoveWindow(Handle(), ::GetSystemMetrics(SM_CXFULLSCREEN) - width - 151, height - 10, width,
+                         height, FALSE);
+            return true;
+        }
+        case kAppBarNotifyMessage:
+            OnAppBarNotify(wParam, lParam);
+            return true;
+        case kShowMainModalMessage:
+            RaiseMainWindowModal();
+            return true;
+        case kShowBlackListMessage:
+            // The high-bandwidth dialog opens here and joins the owned pop-ups once it exists.
+            return true;
+        case kAccelAdapterMessage:
+            OnAccelAdapter(wParam, lParam);
+            return true;
+        case kAlarmStateMessage:
+            OnAlarmStateChange();
+            return true;
+        case kCloseOwnedMessage:
+            // The owned pop-ups (the high-bandwidth dialogs) close here once they exist.
+            ::KillTimer(Handle(), kTextTimer);
+            ::KillTimer(Handle(), kBlinkTimer);
+            ::KillTimer(Handle(), kTopmostTimer);
+            return true;
+        case WM_COMMAND:
+            return OnCommand(LOWORD(wParam), HIWORD(wParam));
+        case WM_CLOSE:
+            OnClose();
+            return true;
+        case WM_DESTROY:
+            OnDestroy();
+            return true;
+        default:
+            return ProcessCtrlColor(message, wParam, lParam, result);
+    }
+}
+
+bool CSuspensionDlg2::OnInitDialog() {
+    HWND window = Handle();
+    window_.store(window, std::memory_order_release);
+    HINSTANCE instance = ::GetModuleHandleW(nullptr);
+
+    const auto icon = [instance](int metricX, int metricY) {
+        return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                               ::GetSystemMetrics(metricX), ::GetSystemMetrics(metricY),
+                                               LR_SHARED));
+    };
+    ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon(SM_CXICON, SM_CYICON)));
+    ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon(SM_CXSMICON, SM_CYSMICON)));
+
+    ::SetWindowPos(window, nullptr, 0, 0, kFloatingWidth, kFloatingHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    BuildBackground();
+
+    // No frame and no system menu; top-most, and a tool window so that it has no task-bar button.
+    const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
+    ::SetWindowLongPtrW(window, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_BORDER | WS_SYSMENU));
+    const LONG_PTR exStyle = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
+    ::SetWindowLongPtrW(window, GWL_EXSTYLE,
+                        exStyle | WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT);
+    // The style bit alone does not move the window in the z-order.
+    ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+
+    textLine_ = Item(IDC_TEXT_LINE);
+    font_.Reset(skin::MakeFont(L"宋体", 12, FW_NORMAL, GB2312_CHARSET));
+    if (!font_) {
+        font_.Reset(skin::MakeFont(L"Arial", 12, FW_NORMAL));
+    }
+    ::SendMessageW(textLine_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    HWND button = Item(IDC_STATUS_BUTTON);
+    statusButton_.Attach(button);
+    ::SetClassLongPtrW(button, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(::LoadCursorW(nullptr, IDC_HAND)));
+    ::SetWindowPos(textLine_, nullptr, 35, 0, 113, kFloatingHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::ShowWindow(textLine_, SW_SHOW);
+    RegisterBrush(textLine_, static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH)));
+    RegisterBrush(button, static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH)));
+
+    alertImageA_ = skin::CBitmapButton::LoadStrip(IDB_STATUS_ALERT_A, kStatusImageWidth);
+    alertImageB_ = skin::CBitmapButton::LoadStrip(IDB_STATUS_ALERT_B, kStatusImageWidth);
+    normalImage_ = skin::CBitmapButton::LoadStrip(IDB_STATUS_NORMAL, kStatusImageWidth);
+    statusButton_.SetImages(0);
+    SetStatusImage(InitialStatusImage(Flag(alarming::AlarmPopupCount)));
+    statusButton_.SetExtendedStyle(skin::CBitmapButton::kExtendedHover);
+    ::SetWindowPos(button, nullptr, 148, 3, 17, 19, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    const Point position =
+        FloatingInitialPosition(alarming::SuspensionX.load(std::memory_order_relaxed),
+                                alarming::SuspensionY.load(std::memory_order_relaxed),
+                                ::GetSystemMetrics(SM_CXFULLSCREEN), ::GetSystemMetrics(SM_CYFULLSCREEN));
+    ::SetWindowPos(window, nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    // The system owns the region once it is set.
+    ::SetWindowRgn(window,
+                   ::CreateRoundRectRgn(0, 0, rect.right - rect.left + 1, rect.bottom - rect.top + 1,
+                                        kRegionCorner, kRegionCorner),
+                   TRUE);
+
+    ::SetPropW(window, base::Wide(std::u16string(kFloatingWindowTag)), window);
+    contextMenu_ = ::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_FLOATING_MENU));
+
+    UpdateTextLine();
+
+    const bool timerStarted = ::SetTimer(window, kTextTimer, kTextPeriodMs, nullptr) != 0;
+    ::SetTimer(window, kTopmostTimer, kTopmostDelayMs, nullptr);
+
+    // Full-screen applications are reported to application desktop toolbars.
+    APPBARDATA appBar{};
+    appBar.cbSize = sizeof(appBar);
+    appBar.hWnd = window;
+    appBar.uCallbackMessage = kAppBarNotifyMessage;
+    appBarRegistered_ = ::SHAppBarMessage(ABM_NEW, &appBar) != 0;
+
+    ShowFloating(initialShowCommand_);
+    return timerStarted;
+}
+
+void CSuspensionDlg2::BuildBackground() {
+    RECT client{};
+    ::GetClientRect(Handle(), &client);
+    skin::Bitmap left(skin::LoadProgramBitmap(IDB_STRIP_LEFT));
+    skin::Bitmap logo(skin::LoadProgramBitmap(IDB_STRIP_LOGO));
+    skin::Bitmap right(skin::LoadProgramBitmap(IDB_STRIP_RIGHT));
+    skin::Bitmap column(skin::LoadProgramBitmap(IDB_STRIP_COLUMN));
+
+    HDC screen = ::GetDC(nullptr);
+    skin::Bitmap background(::CreateCompatibleBitmap(screen, client.right, client.bottom));
+    ::ReleaseDC(nullptr, screen);
+    if (!background) {
+        return;
+    }
+    {
+        skin::MemoryDc dc(nullptr, background.Get());
+        ::FillRect(dc.Get(), &client, DefaultBrush());
+        const int leftWidth = skin::SizeOf(left.Get()).width;
+        const int logoEnd = leftWidth + skin::SizeOf(logo.Get()).width;
+        const int rightStart = client.right - skin::SizeOf(right.Get()).width;
+        skin::DrawBitmap(dc.Get(), left.Get(), 0, 0);
+        skin::DrawBitmap(dc.Get(), logo.Get(), leftWidth, 0);
+        skin::DrawBitmap(dc.Get(), right.Get(), rightStart, 0);
+        // The column fills the middle and stops at the right cap, which keeps its rounded edge.
+        skin::TileHorizontally(dc.Get(), column.Get(), logoEnd, rightStart, 0);
+    }
+    RegisterBrush(Handle(), ::CreatePatternBrush(background.Get()));
+}
+
+void CSuspensionDlg2::UpdateTextLine() {
+    if (textLine_ == nullptr) {
+        return;
+    }
+    const TextLineChoice choice = ChooseTextLine(static_cast<int>(Flag(alarming::AccelerationState)),
+                                                 Flag(alarming::HasUnhandledAlarm) != 0);
+    const std::u16string figure = choice.rate ? RateText(choice.quantity) : VolumeText(choice.quantity);
+    ::SetWindowTextW(textLine_, base::Wide(TextLine(choice, figure)));
+    // The text is transparent: the strip's background under it is drawn again first.
+    RECT area{};
+    ::GetWindowRect(textLine_, &area);
+    ::MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&area), 2);
+    ::RedrawWindow(Handle(), &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+void CSuspensionDlg2::SetStatusImage(StatusImage image) {
+    HIMAGELIST list = image == StatusImage::kAlertA   ? alertImageA_
+                      : image == StatusImage::kAlertB ? alertImageB_
+                                                      : normalImage_;
+    statusButton_.SetImageList(list, false);
+    shownImage_.store(image, std::memory_order_relaxed);
+}
+
+void CSuspensionDlg2::OnTimer(UINT_PTR id) {
+    HWND window = Handle();
+    switch (id) {
+        case kTextTimer:
+            if (ShouldReassertTopmost(topmostPhase_, ::IsWindowVisible(window) != FALSE, IsTopmost(window))) {
+                MakeTopmost(window);
+            }
+            UpdateTextLine();
+            break;
+        case kTopmostTimer:
+            MakeTopmost(window);
+            ::KillTimer(window, kTopmostTimer);
+            topmostPhase_ = true;
+            break;
+        case kBlinkTimer: {
+            const AlarmBlink::Step step =
+                blink_.Tick(Flag(alarming::AccelerationState), Flag(alarming::HasUnhandledAlarm) != 0);
+            SetStatusImage(step.image);
+            if (!step.keepBlinking) {
+                ::KillTimer(window, kBlinkTimer);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void CSuspensionDlg2::OnAlarmStateChange() {
+    if (Flag(alarming::HasUnhandledAlarm) == 0) {
+        ::KillTimer(Handle(), kBlinkTimer);
+        SetStatusImage(StatusImage::kNormal);
+    } else {
+        ::SetTimer(Handle(), kBlinkTimer, kBlinkPeriodMs, nullptr);
+    }
+}
+
+bool CSuspensionDlg2::OnCommand(WORD id, WORD code) {
+    switch (id) {
+        case IDC_STATUS_BUTTON:
+            if (code == BN_CLICKED) {
+                OnStatusButton();
+            }
+            return true;
+        case ID_SHOW_ACCELERATOR:
+            ShowAccelerator();
+            return true;
+        case ID_SHOW_DETAILS:
+            // Modeless main window: an open one comes to the top. Creating one is the main window's part.
+            if (HWND main = FindWindowByTag(kMainWindowTag); main != nullptr) {
+                ::SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+            }
+            return true;
+        case ID_HIDE_FLOATING:
+            HideForSettings();
+            return true;
+        case ID_SHOW_ALARMS:
+            ToggleAlarms();
+            return true;
+        case ID_EXIT_ACCELERATOR:
+            CloseAccelerator();
+            return true;
+        case ID_APP_ABOUT:
+            ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUTBOX), Handle(),
+                              AboutProc, 0);
+            return true;
+        case IDOK:
+        case IDCANCEL:
+            ::KillTimer(Handle(), kTextTimer);
+            EndDialog(id);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CSuspensionDlg2::OnContextMenu() {
+    HMENU popup = ContextMenuPopup();
+    if (popup == nullptr) {
+        return;
+    }
+    alarming::RefreshAlarmEnabled(directory_);
+    ::CheckMenuItem(popup, ID_SHOW_ALARMS,
+                    MF_BYCOMMAND | (Flag(alarming::AlarmEnabled) != 0 ? MF_CHECKED : MF_UNCHECKED));
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    // The menu closes on a click elsewhere only when its owner is in the foreground.
+    ::SetForegroundWindow(Handle());
+    ::TrackPopupMenu(popup, TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, Handle(), nullptr);
+    ::PostMessageW(Handle(), WM_NULL, 0, 0);
+}
+
+void CSuspensionDlg2::HideForSettings() {
+    RECT rect{};
+    std::optional<alarming::WindowOrigin> origin;
+    if (::GetWindowRect(Handle(), &rect)) {
+        origin = alarming::WindowOrigin{rect.left, rect.top};
+    }
+    alarming::WriteSuspensionSettings(directory_, 0, origin);
+    ::ShowWindow(Handle(), SW_HIDE);
+}
+
+void CSuspensionDlg2::ToggleAlarms() {
+    HMENU popup = ContextMenuPopup();
+    const bool checked =
+        popup != nullptr && (::GetMenuState(popup, ID_SHOW_ALARMS, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    alarming::SetAlarmEnabled(directory_, checked ? 0 : 1);
+}
+
+void CSuspensionDlg2::ShowAccelerator() {
+    if (HWND accelerator = FindWindowByTag(kAcceleratorWindowTag); accelerator != nullptr) {
+        ::ShowWindow(accelerator, SW_SHOWNORMAL);
+        ::SetForegroundWindow(accelerator);
+    }
+}
+
+void CSuspensionDlg2::CloseAccelerator() {
+    // The accelerator closes; its end then ends this program through the host-process watch.
+    if (HWND accelerator = FindWindowByTag(kAcceleratorWindowTag); accelerator != nullptr) {
+        ::PostMessageW(accelerator, WM_CLOSE, 0, 0);
+    }
+}
+
+void CSuspensionDlg2::RaiseMainWindowModal() {
+    // An open main window comes to the front without staying there. Running a new one modally is the
+    // main window's part.
+    HWND main = ::FindWindowW(nullptr, base::Wide(std::u16string(kMainWindowTitle)));
+    RECT rect{};
+    if (main == nullptr || !::GetWindowRect(main, &rect)) {
+        return;
+    }
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (::SetWindowPos(main, HWND_TOPMOST, rect.left, rect.top, width, height, SWP_SHOWWINDOW)) {
+        ::SetWindowPos(main, HWND_NOTOPMOST, rect.left, rect.top, width, height, SWP_SHOWWINDOW);
+    }
+}
+
+void CSuspensionDlg2::OnStatusButton() {
+    switch (Flag(alarming::AccelerationState)) {
+        case 0:
+            // The main window opens in the strip's place; the strip hides with it once there is one to
+            // bring it back.
+            ::PostMessageW(Handle(), WM_COMMAND, MAKEWPARAM(ID_SHOW_DETAILS, 0), 0);
+            break;
+        case 1: {
+            HWND popup = FindWindowByTag(kAccStateWindowTag);
+            if (popup != nullptr && !::IsWindow(popup)) {
+                break;
+            }
+            RECT monitorRect{0, 0, ::GetSystemMetrics(SM_CXFULLSCREEN), ::GetSystemMetrics(SM_CYFULLSCREEN)};
+            if (HMONITOR monitor = ::MonitorFromWindow(::GetForegroundWindow(), MONITOR_DEFAULTTONULL);
+                monitor != nullptr) {
+                MONITORINFO info{};
+                info.cbSize = sizeof(info);
+                if (::GetMonitorInfoW(monitor, &info)) {
+                    monitorRect = info.rcMonitor;
+                }
+            }
+            RECT start{};
+            ::GetWindowRect(popup != nullptr ? popup : Handle(), &start);
+            const Rect r = ClampAccStatePopup(
+                {start.left, start.top, start.right, start.bottom},
+                {monitorRect.left, monitorRect.top, monitorRect.right, monitorRect.bottom});
+            if (popup == nullptr) {
+                // The acceleration-state pop-up opens here in `r`, the strip hidden while it is up.
+                break;
+            }
+            ::ShowWindow(Handle(), SW_HIDE);
+            ::MoveWindow(popup, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+            ::SetForegroundWindow(popup);
+            ::ShowWindow(popup, SW_SHOW);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+HWND CSuspensionDlg2::FullScreenForeground() const {
+    HWND foreground = ::GetForegroundWindow();
+    RECT window{};
+    if (foreground == nullptr || !::GetWindowRect(foreground, &window)) {
+        return nullptr;
+    }
+    HMONITOR monitor = ::MonitorFromRect(&window, MONITOR_DEFAULTTONULL);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (monitor == nullptr || !::GetMonitorInfoW(monitor, &info)) {
+        return nullptr;
+    }
+    return ::EqualRect(&window, &info.rcMonitor) ? foreground : nullptr;
+}
+
+void CSuspensionDlg2::OnAppBarNotify(WPARAM code, LPARAM argument) {
+    if (code != ABN_FULLSCREENAPP) {
+        return;
+    }
+    const auto fullScreen = reinterpret_cast<std::uintptr_t>(FullScreenForeground());
+    if (argument != 0) {
+        if (fullScreen_.Opened(fullScreen, ::IsWindowVisible(Handle()) != FALSE)) {
+            ::ShowWindow(Handle(), SW_HIDE);
+        }
+    } else if (fullScreen_.Closed(fullScreen, Flag(alarming::ShowSuspension) == 1)) {
+        ::ShowWindow(Handle(), SW_SHOW);
+    }
+}
+
+void CSuspensionDlg2::OnAccelAdapter(WPARAM sent, LPARAM received) {
+    if (!IsAcceleratorReport(sent, received)) {
+        return;
+    }
+    engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor();
+    if (monitor == nullptr) {
+        return;
+    }
+    base::AutoLock lock(monitor->Table().EngineLock());
+    monitor->Adapter().AddReportedCounters(static_cast<std::uint32_t>(sent),
+                                           static_cast<std::uint32_t>(received));
+}
+
+void CSuspensionDlg2::OnClose() {
+    closing_ = true;
+    if (onClose_) {
+        onClose_();
+    }
+    ::PostQuitMessage(0);
+    ::DestroyWindow(Handle());
+}
+
+void CSuspensionDlg2::OnDestroy() {
+    HWND window = Handle();
+    ::KillTimer(window, kTextTimer);
+    ::KillTimer(window, kBlinkTimer);
+    ::KillTimer(window, kTopmostTimer);
+    if (appBarRegistered_) {
+        APPBARDATA appBar{};
+        appBar.cbSize = sizeof(appBar);
+        appBar.hWnd = window;
+        ::SHAppBarMessage(ABM_REMOVE, &appBar);
+        appBarRegistered_ = false;
+    }
+    ::RemovePropW(window, base::Wide(std::u16string(kFloatingWindowTag)));
+    window_.store(nullptr, std::memory_order_release);
+    // Gone without WM_CLOSE (Enter or Esc end the dialog): the program ends all the same rather than run
+    // on without its face.
+    if (!closing_) {
+        closing_ = true;
+        if (onClose_) {
+            onClose_();
+        }
+        ::PostQuitMessage(0);
+    }
+}
+
+}  // namespace ui

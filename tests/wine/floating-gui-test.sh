@@ -1,0 +1,282 @@
+#!/usr/bin/env bash
+# The floating speed window under Wine and Xvfb: the harness (the window on an engine with fake system
+# tables) is started three times with different settings files and driven by xdotool and by commands on
+# its standard input. Screenshots go to wine-shots/ of the build tree.
+#
+# Checked: default and stored position, size, rounded corners and text; the text line by acceleration
+# and alarm state with the figures the engine computes; the alarm blink; the hidden setting winning over
+# show requests; the context menu's check mark and the settings its commands write; the double click and
+# the exit command reaching the accelerator's window; dragging; the full-screen hand-off; the end by
+# WM_CLOSE and by the exit request.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+harness=$1
+. "$here/wine-env.sh"
+dir=$(cd "$(dirname "$harness")" && pwd)
+exe=$(basename "$harness")
+shots="${KVT_BUILD_DIR:?}/wine-shots"
+work=$(mktemp -d)
+settings="$dir/tmp/kestrivonsetting.txt"
+mkdir -p "$shots" "$dir/tmp"
+pid=""
+
+cleanup() {
+    exec 3>&- 2>/dev/null || true
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+        kill "$pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    [ -f "$work/out" ] && { echo "--- harness output" >&2; cat "$work/out" >&2; }
+    exit 1
+}
+pass() { echo "ok: $*"; }
+
+# The settings file in the ANSI form the program writes itself.
+write_settings() {
+    printf '[SUSPENSION]\r\nSHOW=%s\r\nLOCATION=%s\r\n[ALARM]\r\nALARM=%s\r\n' "$1" "$2" "$3" >"$settings"
+}
+setting() { grep -a "^$1=" "$settings" | head -1 | cut -d= -f2- | tr -d '\r'; }
+
+lines() { wc -l <"$work/out"; }
+
+start_harness() {
+    local attempt
+    for attempt in 1 2; do
+        rm -f "$work/in" "$work/out"
+        mkfifo "$work/in"
+        : >"$work/out"
+        (cd "$dir" && exec wine "./$exe" <"$work/in" >"$work/out" 2>"$work/err") &
+        pid=$!
+        exec 3>"$work/in"
+        for _ in $(seq 150); do
+            grep -q '^ready' "$work/out" && return 0
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        # The desktop process sometimes times out on a first start: one retry.
+        exec 3>&-
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+        echo "harness start $attempt failed, retrying" >&2
+    done
+    fail "the harness did not start: $(cat "$work/err" 2>/dev/null | tail -5)"
+}
+
+# Sends one command and prints its answer (events are skipped).
+ask() {
+    local before
+    before=$(lines)
+    echo "$*" >&3
+    for _ in $(seq 100); do
+        local answer
+        # Standard output is in text mode on Windows: lines end in CR LF.
+        answer=$(tail -n +"$((before + 1))" "$work/out" | tr -d '\r' | grep -v '^event ' | head -1 || true)
+        if [ -n "$answer" ]; then
+            echo "$answer"
+            return 0
+        fi
+        sleep 0.05
+    done
+    fail "no answer to '$*'"
+}
+
+field() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<"$2"; }
+text_of() { sed -n 's/.* text=//p' <<<"$1"; }
+
+# Waits up to 5 s for the report to match an extended regular expression.
+wait_report() {
+    local report=""
+    for _ in $(seq 25); do
+        report=$(ask report)
+        grep -Eq "$1" <<<"$report" && { echo "$report"; return 0; }
+        sleep 0.2
+    done
+    fail "report never matched /$1/: $report"
+}
+
+wait_event() {
+    for _ in $(seq 50); do
+        grep -q "^event $1" "$work/out" && return 0
+        sleep 0.1
+    done
+    fail "no event $1"
+}
+
+wait_end() {
+    for _ in $(seq 100); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && fail "the harness did not end: $1"
+    local code=0
+    wait "$pid" || code=$?
+    pid=""
+    exec 3>&-
+    [ "$code" -eq 0 ] || fail "the harness ended with $code: $1"
+    grep -q '^event ended' "$work/out" || fail "the loop did not end: $1"
+}
+
+shot() { import -window root "$shots/$1"; }
+pixel() { convert "$shots/$1" -format "%[pixel:p{$2,$3}]" info:; }
+
+menu_item() {  # the centre "X Y" of the menu item with command id $1 in the menu answer $2
+    tr ' ' '\n' <<<"$2" | grep "^$1:" | cut -d: -f2 | tr ',' ' '
+}
+open_menu() {
+    xdotool mousemove "$((x + 10))" "$((y + 12))" click 3
+    local menu=""
+    for _ in $(seq 40); do
+        menu=$(ask menu)
+        grep -q '32798:' <<<"$menu" && { echo "$menu"; return 0; }
+        sleep 0.1
+    done
+    fail "the context menu did not open: $menu"
+}
+choose() {  # opens the menu and clicks the item with command id $1
+    local menu
+    menu=$(open_menu)
+    [ -n "${2:-}" ] && shot "$2"
+    # shellcheck disable=SC2046
+    xdotool mousemove $(menu_item "$1" "$menu") click 1
+    sleep 0.3
+    echo "$menu"
+}
+
+echo "display $DISPLAY, harness $harness"
+
+# --- Run 1: defaults. The strip appears near the top right corner with the machine's rate.
+write_settings 1 "-1, -1" 1
+start_harness
+report=$(wait_report 'visible=1')
+screen_width=$(xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x.*/\1/p')
+x=$(field x "$report")
+y=$(field y "$report")
+[ "$x" -eq "$((screen_width - 170 - 151))" ] && [ "$y" -eq 15 ] || fail "default position $x,$y"
+[ "$(field w "$report")" = 170 ] && [ "$(field h "$report")" = 25 ] || fail "size: $report"
+[ "$(field topmost "$report")" = 1 ] || fail "not top-most: $report"
+[ "$(text_of "$report")" = "网络占用：0bps" ] || fail "first text: $report"
+[ "$(field image "$report")" = normal ] || fail "status face: $report"
+shot floating-default.png
+# Rounded region: the corner pixel is the root window's black, the strip's edge next to it is not.
+[ "$(pixel floating-default.png "$x" "$y")" = "srgb(0,0,0)" ] || fail "the corner is not cut"
+[ "$(pixel floating-default.png "$((x + 85))" "$((y + 12))")" != "srgb(0,0,0)" ] || fail "no strip drawn"
+pass "default position $x,$y, 170x25, top-most, rounded, 网络占用：0bps"
+
+# Traffic of an ordinary process, and the accelerator's own report of its tunnel.
+ask "traffic 1250000 0" >/dev/null
+answer=$(ask "accel 1000 2000")
+[ "$answer" = "accel sent=1000 received=2000" ] || fail "accelerator report: $answer"
+answer=$(ask "accel 0 0")
+[ "$answer" = "accel sent=1000 received=2000" ] || fail "an empty report changed the sums: $answer"
+pass "UM_ACCEL_ADAPTER adds to the tunnel sums; an empty one is ignored"
+
+ask "state 1 0" >/dev/null
+report=$(wait_report 'text=网游流量：24kb')
+shot floating-accelerating.png
+pass "accelerating: $(text_of "$report") (3000 bytes of the tunnel)"
+
+ask "state 1 1" >/dev/null
+report=$(wait_report 'text=异常流量：10mb')
+wait_report 'image=alertA' >/dev/null
+wait_report 'image=alertB' >/dev/null
+shot floating-alarm.png
+ask "state 1 0" >/dev/null
+wait_report 'image=normal' >/dev/null
+pass "alarm: $(text_of "$report") (1.25 MB outside the tunnel), the status button blinks and stops"
+
+ask "state 0 0" >/dev/null
+wait_report 'text=网络占用：0bps' >/dev/null
+
+# Dragging moves the strip; the position is not stored by the move.
+xdotool mousemove "$((x + 10))" "$((y + 12))"
+sleep 0.3
+xdotool mousedown 1
+sleep 0.2
+for step in 1 2 3 4 5 6 7 8; do
+    xdotool mousemove "$((x + 10 - step * 25))" "$((y + 12 + step * 30))"
+    sleep 0.05
+done
+xdotool mouseup 1
+report=$(wait_report "x=$((x - 200)) y=$((y + 240))")
+shot floating-dragged.png
+[ "$(setting LOCATION)" = "-1, -1" ] || fail "the move stored a position: $(setting LOCATION)"
+x=$((x - 200))
+y=$((y + 240))
+pass "dragged to $x,$y; nothing stored"
+
+# Double click: the accelerator's window comes up.
+xdotool mousemove "$((x + 10))" "$((y + 12))" click --repeat 2 --delay 60 1
+wait_event accelerator-shown
+pass "double click shows the accelerator's window"
+
+# The context menu: alarms on, checked; the toggle writes ALARM both ways.
+menu=$(choose 32802 floating-menu.png)
+grep -q '32802:[0-9]*,[0-9]*:checked' <<<"$menu" || fail "显示报警 not checked with ALARM=1: $menu"
+[ "$(setting ALARM)" = 0 ] || fail "ALARM after the toggle: $(setting ALARM)"
+menu=$(choose 32802 floating-menu-alarm-off.png)
+grep -q ':checked' <<<"$menu" && fail "显示报警 checked with ALARM=0: $menu"
+[ "$(setting ALARM)" = 1 ] || fail "ALARM after the second toggle: $(setting ALARM)"
+pass "显示报警 follows the file and writes ALARM=0, then ALARM=1"
+
+choose 32798 >/dev/null
+wait_event accelerator-closed
+pass "退出Zelvan closes the accelerator's window"
+
+# Hide: SHOW=0 and the dragged position are stored; show requests are refused while SHOW=0.
+choose 32796 >/dev/null
+wait_report 'visible=0' >/dev/null
+[ "$(setting SHOW)" = 0 ] && [ "$(setting LOCATION)" = "$x,$y" ] ||
+    fail "hide wrote SHOW=$(setting SHOW) LOCATION=$(setting LOCATION)"
+ask show >/dev/null
+sleep 0.5
+[ "$(field visible "$(ask report)")" = 0 ] || fail "shown although SHOW=0"
+ask "suspension-state 1" >/dev/null
+wait_report 'visible=1' >/dev/null
+[ "$(setting SHOW)" = 1 ] || fail "SetSuspensionDlgState did not store SHOW=1"
+pass "隐藏悬浮窗 stores SHOW=0 and LOCATION=$x,$y; show refused until SHOW=1 is stored"
+
+# A full-screen application in front hides the strip; its end shows it again.
+answer=$(ask "fullscreen open")
+[ "$answer" = "foreground-is-game=1" ] || fail "the full-screen window did not take the foreground: $answer"
+wait_report 'visible=0' >/dev/null
+ask "fullscreen close" >/dev/null
+wait_report 'visible=1' >/dev/null
+pass "full-screen application: hidden, then shown again"
+
+# WM_CLOSE ends the program: the service stops, the loop ends, exit code 0; nothing is written.
+ask close >/dev/null
+wait_end "after WM_CLOSE"
+[ "$(setting LOCATION)" = "$x,$y" ] && [ "$(setting SHOW)" = 1 ] || fail "WM_CLOSE wrote the settings"
+pass "WM_CLOSE ends the harness with exit code 0"
+
+# --- Run 2: a stored position on the screen is used.
+write_settings 1 "100,200" 1
+start_harness
+report=$(wait_report 'visible=1')
+[ "$(field x "$report")" = 100 ] && [ "$(field y "$report")" = 200 ] || fail "stored position: $report"
+shot floating-stored-position.png
+ask close >/dev/null
+wait_end "run 2"
+pass "stored position 100,200 used"
+
+# --- Run 3: SHOW=0 keeps the strip hidden from the start; the exit request ends the program and
+# stores SHOW and the position.
+write_settings 0 "5000,5000" 1
+start_harness
+sleep 0.5
+report=$(ask report)
+[ "$(field visible "$report")" = 0 ] || fail "shown with SHOW=0: $report"
+[ "$(field x "$report")" -eq "$((screen_width - 321))" ] || fail "an off-screen position was used: $report"
+shot floating-hidden.png
+ask exit >/dev/null
+wait_end "after the exit request"
+[ "$(setting SHOW)" = 0 ] && [ "$(setting LOCATION)" = "$((screen_width - 321)),15" ] ||
+    fail "the exit request wrote SHOW=$(setting SHOW) LOCATION=$(setting LOCATION)"
+pass "SHOW=0 starts hidden; off-screen LOCATION gives the default; the exit request stores both and ends"
+
+echo "screenshots in $shots"

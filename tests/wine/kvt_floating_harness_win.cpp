@@ -1,0 +1,346 @@
+// The floating speed window as the program runs it, on an engine whose system interfaces are fakes: Wine
+// has no raw capture, so the real monitor stops at start there. The harness starts the service (engine,
+// statistics tick, alarm thread) on fake process and socket tables, opens the floating window through
+// the program's shell, and makes a stand-in of the accelerator's window carrying its tag.
+//
+// Commands, one per line on standard input (answers and events, one line each, on standard output):
+//   report                     visible=0|1 x= y= w= h= topmost=0|1 image=normal|alertA|alertB text=...
+//   state ACCELERATION ALARM   sets AccelerationState and HasUnhandledAlarm, tells the window
+//   traffic DOWN UP            adds payload bytes to the port of the non-accelerated process
+//   accel SENT RECEIVED        sends UM_ACCEL_ADAPTER to the floating window; answers the tunnel sums
+//   menu                       the screen rectangles of the open context menu's items
+//   show | hide                the plugin's show request / the settings' hide, through the shell
+//   suspension-state N         the plugin's SetSuspensionDlgState: SHOW and LOCATION written, then shown
+//                              for 1, hidden otherwise
+//   fullscreen open|close      a window covering the monitor comes to the front (or goes), then the
+//                              app-bar notification the shell would send
+//   exit                       the program's exit request (as the plugin's ExitMonitor)
+//   close                      WM_CLOSE to the floating window
+// Events: "ready", "event accelerator-shown", "event accelerator-closed", "event ended".
+
+#include <windows.h>
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <atomic>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "alarm/acceleration_state.h"
+#include "alarm/alarm_config.h"
+#include "alarm/alarm_history.h"
+#include "alarm/program_directory.h"
+#include "alarm/settings.h"
+#include "app/exit_request.h"
+#include "app/monitor_service.h"
+#include "app/single_instance.h"
+#include "base/lock.h"
+#include "base/text.h"
+#include "base/wide_win.h"
+#include "engine/traffic_monitor.h"
+#include "ui/shell_window.h"
+#include "ui/suspension_dlg2_win.h"
+#include "ui/window_tags.h"
+#include "unit/engine/engine_fakes.h"
+
+namespace {
+
+constexpr std::uint32_t kBrowserPid = 100;
+constexpr std::uint16_t kBrowserPort = 50000;
+constexpr wchar_t kAcceleratorClass[] = L"KvtFakeAccelerator";
+constexpr wchar_t kGameClass[] = L"KvtFakeFullScreenGame";
+
+std::mutex outputMutex;
+
+void Say(const std::string& line) {
+    std::lock_guard<std::mutex> lock(outputMutex);
+    std::fputs(line.c_str(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+class NullChannel final : public engine::IPluginChannel {
+  public:
+    void PushTotals(std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t) override {}
+    bool PostProcessListEntry(const ipc::ProcessListEntry&) override { return true; }
+    void PostStartResult(std::uint8_t) override {}
+};
+
+// The system's clock and firewall-free privileges; tables with one ordinary process holding one port.
+engine::EngineSeams FakeSeams() {
+    engine::EngineSeams seams = engine::SystemEngineSeams();
+    auto sockets = std::make_unique<engine_test::FakeSocketTable>();
+    sockets->tcp.push_back({engine::TcpState::kEstablished, engine_test::Ip(127, 0, 0, 1), kBrowserPort,
+                            engine_test::Ip(127, 0, 0, 1), 80, kBrowserPid});
+    auto processes = std::make_unique<engine_test::FakeProcessSource>();
+    processes->Add(kBrowserPid, u"Browser.exe");
+    seams.sockets = std::move(sockets);
+    seams.processes = std::move(processes);
+    seams.interfaces = std::make_unique<engine_test::FakeInterfaceTable>();
+    seams.privileges = std::make_unique<engine_test::FakePrivilegeOps>();
+    seams.getAdapterInfo = [](AdapterInfo& info) {
+        info.hostName = u"harness";
+        return 0u;
+    };
+    seams.startNetworkLibrary = [] { return 0u; };
+    seams.stopNetworkLibrary = [] {};
+    return seams;
+}
+
+// The program's end, as the monitor runs it when its window closes.
+void EndService() {
+    app::MonitorService* service = app::CurrentMonitorService();
+    if (service == nullptr) {
+        return;
+    }
+    service->Stop();
+    app::SetCurrentMonitorService(nullptr);
+    delete service;
+}
+
+LRESULT CALLBACK AcceleratorProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_SHOWWINDOW:
+            if (wParam != FALSE) {
+                Say("event accelerator-shown");
+            }
+            break;
+        case WM_CLOSE:
+            Say("event accelerator-closed");
+            ::ShowWindow(window, SW_HIDE);
+            return 0;
+        default:
+            break;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+HWND MakeWindow(const wchar_t* className, WNDPROC procedure, const wchar_t* title, DWORD style,
+                const RECT& r) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = ::GetModuleHandleW(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(DKGRAY_BRUSH));
+    windowClass.lpszClassName = className;
+    ::RegisterClassExW(&windowClass);
+    return ::CreateWindowExW(0, className, title, style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                             nullptr, nullptr, windowClass.hInstance, nullptr);
+}
+
+const char* ImageName(ui::StatusImage image) {
+    switch (image) {
+        case ui::StatusImage::kAlertA:
+            return "alertA";
+        case ui::StatusImage::kAlertB:
+            return "alertB";
+        default:
+            return "normal";
+    }
+}
+
+std::string Report() {
+    ui::CSuspensionDlg2* floating = ui::FloatingWindow();
+    HWND window = floating != nullptr ? floating->Window() : nullptr;
+    if (window == nullptr) {
+        return "report none";
+    }
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    wchar_t text[128] = {};
+    ::GetWindowTextW(::GetDlgItem(window, 1055), text, 128);
+    std::ostringstream out;
+    out << "report visible=" << (::IsWindowVisible(window) ? 1 : 0) << " x=" << rect.left << " y=" << rect.top
+        << " w=" << rect.right - rect.left << " h=" << rect.bottom - rect.top
+        << " topmost=" << ((::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0 ? 1 : 0)
+        << " image=" << ImageName(floating->ShownStatusImage())
+        << " text=" << base::Utf16ToUtf8(base::FromWide(text));
+    return out.str();
+}
+
+// Item centres found by hit-testing the open menu's window, the way the menu itself places clicks.
+std::string MenuReport() {
+    ui::CSuspensionDlg2* floating = ui::FloatingWindow();
+    HMENU popup = floating != nullptr ? floating->ContextMenuPopup() : nullptr;
+    HWND menuWindow = ::FindWindowW(L"#32768", nullptr);
+    RECT frame{};
+    if (popup == nullptr || menuWindow == nullptr || !::IsWindowVisible(menuWindow) ||
+        !::GetWindowRect(menuWindow, &frame)) {
+        return "menu none";
+    }
+    const int count = ::GetMenuItemCount(popup);
+    std::vector<int> first(static_cast<std::size_t>(count), -1);
+    std::vector<int> last(static_cast<std::size_t>(count), -1);
+    const int x = (frame.left + frame.right) / 2;
+    for (int y = frame.top; y < frame.bottom; ++y) {
+        const int index = ::MenuItemFromPoint(nullptr, popup, POINT{x, y});
+        if (index >= 0 && index < count) {
+            if (first[static_cast<std::size_t>(index)] < 0) {
+                first[static_cast<std::size_t>(index)] = y;
+            }
+            last[static_cast<std::size_t>(index)] = y;
+        }
+    }
+    std::ostringstream out;
+    out << "menu";
+    for (int i = 0; i < count; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        if (first[at] < 0) {
+            out << " -";
+            continue;
+        }
+        const UINT state = ::GetMenuState(popup, static_cast<UINT>(i), MF_BYPOSITION);
+        out << " " << ::GetMenuItemID(popup, i) << ":" << x << "," << (first[at] + last[at]) / 2
+            << ((state & MF_CHECKED) != 0 ? ":checked" : "");
+    }
+    return out.str();
+}
+
+struct Harness {
+    ui::IShellWindow* shell = nullptr;
+    HWND game = nullptr;
+};
+
+void RunCommands(Harness& harness) {
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        std::istringstream in(line);
+        std::string command;
+        in >> command;
+        ui::CSuspensionDlg2* floating = ui::FloatingWindow();
+        HWND window = floating != nullptr ? floating->Window() : nullptr;
+        if (command == "report") {
+            Say(Report());
+        } else if (command == "state") {
+            std::uint32_t acceleration = 0;
+            std::uint32_t alarm = 0;
+            in >> acceleration >> alarm;
+            alarming::AccelerationState = acceleration;
+            alarming::HasUnhandledAlarm = alarm;
+            if (floating != nullptr) {
+                floating->PostAlarmStateChange();
+            }
+            Say("ok");
+        } else if (command == "traffic") {
+            std::uint64_t down = 0;
+            std::uint64_t up = 0;
+            in >> down >> up;
+            if (engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor(); monitor != nullptr) {
+                base::AutoLock lock(monitor->Table().EngineLock());
+                if (engine::ConnectionRecord* record = monitor->Table().FindPortRecord(kBrowserPort)) {
+                    record->bytesDown += down;
+                    record->bytesUp += up;
+                }
+            }
+            Say("ok");
+        } else if (command == "accel") {
+            unsigned long long sent = 0;
+            long long received = 0;
+            in >> sent >> received;
+            ::SendMessageW(window, ui::kAccelAdapterMessage, static_cast<WPARAM>(sent),
+                           static_cast<LPARAM>(received));
+            engine::AccelerateAdapter::Counters counters;
+            if (engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor(); monitor != nullptr) {
+                base::AutoLock lock(monitor->Table().EngineLock());
+                counters = monitor->Adapter().GetCounters();
+            }
+            Say("accel sent=" + std::to_string(counters.sent) +
+                " received=" + std::to_string(counters.received));
+        } else if (command == "menu") {
+            Say(MenuReport());
+        } else if (command == "show" || command == "hide") {
+            harness.shell->SetVisible(command == "show");
+            Say("ok");
+        } else if (command == "suspension-state") {
+            unsigned state = 0;
+            in >> state;
+            alarming::WriteSuspensionSettings(alarming::ProgramDirectory(), state, harness.shell->Origin());
+            harness.shell->SetVisible(state == 1);
+            Say("ok");
+        } else if (command == "fullscreen") {
+            std::string what;
+            in >> what;
+            const bool open = what == "open";
+            ::ShowWindow(harness.game, open ? SW_SHOW : SW_HIDE);
+            if (open) {
+                ::SetForegroundWindow(harness.game);
+            }
+            ::SendMessageW(window, ui::kAppBarNotifyMessage, ABN_FULLSCREENAPP, open ? 1 : 0);
+            Say(std::string("foreground-is-game=") + (::GetForegroundWindow() == harness.game ? "1" : "0"));
+        } else if (command == "exit") {
+            app::RequestExit();
+            Say("ok");
+        } else if (command == "close") {
+            ::PostMessageW(window, WM_CLOSE, 0, 0);
+            Say("ok");
+        } else if (!command.empty()) {
+            Say("unknown " + command);
+        }
+    }
+}
+
+}  // namespace
+
+int main() {
+    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    app::SingleInstance instance;
+    if (!instance.Acquire(u"kvt_floating_harness_")) {
+        Say("another harness runs");
+        return 2;
+    }
+    alarming::ProgramDirectory directory;
+    const auto shell = ui::CreateShellWindow({EndService, [] { app::RequestExit(); }});
+    app::ExitRequest exitRequest(*shell, instance, directory);
+    app::SetProgramExitRequest(&exitRequest);
+
+    // As start-up does: visibility and position from the settings file before the window exists.
+    const bool show = alarming::ReadShowSetting(directory) != 0;
+    alarming::ShowSuspension = show ? 1 : 0;
+    const alarming::Location location = alarming::ReadStoredLocation(directory);
+    alarming::SuspensionX = location.x;
+    alarming::SuspensionY = location.y;
+    if (!shell->Create(show)) {
+        Say("the floating window could not be created");
+        return 3;
+    }
+
+    auto service = std::make_unique<app::MonitorService>(
+        app::ServiceLinks{FakeSeams, [](std::u16string_view) { return std::make_unique<NullChannel>(); },
+                          [] { app::RequestExit(); }});
+    app::SetCurrentMonitorService(service.get());
+    if (service->Start(u"Accelerator.exe", u"\\\\.\\pipe\\kvt-floating-harness") != 1) {
+        Say("the service did not start");
+        app::SetCurrentMonitorService(nullptr);
+        service->Stop();
+        return 4;
+    }
+    service.release();
+
+    // The accelerator's window: hidden until the strip's double click shows it.
+    HWND accelerator = MakeWindow(kAcceleratorClass, AcceleratorProc, L"KvtFakeAccelerator",
+                                  WS_OVERLAPPEDWINDOW, RECT{100, 400, 400, 600});
+    ::SetPropW(accelerator, base::Wide(std::u16string(ui::kAcceleratorWindowTag)), accelerator);
+    Harness harness{shell.get(), nullptr};
+    const RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    harness.game = MakeWindow(kGameClass, ::DefWindowProcW, L"KvtFakeGame", WS_POPUP, screen);
+
+    std::thread commands([&harness] { RunCommands(harness); });
+    commands.detach();
+    Say("ready");
+
+    shell->RunMessageLoop();
+    Say("event ended");
+    app::SetProgramExitRequest(nullptr);
+    // The command thread may still wait on its input: the process ends without it.
+    std::fflush(stdout);
+    ::ExitProcess(0);
+}
