@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libpcap-dev iproute2 iperf3 tcpdump
+  libpcap-dev iproute2 iperf3 tcpdump nethogs gnuplot-nox
   mingw-w64 wine wine64 xvfb xdotool imagemagick x11-utils locales fonts-wqy-microhei fonts-wqy-zenhei
   clang-format file
   clang libclang-rt-14-dev

@@ -258,7 +258,8 @@ ConnectionRecord* ProcessTable::FindPortRecord(std::uint16_t port) {
             return nullptr;
         }
     }
-    if (ConnectionRecord* record = portIndex_.Find(port)) {
+    // The engine lock is held here, and every change of the index is made under it.
+    if (ConnectionRecord* record = portIndex_.FindHoldingEngineLock(port)) {
         if (cached != missCache_.end()) {
             missCache_.erase(cached);
         }

@@ -108,6 +108,34 @@ TEST(PacketQueue, ReleaseOfAnUnknownBufferLeavesTheQueueAlone) {
     EXPECT_EQ(q.Size(), 0u);
 }
 
+TEST(PacketQueue, ReleasedBufferCarriesALaterPacketOfItsOwn) {
+    PacketQueue q;
+    Push(q, Bytes({0x45, 1, 2, 3}));
+    PacketBuffer* first = nullptr;
+    ASSERT_EQ(q.Take(first), 1);
+    q.Release(first);
+    // A shorter packet goes into the released block: nothing of the old one shows.
+    Push(q, Bytes({0x45, 9}));
+    PacketBuffer* second = nullptr;
+    ASSERT_EQ(q.Take(second), 1);
+    EXPECT_EQ(second, first);
+    EXPECT_EQ(second->length, 2);
+    EXPECT_EQ(second->taken.load(), 1);
+    EXPECT_EQ(Contents(second), Bytes({0x45, 9}));
+    q.Release(second);
+    // One longer than any released block gets a block of its own.
+    std::vector<std::uint8_t> large(3000);
+    for (std::size_t i = 0; i < large.size(); ++i) {
+        large[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    Push(q, large);
+    PacketBuffer* third = nullptr;
+    ASSERT_EQ(q.Take(third), 1);
+    EXPECT_EQ(Contents(third), large);
+    q.Release(third);
+    EXPECT_EQ(q.Size(), 0u);
+}
+
 TEST(PacketQueuePolling, EmptyQueueGivesUpAfterTenSleepsOf50Ms) {
     RecordedSleeps recorded;
     auto q = QueueWith(recorded);
