@@ -51,9 +51,9 @@ int RunMonitorProgram(std::u16string_view commandLine, const std::function<void(
     }
 
     alarming::ProgramDirectory directory;
-    std::unique_ptr<ExitRequest> exitRequest;
     const auto shell = ui::CreateShellWindow({EndMonitorService, [] { RequestExit(); }});
-    exitRequest = std::make_unique<ExitRequest>(*shell, instance, directory);
+    // Declared after the shell, so that on every return its thread has ended before the shell goes.
+    auto exitRequest = std::make_unique<ExitRequest>(*shell, instance, directory);
     SetProgramExitRequest(exitRequest.get());
     const bool show = alarming::ReadShowSetting(directory) != 0;
     alarming::ShowSuspension.store(show ? 1 : 0, std::memory_order_relaxed);
