@@ -177,7 +177,7 @@ harness=$harness_saved
 mkdir -p "$work/nobitmap"
 cp "$monitor" "$work/nobitmap/kvtmon.exe"
 python3 "$here/renumber_resource.py" "$work/nobitmap/kvtmon.exe" 240 241
-(cd "$work/nobitmap" && flock -w 60 /tmp/kvt-monitor.lock wine ./kvtmon.exe 'GameClient.exe \\.\pipe\kvt-skin-test' \
+(cd "$work/nobitmap" && flock -o -w 60 /tmp/kvt-monitor.lock wine ./kvtmon.exe 'GameClient.exe \\.\pipe\kvt-skin-test' \
     >"$work/nobitmap.out" 2>&1 </dev/null) &
 pid=$!
 pids+=("$pid")
