@@ -98,21 +98,8 @@ bool CBitmapButton::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT& result)
         case WM_ENABLE:
             Redraw();
             return false;
-        case WM_ERASEBKGND:
-            result = 1;
-            return true;
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            HDC dc = ::BeginPaint(Handle(), &paint);
-            if (dc != nullptr) {
-                Paint(dc);
-            }
-            ::EndPaint(Handle(), &paint);
-            result = 0;
-            return true;
-        }
         default:
-            return false;
+            return HandleSelfPaint(message, result);
     }
 }
 

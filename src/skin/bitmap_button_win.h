@@ -39,7 +39,7 @@ class CBitmapButton : public SubclassedWindow {
     void OnAttached() override;
 
   private:
-    void Paint(HDC dc);
+    void Paint(HDC dc) override;
     void Redraw();
     int CurrentImage() const;
 

@@ -89,26 +89,13 @@ bool CButton2X::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         case WM_ENABLE:
             Redraw();
             return false;
-        case WM_ERASEBKGND:
-            result = 1;
-            return true;
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            HDC dc = ::BeginPaint(Handle(), &paint);
-            if (dc != nullptr) {
-                Paint(dc);
-            }
-            ::EndPaint(Handle(), &paint);
-            result = 0;
-            return true;
-        }
         case WM_PRINTCLIENT:
             Paint(reinterpret_cast<HDC>(wParam));
             result = 0;
             return true;
         default:
             (void)lParam;
-            return false;
+            return HandleSelfPaint(message, result);
     }
 }
 

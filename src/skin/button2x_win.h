@@ -35,7 +35,7 @@ class CButton2X : public skin::SubclassedWindow {
 
   private:
     void Redraw();
-    void Paint(HDC dc);
+    void Paint(HDC dc) override;
 
     bool tracking_ = false;
     bool hover_ = false;

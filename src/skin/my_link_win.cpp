@@ -91,32 +91,13 @@ bool CMyLink::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
             ::PostMessageW(::GetParent(Handle()), kLinkRightClickMessage, wParam, lParam);
             result = 0;
             return true;
-        case WM_ERASEBKGND:
-            result = 1;
-            return true;
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            HDC dc = ::BeginPaint(Handle(), &paint);
-            if (dc != nullptr) {
-                Paint(dc);
-            }
-            ::EndPaint(Handle(), &paint);
-            result = 0;
-            return true;
-        }
         default:
-            return false;
+            return HandleSelfPaint(message, result);
     }
 }
 
 void CMyLink::Paint(HDC dc) {
-    RECT client{};
-    ::GetClientRect(Handle(), &client);
-    auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(::GetParent(Handle()), WM_CTLCOLORSTATIC,
-                                                         reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(Handle())));
-    if (brush != nullptr) {
-        ::FillRect(dc, &client, brush);
-    }
+    FillWithParentBrush(dc);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::IsWindowEnabled(Handle()) ? linkColor_ : ::GetSysColor(COLOR_GRAYTEXT));
     HGDIOBJ previous = ::SelectObject(dc, underlined_.Get());

@@ -35,7 +35,7 @@ class CMyLink : public SubclassedWindow {
     void Measure();
     bool InLabel(LPARAM lParam) const;
     void SetHover(bool hover);
-    void Paint(HDC dc);
+    void Paint(HDC dc) override;
 
     std::wstring text_;
     RECT label_{};

@@ -5,33 +5,13 @@
 namespace skin {
 
 bool CStaticMultiLine::HandleMessage(UINT message, WPARAM, LPARAM, LRESULT& result) {
-    switch (message) {
-        case WM_ERASEBKGND:
-            result = 1;
-            return true;
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            HDC dc = ::BeginPaint(Handle(), &paint);
-            if (dc != nullptr) {
-                Paint(dc);
-            }
-            ::EndPaint(Handle(), &paint);
-            result = 0;
-            return true;
-        }
-        default:
-            return false;
-    }
+    return HandleSelfPaint(message, result);
 }
 
 void CStaticMultiLine::Paint(HDC dc) {
+    FillWithParentBrush(dc);
     RECT client{};
     ::GetClientRect(Handle(), &client);
-    auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(::GetParent(Handle()), WM_CTLCOLORSTATIC,
-                                                         reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(Handle())));
-    if (brush != nullptr) {
-        ::FillRect(dc, &client, brush);
-    }
     const int length = ::GetWindowTextLengthW(Handle());
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     ::GetWindowTextW(Handle(), text.data(), length + 1);

@@ -14,7 +14,7 @@ class CStaticMultiLine : public SubclassedWindow {
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   private:
-    void Paint(HDC dc);
+    void Paint(HDC dc) override;
 };
 
 }  // namespace skin

@@ -43,6 +43,34 @@ LRESULT SubclassedWindow::CallDefault(UINT message, WPARAM wParam, LPARAM lParam
     return ::DefSubclassProc(window_, message, wParam, lParam);
 }
 
+bool SubclassedWindow::HandleSelfPaint(UINT message, LRESULT& result) {
+    if (message == WM_ERASEBKGND) {
+        result = 1;
+        return true;
+    }
+    if (message != WM_PAINT) {
+        return false;
+    }
+    PAINTSTRUCT paint;
+    HDC dc = ::BeginPaint(window_, &paint);
+    if (dc != nullptr) {
+        Paint(dc);
+    }
+    ::EndPaint(window_, &paint);
+    result = 0;
+    return true;
+}
+
+void SubclassedWindow::FillWithParentBrush(HDC dc) {
+    RECT client{};
+    ::GetClientRect(window_, &client);
+    auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(::GetParent(window_), WM_CTLCOLORSTATIC,
+                                                         reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window_)));
+    if (brush != nullptr) {
+        ::FillRect(dc, &client, brush);
+    }
+}
+
 LRESULT CALLBACK SubclassedWindow::SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                                 DWORD_PTR data) {
     auto* self = reinterpret_cast<SubclassedWindow*>(data);

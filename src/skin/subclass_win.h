@@ -26,6 +26,12 @@ class SubclassedWindow {
     // The control's own handling of a message.
     LRESULT CallDefault(UINT message, WPARAM wParam, LPARAM lParam);
     virtual void OnAttached() {}
+    // For controls that paint themselves whole: WM_PAINT goes to Paint and the background is never
+    // erased first (no flicker). True for those two messages, with `result` set.
+    bool HandleSelfPaint(UINT message, LRESULT& result);
+    virtual void Paint(HDC /*dc*/) {}
+    // Fills the control's client area with the brush its dialog gives static controls.
+    void FillWithParentBrush(HDC dc);
 
   private:
     static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
