@@ -15,7 +15,6 @@
 #include "ipc/named_pipe_server.h"
 #include "plugin/plugin_console.h"
 #include "plugin/time_text.h"
-#include "support/wine_check.h"
 #include "unit/ipc/pipe_test_util.h"
 #include "unit/tools/console_test_host.h"
 
@@ -305,11 +304,6 @@ TEST(PluginConsole, RejectsUsageMistakes) {
 // Requests written faster than the monitor answers them fill both ends' queues: the console must keep
 // taking answers while a write of its own waits, or the two ends wait for each other for ever.
 TEST(PluginConsole, AFloodOfEchoedRequestsIsAnsweredInFull) {
-    if (testing_support::RunningUnderWine()) {
-        // Under Wine the two ends still stall after several hundred requests, with no lock of the
-        // console held; not yet understood, and not seen on Linux.
-        GTEST_SKIP() << "the flood stalls under Wine's pipes";
-    }
     constexpr int kRequests = 10000;
     InProcessHost host;
     ConsoleRun run;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <future>
 #include <sstream>
 #include <string>
@@ -46,7 +47,10 @@ TEST(WatchConsole, PrintsTheTotalsAndTheProcessListUntilCtrlCThenEndsTheMonitor)
 
     const std::vector<std::string> lines = run.out.Lines();
     ASSERT_GE(lines.size(), 7u) << run.out.Text();
-    EXPECT_EQ(lines.front(), "accelerated process: GameClient.exe") << run.out.Text();
+    // The fake pushes from the moment it connects, so totals may come before the answer that names the
+    // accelerated process.
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "accelerated process: GameClient.exe"), lines.end())
+        << run.out.Text();
     EXPECT_EQ(lines.back(), "the monitor ended with exit code 0") << run.out.Text();
     // The fake's totals grow by 1000, 2000, 100 and 200 bytes a round; its rounds come far quicker than
     // once a second and are taken as a second apart.
