@@ -56,6 +56,10 @@ class CSuspensionDlg2 final : public skin::Dialog, public skin::CCtrlColor<0, 0x
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   private:
+    static constexpr UINT_PTR kTextTimer = 1;
+    static constexpr UINT_PTR kBlinkTimer = 2;
+    static constexpr UINT_PTR kTopmostTimer = 3;
+
     bool OnInitDialog();
     void OnTimer(UINT_PTR id);
     bool OnCommand(WORD id, WORD code);
