@@ -135,6 +135,8 @@ set xlabel 'seconds'
 set ylabel 'resident MB'
 set y2label 'count'
 set y2tics
+set yrange [0:*]
+set y2range [0:*]
 set ytics nomirror
 set key left top
 plot '{sys.argv[1]}' using 1:($2/1024) skip 1 with lines lw 2 title 'RSS MB', \\
