@@ -118,17 +118,10 @@ std::uint32_t CNamedPipeClientCallBackMode::Close() {
 }
 
 std::uint32_t CNamedPipeClientCallBackMode::StartReading() {
-    if (!shared_->stop.IsValid()) {
-        endpoint_->SetLastError(shared_->stop.LastError());
-        return 0;
-    }
     auto endpoint = endpoint_;
     auto shared = shared_;
-    if (!reader_.Start([endpoint, shared] { ClientReaderProc(endpoint, shared); })) {
-        endpoint_->SetLastError(reader_.LastError());
-        return 0;
-    }
-    return 1;
+    return StartPipeReaderThread(*endpoint_, {&shared_->stop}, reader_,
+                                 [endpoint, shared] { ClientReaderProc(endpoint, shared); });
 }
 
 std::uint32_t CNamedPipeClientCallBackMode::Write(const void* data, std::uint32_t byteCount,

@@ -72,22 +72,12 @@ std::uint32_t CNamedPipeClientCallBackMode::Close() {
 }
 
 std::uint32_t CNamedPipeClientCallBackMode::StartReading() {
-    for (const base::Event* event : {&shared_->stop, &shared_->read, &shared_->write}) {
-        if (!event->IsValid()) {
-            endpoint_->SetLastError(event->LastError());
-            return 0;
-        }
-    }
     auto endpoint = endpoint_;
     auto shared = shared_;
-    const bool started = reader_.Start([endpoint, shared] {
-        RunPipeReader({endpoint, &shared->stop, &shared->read, &shared->callback, false});
-    });
-    if (!started) {
-        endpoint_->SetLastError(reader_.LastError());
-        return 0;
-    }
-    return 1;
+    return StartPipeReaderThread(
+        *endpoint_, {&shared_->stop, &shared_->read, &shared_->write}, reader_, [endpoint, shared] {
+            RunPipeReader({endpoint, &shared->stop, &shared->read, &shared->callback, false});
+        });
 }
 
 std::uint32_t CNamedPipeClientCallBackMode::Write(const void* data, std::uint32_t byteCount,

@@ -305,17 +305,10 @@ std::uint32_t CNamedPipeSvcCallBackMode::Read(void*, std::uint32_t, std::uint32_
 }
 
 std::uint32_t CNamedPipeSvcCallBackMode::StartReading() {
-    if (!shared_->stop.IsValid()) {
-        endpoint_->SetLastError(shared_->stop.LastError());
-        return 0;
-    }
     auto endpoint = endpoint_;
     auto shared = shared_;
-    if (!reader_.Start([endpoint, shared] { ServerReaderProc(endpoint, shared); })) {
-        endpoint_->SetLastError(reader_.LastError());
-        return 0;
-    }
-    return 1;
+    return StartPipeReaderThread(*endpoint_, {&shared_->stop}, reader_,
+                                 [endpoint, shared] { ServerReaderProc(endpoint, shared); });
 }
 
 std::uint32_t CNamedPipeSvcCallBackMode::Write(const void* data, std::uint32_t size,

@@ -164,24 +164,14 @@ std::uint32_t CNamedPipeSvcCallBackMode::Read(void*, std::uint32_t, std::uint32_
 }
 
 std::uint32_t CNamedPipeSvcCallBackMode::StartReading() {
-    for (const base::Event* event : {&shared_->stop, &shared_->read, &shared_->write}) {
-        if (!event->IsValid()) {
-            endpoint_->SetLastError(event->LastError());
-            return 0;
-        }
-    }
     auto endpoint = endpoint_;
     auto shared = shared_;
-    const bool started = reader_.Start([endpoint, shared] {
-        if (shared->callback.IsSet()) {
-            RunPipeReader({endpoint, &shared->stop, &shared->read, &shared->callback, true});
-        }
-    });
-    if (!started) {
-        endpoint_->SetLastError(reader_.LastError());
-        return 0;
-    }
-    return 1;
+    return StartPipeReaderThread(
+        *endpoint_, {&shared_->stop, &shared_->read, &shared_->write}, reader_, [endpoint, shared] {
+            if (shared->callback.IsSet()) {
+                RunPipeReader({endpoint, &shared->stop, &shared->read, &shared->callback, true});
+            }
+        });
 }
 
 std::uint32_t CNamedPipeSvcCallBackMode::Write(const void* data, std::uint32_t size,

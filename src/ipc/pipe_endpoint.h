@@ -4,10 +4,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
+
+#include "base/worker_thread.h"
 
 // Windows error numbers that the pipe classes leave in lastError and that callers test. The Linux variant
 // maps its own errors onto them (an error without a Windows counterpart keeps its errno value there).
@@ -83,3 +88,21 @@ class PipeEndpoint {
     std::u16string text_;
     std::shared_ptr<Native> handle_;
 };
+
+// Starts a pipe's reader thread on `body` once every event it waits on exists. 0 with the error recorded
+// on the endpoint when an event or the thread could not be made.
+template <typename Event>
+std::uint32_t StartPipeReaderThread(PipeEndpoint& endpoint, std::initializer_list<const Event*> events,
+                                    base::WorkerThread& reader, std::function<void()> body) {
+    for (const Event* event : events) {
+        if (!event->IsValid()) {
+            endpoint.SetLastError(event->LastError());
+            return 0;
+        }
+    }
+    if (!reader.Start(std::move(body))) {
+        endpoint.SetLastError(reader.LastError());
+        return 0;
+    }
+    return 1;
+}
