@@ -4,7 +4,7 @@
 
 #include "engine/tunnel_rules.h"
 #include "engine_fakes.h"
-#include "log_capture.h"
+#include "support/log_capture.h"
 
 namespace {
 
@@ -138,11 +138,11 @@ TEST_F(AccelerateAdapterTest, ATableThatCannotBeAllocatedChangesNothing) {
 }
 
 TEST_F(AccelerateAdapterTest, AnAdapterListThatCannotBeAllocatedIsLoggedAndMatchesNothing) {
-    engine_test::LogCapture log;
+    testing_support::LogCapture log;
     table_.adapterStatus = ListStatus::kNoMemory;
     AccelerateAdapter adapter(table_);
     EXPECT_EQ(adapter.InterfaceIndex(), AccelerateAdapter::kNoInterface);
-    EXPECT_TRUE(log.Contains(u"分配内存失败，error no = "));
+    EXPECT_EQ(log.CountStartingWith("分配内存失败，error no = "), 1);
 }
 
 }  // namespace

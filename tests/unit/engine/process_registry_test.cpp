@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "engine_fakes.h"
-#include "log_capture.h"
+#include "support/log_capture.h"
 
 namespace {
 
@@ -258,7 +258,7 @@ TEST_F(ProcessRegistryTest, AnUnclearAliasCountsEvenForAnExitedRecord) {
 }
 
 TEST_F(ProcessRegistryTest, StopAlarmResetsTheAcceleratedSideUnderTheEngineLock) {
-    engine_test::LogCapture log;
+    testing_support::LogCapture log;
     Accelerate(u"game.exe;");
     int resets = 0;
     registry_.SetAcceleratedStatisticsReset([&] {
@@ -277,7 +277,7 @@ TEST_F(ProcessRegistryTest, StopAlarmResetsTheAcceleratedSideUnderTheEngineLock)
     EXPECT_EQ(registry_.AlarmStopped(), 1u);
     EXPECT_EQ(resets, 1);
     EXPECT_EQ(lists_.AccelerateNames(), std::vector<std::u16string>{u"kvtmon.exe"});
-    EXPECT_TRUE(log.Contains(u"停止报警 bStop = 1，\n"));
+    EXPECT_EQ(log.CountStartingWith("停止报警 bStop = 1，"), 1);
 }
 
 TEST_F(ProcessRegistryTest, ResumedAccelerationLooksForTheTunnelAgain) {
