@@ -61,9 +61,14 @@ struct Framing {
 TEST(PcapReplay, LibpcapReadsEveryFramingAndItsPacketsCountLikeTheBareOnes) {
     const Framing framings[] = {
         {"Ethernet", kLinkEthernet, DLT_EN10MB, [](const Packet& p) { return Ethernet(p); }},
-        {"Vlan", kLinkEthernet, DLT_EN10MB, [](const Packet& p) { return Ethernet(p, {0x8100, 0x0800}); }},
+        {"Vlan", kLinkEthernet, DLT_EN10MB,
+         [](const Packet& p) {
+             return Ethernet(p, {0x8100, 0x0800});
+         }},
         {"QinQ", kLinkEthernet, DLT_EN10MB,
-         [](const Packet& p) { return Ethernet(p, {0x88A8, 0x8100, 0x0800}); }},
+         [](const Packet& p) {
+             return Ethernet(p, {0x88A8, 0x8100, 0x0800});
+         }},
         {"LinuxSll", kLinkLinuxSll, DLT_LINUX_SLL, [](const Packet& p) { return LinuxSll(p); }},
         {"LinuxSll2", kLinkLinuxSll2, DLT_LINUX_SLL2, [](const Packet& p) { return LinuxSll2(p); }},
         {"Raw", kLinkRawFile, DLT_RAW, [](const Packet& p) { return p; }},
@@ -88,8 +93,8 @@ TEST(PcapReplay, LibpcapReadsEveryFramingAndItsPacketsCountLikeTheBareOnes) {
         }
         testing_support::TempDir dir;
         const auto path = dir.File("session.pcap");
-        testing_support::WriteFileBytes(path,
-                                        testing_support::WritePcap(framing.fileLinkType, kSnapLength, records));
+        testing_support::WriteFileBytes(
+            path, testing_support::WritePcap(framing.fileLinkType, kSnapLength, records));
 
         char error[PCAP_ERRBUF_SIZE] = {};
         std::unique_ptr<pcap_t, decltype(&pcap_close)> handle(pcap_open_offline(path.c_str(), error),

@@ -55,7 +55,9 @@ TEST_F(ProcessNamesTest, NegativeArgumentsAreRefusedAndLogged) {
 
     char16_t buffer[8];
     EXPECT_EQ(names_.GetProcessNameByIdEx(10, nullptr, 8), engine::kInvalidArgument);
-    EXPECT_EQ(log.CountStartingWith("参数无效:szpath=(null), pid=10, nLen=8, in GetProcessNameByIdEx，error no = "), 1);
+    EXPECT_EQ(
+        log.CountStartingWith("参数无效:szpath=(null), pid=10, nLen=8, in GetProcessNameByIdEx，error no = "),
+        1);
     EXPECT_EQ(names_.GetProcessNameByIdEx(-5, buffer, 8), engine::kInvalidArgument);
     EXPECT_EQ(names_.GetProcessNameByIdEx(10, buffer, 0), engine::kInvalidArgument);
     EXPECT_TRUE(source_.snapshotQueries.empty());
