@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "engine/tunnel_rules.h"
 #include "engine_fakes.h"
 #include "support/log_capture.h"

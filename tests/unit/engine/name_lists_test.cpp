@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "support/log_capture.h"
 
 namespace {
