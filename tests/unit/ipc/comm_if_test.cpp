@@ -227,16 +227,6 @@ TEST_F(CommIfOnPipe, WithoutAServiceTheProgramsFailureValuesGoOutOnTheWire) {
         kAllBits);
 }
 
-// The request of a by-name query with a hand-set name byte count (an odd count ends in a stray byte).
-Message ByName(std::uint32_t id, std::uint16_t nameBytes, bool withTimes) {
-    Message m = Resized(Encode(id, NoArgs{}), 11 + nameBytes + (withTimes ? 32 : 0));
-    Poke(m, 9, nameBytes, 2);
-    for (std::size_t i = 0; i < nameBytes; i += 2) {
-        m[11 + i] = 'x';
-    }
-    return m;
-}
-
 // One row per request that reads its fields; the length rules themselves are the parser's tests.
 TEST_F(CommIfOnPipe, MalformedRequestsGetTheFailureValueAndAskNothing) {
     Message nameListTooLong = Encode(cmd::kSetUnclearProcessName, NameListArgs{u"a.exe", u";"});
@@ -278,55 +268,6 @@ TEST_F(CommIfOnPipe, MalformedRequestsGetTheFailureValueAndAskNothing) {
     };
     for (const Row& row : rows) {
         CheckExchange(row, Exchange(row.request));
-    }
-}
-
-TEST_F(CommIfOnPipe, ByNameQueriesLookUpNamesOfFiveBytesOrMoreOnly) {
-    struct Case {
-        std::uint32_t id;
-        bool withTimes;
-        const char* call;  // of the 5-byte name "xx" and its stray byte
-        Answer failure;
-    };
-    const Case cases[] = {
-        {cmd::kGetProcessDownRefluxByProcessName,
-         false,
-         R"(GetProcessRefluxByName("xx", down))",
-         {cmd::kGetProcessDownRefluxByProcessNameResponse, BytesAnswer{kAllBits}}},
-        {cmd::kGetProcessUpRefluxByProcessName,
-         false,
-         R"(GetProcessRefluxByName("xx", up))",
-         {cmd::kGetProcessUpRefluxByProcessNameResponse, BytesAnswer{kAllBits}}},
-        {cmd::kGetProcessStartTimeByProcessName,
-         false,
-         R"(GetProcessStartTimeByName("xx"))",
-         {cmd::kGetProcessStartTimeByProcessNameResponse, TimeAnswer{-1, kNoTime}}},
-        {cmd::kGetProcessExitTimeByProcessName,
-         false,
-         R"(GetProcessExitTimeByName("xx"))",
-         {cmd::kGetProcessExitTimeByProcessNameResponse, TimeAnswer{-1, kNoTime}}},
-        {cmd::kGetProcessTotalTime,
-         false,
-         R"(GetProcessTotalTime("xx"))",
-         {cmd::kGetProcessTotalTimeResponse, SecondsAnswer{0}}},
-        {cmd::kGetProcessDownRefluxBetweenTimeByName,
-         true,
-         R"(GetRefluxBetweenTimeByName("xx", 0000-00-00 00:00:00, 0000-00-00 00:00:00, down))",
-         {cmd::kGetProcessDownRefluxBetweenTimeByNameResponse, BytesAnswer{kAllBits}}},
-        {cmd::kGetProcessUpRefluxBetweenTimeByName,
-         true,
-         R"(GetRefluxBetweenTimeByName("xx", 0000-00-00 00:00:00, 0000-00-00 00:00:00, up))",
-         {cmd::kGetProcessUpRefluxBetweenTimeByNameResponse, BytesAnswer{kAllBits}}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.id);
-        const Exchanged four = Exchange(ByName(c.id, 4, c.withTimes));
-        CheckExchange({"4 name bytes", {}, {}, {c.failure}}, four);
-        const Exchanged five = Exchange(ByName(c.id, 5, c.withTimes));
-        EXPECT_EQ(five.calls, std::vector<std::string>{c.call});
-        ASSERT_EQ(five.sent.size(), 1u);
-        EXPECT_EQ(five.sent[0].id, c.failure.id);
-        EXPECT_FALSE(five.sent[0].fields == c.failure.fields);
     }
 }
 
