@@ -9,15 +9,6 @@ using engine::kStateRunning;
 using engine_test::Pushed;
 using engine_test::StatisticsTest;
 
-TEST_F(StatisticsTest, BatchStartsEmptyWithRecordsStampedAtConstruction) {
-    base::AutoLock hold(lock_);
-    EXPECT_EQ(stats_.Batch().count, 0u);
-    for (const engine::SpeedAlarmRecord& record : stats_.Batch().records) {
-        EXPECT_EQ(record.time, clock_.time);
-        EXPECT_EQ(record.pid, engine::kNoPid);
-    }
-}
-
 TEST_F(StatisticsTest, ProcessTotalsSumEveryConnectionClosedOnesIncluded) {
     AddProcess(100, u"browser.exe", {5000, 5001});
     AddProcess(200, u"mail.exe", {6000});
