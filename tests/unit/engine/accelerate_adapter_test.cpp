@@ -130,7 +130,7 @@ TEST_F(AccelerateAdapterTest, AnAdapterListThatCannotBeAllocatedIsLoggedAndMatch
     table_.adapterStatus = ListStatus::kNoMemory;
     AccelerateAdapter adapter(table_);
     EXPECT_EQ(adapter.InterfaceIndex(), AccelerateAdapter::kNoInterface);
-    EXPECT_EQ(log.CountStartingWith("分配内存失败，error no = "), 1);
+    EXPECT_EQ(log.CountStartingWith("分配内存失败，error no = "), 2) << "one per interface a rule names";
 }
 
 }  // namespace
