@@ -6,8 +6,8 @@
 #include <cstring>
 #include <map>
 #include <new>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/module_path.h"
