@@ -24,20 +24,27 @@ TEST(Ipv4Address, BytesInNetworkOrderAsInAPacketHeader) {
 }
 
 TEST(AdapterRows, UsableAddressesInTheSystemsOrder) {
+    const std::uint32_t otherLoopback = MakeIpv4(127, 0, 0, 2);
+    const std::uint32_t broadcast = MakeIpv4(255, 255, 255, 255);
     const std::vector<AdapterRow> rows{
         {u"eth0", {kA1, kA2}, true},                            // two addresses: both local, one adapter
         {u"wifi", {kAnyAddress}, true},                         // no address yet
         {u"lo", {kLoopbackAddress}, true},                      // loopback only
         {u"tun0", {kAnyAddress, kB1, kLoopbackAddress}, true},  // the usable one is kept
         {u"down0", {kC1}, false},                               // administratively down
+        {u"x", {otherLoopback, broadcast}, true},               // only the exact addresses are skipped
     };
     AdapterInfo info;
     AddAdapterRows(rows, info);
-    EXPECT_EQ(info.localAddresses, (std::vector<std::uint32_t>{kA1, kA2, kB1}));
-    EXPECT_EQ(info.adapterNames, (std::vector<std::u16string>{u"eth0", u"tun0"}));
-    ASSERT_EQ(info.adapterAddressLists.size(), 2u);
+    EXPECT_EQ(info.localAddresses, (std::vector<std::uint32_t>{kA1, kA2, kB1, otherLoopback, broadcast}));
+    EXPECT_EQ(info.adapterNames, (std::vector<std::u16string>{u"eth0", u"tun0", u"x"}));
+    ASSERT_EQ(info.adapterAddressLists.size(), 3u);
     EXPECT_EQ(info.adapterAddressLists[0], (std::vector<std::uint32_t>{kA1, kA2}));
     EXPECT_EQ(info.adapterAddressLists[1], (std::vector<std::uint32_t>{kB1}));
+    EXPECT_TRUE(IsLocalAddress(info.localAddresses, kB1));
+    EXPECT_FALSE(IsLocalAddress(info.localAddresses, kC1));
+    EXPECT_FALSE(IsLocalAddress(info.localAddresses, kLoopbackAddress));
+    EXPECT_FALSE(IsLocalAddress({}, kA1));
 }
 
 TEST(AdapterRows, NoUsableAddressLeavesEveryListEmpty) {
@@ -46,24 +53,6 @@ TEST(AdapterRows, NoUsableAddressLeavesEveryListEmpty) {
     EXPECT_TRUE(info.localAddresses.empty());
     EXPECT_TRUE(info.adapterNames.empty());
     EXPECT_TRUE(info.adapterAddressLists.empty());
-}
-
-TEST(AdapterRows, OnlyTheExactLoopbackAndAnyAddressesAreSkipped) {
-    const std::uint32_t otherLoopback = MakeIpv4(127, 0, 0, 2);
-    const std::uint32_t broadcast = MakeIpv4(255, 255, 255, 255);
-    AdapterInfo info;
-    AddAdapterRows(std::vector<AdapterRow>{{u"x", {otherLoopback, broadcast}, true}}, info);
-    EXPECT_EQ(info.localAddresses, (std::vector<std::uint32_t>{otherLoopback, broadcast}));
-}
-
-TEST(AdapterRows, IsLocalAddressLooksAtEveryAdapter) {
-    AdapterInfo info;
-    AddAdapterRows(std::vector<AdapterRow>{{u"eth0", {kA1}, true}, {u"tun0", {kB1}, true}}, info);
-    EXPECT_TRUE(IsLocalAddress(info.localAddresses, kA1));
-    EXPECT_TRUE(IsLocalAddress(info.localAddresses, kB1));
-    EXPECT_FALSE(IsLocalAddress(info.localAddresses, kA2));
-    EXPECT_FALSE(IsLocalAddress(info.localAddresses, kLoopbackAddress));
-    EXPECT_FALSE(IsLocalAddress({}, kA1));
 }
 
 // The real adapter list of this machine (Wine lists its host's adapters too) obeys the same rules.

@@ -113,17 +113,13 @@ TEST(DealWithRecvData, KnownPortsLeaveTheRefreshFlagAlone) {
     EXPECT_EQ(engine.refresh.load(), 0);
 }
 
-TEST(DealWithRecvData, MissingContextOrEngineIsLogged) {
+TEST(DealWithRecvData, MissingContextOrEngineIsLoggedAndEndsBothThreadsAtOnce) {
     testing_support::LogCapture log;
-    EXPECT_EQ(DealWithRecvData(nullptr), 0);
     SnifferContext orphan;
+    EXPECT_EQ(DealWithRecvData(nullptr), 0);
     EXPECT_EQ(DealWithRecvData(&orphan), 0);
     EXPECT_EQ(log.CountStartingWith("参数无效 in DealWithRecvData，error no = "), 2);
-}
-
-TEST(SnifferThreadProc, MissingContextOrEngineEndsAtOnce) {
     EXPECT_EQ(SnifferThreadProc(nullptr), 0);
-    SnifferContext orphan;
     EXPECT_EQ(SnifferThreadProc(&orphan), 0);
 }
 

@@ -5,8 +5,9 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
-#include <utility>
+#include <new>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/module_path.h"
@@ -50,6 +51,10 @@ public:
 class FakeSocketTable final : public engine::ISocketTableSource {
 public:
     std::uint32_t FetchTcpTable(std::vector<engine::TcpRow>& rows) override {
+        if (throwsLeft > 0) {
+            --throwsLeft;
+            throw std::bad_alloc();  // as an allocation failure inside a pass would
+        }
         rows = tcpError == 0 ? tcp : std::vector<engine::TcpRow>{};
         return tcpError;
     }
@@ -61,6 +66,7 @@ public:
     std::vector<engine::UdpRow> udp;
     std::uint32_t tcpError = 0;
     std::uint32_t udpError = 0;
+    int throwsLeft = 0;  // TCP fetches that throw first
 };
 
 struct FakeProcess {

@@ -43,34 +43,16 @@ inline Packet Ethernet(const Packet& payload,
 
 inline Packet LinuxSll(const Packet& payload, std::uint16_t protocol = 0x0800) {
     // packet type (outgoing), ARPHRD_ETHER, address length 6, address padded to 8, protocol
-    return Join({0, 4, 0, 1, 0, 6, 2, 0, 0, 0, 0, 1, 0, 0, static_cast<std::uint8_t>(protocol >> 8),
-                 static_cast<std::uint8_t>(protocol)},
-                payload);
+    Packet frame = Join({0, 4, 0, 1, 0, 6, 2, 0, 0, 0, 0, 1, 0, 0, 0, 0}, payload);
+    testing_support::PutBe16(frame, 14, protocol);
+    return frame;
 }
 
 inline Packet LinuxSll2(const Packet& payload, std::uint16_t protocol = 0x0800) {
     // protocol, reserved, interface index, ARPHRD_ETHER, packet type, address length, address
-    return Join({static_cast<std::uint8_t>(protocol >> 8),
-                 static_cast<std::uint8_t>(protocol),
-                 0,
-                 0,
-                 0,
-                 0,
-                 0,
-                 2,
-                 0,
-                 1,
-                 0,
-                 6,
-                 2,
-                 0,
-                 0,
-                 0,
-                 0,
-                 1,
-                 0,
-                 0},
-                payload);
+    Packet frame = Join({0, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 6, 2, 0, 0, 0, 0, 1, 0, 0}, payload);
+    testing_support::PutBe16(frame, 0, protocol);
+    return frame;
 }
 
 inline Packet PppFull(const Packet& payload) {

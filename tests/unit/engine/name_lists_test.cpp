@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "log_capture.h"
+#include "base/text.h"
+#include "support/log_capture.h"
 
 namespace {
 
@@ -111,13 +112,13 @@ TEST_F(NameListsTest, GameClientAndTheMonitorItselfNeverBecomeMatchNames) {
 }
 
 TEST_F(NameListsTest, TextWithoutANameLeavesTheListsAsTheyWere) {
-    engine_test::LogCapture log;
+    testing_support::LogCapture log;
     ASSERT_EQ(SetAccelerated(u"Game.exe;"), 1);
     EXPECT_EQ(SetAccelerated(u"Game.exe"), 0);
     EXPECT_EQ(lists_.SetAccelerateProcess(nullptr, 10, u";", 1), 0);
-    EXPECT_TRUE(log.Contains(u"参数无效 in SetAccelerateProcess，error no = "));
+    EXPECT_EQ(log.CountStartingWith("参数无效 in SetAccelerateProcess，error no = "), 1);
     EXPECT_EQ(lists_.SetUnclearProcessName(u"x.exe;", 6, u";", 0), 0);
-    EXPECT_TRUE(log.Contains(u"参数无效 in SetUnclearProcessName，error no = "));
+    EXPECT_EQ(log.CountStartingWith("参数无效 in SetUnclearProcessName，error no = "), 1);
     EXPECT_EQ(lists_.AccelerateNames(), Names{u"Game.exe"});
 }
 

@@ -12,8 +12,15 @@ namespace {
 
 using engine_test::Ip;
 
+// A table of `count` processes, pids 10, 20, ..., each with one UDP port.
 struct TableOnFakes {
-    TableOnFakes() : names(processes), table(lock, sockets, names, clock) {}
+    explicit TableOnFakes(std::uint32_t count) : names(processes), table(lock, sockets, names, clock) {
+        for (std::uint32_t i = 1; i <= count; ++i) {
+            processes.Add(10 * i, std::u16string(1, static_cast<char16_t>(u'a' + i - 1)) + u".exe");
+            sockets.udp.push_back({Ip(0, 0, 0, 0), static_cast<std::uint16_t>(1000 * i), 10 * i});
+        }
+        EXPECT_EQ(table.InitProcessList(), 0u);
+    }
     base::ReentrantLock lock;
     engine_test::FakeSocketTable sockets;
     engine_test::FakeProcessSource processes;
@@ -23,12 +30,7 @@ struct TableOnFakes {
 };
 
 TEST(ProcessListPush, OneEntryPerRecordInListOrderWithSequenceAndIndex) {
-    TableOnFakes fakes;
-    fakes.processes.Add(10, u"a.exe");
-    fakes.processes.Add(20, u"b.exe");
-    fakes.processes.Add(30, u"c.exe");
-    fakes.sockets.udp = {{Ip(0, 0, 0, 0), 1000, 10}, {Ip(0, 0, 0, 0), 2000, 20}, {Ip(0, 0, 0, 0), 3000, 30}};
-    ASSERT_EQ(fakes.table.InitProcessList(), 0u);
+    TableOnFakes fakes(3);
 
     std::vector<ipc::ProcessListEntry> sent;
     const std::uint32_t count = engine::PostProcessList(fakes.table, [&](const ipc::ProcessListEntry& entry) {
@@ -52,11 +54,7 @@ TEST(ProcessListPush, OneEntryPerRecordInListOrderWithSequenceAndIndex) {
 }
 
 TEST(ProcessListPush, AChannelThatCannotSendEndsTheRound) {
-    TableOnFakes fakes;
-    fakes.processes.Add(10, u"a.exe");
-    fakes.processes.Add(20, u"b.exe");
-    fakes.sockets.udp = {{Ip(0, 0, 0, 0), 1000, 10}, {Ip(0, 0, 0, 0), 2000, 20}};
-    ASSERT_EQ(fakes.table.InitProcessList(), 0u);
+    TableOnFakes fakes(2);
     int calls = 0;
     EXPECT_EQ(engine::PostProcessList(fakes.table,
                                       [&](const ipc::ProcessListEntry&) {
@@ -68,10 +66,7 @@ TEST(ProcessListPush, AChannelThatCannotSendEndsTheRound) {
 }
 
 TEST(ProcessListPush, TheThreadWaitsAFullPeriodBeforeItsFirstRoundAndEndsOnQuit) {
-    TableOnFakes fakes;
-    fakes.processes.Add(10, u"a.exe");
-    fakes.sockets.udp = {{Ip(0, 0, 0, 0), 1000, 10}};
-    ASSERT_EQ(fakes.table.InitProcessList(), 0u);
+    TableOnFakes fakes(1);
     std::atomic<std::uint32_t> running{1};
     base::Event quit(base::EventReset::kManual, false);
     base::Event firstRound(base::EventReset::kManual, false);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine_fakes.h"
-#include "log_capture.h"
+#include "support/log_capture.h"
 
 namespace {
 
@@ -47,16 +47,17 @@ TEST_F(ProcessNamesTest, IdleAndSystemProcessesAreNamedWithoutTheSnapshot) {
 }
 
 TEST_F(ProcessNamesTest, NegativeArgumentsAreRefusedAndLogged) {
-    engine_test::LogCapture log;
+    testing_support::LogCapture log;
     EXPECT_EQ(names_.GetProcessNameById(-2, path_), engine::kInvalidArgument);
-    EXPECT_TRUE(log.Contains(u"参数无效: pid = -2，error no = "));
+    EXPECT_EQ(log.CountStartingWith("参数无效: pid = -2，error no = "), 1);
     EXPECT_EQ(names_.IsPrcessActive(-1), 0u);
-    EXPECT_TRUE(log.Contains(u"参数无效：nPid=-1 in IsPrcessActive，error no = "));
+    EXPECT_EQ(log.CountStartingWith("参数无效：nPid=-1 in IsPrcessActive，error no = "), 1);
 
     char16_t buffer[8];
     EXPECT_EQ(names_.GetProcessNameByIdEx(10, nullptr, 8), engine::kInvalidArgument);
-    EXPECT_TRUE(
-        log.Contains(u"参数无效:szpath=(null), pid=10, nLen=8, in GetProcessNameByIdEx，error no = "));
+    EXPECT_EQ(
+        log.CountStartingWith("参数无效:szpath=(null), pid=10, nLen=8, in GetProcessNameByIdEx，error no = "),
+        1);
     EXPECT_EQ(names_.GetProcessNameByIdEx(-5, buffer, 8), engine::kInvalidArgument);
     EXPECT_EQ(names_.GetProcessNameByIdEx(10, buffer, 0), engine::kInvalidArgument);
     EXPECT_TRUE(source_.snapshotQueries.empty());

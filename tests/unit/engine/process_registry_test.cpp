@@ -5,8 +5,8 @@
 #include <future>
 #include <thread>
 
-#include "engine_fakes.h"
-#include "log_capture.h"
+#include "statistics_fixture.h"
+#include "support/log_capture.h"
 
 namespace {
 
@@ -20,7 +20,8 @@ TcpRow Port(std::uint16_t port, std::uint32_t pid) {
     return {TcpState::kEstablished, Ip(127, 0, 0, 1), port, Ip(127, 0, 0, 1), 80, pid};
 }
 
-class ProcessRegistryTest : public ::testing::Test {
+// The table, lists and registry of a statistics scene, with times of the day and the pass's hooks.
+class ProcessRegistryTest : public ::testing::Test, protected engine_test::StatisticsScene {
 protected:
     void Start(std::vector<TcpRow> rows, base::SystemTime at) {
         sockets_.tcp = std::move(rows);
@@ -41,33 +42,7 @@ protected:
         clock_.time = at;
         EXPECT_TRUE(registry_.RefreshProcessStatus(u"host.exe", hooks_));
     }
-    void Accelerate(std::u16string_view names) {
-        ASSERT_EQ(lists_.SetAccelerateProcess(names.data(), static_cast<std::int32_t>(names.size()), u";", 1),
-                  1);
-    }
-    void Unclear(std::u16string_view names) {
-        ASSERT_EQ(
-            lists_.SetUnclearProcessName(names.data(), static_cast<std::int32_t>(names.size()), u";", 1), 1);
-    }
-    const ProcessRecord* Record(std::uint32_t pid) {
-        for (const ProcessRecord& p : table_.Processes()) {
-            if (p.pid == pid) {
-                return &p;
-            }
-        }
-        return nullptr;
-    }
 
-    base::ReentrantLock lock_;
-    engine_test::FakeSocketTable sockets_;
-    engine_test::FakeProcessSource processes_;
-    engine_test::FakeClock clock_;
-    engine_test::FakeInterfaceTable interfaces_;
-    engine::ProcessNames names_{processes_};
-    engine::ProcessTable table_{lock_, sockets_, names_, clock_};
-    engine::NameLists lists_{u"kvtmon.exe"};
-    engine::AccelerateAdapter adapter_{interfaces_};
-    engine::ProcessRegistry registry_{table_, names_, lists_, adapter_};
     std::vector<std::pair<std::uint32_t, std::u16string>> exited_;
     int exitRequests_ = 0;
     engine::ProcessStatusHooks hooks_{
@@ -81,14 +56,14 @@ TEST_F(ProcessRegistryTest, StatusPassMarksAnEndedProcessOnce) {
     Start({Port(5000, 100), Port(6000, 200)}, At(10, 0, 0));
     End({100}, At(10, 10, 0));
 
-    const ProcessRecord* game = Record(100);
+    const ProcessRecord* game = Process(100);
     EXPECT_EQ(game->state, engine::kStateExited);
     EXPECT_EQ(game->name, u"game.exe(已关闭)");
     EXPECT_EQ(game->exitTime, At(10, 10, 0));
     EXPECT_EQ(game->connections.at(0).state, engine::kStateClosed);
     EXPECT_EQ(game->connections.at(0).endTime, At(10, 10, 0));
     EXPECT_EQ(table_.SnapshotPorts(), std::vector<std::uint16_t>{6000});
-    EXPECT_EQ(Record(200)->state, engine::kStateRunning);
+    EXPECT_EQ(Process(200)->state, engine::kStateRunning);
     ASSERT_EQ(exited_.size(), 1u);
     EXPECT_EQ(exited_[0], std::make_pair(100u, std::u16string(u"game.exe(已关闭)")));
 
@@ -109,10 +84,10 @@ TEST_F(ProcessRegistryTest, EndOfTheHostProcessRequestsExitAndChangesNothingMore
     EXPECT_FALSE(registry_.RefreshProcessStatus(u"host.exe", hooks_));
 
     EXPECT_EQ(exitRequests_, 1);
-    EXPECT_EQ(Record(300)->state, engine::kStateExited);
-    EXPECT_EQ(Record(200)->state, engine::kStateRunning);
-    EXPECT_EQ(Record(200)->name, u"host.exe");
-    EXPECT_EQ(Record(100)->state, engine::kStateRunning) << "the pass ends at the host";
+    EXPECT_EQ(Process(300)->state, engine::kStateExited);
+    EXPECT_EQ(Process(200)->state, engine::kStateRunning);
+    EXPECT_EQ(Process(200)->name, u"host.exe");
+    EXPECT_EQ(Process(100)->state, engine::kStateRunning) << "the pass ends at the host";
 }
 
 TEST_F(ProcessRegistryTest, IdleAndSystemProcessesAreNeverTestedForExit) {
@@ -121,8 +96,8 @@ TEST_F(ProcessRegistryTest, IdleAndSystemProcessesAreNeverTestedForExit) {
     End({100}, At(10, 1, 0));
     EXPECT_FALSE(processes_.runningQueries.contains(0));
     EXPECT_FALSE(processes_.runningQueries.contains(4));
-    EXPECT_EQ(Record(0)->state, engine::kStateRunning);
-    EXPECT_EQ(Record(4)->state, engine::kStateRunning);
+    EXPECT_EQ(Process(0)->state, engine::kStateRunning);
+    EXPECT_EQ(Process(4)->state, engine::kStateRunning);
 }
 
 TEST_F(ProcessRegistryTest, PidReusedAfterAnExitGetsANewRecordAndTheOldStaysExited) {
@@ -258,7 +233,7 @@ TEST_F(ProcessRegistryTest, AnUnclearAliasCountsEvenForAnExitedRecord) {
 }
 
 TEST_F(ProcessRegistryTest, StopAlarmResetsTheAcceleratedSideUnderTheEngineLock) {
-    engine_test::LogCapture log;
+    testing_support::LogCapture log;
     Accelerate(u"game.exe;");
     int resets = 0;
     registry_.SetAcceleratedStatisticsReset([&] {
@@ -277,7 +252,7 @@ TEST_F(ProcessRegistryTest, StopAlarmResetsTheAcceleratedSideUnderTheEngineLock)
     EXPECT_EQ(registry_.AlarmStopped(), 1u);
     EXPECT_EQ(resets, 1);
     EXPECT_EQ(lists_.AccelerateNames(), std::vector<std::u16string>{u"kvtmon.exe"});
-    EXPECT_TRUE(log.Contains(u"停止报警 bStop = 1，\n"));
+    EXPECT_EQ(log.CountStartingWith("停止报警 bStop = 1，"), 1);
 }
 
 TEST_F(ProcessRegistryTest, ResumedAccelerationLooksForTheTunnelAgain) {

@@ -68,13 +68,6 @@ TEST_F(LinuxSocketTable, ListsOwnLoopbackSocketsWithThisPidAndTheirStates) {
     EXPECT_NE(std::find(udp.begin(), udp.end(), UdpRow{kLoopback, udp_.Port(), self_}), udp.end());
 }
 
-TEST_F(LinuxSocketTable, ClosedSocketsLeaveTheTables) {
-    const std::uint16_t port = udp_.Port();
-    udp_.Close();
-    const std::vector<UdpRow> udp = Udp();
-    EXPECT_TRUE(std::none_of(udp.begin(), udp.end(), [&](const UdpRow& r) { return r.localPort == port; }));
-}
-
 TEST_F(LinuxSocketTable, SocketsOfAChildProcessBelongToTheChild) {
     int ready[2];
     int release[2];

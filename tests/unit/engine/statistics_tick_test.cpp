@@ -9,34 +9,6 @@ using engine::kStateRunning;
 using engine_test::Pushed;
 using engine_test::StatisticsTest;
 
-TEST(SpeedAlarmRecord, ConstructionValues) {
-    const base::SystemTime before = base::LocalNow();
-    const engine::SpeedAlarmRecord record;
-    const base::SystemTime after = base::LocalNow();
-    EXPECT_EQ(record.pid, 0xFFFFFFFFu);
-    EXPECT_EQ(record.downBytes, 0u);
-    EXPECT_EQ(record.upBytes, 0u);
-    EXPECT_GE(base::LocalToCalendarSeconds(record.time), base::LocalToCalendarSeconds(before));
-    EXPECT_LE(base::LocalToCalendarSeconds(record.time), base::LocalToCalendarSeconds(after));
-    EXPECT_EQ(record.acceleratedTotal, 0u);
-    EXPECT_EQ(record.unacceleratedTotal, 0u);
-    EXPECT_EQ(record.localTotal, 0u);
-    EXPECT_EQ(record.machineFlag, 1u);
-    EXPECT_EQ(record.handlingState, engine::kAlarmUnhandled);
-    EXPECT_TRUE(record.downSpeedText.empty() && record.upSpeedText.empty());
-    EXPECT_TRUE(record.name.empty() && record.path.empty());
-    EXPECT_EQ(record.kind, kStateRunning);
-}
-
-TEST_F(StatisticsTest, BatchStartsEmptyWithRecordsStampedAtConstruction) {
-    base::AutoLock hold(lock_);
-    EXPECT_EQ(stats_.Batch().count, 0u);
-    for (const engine::SpeedAlarmRecord& record : stats_.Batch().records) {
-        EXPECT_EQ(record.time, clock_.time);
-        EXPECT_EQ(record.pid, engine::kNoPid);
-    }
-}
-
 TEST_F(StatisticsTest, ProcessTotalsSumEveryConnectionClosedOnesIncluded) {
     AddProcess(100, u"browser.exe", {5000, 5001});
     AddProcess(200, u"mail.exe", {6000});

@@ -3,13 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <new>
 
 #include "base/worker_thread.h"
-#include "engine/accelerate_adapter.h"
-#include "engine/name_lists.h"
-#include "engine/process_names.h"
-#include "engine_fakes.h"
+#include "statistics_fixture.h"
 #include "support/log_capture.h"
 
 namespace {
@@ -22,30 +18,13 @@ TcpRow Port(std::uint16_t port, std::uint32_t pid) {
     return {TcpState::kEstablished, Ip(127, 0, 0, 1), port, Ip(127, 0, 0, 1), 80, pid};
 }
 
-// A socket table whose first fetches throw, as an allocation failure inside a pass would.
-class ThrowingSocketTable final : public engine::ISocketTableSource {
-  public:
-    std::uint32_t FetchTcpTable(std::vector<TcpRow>& rows) override {
-        if (throwsLeft > 0) {
-            --throwsLeft;
-            throw std::bad_alloc();
-        }
-        return inner.FetchTcpTable(rows);
-    }
-    std::uint32_t FetchUdpTable(std::vector<engine::UdpRow>& rows) override {
-        return inner.FetchUdpTable(rows);
-    }
-    engine_test::FakeSocketTable inner;
-    int throwsLeft = 0;
-};
-
-class TableThreadsTest : public ::testing::Test {
+// The table and registry of a statistics scene, and the links of the two table threads.
+class TableThreadsTest : public ::testing::Test, protected engine_test::StatisticsScene {
   protected:
     void SetUp() override {
-        processes_.Add(100, u"game.exe");
-        processes_.Add(200, u"host.exe");
-        sockets_.inner.tcp = {Port(5000, 100), Port(6000, 200)};
-        ASSERT_EQ(table_.InitProcessList(), 0u);
+        AddProcess(100, u"game.exe", {5000});
+        AddProcess(200, u"host.exe", {6000});
+        Start();
     }
 
     engine::RefreshPortLinks PortLinks() { return {running_, refreshRequested_, quit_, table_, 10}; }
@@ -64,26 +43,15 @@ class TableThreadsTest : public ::testing::Test {
         return std::find(ports.begin(), ports.end(), port) != ports.end();
     }
 
-    std::atomic<std::uint32_t> running_{1};
     std::atomic<std::uint8_t> refreshRequested_{1};
     base::Event quit_{base::EventReset::kManual, false};
-    base::ReentrantLock lock_;
-    ThrowingSocketTable sockets_;
-    engine_test::FakeProcessSource processes_;
-    engine_test::FakeClock clock_;
-    engine_test::FakeInterfaceTable interfaces_;
-    engine::ProcessNames names_{processes_};
-    engine::ProcessTable table_{lock_, sockets_, names_, clock_};
-    engine::NameLists lists_{u"kvtmon.exe"};
-    engine::AccelerateAdapter adapter_{interfaces_};
-    engine::ProcessRegistry registry_{table_, names_, lists_, adapter_};
     std::vector<std::uint32_t> exited_;
     int exitRequests_ = 0;
 };
 
 // With the quit event already signalled, a loop makes exactly one pass and returns on the same thread.
 TEST_F(TableThreadsTest, ARaisedFlagRefreshesTheTableAndIsCleared) {
-    sockets_.inner.tcp.push_back(Port(7000, 100));
+    sockets_.tcp.push_back(Port(7000, 100));
     quit_.Set();
     engine::RefreshProcessPort(PortLinks());
     EXPECT_TRUE(Indexed(7000));
@@ -91,7 +59,7 @@ TEST_F(TableThreadsTest, ARaisedFlagRefreshesTheTableAndIsCleared) {
 }
 
 TEST_F(TableThreadsTest, NoRefreshWithoutTheFlagOrOnceStopped) {
-    sockets_.inner.tcp.push_back(Port(7000, 100));
+    sockets_.tcp.push_back(Port(7000, 100));
     quit_.Set();
     refreshRequested_ = 0;
     engine::RefreshProcessPort(PortLinks());
@@ -106,7 +74,7 @@ TEST_F(TableThreadsTest, NoRefreshWithoutTheFlagOrOnceStopped) {
 
 TEST_F(TableThreadsTest, AFailedPassIsLoggedAndTriedAgainAtOnce) {
     testing_support::LogCapture log;
-    sockets_.inner.tcp.push_back(Port(7000, 100));
+    sockets_.tcp.push_back(Port(7000, 100));
     sockets_.throwsLeft = 2;
     quit_.Set();
     engine::RefreshProcessPort(PortLinks());

@@ -76,19 +76,11 @@ TEST_F(CommIfOnPipe, ProcessListRoundIsNumberedByPosition) {
         SCOPED_TRACE(i);
         ASSERT_TRUE(sent.at(i).Ok());
         ASSERT_EQ(sent[i].id, cmd::kPostProcessListReflux);
-        const auto& got = std::get<ProcessListEntry>(sent[i].fields);
-        EXPECT_EQ(got.sequence, sequences[i]);
-        EXPECT_EQ(got.index, i);
-        EXPECT_EQ(got.reserved, kProcessListReserved);
-        EXPECT_EQ(got.pid, round[i].pid);
-        EXPECT_EQ(got.state, round[i].state);
-        EXPECT_EQ(got.portCount, round[i].portCount);
-        EXPECT_EQ(got.bytesUp, round[i].bytesUp);
-        EXPECT_EQ(got.bytesDown, round[i].bytesDown);
-        EXPECT_EQ(got.startTime, round[i].startTime);
-        EXPECT_EQ(got.exitTime, round[i].exitTime);
-        EXPECT_TRUE(got.name == round[i].name);
-        EXPECT_TRUE(got.path == round[i].path);
+        ProcessListEntry expected = round[i];
+        expected.sequence = sequences[i];
+        expected.index = static_cast<std::uint32_t>(i);
+        expected.reserved = kProcessListReserved;
+        EXPECT_TRUE(std::get<ProcessListEntry>(sent[i].fields) == expected);
     }
 }
 

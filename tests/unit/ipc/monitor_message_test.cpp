@@ -133,11 +133,4 @@ TEST(ParseMonitorMessage, ReportsReservedBytesAsTheyArrived) {
     EXPECT_EQ(std::get<ProcessListEntry>(ParseMonitorMessage(list).fields).reserved, kProcessListReserved);
 }
 
-TEST(ParseMonitorMessage, ReadsA300CharacterNameBackAs259) {
-    ProcessListEntry entry;
-    entry.name = std::u16string(300, u'名');
-    auto list = Built([&](CKvtComProtocolFactory& f) { return f.BuildPostProcessListReflux(entry); });
-    EXPECT_EQ(std::get<ProcessListEntry>(ParseMonitorMessage(list).fields).name, std::u16string(259, u'名'));
-}
-
 }  // namespace

@@ -49,17 +49,6 @@ TEST(NamedPipeLinux, NamesThatCouldLeaveTheDirectoryFailLikeAMissingPipe) {
     }
 }
 
-TEST(NamedPipeLinux, BusyPipeReportsPipeBusy) {
-    const std::u16string name = UniquePipeName();
-    CallbackServer server(name);
-    ReadingClient first(name);
-    ASSERT_TRUE(WriteText(first.client, "taken"));
-    ASSERT_TRUE(server.sink.WaitForMessages(1));
-    CNamedPipeClientCallBackMode second;
-    EXPECT_EQ(second.Open(name), 0u);
-    EXPECT_EQ(second.Endpoint().LastError(), kPipeErrorPipeBusy);
-}
-
 TEST(NamedPipeLinux, ASecondClientWaitingBeforeTheServerLooksIsBusyToo) {
     const std::u16string name = UniquePipeName();
     CNamedPipeSvcCallBackMode server;  // created, but nobody takes clients yet
@@ -110,6 +99,31 @@ TEST(NamedPipeLinux, ASocketFileLeftByAnEndedServerIsReplaced) {
     ASSERT_TRUE(client.opened);
     ASSERT_TRUE(WriteText(client.client, "fresh"));
     EXPECT_TRUE(server.sink.WaitForMessages(1));
+}
+
+// Who else may reach the socket, as another user, is the end-to-end pipe door test's.
+TEST(NamedPipeLinux, ASymbolicLinkAtTheSocketPathIsNotFollowed) {
+    const std::u16string realName = UniquePipeName();
+    CallbackServer server(realName);
+    ASSERT_TRUE(server.created);
+    const std::u16string linkedName = UniquePipeName();
+    const std::string link = SocketPathOf(linkedName);
+    ASSERT_EQ(::symlink(SocketPathOf(realName).c_str(), link.c_str()), 0);
+
+    UniqueFd socket;
+    EXPECT_EQ(ConnectToPipeSocket(link, socket), kPipeErrorAccessDenied);
+    EXPECT_FALSE(socket.IsValid());
+    CNamedPipeClientCallBackMode linked;
+    EXPECT_EQ(linked.Open(linkedName), 0u);
+    EXPECT_EQ(linked.Endpoint().LastError(), kPipeErrorAccessDenied);
+    EXPECT_EQ(pipe_test::Bytes(linked.Endpoint().Text()), "CreateFile failed");
+
+    // The server behind the link never saw a client: the first one to come by its own name is taken.
+    CNamedPipeClientCallBackMode client;
+    EXPECT_EQ(client.Open(realName), 1u);
+    EXPECT_TRUE(WriteText(client, "by name"));
+    EXPECT_TRUE(server.sink.WaitForMessages(1));
+    ::unlink(link.c_str());
 }
 
 // Opens the pipe directory to others for the test's duration.

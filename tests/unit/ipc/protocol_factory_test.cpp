@@ -132,22 +132,6 @@ TEST(CKvtComProtocolFactory, BuildsTheProcessListPushAtItsOffsets) {
     }
 }
 
-TEST(CKvtComProtocolFactory, CutsA300CharacterNameTo259PlusNul) {
-    ProcessListEntry e = SampleEntry();
-    e.name = std::u16string(300, u'n');
-    e.path = std::u16string(259, u'p');
-    CPostProcessListRefluxProtocolFactory f;
-    ASSERT_EQ(f.BuildPostProcessListReflux(e), 1);
-    const auto message = f.GetBytes();
-    EXPECT_EQ(message[81 + 2 * 258], 'n');
-    EXPECT_EQ(message[81 + 518], 0);
-    EXPECT_EQ(message[81 + 519], 0);
-    EXPECT_EQ(message[601], 'p');  // the name did not spill into the path
-    EXPECT_EQ(message[601 + 2 * 258], 'p');
-    EXPECT_EQ(message[601 + 518], 0);
-    EXPECT_EQ(message[601 + 519], 0);
-}
-
 TEST(CKvtComProtocolFactory, HoldsNothingBeforeABuildAndOnlyTheLastMessageAfter) {
     CKvtComProtocolFactory f;
     EXPECT_EQ(f.GetBuffer(), nullptr);

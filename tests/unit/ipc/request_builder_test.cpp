@@ -4,8 +4,6 @@
 
 #include "ipc/command_ids.h"
 #include "ipc/request_builder.h"
-#include "ipc/request_parser.h"
-#include "ipc/request_table.h"
 #include "unit/ipc/ipc_test_bytes.h"
 
 namespace {
@@ -52,41 +50,6 @@ TEST(EncodeRequest, RefusesTextsTooLongForTheirCounts) {
         EncodeRequest(cmd::kSetAccelerateProcess, NameListArgs{u"a;", std::u16string(127, u';')}).empty());
     EXPECT_TRUE(EncodeRequest(cmd::kGetProcessTotalTime, NameArgs{std::u16string(32768, u'n')}).empty());
     EXPECT_FALSE(EncodeRequest(cmd::kGetProcessTotalTime, NameArgs{std::u16string(32767, u'n')}).empty());
-}
-
-// Arguments of the shape each layout takes, with values that show whether every field survived.
-RequestArgs SampleArgs(const RequestInfo& info) {
-    switch (info.layout) {
-        case RequestLayout::kNone:
-            return NoArgs{};
-        case RequestLayout::kStart:
-            return StartArgs{{0, 1, 0xFE, 0xFF}};
-        case RequestLayout::kByte:
-            return ByteArgs{static_cast<std::uint8_t>(info.id)};
-        case RequestLayout::kU32:
-            return U32Args{0x80000000u | info.id};
-        case RequestLayout::kNameList:
-            return NameListArgs{u"game.exe,侠义道.exe,", u","};
-        case RequestLayout::kName:
-            return NameArgs{u"Game.EXE(已关闭)"};
-        case RequestLayout::kNameTimeRange:
-            return NameTimeRangeArgs{u"game.exe", kFrom, kTo};
-        case RequestLayout::kPidTimeRange:
-            return PidTimeRangeArgs{0xFFFFFFFF, kFrom, kTo};
-        case RequestLayout::kGameInfo:
-            return GameInfoArgs{1042, u"游戏名", u"{\"logo\":1}"};
-    }
-    return NoArgs{};
-}
-
-TEST(EncodeRequest, EveryRequestDecodesToWhatWasEncoded) {
-    for (const RequestInfo& info : RequestTable()) {
-        const RequestArgs args = SampleArgs(info);
-        const ParsedRequest parsed = ParseRequest(EncodeRequest(info.id, args));
-        EXPECT_EQ(parsed.status, ParseStatus::kOk) << info.name;
-        EXPECT_EQ(parsed.id, info.id) << info.name;
-        EXPECT_EQ(parsed.args, args) << info.name;
-    }
 }
 
 }  // namespace

@@ -75,6 +75,18 @@ TEST(WireReader, ReadsWhatTheWriterWrote) {
     EXPECT_EQ(r.Remaining(), 0u);
 }
 
+// One read into a throw-away value.
+template <typename T>
+bool Into(WireReader& r, bool (WireReader::*read)(T&)) {
+    T value;
+    return (r.*read)(value);
+}
+template <typename T>
+bool Into(WireReader& r, bool (WireReader::*read)(std::size_t, T&), std::size_t count) {
+    T value;
+    return (r.*read)(count, value);
+}
+
 TEST(WireReader, NeverReadsPastTheBytesAndKeepsItsPosition) {
     // Exactly sized heap copies, so that the sanitizer sees any read beyond them.
     const std::vector<std::uint8_t> bytes = Hex("01 02 03");
@@ -83,37 +95,14 @@ TEST(WireReader, NeverReadsPastTheBytesAndKeepsItsPosition) {
         bool (*read)(WireReader&);
     };
     const Case cases[] = {
-        {"u32",
-         [](WireReader& r) {
-             std::uint32_t v;
-             return r.ReadU32(v);
-         }},
-        {"u64",
-         [](WireReader& r) {
-             std::uint64_t v;
-             return r.ReadU64(v);
-         }},
-        {"time",
-         [](WireReader& r) {
-             base::SystemTime v;
-             return r.ReadTime(v);
-         }},
-        {"text",
-         [](WireReader& r) {
-             std::u16string v;
-             return r.ReadText(4, v);
-         }},
-        {"fixed text",
-         [](WireReader& r) {
-             std::u16string v;
-             return r.ReadFixedText(v);
-         }},
+        {"u32", [](WireReader& r) { return Into<std::uint32_t>(r, &WireReader::ReadU32); }},
+        {"u64", [](WireReader& r) { return Into<std::uint64_t>(r, &WireReader::ReadU64); }},
+        {"time", [](WireReader& r) { return Into<base::SystemTime>(r, &WireReader::ReadTime); }},
+        {"text", [](WireReader& r) { return Into<std::u16string>(r, &WireReader::ReadText, 4); }},
+        {"fixed text", [](WireReader& r) { return Into<std::u16string>(r, &WireReader::ReadFixedText); }},
         {"skip", [](WireReader& r) { return r.Skip(4); }},
         {"huge count",
-         [](WireReader& r) {
-             std::u16string v;
-             return r.ReadText(~std::size_t{0}, v);
-         }},
+         [](WireReader& r) { return Into<std::u16string>(r, &WireReader::ReadText, ~std::size_t{0}); }},
     };
     for (const Case& c : cases) {
         WireReader r(bytes);
