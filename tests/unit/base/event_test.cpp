@@ -100,7 +100,7 @@ TEST(Event, AutomaticEventReleasesExactlyOneOfManyWaiters) {
     EXPECT_EQ(passed.load(), 1);
 }
 
-TEST(Event, SameNameSharesOneState) {
+TEST(Event, SameNameSharesOneStateUnnamedNone) {
     Event first(EventReset::kManual, false, u"YuZhiChange Event test");
     Event second(EventReset::kManual, false, u"YuZhiChange Event test");
     Event other(EventReset::kManual, false, u"Quit Event test");
@@ -110,9 +110,7 @@ TEST(Event, SameNameSharesOneState) {
     EXPECT_FALSE(other.Wait(0));
     first.Reset();
     EXPECT_FALSE(second.Wait(0));
-}
-
-TEST(Event, UnnamedEventsAreIndependent) {
+    // Unnamed events share nothing.
     Event a(EventReset::kManual, false);
     Event b(EventReset::kManual, false);
     a.Set();
