@@ -4,24 +4,16 @@
 #include <limits>
 
 #include "format/value_format.h"
+#include "support/local_time.h"
 
 namespace {
 
 // Stamps a known number of seconds apart, built through the same local-time conversion the formatters
 // use, so that no test depends on the clock.
-std::int64_t Epoch() {
-    base::SystemTime t;
-    t.year = 2014;
-    t.month = 3;
-    t.day = 5;
-    t.hour = 9;
-    t.minute = 7;
-    t.second = 2;
-    return base::LocalToCalendarSeconds(t);
-}
-
 base::SystemTime At(std::int64_t seconds) {
-    return base::CalendarSecondsToLocal(Epoch() + seconds);
+    static const std::int64_t epoch =
+        base::LocalToCalendarSeconds(testing_support::LocalTime(2014, 3, 5, 9, 7, 2));
+    return base::CalendarSecondsToLocal(epoch + seconds);
 }
 
 struct RateCase {
@@ -52,43 +44,34 @@ const RateCase kRateCases[] = {
     {125'000, 0, u"1.00mbps"},
 };
 
+// FormatRateSeconds takes the interval FormatRate takes from its two stamps.
 TEST(FormatRate, PicksTheRungOnKilobitsPerSecond) {
     for (const auto& c : kRateCases) {
         EXPECT_EQ(FormatRate(c.bytes, At(0), At(c.seconds)), c.expected) << c.bytes << " " << c.seconds;
+        EXPECT_EQ(FormatRateSeconds(c.bytes, c.seconds), c.expected) << c.bytes << " " << c.seconds;
     }
     float kbps = -1.0f;
     EXPECT_EQ(FormatRate(100, At(0), At(0), &kbps), u"800bps");
     EXPECT_FLOAT_EQ(kbps, 0.8f);
-}
-
-TEST(FormatRateSeconds, UsesTheGivenInterval) {
-    for (const auto& c : kRateCases) {
-        EXPECT_EQ(FormatRateSeconds(c.bytes, c.seconds), c.expected) << c.bytes << " " << c.seconds;
-    }
-    float kbps = -1.0f;
     EXPECT_EQ(FormatRateSeconds(125'000, 1, &kbps), u"1.00mbps");
     EXPECT_EQ(kbps, 1000.0f);
 }
 
 TEST(FormatRate, NothingToRateGivesZero) {
     const base::SystemTime empty;
-    float kbps = -1.0f;
-    EXPECT_EQ(FormatRate(0, At(0), At(1), &kbps), u"0bps");
-    EXPECT_EQ(kbps, 0.0f);
-    kbps = -1.0f;
-    EXPECT_EQ(FormatRate(-5000, At(0), At(1), &kbps), u"0bps");
-    EXPECT_EQ(kbps, 0.0f);
-    kbps = -1.0f;
-    EXPECT_EQ(FormatRate(125'000, empty, At(1), &kbps), u"0bps");
-    EXPECT_EQ(kbps, 0.0f);
+    // No bytes, fewer than none, or no older stamp.
+    const std::pair<std::int64_t, base::SystemTime> cases[] = {{0, At(0)}, {-5000, At(0)}, {125'000, empty}};
+    for (const auto& [bytes, older] : cases) {
+        float kbps = -1.0f;
+        EXPECT_EQ(FormatRate(bytes, older, At(1), &kbps), u"0bps") << bytes;
+        EXPECT_EQ(kbps, 0.0f) << bytes;
+        EXPECT_EQ(FormatRateCompact(bytes, older, At(1)), u"0bps") << bytes;
+    }
     EXPECT_EQ(FormatRate(125'000, empty, empty), u"0bps");
-    kbps = -1.0f;
+    float kbps = -1.0f;
     EXPECT_EQ(FormatRateSeconds(0, 5, &kbps), u"0bps");
     EXPECT_EQ(kbps, 0.0f);
     EXPECT_EQ(FormatRateSeconds(-1, 5), u"0bps");
-    EXPECT_EQ(FormatRateCompact(0, At(0), At(1)), u"0bps");
-    EXPECT_EQ(FormatRateCompact(-1, At(0), At(1)), u"0bps");
-    EXPECT_EQ(FormatRateCompact(125'000, empty, At(1)), u"0bps");
 }
 
 // An empty newer stamp means now. The older stamp lies 100 000 s back and the deltas are chosen well
