@@ -253,21 +253,12 @@ TEST(EngineThresholds, PercentageBecomesAClampedFraction) {
         std::int32_t percentage;
         float ratio;
     };
-    const Case cases[] = {
-        {50, 0.5f},
-        {30, 0.3f},
-        {31, 0.31f},
-        {29, 0.3f},
-        {10, 0.3f},
-        {0, 0.3f},
-        {-40, 0.3f},
-        {99, 0.99f},
-        {100, 1.0f},
-        {101, 1.0f},
-        {250, 1.0f},
-        {std::numeric_limits<std::int32_t>::max(), 1.0f},
-        {std::numeric_limits<std::int32_t>::min(), 0.3f},
-    };
+    // clang-format off
+    const Case cases[] = {{50, 0.5f}, {30, 0.3f}, {31, 0.31f}, {29, 0.3f}, {10, 0.3f}, {0, 0.3f}, {-40, 0.3f},
+                          {99, 0.99f}, {100, 1.0f}, {101, 1.0f}, {250, 1.0f},
+                          {std::numeric_limits<std::int32_t>::max(), 1.0f},
+                          {std::numeric_limits<std::int32_t>::min(), 0.3f}};
+    // clang-format on
     for (const auto& c : cases) {
         AlarmConfig config;
         config.Percentage = c.percentage;
@@ -277,14 +268,6 @@ TEST(EngineThresholds, PercentageBecomesAClampedFraction) {
 
 TEST(EngineThresholds, VolumesSignExtendAndEverythingElsePassesThrough) {
     AlarmConfig config;
-    const engine::AlarmThresholds defaults = alarming::EngineThresholdsOf(config);
-    EXPECT_EQ(defaults.downloadVolume, 5000u);
-    EXPECT_EQ(defaults.uploadVolume, 1000u);
-    EXPECT_EQ(defaults.downloadSpeed, 100u);
-    EXPECT_EQ(defaults.uploadSpeed, 50u);
-    EXPECT_EQ(defaults.ratio, 0.5f);
-    EXPECT_EQ(defaults.thresholdsSet, 1u);
-
     config.DownLoadReFlux = -1;
     config.UpLoadReFlux = std::numeric_limits<std::int32_t>::min();
     config.DownLoadSpeed = -2;
@@ -294,6 +277,7 @@ TEST(EngineThresholds, VolumesSignExtendAndEverythingElsePassesThrough) {
     EXPECT_EQ(t.uploadVolume, 0xFFFFFFFF80000000ull);
     EXPECT_EQ(t.downloadSpeed, 0xFFFFFFFEu);
     EXPECT_EQ(t.uploadSpeed, 7u);
+    EXPECT_EQ(t.thresholdsSet, 1u);
 }
 
 TEST(EngineThresholds, EngineStartsWithTheDefaultsOfTheFile) {
@@ -305,15 +289,6 @@ TEST(EngineThresholds, EngineStartsWithTheDefaultsOfTheFile) {
     EXPECT_EQ(before.uploadSpeed, loaded.uploadSpeed);
     EXPECT_EQ(before.ratio, loaded.ratio);
     EXPECT_EQ(before.thresholdsSet, loaded.thresholdsSet);
-}
-
-TEST_F(LoadConfigTest, LoadedPercentageReachesTheEngineClamped) {
-    const std::pair<const char*, float> cases[] = {{"10", 0.3f}, {"250", 1.0f}, {"45", 0.45f}};
-    for (const auto& [text, ratio] : cases) {
-        ProgramFolder folder;
-        folder.AlarmConfig(std::string("[PERCENTAGE]\r\nPercentage=") + text + "\r\n");
-        EXPECT_EQ(alarming::EngineThresholdsOf(Load(folder)).ratio, ratio) << text;
-    }
 }
 
 }  // namespace

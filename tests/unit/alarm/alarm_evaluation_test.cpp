@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,16 +27,15 @@ const alarming::ExemptionTest kNoneExempt = [](const SpeedAlarmRecord&) { return
 
 // A gate whose next evaluation at `seconds` passes the pacing rule, so that later rules can be looked at
 // alone.
-AlarmGateState DueAt(std::int64_t seconds) {
-    AlarmGateState state;
-    state.tickCounter = alarming::kTicksBetweenPopups - 1;
-    state.lastPopupTime = At(seconds - alarming::kSecondsBetweenPopups - 1);
-    return state;
-}
-
 void MakeDue(AlarmGateState& state, std::int64_t seconds) {
     state.tickCounter = alarming::kTicksBetweenPopups - 1;
     state.lastPopupTime = At(seconds - alarming::kSecondsBetweenPopups - 1);
+}
+
+AlarmGateState DueAt(std::int64_t seconds) {
+    AlarmGateState state;
+    MakeDue(state, seconds);
+    return state;
 }
 
 // ---- filter ----
@@ -69,48 +67,30 @@ TEST(AlarmFilterTest, OnlyTheFirstSixteenRecordsCount) {
 
 // ---- pacing ----
 
-struct PacingCase {
-    const char* what;
-    std::int32_t ticksBefore;     // firing ticks since the last pop-up
-    std::int64_t sinceLastPopup;  // seconds from the last pop-up to the record
-    bool due;
-};
-
-class AlarmPacingTest : public ::testing::TestWithParam<PacingCase> {};
-
-TEST_P(AlarmPacingTest, NeedsThirtyTicksAndMoreThanSixtySeconds) {
-    const PacingCase& c = GetParam();
-    AlarmGateState state;
-    state.tickCounter = c.ticksBefore;
-    state.lastPopupTime = At(0);
-    const AlarmDecision decision =
-        EvaluateAlarm(Records{Record(5, u"dl.exe", c.sinceLastPopup)}, {}, kNoneExempt, state);
-    if (c.due) {
-        EXPECT_EQ(decision.outcome, AlarmOutcome::kShow);
-        EXPECT_EQ(state.tickCounter, 0);
-        EXPECT_EQ(state.lastPopupTime, At(c.sinceLastPopup));
-    } else {
-        EXPECT_EQ(decision.outcome, AlarmOutcome::kPaced);
-        EXPECT_EQ(state.tickCounter, c.ticksBefore + 1);
-        EXPECT_EQ(state.lastPopupTime, At(0));
+TEST(AlarmPacingTest, NeedsThirtyTicksAndMoreThanSixtySeconds) {
+    struct Case {
+        const char* what;
+        std::int32_t ticksBefore;     // firing ticks since the last pop-up
+        std::int64_t sinceLastPopup;  // seconds from the last pop-up to the record
+        bool due;
+    };
+    const Case cases[] = {{"29th tick", 28, 61, false},
+                          {"30th tick", 29, 61, true},
+                          {"many ticks, 60 s exactly", 100, 60, false},
+                          {"many ticks, 61 s", 100, 61, true},
+                          {"many ticks, shortly after", 100, 5, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        AlarmGateState state;
+        state.tickCounter = c.ticksBefore;
+        state.lastPopupTime = At(0);
+        const AlarmDecision decision =
+            EvaluateAlarm(Records{Record(5, u"dl.exe", c.sinceLastPopup)}, {}, kNoneExempt, state);
+        EXPECT_EQ(decision.outcome, c.due ? AlarmOutcome::kShow : AlarmOutcome::kPaced);
+        EXPECT_EQ(state.tickCounter, c.due ? 0 : c.ticksBefore + 1);
+        EXPECT_EQ(state.lastPopupTime, At(c.due ? c.sinceLastPopup : 0));
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, AlarmPacingTest,
-                         ::testing::Values(PacingCase{"29th tick", 28, 61, false},
-                                           PacingCase{"30th tick", 29, 61, true},
-                                           PacingCase{"many ticks, 60 s exactly", 100, 60, false},
-                                           PacingCase{"many ticks, 61 s", 100, 61, true},
-                                           PacingCase{"many ticks, shortly after", 100, 5, false}),
-                         [](const auto& info) {
-                             std::string name = info.param.what;
-                             for (char& ch : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(ch))) {
-                                     ch = '_';
-                                 }
-                             }
-                             return name;
-                         });
 
 TEST(AlarmPacingSequenceTest, OneTickASecondPopsUpFirstOnTheTickMoreThanAMinuteAfterTheFirstAlarm) {
     AlarmGateState state;
@@ -203,42 +183,39 @@ TEST(AlarmPersistenceTest, ExemptProcessesAreNeverShown) {
 
 // ---- repeat suppression ----
 
-struct RepeatCase {
-    const char* what;
-    std::vector<std::int64_t> newestPidTimes;  // records of the newest history entry's process
-    bool withOther;                            // plus a record of another process
-    AlarmOutcome outcome;
-    std::int64_t lastAlarmedAfter;
-};
-
-class AlarmRepeatTest : public ::testing::TestWithParam<RepeatCase> {};
-
-TEST_P(AlarmRepeatTest, TheNewestHistoryProcessWaitsSeventySeconds) {
-    const RepeatCase& c = GetParam();
+TEST(AlarmRepeatTest, TheNewestHistoryProcessWaitsSeventySeconds) {
+    struct Case {
+        const char* what;
+        std::vector<std::int64_t> newestPidTimes;  // records of the newest history entry's process
+        bool withOther;                            // plus a record of another process
+        AlarmOutcome outcome;
+        std::int64_t lastAlarmedAfter;
+    };
+    const Case cases[] = {
+        {"at 70", {70}, false, AlarmOutcome::kRepeated, 70},
+        {"at 71", {71}, false, AlarmOutcome::kShow, 71},
+        {"the other process only", {}, true, AlarmOutcome::kShow, 0},
+        {"with the other still repeated", {30}, true, AlarmOutcome::kRepeated, 30},
+        // Each sighting moves the time on: 50 then 100 is only 50 s later.
+        {"the walk moves the time", {50, 100}, false, AlarmOutcome::kRepeated, 100},
+        {"a late one ends the walk", {50, 121, 130}, false, AlarmOutcome::kShow, 121},
+    };
     const Records history{Record(20, u"old.exe", 0, engine::kAlarmOptimized), Record(5, u"dl.exe", 0)};
-    Records records;
-    if (c.withOther) {
-        records.push_back(Record(6, u"up.exe", 1000));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Records records;
+        if (c.withOther) {
+            records.push_back(Record(6, u"up.exe", 1000));
+        }
+        for (std::int64_t t : c.newestPidTimes) {
+            records.push_back(Record(5, u"dl.exe", 1000 + t));
+        }
+        AlarmGateState state = DueAt(1000);
+        state.lastAlarmedTime = At(1000);
+        EXPECT_EQ(EvaluateAlarm(records, history, kNoneExempt, state).outcome, c.outcome);
+        EXPECT_EQ(state.lastAlarmedTime, At(1000 + c.lastAlarmedAfter));
     }
-    for (std::int64_t t : c.newestPidTimes) {
-        records.push_back(Record(5, u"dl.exe", 1000 + t));
-    }
-    AlarmGateState state = DueAt(1000);
-    state.lastAlarmedTime = At(1000);
-    EXPECT_EQ(EvaluateAlarm(records, history, kNoneExempt, state).outcome, c.outcome);
-    EXPECT_EQ(state.lastAlarmedTime, At(1000 + c.lastAlarmedAfter));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AlarmRepeatTest,
-    ::testing::Values(RepeatCase{"at70", {70}, false, AlarmOutcome::kRepeated, 70},
-                      RepeatCase{"at71", {71}, false, AlarmOutcome::kShow, 71},
-                      RepeatCase{"otherProcessOnly", {}, true, AlarmOutcome::kShow, 0},
-                      RepeatCase{"withOtherStillRepeated", {30}, true, AlarmOutcome::kRepeated, 30},
-                      // Each sighting moves the time on: 50 then 100 is only 50 s later.
-                      RepeatCase{"walkMovesTheTime", {50, 100}, false, AlarmOutcome::kRepeated, 100},
-                      RepeatCase{"lateOneEndsTheWalk", {50, 121, 130}, false, AlarmOutcome::kShow, 121}),
-    [](const auto& info) { return std::string(info.param.what); });
 
 TEST(AlarmRepeatStartTest, TheFirstOutputSetsTheLastAlarmedTimeEvenWithAnEmptyHistory) {
     AlarmGateState state = DueAt(100);
@@ -249,80 +226,52 @@ TEST(AlarmRepeatStartTest, TheFirstOutputSetsTheLastAlarmedTimeEvenWithAnEmptyHi
 
 // ---- history suppression and append ----
 
-struct HistoryCase {
-    const char* what;
-    Records history;  // the newest entry is never the record's process, so the repeat rule stays out
-    Records records;
-    AlarmOutcome outcome;
-    std::vector<std::uint32_t> appended;
-};
-
-class AlarmHistoryRuleTest : public ::testing::TestWithParam<HistoryCase> {};
-
-TEST_P(AlarmHistoryRuleTest, TheOldestEntryOfTheFirstKnownNameDecides) {
-    const HistoryCase& c = GetParam();
-    Records history = c.history;
-    history.push_back(Record(99, u"newest.exe", 0));
-    AlarmGateState state = DueAt(500);
-    const AlarmDecision decision = EvaluateAlarm(c.records, history, kNoneExempt, state);
-    EXPECT_EQ(decision.outcome, c.outcome);
-    EXPECT_EQ(Pids(decision.appended), c.appended);
-}
-
-const std::uint32_t kIgnored = engine::kAlarmIgnored;
-const std::uint32_t kOptimized = engine::kAlarmOptimized;
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AlarmHistoryRuleTest,
-    ::testing::Values(
-        HistoryCase{"ignoredNameAnyCase",
-                    {Record(5, u"game.exe", 0, kIgnored)},
-                    {Record(6, u"GAME.EXE", 500)},
-                    AlarmOutcome::kAlreadyKnown,
-                    {}},
-        HistoryCase{"ignoredExitedName",
-                    {Record(5, u"Game.exe(已关闭)", 0, kIgnored)},
-                    {Record(6, u"game.exe", 500)},
-                    AlarmOutcome::kAlreadyKnown,
-                    {}},
+TEST(AlarmHistoryRuleTest, TheOldestEntryOfTheFirstKnownNameDecides) {
+    const std::uint32_t kIgnored = engine::kAlarmIgnored;
+    const std::uint32_t kOptimized = engine::kAlarmOptimized;
+    const AlarmOutcome kKnown = AlarmOutcome::kAlreadyKnown;
+    const AlarmOutcome kShow = AlarmOutcome::kShow;
+    // History entries at 0 s, records at 500 s.
+    const auto old = [](std::uint32_t pid, std::u16string_view name,
+                        std::uint32_t state = engine::kAlarmUnhandled) {
+        return Record(pid, name, 0, state);
+    };
+    const auto now = [](std::uint32_t pid, std::u16string_view name) { return Record(pid, name, 500); };
+    struct Case {
+        const char* what;
+        Records history;  // the newest entry is never the record's process, so the repeat rule stays out
+        Records records;
+        AlarmOutcome outcome;
+        std::vector<std::uint32_t> appended;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"an ignored name, in any case", {old(5, u"game.exe", kIgnored)}, {now(6, u"GAME.EXE")}, kKnown, {}},
+        {"an ignored exited name", {old(5, u"Game.exe(已关闭)", kIgnored)}, {now(6, u"game.exe")}, kKnown, {}},
         // A record of an exited process does not match the entry without the marker.
-        HistoryCase{"exitedRecordPlainEntry",
-                    {Record(5, u"game.exe", 0, kIgnored)},
-                    {Record(6, u"game.exe(已关闭)", 500)},
-                    AlarmOutcome::kShow,
-                    {6}},
-        HistoryCase{"optimizedSamePid",
-                    {Record(6, u"dl.exe", 0, kOptimized)},
-                    {Record(6, u"dl.exe", 500)},
-                    AlarmOutcome::kAlreadyKnown,
-                    {}},
-        HistoryCase{"optimizedOtherPid",
-                    {Record(5, u"dl.exe", 0, kOptimized)},
-                    {Record(6, u"dl.exe", 500)},
-                    AlarmOutcome::kShow,
-                    {6}},
-        HistoryCase{"unhandledLetsThrough",
-                    {Record(6, u"dl.exe", 0)},
-                    {Record(6, u"dl.exe", 500)},
-                    AlarmOutcome::kShow,
-                    {6}},
+        {"an exited record", {old(5, u"game.exe", kIgnored)}, {now(6, u"game.exe(已关闭)")}, kShow, {6}},
+        {"optimized, same pid", {old(6, u"dl.exe", kOptimized)}, {now(6, u"dl.exe")}, kKnown, {}},
+        {"optimized, other pid", {old(5, u"dl.exe", kOptimized)}, {now(6, u"dl.exe")}, kShow, {6}},
+        {"unhandled lets it through", {old(6, u"dl.exe")}, {now(6, u"dl.exe")}, kShow, {6}},
         // The oldest entry lets it through, but an ignored entry of the name keeps it out of the history.
-        HistoryCase{"oldestDecidesAppendSkipsIgnored",
-                    {Record(5, u"dl.exe", 0), Record(6, u"dl.exe", 10, kIgnored)},
-                    {Record(7, u"dl.exe", 500)},
-                    AlarmOutcome::kShow,
-                    {}},
-        HistoryCase{"firstKnownRecordDecides",
-                    {Record(5, u"game.exe", 0, kIgnored)},
-                    {Record(6, u"fresh.exe", 500), Record(7, u"game.exe", 500)},
-                    AlarmOutcome::kAlreadyKnown,
-                    {}},
-        HistoryCase{"laterIgnoredNameNotAppended",
-                    {Record(4, u"dl.exe", 0), Record(5, u"game.exe", 0, kIgnored)},
-                    {Record(6, u"dl.exe", 500), Record(7, u"game.exe", 500), Record(8, u"new.exe", 500)},
-                    AlarmOutcome::kShow,
-                    {6, 8}}),
-    [](const auto& info) { return std::string(info.param.what); });
+        {"the oldest decides, the append skips ignored names",
+         {old(5, u"dl.exe"), Record(6, u"dl.exe", 10, kIgnored)}, {now(7, u"dl.exe")}, kShow, {}},
+        {"the first known record decides", {old(5, u"game.exe", kIgnored)},
+         {now(6, u"fresh.exe"), now(7, u"game.exe")}, kKnown, {}},
+        {"a later ignored name is not appended", {old(4, u"dl.exe"), old(5, u"game.exe", kIgnored)},
+         {now(6, u"dl.exe"), now(7, u"game.exe"), now(8, u"new.exe")}, kShow, {6, 8}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Records history = c.history;
+        history.push_back(Record(99, u"newest.exe", 0));
+        AlarmGateState state = DueAt(500);
+        const AlarmDecision decision = EvaluateAlarm(c.records, history, kNoneExempt, state);
+        EXPECT_EQ(decision.outcome, c.outcome);
+        EXPECT_EQ(Pids(decision.appended), c.appended);
+    }
+}
 
 TEST(AlarmNameMatchTest, AHistoryNameMatchesWithOrWithoutTheClosedMarker) {
     EXPECT_TRUE(alarming::IsSameProcessName(u"Steam.EXE", u"steam.exe"));

@@ -54,27 +54,23 @@ TEST_F(ProcessEventTest, AnExitedProcessNoLongerKeepsTheAlarmUnhandled) {
     EXPECT_EQ(alarming::HasUnhandledAlarm, 1u);
 }
 
-TEST_F(ProcessEventTest, AnotherUnhandledRunningEntryKeepsTheFlagSet) {
-    Append(history_, {Record(5, u"dl.exe", 0), Record(6, u"up.exe", 0)});
+TEST_F(ProcessEventTest, TheFlagFollowsTheUnhandledRunningEntries) {
+    Append(history_, {Record(5, u"dl.exe", 0), Record(6, u"up.exe", 0),
+                      Record(7, u"x.exe", 0, kAlarmOptimized), Record(8, u"y.exe", 0, kAlarmIgnored)});
+    alarming::HasUnhandledAlarm = 1;
+    // Without a context nothing changes.
+    alarming::OnProcessEvent(5, nullptr, kStateExited, nullptr);
+    EXPECT_EQ(alarming::HasUnhandledAlarm, 1u);
+    EXPECT_EQ(history_.Snapshot()[0].kind, kStateRunning);
+    // Another unhandled running entry keeps the flag set; handled entries do not count.
     alarming::OnProcessEvent(5, nullptr, kStateExited, &alarm_);
     EXPECT_EQ(alarming::HasUnhandledAlarm, 1u);
     alarming::OnProcessEvent(6, nullptr, kStateExited, &alarm_);
     EXPECT_EQ(alarming::HasUnhandledAlarm, 0u);
-}
-
-TEST_F(ProcessEventTest, HandledEntriesDoNotCountAndUnknownPidsOnlyRecompute) {
-    Append(history_, {Record(5, u"dl.exe", 0, kAlarmOptimized), Record(6, u"up.exe", 0, kAlarmIgnored)});
+    // An unknown pid only recomputes it.
     alarming::HasUnhandledAlarm = 1;
     alarming::OnProcessEvent(1234, nullptr, kStateRunning, &alarm_);
     EXPECT_EQ(alarming::HasUnhandledAlarm, 0u);
-}
-
-TEST_F(ProcessEventTest, WithoutAContextNothingChanges) {
-    Append(history_, {Record(5, u"dl.exe", 0)});
-    alarming::HasUnhandledAlarm = 1;
-    alarming::OnProcessEvent(5, nullptr, kStateExited, nullptr);
-    EXPECT_EQ(alarming::HasUnhandledAlarm, 1u);
-    EXPECT_EQ(history_.Snapshot()[0].kind, kStateRunning);
 }
 
 TEST(AlarmHistoryTest, HandlingStatesChangeByIndexOrByPid) {

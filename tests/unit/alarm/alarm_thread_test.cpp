@@ -53,11 +53,6 @@ TEST_F(AlarmThreadTest, InitHandsTheFileThresholdsToTheEngine) {
     EXPECT_EQ(config.Percentage, 10);
 }
 
-TEST_F(AlarmThreadTest, WithoutAConfigFileTheDefaultsGo) {
-    ASSERT_EQ(alarm_.Init(&engine_, quit_, folder_.Directory()), 1);
-    EXPECT_EQ(engine_.Thresholds(), (std::vector<ThresholdCall>{{5000, 1000, 100, 50, 50, 1}}));
-}
-
 TEST_F(AlarmThreadTest, InitWithoutAnEngineFails) {
     folder_.AlarmConfig(AlarmFile(1, 2, 3, 4, 60));
     EXPECT_EQ(alarm_.Init(nullptr, quit_, folder_.Directory()), 0);

@@ -53,24 +53,21 @@ class FakeAlarmEngine final : public alarming::IAlarmEngine {
         ++stops_;
     }
 
-    std::vector<ThresholdCall> Thresholds() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return thresholds_;
-    }
-    int Ticks() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return ticks_;
-    }
-    int Stops() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return stops_;
-    }
+    std::vector<ThresholdCall> Thresholds() const { return Get(thresholds_); }
+    int Ticks() const { return Get(ticks_); }
+    int Stops() const { return Get(stops_); }
 
     // Set before the alarm thread runs.
     std::function<void()> onThresholds;
     std::function<void()> onTick;
 
   private:
+    template <typename T>
+    T Get(const T& value) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return value;
+    }
+
     mutable std::mutex mutex_;
     std::vector<ThresholdCall> thresholds_;
     int ticks_ = 0;

@@ -22,21 +22,14 @@ class FakePopupWindow final : public alarming::IAlarmPopupWindow {
     };
 
     bool IsFullScreenForeground() override { return fullScreen; }
-    void StartAlarmIndicator() override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++indicatorStarts_;
-    }
-    void HideFloatingWindow() override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++hides_;
-    }
+    void StartAlarmIndicator() override { Count(indicatorStarts_); }
+    void HideFloatingWindow() override { Count(hides_); }
     void FullScreenClientSize(std::int32_t& w, std::int32_t& h) override {
         w = width;
         h = height;
     }
     bool RaiseExistingPopup() override {
-        std::lock_guard<std::mutex> lock(mutex_);
-        ++raises_;
+        Count(raises_);
         return popupOpen;
     }
     // Stays "open" until `release` is signalled, when a test gives one.
@@ -52,22 +45,10 @@ class FakePopupWindow final : public alarming::IAlarmPopupWindow {
         }
     }
 
-    std::vector<Shown> ShownPopups() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return shown_;
-    }
-    int IndicatorStarts() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return indicatorStarts_;
-    }
-    int Hides() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return hides_;
-    }
-    int Raises() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return raises_;
-    }
+    std::vector<Shown> ShownPopups() const { return Get(shown_); }
+    int IndicatorStarts() const { return Get(indicatorStarts_); }
+    int Hides() const { return Get(hides_); }
+    int Raises() const { return Get(raises_); }
 
     std::atomic<bool> fullScreen{false};
     std::atomic<bool> popupOpen{false};
@@ -77,6 +58,16 @@ class FakePopupWindow final : public alarming::IAlarmPopupWindow {
     base::Event shownSignal{base::EventReset::kManual, false};  // a pop-up was shown
 
   private:
+    void Count(int& counter) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        ++counter;
+    }
+    template <typename T>
+    T Get(const T& value) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return value;
+    }
+
     mutable std::mutex mutex_;
     std::vector<Shown> shown_;
     int indicatorStarts_ = 0;

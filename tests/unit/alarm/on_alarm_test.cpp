@@ -90,24 +90,23 @@ TEST_F(OnAlarmTest, ADueAlarmAppendsToTheHistoryAndWaitsOnlyForThePopupToStart) 
     EXPECT_EQ(Pids(shown[0].output), (std::vector<std::uint32_t>{5, 6}));
 }
 
-TEST_F(OnAlarmTest, WithAlarmsSwitchedOffNothingIsAppendedOrShown) {
-    alarming::AlarmEnabled = 0;
-    const std::uint32_t popupsBefore = alarming::AlarmPopupCount;
-    EXPECT_EQ(FireUntilDue({Record(5, u"dl.exe", 0)}).outcome, AlarmOutcome::kSwitchedOff);
-    EXPECT_EQ(history_.Size(), 0u);
-    EXPECT_EQ(alarming::AlarmPopupCount, popupsBefore);
-
+// Alarms switched off, or a full-screen window in front.
+TEST_F(OnAlarmTest, SwitchedOffNothingIsCountedAppendedOrShown) {
+    for (const bool fullScreen : {false, true}) {
+        SCOPED_TRACE(fullScreen ? "full screen" : "alarms off");
+        alarming::AlarmEnabled = fullScreen ? 1 : 0;
+        window_.fullScreen = fullScreen;
+        const std::uint32_t popupsBefore = alarming::AlarmPopupCount;
+        EXPECT_EQ(FireUntilDue({Record(5, u"dl.exe", 0)}).outcome, AlarmOutcome::kSwitchedOff);
+        EXPECT_EQ(history_.Size(), 0u);
+        EXPECT_EQ(alarming::AlarmPopupCount, popupsBefore);
+        EXPECT_TRUE(window_.ShownPopups().empty());
+    }
     // Nothing was counted meanwhile either: switched on again, the pacing starts from scratch.
     alarming::AlarmEnabled = 1;
+    window_.fullScreen = false;
     EXPECT_EQ(alarm_.HandleAlarm(std::vector<SpeedAlarmRecord>{Record(5, u"dl.exe", 200)}).outcome,
               AlarmOutcome::kPaced);
-}
-
-TEST_F(OnAlarmTest, AFullScreenWindowInFrontKeepsTheAlarmAway) {
-    window_.fullScreen = true;
-    EXPECT_EQ(FireUntilDue({Record(5, u"dl.exe", 0)}).outcome, AlarmOutcome::kSwitchedOff);
-    EXPECT_EQ(history_.Size(), 0u);
-    EXPECT_TRUE(window_.ShownPopups().empty());
 }
 
 TEST_F(OnAlarmTest, WhiteListedProcessesAndThoseInTheOwnDirectoryAreLeftOut) {

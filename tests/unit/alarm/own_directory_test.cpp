@@ -13,32 +13,28 @@ namespace {
 using alarming::ImageDirectory;
 using alarming::IsInDirectory;
 
-struct DirectoryCase {
-    std::u16string_view path;
-    std::u16string_view marker;
-    std::u16string_view directory;
-};
-
-class ImageDirectoryTest : public ::testing::TestWithParam<DirectoryCase> {};
-
-TEST_P(ImageDirectoryTest, CutsAtTheLastSeparatorOnlyForAnExecutable) {
-    const DirectoryCase& c = GetParam();
-    EXPECT_EQ(ImageDirectory(c.path, u'\\', c.marker), c.directory);
+TEST(ImageDirectoryTest, CutsAtTheLastSeparatorOnlyForAnExecutable) {
+    const struct {
+        std::u16string_view path, marker, directory;
+    } cases[] = {
+        {u"C:\\Zelvan\\kvt.exe", u".exe", u"C:\\Zelvan"},
+        {u"C:\\Zelvan\\sub\\tool.exe", u".exe", u"C:\\Zelvan\\sub"},
+        // No ".exe": the path is taken as a directory, less one trailing separator.
+        {u"C:\\Zelvan\\", u".exe", u"C:\\Zelvan"},
+        {u"C:\\Zelvan", u".exe", u"C:\\Zelvan"},
+        {u"C:\\Zelvan\\data.bin", u".exe", u"C:\\Zelvan\\data.bin"},
+        // The marker is searched with case, as the name part of the path is.
+        {u"C:\\Zelvan\\KVT.EXE", u".exe", u"C:\\Zelvan\\KVT.EXE"},
+        {u"kvt.exe", u".exe", u"kvt.exe"},
+        {u"", u".exe", u""},
+        // An empty marker treats every path as naming its file.
+        {u"C:\\Zelvan\\kvtmon", u"", u"C:\\Zelvan"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ImageDirectory(c.path, u'\\', c.marker), c.directory)
+            << testing::PrintToString(std::u16string(c.path));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ImageDirectoryTest,
-    ::testing::Values(DirectoryCase{u"C:\\Zelvan\\kvt.exe", u".exe", u"C:\\Zelvan"},
-                      DirectoryCase{u"C:\\Zelvan\\sub\\tool.exe", u".exe", u"C:\\Zelvan\\sub"},
-                      // No ".exe": the path is taken as a directory, less one trailing separator.
-                      DirectoryCase{u"C:\\Zelvan\\", u".exe", u"C:\\Zelvan"},
-                      DirectoryCase{u"C:\\Zelvan", u".exe", u"C:\\Zelvan"},
-                      DirectoryCase{u"C:\\Zelvan\\data.bin", u".exe", u"C:\\Zelvan\\data.bin"},
-                      // The marker is searched with case, as the name part of the path is.
-                      DirectoryCase{u"C:\\Zelvan\\KVT.EXE", u".exe", u"C:\\Zelvan\\KVT.EXE"},
-                      DirectoryCase{u"kvt.exe", u".exe", u"kvt.exe"}, DirectoryCase{u"", u".exe", u""},
-                      // An empty marker treats every path as naming its file.
-                      DirectoryCase{u"C:\\Zelvan\\kvtmon", u"", u"C:\\Zelvan"}));
 
 TEST(IsInDirectoryTest, ComparesWithoutCase) {
     EXPECT_TRUE(IsInDirectory(u"c:\\zelvan\\KVT.exe", u"C:\\ZELVAN", u'\\', u".exe"));

@@ -20,26 +20,17 @@ using alarming::ProgramDirectory;
 using alarming::WindowOrigin;
 
 TEST(DecimalValue, ReadsLikeTheRunTimesWtoi) {
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    // clang-format off
     const std::pair<std::u16string_view, std::int32_t> cases[] = {
-        {u"", 0},
-        {u"abc", 0},
-        {u"42", 42},
-        {u"  42", 42},
-        {u"\t\r\n 5", 5},
-        {u"+7", 7},
-        {u"-7", -7},
-        {u"- 7", 0},
-        {u"+-7", 0},
-        {u"12abc", 12},
-        {u"0x10", 0},
-        {u"007", 7},
-        {u"2147483647", std::numeric_limits<std::int32_t>::max()},
-        {u"2147483648", std::numeric_limits<std::int32_t>::max()},
-        {u"-2147483648", std::numeric_limits<std::int32_t>::min()},
-        {u"-2147483649", std::numeric_limits<std::int32_t>::min()},
-        {u"99999999999999999999999", std::numeric_limits<std::int32_t>::max()},
+        {u"", 0}, {u"abc", 0}, {u"42", 42}, {u"  42", 42}, {u"\t\r\n 5", 5}, {u"+7", 7}, {u"-7", -7},
+        {u"- 7", 0}, {u"+-7", 0}, {u"12abc", 12}, {u"0x10", 0}, {u"007", 7},
+        {u"2147483647", kMax}, {u"2147483648", kMax}, {u"-2147483648", kMin}, {u"-2147483649", kMin},
+        {u"99999999999999999999999", kMax},
         {u"１２", 0},  // full-width digits are no digits
     };
+    // clang-format on
     for (const auto& [text, value] : cases) {
         EXPECT_EQ(alarming::DecimalValue(text), value) << std::string(text.begin(), text.end());
     }
@@ -197,41 +188,31 @@ TEST_F(SettingsWriters, MissingDirectoriesFailAndAreNotCreated) {
     EXPECT_EQ(other.Threshold(u"PERCENTAGE", u"Percentage"), u"40");
 }
 
-TEST_F(SettingsWriters, RefreshAlarmEnabledCountsEmptyAndMissingAsOn) {
-    const std::pair<std::string, std::uint32_t> cases[] = {
-        {"[ALARM]\r\nALARM=1\r\n", 1},
-        {"[ALARM]\r\nALARM=0\r\n", 0},
-        {"[ALARM]\r\nALARM=2\r\n", 0},
-        {"[ALARM]\r\nALARM=\r\n", 1},
-        {"[ALARM]\r\n", 1},
-        {"", 1},
-        {"[ALARM]\r\nALARM=x\r\n", 0},
+TEST_F(SettingsWriters, ReadersCountEmptyAndMissingAsOn) {
+    const struct {
+        std::string file;
+        std::uint32_t enabled;
+        std::int32_t show;
+    } cases[] = {
+        {"[ALARM]\r\nALARM=1\r\n[SUSPENSION]\r\nSHOW=0\r\n", 1, 0},
+        {"[ALARM]\r\nALARM=0\r\n[SUSPENSION]\r\nSHOW=3\r\n", 0, 3},
+        {"[ALARM]\r\nALARM=2\r\n", 0, 1},
+        {"[ALARM]\r\nALARM=\r\n[SUSPENSION]\r\n", 1, 1},
+        {"[ALARM]\r\n", 1, 1},
+        {"", 1, 1},
+        {"[ALARM]\r\nALARM=x\r\n", 0, 1},
     };
-    for (const auto& [file, enabled] : cases) {
-        SCOPED_TRACE(file);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
         ProgramFolder folder;
-        folder.Settings(file);
+        folder.Settings(c.file);
         alarming::AlarmEnabled = 7;
-        EXPECT_EQ(alarming::RefreshAlarmEnabled(folder.Directory()), enabled);
-        EXPECT_EQ(alarming::AlarmEnabled.load(), enabled);
+        EXPECT_EQ(alarming::RefreshAlarmEnabled(folder.Directory()), c.enabled);
+        EXPECT_EQ(alarming::AlarmEnabled.load(), c.enabled);
+        EXPECT_EQ(alarming::ReadShowSetting(folder.Directory()), c.show);
     }
     ProgramFolder none;
     EXPECT_EQ(alarming::RefreshAlarmEnabled(none.Directory()), 1u);
-}
-
-TEST_F(SettingsWriters, ReadShowSettingCountsMissingAsShown) {
-    const std::pair<std::string, std::int32_t> cases[] = {
-        {"[SUSPENSION]\r\nSHOW=0\r\n", 0},
-        {"[SUSPENSION]\r\nSHOW=3\r\n", 3},
-        {"[SUSPENSION]\r\n", 1},
-        {"", 1},
-    };
-    for (const auto& [file, show] : cases) {
-        ProgramFolder folder;
-        folder.Settings(file);
-        EXPECT_EQ(alarming::ReadShowSetting(folder.Directory()), show) << file;
-    }
-    ProgramFolder none;
     EXPECT_EQ(alarming::ReadShowSetting(none.Directory()), 1);
 }
 

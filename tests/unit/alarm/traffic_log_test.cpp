@@ -99,7 +99,7 @@ TEST_F(TrafficLog, OpeningTruncatesThePreviousRun) {
     EXPECT_EQ(lines[0].substr(21), "third run");
 }
 
-TEST_F(TrafficLog, SilentWhileClosed) {
+TEST_F(TrafficLog, SilentWhileClosedAndClosedWhenUnopenable) {
     const auto file = dir_.File("traffic.log");
     WriteTrafficLog(u"lost before open\n");
     ASSERT_TRUE(OpenTrafficLogAt(PathOf(file)));
@@ -107,9 +107,7 @@ TEST_F(TrafficLog, SilentWhileClosed) {
     EXPECT_FALSE(IsTrafficLogOpen());
     WriteTrafficLog(u"lost after close\n");
     EXPECT_EQ(ReadFileBytes(file), "");
-}
 
-TEST_F(TrafficLog, UnopenablePathLeavesTheLogClosed) {
     EXPECT_FALSE(OpenTrafficLogAt(PathOf(dir_.File("missing-dir") / "traffic.log")));
     EXPECT_FALSE(IsTrafficLogOpen());
     EXPECT_FALSE(OpenTrafficLogAt(u""));

@@ -55,6 +55,7 @@ TEST(UnicodeTextLines, EncodingsAndLineEnds) {
          {u"a\n"}},
         {"a CR before the Ctrl-Z stays", Utf16Le(u"a\r\x1A\n"), {u"a\r"}},
         {"NUL cuts the piece, not the line", Utf16Le(u"ab\0cd\r\nef\r\n"s), {u"ab", u"ef\n"}},
+        {"UTF-8 two-byte character", Utf8(u8"\uFEFF\u00E9t\u00E9.exe\n"), {u"\u00E9t\u00E9.exe\n"}},
         {"UTF-8 four-byte character", Utf8(u8"\uFEFF\U0001F600.exe\n"), {u"\U0001F600.exe\n"}},
         {"unpaired surrogates pass through", Utf16Le(u"\xD800x\n"), {u"\xD800x\n"}},
         {"invalid UTF-8 ends the text",
