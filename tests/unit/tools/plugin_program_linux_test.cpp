@@ -1,5 +1,6 @@
 // kvtmon-plugin as the program it is: run as a child process with the fake monitor program, its
-// output read through pipes, ended with a signal.
+// output read through pipes, ended with a signal. (A script on standard input and --watch ended by
+// SIGINT are the end-to-end tests harness.sh and watch.sh.)
 
 #include <fcntl.h>
 #include <poll.h>
@@ -10,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -146,34 +146,6 @@ TEST(PluginProgram, ListensUntilSigintThenEndsTheMonitor) {
     EXPECT_NE(run.Out().find("< GetLocalUpRefluxResponse (22) bytes=21000\n"), std::string::npos)
         << run.Out();
     EXPECT_NE(run.Err().find("the monitor ended with exit code 0"), std::string::npos) << run.Err();
-}
-
-TEST(PluginProgram, RunsAScriptFromStandardInput) {
-    ProgramRun run({"--pipe", base::Utf16ToUtf8(pipe_test::UniquePipeName()), "--launch", FakeMonitorPath(),
-                    "--script", "--exit", "--quiet"},
-                   "GetAccelerateDownReflux\nwait-for PostLocalDownReflux\nSetAlarmState on=1\n");
-    ASSERT_TRUE(run.Started());
-    EXPECT_EQ(run.Finish(), 0) << run.Err();
-    EXPECT_NE(run.Out().find("< GetAccelerateDownRefluxResponse (26) bytes=25000\n"), std::string::npos)
-        << run.Out();
-    EXPECT_NE(run.Out().find("< PostLocalDownReflux (77) bytes=2\n"), std::string::npos) << run.Out();
-    EXPECT_EQ(run.Err(), "");
-}
-
-TEST(PluginProgram, WatchesUntilSigintThenEndsTheMonitor) {
-    // The fake monitor program pushes its rounds of totals when told so.
-    ::setenv("KVT_FAKE_MONITOR_PUSH_MS", "20", 1);
-    ProgramRun run({"--pipe", base::Utf16ToUtf8(pipe_test::UniquePipeName()), "--launch", FakeMonitorPath(),
-                    "--watch", "GameClient.exe"},
-                   "");
-    ::unsetenv("KVT_FAKE_MONITOR_PUSH_MS");
-    ASSERT_TRUE(run.Started());
-    ASSERT_TRUE(run.ReadUntil("processes (2)\n")) << run.Out() << run.Err();
-    run.Signal(SIGINT);
-    EXPECT_EQ(run.Finish(), 0) << run.Err();
-    EXPECT_NE(run.Out().find("accelerated process: GameClient.exe\n"), std::string::npos) << run.Out();
-    EXPECT_NE(run.Out().find("machine      down"), std::string::npos) << run.Out();
-    EXPECT_NE(run.Out().find("the monitor ended with exit code 0\n"), std::string::npos) << run.Out();
 }
 
 TEST(PluginProgram, ExitCodesTellUsageFromRuntimeFailures) {

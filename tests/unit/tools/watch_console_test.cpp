@@ -53,21 +53,12 @@ TEST(WatchConsole, PrintsTheTotalsAndTheProcessListUntilCtrlCThenEndsTheMonitor)
         << run.out.Text();
     EXPECT_EQ(lines.back(), "the monitor ended with exit code 0") << run.out.Text();
     // The fake's totals grow by 1000, 2000, 100 and 200 bytes a round; its rounds come far quicker than
-    // once a second and are taken as a second apart.
+    // once a second and are taken as a second apart. (The view's lines themselves are watch_view_test's.)
     const std::string text = run.out.Text();
-    EXPECT_NE(text.find("machine      down    8.00kb at -           (1000 B)   up   16.00kb at -"),
-              std::string::npos)
-        << text;
     EXPECT_NE(
         text.find(
             "machine      down   16.00kb at 8.00kbps    (2000 B)   up   32.00kb at 16.00kbps   (4000 B)"),
         std::string::npos)
-        << text;
-    EXPECT_NE(
-        text.find("accelerated  down    2.40kb at 800bps      (300 B)   up    4.80kb at 1.60kbps    (600 B)"),
-        std::string::npos)
-        << text;
-    EXPECT_NE(text.find("      100  running        240b       480b   GameClient.exe\n"), std::string::npos)
         << text;
     EXPECT_NE(text.find("      101  exited         240b       480b   Downloader.exe(已关闭)\n"),
               std::string::npos)
