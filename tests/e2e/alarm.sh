@@ -5,24 +5,16 @@
 # first pop-up needs its conditions to hold for more than 60 s).
 source "$(dirname "$0")/lib.sh"
 e2e_init alarm
-e2e_netns
-e2e_tunnel
-e2e_console_start
-e2e_monitor_start Accelerator.exe
+e2e_accelerated_monitor_start
 
 game=e2e-game-$E2E_ID
 heavy=e2e-heavy-$E2E_ID
 e2e_send "SetAlarmState on=0"
 
-e2e_peer game-sink serve udp recv 5601 --seconds 200
-e2e_peer heavy-sink serve udp recv 5602 --seconds 200
-for sink in game-sink heavy-sink; do
-    e2e_wait_line "$WORK/$sink.out" '^listening$' 5 || e2e_fail "$sink did not start"
-done
+e2e_udp_sinks 200 game-sink:5601 heavy-sink:5602
 e2e_host "$game" client udp send "$TUNNEL_PEER_ADDR" 5601 0 --rate 50000 --warmup 0 --seconds 200
 GAME_PID=$E2E_LAST_PID
-e2e_ask "SetAccelerateProcess names=$game; separator=;" 16 result
-e2e_equal "$ANSWER" 1 "SetAccelerateProcess"
+e2e_accelerate "$game"
 e2e_host "$heavy" client udp send "$PEER_ADDR" 5602 0 --rate 2000000 --warmup 0 --seconds 200
 HEAVY_PID=$E2E_LAST_PID
 

@@ -4,22 +4,14 @@
 # longer than the first pop-up would take.
 source "$(dirname "$0")/lib.sh"
 e2e_init alarm_quiet
-e2e_netns
-e2e_tunnel
-e2e_console_start
-e2e_monitor_start Accelerator.exe
+e2e_accelerated_monitor_start
 
 game=e2e-game-$E2E_ID
 other=e2e-other-$E2E_ID
-e2e_peer game-sink serve udp recv 5701 --seconds 120
-e2e_peer other-sink serve udp recv 5702 --seconds 120
-for sink in game-sink other-sink; do
-    e2e_wait_line "$WORK/$sink.out" '^listening$' 5 || e2e_fail "$sink did not start"
-done
+e2e_udp_sinks 120 game-sink:5701 other-sink:5702
 e2e_host "$game" client udp send "$TUNNEL_PEER_ADDR" 5701 0 --rate 1500000 --warmup 0 --seconds 120
 GAME_PID=$E2E_LAST_PID
-e2e_ask "SetAccelerateProcess names=$game; separator=;" 16 result
-e2e_equal "$ANSWER" 1 "SetAccelerateProcess"
+e2e_accelerate "$game"
 e2e_host "$other" client udp send "$PEER_ADDR" 5702 0 --rate 300000 --warmup 0 --seconds 120
 OTHER_PID=$E2E_LAST_PID
 

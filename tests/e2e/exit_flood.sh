@@ -7,8 +7,7 @@ e2e_netns
 e2e_console_start
 e2e_monitor_start Accelerator.exe
 
-e2e_peer sink serve udp recv 5901 --seconds 60
-e2e_wait_line "$WORK/sink.out" '^listening$' 5 || e2e_fail "the sink did not start"
+e2e_udp_sinks 60 sink:5901
 # 18-byte datagrams (64-byte frames) as fast as one sender goes, once the monitor knows the port.
 e2e_host flood client udp send "$PEER_ADDR" 5901 0 --size 18 --seconds 40
 

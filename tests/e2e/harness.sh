@@ -28,8 +28,7 @@ done
 
 # Traffic through the tunnel shows in the host end's counters.
 before=$(e2e_if_bytes "$IF_TUNNEL" tx_bytes)
-e2e_peer tunnel-sink serve udp recv 5100 --seconds 10
-e2e_wait_line "$WORK/tunnel-sink.out" '^listening$' 5 || e2e_fail "the tunnel sink did not start"
+e2e_udp_sinks 10 tunnel-sink:5100
 e2e_host tunnel-game client udp send "$TUNNEL_PEER_ADDR" 5100 500000 --warmup 0
 e2e_counts tunnel-game
 after=$(e2e_if_bytes "$IF_TUNNEL" tx_bytes)

@@ -24,8 +24,7 @@ e2e_monitor_start Accelerator.exe
 # monitor's up total of that name must match it.
 e2e_counted() {
     local name=$1 addr=$2 port=$3 what=$4
-    e2e_peer "sink-$port" serve udp recv "$port" --seconds 30
-    e2e_wait_line "$WORK/sink-$port.out" '^listening$' 5 || e2e_fail "sink $port did not start"
+    e2e_udp_sinks 30 "sink-$port:$port"
     e2e_host "$name" client udp send "$addr" "$port" 1000000 --rate 4000000 --seconds 30
     e2e_counts "$name" 30
     # The statistics tick sums the figures once a second: wait for them rather than for a fixed time.

@@ -215,6 +215,38 @@ e2e_peer() {
     e2e_spawn /dev/null "$WORK/$label.out" "$WORK/$label.err" ip netns exec "$NS_PEER" "$KVT_TRAFFIC" "$@"
 }
 
+# e2e_udp_sinks SECONDS LABEL:PORT...: UDP receivers in the peer namespace for SECONDS, each listening
+# when this returns; output in $WORK/LABEL.out.
+e2e_udp_sinks() {
+    local seconds=$1 sink
+    shift
+    for sink in "$@"; do
+        e2e_peer "${sink%%:*}" serve udp recv "${sink#*:}" --seconds "$seconds"
+    done
+    for sink in "$@"; do
+        e2e_wait_line "$WORK/${sink%%:*}.out" '^listening$' 5 || e2e_fail "${sink%%:*} did not start"
+    done
+}
+
+# e2e_host_process PORT: the process the monitor's command line names, HOST (e2e-host-ID), in the host
+# namespace for 120 s. It keeps a UDP port in use, so the monitor has a record of it from the start.
+# Sets HOST and HOST_PID.
+e2e_host_process() {
+    HOST=e2e-host-$E2E_ID
+    e2e_udp_sinks 120 "host-sink:$1"
+    e2e_host "$HOST" hold "$1" "$PEER_ADDR" --seconds 120
+    HOST_PID=$E2E_LAST_PID
+    e2e_wait_line "$WORK/$HOST.out" '^holding$' 5 || e2e_fail "the host process did not start"
+}
+
+# e2e_host_process_end WHY: the host process ends; the monitor looks every 5 s, then must end with exit
+# code 0.
+e2e_host_process_end() {
+    kill -TERM "$HOST_PID"
+    e2e_wait_exit "$HOST_PID" 5 || e2e_fail "the host process did not end"
+    e2e_monitor_ended 15 "$1"
+}
+
 # Waits until a line of FILE matches the extended regular expression; sets E2E_MATCH to it.
 e2e_wait_line() {
     local file=$1 pattern=$2 seconds=$3
@@ -362,6 +394,20 @@ e2e_ask() {
     e2e_send "$1"
     e2e_await "$2" 20 || e2e_fail "no answer $2 to: $1"
     ANSWER=$(e2e_field "$3")
+}
+
+# The namespaces, the tunnel, the console and the monitor as the accelerator starts it.
+e2e_accelerated_monitor_start() {
+    e2e_netns
+    e2e_tunnel
+    e2e_console_start
+    e2e_monitor_start Accelerator.exe
+}
+
+# e2e_accelerate NAMES: SetAccelerateProcess of NAMES (';' between them), which must succeed.
+e2e_accelerate() {
+    e2e_ask "SetAccelerateProcess names=$1; separator=;" 16 result
+    e2e_equal "$ANSWER" 1 "SetAccelerateProcess"
 }
 
 # e2e_monitor_ended SECONDS WHY: the monitor must end by itself within SECONDS, with exit code 0.

@@ -6,17 +6,10 @@ source "$(dirname "$0")/lib.sh"
 e2e_init lifecycle
 e2e_netns
 
-# The host process: it keeps a UDP port in use, so the monitor has a record of it from the start.
-host=e2e-host-$E2E_ID
-e2e_peer host-sink serve udp recv 5501 --seconds 120
-e2e_wait_line "$WORK/host-sink.out" '^listening$' 5 || e2e_fail "the host's sink did not start"
-e2e_host "$host" hold 5501 "$PEER_ADDR" --seconds 120
-HOST_PID=$E2E_LAST_PID
-e2e_wait_line "$WORK/$host.out" '^holding$' 5 || e2e_fail "the host process did not start"
-
+e2e_host_process 5501
 e2e_console_start
-e2e_monitor_start "$host"
-e2e_ask "GetProcessStartTimeByProcessName name=$host" 48 result
+e2e_monitor_start "$HOST"
+e2e_ask "GetProcessStartTimeByProcessName name=$HOST" 48 result
 e2e_equal "$ANSWER" 1 "the monitor knows the host process"
 
 # A second instance, on a pipe a second console serves: it must end at once and never connect.
@@ -37,8 +30,7 @@ e2e_log "the first instance still answers"
 
 # e2e_transfer NAME PORT: 2 MB from a process of that name to a sink in the peer; sets SENT.
 e2e_transfer() {
-    e2e_peer "sink-$2" serve udp recv "$2" --seconds 30
-    e2e_wait_line "$WORK/sink-$2.out" '^listening$' 5 || e2e_fail "sink $2 did not start"
+    e2e_udp_sinks 30 "sink-$2:$2"
     e2e_host "$1" client udp send "$PEER_ADDR" "$2" 2000000 --rate 4000000 --seconds 30
     e2e_counts "$1" 30
     # The statistics tick sums the figures once a second.
@@ -75,8 +67,5 @@ e2e_near "$ANSWER" "$SENT" 10 "what $resumed sent after ResumeMonitor" 1
 e2e_ask GetLocalUpReflux 22 bytes
 ((ANSWER >= before + SENT * 99 / 100)) || e2e_fail "the local up total did not grow after ResumeMonitor"
 
-# The host process ends: the monitor looks every 5 s, then ends with exit code 0.
-kill -TERM "$HOST_PID"
-e2e_wait_exit "$HOST_PID" 5 || e2e_fail "the host process did not end"
-e2e_monitor_ended 15 "the host process's exit"
+e2e_host_process_end "the host process's exit"
 e2e_finish

@@ -7,15 +7,9 @@ source "$(dirname "$0")/lib.sh"
 e2e_init plugin_gone
 e2e_netns
 
-host=e2e-host-$E2E_ID
-e2e_peer host-sink serve udp recv 5601 --seconds 120
-e2e_wait_line "$WORK/host-sink.out" '^listening$' 5 || e2e_fail "the host's sink did not start"
-e2e_host "$host" hold 5601 "$PEER_ADDR" --seconds 120
-HOST_PID=$E2E_LAST_PID
-e2e_wait_line "$WORK/$host.out" '^holding$' 5 || e2e_fail "the host process did not start"
-
+e2e_host_process 5601
 e2e_console_start
-e2e_monitor_start "$host"
+e2e_monitor_start "$HOST"
 e2e_ask GetLocalDownReflux 20 bytes
 # A push of the totals has come, so the monitor writes to the pipe once a second.
 e2e_await 77 10 || e2e_fail "no totals push"
@@ -42,7 +36,5 @@ e2e_log "the monitor stays away from a new plugin on the same name"
 kill -0 "$MON_PID" 2>/dev/null || e2e_fail "the monitor ended while a new plugin served its pipe's name"
 
 # Its host process ends: the monitor ends with exit code 0 as it does with a plugin.
-kill -TERM "$HOST_PID"
-e2e_wait_exit "$HOST_PID" 5 || e2e_fail "the host process did not end"
-e2e_monitor_ended 15 "the host process's exit without a plugin"
+e2e_host_process_end "the host process's exit without a plugin"
 e2e_log "$E2E_NAME: passed"

@@ -7,15 +7,11 @@
 # go.) SIGTERM ends the monitor with exit code 0.
 source "$(dirname "$0")/lib.sh"
 e2e_init tunnel
-e2e_netns
-e2e_tunnel
-e2e_console_start
-e2e_monitor_start Accelerator.exe
+e2e_accelerated_monitor_start
 
 game=e2e-game-$E2E_ID
 other=e2e-other-$E2E_ID
-e2e_ask "SetAccelerateProcess names=$game; separator=;" 16 result
-e2e_equal "$ANSWER" 1 "SetAccelerateProcess"
+e2e_accelerate "$game"
 
 # e2e_bracket WHAT: one round of totals pushes between two readings of the tunnel's counters; sets
 # LOCAL_DOWN, LOCAL_UP, ACC_DOWN, ACC_UP and RX1, RX2, TX1, TX2.

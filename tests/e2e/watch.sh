@@ -9,8 +9,7 @@ e2e_netns
 e2e_monitor_dir
 
 flow=e2e-flow-$E2E_ID
-e2e_peer sink serve udp recv 5801 --seconds 30
-e2e_wait_line "$WORK/sink.out" '^listening$' 5 || e2e_fail "the sink did not start"
+e2e_udp_sinks 30 sink:5801
 
 e2e_spawn /dev/null "$WORK/watch.out" "$WORK/watch.err" ip netns exec "$NS_HOST" "$KVT_CONSOLE" --pipe "$PIPE" \
     --launch "$MON_DIR/kvtmon" --watch "GameClient.exe"
