@@ -20,7 +20,9 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 constexpr std::size_t kLogLines = 12;
-constexpr std::chrono::milliseconds kLateStartWait{500};
+// How long a monitor that has ended may still take to deliver the start result it wrote before ending:
+// the wait ends as soon as it arrives, and a loaded machine under Wine has needed more than 500 ms.
+constexpr std::chrono::milliseconds kLateStartWait{3000};
 
 std::string SecondsText(std::chrono::milliseconds d) {
     const auto ms = d.count();
