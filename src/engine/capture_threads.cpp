@@ -41,15 +41,18 @@ int SnifferThreadProc(SnifferContext* context) {
         return 0;
     }
     try {
-        // One buffer for the thread's life; only the bytes of the previous packet are cleared.
+        // One buffer for the thread's life; only the bytes of the previous receive are cleared. A
+        // receive may deliver several packets, queued together.
         std::vector<std::uint8_t> buffer(Capture::kReceiveBufferBytes);
+        std::vector<std::int32_t> lengths;
+        lengths.reserve(256);
         int lastLength = 0;
         while (links.runningFlag->load(std::memory_order_relaxed) == 1) {
             links.snifferEvent->Wait(base::Event::kInfinite);
             std::fill_n(buffer.begin(), std::clamp(lastLength, 0, static_cast<int>(buffer.size())), 0);
-            lastLength = context->capture.Receive(buffer);
+            lastLength = context->capture.ReceiveBatch(buffer, lengths);
             if (lastLength > 0) {
-                links.queue->Push(buffer.data(), lastLength);
+                links.queue->PushBatch(buffer.data(), lengths);
             }
         }
     } catch (...) {
