@@ -1,6 +1,7 @@
 #include "engine/capture_threads.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "alarm/traffic_log.h"
@@ -90,6 +91,53 @@ PacketOutcome DealWithOnePacket(PacketQueue& queue, std::span<const std::uint32_
     }
 }
 
+namespace {
+
+// Gives a batch's buffers back to the queue however their handling ends.
+class TakenBatch {
+  public:
+    TakenBatch(PacketQueue& queue, std::span<PacketBuffer* const> buffers)
+        : queue_(queue), buffers_(buffers) {}
+    ~TakenBatch() { queue_.ReleaseBatch(buffers_); }
+    TakenBatch(const TakenBatch&) = delete;
+    TakenBatch& operator=(const TakenBatch&) = delete;
+
+  private:
+    PacketQueue& queue_;
+    std::span<PacketBuffer* const> buffers_;
+};
+
+}  // namespace
+
+BatchOutcome DealWithPacketBatch(PacketQueue& queue, std::span<const std::uint32_t> localAddresses,
+                                 IPacketCounter& counter) {
+    std::array<PacketBuffer*, kDecoderBatch> buffers{};
+    const std::size_t taken = queue.TakeBatch(buffers);
+    const std::span<PacketBuffer* const> batch(buffers.data(), taken);
+    TakenBatch release(queue, batch);
+    BatchOutcome outcome;
+    outcome.taken = taken;
+    for (PacketBuffer* buffer : batch) {
+        if (buffer == nullptr || buffer->data == nullptr) {
+            continue;
+        }
+        try {
+            const auto count = DecodePacket(buffer->Bytes(), localAddresses);
+            if (!count) {
+                continue;
+            }
+            if (counter.CountPacket(*count)) {
+                ++outcome.counted;
+            } else {
+                outcome.portMissing = true;
+            }
+        } catch (...) {
+            LogWithOsError("catac execption in DealWithRecvData，error no = %d \n");
+        }
+    }
+    return outcome;
+}
+
 int DealWithRecvData(SnifferContext* context) {
     const SnifferLinks* links = context != nullptr ? context->engine : nullptr;
     if (links == nullptr || links->runningFlag == nullptr || links->queue == nullptr ||
@@ -98,9 +146,9 @@ int DealWithRecvData(SnifferContext* context) {
         return 0;
     }
     while (links->runningFlag->load(std::memory_order_relaxed) != 0) {
-        const PacketOutcome outcome =
-            DealWithOnePacket(*links->queue, links->localAddresses, *links->counter);
-        if (outcome == PacketOutcome::kPortMissing && links->portRefreshRequested != nullptr) {
+        const BatchOutcome outcome =
+            DealWithPacketBatch(*links->queue, links->localAddresses, *links->counter);
+        if (outcome.portMissing && links->portRefreshRequested != nullptr) {
             links->portRefreshRequested->store(1, std::memory_order_relaxed);
         }
     }
