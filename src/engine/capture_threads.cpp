@@ -151,6 +151,9 @@ int DealWithRecvData(SnifferContext* context) {
         if (outcome.portMissing && links->portRefreshRequested != nullptr) {
             links->portRefreshRequested->store(1, std::memory_order_relaxed);
         }
+        // A backlog keeps the decoder taking the engine lock packet after packet: between batches the
+        // threads waiting for it (plugin requests, the statistics tick) go first.
+        links->counter->LetWaitersIn();
     }
     return 0;
 }
