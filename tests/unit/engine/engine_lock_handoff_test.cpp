@@ -37,26 +37,30 @@ bool Eventually(Done done) {
     return true;
 }
 
+// Without the hand-off the releasing thread usually takes the lock again before the woken thread runs;
+// twenty rounds make that all but certain to show.
 TEST(EngineLockHandOff, AThreadBlockedOnTheLockGetsItBeforeTheYieldingThreadTakesItAgain) {
-    base::ReentrantLock lock;
-    std::atomic<bool> waiterHadIt{false};
-    lock.lock();
-    lock.lock();  // re-entrant
-    lock.unlock();
-    base::WorkerThread waiter;
-    ASSERT_TRUE(waiter.Start([&] {
-        base::AutoLock hold(lock);
-        waiterHadIt = true;
-    }));
-    ASSERT_TRUE(Eventually([&] { return lock.Waiting() == 1; }));
-    EXPECT_FALSE(waiterHadIt);
-    lock.unlock();
-    lock.YieldToWaiters();
-    lock.lock();
-    EXPECT_TRUE(waiterHadIt);
-    EXPECT_EQ(lock.Waiting(), 0u);
-    lock.unlock();
-    EXPECT_TRUE(waiter.Join(10000));
+    for (int round = 0; round < 20; ++round) {
+        base::ReentrantLock lock;
+        std::atomic<bool> waiterHadIt{false};
+        lock.lock();
+        lock.lock();  // re-entrant
+        lock.unlock();
+        base::WorkerThread waiter;
+        ASSERT_TRUE(waiter.Start([&] {
+            base::AutoLock hold(lock);
+            waiterHadIt = true;
+        }));
+        ASSERT_TRUE(Eventually([&] { return lock.Waiting() == 1; }));
+        EXPECT_FALSE(waiterHadIt);
+        lock.unlock();
+        lock.YieldToWaiters();
+        lock.lock();
+        EXPECT_TRUE(waiterHadIt) << "round " << round;
+        EXPECT_EQ(lock.Waiting(), 0u);
+        lock.unlock();
+        ASSERT_TRUE(waiter.Join(10000));
+    }
 }
 
 TEST(EngineLockHandOff, YieldingWithNobodyWaitingReturnsAtOnce) {
