@@ -8,6 +8,7 @@
 #include <memory>
 #include <span>
 #include <string_view>
+#include <vector>
 
 // Windows opens the socket library (version 2.1) once per engine; Linux needs nothing. 0 or the error.
 std::uint32_t StartNetworkLibrary();
@@ -32,6 +33,10 @@ class Capture {
     // Waits up to kReceiveTimeoutMs for one IPv4 packet and copies it into `buffer` (cut to its size):
     // the number of bytes, or 0 / -1 for a time-out or an error (LastError() tells).
     int Receive(std::span<std::uint8_t> buffer);
+    // The same wait, then every packet that is ready, as many as fit, one after another in `buffer`;
+    // `lengths` gets their lengths in order. The bytes used, or 0 / -1 as Receive. A raw socket
+    // delivers one packet a call; a capture that the kernel fills in blocks hands over what it holds.
+    int ReceiveBatch(std::span<std::uint8_t> buffer, std::vector<std::int32_t>& lengths);
 
     void Close();
     bool IsOpen() const;

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -49,6 +50,12 @@ struct Capture::Impl {
     int descriptor = -1;  // polled for the receive time-out
     std::string device;
 };
+
+namespace {
+// One receive: up to `most` packets into the buffer (Receive and ReceiveBatch).
+int ReceivePackets(Capture::Impl& impl, std::uint32_t& lastError, std::span<std::uint8_t> buffer, int most,
+                   std::vector<std::int32_t>& lengths);
+}  // namespace
 
 std::uint32_t StartNetworkLibrary() {
     return 0;
@@ -140,38 +147,85 @@ int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::
     return 0;
 }
 
+namespace {
+
+// Where pcap_dispatch's callback puts the packets of one receive.
+struct BatchSink {
+    int linkType;
+    std::span<std::uint8_t> buffer;
+    std::size_t used;
+    std::vector<std::int32_t>* lengths;
+};
+
+// Copies the IPv4 packet of one frame straight from the kernel's ring into the receive buffer.
+void CopyPacket(u_char* user, const pcap_pkthdr* header, const u_char* frame) {
+    BatchSink& sink = *reinterpret_cast<BatchSink*>(user);
+    // The filter lets only IPv4 through, but a link type this build does not know yields nothing.
+    const auto packet = StripLinkLayer(sink.linkType, {frame, header->caplen});
+    if (!packet) {
+        return;
+    }
+    // The count asked of pcap_dispatch lets every frame fit; a packet is cut rather than overrun.
+    const std::size_t length = std::min(packet->size(), sink.buffer.size() - sink.used);
+    if (length == 0) {
+        return;
+    }
+    std::memcpy(sink.buffer.data() + sink.used, packet->data(), length);
+    sink.used += length;
+    sink.lengths->push_back(static_cast<std::int32_t>(length));
+}
+
+}  // namespace
+
 int Capture::Receive(std::span<std::uint8_t> buffer) {
+    std::vector<std::int32_t> lengths;
+    return ReceivePackets(*impl_, lastError_, buffer, 1, lengths);
+}
+
+int Capture::ReceiveBatch(std::span<std::uint8_t> buffer, std::vector<std::int32_t>& lengths) {
+    // No frame is longer than the snapshot: this many always fit.
+    const int most = std::max<int>(1, static_cast<int>(buffer.size() / kSnapshotBytes));
+    return ReceivePackets(*impl_, lastError_, buffer, most, lengths);
+}
+
+namespace {
+
+int ReceivePackets(Capture::Impl& impl, std::uint32_t& lastError, std::span<std::uint8_t> buffer, int most,
+                   std::vector<std::int32_t>& lengths) {
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(kReceiveTimeoutMs);
+    lengths.clear();
+    BatchSink sink{impl.linkType, buffer, 0, &lengths};
+    // The clock is read only once the ring is found empty: a busy capture never needs it.
+    std::optional<Clock::time_point> deadline;
+    const auto due = [&] {
+        if (!deadline) {
+            deadline = Clock::now() + std::chrono::milliseconds(Capture::kReceiveTimeoutMs);
+        }
+        return *deadline;
+    };
     // A handle whose interface has gone fails every read at once: a failure takes the whole time-out,
     // as a quiet interface does, so that the sniffer's loop does not spin on it.
     const auto failed = [&](int error) {
-        lastError_ = static_cast<std::uint32_t>(error);
-        std::this_thread::sleep_until(deadline);
+        lastError = static_cast<std::uint32_t>(error);
+        std::this_thread::sleep_until(due());
         return -1;
     };
     while (true) {
-        pcap_pkthdr* header = nullptr;
-        const std::uint8_t* frame = nullptr;
-        const int status = pcap_next_ex(impl_->handle, &header, &frame);
+        const int status = pcap_dispatch(impl.handle, most, CopyPacket, reinterpret_cast<u_char*>(&sink));
         if (status < 0) {
             return failed(errno != 0 ? errno : EIO);
         }
-        if (status == 1) {
-            // The filter lets only IPv4 through, but a link type this build does not know yields nothing.
-            const auto packet = StripLinkLayer(impl_->linkType, {frame, header->caplen});
-            if (packet) {
-                const std::size_t length = std::min(packet->size(), buffer.size());
-                std::memcpy(buffer.data(), packet->data(), length);
-                return static_cast<int>(length);
-            }
-            continue;
+        if (!lengths.empty()) {
+            return static_cast<int>(sink.used);
         }
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (status > 0) {
+            continue;  // frames without an IPv4 packet: more may be ready
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(due() - Clock::now()).count();
         if (left <= 0) {
             return 0;
         }
-        pollfd ready{impl_->descriptor, POLLIN, 0};
+        pollfd ready{impl.descriptor, POLLIN, 0};
         const int polled = poll(&ready, 1, static_cast<int>(left));
         if (polled < 0 && errno != EINTR) {
             return failed(errno);
@@ -181,3 +235,5 @@ int Capture::Receive(std::span<std::uint8_t> buffer) {
         }
     }
 }
+
+}  // namespace

@@ -1,6 +1,7 @@
 #include "engine/capture_threads.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "alarm/traffic_log.h"
@@ -41,15 +42,18 @@ int SnifferThreadProc(SnifferContext* context) {
         return 0;
     }
     try {
-        // One buffer for the thread's life; only the bytes of the previous packet are cleared.
+        // One buffer for the thread's life; only the bytes of the previous receive are cleared. A
+        // receive may deliver several packets, queued together.
         std::vector<std::uint8_t> buffer(Capture::kReceiveBufferBytes);
+        std::vector<std::int32_t> lengths;
+        lengths.reserve(256);
         int lastLength = 0;
         while (links.runningFlag->load(std::memory_order_relaxed) == 1) {
             links.snifferEvent->Wait(base::Event::kInfinite);
             std::fill_n(buffer.begin(), std::clamp(lastLength, 0, static_cast<int>(buffer.size())), 0);
-            lastLength = context->capture.Receive(buffer);
+            lastLength = context->capture.ReceiveBatch(buffer, lengths);
             if (lastLength > 0) {
-                links.queue->Push(buffer.data(), lastLength);
+                links.queue->PushBatch(buffer.data(), lengths);
             }
         }
     } catch (...) {
@@ -87,6 +91,53 @@ PacketOutcome DealWithOnePacket(PacketQueue& queue, std::span<const std::uint32_
     }
 }
 
+namespace {
+
+// Gives a batch's buffers back to the queue however their handling ends.
+class TakenBatch {
+  public:
+    TakenBatch(PacketQueue& queue, std::span<PacketBuffer* const> buffers)
+        : queue_(queue), buffers_(buffers) {}
+    ~TakenBatch() { queue_.ReleaseBatch(buffers_); }
+    TakenBatch(const TakenBatch&) = delete;
+    TakenBatch& operator=(const TakenBatch&) = delete;
+
+  private:
+    PacketQueue& queue_;
+    std::span<PacketBuffer* const> buffers_;
+};
+
+}  // namespace
+
+BatchOutcome DealWithPacketBatch(PacketQueue& queue, std::span<const std::uint32_t> localAddresses,
+                                 IPacketCounter& counter) {
+    std::array<PacketBuffer*, kDecoderBatch> buffers{};
+    const std::size_t taken = queue.TakeBatch(buffers);
+    const std::span<PacketBuffer* const> batch(buffers.data(), taken);
+    TakenBatch release(queue, batch);
+    BatchOutcome outcome;
+    outcome.taken = taken;
+    for (PacketBuffer* buffer : batch) {
+        if (buffer == nullptr || buffer->data == nullptr) {
+            continue;
+        }
+        try {
+            const auto count = DecodePacket(buffer->Bytes(), localAddresses);
+            if (!count) {
+                continue;
+            }
+            if (counter.CountPacket(*count)) {
+                ++outcome.counted;
+            } else {
+                outcome.portMissing = true;
+            }
+        } catch (...) {
+            LogWithOsError("catac execption in DealWithRecvData，error no = %d \n");
+        }
+    }
+    return outcome;
+}
+
 int DealWithRecvData(SnifferContext* context) {
     const SnifferLinks* links = context != nullptr ? context->engine : nullptr;
     if (links == nullptr || links->runningFlag == nullptr || links->queue == nullptr ||
@@ -95,11 +146,14 @@ int DealWithRecvData(SnifferContext* context) {
         return 0;
     }
     while (links->runningFlag->load(std::memory_order_relaxed) != 0) {
-        const PacketOutcome outcome =
-            DealWithOnePacket(*links->queue, links->localAddresses, *links->counter);
-        if (outcome == PacketOutcome::kPortMissing && links->portRefreshRequested != nullptr) {
+        const BatchOutcome outcome =
+            DealWithPacketBatch(*links->queue, links->localAddresses, *links->counter);
+        if (outcome.portMissing && links->portRefreshRequested != nullptr) {
             links->portRefreshRequested->store(1, std::memory_order_relaxed);
         }
+        // A backlog keeps the decoder taking the engine lock packet after packet: between batches the
+        // threads waiting for it (plugin requests, the statistics tick) go first.
+        links->counter->LetWaitersIn();
     }
     return 0;
 }

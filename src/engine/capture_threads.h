@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -24,6 +25,20 @@ enum class PacketOutcome {
 PacketOutcome DealWithOnePacket(PacketQueue& queue, std::span<const std::uint32_t> localAddresses,
                                 IPacketCounter& counter);
 
-// The decoder thread: DealWithOnePacket while the running flag is not 0; a missing port sets
+// Packets the decoder takes from the queue at a time.
+inline constexpr std::size_t kDecoderBatch = 64;
+
+struct BatchOutcome {
+    std::size_t taken = 0;     // 0: the queue stayed empty for its polling time
+    std::size_t counted = 0;   // packets whose port was found and counted
+    bool portMissing = false;  // some packet's local port is not in the table yet
+};
+
+// DealWithOnePacket for up to kDecoderBatch packets, taken and released with one hold of the queue's
+// lock each; every packet is still counted on its own, and every buffer is released.
+BatchOutcome DealWithPacketBatch(PacketQueue& queue, std::span<const std::uint32_t> localAddresses,
+                                 IPacketCounter& counter);
+
+// The decoder thread: DealWithPacketBatch while the running flag is not 0; a missing port sets
 // PortRefreshRequested. Returns 0.
 int DealWithRecvData(SnifferContext* context);

@@ -102,3 +102,12 @@ int Capture::Receive(std::span<std::uint8_t> buffer) {
     }
     return received;
 }
+
+int Capture::ReceiveBatch(std::span<std::uint8_t> buffer, std::vector<std::int32_t>& lengths) {
+    lengths.clear();
+    const int received = Receive(buffer);
+    if (received > 0) {
+        lengths.push_back(received);
+    }
+    return received;
+}

@@ -9,4 +9,7 @@ class IPacketCounter {
   public:
     virtual ~IPacketCounter() = default;
     virtual bool CountPacket(const PacketCount& count) = 0;
+    // Called by the decoder between batches, holding nothing: lets the threads that are waiting for the
+    // lock CountPacket takes have it before the decoder takes it again.
+    virtual void LetWaitersIn() {}
 };

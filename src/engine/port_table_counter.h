@@ -11,6 +11,8 @@ class PortTableCounter final : public IPacketCounter {
 
     // False when no record owns the port (the decoder then asks for a table refresh).
     bool CountPacket(const PacketCount& count) override;
+    // A plugin request or the statistics tick waiting for the engine lock gets it before the next batch.
+    void LetWaitersIn() override { table_.EngineLock().YieldToWaiters(); }
 
   private:
     engine::ProcessTable& table_;
