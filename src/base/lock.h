@@ -36,11 +36,15 @@ class ReentrantLock {
     // Called without holding the lock: returns once every thread that was blocked on the lock when it
     // was called has got it (or after kYieldLimit). Free when nobody waits.
     void YieldToWaiters() {
+        // Served first: every waiter counted below is served after this reading, so the target is
+        // always reached (reading the other way round, a waiter served in between would be waited for
+        // twice, and the caller would spin out the whole limit).
+        const std::uint64_t served = servedWaiters_.load(std::memory_order_acquire);
         const std::uint32_t waiting = waiting_.load(std::memory_order_relaxed);
         if (waiting == 0) {
             return;
         }
-        const std::uint64_t target = servedWaiters_.load(std::memory_order_acquire) + waiting;
+        const std::uint64_t target = served + waiting;
         const auto deadline = std::chrono::steady_clock::now() + kYieldLimit;
         while (servedWaiters_.load(std::memory_order_acquire) < target &&
                std::chrono::steady_clock::now() < deadline) {
