@@ -29,25 +29,15 @@ while (($#)); do
     esac
 done
 build=$(cd "$build" && pwd)
-export KVT_MONITOR=$build/src/app/kvtmon KVT_CONSOLE=$build/tools/plugin/kvtmon-plugin
-export KVT_TRAFFIC=$build/bench/kvt_udp_flood
 for tool in iperf3 nethogs tcpdump stdbuf python3 iconv; do
     command -v "$tool" >/dev/null || { echo "$tool is missing: bash scripts/install-deps.sh" >&2; exit 1; }
 done
 
 source "$repo/tests/e2e/lib.sh"
+source "$here/bench_env.sh"
 source "$here/compare_lib.sh"
-e2e_init compare
-# Names and addresses of their own, apart from the e2e tests'.
-E2E_TAG=kvbench-$E2E_ID
-NS_HOST=$E2E_TAG-h
-NS_PEER=$E2E_TAG-p
-IF_HOST=kvb${E2E_ID}a
-IF_PEER=kvb${E2E_ID}b
-HOST_ADDR=10.232.0.1
-PEER_ADDR=10.232.0.2
-PIPE="\\\\.\\pipe\\$E2E_TAG"
-e2e_netns
+bench_programs "$build"
+bench_netns compare kvbench kvb 10.232.0
 
 OUT=$build/bench/compare
 RESULTS=$OUT/raw

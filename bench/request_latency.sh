@@ -27,20 +27,11 @@ while (($#)); do
     esac
 done
 build=$(cd "$build" && pwd)
-export KVT_MONITOR=$build/src/app/kvtmon KVT_CONSOLE=$build/tools/plugin/kvtmon-plugin
-export KVT_TRAFFIC=$build/bench/kvt_udp_flood
 
 source "$repo/tests/e2e/lib.sh"
-e2e_init request_latency
-E2E_TAG=kvbench-$E2E_ID
-NS_HOST=$E2E_TAG-h
-NS_PEER=$E2E_TAG-p
-IF_HOST=kvb${E2E_ID}a
-IF_PEER=kvb${E2E_ID}b
-HOST_ADDR=10.232.0.1
-PEER_ADDR=10.232.0.2
-PIPE="\\\\.\\pipe\\$E2E_TAG"
-e2e_netns
+source "$here/bench_env.sh"
+bench_programs "$build"
+bench_netns request_latency kvbench kvb 10.232.0
 e2e_console_start
 e2e_monitor_start Accelerator.exe
 

@@ -26,23 +26,14 @@ while (($#)); do
 done
 [[ $minutes =~ ^[0-9]+$ ]] && ((minutes >= 1 && minutes <= 1440)) || { echo "--minutes: 1 to 1440" >&2; exit 2; }
 build=$(cd "$build" && pwd)
-export KVT_MONITOR=$build/src/app/kvtmon KVT_CONSOLE=$build/tools/plugin/kvtmon-plugin
-export KVT_TRAFFIC=$build/bench/kvt_udp_flood
 for tool in iperf3 python3 gnuplot; do
     command -v "$tool" >/dev/null || { echo "$tool is missing: bash scripts/install-deps.sh" >&2; exit 1; }
 done
 
 source "$repo/tests/e2e/lib.sh"
-e2e_init soak
-E2E_TAG=kvsoak-$E2E_ID
-NS_HOST=$E2E_TAG-h
-NS_PEER=$E2E_TAG-p
-IF_HOST=kvs${E2E_ID}a
-IF_PEER=kvs${E2E_ID}b
-HOST_ADDR=10.233.0.1
-PEER_ADDR=10.233.0.2
-PIPE="\\\\.\\pipe\\$E2E_TAG"
-e2e_netns
+source "$here/bench_env.sh"
+bench_programs "$build"
+bench_netns soak kvsoak kvs 10.233.0
 
 OUT=$build/bench/soak
 mkdir -p "$OUT"
