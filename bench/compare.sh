@@ -10,8 +10,8 @@
 # Needs root; takes /tmp/kvt-monitor.lock for the whole run. Everything it makes (namespaces, veth
 # pairs, processes, the temporary directory) is removed at the end, also on Ctrl-C.
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/bench_lock.sh"
-bench_hold_lock "$@"
+source "$here/../scripts/monitor_lock.sh"
+monitor_hold_lock "$@"
 
 repo=$(dirname "$here")
 build=$repo/build/linux-release

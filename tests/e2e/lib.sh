@@ -11,6 +11,8 @@
 
 set -euo pipefail
 
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/monitor_lock.sh"
+
 readonly E2E_SKIP=77
 E2E_PIDS=()
 E2E_IN=
@@ -32,6 +34,9 @@ e2e_now_us() { local t=${EPOCHREALTIME/./}; echo $((10#$t)); }
 e2e_init() {
     E2E_NAME=$1
     [[ $(id -u) -eq 0 ]] || { echo "skipped: network namespaces need root"; exit $E2E_SKIP; }
+    # One monitor on the machine at a time (a second one would end at once): the test re-runs itself
+    # under the machine-wide lock, after any other test or benchmark that holds it.
+    monitor_hold_lock
     local tool
     for tool in ip; do
         command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit $E2E_SKIP; }
