@@ -23,10 +23,6 @@ namespace {
 using namespace decoder_test;
 using testing_support::TransportPacket;
 
-void Push(PacketQueue& q, const Packet& p) {
-    q.Push(p.data(), static_cast<std::int32_t>(p.size()));
-}
-
 TEST(DealWithOnePacket, OutcomeForEachKindOfPacketAndTheBufferIsAlwaysFreed) {
     PacketQueue q([](std::chrono::milliseconds) {});  // an empty take returns at once
     RecordingCounter counter({443});

@@ -15,10 +15,6 @@ namespace {
 using namespace decoder_test;
 using testing_support::TransportPacket;
 
-void Push(PacketQueue& q, const Packet& p) {
-    q.Push(p.data(), static_cast<std::int32_t>(p.size()));
-}
-
 TEST(DealWithPacketBatch, CountsEveryPacketOfTheBatchInOrderAndReleasesThemAll) {
     PacketQueue q([](std::chrono::milliseconds) {});
     RecordingCounter counter({443, 27015});

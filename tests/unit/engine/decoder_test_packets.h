@@ -11,6 +11,7 @@
 
 #include "engine/adapter_info.h"
 #include "engine/packet_decoder.h"
+#include "engine/packet_queue.h"
 #include "support/ipv4_packets.h"
 
 namespace decoder_test {
@@ -31,6 +32,11 @@ inline std::optional<PacketCount> Decode(const Packet& packet, std::size_t captu
     std::unique_ptr<std::uint8_t[]> exact(new std::uint8_t[n]);
     std::copy_n(packet.begin(), n, exact.get());
     return DecodePacket({exact.get(), n}, kLocals);
+}
+
+// Queues one whole packet, as the capture thread does.
+inline void Push(PacketQueue& q, const Packet& p) {
+    q.Push(p.data(), static_cast<std::int32_t>(p.size()));
 }
 
 inline PacketCount Up(CountProtocol protocol, std::uint16_t port, std::uint32_t bytes) {
