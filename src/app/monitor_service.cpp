@@ -7,9 +7,9 @@
 
 #include "alarm/alarm_thread.h"
 #include "alarm/list_files.h"
-#include "alarm/traffic_log.h"
 #include "base/os_error.h"
 #include "base/text.h"
+#include "base/traffic_log.h"
 
 namespace app {
 namespace {
@@ -21,7 +21,7 @@ constexpr auto kStartSettleTime = std::chrono::milliseconds(200);
 std::atomic<MonitorService*> currentService{nullptr};
 
 void LogWithError(const char* format, std::uint32_t error) {
-    WriteTrafficLog(base::FormatText(128, format, static_cast<int>(error)));
+    base::WriteTrafficLog(base::FormatText(128, format, static_cast<int>(error)));
 }
 
 }  // namespace
@@ -43,11 +43,11 @@ MonitorService::~MonitorService() {
         engine_.reset();
     }
     quitEvent_.reset();
-    CloseTrafficLog();
+    base::CloseTrafficLog();
 }
 
 std::uint32_t MonitorService::Start(std::u16string_view hostProcessName, std::u16string_view pipeName) {
-    OpenTrafficLog();
+    base::OpenTrafficLog();
     alarming::LoadWhiteList(alarming::kWhiteListName);
 
     quitEvent_ = std::make_unique<base::Event>(base::EventReset::kManual, false, u"Quit Event");

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "alarm/traffic_log.h"
 #include "base/os_error.h"
 #include "base/text.h"
+#include "base/traffic_log.h"
 #include "engine/tunnel_rules.h"
 
 namespace engine {
@@ -40,7 +40,7 @@ bool AccelerateAdapter::AdapterMatches(std::u16string_view lowerDescription,
     std::vector<AdapterEntry> adapters;
     const ListStatus status = table_.ListAdapters(adapters);
     if (status == ListStatus::kNoMemory) {
-        WriteTrafficLog(base::FormatText(128, "分配内存失败，error no = %d \n", base::LastOsError()));
+        base::WriteTrafficLog(base::FormatText(128, "分配内存失败，error no = %d \n", base::LastOsError()));
         return false;
     }
     return status == ListStatus::kOk && AdapterHasTunnelAddress(adapters, lowerDescription, addressPrefix);

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <memory>
 
-#include "alarm/traffic_log.h"
 #include "base/text.h"
+#include "base/traffic_log.h"
 #include "base/wide_win.h"
 #include "engine/adapter_info.h"
 #include "engine/adapters.h"
@@ -43,7 +43,7 @@ AdapterListing ListAdapters() {
     ULONG size = kFirstAdapterBufferBytes;
     std::unique_ptr<IP_ADAPTER_INFO, FreeDeleter> buffer(static_cast<IP_ADAPTER_INFO*>(std::malloc(size)));
     if (!buffer) {
-        WriteTrafficLog(
+        base::WriteTrafficLog(
             base::FormatText(128, "分配内存失败，error no = %d \n", static_cast<int>(GetLastError())));
         listing.result = 1;
         listing.outOfMemory = true;
@@ -53,7 +53,7 @@ AdapterListing ListAdapters() {
     if (result == ERROR_BUFFER_OVERFLOW) {
         buffer.reset(static_cast<IP_ADAPTER_INFO*>(std::malloc(size)));
         if (!buffer) {
-            WriteTrafficLog(
+            base::WriteTrafficLog(
                 base::FormatText(128, "分配内存失败，error no = %d \n", static_cast<int>(GetLastError())));
             listing.result = 1;
             listing.outOfMemory = true;

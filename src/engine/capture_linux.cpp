@@ -9,8 +9,8 @@
 #include <string>
 #include <thread>
 
-#include "alarm/traffic_log.h"
 #include "base/text.h"
+#include "base/traffic_log.h"
 #include "engine/capture.h"
 #include "engine/link_layer.h"
 
@@ -25,7 +25,7 @@ constexpr int kKernelBufferBytes = 4 * 1024 * 1024;
 constexpr int kBlockTimeoutMs = 10;
 
 void LogError(const char* format, int error) {
-    WriteTrafficLog(base::FormatText(128, format, error));
+    base::WriteTrafficLog(base::FormatText(128, format, error));
 }
 
 // An errno-style code for a failed activation.
@@ -74,9 +74,9 @@ void Capture::Close() {
         // The capture's own loss figures: what the kernel's ring could not hold is lost to the counts.
         pcap_stat stats{};
         if (pcap_stats(impl_->handle, &stats) == 0) {
-            WriteTrafficLog(base::FormatText(128, "pcap %s: received %u, dropped %u, interface dropped %u\n",
-                                             impl_->device.c_str(), stats.ps_recv, stats.ps_drop,
-                                             stats.ps_ifdrop));
+            base::WriteTrafficLog(
+                base::FormatText(128, "pcap %s: received %u, dropped %u, interface dropped %u\n",
+                                 impl_->device.c_str(), stats.ps_recv, stats.ps_drop, stats.ps_ifdrop));
         }
         pcap_close(impl_->handle);
         impl_->handle = nullptr;
@@ -113,7 +113,7 @@ int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::
     const int activated = pcap_activate(impl_->handle);
     if (activated < 0) {
         lastError_ = ActivationError(activated);
-        WriteTrafficLog(
+        base::WriteTrafficLog(
             base::FormatText(128, "pcap_activate(%s): %s\n", device.c_str(), pcap_geterr(impl_->handle)));
         LogError("bind failed，error no = %d \n", static_cast<int>(lastError_));
         Close();

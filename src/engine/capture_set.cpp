@@ -2,14 +2,14 @@
 
 #include <new>
 
-#include "alarm/traffic_log.h"
 #include "base/text.h"
+#include "base/traffic_log.h"
 #include "engine/capture_threads.h"
 
 namespace {
 
 void LogError(const char* format, std::uint32_t error) {
-    WriteTrafficLog(base::FormatText(128, format, static_cast<int>(error)));
+    base::WriteTrafficLog(base::FormatText(128, format, static_cast<int>(error)));
 }
 
 }  // namespace

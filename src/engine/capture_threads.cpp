@@ -4,9 +4,9 @@
 #include <array>
 #include <vector>
 
-#include "alarm/traffic_log.h"
 #include "base/os_error.h"
 #include "base/text.h"
+#include "base/traffic_log.h"
 #include "engine/packet_counter.h"
 #include "engine/packet_decoder.h"
 #include "engine/packet_queue.h"
@@ -15,7 +15,7 @@
 namespace {
 
 void LogWithOsError(const char* format) {
-    WriteTrafficLog(base::FormatText(128, format, static_cast<int>(base::LastOsError())));
+    base::WriteTrafficLog(base::FormatText(128, format, static_cast<int>(base::LastOsError())));
 }
 
 // Gives the buffer back to the queue (which frees it) however the packet's handling ends.

@@ -2,8 +2,8 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include "alarm/traffic_log.h"
 #include "base/text.h"
+#include "base/traffic_log.h"
 #include "engine/capture.h"
 
 namespace {
@@ -15,7 +15,7 @@ constexpr int kReceiveAllAttempts = 3;
 constexpr int kSocketReceiveBufferBytes = 65536;
 
 void LogError(const char* format, DWORD error) {
-    WriteTrafficLog(base::FormatText(128, format, static_cast<int>(error)));
+    base::WriteTrafficLog(base::FormatText(128, format, static_cast<int>(error)));
 }
 
 }  // namespace

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "alarm/traffic_log.h"
 #include "base/module_path.h"
 #include "base/os_error.h"
 #include "base/text.h"
+#include "base/traffic_log.h"
 #include "engine/process_names.h"
 #include "engine/process_records.h"
 
@@ -72,7 +72,7 @@ NameLists::NameLists(std::u16string ownName) : ownName_(std::move(ownName)) {}
 int NameLists::SetAccelerateProcess(const char16_t* text, std::int32_t length, const char16_t* separator,
                                     std::int32_t separatorLength) {
     if (!ArgumentsValid(text, length, separator, separatorLength)) {
-        WriteTrafficLog(
+        base::WriteTrafficLog(
             base::FormatText(128, "参数无效 in SetAccelerateProcess，error no = %d \n", base::LastOsError()));
         return 0;
     }
@@ -98,8 +98,8 @@ int NameLists::SetAccelerateProcess(const char16_t* text, std::int32_t length, c
 int NameLists::SetUnclearProcessName(const char16_t* text, std::int32_t length, const char16_t* separator,
                                      std::int32_t separatorLength) {
     if (!ArgumentsValid(text, length, separator, separatorLength)) {
-        WriteTrafficLog(base::FormatText(128, "参数无效 in SetUnclearProcessName，error no = %d \n",
-                                         base::LastOsError()));
+        base::WriteTrafficLog(base::FormatText(128, "参数无效 in SetUnclearProcessName，error no = %d \n",
+                                               base::LastOsError()));
         return 0;
     }
     std::vector<std::u16string> names;

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "alarm/traffic_log.h"
 #include "base/os_error.h"
 #include "base/text.h"
+#include "base/traffic_log.h"
 #include "engine/adapter_info.h"
 
 namespace {
@@ -142,7 +142,7 @@ std::optional<PacketCount> Count(Bytes b, std::uint32_t totalLength, std::uint8_
 }
 
 void LogMissingInner(const char* format) {
-    WriteTrafficLog(base::FormatText(128, format, static_cast<int>(base::LastOsError())));
+    base::WriteTrafficLog(base::FormatText(128, format, static_cast<int>(base::LastOsError())));
 }
 
 }  // namespace

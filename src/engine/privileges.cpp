@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "alarm/traffic_log.h"
 #include "base/module_path.h"
 #include "base/os_error.h"
 #include "base/text.h"
+#include "base/traffic_log.h"
 
 namespace engine {
 namespace {
@@ -17,7 +17,8 @@ constexpr std::uint32_t kPathNotFound = 3;  // ERROR_PATH_NOT_FOUND, when the OS
 void AddException(IPrivilegeOps& ops, std::u16string_view name, std::u16string_view path) {
     const std::int32_t result = ops.AddFirewallException(name, path);
     if (result < 0) {
-        WriteTrafficLog(base::FormatText(128, "添加防火墙例外失败，error no = %d \n", base::LastOsError()));
+        base::WriteTrafficLog(
+            base::FormatText(128, "添加防火墙例外失败，error no = %d \n", base::LastOsError()));
     }
 }
 

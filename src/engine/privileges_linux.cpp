@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <string>
 
-#include "alarm/traffic_log.h"
 #include "base/text.h"
+#include "base/traffic_log.h"
 #include "engine/privileges.h"
 #include "engine/proc_read_linux.h"
 #include "engine/proc_text_parse.h"
@@ -31,7 +31,7 @@ public:
         if (permitted) {
             return 0;
         }
-        WriteTrafficLog(
+        base::WriteTrafficLog(
             base::FormatText(128, "CAP_NET_RAW is required for capture，error no = %d \n", EPERM));
         return EPERM;
     }

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "alarm/traffic_log.h"
 #include "base/text.h"
+#include "base/traffic_log.h"
 #include "base/wide_win.h"
 #include "engine/privileges.h"
 
@@ -172,7 +172,7 @@ HRESULT AuthorizeApplication(std::u16string_view name, std::u16string_view path)
 
 std::uint32_t LogFailure(const char* message) {
     const DWORD error = GetLastError();
-    WriteTrafficLog(base::FormatText(128, "%s，error no = %d \n", message, static_cast<int>(error)));
+    base::WriteTrafficLog(base::FormatText(128, "%s，error no = %d \n", message, static_cast<int>(error)));
     return error;
 }
 

@@ -1,6 +1,6 @@
 #include "engine/process_list_push.h"
 
-#include "alarm/traffic_log.h"
+#include "base/traffic_log.h"
 
 namespace engine {
 
@@ -44,7 +44,7 @@ void PostData2Plugin(const PostDataLinks& links) {
         }
     } catch (...) {
         // The plugin thread shares its message with the port refresh thread.
-        WriteTrafficLog(u"catch some execptions in RefreshProcessPort Thread");
+        base::WriteTrafficLog(u"catch some execptions in RefreshProcessPort Thread");
     }
 }
 

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "alarm/traffic_log.h"
 #include "base/module_path.h"
 #include "base/os_error.h"
 #include "base/text.h"
+#include "base/traffic_log.h"
 #include "engine/process_records.h"
 
 namespace engine {
@@ -13,7 +13,7 @@ namespace engine {
 std::uint32_t ProcessNames::GetProcessNameById(std::int32_t pid, std::u16string& path) {
     path.clear();
     if (pid < 0) {
-        WriteTrafficLog(
+        base::WriteTrafficLog(
             base::FormatText(128, "参数无效: pid = %d，error no = %d \n", pid, base::LastOsError()));
         return kInvalidArgument;
     }
@@ -37,7 +37,7 @@ std::uint32_t ProcessNames::GetProcessNameById(std::int32_t pid, std::u16string&
 std::uint32_t ProcessNames::GetProcessNameByIdEx(std::int32_t pid, char16_t* buffer, std::int32_t capacity) {
     if (buffer == nullptr || pid < 0 || capacity < 1) {
         const std::string shown = buffer == nullptr ? "(null)" : "";
-        WriteTrafficLog(base::FormatText(
+        base::WriteTrafficLog(base::FormatText(
             128, "参数无效:szpath=%s, pid=%d, nLen=%d, in GetProcessNameByIdEx，error no = %d \n",
             shown.c_str(), pid, capacity, base::LastOsError()));
         return kInvalidArgument;
@@ -52,8 +52,8 @@ std::uint32_t ProcessNames::GetProcessNameByIdEx(std::int32_t pid, char16_t* buf
 
 std::uint32_t ProcessNames::IsPrcessActive(std::int32_t pid) {
     if (pid < 0) {
-        WriteTrafficLog(base::FormatText(128, "参数无效：nPid=%d in IsPrcessActive，error no = %d \n", pid,
-                                         base::LastOsError()));
+        base::WriteTrafficLog(base::FormatText(128, "参数无效：nPid=%d in IsPrcessActive，error no = %d \n",
+                                               pid, base::LastOsError()));
         return 0;
     }
     return source_.IsRunning(static_cast<std::uint32_t>(pid), 0) ? 1 : 0;

@@ -1,7 +1,7 @@
 #include "engine/process_registry.h"
 
-#include "alarm/traffic_log.h"
 #include "base/text.h"
+#include "base/traffic_log.h"
 
 namespace engine {
 
@@ -33,7 +33,7 @@ bool ProcessRegistry::RefreshProcessStatus(std::u16string_view hostProcessName,
 }
 
 void ProcessRegistry::StopAlarm(std::uint32_t stop) {
-    WriteTrafficLog(base::FormatText(128, "停止报警 bStop = %d，\n", static_cast<int>(stop)));
+    base::WriteTrafficLog(base::FormatText(128, "停止报警 bStop = %d，\n", static_cast<int>(stop)));
     alarmStopped_.store(stop, std::memory_order_relaxed);
     base::AutoLock hold(table_.EngineLock());
     if (stop == 1) {

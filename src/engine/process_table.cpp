@@ -5,8 +5,8 @@
 #include <memory>
 #include <utility>
 
-#include "alarm/traffic_log.h"
 #include "base/text.h"
+#include "base/traffic_log.h"
 
 namespace engine {
 namespace {
@@ -49,21 +49,23 @@ std::uint32_t ProcessTable::InitProcessList() {
     }
     std::uint32_t result = sockets_.FetchTcpTable(tcpRows_);
     if (result == kOutOfMemory) {
-        WriteTrafficLog(base::FormatText(128, "分配内存失败 in InitProcessList，error no = %d \n", result));
+        base::WriteTrafficLog(
+            base::FormatText(128, "分配内存失败 in InitProcessList，error no = %d \n", result));
         return result;
     }
     if (result != 0) {
-        WriteTrafficLog(
+        base::WriteTrafficLog(
             base::FormatText(128, "获取TCP连接失败 in InitProcessList，error no = %d \n", result));
         return result;
     }
     result = sockets_.FetchUdpTable(udpRows_);
     if (result == kOutOfMemory) {
-        WriteTrafficLog(base::FormatText(128, "分配内存失败 in InitProcessList，error no = %d \n", result));
+        base::WriteTrafficLog(
+            base::FormatText(128, "分配内存失败 in InitProcessList，error no = %d \n", result));
         return result;
     }
     if (result != 0) {
-        WriteTrafficLog(
+        base::WriteTrafficLog(
             base::FormatText(128, "获取UDP连接失败 in InitProcessList，error no = %d \n", result));
         return result;
     }
@@ -75,7 +77,7 @@ std::uint32_t ProcessTable::InitProcessList() {
 std::uint32_t ProcessTable::RefreshProcessList() {
     std::uint32_t result = sockets_.FetchTcpTable(tcpRows_);
     if (result != 0) {
-        WriteTrafficLog(
+        base::WriteTrafficLog(
             base::FormatText(128, "获取TCP连接失败 in RefreshProcessList，error no = %d \n", result));
         return result;
     }

@@ -1,6 +1,6 @@
 #include "engine/table_threads.h"
 
-#include "alarm/traffic_log.h"
+#include "base/traffic_log.h"
 
 namespace engine {
 
@@ -13,7 +13,7 @@ void RefreshProcessPort(const RefreshPortLinks& links) {
             }
         } catch (...) {
             // The message has no line end of its own: the next entry runs on after it.
-            WriteTrafficLog(u"catch some execptions in RefreshProcessPort Thread");
+            base::WriteTrafficLog(u"catch some execptions in RefreshProcessPort Thread");
             continue;
         }
         if (links.quit.Wait(links.periodMs)) {

@@ -3,10 +3,10 @@
 #include <atomic>
 #include <new>
 
-#include "alarm/traffic_log.h"
 #include "base/module_path.h"
 #include "base/os_error.h"
 #include "base/text.h"
+#include "base/traffic_log.h"
 #include "engine/process_list_push.h"
 #include "engine/table_threads.h"
 
@@ -18,11 +18,11 @@ constexpr std::uint32_t kThreadWaitMs = 2000;
 std::atomic<TrafficMonitor*> currentMonitor{nullptr};
 
 void LogWithError(const char* format) {
-    WriteTrafficLog(base::FormatText(128, format, static_cast<int>(base::LastOsError())));
+    base::WriteTrafficLog(base::FormatText(128, format, static_cast<int>(base::LastOsError())));
 }
 
 void LogWithError(const char* format, std::uint32_t error) {
-    WriteTrafficLog(base::FormatText(128, format, static_cast<int>(error)));
+    base::WriteTrafficLog(base::FormatText(128, format, static_cast<int>(error)));
 }
 
 }  // namespace
@@ -76,7 +76,7 @@ TrafficMonitor::~TrafficMonitor() {
         base::AutoLock lock(engineLock_);
         table_.Clear();
     }
-    WriteTrafficLog(u"销毁流量监控实例\n");
+    base::WriteTrafficLog(u"销毁流量监控实例\n");
 }
 
 std::uint32_t TrafficMonitor::Start(std::u16string_view hostProcessName, std::u16string_view pipeName) {
@@ -101,12 +101,12 @@ std::uint32_t TrafficMonitor::Start(std::u16string_view hostProcessName, std::u1
     snifferEvent_->Set();
     const std::uint32_t launchError = LaunchSnifferThread();
     if (launchError == 0) {
-        WriteTrafficLog(u"启动流量监控成功\n");
+        base::WriteTrafficLog(u"启动流量监控成功\n");
         return 1;
     }
     LogWithError("LaunchSnifferThread failed, error no = %d \n", launchError);
-    WriteTrafficLog(u"Start failed\n");
-    WriteTrafficLog(u"启动流量监控失败\n");
+    base::WriteTrafficLog(u"Start failed\n");
+    base::WriteTrafficLog(u"启动流量监控失败\n");
     return 0;
 }
 
@@ -196,7 +196,7 @@ void TrafficMonitor::Pause() {
         snifferEvent_->Reset();
     }
     monitorState_.store(kMonitorPaused, std::memory_order_relaxed);
-    WriteTrafficLog(u"暂停流量监控\n");
+    base::WriteTrafficLog(u"暂停流量监控\n");
 }
 
 void TrafficMonitor::Resume() {
@@ -204,7 +204,7 @@ void TrafficMonitor::Resume() {
         snifferEvent_->Set();
     }
     monitorState_.store(kMonitorRunning, std::memory_order_relaxed);
-    WriteTrafficLog(u"恢复流量监控\n");
+    base::WriteTrafficLog(u"恢复流量监控\n");
 }
 
 void TrafficMonitor::Stop() {

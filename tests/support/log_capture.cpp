@@ -3,8 +3,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "alarm/traffic_log.h"
 #include "base/text.h"
+#include "base/traffic_log.h"
 
 namespace testing_support {
 
@@ -18,13 +18,13 @@ std::u16string PathOf(const std::filesystem::path& p) {
 }  // namespace
 
 LogCapture::LogCapture() {
-    if (!OpenTrafficLogAt(PathOf(dir_.File("traffic.log")))) {
+    if (!base::OpenTrafficLogAt(PathOf(dir_.File("traffic.log")))) {
         throw std::runtime_error("cannot open the traffic log");
     }
 }
 
 LogCapture::~LogCapture() {
-    CloseTrafficLog();
+    base::CloseTrafficLog();
 }
 
 std::vector<std::string> LogCapture::Messages() const {

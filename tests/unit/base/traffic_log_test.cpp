@@ -1,4 +1,4 @@
-#include "alarm/traffic_log.h"
+#include "base/traffic_log.h"
 
 #include <gtest/gtest.h>
 
@@ -39,42 +39,42 @@ std::vector<std::string> Lines(const std::string& text) {
 
 class TrafficLog : public ::testing::Test {
   protected:
-    void TearDown() override { CloseTrafficLog(); }
+    void TearDown() override { base::CloseTrafficLog(); }
     TempDir dir_;
 };
 
 TEST(TrafficLogLine, StampThenGbkMessage) {
     base::SystemTime t;
     t.year = 2014, t.month = 3, t.day = 5, t.hour = 9, t.minute = 7, t.second = 2;
-    EXPECT_EQ(FormatTrafficLogLine(u"Start failed\n", t), "[2014-03-05 09:07:02]Start failed\n");
-    EXPECT_EQ(FormatTrafficLogLine(u"暂停流量监控\n", t),
+    EXPECT_EQ(base::FormatTrafficLogLine(u"Start failed\n", t), "[2014-03-05 09:07:02]Start failed\n");
+    EXPECT_EQ(base::FormatTrafficLogLine(u"暂停流量监控\n", t),
               "[2014-03-05 09:07:02]" + base::Utf16ToGbk(u"暂停流量监控\n"));
     t.year = 2026, t.month = 12, t.day = 31, t.hour = 23, t.minute = 59, t.second = 59;
-    EXPECT_EQ(FormatTrafficLogLine(u"", t), "[2026-12-31 23:59:59]");
+    EXPECT_EQ(base::FormatTrafficLogLine(u"", t), "[2026-12-31 23:59:59]");
 }
 
 TEST(TrafficLogLine, CutAt1023BytesWithoutSplittingACharacter) {
     base::SystemTime t;
     t.year = 2014, t.month = 3, t.day = 5;
     const std::size_t stamp = 21;
-    const std::string ascii = FormatTrafficLogLine(std::u16string(2000, u'x'), t);
-    EXPECT_EQ(ascii.size(), kTrafficLogLineLimit);
-    EXPECT_EQ(ascii.substr(stamp), std::string(kTrafficLogLineLimit - stamp, 'x'));
+    const std::string ascii = base::FormatTrafficLogLine(std::u16string(2000, u'x'), t);
+    EXPECT_EQ(ascii.size(), base::kTrafficLogLineLimit);
+    EXPECT_EQ(ascii.substr(stamp), std::string(base::kTrafficLogLineLimit - stamp, 'x'));
 
     // 1002 bytes of room after the stamp: 501 two-byte characters fit exactly...
-    EXPECT_EQ(FormatTrafficLogLine(std::u16string(600, u'流'), t).size(), stamp + 1002);
+    EXPECT_EQ(base::FormatTrafficLogLine(std::u16string(600, u'流'), t).size(), stamp + 1002);
     // ...and with one ASCII byte in front, the 501st character would straddle the limit and is dropped.
-    const std::string odd = FormatTrafficLogLine(u"a" + std::u16string(600, u'流'), t);
+    const std::string odd = base::FormatTrafficLogLine(u"a" + std::u16string(600, u'流'), t);
     EXPECT_EQ(odd.size(), stamp + 1 + 1000);
     EXPECT_EQ(base::GbkToUtf16(odd.substr(stamp)), u"a" + std::u16string(500, u'流'));
 }
 
 TEST_F(TrafficLog, WritesStampedLinesAndFlushesEachOne) {
     const auto file = dir_.File("traffic.log");
-    ASSERT_TRUE(OpenTrafficLogAt(PathOf(file)));
-    EXPECT_TRUE(IsTrafficLogOpen());
-    WriteTrafficLog(u"启动流量监控成功\n");
-    WriteTrafficLog(base::FormatText(128, "Init failed，error no = %d \n", 87));
+    ASSERT_TRUE(base::OpenTrafficLogAt(PathOf(file)));
+    EXPECT_TRUE(base::IsTrafficLogOpen());
+    base::WriteTrafficLog(u"启动流量监控成功\n");
+    base::WriteTrafficLog(base::FormatText(128, "Init failed，error no = %d \n", 87));
     // Flushed without closing: another reader sees both lines now.
     const auto lines = Lines(WithoutCarriageReturns(ReadFileBytes(file)));
     ASSERT_EQ(lines.size(), 2u);
@@ -87,13 +87,13 @@ TEST_F(TrafficLog, WritesStampedLinesAndFlushesEachOne) {
 TEST_F(TrafficLog, OpeningTruncatesThePreviousRun) {
     const auto file = dir_.File("traffic.log");
     WriteFileBytes(file, "[2000-01-01 00:00:00]old run\n");
-    ASSERT_TRUE(OpenTrafficLogAt(PathOf(file)));
+    ASSERT_TRUE(base::OpenTrafficLogAt(PathOf(file)));
     EXPECT_EQ(ReadFileBytes(file), "");
-    WriteTrafficLog(u"second run\n");
-    CloseTrafficLog();
-    ASSERT_TRUE(OpenTrafficLogAt(PathOf(file)));
-    WriteTrafficLog(u"third run\n");
-    CloseTrafficLog();
+    base::WriteTrafficLog(u"second run\n");
+    base::CloseTrafficLog();
+    ASSERT_TRUE(base::OpenTrafficLogAt(PathOf(file)));
+    base::WriteTrafficLog(u"third run\n");
+    base::CloseTrafficLog();
     const auto lines = Lines(WithoutCarriageReturns(ReadFileBytes(file)));
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].substr(21), "third run");
@@ -101,22 +101,22 @@ TEST_F(TrafficLog, OpeningTruncatesThePreviousRun) {
 
 TEST_F(TrafficLog, SilentWhileClosedAndClosedWhenUnopenable) {
     const auto file = dir_.File("traffic.log");
-    WriteTrafficLog(u"lost before open\n");
-    ASSERT_TRUE(OpenTrafficLogAt(PathOf(file)));
-    CloseTrafficLog();
-    EXPECT_FALSE(IsTrafficLogOpen());
-    WriteTrafficLog(u"lost after close\n");
+    base::WriteTrafficLog(u"lost before open\n");
+    ASSERT_TRUE(base::OpenTrafficLogAt(PathOf(file)));
+    base::CloseTrafficLog();
+    EXPECT_FALSE(base::IsTrafficLogOpen());
+    base::WriteTrafficLog(u"lost after close\n");
     EXPECT_EQ(ReadFileBytes(file), "");
 
-    EXPECT_FALSE(OpenTrafficLogAt(PathOf(dir_.File("missing-dir") / "traffic.log")));
-    EXPECT_FALSE(IsTrafficLogOpen());
-    EXPECT_FALSE(OpenTrafficLogAt(u""));
-    WriteTrafficLog(u"nowhere\n");
+    EXPECT_FALSE(base::OpenTrafficLogAt(PathOf(dir_.File("missing-dir") / "traffic.log")));
+    EXPECT_FALSE(base::IsTrafficLogOpen());
+    EXPECT_FALSE(base::OpenTrafficLogAt(u""));
+    base::WriteTrafficLog(u"nowhere\n");
 }
 
 TEST_F(TrafficLog, ConcurrentWritersNeverInterleaveInsideALine) {
     const auto file = dir_.File("traffic.log");
-    ASSERT_TRUE(OpenTrafficLogAt(PathOf(file)));
+    ASSERT_TRUE(base::OpenTrafficLogAt(PathOf(file)));
     constexpr int kThreads = 4;
     constexpr int kLinesEach = 300;
     std::vector<std::unique_ptr<base::WorkerThread>> writers;
@@ -126,14 +126,14 @@ TEST_F(TrafficLog, ConcurrentWritersNeverInterleaveInsideALine) {
             // Long lines make a torn write likely if writes were not whole.
             const std::string body(400, static_cast<char>('a' + w));
             for (int i = 0; i < kLinesEach; ++i) {
-                WriteTrafficLog(base::FormatText(512, "%d:%s流量\n", w, body.c_str()));
+                base::WriteTrafficLog(base::FormatText(512, "%d:%s流量\n", w, body.c_str()));
             }
         }));
     }
     for (auto& t : writers) {
         ASSERT_TRUE(t->Join(20000));
     }
-    CloseTrafficLog();
+    base::CloseTrafficLog();
     const auto lines = Lines(WithoutCarriageReturns(ReadFileBytes(file)));
     ASSERT_EQ(lines.size(), static_cast<std::size_t>(kThreads * kLinesEach));
     int perWriter[kThreads] = {};

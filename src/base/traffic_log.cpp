@@ -1,4 +1,4 @@
-#include "alarm/traffic_log.h"
+#include "base/traffic_log.h"
 
 #include <cstdio>
 #include <mutex>
@@ -7,6 +7,7 @@
 #include "base/module_path.h"
 #include "base/text.h"
 
+namespace base {
 namespace {
 
 // One stream for the whole process. The mutex makes each line one write and keeps Close from pulling
@@ -31,12 +32,12 @@ std::size_t GbkPrefixLength(std::string_view bytes, std::size_t limit) {
 
 }  // namespace
 
-std::string FormatTrafficLogLine(std::u16string_view message, const base::SystemTime& now) {
+std::string FormatTrafficLogLine(std::u16string_view message, const SystemTime& now) {
     char stamp[128];
-    std::snprintf(stamp, sizeof stamp, "[%04u-%02u-%02u %02u:%02u:%02u]", now.year, now.month, now.day, now.hour,
-                  now.minute, now.second);
+    std::snprintf(stamp, sizeof stamp, "[%04u-%02u-%02u %02u:%02u:%02u]", now.year, now.month, now.day,
+                  now.hour, now.minute, now.second);
     std::string line(stamp);
-    line += base::Utf16ToGbk(message);
+    line += Utf16ToGbk(message);
     line.resize(GbkPrefixLength(line, kTrafficLogLineLimit));
     return line;
 }
@@ -50,14 +51,16 @@ bool OpenTrafficLogAt(std::u16string_view path) {
     if (path.empty()) {
         return false;
     }
-    gLogFile = base::OpenStdioFile(path, "w+");
+    gLogFile = OpenStdioFile(path, "w+");
     return gLogFile != nullptr;
 }
 
-bool OpenTrafficLog() { return OpenTrafficLogAt(base::ProgramPath(u"traffic.log")); }
+bool OpenTrafficLog() {
+    return OpenTrafficLogAt(ProgramPath(u"traffic.log"));
+}
 
 void WriteTrafficLog(std::u16string_view message) {
-    const std::string line = FormatTrafficLogLine(message, base::LocalNow());
+    const std::string line = FormatTrafficLogLine(message, LocalNow());
     std::lock_guard<std::mutex> lock(gLogMutex);
     if (gLogFile == nullptr) {
         return;
@@ -78,3 +81,5 @@ bool IsTrafficLogOpen() {
     std::lock_guard<std::mutex> lock(gLogMutex);
     return gLogFile != nullptr;
 }
+
+}  // namespace base

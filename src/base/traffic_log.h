@@ -10,6 +10,8 @@
 
 #include "base/system_time.h"
 
+namespace base {
+
 // A line holds at most this many bytes, stamp included.
 inline constexpr std::size_t kTrafficLogLineLimit = 1023;
 
@@ -27,4 +29,6 @@ bool IsTrafficLogOpen();
 
 // The bytes written for one message at local time `now`: the stamp joined to the message in code page
 // 936, cut to at most kTrafficLogLineLimit bytes without splitting a double-byte character.
-std::string FormatTrafficLogLine(std::u16string_view message, const base::SystemTime& now);
+std::string FormatTrafficLogLine(std::u16string_view message, const SystemTime& now);
+
+}  // namespace base
