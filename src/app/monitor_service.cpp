@@ -20,10 +20,6 @@ constexpr auto kStartSettleTime = std::chrono::milliseconds(200);
 
 std::atomic<MonitorService*> currentService{nullptr};
 
-void LogWithError(const char* format, std::uint32_t error) {
-    base::WriteTrafficLog(base::FormatText(128, format, static_cast<int>(error)));
-}
-
 }  // namespace
 
 MonitorService* CurrentMonitorService() {
@@ -52,14 +48,15 @@ std::uint32_t MonitorService::Start(std::u16string_view hostProcessName, std::u1
 
     quitEvent_ = std::make_unique<base::Event>(base::EventReset::kManual, false, u"Quit Event");
     if (!quitEvent_->IsValid()) {
-        LogWithError("CreateEvent(Quit Event) failed，error no = %d \n", quitEvent_->LastError());
+        base::WriteTrafficLogError("CreateEvent(Quit Event) failed，error no = %d \n",
+                                   quitEvent_->LastError());
         return 0;
     }
     try {
         engine_ = std::make_unique<engine::TrafficMonitor>(links_.makeSeams(), *quitEvent_,
                                                            links_.openChannel, links_.requestExit);
     } catch (const std::bad_alloc&) {
-        LogWithError("分配内存失败，error no = %d \n", base::LastOsError());
+        base::WriteTrafficLogError("分配内存失败，error no = %d \n", base::LastOsError());
         return 0;
     }
     engine::SetCurrentTrafficMonitor(engine_.get());
@@ -77,11 +74,13 @@ std::uint32_t MonitorService::Start(std::u16string_view hostProcessName, std::u1
 
     alarmLink_ = std::make_unique<AlarmEngineLink>(*engine_);
     if (alarm != nullptr && alarm->Init(alarmLink_.get(), *quitEvent_) == 0) {
-        LogWithError("CAlarmThread::GetInstance()->Init() failed，error no = %d \n", alarm->LastError());
+        base::WriteTrafficLogError("CAlarmThread::GetInstance()->Init() failed，error no = %d \n",
+                                   alarm->LastError());
         return 0;
     }
     if (!alarmThread_.Start([alarm] { alarming::AlarmThreadProc(alarm); })) {
-        LogWithError("CreateThread(AlarmThreadProc) failed，error no = %d \n", alarmThread_.LastError());
+        base::WriteTrafficLogError("CreateThread(AlarmThreadProc) failed，error no = %d \n",
+                                   alarmThread_.LastError());
         return 0;
     }
     std::this_thread::sleep_for(kStartSettleTime);

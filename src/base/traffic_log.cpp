@@ -69,6 +69,10 @@ void WriteTrafficLog(std::u16string_view message) {
     std::fflush(gLogFile);
 }
 
+void WriteTrafficLogError(const char* format, std::uint32_t osError) {
+    WriteTrafficLog(FormatText(128, format, static_cast<int>(osError)));
+}
+
 void CloseTrafficLog() {
     std::lock_guard<std::mutex> lock(gLogMutex);
     if (gLogFile != nullptr) {

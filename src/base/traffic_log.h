@@ -5,6 +5,7 @@
 // any thread; while the log is closed, writes are dropped silently.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,9 @@ bool OpenTrafficLogAt(std::u16string_view path);
 
 // Writes the stamp and the message as one line and flushes. The message carries its own line end.
 void WriteTrafficLog(std::u16string_view message);
+// Writes a fixed message whose one conversion, the "error no = %d" most lines end with, shows `osError`:
+// the OS error the caller read where the failure happened.
+void WriteTrafficLogError(const char* format, std::uint32_t osError);
 
 void CloseTrafficLog();
 bool IsTrafficLogOpen();

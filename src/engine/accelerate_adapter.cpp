@@ -40,7 +40,7 @@ bool AccelerateAdapter::AdapterMatches(std::u16string_view lowerDescription,
     std::vector<AdapterEntry> adapters;
     const ListStatus status = table_.ListAdapters(adapters);
     if (status == ListStatus::kNoMemory) {
-        base::WriteTrafficLog(base::FormatText(128, "分配内存失败，error no = %d \n", base::LastOsError()));
+        base::WriteTrafficLogError("分配内存失败，error no = %d \n", base::LastOsError());
         return false;
     }
     return status == ListStatus::kOk && AdapterHasTunnelAddress(adapters, lowerDescription, addressPrefix);

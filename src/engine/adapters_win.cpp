@@ -43,8 +43,7 @@ AdapterListing ListAdapters() {
     ULONG size = kFirstAdapterBufferBytes;
     std::unique_ptr<IP_ADAPTER_INFO, FreeDeleter> buffer(static_cast<IP_ADAPTER_INFO*>(std::malloc(size)));
     if (!buffer) {
-        base::WriteTrafficLog(
-            base::FormatText(128, "分配内存失败，error no = %d \n", static_cast<int>(GetLastError())));
+        base::WriteTrafficLogError("分配内存失败，error no = %d \n", GetLastError());
         listing.result = 1;
         listing.outOfMemory = true;
         return listing;
@@ -53,8 +52,7 @@ AdapterListing ListAdapters() {
     if (result == ERROR_BUFFER_OVERFLOW) {
         buffer.reset(static_cast<IP_ADAPTER_INFO*>(std::malloc(size)));
         if (!buffer) {
-            base::WriteTrafficLog(
-                base::FormatText(128, "分配内存失败，error no = %d \n", static_cast<int>(GetLastError())));
+            base::WriteTrafficLogError("分配内存失败，error no = %d \n", GetLastError());
             listing.result = 1;
             listing.outOfMemory = true;
             return listing;

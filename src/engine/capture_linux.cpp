@@ -24,10 +24,6 @@ constexpr int kSnapshotBytes = 256;
 constexpr int kKernelBufferBytes = 4 * 1024 * 1024;
 constexpr int kBlockTimeoutMs = 10;
 
-void LogError(const char* format, int error) {
-    base::WriteTrafficLog(base::FormatText(128, format, error));
-}
-
 // An errno-style code for a failed activation.
 std::uint32_t ActivationError(int status) {
     switch (status) {
@@ -97,7 +93,7 @@ int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::
     impl_->handle = pcap_create(device.c_str(), errorText);
     if (impl_->handle == nullptr) {
         lastError_ = errno != 0 ? static_cast<std::uint32_t>(errno) : ENOMEM;
-        LogError("socket failed，error no = %d \n", static_cast<int>(lastError_));
+        base::WriteTrafficLogError("socket failed，error no = %d \n", lastError_);
         return -1;
     }
     // Setters fail only on an activated handle; this one is fresh.
@@ -108,14 +104,14 @@ int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::
     pcap_set_immediate_mode(impl_->handle, 0);
     pcap_set_timeout(impl_->handle, kBlockTimeoutMs);
     if (pcap_set_buffer_size(impl_->handle, kKernelBufferBytes) != 0) {
-        LogError("setsockopt(SO_RCVBUF) failed，error no = %d \n", EINVAL);
+        base::WriteTrafficLogError("setsockopt(SO_RCVBUF) failed，error no = %d \n", EINVAL);
     }
     const int activated = pcap_activate(impl_->handle);
     if (activated < 0) {
         lastError_ = ActivationError(activated);
         base::WriteTrafficLog(
             base::FormatText(128, "pcap_activate(%s): %s\n", device.c_str(), pcap_geterr(impl_->handle)));
-        LogError("bind failed，error no = %d \n", static_cast<int>(lastError_));
+        base::WriteTrafficLogError("bind failed，error no = %d \n", lastError_);
         Close();
         return static_cast<int>(lastError_);
     }
@@ -124,7 +120,7 @@ int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::
     impl_->descriptor = pcap_get_selectable_fd(impl_->handle);
     if (impl_->descriptor < 0 || pcap_setnonblock(impl_->handle, 1, errorText) != 0) {
         lastError_ = EINVAL;
-        LogError("setsockopt(SO_RCVTIMEO) failed，error no = %d \n", static_cast<int>(lastError_));
+        base::WriteTrafficLogError("setsockopt(SO_RCVTIMEO) failed，error no = %d \n", lastError_);
         Close();
         return -1;
     }
@@ -132,7 +128,7 @@ int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::
     bpf_program program;
     if (pcap_compile(impl_->handle, &program, "ip", 1, PCAP_NETMASK_UNKNOWN) != 0) {
         lastError_ = EINVAL;
-        LogError("pcap_compile(ip) failed，error no = %d \n", static_cast<int>(lastError_));
+        base::WriteTrafficLogError("pcap_compile(ip) failed，error no = %d \n", lastError_);
         Close();
         return -1;
     }
@@ -140,7 +136,7 @@ int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::
     pcap_freecode(&program);
     if (filtered != 0) {
         lastError_ = errno != 0 ? static_cast<std::uint32_t>(errno) : EINVAL;
-        LogError("pcap_setfilter(ip) failed，error no = %d \n", static_cast<int>(lastError_));
+        base::WriteTrafficLogError("pcap_setfilter(ip) failed，error no = %d \n", lastError_);
         Close();
         return -1;
     }

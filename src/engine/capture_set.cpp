@@ -6,14 +6,6 @@
 #include "base/traffic_log.h"
 #include "engine/capture_threads.h"
 
-namespace {
-
-void LogError(const char* format, std::uint32_t error) {
-    base::WriteTrafficLog(base::FormatText(128, format, static_cast<int>(error)));
-}
-
-}  // namespace
-
 CaptureSet::CaptureSet(const SnifferLinks& links) : links_(links) {
     links_.queue = &queue_;
 }
@@ -53,7 +45,7 @@ int CaptureSet::LaunchCaptures(std::span<const std::u16string> adapterNames,
         const int opened =
             InitNetwork(context->capture, context->adapterName, context->port, context->address);
         if (opened != 0) {
-            LogError("InitNetwork failed，error no = %d \n", context->capture.LastError());
+            base::WriteTrafficLogError("InitNetwork failed，error no = %d \n", context->capture.LastError());
             if (links_.quitEvent != nullptr) {
                 links_.quitEvent->Set();
             }
@@ -61,13 +53,13 @@ int CaptureSet::LaunchCaptures(std::span<const std::u16string> adapterNames,
         }
         if (!context->snifferThread.Start([context] { SnifferThreadProc(context); })) {
             const std::uint32_t error = context->snifferThread.LastError();
-            LogError("CreateThread(SnifferThreadProc) failed，error no = %d \n", error);
+            base::WriteTrafficLogError("CreateThread(SnifferThreadProc) failed，error no = %d \n", error);
             return static_cast<int>(error);
         }
         if (!decoderStarted_) {
             if (!context->decoderThread.Start([context] { DealWithRecvData(context); })) {
                 const std::uint32_t error = context->decoderThread.LastError();
-                LogError("CreateThread(DealWithRecvData) failed，error no = %d \n", error);
+                base::WriteTrafficLogError("CreateThread(DealWithRecvData) failed，error no = %d \n", error);
                 return static_cast<int>(error);
             }
             decoderStarted_ = true;

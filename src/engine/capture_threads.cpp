@@ -14,10 +14,6 @@
 
 namespace {
 
-void LogWithOsError(const char* format) {
-    base::WriteTrafficLog(base::FormatText(128, format, static_cast<int>(base::LastOsError())));
-}
-
 // Gives the buffer back to the queue (which frees it) however the packet's handling ends.
 class TakenBuffer {
   public:
@@ -57,7 +53,8 @@ int SnifferThreadProc(SnifferContext* context) {
             }
         }
     } catch (...) {
-        LogWithOsError("catch exception in SnifferThreadProc, error no = %d \n");
+        base::WriteTrafficLogError("catch exception in SnifferThreadProc, error no = %d \n",
+                                   base::LastOsError());
         if (links.quitEvent != nullptr) {
             links.quitEvent->Set();
         }
@@ -86,7 +83,8 @@ PacketOutcome DealWithOnePacket(PacketQueue& queue, std::span<const std::uint32_
         }
         return counter.CountPacket(*count) ? PacketOutcome::kCounted : PacketOutcome::kPortMissing;
     } catch (...) {
-        LogWithOsError("catac execption in DealWithRecvData，error no = %d \n");
+        base::WriteTrafficLogError("catac execption in DealWithRecvData，error no = %d \n",
+                                   base::LastOsError());
         return PacketOutcome::kNotCounted;
     }
 }
@@ -132,7 +130,8 @@ BatchOutcome DealWithPacketBatch(PacketQueue& queue, std::span<const std::uint32
                 outcome.portMissing = true;
             }
         } catch (...) {
-            LogWithOsError("catac execption in DealWithRecvData，error no = %d \n");
+            base::WriteTrafficLogError("catac execption in DealWithRecvData，error no = %d \n",
+                                       base::LastOsError());
         }
     }
     return outcome;
@@ -142,7 +141,7 @@ int DealWithRecvData(SnifferContext* context) {
     const SnifferLinks* links = context != nullptr ? context->engine : nullptr;
     if (links == nullptr || links->runningFlag == nullptr || links->queue == nullptr ||
         links->counter == nullptr) {
-        LogWithOsError("参数无效 in DealWithRecvData，error no = %d \n");
+        base::WriteTrafficLogError("参数无效 in DealWithRecvData，error no = %d \n", base::LastOsError());
         return 0;
     }
     while (links->runningFlag->load(std::memory_order_relaxed) != 0) {

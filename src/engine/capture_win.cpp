@@ -14,10 +14,6 @@ constexpr DWORD kRcvAllOn = 1;
 constexpr int kReceiveAllAttempts = 3;
 constexpr int kSocketReceiveBufferBytes = 65536;
 
-void LogError(const char* format, DWORD error) {
-    base::WriteTrafficLog(base::FormatText(128, format, static_cast<int>(error)));
-}
-
 }  // namespace
 
 struct Capture::Impl {
@@ -57,18 +53,18 @@ int Capture::Open(std::u16string_view /*adapterName*/, std::uint16_t port, std::
         impl_->socket = socket(AF_INET, SOCK_RAW, IPPROTO_IP);
         if (impl_->socket == INVALID_SOCKET) {
             lastError_ = GetLastError();
-            LogError("socket failed，error no = %d \n", lastError_);
+            base::WriteTrafficLogError("socket failed，error no = %d \n", lastError_);
             return -1;
         }
         const int receiveBuffer = kSocketReceiveBufferBytes;
         if (setsockopt(impl_->socket, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer),
                        sizeof receiveBuffer) != 0) {
-            LogError("setsockopt(SO_RCVBUF) failed，error no = %d \n", GetLastError());
+            base::WriteTrafficLogError("setsockopt(SO_RCVBUF) failed，error no = %d \n", GetLastError());
         }
         const DWORD timeout = kReceiveTimeoutMs;
         if (setsockopt(impl_->socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
                        sizeof timeout) != 0) {
-            LogError("setsockopt(SO_RCVTIMEO) failed，error no = %d \n", GetLastError());
+            base::WriteTrafficLogError("setsockopt(SO_RCVTIMEO) failed，error no = %d \n", GetLastError());
         }
         sockaddr_in bindAddress{};
         bindAddress.sin_family = AF_INET;
@@ -76,7 +72,7 @@ int Capture::Open(std::u16string_view /*adapterName*/, std::uint16_t port, std::
         bindAddress.sin_addr.s_addr = address;
         if (bind(impl_->socket, reinterpret_cast<const sockaddr*>(&bindAddress), sizeof bindAddress) != 0) {
             lastError_ = GetLastError();
-            LogError("bind failed，error no = %d \n", lastError_);
+            base::WriteTrafficLogError("bind failed，error no = %d \n", lastError_);
             return static_cast<int>(lastError_);
         }
         DWORD on = kRcvAllOn;
@@ -86,7 +82,7 @@ int Capture::Open(std::u16string_view /*adapterName*/, std::uint16_t port, std::
             return 0;
         }
         lastError_ = GetLastError();
-        LogError("WSAIoctl，error no = %d \n", lastError_);
+        base::WriteTrafficLogError("WSAIoctl，error no = %d \n", lastError_);
         if (WSAGetLastError() != WSAEOPNOTSUPP || attempt >= kReceiveAllAttempts) {
             return -1;
         }

@@ -72,8 +72,7 @@ NameLists::NameLists(std::u16string ownName) : ownName_(std::move(ownName)) {}
 int NameLists::SetAccelerateProcess(const char16_t* text, std::int32_t length, const char16_t* separator,
                                     std::int32_t separatorLength) {
     if (!ArgumentsValid(text, length, separator, separatorLength)) {
-        base::WriteTrafficLog(
-            base::FormatText(128, "参数无效 in SetAccelerateProcess，error no = %d \n", base::LastOsError()));
+        base::WriteTrafficLogError("参数无效 in SetAccelerateProcess，error no = %d \n", base::LastOsError());
         return 0;
     }
     std::vector<std::u16string> names;
@@ -98,8 +97,8 @@ int NameLists::SetAccelerateProcess(const char16_t* text, std::int32_t length, c
 int NameLists::SetUnclearProcessName(const char16_t* text, std::int32_t length, const char16_t* separator,
                                      std::int32_t separatorLength) {
     if (!ArgumentsValid(text, length, separator, separatorLength)) {
-        base::WriteTrafficLog(base::FormatText(128, "参数无效 in SetUnclearProcessName，error no = %d \n",
-                                               base::LastOsError()));
+        base::WriteTrafficLogError("参数无效 in SetUnclearProcessName，error no = %d \n",
+                                   base::LastOsError());
         return 0;
     }
     std::vector<std::u16string> names;

@@ -141,10 +141,6 @@ std::optional<PacketCount> Count(Bytes b, std::uint32_t totalLength, std::uint8_
     }
 }
 
-void LogMissingInner(const char* format) {
-    base::WriteTrafficLog(base::FormatText(128, format, static_cast<int>(base::LastOsError())));
-}
-
 }  // namespace
 
 std::optional<PacketCount> DecodePacket(std::span<const std::uint8_t> packet,
@@ -167,7 +163,7 @@ std::optional<PacketCount> DecodePacket(std::span<const std::uint8_t> packet,
 
 std::optional<PacketCount> DealWithL2TPVPN(std::span<const std::uint8_t> inner, std::uint32_t direction) {
     if (inner.data() == nullptr) {
-        LogMissingInner("参数无效 in DealWithL2TPVPN，error no = %d \n");
+        base::WriteTrafficLogError("参数无效 in DealWithL2TPVPN，error no = %d \n", base::LastOsError());
         return std::nullopt;
     }
     return CountInner(inner, direction);
@@ -175,7 +171,7 @@ std::optional<PacketCount> DealWithL2TPVPN(std::span<const std::uint8_t> inner, 
 
 std::optional<PacketCount> DealWithGreVPN(std::span<const std::uint8_t> inner, std::uint32_t direction) {
     if (inner.data() == nullptr) {
-        LogMissingInner("参数无效 in DealWithGreVPN，error no = %d \n");
+        base::WriteTrafficLogError("参数无效 in DealWithGreVPN，error no = %d \n", base::LastOsError());
         return std::nullopt;
     }
     return CountInner(inner, direction);

@@ -17,8 +17,7 @@ constexpr std::uint32_t kPathNotFound = 3;  // ERROR_PATH_NOT_FOUND, when the OS
 void AddException(IPrivilegeOps& ops, std::u16string_view name, std::u16string_view path) {
     const std::int32_t result = ops.AddFirewallException(name, path);
     if (result < 0) {
-        base::WriteTrafficLog(
-            base::FormatText(128, "添加防火墙例外失败，error no = %d \n", base::LastOsError()));
+        base::WriteTrafficLogError("添加防火墙例外失败，error no = %d \n", base::LastOsError());
     }
 }
 

@@ -31,8 +31,7 @@ public:
         if (permitted) {
             return 0;
         }
-        base::WriteTrafficLog(
-            base::FormatText(128, "CAP_NET_RAW is required for capture，error no = %d \n", EPERM));
+        base::WriteTrafficLogError("CAP_NET_RAW is required for capture，error no = %d \n", EPERM);
         return EPERM;
     }
 };

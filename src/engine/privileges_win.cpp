@@ -170,9 +170,9 @@ HRESULT AuthorizeApplication(std::u16string_view name, std::u16string_view path)
     return applications->Add(application.Get());
 }
 
-std::uint32_t LogFailure(const char* message) {
+std::uint32_t LogFailure(const char* format) {
     const DWORD error = GetLastError();
-    base::WriteTrafficLog(base::FormatText(128, "%s，error no = %d \n", message, static_cast<int>(error)));
+    base::WriteTrafficLogError(format, error);
     return error;
 }
 
@@ -189,17 +189,17 @@ public:
     std::uint32_t EnableProcessPrivileges() override {
         HANDLE raw = nullptr;
         if (!OpenProcessToken(GetCurrentProcess(), kTokenAllAccess, &raw)) {
-            return LogFailure("OpenProcessToken failed");
+            return LogFailure("OpenProcessToken failed，error no = %d \n");
         }
         const std::unique_ptr<void, decltype(&CloseHandle)> token(raw, CloseHandle);
         TOKEN_PRIVILEGES privileges{};
         privileges.PrivilegeCount = 1;
         privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
         if (!LookupPrivilegeValueW(nullptr, L"SeDebugPrivilege", &privileges.Privileges[0].Luid)) {
-            return LogFailure("LookupPrivilegeValue failed");
+            return LogFailure("LookupPrivilegeValue failed，error no = %d \n");
         }
         if (!AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof privileges, nullptr, nullptr)) {
-            return LogFailure("AdjustTokenPrivileges failed");
+            return LogFailure("AdjustTokenPrivileges failed，error no = %d \n");
         }
         return 0;
     }

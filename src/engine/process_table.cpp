@@ -49,24 +49,20 @@ std::uint32_t ProcessTable::InitProcessList() {
     }
     std::uint32_t result = sockets_.FetchTcpTable(tcpRows_);
     if (result == kOutOfMemory) {
-        base::WriteTrafficLog(
-            base::FormatText(128, "分配内存失败 in InitProcessList，error no = %d \n", result));
+        base::WriteTrafficLogError("分配内存失败 in InitProcessList，error no = %d \n", result);
         return result;
     }
     if (result != 0) {
-        base::WriteTrafficLog(
-            base::FormatText(128, "获取TCP连接失败 in InitProcessList，error no = %d \n", result));
+        base::WriteTrafficLogError("获取TCP连接失败 in InitProcessList，error no = %d \n", result);
         return result;
     }
     result = sockets_.FetchUdpTable(udpRows_);
     if (result == kOutOfMemory) {
-        base::WriteTrafficLog(
-            base::FormatText(128, "分配内存失败 in InitProcessList，error no = %d \n", result));
+        base::WriteTrafficLogError("分配内存失败 in InitProcessList，error no = %d \n", result);
         return result;
     }
     if (result != 0) {
-        base::WriteTrafficLog(
-            base::FormatText(128, "获取UDP连接失败 in InitProcessList，error no = %d \n", result));
+        base::WriteTrafficLogError("获取UDP连接失败 in InitProcessList，error no = %d \n", result);
         return result;
     }
     AddTcpRows(tcpRows_, 0);
@@ -77,8 +73,7 @@ std::uint32_t ProcessTable::InitProcessList() {
 std::uint32_t ProcessTable::RefreshProcessList() {
     std::uint32_t result = sockets_.FetchTcpTable(tcpRows_);
     if (result != 0) {
-        base::WriteTrafficLog(
-            base::FormatText(128, "获取TCP连接失败 in RefreshProcessList，error no = %d \n", result));
+        base::WriteTrafficLogError("获取TCP连接失败 in RefreshProcessList，error no = %d \n", result);
         return result;
     }
     result = sockets_.FetchUdpTable(udpRows_);

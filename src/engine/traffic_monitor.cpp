@@ -17,14 +17,6 @@ constexpr std::uint32_t kThreadWaitMs = 2000;
 
 std::atomic<TrafficMonitor*> currentMonitor{nullptr};
 
-void LogWithError(const char* format) {
-    base::WriteTrafficLog(base::FormatText(128, format, static_cast<int>(base::LastOsError())));
-}
-
-void LogWithError(const char* format, std::uint32_t error) {
-    base::WriteTrafficLog(base::FormatText(128, format, static_cast<int>(error)));
-}
-
 }  // namespace
 
 TrafficMonitor* CurrentTrafficMonitor() {
@@ -85,7 +77,7 @@ std::uint32_t TrafficMonitor::Start(std::u16string_view hostProcessName, std::u1
     }
     hostProcessName_ = hostProcessName;
     if (Init(pipeName) == 0) {
-        LogWithError("Init failed，error no = %d \n");
+        base::WriteTrafficLogError("Init failed，error no = %d \n", base::LastOsError());
         return 0;
     }
     {
@@ -94,7 +86,7 @@ std::uint32_t TrafficMonitor::Start(std::u16string_view hostProcessName, std::u1
     }
     const std::uint32_t tableError = table_.InitProcessList();
     if (tableError != 0) {
-        LogWithError("InitProcessList failed，error no = %d \n", tableError);
+        base::WriteTrafficLogError("InitProcessList failed，error no = %d \n", tableError);
         return 0;
     }
     runningFlag_.store(1, std::memory_order_relaxed);
@@ -104,7 +96,7 @@ std::uint32_t TrafficMonitor::Start(std::u16string_view hostProcessName, std::u1
         base::WriteTrafficLog(u"启动流量监控成功\n");
         return 1;
     }
-    LogWithError("LaunchSnifferThread failed, error no = %d \n", launchError);
+    base::WriteTrafficLogError("LaunchSnifferThread failed, error no = %d \n", launchError);
     base::WriteTrafficLog(u"Start failed\n");
     base::WriteTrafficLog(u"启动流量监控失败\n");
     return 0;
@@ -126,18 +118,19 @@ std::uint32_t TrafficMonitor::Init(std::u16string_view pipeName) {
     networkStarted_ = true;
     const std::uint32_t adapterError = seams_.getAdapterInfo(adapterInfo_);
     if (adapterError != 0) {
-        LogWithError("获取网卡信息失败，error no = %d \n", adapterError);
+        base::WriteTrafficLogError("获取网卡信息失败，error no = %d \n", adapterError);
         return 0;
     }
     snifferEvent_ = std::make_unique<base::Event>(base::EventReset::kManual, true, u"SnifferEvent");
     if (!snifferEvent_->IsValid()) {
-        LogWithError("Create Sniffer Event failed，error no = %d \n", snifferEvent_->LastError());
+        base::WriteTrafficLogError("Create Sniffer Event failed，error no = %d \n",
+                                   snifferEvent_->LastError());
         return 0;
     }
     const std::uint32_t privilegeError =
         InitPrivileges(*seams_.privileges, base::ModuleFileName(), hostProcessName_);
     if (privilegeError != 0) {
-        LogWithError("InitPrivileges failed，error no = %d \n", privilegeError);
+        base::WriteTrafficLogError("InitPrivileges failed，error no = %d \n", privilegeError);
         return 0;
     }
     return 1;
@@ -156,15 +149,16 @@ std::uint32_t TrafficMonitor::LaunchSnifferThread() {
                 }}});
     });
     if (!statusStarted) {
-        LogWithError("CreateThread(RefreshProcessStatus) failed，error no = %d \n",
-                     statusThread_.LastError());
+        base::WriteTrafficLogError("CreateThread(RefreshProcessStatus) failed，error no = %d \n",
+                                   statusThread_.LastError());
         return statusThread_.LastError();
     }
     const bool portStarted = portThread_.Start([this] {
         RefreshProcessPort(RefreshPortLinks{runningFlag_, portRefreshRequested_, quitEvent_, table_});
     });
     if (!portStarted) {
-        LogWithError("CreateThread(RefreshProcessPort)  failed，error no = %d \n", portThread_.LastError());
+        base::WriteTrafficLogError("CreateThread(RefreshProcessPort)  failed，error no = %d \n",
+                                   portThread_.LastError());
         return portThread_.LastError();
     }
     const bool postStarted = postThread_.Start([this] {
@@ -174,7 +168,8 @@ std::uint32_t TrafficMonitor::LaunchSnifferThread() {
                           }});
     });
     if (!postStarted) {
-        LogWithError("CreateThread(PostData2Plugin)  failed，error no = %d \n", postThread_.LastError());
+        base::WriteTrafficLogError("CreateThread(PostData2Plugin)  failed，error no = %d \n",
+                                   postThread_.LastError());
         return postThread_.LastError();
     }
     SnifferLinks links;
