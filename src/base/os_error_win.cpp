@@ -8,4 +8,8 @@ std::uint32_t LastOsError() {
     return GetLastError();
 }
 
+void SetLastOsError(std::uint32_t error) {
+    SetLastError(error);
+}
+
 }  // namespace base

@@ -5,6 +5,7 @@
 
 #include "base/file.h"
 #include "base/module_path.h"
+#include "base/os_error.h"
 #include "base/text.h"
 
 namespace base {
@@ -60,13 +61,18 @@ bool OpenTrafficLog() {
 }
 
 void WriteTrafficLog(std::u16string_view message) {
+    // A failing step often logs before its caller reports the same failure with the OS error number:
+    // the conversion and the file calls here must not change that number in between.
+    const std::uint32_t osError = LastOsError();
     const std::string line = FormatTrafficLogLine(message, LocalNow());
-    std::lock_guard<std::mutex> lock(gLogMutex);
-    if (gLogFile == nullptr) {
-        return;
+    {
+        std::lock_guard<std::mutex> lock(gLogMutex);
+        if (gLogFile != nullptr) {
+            std::fwrite(line.data(), 1, line.size(), gLogFile);
+            std::fflush(gLogFile);
+        }
     }
-    std::fwrite(line.data(), 1, line.size(), gLogFile);
-    std::fflush(gLogFile);
+    SetLastOsError(osError);
 }
 
 void WriteTrafficLogError(const char* format, std::uint32_t osError) {

@@ -22,7 +22,8 @@ bool OpenTrafficLog();
 // The same for an explicit path (tests, tools).
 bool OpenTrafficLogAt(std::u16string_view path);
 
-// Writes the stamp and the message as one line and flushes. The message carries its own line end.
+// Writes the stamp and the message as one line and flushes. The message carries its own line end. The
+// thread's OS error (base::LastOsError) is the same after the call as before it.
 void WriteTrafficLog(std::u16string_view message);
 // Writes a fixed message whose one conversion, the "error no = %d" most lines end with, shows `osError`:
 // the OS error the caller read where the failure happened.

@@ -47,6 +47,8 @@ bool WorkerThread::Start(std::function<void()> body) {
         impl_ = std::make_unique<Impl>(Impl{std::move(thread), completion});
     } catch (const std::system_error& e) {
         lastError_ = static_cast<std::uint32_t>(e.code().value());
+        // As CreateThread leaves its error for GetLastError.
+        errno = e.code().value();
         return false;
     }
     return true;

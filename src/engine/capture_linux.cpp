@@ -24,6 +24,13 @@ constexpr int kSnapshotBytes = 256;
 constexpr int kKernelBufferBytes = 4 * 1024 * 1024;
 constexpr int kBlockTimeoutMs = 10;
 
+// libpcap reports most failures by status rather than errno: a failed Open leaves its error in errno, as
+// the Windows socket calls leave theirs, for the caller that reports it with the OS error number.
+std::uint32_t KeptAsOsError(std::uint32_t error) {
+    errno = static_cast<int>(error);
+    return error;
+}
+
 // An errno-style code for a failed activation.
 std::uint32_t ActivationError(int status) {
     switch (status) {
@@ -92,7 +99,7 @@ int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::
     errno = 0;
     impl_->handle = pcap_create(device.c_str(), errorText);
     if (impl_->handle == nullptr) {
-        lastError_ = errno != 0 ? static_cast<std::uint32_t>(errno) : ENOMEM;
+        lastError_ = KeptAsOsError(errno != 0 ? static_cast<std::uint32_t>(errno) : ENOMEM);
         base::WriteTrafficLogError("socket failed，error no = %d \n", lastError_);
         return -1;
     }
@@ -108,7 +115,7 @@ int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::
     }
     const int activated = pcap_activate(impl_->handle);
     if (activated < 0) {
-        lastError_ = ActivationError(activated);
+        lastError_ = KeptAsOsError(ActivationError(activated));
         base::WriteTrafficLog(
             base::FormatText(128, "pcap_activate(%s): %s\n", device.c_str(), pcap_geterr(impl_->handle)));
         base::WriteTrafficLogError("bind failed，error no = %d \n", lastError_);
@@ -119,7 +126,7 @@ int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::
     // descriptor with its own time-out and reads without blocking.
     impl_->descriptor = pcap_get_selectable_fd(impl_->handle);
     if (impl_->descriptor < 0 || pcap_setnonblock(impl_->handle, 1, errorText) != 0) {
-        lastError_ = EINVAL;
+        lastError_ = KeptAsOsError(EINVAL);
         base::WriteTrafficLogError("setsockopt(SO_RCVTIMEO) failed，error no = %d \n", lastError_);
         Close();
         return -1;
@@ -127,7 +134,7 @@ int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::
     impl_->linkType = pcap_datalink(impl_->handle);
     bpf_program program;
     if (pcap_compile(impl_->handle, &program, "ip", 1, PCAP_NETMASK_UNKNOWN) != 0) {
-        lastError_ = EINVAL;
+        lastError_ = KeptAsOsError(EINVAL);
         base::WriteTrafficLogError("pcap_compile(ip) failed，error no = %d \n", lastError_);
         Close();
         return -1;
@@ -135,7 +142,7 @@ int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::
     const int filtered = pcap_setfilter(impl_->handle, &program);
     pcap_freecode(&program);
     if (filtered != 0) {
-        lastError_ = errno != 0 ? static_cast<std::uint32_t>(errno) : EINVAL;
+        lastError_ = KeptAsOsError(errno != 0 ? static_cast<std::uint32_t>(errno) : EINVAL);
         base::WriteTrafficLogError("pcap_setfilter(ip) failed，error no = %d \n", lastError_);
         Close();
         return -1;

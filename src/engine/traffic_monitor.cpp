@@ -86,7 +86,7 @@ std::uint32_t TrafficMonitor::Start(std::u16string_view hostProcessName, std::u1
     }
     const std::uint32_t tableError = table_.InitProcessList();
     if (tableError != 0) {
-        base::WriteTrafficLogError("InitProcessList failed，error no = %d \n", tableError);
+        base::WriteTrafficLogError("InitProcessList failed，error no = %d \n", base::LastOsError());
         return 0;
     }
     runningFlag_.store(1, std::memory_order_relaxed);
@@ -96,7 +96,7 @@ std::uint32_t TrafficMonitor::Start(std::u16string_view hostProcessName, std::u1
         base::WriteTrafficLog(u"启动流量监控成功\n");
         return 1;
     }
-    base::WriteTrafficLogError("LaunchSnifferThread failed, error no = %d \n", launchError);
+    base::WriteTrafficLogError("LaunchSnifferThread failed, error no = %d \n", base::LastOsError());
     base::WriteTrafficLog(u"Start failed\n");
     base::WriteTrafficLog(u"启动流量监控失败\n");
     return 0;
@@ -118,7 +118,7 @@ std::uint32_t TrafficMonitor::Init(std::u16string_view pipeName) {
     networkStarted_ = true;
     const std::uint32_t adapterError = seams_.getAdapterInfo(adapterInfo_);
     if (adapterError != 0) {
-        base::WriteTrafficLogError("获取网卡信息失败，error no = %d \n", adapterError);
+        base::WriteTrafficLogError("获取网卡信息失败，error no = %d \n", base::LastOsError());
         return 0;
     }
     snifferEvent_ = std::make_unique<base::Event>(base::EventReset::kManual, true, u"SnifferEvent");
@@ -130,7 +130,7 @@ std::uint32_t TrafficMonitor::Init(std::u16string_view pipeName) {
     const std::uint32_t privilegeError =
         InitPrivileges(*seams_.privileges, base::ModuleFileName(), hostProcessName_);
     if (privilegeError != 0) {
-        base::WriteTrafficLogError("InitPrivileges failed，error no = %d \n", privilegeError);
+        base::WriteTrafficLogError("InitPrivileges failed，error no = %d \n", base::LastOsError());
         return 0;
     }
     return 1;

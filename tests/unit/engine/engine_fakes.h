@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/module_path.h"
+#include "base/os_error.h"
 #include "engine/engine_clock.h"
 #include "engine/interface_table.h"
 #include "engine/privileges.h"
@@ -56,6 +57,9 @@ public:
             throw std::bad_alloc();  // as an allocation failure inside a pass would
         }
         rows = tcpError == 0 ? tcp : std::vector<engine::TcpRow>{};
+        if (tcpError != 0 && osError != 0) {
+            base::SetLastOsError(osError);
+        }
         return tcpError;
     }
     std::uint32_t FetchUdpTable(std::vector<engine::UdpRow>& rows) override {
@@ -66,7 +70,8 @@ public:
     std::vector<engine::UdpRow> udp;
     std::uint32_t tcpError = 0;
     std::uint32_t udpError = 0;
-    int throwsLeft = 0;  // TCP fetches that throw first
+    std::uint32_t osError = 0;  // when not 0, what a failed TCP fetch leaves as the OS error
+    int throwsLeft = 0;         // TCP fetches that throw first
 };
 
 struct FakeProcess {
@@ -154,11 +159,15 @@ public:
     }
     std::uint32_t EnableProcessPrivileges() override {
         ++privilegeCalls;
+        if (privilegeResult != 0 && osError != 0) {
+            base::SetLastOsError(osError);
+        }
         return privilegeResult;
     }
     std::vector<std::pair<std::u16string, std::u16string>> exceptions;
     std::int32_t firewallResult = 0;
     std::uint32_t privilegeResult = 0;
+    std::uint32_t osError = 0;  // when not 0, what a failed privilege step leaves as the OS error
     int privilegeCalls = 0;
 };
 

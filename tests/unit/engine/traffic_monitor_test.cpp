@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "base/os_error.h"
 #include "engine/process_list_push.h"
 #include "engine_fakes.h"
 #include "support/log_capture.h"
@@ -53,6 +54,9 @@ struct EngineOnFakes {
         seams.clock = std::make_unique<FakeClock>();
         seams.getAdapterInfo = [this](AdapterInfo& info) {
             info.hostName = u"testhost";
+            if (adapterError != 0 && adapterOsError != 0) {
+                base::SetLastOsError(adapterOsError);
+            }
             return adapterError;
         };
         seams.startNetworkLibrary = [this] {
@@ -80,6 +84,7 @@ struct EngineOnFakes {
     FakePrivilegeOps* privileges = nullptr;
     RecordingChannel* channel = nullptr;
     std::uint32_t adapterError = 0;
+    std::uint32_t adapterOsError = 0;
     bool channelOpens = true;
     int networkStarts = 0;
     int networkStops = 0;
@@ -101,11 +106,11 @@ TEST(TrafficMonitorStart, EachFailingStepEndsTheStartWithItsMessage) {
     const FailedStartCase cases[] = {
         {"empty pipe name", [](EngineOnFakes&) {}, u"", nullptr},
         {"channel", [](EngineOnFakes& e) { e.channelOpens = false; }, kPipe, "Init failed，error no = "},
-        {"adapters", [](EngineOnFakes& e) { e.adapterError = 1; }, kPipe, "获取网卡信息失败，error no = 1 "},
+        {"adapters", [](EngineOnFakes& e) { e.adapterError = 1; }, kPipe, "获取网卡信息失败，error no = "},
         {"privileges", [](EngineOnFakes& e) { e.privileges->privilegeResult = 5; }, kPipe,
-         "InitPrivileges failed，error no = 5 "},
+         "InitPrivileges failed，error no = "},
         {"process table", [](EngineOnFakes& e) { e.sockets->tcpError = 87; }, kPipe,
-         "InitProcessList failed，error no = 87 "},
+         "InitProcessList failed，error no = "},
     };
     for (const FailedStartCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -120,6 +125,40 @@ TEST(TrafficMonitorStart, EachFailingStepEndsTheStartWithItsMessage) {
             EXPECT_TRUE(log.Messages().empty());
         }
         EXPECT_EQ(log.CountStartingWith("启动流量监控成功"), 0);
+    }
+}
+
+// "error no" is the OS error of the failure, not the step's result code: an allocation failure in the
+// adapter query answers 1, the privilege and table steps answer 8 for out of memory.
+TEST(TrafficMonitorStart, AFailedStepLogsTheOsErrorItLeftNotItsResult) {
+    const FailedStartCase cases[] = {
+        {"adapters",
+         [](EngineOnFakes& e) {
+             e.adapterError = 1;
+             e.adapterOsError = 1117;
+         },
+         kPipe, "获取网卡信息失败，error no = 1117 "},
+        {"privileges",
+         [](EngineOnFakes& e) {
+             e.privileges->privilegeResult = 8;
+             e.privileges->osError = 1300;
+         },
+         kPipe, "InitPrivileges failed，error no = 1300 "},
+        {"process table",
+         [](EngineOnFakes& e) {
+             e.sockets->tcpError = engine::kOutOfMemory;
+             e.sockets->osError = 1455;
+         },
+         kPipe, "InitProcessList failed，error no = 1455 "},
+    };
+    for (const FailedStartCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        testing_support::LogCapture log;
+        EngineOnFakes fakes;
+        c.arrange(fakes);
+        base::SetLastOsError(0);
+        EXPECT_EQ(fakes.monitor->Start(u"host.exe", c.pipe), 0u);
+        EXPECT_EQ(log.CountStartingWith(c.message), 1) << testing::PrintToString(log.Messages());
     }
 }
 
