@@ -8,15 +8,15 @@
 #include <memory>
 #include <string_view>
 
+#include "engine/process_list_entry.h"
 #include "engine/totals_sink.h"
-#include "ipc/process_list_entry.h"
 
 namespace engine {
 
 class IPluginChannel : public ITotalsSink {
   public:
     // One entry of the process list round; false when the channel can no longer send.
-    virtual bool PostProcessListEntry(const ipc::ProcessListEntry& entry) = 0;
+    virtual bool PostProcessListEntry(const ProcessListEntry& entry) = 0;
     // The start result, sent once at start-up: 1 started, 0 failed.
     virtual void PostStartResult(std::uint8_t result) = 0;
 };

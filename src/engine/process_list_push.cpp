@@ -4,9 +4,9 @@
 
 namespace engine {
 
-ipc::ProcessListEntry MakeProcessListEntry(const ProcessRecord& record, std::uint32_t index) {
-    ipc::ProcessListEntry entry;
-    entry.sequence = ipc::ProcessListSequenceOf(index);
+ProcessListEntry MakeProcessListEntry(const ProcessRecord& record, std::uint32_t index) {
+    ProcessListEntry entry;
+    entry.sequence = ProcessListSequenceOf(index);
     entry.index = index;
     entry.state = record.state;
     entry.reserved = record.reserved;
@@ -21,8 +21,7 @@ ipc::ProcessListEntry MakeProcessListEntry(const ProcessRecord& record, std::uin
     return entry;
 }
 
-std::uint32_t PostProcessList(ProcessTable& table,
-                              const std::function<bool(const ipc::ProcessListEntry&)>& post) {
+std::uint32_t PostProcessList(ProcessTable& table, const std::function<bool(const ProcessListEntry&)>& post) {
     base::AutoLock engineLock(table.EngineLock());
     std::uint32_t index = 0;
     for (const ProcessRecord& record : table.Processes()) {

@@ -163,7 +163,7 @@ std::uint32_t TrafficMonitor::LaunchSnifferThread() {
     }
     const bool postStarted = postThread_.Start([this] {
         PostData2Plugin(
-            PostDataLinks{runningFlag_, quitEvent_, table_, [this](const ipc::ProcessListEntry& entry) {
+            PostDataLinks{runningFlag_, quitEvent_, table_, [this](const ProcessListEntry& entry) {
                               return channel_ && channel_->PostProcessListEntry(entry);
                           }});
     });

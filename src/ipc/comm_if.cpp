@@ -129,7 +129,7 @@ void CCommIF::PostStartResult(std::uint8_t result) {
     Write(message);
 }
 
-bool CCommIF::PostProcessListEntry(const ProcessListEntry& entry) {
+bool CCommIF::PostProcessListEntry(const engine::ProcessListEntry& entry) {
     if (client_ == nullptr) {
         return false;
     }
@@ -139,11 +139,11 @@ bool CCommIF::PostProcessListEntry(const ProcessListEntry& entry) {
     return true;
 }
 
-void CCommIF::PostProcessList(std::span<const ProcessListEntry> entries) {
+void CCommIF::PostProcessList(std::span<const engine::ProcessListEntry> entries) {
     std::uint32_t index = 0;
-    for (const ProcessListEntry& given : entries) {
-        ProcessListEntry entry = given;
-        entry.sequence = ProcessListSequenceOf(index);
+    for (const engine::ProcessListEntry& given : entries) {
+        engine::ProcessListEntry entry = given;
+        entry.sequence = engine::ProcessListSequenceOf(index);
         entry.index = index;
         PostProcessListEntry(entry);
         ++index;

@@ -10,7 +10,6 @@
 #include "ipc/monitor_requests.h"
 #include "ipc/named_pipe_client.h"
 #include "ipc/pipe_read_callback.h"
-#include "ipc/process_list_entry.h"
 #include "ipc/request_parser.h"
 #include "ipc/wire_format.h"
 
@@ -49,9 +48,9 @@ class CCommIF : public IPipeReadCallBack, public engine::IPluginChannel {
     void PostStartResult(std::uint8_t result) override;
     // One process of a process list round (id 83), sent as given.
     // True while a pipe is open to send it on.
-    bool PostProcessListEntry(const ProcessListEntry& entry) override;
+    bool PostProcessListEntry(const engine::ProcessListEntry& entry) override;
     // One whole round in order; each entry goes out with the sequence and index of its position.
-    void PostProcessList(std::span<const ProcessListEntry> entries);
+    void PostProcessList(std::span<const engine::ProcessListEntry> entries);
 
   private:
     // A handler gets the message as received and as the parser read it (status kOk or kMalformed).

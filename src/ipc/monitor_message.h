@@ -8,11 +8,14 @@
 #include <variant>
 
 #include "base/system_time.h"
+#include "engine/process_list_entry.h"
 #include "ipc/parse_status.h"
-#include "ipc/process_list_entry.h"
 #include "ipc/wire_format.h"
 
 namespace ipc {
+
+// The process list push parses into the engine's own row.
+using engine::ProcessListEntry;
 
 enum class MonitorLayout : std::uint8_t {
     kByte,          // u8                                      10 bytes

@@ -196,12 +196,12 @@ int CKvtComProtocolFactory::BuildPostAccelerateUpReflux(std::uint64_t bytes) {
     return BuildBytes(cmd::kPostAccelerateUpReflux, bytes);
 }
 
-int CKvtComProtocolFactory::BuildPostProcessListReflux(const ProcessListEntry& entry) {
+int CKvtComProtocolFactory::BuildPostProcessListReflux(const engine::ProcessListEntry& entry) {
     return Build(cmd::kPostProcessListReflux, kProcessListBody, [&](WireWriter& w) {
         w.PutU32(entry.sequence);
         w.PutU32(entry.index);
         w.PutU32(entry.state);
-        w.PutU32(kProcessListReserved);
+        w.PutU32(engine::kProcessListReserved);
         w.PutU32(entry.portCount);
         w.PutU32(entry.pid);
         w.PutU64(entry.bytesUp);

@@ -5,7 +5,7 @@
 #include <span>
 
 #include "base/system_time.h"
-#include "ipc/process_list_entry.h"
+#include "engine/process_list_entry.h"
 
 namespace ipc {
 
@@ -55,7 +55,7 @@ class CKvtComProtocolFactory {
     int BuildPostAccelerateDownReflux(std::uint64_t bytes);                   // 80
     int BuildPostAccelerateUpReflux(std::uint64_t bytes);                     // 81
     // 83. The reserved word is always 0xFFFFFFFF, whatever entry.reserved holds.
-    int BuildPostProcessListReflux(const ProcessListEntry& entry);
+    int BuildPostProcessListReflux(const engine::ProcessListEntry& entry);
 
     // The message, null and 0 before a successful build.
     const std::uint8_t* GetBuffer() const { return buffer_.get(); }

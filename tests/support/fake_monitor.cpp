@@ -3,8 +3,8 @@
 #include <string>
 
 #include "base/system_time.h"
+#include "engine/process_list_entry.h"
 #include "ipc/command_ids.h"
-#include "ipc/process_list_entry.h"
 #include "ipc/protocol_factory.h"
 #include "ipc/request_parser.h"
 
@@ -196,7 +196,7 @@ void FakeMonitor::PushRound(std::uint32_t round) {
     }
     const std::u16string names[] = {u"GameClient.exe", u"Downloader.exe(已关闭)"};
     for (std::uint32_t i = 0; i < 2; ++i) {
-        ipc::ProcessListEntry entry;
+        engine::ProcessListEntry entry;
         entry.sequence = i == 0 ? 1 : 2;
         entry.index = i;
         entry.state = i == 0 ? 2 : 1;

@@ -69,7 +69,7 @@ void Say(const std::string& line) {
 class NullChannel final : public engine::IPluginChannel {
   public:
     void PushTotals(std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t) override {}
-    bool PostProcessListEntry(const ipc::ProcessListEntry&) override { return true; }
+    bool PostProcessListEntry(const engine::ProcessListEntry&) override { return true; }
     void PostStartResult(std::uint8_t) override {}
 };
 

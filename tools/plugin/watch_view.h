@@ -10,7 +10,6 @@
 
 #include "base/system_time.h"
 #include "ipc/monitor_message.h"
-#include "ipc/process_list_entry.h"
 
 namespace plugin {
 

@@ -32,11 +32,12 @@ struct TableOnFakes {
 TEST(ProcessListPush, OneEntryPerRecordInListOrderWithSequenceAndIndex) {
     TableOnFakes fakes(3);
 
-    std::vector<ipc::ProcessListEntry> sent;
-    const std::uint32_t count = engine::PostProcessList(fakes.table, [&](const ipc::ProcessListEntry& entry) {
-        sent.push_back(entry);
-        return true;
-    });
+    std::vector<engine::ProcessListEntry> sent;
+    const std::uint32_t count =
+        engine::PostProcessList(fakes.table, [&](const engine::ProcessListEntry& entry) {
+            sent.push_back(entry);
+            return true;
+        });
     ASSERT_EQ(count, 3u);
     ASSERT_EQ(sent.size(), 3u);
     const std::uint32_t pids[] = {10, 20, 30};
@@ -49,7 +50,7 @@ TEST(ProcessListPush, OneEntryPerRecordInListOrderWithSequenceAndIndex) {
         EXPECT_EQ(sent[i].name, names[i]);
         EXPECT_EQ(sent[i].portCount, 1u);
         EXPECT_EQ(sent[i].state, engine::kStateRunning);
-        EXPECT_EQ(sent[i].reserved, ipc::kProcessListReserved);
+        EXPECT_EQ(sent[i].reserved, engine::kProcessListReserved);
     }
 }
 
@@ -57,7 +58,7 @@ TEST(ProcessListPush, AChannelThatCannotSendEndsTheRound) {
     TableOnFakes fakes(2);
     int calls = 0;
     EXPECT_EQ(engine::PostProcessList(fakes.table,
-                                      [&](const ipc::ProcessListEntry&) {
+                                      [&](const engine::ProcessListEntry&) {
                                           ++calls;
                                           return false;
                                       }),
@@ -71,7 +72,7 @@ TEST(ProcessListPush, TheThreadWaitsAFullPeriodBeforeItsFirstRoundAndEndsOnQuit)
     base::Event quit(base::EventReset::kManual, false);
     base::Event firstRound(base::EventReset::kManual, false);
     std::atomic<int> rounds{0};
-    engine::PostDataLinks links{running, quit, fakes.table, [&](const ipc::ProcessListEntry&) {
+    engine::PostDataLinks links{running, quit, fakes.table, [&](const engine::ProcessListEntry&) {
                                     ++rounds;
                                     firstRound.Set();
                                     return true;

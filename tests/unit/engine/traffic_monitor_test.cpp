@@ -27,7 +27,7 @@ class RecordingChannel final : public engine::IPluginChannel {
         std::lock_guard<std::mutex> guard(lock);
         totals.push_back({localDown, localUp, accelerateDown, accelerateUp});
     }
-    bool PostProcessListEntry(const ipc::ProcessListEntry& entry) override {
+    bool PostProcessListEntry(const engine::ProcessListEntry& entry) override {
         std::lock_guard<std::mutex> guard(lock);
         entries.push_back(entry);
         return true;
@@ -36,7 +36,7 @@ class RecordingChannel final : public engine::IPluginChannel {
 
     std::mutex lock;
     std::vector<std::vector<std::uint64_t>> totals;
-    std::vector<ipc::ProcessListEntry> entries;
+    std::vector<engine::ProcessListEntry> entries;
     std::vector<std::uint8_t> startResults;
 };
 

@@ -15,6 +15,7 @@ using namespace ipc;
 using comm_if_test::CommIfOnPipe;
 using comm_if_test::Encode;
 using comm_if_test::FakeRequests;
+using engine::ProcessListEntry;
 using pipe_test::CallbackServer;
 using pipe_test::UniquePipeName;
 
@@ -79,7 +80,7 @@ TEST_F(CommIfOnPipe, ProcessListRoundIsNumberedByPosition) {
         ProcessListEntry expected = round[i];
         expected.sequence = sequences[i];
         expected.index = static_cast<std::uint32_t>(i);
-        expected.reserved = kProcessListReserved;
+        expected.reserved = engine::kProcessListReserved;
         EXPECT_TRUE(std::get<ProcessListEntry>(sent[i].fields) == expected);
     }
 }

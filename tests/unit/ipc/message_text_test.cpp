@@ -12,6 +12,7 @@
 namespace {
 
 using namespace ipc;
+using engine::ProcessListEntry;
 
 std::vector<std::uint8_t> Bytes(const CKvtComProtocolFactory& f) {
     const auto m = f.GetBytes();

@@ -130,7 +130,8 @@ TEST(ParseMonitorMessage, ReportsReservedBytesAsTheyArrived) {
     ProcessListEntry entry;
     entry.reserved = 0;
     auto list = Built([&](CKvtComProtocolFactory& f) { return f.BuildPostProcessListReflux(entry); });
-    EXPECT_EQ(std::get<ProcessListEntry>(ParseMonitorMessage(list).fields).reserved, kProcessListReserved);
+    EXPECT_EQ(std::get<ProcessListEntry>(ParseMonitorMessage(list).fields).reserved,
+              engine::kProcessListReserved);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 namespace {
 
 using namespace ipc;
+using engine::ProcessListEntry;
 using ipc_test::Hex;
 using ipc_test::ToHex;
 

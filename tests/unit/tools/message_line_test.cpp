@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/process_list_entry.h"
 #include "ipc/command_ids.h"
 #include "ipc/message_fields.h"
 #include "ipc/protocol_factory.h"
@@ -44,7 +45,7 @@ TEST(MessageLine, OneLinePerMessageWithItsTime) {
 }
 
 TEST(MessageLine, QuotesTextsSoThatTheLineReadsBack) {
-    ipc::ProcessListEntry e;
+    engine::ProcessListEntry e;
     e.pid = 42;
     e.startTime = {2026, 12, 0, 6, 9, 0, 0, 0};
     e.name = u"游戏 客户端.exe";

@@ -5,7 +5,7 @@
 
 #include "base/system_time.h"
 
-namespace ipc {
+namespace engine {
 
 inline constexpr std::uint32_t kProcessListReserved = 0xFFFFFFFF;
 
@@ -14,7 +14,8 @@ constexpr std::uint32_t ProcessListSequenceOf(std::uint32_t index) {
     return index == 0 ? 1 : 2;
 }
 
-// One process of the process list push (id 83), field for field.
+// One process of the process list push (id 83), field for field: the row the engine hands the plugin
+// channel, which ipc turns into wire bytes.
 struct ProcessListEntry {
     std::uint32_t sequence = 1;  // 1 for the first process of a round, 2 for every later one
     std::uint32_t index = 0;     // 0-based position in the round
@@ -32,4 +33,4 @@ struct ProcessListEntry {
     friend bool operator==(const ProcessListEntry&, const ProcessListEntry&) = default;
 };
 
-}  // namespace ipc
+}  // namespace engine
