@@ -7,13 +7,13 @@
 #include <span>
 #include <string>
 
+#include "base/window_tags.h"
 #include "engine/speed_alarm.h"
-#include "ui/window_tags.h"
 
 namespace alarming {
 
 // The window property by which the acceleration-state pop-up marks itself.
-inline constexpr std::u16string_view kAccStatePopupTag = ui::kAccStateWindowTag;
+inline constexpr std::u16string_view kAccStatePopupTag = base::kAccStateWindowTag;
 
 inline constexpr std::int32_t kPopupWidth = 320;
 inline constexpr std::int32_t kPopupHeight = 270;

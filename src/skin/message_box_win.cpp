@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "base/wide_win.h"
+#include "base/window_tags.h"
 #include "res/resource_ids.h"
-#include "ui/window_tags.h"
 
 namespace skin {
 namespace {
@@ -139,7 +139,7 @@ void CMessageBoxDailog::SetUp(LRESULT& result) {
     if ((style_ & kMbSetForeground) != 0) {
         ::SetForegroundWindow(Handle());
     }
-    const std::u16string tag(ui::kMessageBoxTag);
+    const std::u16string tag(base::kMessageBoxTag);
     ::SetPropW(Handle(), base::Wide(tag), Handle());
 }
 
@@ -150,7 +150,7 @@ bool CMessageBoxDailog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& 
             // Left unhandled: the frame's initialisation follows and cuts the corners.
             return false;
         case WM_DESTROY: {
-            const std::u16string tag(ui::kMessageBoxTag);
+            const std::u16string tag(base::kMessageBoxTag);
             ::RemovePropW(Handle(), base::Wide(tag));
             return false;
         }

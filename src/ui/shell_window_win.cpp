@@ -5,10 +5,10 @@
 
 #include "alarm/program_directory.h"
 #include "base/wide_win.h"
+#include "base/window_tags.h"
 #include "ui/shell_window.h"
 #include "ui/suspension_dlg2_win.h"
 #include "ui/window_find_win.h"
-#include "ui/window_tags.h"
 
 namespace ui {
 namespace {
@@ -42,11 +42,11 @@ class FloatingShell final : public IShellWindow {
     void PostShowBlackList() override { Post(kShowBlackListMessage); }
     void PostShowMainModal() override { Post(kShowMainModalMessage); }
     void CloseOtherWindows() override {
-        if (HWND main = ::FindWindowW(nullptr, base::Wide(std::u16string(kMainWindowTitle)));
+        if (HWND main = ::FindWindowW(nullptr, base::Wide(std::u16string(base::kMainWindowTitle)));
             main != nullptr) {
             ::PostMessageW(main, WM_CLOSE, 0, 0);
         }
-        if (HWND popup = FindWindowByTag(kAccStateWindowTag); popup != nullptr) {
+        if (HWND popup = FindWindowByTag(base::kAccStateWindowTag); popup != nullptr) {
             ::PostMessageW(popup, WM_CLOSE, 0, 0);
         }
     }

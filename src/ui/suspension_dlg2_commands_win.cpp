@@ -6,10 +6,10 @@
 #include "alarm/acceleration_state.h"
 #include "alarm/settings.h"
 #include "base/wide_win.h"
+#include "base/window_tags.h"
 #include "res/resource_ids.h"
 #include "ui/floating_layout.h"
 #include "ui/window_find_win.h"
-#include "ui/window_tags.h"
 
 namespace ui {
 namespace {
@@ -39,7 +39,7 @@ bool CSuspensionDlg2::OnCommand(WORD id, WORD code) {
             return true;
         case ID_SHOW_DETAILS:
             // Modeless main window: an open one comes to the top. Creating one is the main window's part.
-            if (HWND main = FindWindowByTag(kMainWindowTag); main != nullptr) {
+            if (HWND main = FindWindowByTag(base::kMainWindowTag); main != nullptr) {
                 ::SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
             }
             return true;
@@ -102,7 +102,7 @@ void CSuspensionDlg2::ToggleAlarms() {
 }
 
 void CSuspensionDlg2::ShowAccelerator() {
-    if (HWND accelerator = FindWindowByTag(kAcceleratorWindowTag); accelerator != nullptr) {
+    if (HWND accelerator = FindWindowByTag(base::kAcceleratorWindowTag); accelerator != nullptr) {
         ::ShowWindow(accelerator, SW_SHOWNORMAL);
         ::SetForegroundWindow(accelerator);
     }
@@ -110,7 +110,7 @@ void CSuspensionDlg2::ShowAccelerator() {
 
 void CSuspensionDlg2::CloseAccelerator() {
     // The accelerator closes; its end then ends this program through the host-process watch.
-    if (HWND accelerator = FindWindowByTag(kAcceleratorWindowTag); accelerator != nullptr) {
+    if (HWND accelerator = FindWindowByTag(base::kAcceleratorWindowTag); accelerator != nullptr) {
         ::PostMessageW(accelerator, WM_CLOSE, 0, 0);
     }
 }
@@ -118,7 +118,7 @@ void CSuspensionDlg2::CloseAccelerator() {
 void CSuspensionDlg2::RaiseMainWindowModal() {
     // An open main window comes to the front without staying there. Running a new one modally is the
     // main window's part.
-    HWND main = ::FindWindowW(nullptr, base::Wide(std::u16string(kMainWindowTitle)));
+    HWND main = ::FindWindowW(nullptr, base::Wide(std::u16string(base::kMainWindowTitle)));
     RECT rect{};
     if (main == nullptr || !::GetWindowRect(main, &rect)) {
         return;
@@ -138,7 +138,7 @@ void CSuspensionDlg2::OnStatusButton() {
             ::PostMessageW(Handle(), WM_COMMAND, MAKEWPARAM(ID_SHOW_DETAILS, 0), 0);
             break;
         case 1: {
-            HWND popup = FindWindowByTag(kAccStateWindowTag);
+            HWND popup = FindWindowByTag(base::kAccStateWindowTag);
             if (popup != nullptr && !::IsWindow(popup)) {
                 break;
             }

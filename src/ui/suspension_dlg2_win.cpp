@@ -8,11 +8,11 @@
 #include "base/lock.h"
 #include "base/system_time.h"
 #include "base/wide_win.h"
+#include "base/window_tags.h"
 #include "engine/traffic_monitor.h"
 #include "res/resource_ids.h"
 #include "ui/floating_layout.h"
 #include "ui/shell_window.h"
-#include "ui/window_tags.h"
 
 namespace ui {
 namespace {
@@ -260,7 +260,7 @@ bool CSuspensionDlg2::OnInitDialog() {
                                         kRegionCorner, kRegionCorner),
                    TRUE);
 
-    ::SetPropW(window, base::Wide(std::u16string(kFloatingWindowTag)), window);
+    ::SetPropW(window, base::Wide(std::u16string(base::kFloatingWindowTag)), window);
     contextMenu_ = ::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_FLOATING_MENU));
 
     UpdateTextLine();
@@ -431,7 +431,7 @@ void CSuspensionDlg2::OnDestroy() {
         ::SHAppBarMessage(ABM_REMOVE, &appBar);
         appBarRegistered_ = false;
     }
-    ::RemovePropW(window, base::Wide(std::u16string(kFloatingWindowTag)));
+    ::RemovePropW(window, base::Wide(std::u16string(base::kFloatingWindowTag)));
     window_.store(nullptr, std::memory_order_release);
     // Gone without WM_CLOSE (Enter or Esc end the dialog): the program ends all the same rather than run
     // on without its face.

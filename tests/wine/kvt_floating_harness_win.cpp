@@ -44,10 +44,10 @@
 #include "base/lock.h"
 #include "base/text.h"
 #include "base/wide_win.h"
+#include "base/window_tags.h"
 #include "engine/traffic_monitor.h"
 #include "ui/shell_window.h"
 #include "ui/suspension_dlg2_win.h"
-#include "ui/window_tags.h"
 #include "unit/engine/engine_fakes.h"
 
 namespace {
@@ -328,7 +328,7 @@ int main() {
     // The accelerator's window: hidden until the strip's double click shows it.
     HWND accelerator = MakeWindow(kAcceleratorClass, AcceleratorProc, L"KvtFakeAccelerator",
                                   WS_OVERLAPPEDWINDOW, RECT{100, 400, 400, 600});
-    ::SetPropW(accelerator, base::Wide(std::u16string(ui::kAcceleratorWindowTag)), accelerator);
+    ::SetPropW(accelerator, base::Wide(std::u16string(base::kAcceleratorWindowTag)), accelerator);
     Harness harness{shell.get(), nullptr};
     const RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     harness.game = MakeWindow(kGameClass, ::DefWindowProcW, L"KvtFakeGame", WS_POPUP, screen);

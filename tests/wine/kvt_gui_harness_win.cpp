@@ -20,6 +20,7 @@
 
 #include "base/text.h"
 #include "base/wide_win.h"
+#include "base/window_tags.h"
 #include "res/resource_ids.h"
 #include "skin/border_window_win.h"
 #include "skin/button2x_win.h"
@@ -27,7 +28,6 @@
 #include "skin/message_box_win.h"
 #include "skin/my_link_win.h"
 #include "ui/window_find_win.h"
-#include "ui/window_tags.h"
 
 namespace {
 
@@ -70,7 +70,7 @@ int RunMessageBox(int argc, wchar_t** argv) {
         return 100;
     }
     const UINT style = static_cast<UINT>(std::wcstoul(argv[2], nullptr, 0));
-    ReportWhenShown([] { return ui::FindWindowByTag(ui::kMessageBoxTag); });
+    ReportWhenShown([] { return ui::FindWindowByTag(base::kMessageBoxTag); });
     const int result = skin::SkinnedMessageBox(nullptr, Narrow(argv[3]).c_str(), Narrow(argv[4]).c_str(), style);
     std::printf("result=%d\n", result);
     std::fflush(stdout);

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "base/text.h"
+#include "base/window_tags.h"
 #include "skin/dialog_x_win.h"
 #include "skin/message_box_layout.h"
 #include "skin/message_box_win.h"
 #include "ui/window_find_win.h"
-#include "ui/window_tags.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ BOOL CALLBACK CollectButton(HWND child, LPARAM parameter) {
 }
 
 void CALLBACK Inspect(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND box = ui::FindWindowByTag(ui::kMessageBoxTag);
+    HWND box = ui::FindWindowByTag(base::kMessageBoxTag);
     if (box == nullptr || current == nullptr || !IsWindowVisible(box)) {
         return;
     }
@@ -170,7 +170,7 @@ TEST(SkinnedMessageBox, ALongTextWrapsAt240Pixels) {
 
 void CALLBACK AnswerNo(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
-    if (HWND box = ui::FindWindowByTag(ui::kMessageBoxTag); box != nullptr) {
+    if (HWND box = ui::FindWindowByTag(base::kMessageBoxTag); box != nullptr) {
         PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
     }
 }

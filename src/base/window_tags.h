@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-namespace ui {
+namespace base {
 
 // The acceleration-state pop-up sets this property on itself.
 inline constexpr std::u16string_view kAccStateWindowTag = u"{22CA34A3-9AE6-4394-97CE-7D38EB606643}";
@@ -22,4 +22,4 @@ inline constexpr std::u16string_view kAcceleratorWindowTag = u"{625922BE-A44B-40
 // The skinned message box sets this property on itself.
 inline constexpr std::u16string_view kMessageBoxTag = u"{AAF02376-F49D-4b7b-9045-9081AD5EF358}";
 
-}  // namespace ui
+}  // namespace base
