@@ -1,19 +1,16 @@
 #pragma once
 
-// The window side of the alarm pop-up, small enough for a headless Linux variant: the Windows variant
-// talks to the desktop, the Linux one reports the alarm as one line on standard error.
+// The window side of the alarm pop-up, small enough for a headless variant. The alarm declares it and
+// the ui registers its own at start-up: the desktop's on Windows; without one (the headless shell, the
+// tests) the alarm reports each pop-up as one line on standard error.
 
 #include <cstdint>
 #include <span>
 #include <string>
 
-#include "base/window_tags.h"
 #include "engine/speed_alarm.h"
 
 namespace alarming {
-
-// The window property by which the acceleration-state pop-up marks itself.
-inline constexpr std::u16string_view kAccStatePopupTag = base::kAccStateWindowTag;
 
 inline constexpr std::int32_t kPopupWidth = 320;
 inline constexpr std::int32_t kPopupHeight = 270;
@@ -51,8 +48,14 @@ class IAlarmPopupWindow {
                                             std::span<const engine::SpeedAlarmRecord> output) = 0;
 };
 
-// This OS's window side, one per process.
-IAlarmPopupWindow& PlatformAlarmPopupWindow();
+// The ui's window side, registered once at start-up; null returns to the headless default.
+void RegisterAlarmPopupWindow(IAlarmPopupWindow* window);
+// What the alarm calls: each call goes to the window side registered at that moment, or to the
+// headless default while none is.
+IAlarmPopupWindow& AlarmPopupWindow();
+// The headless window side: no desktop and no pop-up to keep open; each pop-up is one line on standard
+// error.
+IAlarmPopupWindow& HeadlessAlarmPopupWindow();
 
 // The headless report of one alarm, a single line with its line end: each process's name, pid and
 // speeds. Line breaks inside names become spaces so that the report stays one line.

@@ -11,8 +11,7 @@ CAlarmThread* CAlarmThread::GetInstance() {
     return &instance;
 }
 
-CAlarmThread::CAlarmThread()
-    : CAlarmThread(ProcessAlarmHistory(), ProcessWhiteList(), PlatformAlarmPopupWindow()) {}
+CAlarmThread::CAlarmThread() : CAlarmThread(ProcessAlarmHistory(), ProcessWhiteList(), AlarmPopupWindow()) {}
 
 CAlarmThread::CAlarmThread(AlarmHistory& history, const WhiteList& whiteList, IAlarmPopupWindow& window)
     : history_(history), whiteList_(whiteList), window_(window), directory_(std::u16string_view()) {}

@@ -12,6 +12,7 @@
 #include "app/program_requests.h"
 #include "app/single_instance.h"
 #include "engine/traffic_monitor.h"
+#include "ui/alarm_popup.h"
 #include "ui/shell_window.h"
 
 namespace app {
@@ -62,6 +63,8 @@ int RunMonitorProgram(std::u16string_view commandLine, const std::function<void(
     alarming::SuspensionX.store(location.x, std::memory_order_relaxed);
     alarming::SuspensionY.store(location.y, std::memory_order_relaxed);
     shell->Create(show);
+    // The alarm's pop-ups go to the ui's window side from here on.
+    ui::RegisterAlarmPopup();
 
     ProgramRequests requests(*shell, directory);
     auto service = std::make_unique<MonitorService>(

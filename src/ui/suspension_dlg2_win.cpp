@@ -13,6 +13,7 @@
 #include "res/resource_ids.h"
 #include "ui/floating_layout.h"
 #include "ui/shell_window.h"
+#include "ui/window_find_win.h"
 
 namespace ui {
 namespace {
@@ -368,26 +369,11 @@ void CSuspensionDlg2::OnAlarmStateChange() {
     }
 }
 
-HWND CSuspensionDlg2::FullScreenForeground() const {
-    HWND foreground = ::GetForegroundWindow();
-    RECT window{};
-    if (foreground == nullptr || !::GetWindowRect(foreground, &window)) {
-        return nullptr;
-    }
-    HMONITOR monitor = ::MonitorFromRect(&window, MONITOR_DEFAULTTONULL);
-    MONITORINFO info{};
-    info.cbSize = sizeof(info);
-    if (monitor == nullptr || !::GetMonitorInfoW(monitor, &info)) {
-        return nullptr;
-    }
-    return ::EqualRect(&window, &info.rcMonitor) ? foreground : nullptr;
-}
-
 void CSuspensionDlg2::OnAppBarNotify(WPARAM code, LPARAM argument) {
     if (code != ABN_FULLSCREENAPP) {
         return;
     }
-    const auto fullScreen = reinterpret_cast<std::uintptr_t>(FullScreenForeground());
+    const auto fullScreen = reinterpret_cast<std::uintptr_t>(FullScreenForegroundWindow());
     if (argument != 0) {
         if (fullScreen_.Opened(fullScreen, ::IsWindowVisible(Handle()) != FALSE)) {
             ::ShowWindow(Handle(), SW_HIDE);

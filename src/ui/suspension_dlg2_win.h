@@ -79,7 +79,6 @@ class CSuspensionDlg2 final : public skin::Dialog, public skin::CCtrlColor<0, 0x
     void ToggleAlarms();
     void CloseAccelerator();
     void RaiseMainWindowModal();
-    HWND FullScreenForeground() const;
     TrafficTotals ReadTotals() const;
 
     alarming::ProgramDirectory directory_;

@@ -31,4 +31,19 @@ HWND FindWindowByTag(std::u16string_view tag) {
     return search.found;
 }
 
+HWND FullScreenForegroundWindow() {
+    HWND foreground = ::GetForegroundWindow();
+    RECT window{};
+    if (foreground == nullptr || !::GetWindowRect(foreground, &window)) {
+        return nullptr;
+    }
+    HMONITOR monitor = ::MonitorFromRect(&window, MONITOR_DEFAULTTONULL);
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    if (monitor == nullptr || !::GetMonitorInfoW(monitor, &info)) {
+        return nullptr;
+    }
+    return ::EqualRect(&window, &info.rcMonitor) ? foreground : nullptr;
+}
+
 }  // namespace ui

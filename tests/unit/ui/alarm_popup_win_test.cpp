@@ -7,8 +7,9 @@
 
 #include <string>
 
-#include "alarm/alarm_popup_window.h"
 #include "base/wide_win.h"
+#include "base/window_tags.h"
+#include "ui/alarm_popup_win.h"
 
 namespace {
 
@@ -30,8 +31,8 @@ class TopLevelWindow {
 };
 
 TEST(DesktopPopupWindow, AnOpenPopupIsFoundByItsPropertyAndRaised) {
-    alarming::IAlarmPopupWindow& window = alarming::PlatformAlarmPopupWindow();
-    const std::u16string tag(alarming::kAccStatePopupTag);
+    alarming::IAlarmPopupWindow& window = ui::DesktopAlarmPopupWindow();
+    const std::u16string tag(base::kAccStateWindowTag);
     EXPECT_FALSE(window.RaiseExistingPopup());
 
     TopLevelWindow popup(10, 10, alarming::kPopupWidth, alarming::kPopupHeight);
@@ -46,7 +47,7 @@ TEST(DesktopPopupWindow, AnOpenPopupIsFoundByItsPropertyAndRaised) {
 }
 
 TEST(DesktopPopupWindow, OnlyAForegroundWindowCoveringItsMonitorIsFullScreen) {
-    alarming::IAlarmPopupWindow& window = alarming::PlatformAlarmPopupWindow();
+    alarming::IAlarmPopupWindow& window = ui::DesktopAlarmPopupWindow();
     const POINT origin{0, 0};
     MONITORINFO info{};
     info.cbSize = sizeof info;
