@@ -11,6 +11,7 @@
 #include "app/plugin_channel_factory.h"
 #include "app/program_requests.h"
 #include "app/single_instance.h"
+#include "app/system_engine_seams.h"
 #include "engine/traffic_monitor.h"
 #include "ui/alarm_popup.h"
 #include "ui/shell_window.h"
@@ -68,7 +69,7 @@ int RunMonitorProgram(std::u16string_view commandLine, const std::function<void(
 
     ProgramRequests requests(*shell, directory);
     auto service = std::make_unique<MonitorService>(
-        ServiceLinks{engine::SystemEngineSeams, MakePluginChannelFactory(requests), [] { RequestExit(); }});
+        ServiceLinks{SystemEngineSeams, MakePluginChannelFactory(requests), [] { RequestExit(); }});
     SetCurrentMonitorService(service.get());
     std::uint32_t started = 0;
     try {

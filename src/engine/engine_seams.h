@@ -1,8 +1,8 @@
 #pragma once
 
 // The system interfaces the engine reads: the socket owner tables, the process table, the interface
-// counters, the privileges, the clock and the adapter list. The program uses the system's own; the
-// tests hand in fakes.
+// counters, the privileges, the clock and the adapter list. The program hands in the system's own (app
+// makes them), the tests hand in fakes.
 
 #include <cstdint>
 #include <functional>
@@ -29,8 +29,5 @@ struct EngineSeams {
     std::function<std::uint32_t()> startNetworkLibrary;
     std::function<void()> stopNetworkLibrary;
 };
-
-// The running system's interfaces.
-EngineSeams SystemEngineSeams();
 
 }  // namespace engine

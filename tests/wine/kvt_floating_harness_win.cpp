@@ -41,6 +41,7 @@
 #include "app/exit_request.h"
 #include "app/monitor_service.h"
 #include "app/single_instance.h"
+#include "app/system_engine_seams.h"
 #include "base/lock.h"
 #include "base/text.h"
 #include "base/wide_win.h"
@@ -75,7 +76,7 @@ class NullChannel final : public engine::IPluginChannel {
 
 // The system's clock and firewall-free privileges; tables with one ordinary process holding one port.
 engine::EngineSeams FakeSeams() {
-    engine::EngineSeams seams = engine::SystemEngineSeams();
+    engine::EngineSeams seams = app::SystemEngineSeams();
     auto sockets = std::make_unique<engine_test::FakeSocketTable>();
     sockets->tcp.push_back({engine::TcpState::kEstablished, engine_test::Ip(127, 0, 0, 1), kBrowserPort,
                             engine_test::Ip(127, 0, 0, 1), 80, kBrowserPid});

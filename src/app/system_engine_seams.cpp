@@ -1,0 +1,23 @@
+#include "app/system_engine_seams.h"
+
+#include <memory>
+
+#include "engine/adapter_info.h"
+#include "engine/capture.h"
+
+namespace app {
+
+engine::EngineSeams SystemEngineSeams() {
+    engine::EngineSeams seams;
+    seams.sockets = engine::CreateSocketTableSource();
+    seams.processes = engine::CreateProcessSource();
+    seams.interfaces = engine::CreateInterfaceTable();
+    seams.privileges = engine::CreatePrivilegeOps();
+    seams.clock = std::make_unique<engine::SystemClock>();
+    seams.getAdapterInfo = [](AdapterInfo& info) { return GetAdapterInfo(info); };
+    seams.startNetworkLibrary = [] { return StartNetworkLibrary(); };
+    seams.stopNetworkLibrary = [] { StopNetworkLibrary(); };
+    return seams;
+}
+
+}  // namespace app
