@@ -18,19 +18,6 @@ void LogWithOsError(const char* format) {
     WriteTrafficLog(base::FormatText(128, format, static_cast<int>(base::LastOsError())));
 }
 
-// Gives the buffer back to the queue (which frees it) however the packet's handling ends.
-class TakenBuffer {
-  public:
-    TakenBuffer(PacketQueue& queue, PacketBuffer* buffer) : queue_(queue), buffer_(buffer) {}
-    ~TakenBuffer() { queue_.Release(buffer_); }
-    TakenBuffer(const TakenBuffer&) = delete;
-    TakenBuffer& operator=(const TakenBuffer&) = delete;
-
-  private:
-    PacketQueue& queue_;
-    PacketBuffer* buffer_;
-};
-
 }  // namespace
 
 int SnifferThreadProc(SnifferContext* context) {
@@ -67,28 +54,6 @@ int SnifferThreadProc(SnifferContext* context) {
         links.monitorState->store(kMonitorCaptureEnded, std::memory_order_relaxed);
     }
     return 0;
-}
-
-PacketOutcome DealWithOnePacket(PacketQueue& queue, std::span<const std::uint32_t> localAddresses,
-                                IPacketCounter& counter) {
-    PacketBuffer* buffer = nullptr;
-    if (queue.Take(buffer) == 0 || buffer == nullptr) {
-        return PacketOutcome::kNoPacket;
-    }
-    TakenBuffer release(queue, buffer);
-    if (buffer->data == nullptr) {
-        return PacketOutcome::kNoPacket;
-    }
-    try {
-        const auto count = DecodePacket(buffer->Bytes(), localAddresses);
-        if (!count) {
-            return PacketOutcome::kNotCounted;
-        }
-        return counter.CountPacket(*count) ? PacketOutcome::kCounted : PacketOutcome::kPortMissing;
-    } catch (...) {
-        LogWithOsError("catac execption in DealWithRecvData，error no = %d \n");
-        return PacketOutcome::kNotCounted;
-    }
 }
 
 namespace {

@@ -23,37 +23,6 @@ namespace {
 using namespace decoder_test;
 using testing_support::TransportPacket;
 
-TEST(DealWithOnePacket, OutcomeForEachKindOfPacketAndTheBufferIsAlwaysFreed) {
-    PacketQueue q([](std::chrono::milliseconds) {});  // an empty take returns at once
-    RecordingCounter counter({443});
-    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kNoPacket);
-    Push(q, TransportPacket(6, kRemote, kOther, 1, 2, 100));
-    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kNotCounted);
-    Push(q, TransportPacket(6, kLocalA, kRemote, 443, 50000, 40));
-    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kNotCounted);
-    Push(q, TransportPacket(6, kLocalA, kRemote, 443, 50000, 100));
-    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kCounted);
-    Push(q, TransportPacket(17, kRemote, kLocalA, 53, 40000, 100));
-    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kPortMissing);
-    EXPECT_EQ(q.Size(), 0u);
-    EXPECT_EQ(counter.Counted(), (std::vector<PacketCount>{Up(CountProtocol::kTcp, 443, 60),
-                                                           Down(CountProtocol::kUdp, 40000, 72)}));
-}
-
-TEST(DealWithOnePacket, CounterFailureIsLoggedAndTheNextPacketCounts) {
-    testing_support::LogCapture log;
-    PacketQueue q([](std::chrono::milliseconds) {});
-    RecordingCounter counter({80});
-    counter.ThrowOnPort(81);
-    Push(q, TransportPacket(6, kLocalA, kRemote, 81, 9, 100));
-    Push(q, TransportPacket(6, kLocalA, kRemote, 80, 9, 100));
-    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kNotCounted);
-    EXPECT_EQ(q.Size(), 1u);
-    EXPECT_EQ(log.CountStartingWith("catac execption in DealWithRecvData，error no = "), 1);
-    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kCounted);
-    EXPECT_EQ(q.Size(), 0u);
-}
-
 struct Engine {
     std::atomic<std::uint32_t> running{1};
     std::atomic<std::uint32_t> state{1};
