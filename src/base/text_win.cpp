@@ -5,8 +5,23 @@
 
 namespace base {
 namespace {
+
 constexpr UINT kGbkCodePage = 936;
+
+std::u16string CodePageToUtf16(UINT codePage, std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int length = static_cast<int>(text.size());
+    const int needed = MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0);
+    std::u16string out(static_cast<std::size_t>(needed > 0 ? needed : 0), u'\0');
+    if (needed > 0) {
+        MultiByteToWideChar(codePage, 0, text.data(), length, Wide(out.data()), needed);
+    }
+    return out;
 }
+
+}  // namespace
 
 std::string Utf16ToGbk(std::u16string_view utf16) {
     if (utf16.empty()) {
@@ -23,16 +38,11 @@ std::string Utf16ToGbk(std::u16string_view utf16) {
 }
 
 std::u16string GbkToUtf16(std::string_view gbk) {
-    if (gbk.empty()) {
-        return {};
-    }
-    const int length = static_cast<int>(gbk.size());
-    const int needed = MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), length, nullptr, 0);
-    std::u16string out(static_cast<std::size_t>(needed > 0 ? needed : 0), u'\0');
-    if (needed > 0) {
-        MultiByteToWideChar(kGbkCodePage, 0, gbk.data(), length, Wide(out.data()), needed);
-    }
-    return out;
+    return CodePageToUtf16(kGbkCodePage, gbk);
+}
+
+std::u16string AnsiToUtf16(std::string_view ansi) {
+    return CodePageToUtf16(CP_ACP, ansi);
 }
 
 }  // namespace base

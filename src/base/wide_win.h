@@ -14,4 +14,7 @@ inline std::u16string FromWide(const wchar_t* text, std::size_t length) {
     return std::u16string(reinterpret_cast<const char16_t*>(text), length);
 }
 
+// Narrow text in the system's ANSI code page, as the IP helper functions and winsock report names.
+std::u16string AnsiToUtf16(std::string_view ansi);
+
 }  // namespace base

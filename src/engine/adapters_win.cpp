@@ -18,20 +18,6 @@ namespace {
 // The first query's buffer holds one adapter record; most machines need the second, sized query.
 constexpr ULONG kFirstAdapterBufferBytes = 648;
 
-// Adapter and host names come in the system code page.
-std::u16string FromAnsi(const char* text) {
-    const int length = static_cast<int>(std::strlen(text));
-    if (length == 0) {
-        return {};
-    }
-    const int needed = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
-    std::u16string out(static_cast<std::size_t>(std::max(needed, 0)), u'\0');
-    if (needed > 0) {
-        MultiByteToWideChar(CP_ACP, 0, text, length, base::Wide(out.data()), needed);
-    }
-    return out;
-}
-
 struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
@@ -65,7 +51,7 @@ AdapterListing ListAdapters() {
     }
     for (const IP_ADAPTER_INFO* adapter = buffer.get(); adapter != nullptr; adapter = adapter->Next) {
         AdapterRow row;
-        row.name = FromAnsi(adapter->AdapterName);
+        row.name = base::AnsiToUtf16(adapter->AdapterName);
         for (const IP_ADDR_STRING* a = &adapter->IpAddressList; a != nullptr; a = a->Next) {
             row.addresses.push_back(inet_addr(a->IpAddress.String));
         }
@@ -87,6 +73,6 @@ bool QueryHostIdentity(std::u16string& hostName, std::u16string& hostAddress) {
     const int length = std::clamp(static_cast<int>(host->h_length), 0, 4);
     std::memcpy(&address, host->h_addr_list[0], static_cast<std::size_t>(length));
     hostAddress = FormatIpv4(address);
-    hostName = FromAnsi(host->h_name != nullptr ? host->h_name : "");
+    hostName = base::AnsiToUtf16(host->h_name != nullptr ? host->h_name : "");
     return true;
 }

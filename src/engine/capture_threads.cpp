@@ -14,83 +14,6 @@
 
 namespace {
 
-// Gives the buffer back to the queue (which frees it) however the packet's handling ends.
-class TakenBuffer {
-  public:
-    TakenBuffer(PacketQueue& queue, PacketBuffer* buffer) : queue_(queue), buffer_(buffer) {}
-    ~TakenBuffer() { queue_.Release(buffer_); }
-    TakenBuffer(const TakenBuffer&) = delete;
-    TakenBuffer& operator=(const TakenBuffer&) = delete;
-
-  private:
-    PacketQueue& queue_;
-    PacketBuffer* buffer_;
-};
-
-}  // namespace
-
-int SnifferThreadProc(SnifferContext* context) {
-    if (context == nullptr || context->engine == nullptr) {
-        return 0;
-    }
-    const SnifferLinks& links = *context->engine;
-    if (links.runningFlag == nullptr || links.snifferEvent == nullptr || links.queue == nullptr) {
-        return 0;
-    }
-    try {
-        // One buffer for the thread's life; only the bytes of the previous receive are cleared. A
-        // receive may deliver several packets, queued together.
-        std::vector<std::uint8_t> buffer(Capture::kReceiveBufferBytes);
-        std::vector<std::int32_t> lengths;
-        lengths.reserve(256);
-        int lastLength = 0;
-        while (links.runningFlag->load(std::memory_order_relaxed) == 1) {
-            links.snifferEvent->Wait(base::Event::kInfinite);
-            std::fill_n(buffer.begin(), std::clamp(lastLength, 0, static_cast<int>(buffer.size())), 0);
-            lastLength = context->capture.ReceiveBatch(buffer, lengths);
-            if (lastLength > 0) {
-                links.queue->PushBatch(buffer.data(), lengths);
-            }
-        }
-    } catch (...) {
-        base::WriteTrafficLogError("catch exception in SnifferThreadProc, error no = %d \n",
-                                   base::LastOsError());
-        if (links.quitEvent != nullptr) {
-            links.quitEvent->Set();
-        }
-        return 0;
-    }
-    if (links.monitorState != nullptr) {
-        links.monitorState->store(kMonitorCaptureEnded, std::memory_order_relaxed);
-    }
-    return 0;
-}
-
-PacketOutcome DealWithOnePacket(PacketQueue& queue, std::span<const std::uint32_t> localAddresses,
-                                IPacketCounter& counter) {
-    PacketBuffer* buffer = nullptr;
-    if (queue.Take(buffer) == 0 || buffer == nullptr) {
-        return PacketOutcome::kNoPacket;
-    }
-    TakenBuffer release(queue, buffer);
-    if (buffer->data == nullptr) {
-        return PacketOutcome::kNoPacket;
-    }
-    try {
-        const auto count = DecodePacket(buffer->Bytes(), localAddresses);
-        if (!count) {
-            return PacketOutcome::kNotCounted;
-        }
-        return counter.CountPacket(*count) ? PacketOutcome::kCounted : PacketOutcome::kPortMissing;
-    } catch (...) {
-        base::WriteTrafficLogError("catac execption in DealWithRecvData，error no = %d \n",
-                                   base::LastOsError());
-        return PacketOutcome::kNotCounted;
-    }
-}
-
-namespace {
-
 // Gives a batch's buffers back to the queue however their handling ends.
 class TakenBatch {
   public:
@@ -106,6 +29,32 @@ class TakenBatch {
 };
 
 }  // namespace
+
+int SnifferThreadProc(SnifferContext& context) {
+    const SnifferLinks& links = context.engine;
+    try {
+        // One buffer for the thread's life; only the bytes of the previous receive are cleared. A
+        // receive may deliver several packets, queued together.
+        std::vector<std::uint8_t> buffer(Capture::kReceiveBufferBytes);
+        std::vector<std::int32_t> lengths;
+        lengths.reserve(256);
+        int lastLength = 0;
+        while (links.runningFlag.load(std::memory_order_relaxed) == 1) {
+            links.snifferEvent.Wait(base::Event::kInfinite);
+            std::fill_n(buffer.begin(), std::clamp(lastLength, 0, static_cast<int>(buffer.size())), 0);
+            lastLength = context.capture.ReceiveBatch(buffer, lengths);
+            if (lastLength > 0) {
+                context.queue.PushBatch(buffer.data(), lengths);
+            }
+        }
+    } catch (...) {
+        base::WriteTrafficLogError("catch exception in SnifferThreadProc, error no = %d \n", base::LastOsError());
+        links.quitEvent.Set();
+        return 0;
+    }
+    links.monitorState.store(kMonitorCaptureEnded, std::memory_order_relaxed);
+    return 0;
+}
 
 BatchOutcome DealWithPacketBatch(PacketQueue& queue, std::span<const std::uint32_t> localAddresses,
                                  IPacketCounter& counter) {
@@ -130,29 +79,22 @@ BatchOutcome DealWithPacketBatch(PacketQueue& queue, std::span<const std::uint32
                 outcome.portMissing = true;
             }
         } catch (...) {
-            base::WriteTrafficLogError("catac execption in DealWithRecvData，error no = %d \n",
-                                       base::LastOsError());
+            base::WriteTrafficLogError("catac execption in DealWithRecvData，error no = %d \n", base::LastOsError());
         }
     }
     return outcome;
 }
 
-int DealWithRecvData(SnifferContext* context) {
-    const SnifferLinks* links = context != nullptr ? context->engine : nullptr;
-    if (links == nullptr || links->runningFlag == nullptr || links->queue == nullptr ||
-        links->counter == nullptr) {
-        base::WriteTrafficLogError("参数无效 in DealWithRecvData，error no = %d \n", base::LastOsError());
-        return 0;
-    }
-    while (links->runningFlag->load(std::memory_order_relaxed) != 0) {
-        const BatchOutcome outcome =
-            DealWithPacketBatch(*links->queue, links->localAddresses, *links->counter);
-        if (outcome.portMissing && links->portRefreshRequested != nullptr) {
-            links->portRefreshRequested->store(1, std::memory_order_relaxed);
+int DealWithRecvData(SnifferContext& context) {
+    const SnifferLinks& links = context.engine;
+    while (links.runningFlag.load(std::memory_order_relaxed) != 0) {
+        const BatchOutcome outcome = DealWithPacketBatch(context.queue, links.localAddresses, links.counter);
+        if (outcome.portMissing) {
+            links.portRefreshRequested.store(1, std::memory_order_relaxed);
         }
         // A backlog keeps the decoder taking the engine lock packet after packet: between batches the
         // threads waiting for it (plugin requests, the statistics tick) go first.
-        links->counter->LetWaitersIn();
+        links.counter.LetWaitersIn();
     }
     return 0;
 }

@@ -23,17 +23,6 @@ std::u16string UpToNul(std::u16string text) {
     return text;
 }
 
-// Narrow text in the system's ANSI code page.
-std::u16string FromAnsi(const char* text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (length <= 1) {
-        return {};
-    }
-    std::u16string wide(static_cast<std::size_t>(length), u'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, base::Wide(wide.data()), length);
-    return UpToNul(std::move(wide));
-}
-
 class WindowsInterfaceTable final : public IInterfaceTable {
 public:
     ListStatus ListInterfaces(std::vector<InterfaceRow>& rows) override {
@@ -92,7 +81,7 @@ public:
         }
         for (const IP_ADAPTER_INFO* a = reinterpret_cast<IP_ADAPTER_INFO*>(buffer.get()); a != nullptr;
              a = a->Next) {
-            AdapterEntry entry{FromAnsi(a->Description), {}};
+            AdapterEntry entry{base::AnsiToUtf16(a->Description), {}};
             for (const IP_ADDR_STRING* s = &a->IpAddressList; s != nullptr; s = s->Next) {
                 entry.addresses.emplace_back(s->IpAddress.String,
                                              strnlen(s->IpAddress.String, sizeof s->IpAddress.String));

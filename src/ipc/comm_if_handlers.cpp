@@ -7,7 +7,7 @@
 
 #include "ipc/comm_if.h"
 #include "ipc/protocol_factories.h"
-#include "ipc/wire_reader.h"
+#include "ipc/request_parser.h"
 
 namespace ipc {
 namespace {
@@ -32,38 +32,12 @@ base::SystemTime TimeIfFound(std::int32_t result, const base::SystemTime& time) 
     return result == 1 ? time : base::SystemTime{};
 }
 
-// The names and the separator of a well-formed name list exactly as received: every UTF-16 unit of the
-// counted bytes, NULs included, since the name lists step over the separator by its received length.
-struct ReceivedNameList {
-    std::u16string names;
-    std::u16string separator;
-};
-
-bool ReadUnits(WireReader& reader, std::size_t byteCount, std::u16string& units) {
-    Bytes bytes;
-    if (!reader.ReadBytes(byteCount, bytes)) {
-        return false;
-    }
-    units.clear();
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        units.push_back(static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8));
-    }
-    return true;
-}
-
-std::optional<ReceivedNameList> ReadNameList(Bytes message, const ParsedRequest& request) {
+// The names and the separator of a well-formed name list exactly as received.
+std::optional<NameListUnits> ReadNameList(Bytes message, const ParsedRequest& request) {
     if (BodyOf<NameListArgs>(request) == nullptr) {
         return std::nullopt;
     }
-    WireReader reader(message, kHeaderSize);
-    std::uint32_t namesBytes = 0;
-    std::uint8_t separatorBytes = 0;
-    ReceivedNameList list;
-    if (!reader.ReadU32(namesBytes) || !ReadUnits(reader, namesBytes, list.names) ||
-        !reader.ReadU8(separatorBytes) || !ReadUnits(reader, separatorBytes, list.separator)) {
-        return std::nullopt;
-    }
-    return list;
+    return ReadNameListUnits(message);
 }
 
 }  // namespace
@@ -111,7 +85,7 @@ std::uint32_t CCommIF::OnShowSuspensionDlg(Bytes, const ParsedRequest&) {
 }
 
 std::uint32_t CCommIF::OnSetAccelerateProcess(Bytes message, const ParsedRequest& request) {
-    const std::optional<ReceivedNameList> list = ReadNameList(message, request);
+    const std::optional<NameListUnits> list = ReadNameList(message, request);
     const std::uint8_t result =
         list ? requests_.SetAccelerateProcess(
                    list->names.data(), static_cast<std::int32_t>(list->names.size()), list->separator.data(),
@@ -124,7 +98,7 @@ std::uint32_t CCommIF::OnSetAccelerateProcess(Bytes message, const ParsedRequest
 }
 
 std::uint32_t CCommIF::OnSetUnclearProcessName(Bytes message, const ParsedRequest& request) {
-    const std::optional<ReceivedNameList> list = ReadNameList(message, request);
+    const std::optional<NameListUnits> list = ReadNameList(message, request);
     const std::uint8_t result =
         list ? requests_.SetUnclearProcessName(
                    list->names.data(), static_cast<std::int32_t>(list->names.size()), list->separator.data(),

@@ -1,169 +1,206 @@
 #pragma once
 
-// The typed builders: one class per message, each used through its Build operation of the same name.
+// The typed builders: one class per message, each able to build only that message, through its Build
+// operation of the same name. The comment gives the message id.
 
+#include <cstdint>
+
+#include "base/system_time.h"
+#include "engine/process_list_entry.h"
 #include "ipc/protocol_factory.h"
 
 namespace ipc {
 
 class CStartResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CStartResponseProtocolFactory() override;
+    // 2, also sent unasked at start-up.
+    int BuildStartResponse(std::uint8_t result);
 };
 
 class CStopAlarmResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CStopAlarmResponseProtocolFactory() override;
+    // 8.
+    int BuildStopAlarmResponse(std::uint8_t result);
 };
 
 class CSetAccelerateProcessResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CSetAccelerateProcessResponseProtocolFactory() override;
+    // 16.
+    int BuildSetAccelerateProcessResponse(std::uint8_t result);
 };
 
 class CSetUnclearProcessNameResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CSetUnclearProcessNameResponseProtocolFactory() override;
+    // 18, then a reserved zero byte.
+    int BuildSetUnclearProcessNameResponse(std::uint8_t result);
 };
 
 class CGetLocalDownRefluxResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetLocalDownRefluxResponseProtocolFactory() override;
+    // 20, then 8 reserved zero bytes.
+    int BuildGetLocalDownRefluxResponse(std::uint64_t bytes);
 };
 
 class CGetLocalUpRefluxResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetLocalUpRefluxResponseProtocolFactory() override;
+    // 22.
+    int BuildGetLocalUpRefluxResponse(std::uint64_t bytes);
 };
 
 class CGetLocalTotalRefluxResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetLocalTotalRefluxResponseProtocolFactory() override;
+    // 24.
+    int BuildGetLocalTotalRefluxResponse(std::uint64_t bytes);
 };
 
 class CGetAccelerateDownRefluxResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetAccelerateDownRefluxResponseProtocolFactory() override;
+    // 26.
+    int BuildGetAccelerateDownRefluxResponse(std::uint64_t bytes);
 };
 
 class CGetAccelerateUpRefluxResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetAccelerateUpRefluxResponseProtocolFactory() override;
+    // 28.
+    int BuildGetAccelerateUpRefluxResponse(std::uint64_t bytes);
 };
 
 class CGetAccelerateTotalRefluxResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetAccelerateTotalRefluxResponseProtocolFactory() override;
+    // 30.
+    int BuildGetAccelerateTotalRefluxResponse(std::uint64_t bytes);
 };
 
 class CGetSuspensionDlgStateResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetSuspensionDlgStateResponseProtocolFactory() override;
+    // 34.
+    int BuildGetSuspensionDlgStateResponse(std::uint8_t state);
 };
 
 class CGetProcessDownRefluxByProcessNameResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetProcessDownRefluxByProcessNameResponseProtocolFactory() override;
+    // 40.
+    int BuildGetProcessDownRefluxByProcessNameResponse(std::uint64_t bytes);
 };
 
 class CGetProcessDownRefluxByPIdResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetProcessDownRefluxByPIdResponseProtocolFactory() override;
+    // 42.
+    int BuildGetProcessDownRefluxByPIdResponse(std::uint64_t bytes);
 };
 
 class CGetProcessUpRefluxByProcessNameResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetProcessUpRefluxByProcessNameResponseProtocolFactory() override;
+    // 44.
+    int BuildGetProcessUpRefluxByProcessNameResponse(std::uint64_t bytes);
 };
 
 class CGetProcessUpRefluxByPIdResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetProcessUpRefluxByPIdResponseProtocolFactory() override;
+    // 46.
+    int BuildGetProcessUpRefluxByPIdResponse(std::uint64_t bytes);
 };
 
 class CGetProcessStartTimeByProcessNameResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetProcessStartTimeByProcessNameResponseProtocolFactory() override;
+    // 48.
+    int BuildGetProcessStartTimeByProcessNameResponse(std::int32_t result, const base::SystemTime& time);
 };
 
 class CGetProcessStartTimeByPIdResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetProcessStartTimeByPIdResponseProtocolFactory() override;
+    // 50.
+    int BuildGetProcessStartTimeByPIdResponse(std::int32_t result, const base::SystemTime& time);
 };
 
 class CGetProcessExitTimeByProcessNameResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetProcessExitTimeByProcessNameResponseProtocolFactory() override;
+    // 52.
+    int BuildGetProcessExitTimeByProcessNameResponse(std::int32_t result, const base::SystemTime& time);
 };
 
 class CGetProcessExitTimeByPIdResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetProcessExitTimeByPIdResponseProtocolFactory() override;
+    // 54.
+    int BuildGetProcessExitTimeByPIdResponse(std::int32_t result, const base::SystemTime& time);
 };
 
 class CGetProcessTotalTimeResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetProcessTotalTimeResponseProtocolFactory() override;
+    // 56.
+    int BuildGetProcessTotalTimeResponse(std::uint32_t seconds);
 };
 
 class CGetFirstAccelerateStartTimeResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetFirstAccelerateStartTimeResponseProtocolFactory() override;
+    // 58.
+    int BuildGetFirstAccelerateStartTimeResponse(std::int32_t result, const base::SystemTime& time);
 };
 
 class CGetLastAccelerateExitTimeResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetLastAccelerateExitTimeResponseProtocolFactory() override;
+    // 60.
+    int BuildGetLastAccelerateExitTimeResponse(std::int32_t result, const base::SystemTime& time);
 };
 
 class CGetProcessDownRefluxBetweenTimeByNameResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetProcessDownRefluxBetweenTimeByNameResponseProtocolFactory() override;
+    // 62.
+    int BuildGetProcessDownRefluxBetweenTimeByNameResponse(std::uint64_t bytes);
 };
 
 class CGetProcessDownRefluxBetweenTimeByIdResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetProcessDownRefluxBetweenTimeByIdResponseProtocolFactory() override;
+    // 64.
+    int BuildGetProcessDownRefluxBetweenTimeByIdResponse(std::uint64_t bytes);
 };
 
 class CGetProcessUpRefluxBetweenTimeByNameResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetProcessUpRefluxBetweenTimeByNameResponseProtocolFactory() override;
+    // 66.
+    int BuildGetProcessUpRefluxBetweenTimeByNameResponse(std::uint64_t bytes);
 };
 
 class CGetProcessUpRefluxBetweenTimeByIdResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetProcessUpRefluxBetweenTimeByIdResponseProtocolFactory() override;
+    // 67, the request's own id.
+    int BuildGetProcessUpRefluxBetweenTimeByIdResponse(std::uint64_t bytes);
 };
 
 class CGetAlarmStateResponseProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CGetAlarmStateResponseProtocolFactory() override;
+    // 70.
+    int BuildGetAlarmStateResponse(std::uint8_t state);
 };
 
 class CPostLocalDownRefluxProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CPostLocalDownRefluxProtocolFactory() override;
+    // 77.
+    int BuildPostLocalDownReflux(std::uint64_t bytes);
 };
 
 class CPostLocalUpRefluxProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CPostLocalUpRefluxProtocolFactory() override;
+    // 78.
+    int BuildPostLocalUpReflux(std::uint64_t bytes);
 };
 
 class CPostAccelerateDownRefluxProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CPostAccelerateDownRefluxProtocolFactory() override;
+    // 80.
+    int BuildPostAccelerateDownReflux(std::uint64_t bytes);
 };
 
 class CPostAccelerateUpRefluxProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CPostAccelerateUpRefluxProtocolFactory() override;
+    // 81.
+    int BuildPostAccelerateUpReflux(std::uint64_t bytes);
 };
 
 class CPostProcessListRefluxProtocolFactory : public CKvtComProtocolFactory {
   public:
-    ~CPostProcessListRefluxProtocolFactory() override;
+    // 83. The reserved word is always 0xFFFFFFFF, whatever entry.reserved holds.
+    int BuildPostProcessListReflux(const engine::ProcessListEntry& entry);
 };
 
 }  // namespace ipc

@@ -10,6 +10,15 @@
 namespace ipc {
 namespace {
 
+// Every UTF-16LE unit of the bytes, NULs included; an odd last byte is no unit.
+std::u16string Units(Bytes bytes) {
+    std::u16string units;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        units.push_back(static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8));
+    }
+    return units;
+}
+
 // Each reader below starts right after the header. `size` is the message length, already known to
 // equal the header's length field; sums are taken in 64 bits so that a huge count cannot wrap.
 using Parsed = std::optional<RequestArgs>;
@@ -56,16 +65,16 @@ Parsed ParseU32(const RequestInfo& info, WireReader& reader, std::uint64_t size)
     return args;
 }
 
-Parsed ParseNameList(WireReader& reader, std::uint64_t size) {
-    std::uint32_t namesBytes = 0;
-    std::uint8_t separatorBytes = 0;
-    NameListArgs args;
-    if (size < 18 || !reader.ReadU32(namesBytes) || size <= 13ull + namesBytes ||
-        !reader.ReadText(namesBytes, args.names) || !reader.ReadU8(separatorBytes) ||
-        size != 14ull + namesBytes + separatorBytes || !reader.ReadText(separatorBytes, args.separator)) {
+std::u16string UpToNul(const std::u16string& units) {
+    return units.substr(0, units.find(u'\0'));
+}
+
+Parsed ParseNameList(Bytes message) {
+    const std::optional<NameListUnits> units = ReadNameListUnits(message);
+    if (!units) {
         return std::nullopt;
     }
-    return args;
+    return NameListArgs{UpToNul(units->names), UpToNul(units->separator)};
 }
 
 Parsed ParseName(WireReader& reader, std::uint64_t size) {
@@ -123,7 +132,7 @@ Parsed ParseBody(const RequestInfo& info, Bytes message) {
         case RequestLayout::kU32:
             return ParseU32(info, reader, size);
         case RequestLayout::kNameList:
-            return ParseNameList(reader, size);
+            return ParseNameList(message);
         case RequestLayout::kName:
             return ParseName(reader, size);
         case RequestLayout::kNameTimeRange:
@@ -137,6 +146,21 @@ Parsed ParseBody(const RequestInfo& info, Bytes message) {
 }
 
 }  // namespace
+
+std::optional<NameListUnits> ReadNameListUnits(Bytes message) {
+    WireReader reader(message, kHeaderSize);
+    const std::uint64_t size = message.size();
+    std::uint32_t namesBytes = 0;
+    std::uint8_t separatorBytes = 0;
+    Bytes names;
+    Bytes separator;
+    if (size < 18 || !reader.ReadU32(namesBytes) || size <= 13ull + namesBytes ||
+        !reader.ReadBytes(namesBytes, names) || !reader.ReadU8(separatorBytes) ||
+        size != 14ull + namesBytes + separatorBytes || !reader.ReadBytes(separatorBytes, separator)) {
+        return std::nullopt;
+    }
+    return NameListUnits{Units(names), Units(separator)};
+}
 
 ParsedRequest ParseRequest(Bytes message) {
     ParsedRequest result;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "ipc/parse_status.h"
 #include "ipc/request_args.h"
@@ -26,5 +28,17 @@ struct ParsedRequest {
 // 55, 61, 65) with fewer than kMinQueryNameBytes name bytes counts as malformed: it gets the failure
 // value without a lookup.
 ParsedRequest ParseRequest(Bytes message);
+
+// A name list's two texts as they arrived: every UTF-16 unit of the counted bytes, NULs included (an odd
+// last byte makes no unit). The NameListArgs of ParseRequest hold them up to their first NUL; the name
+// lists need the rest, since they step over the separator by its received length.
+struct NameListUnits {
+    std::u16string names;
+    std::u16string separator;
+};
+
+// The texts of a SetAccelerateProcess or SetUnclearProcessName message whose frame checked out, when
+// its layout does too.
+std::optional<NameListUnits> ReadNameListUnits(Bytes message);
 
 }  // namespace ipc

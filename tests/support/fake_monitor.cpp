@@ -1,11 +1,12 @@
 #include "support/fake_monitor.h"
 
 #include <string>
+#include <vector>
 
 #include "base/system_time.h"
 #include "engine/process_list_entry.h"
 #include "ipc/command_ids.h"
-#include "ipc/protocol_factory.h"
+#include "ipc/protocol_factories.h"
 #include "ipc/request_parser.h"
 
 namespace testing_support {
@@ -33,8 +34,18 @@ std::uint8_t CountNames(const ipc::NameListArgs& a) {
     return count;
 }
 
-// The answer of one request, empty (length 0) for requests that have none.
-void BuildAnswer(const ipc::ParsedRequest& r, ipc::CKvtComProtocolFactory& f) {
+// The message one typed builder made.
+template <typename Factory, typename Build>
+std::vector<std::uint8_t> Made(Build build) {
+    Factory f;
+    build(f);
+    return {f.GetBytes().begin(), f.GetBytes().end()};
+}
+
+#define MADE(Message, args) Made<ipc::C##Message##ProtocolFactory>([&](auto& f) { f.Build##Message args; })
+
+// The answer of one request, empty for requests that have none.
+std::vector<std::uint8_t> Answer(const ipc::ParsedRequest& r) {
     const bool ok = r.Ok();
     const auto name = [&]() -> const std::u16string& {
         return std::holds_alternative<ipc::NameArgs>(r.args) ? std::get<ipc::NameArgs>(r.args).name
@@ -43,98 +54,76 @@ void BuildAnswer(const ipc::ParsedRequest& r, ipc::CKvtComProtocolFactory& f) {
     const auto pid = [&] { return std::get<ipc::U32Args>(r.args).value; };
     switch (r.id) {
         case cmd::kStart:
-            f.BuildStartResponse(0);
-            break;
+            return MADE(StartResponse, (0));
         case cmd::kStopAlarm:
-            f.BuildStopAlarmResponse(ok ? 1 : 0);
-            break;
+            return MADE(StopAlarmResponse, (ok ? 1 : 0));
         case cmd::kSetAccelerateProcess:
-            f.BuildSetAccelerateProcessResponse(ok ? CountNames(std::get<ipc::NameListArgs>(r.args)) : 0);
-            break;
+            return MADE(SetAccelerateProcessResponse,
+                        (ok ? CountNames(std::get<ipc::NameListArgs>(r.args)) : 0));
         case cmd::kSetUnclearProcessName:
-            f.BuildSetUnclearProcessNameResponse(ok ? 1 : 0);
-            break;
+            return MADE(SetUnclearProcessNameResponse, (ok ? 1 : 0));
         case cmd::kGetLocalDownReflux:
-            f.BuildGetLocalDownRefluxResponse(1000 * r.id);
-            break;
+            return MADE(GetLocalDownRefluxResponse, (1000 * r.id));
         case cmd::kGetLocalUpReflux:
-            f.BuildGetLocalUpRefluxResponse(1000 * r.id);
-            break;
+            return MADE(GetLocalUpRefluxResponse, (1000 * r.id));
         case cmd::kGetLocalTotalReflux:
-            f.BuildGetLocalTotalRefluxResponse(1000 * r.id);
-            break;
+            return MADE(GetLocalTotalRefluxResponse, (1000 * r.id));
         case cmd::kGetAccelerateDownReflux:
-            f.BuildGetAccelerateDownRefluxResponse(1000 * r.id);
-            break;
+            return MADE(GetAccelerateDownRefluxResponse, (1000 * r.id));
         case cmd::kGetAccelerateUpReflux:
-            f.BuildGetAccelerateUpRefluxResponse(1000 * r.id);
-            break;
+            return MADE(GetAccelerateUpRefluxResponse, (1000 * r.id));
         case cmd::kGetAccelerateTotalReflux:
-            f.BuildGetAccelerateTotalRefluxResponse(1000 * r.id);
-            break;
+            return MADE(GetAccelerateTotalRefluxResponse, (1000 * r.id));
         case cmd::kGetSuspensionDlgState:
-            f.BuildGetSuspensionDlgStateResponse(1);
-            break;
+            return MADE(GetSuspensionDlgStateResponse, (1));
         case cmd::kGetProcessDownRefluxByProcessName:
-            f.BuildGetProcessDownRefluxByProcessNameResponse(ok ? 100 * name().size() : kFailure);
-            break;
+            return MADE(GetProcessDownRefluxByProcessNameResponse, (ok ? 100 * name().size() : kFailure));
         case cmd::kGetProcessUpRefluxByProcessName:
-            f.BuildGetProcessUpRefluxByProcessNameResponse(ok ? 100 * name().size() : kFailure);
-            break;
+            return MADE(GetProcessUpRefluxByProcessNameResponse, (ok ? 100 * name().size() : kFailure));
         case cmd::kGetProcessDownRefluxByPId:
-            f.BuildGetProcessDownRefluxByPIdResponse(ok ? 10 * std::uint64_t{pid()} : kFailure);
-            break;
+            return MADE(GetProcessDownRefluxByPIdResponse, (ok ? 10 * std::uint64_t{pid()} : kFailure));
         case cmd::kGetProcessUpRefluxByPId:
-            f.BuildGetProcessUpRefluxByPIdResponse(ok ? 10 * std::uint64_t{pid()} : kFailure);
-            break;
+            return MADE(GetProcessUpRefluxByPIdResponse, (ok ? 10 * std::uint64_t{pid()} : kFailure));
         case cmd::kGetProcessStartTimeByProcessName:
-            f.BuildGetProcessStartTimeByProcessNameResponse(ok ? 1 : -1,
-                                                            ok ? kCannedTime : base::SystemTime{});
-            break;
+            return MADE(GetProcessStartTimeByProcessNameResponse,
+                        (ok ? 1 : -1, ok ? kCannedTime : base::SystemTime{}));
         case cmd::kGetProcessStartTimeByPId:
-            f.BuildGetProcessStartTimeByPIdResponse(ok ? 1 : -1, ok ? kCannedTime : base::SystemTime{});
-            break;
+            return MADE(GetProcessStartTimeByPIdResponse,
+                        (ok ? 1 : -1, ok ? kCannedTime : base::SystemTime{}));
         case cmd::kGetProcessExitTimeByProcessName:
-            f.BuildGetProcessExitTimeByProcessNameResponse(ok ? 1 : -1,
-                                                           ok ? kCannedTime : base::SystemTime{});
-            break;
+            return MADE(GetProcessExitTimeByProcessNameResponse,
+                        (ok ? 1 : -1, ok ? kCannedTime : base::SystemTime{}));
         case cmd::kGetProcessExitTimeByPId:
-            f.BuildGetProcessExitTimeByPIdResponse(ok ? 1 : -1, ok ? kCannedTime : base::SystemTime{});
-            break;
+            return MADE(GetProcessExitTimeByPIdResponse,
+                        (ok ? 1 : -1, ok ? kCannedTime : base::SystemTime{}));
         case cmd::kGetProcessTotalTime:
-            f.BuildGetProcessTotalTimeResponse(ok ? 3600 : 0);
-            break;
+            return MADE(GetProcessTotalTimeResponse, (ok ? 3600 : 0));
         case cmd::kGetFirstAccelerateStartTime:
-            f.BuildGetFirstAccelerateStartTimeResponse(1, kCannedTime);
-            break;
+            return MADE(GetFirstAccelerateStartTimeResponse, (1, kCannedTime));
         case cmd::kGetLastAccelerateExitTime:
-            f.BuildGetLastAccelerateExitTimeResponse(1, kCannedTime);
-            break;
+            return MADE(GetLastAccelerateExitTimeResponse, (1, kCannedTime));
         case cmd::kGetProcessDownRefluxBetweenTimeByName:
         case cmd::kGetProcessUpRefluxBetweenTimeByName: {
             const std::uint64_t bytes = ok ? SecondsBetween(std::get<ipc::NameTimeRangeArgs>(r.args).from,
                                                             std::get<ipc::NameTimeRangeArgs>(r.args).to)
                                            : kFailure;
-            r.id == cmd::kGetProcessDownRefluxBetweenTimeByName
-                ? f.BuildGetProcessDownRefluxBetweenTimeByNameResponse(bytes)
-                : f.BuildGetProcessUpRefluxBetweenTimeByNameResponse(bytes);
-            break;
+            return r.id == cmd::kGetProcessDownRefluxBetweenTimeByName
+                       ? MADE(GetProcessDownRefluxBetweenTimeByNameResponse, (bytes))
+                       : MADE(GetProcessUpRefluxBetweenTimeByNameResponse, (bytes));
         }
         case cmd::kGetProcessDownRefluxBetweenTimeById:
         case cmd::kGetProcessUpRefluxBetweenTimeById: {
             const std::uint64_t bytes = ok ? SecondsBetween(std::get<ipc::PidTimeRangeArgs>(r.args).from,
                                                             std::get<ipc::PidTimeRangeArgs>(r.args).to)
                                            : kFailure;
-            r.id == cmd::kGetProcessDownRefluxBetweenTimeById
-                ? f.BuildGetProcessDownRefluxBetweenTimeByIdResponse(bytes)
-                : f.BuildGetProcessUpRefluxBetweenTimeByIdResponse(bytes);
-            break;
+            return r.id == cmd::kGetProcessDownRefluxBetweenTimeById
+                       ? MADE(GetProcessDownRefluxBetweenTimeByIdResponse, (bytes))
+                       : MADE(GetProcessUpRefluxBetweenTimeByIdResponse, (bytes));
         }
         case cmd::kGetAlarmState:
-            f.BuildGetAlarmStateResponse(ok ? 1 : 0);
-            break;
+            return MADE(GetAlarmStateResponse, (ok ? 1 : 0));
         default:
-            break;
+            return {};
     }
 }
 
@@ -150,7 +139,7 @@ int FakeMonitor::Run(std::u16string_view pipeName, std::uint32_t waitMs) {
         return kNoPipe;
     }
     // The start result goes first, so that it comes before every answer.
-    ipc::CKvtComProtocolFactory start;
+    ipc::CStartResponseProtocolFactory start;
     start.BuildStartResponse(options_.startResult);
     Send(start.GetBuffer(), start.GetLength());
     if (options_.startResult == 0) {
@@ -183,13 +172,10 @@ int FakeMonitor::Run(std::u16string_view pipeName, std::uint32_t waitMs) {
 
 void FakeMonitor::PushRound(std::uint32_t round) {
     const std::uint64_t figures[4] = {1000ull * round, 2000ull * round, 100ull * round, 200ull * round};
-    ipc::CKvtComProtocolFactory pushes[4];
-    pushes[0].BuildPostLocalDownReflux(figures[0]);
-    pushes[1].BuildPostLocalUpReflux(figures[1]);
-    pushes[2].BuildPostAccelerateDownReflux(figures[2]);
-    pushes[3].BuildPostAccelerateUpReflux(figures[3]);
-    for (auto& push : pushes) {
-        Send(push.GetBuffer(), push.GetLength());
+    for (const std::vector<std::uint8_t>& push :
+         {MADE(PostLocalDownReflux, (figures[0])), MADE(PostLocalUpReflux, (figures[1])),
+          MADE(PostAccelerateDownReflux, (figures[2])), MADE(PostAccelerateUpReflux, (figures[3]))}) {
+        Send(push.data(), static_cast<std::uint32_t>(push.size()));
     }
     if (options_.listEveryRounds == 0 || round % options_.listEveryRounds != 0) {
         return;
@@ -204,7 +190,7 @@ void FakeMonitor::PushRound(std::uint32_t round) {
         entry.bytesUp = 10ull * round;
         entry.bytesDown = 20ull * round;
         entry.name = names[i];
-        ipc::CKvtComProtocolFactory list;
+        ipc::CPostProcessListRefluxProtocolFactory list;
         list.BuildPostProcessListReflux(entry);
         Send(list.GetBuffer(), list.GetLength());
     }
@@ -229,12 +215,11 @@ std::uint32_t FakeMonitor::OnRead(const std::uint8_t* data, std::uint32_t byteCo
         return 1;
     }
     const std::uint32_t count = ++requests_;
-    ipc::CKvtComProtocolFactory answer;
-    BuildAnswer(request, answer);
-    if (answer.GetLength() > 0) {
-        Send(answer.GetBuffer(), answer.GetLength());
+    const std::vector<std::uint8_t> answer = Answer(request);
+    if (!answer.empty()) {
+        Send(answer.data(), static_cast<std::uint32_t>(answer.size()));
     }
-    ipc::CKvtComProtocolFactory push;
+    ipc::CPostLocalDownRefluxProtocolFactory push;
     push.BuildPostLocalDownReflux(count);
     Send(push.GetBuffer(), push.GetLength());
     if (options_.closeAfterRequests != 0 && count >= options_.closeAfterRequests) {

@@ -23,56 +23,18 @@ namespace {
 using namespace decoder_test;
 using testing_support::TransportPacket;
 
-TEST(DealWithOnePacket, OutcomeForEachKindOfPacketAndTheBufferIsAlwaysFreed) {
-    PacketQueue q([](std::chrono::milliseconds) {});  // an empty take returns at once
-    RecordingCounter counter({443});
-    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kNoPacket);
-    Push(q, TransportPacket(6, kRemote, kOther, 1, 2, 100));
-    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kNotCounted);
-    Push(q, TransportPacket(6, kLocalA, kRemote, 443, 50000, 40));
-    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kNotCounted);
-    Push(q, TransportPacket(6, kLocalA, kRemote, 443, 50000, 100));
-    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kCounted);
-    Push(q, TransportPacket(17, kRemote, kLocalA, 53, 40000, 100));
-    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kPortMissing);
-    EXPECT_EQ(q.Size(), 0u);
-    EXPECT_EQ(counter.Counted(), (std::vector<PacketCount>{Up(CountProtocol::kTcp, 443, 60),
-                                                           Down(CountProtocol::kUdp, 40000, 72)}));
-}
-
-TEST(DealWithOnePacket, CounterFailureIsLoggedAndTheNextPacketCounts) {
-    testing_support::LogCapture log;
-    PacketQueue q([](std::chrono::milliseconds) {});
-    RecordingCounter counter({80});
-    counter.ThrowOnPort(81);
-    Push(q, TransportPacket(6, kLocalA, kRemote, 81, 9, 100));
-    Push(q, TransportPacket(6, kLocalA, kRemote, 80, 9, 100));
-    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kNotCounted);
-    EXPECT_EQ(q.Size(), 1u);
-    EXPECT_EQ(log.CountStartingWith("catac execption in DealWithRecvData，error no = "), 1);
-    EXPECT_EQ(DealWithOnePacket(q, kLocals, counter), PacketOutcome::kCounted);
-    EXPECT_EQ(q.Size(), 0u);
-}
-
 struct Engine {
     std::atomic<std::uint32_t> running{1};
     std::atomic<std::uint32_t> state{1};
     std::atomic<std::uint8_t> refresh{0};
     base::Event snifferEvent{base::EventReset::kManual, true};
+    base::Event quitEvent{base::EventReset::kManual, false};
     PacketQueue queue;
     SnifferLinks links;
-    SnifferContext context;
+    SnifferContext context{links, queue};
 
-    explicit Engine(IPacketCounter& counter) {
-        links.runningFlag = &running;
-        links.monitorState = &state;
-        links.snifferEvent = &snifferEvent;
-        links.localAddresses = kLocals;
-        links.counter = &counter;
-        links.portRefreshRequested = &refresh;
-        links.queue = &queue;
-        context.engine = &links;
-    }
+    explicit Engine(IPacketCounter& counter)
+        : links{running, state, snifferEvent, quitEvent, kLocals, counter, refresh} {}
 };
 
 TEST(DealWithRecvData, CountsQueuedPacketsAsksForARefreshOnAMissAndEndsWithTheRunningFlag) {
@@ -80,7 +42,7 @@ TEST(DealWithRecvData, CountsQueuedPacketsAsksForARefreshOnAMissAndEndsWithTheRu
     Engine engine(counter);
     counter.Expect(3);
     base::WorkerThread decoder;
-    ASSERT_TRUE(decoder.Start([&] { DealWithRecvData(&engine.context); }));
+    ASSERT_TRUE(decoder.Start([&] { DealWithRecvData(engine.context); }));
     Push(engine.queue, TransportPacket(6, kLocalA, kRemote, 443, 50000, 1500));
     Push(engine.queue,
          TransportPacket(17, kRemote, kOther, 1, 2, 100));  // not ours: never reaches the counter
@@ -101,22 +63,12 @@ TEST(DealWithRecvData, KnownPortsLeaveTheRefreshFlagAlone) {
     Engine engine(counter);
     counter.Expect(1);
     base::WorkerThread decoder;
-    ASSERT_TRUE(decoder.Start([&] { DealWithRecvData(&engine.context); }));
+    ASSERT_TRUE(decoder.Start([&] { DealWithRecvData(engine.context); }));
     Push(engine.queue, TransportPacket(6, kLocalA, kRemote, 443, 50000, 100));
     ASSERT_TRUE(counter.WaitForExpected(5000));
     engine.running = 0;
     ASSERT_TRUE(decoder.Join(2000));
     EXPECT_EQ(engine.refresh.load(), 0);
-}
-
-TEST(DealWithRecvData, MissingContextOrEngineIsLoggedAndEndsBothThreadsAtOnce) {
-    testing_support::LogCapture log;
-    SnifferContext orphan;
-    EXPECT_EQ(DealWithRecvData(nullptr), 0);
-    EXPECT_EQ(DealWithRecvData(&orphan), 0);
-    EXPECT_EQ(log.CountStartingWith("参数无效 in DealWithRecvData，error no = "), 2);
-    EXPECT_EQ(SnifferThreadProc(nullptr), 0);
-    EXPECT_EQ(SnifferThreadProc(&orphan), 0);
 }
 
 TEST(DealWithL2TPVPN, MissingInnerPacketIsLogged) {

@@ -15,6 +15,29 @@ namespace {
 using namespace decoder_test;
 using testing_support::TransportPacket;
 
+TEST(DealWithPacketBatch, OutcomeForEachKindOfPacketAndTheBufferIsAlwaysFreed) {
+    PacketQueue q([](std::chrono::milliseconds) {});  // an empty take returns at once
+    RecordingCounter counter({443});
+    const BatchOutcome none = DealWithPacketBatch(q, kLocals, counter);
+    EXPECT_EQ(none.taken, 0u);
+    const BatchOutcome notOurs = DealWithOne(q, TransportPacket(6, kRemote, kOther, 1, 2, 100), counter);
+    EXPECT_EQ(notOurs.taken, 1u);
+    EXPECT_EQ(notOurs.counted, 0u);
+    EXPECT_FALSE(notOurs.portMissing);
+    const BatchOutcome bareAck =
+        DealWithOne(q, TransportPacket(6, kLocalA, kRemote, 443, 50000, 40), counter);
+    EXPECT_EQ(bareAck.counted, 0u);
+    EXPECT_FALSE(bareAck.portMissing);
+    EXPECT_EQ(DealWithOne(q, TransportPacket(6, kLocalA, kRemote, 443, 50000, 100), counter).counted, 1u);
+    const BatchOutcome missing =
+        DealWithOne(q, TransportPacket(17, kRemote, kLocalA, 53, 40000, 100), counter);
+    EXPECT_EQ(missing.counted, 0u);
+    EXPECT_TRUE(missing.portMissing);
+    EXPECT_EQ(q.Size(), 0u);
+    EXPECT_EQ(counter.Counted(), (std::vector<PacketCount>{Up(CountProtocol::kTcp, 443, 60),
+                                                           Down(CountProtocol::kUdp, 40000, 72)}));
+}
+
 TEST(DealWithPacketBatch, CountsEveryPacketOfTheBatchInOrderAndReleasesThemAll) {
     PacketQueue q([](std::chrono::milliseconds) {});
     RecordingCounter counter({443, 27015});

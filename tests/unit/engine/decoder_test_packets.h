@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "engine/adapter_info.h"
+#include "engine/capture_threads.h"
+#include "engine/packet_counter.h"
 #include "engine/packet_decoder.h"
 #include "engine/packet_queue.h"
 #include "support/ipv4_packets.h"
@@ -37,6 +39,12 @@ inline std::optional<PacketCount> Decode(const Packet& packet, std::size_t captu
 // Queues one whole packet, as the capture thread does.
 inline void Push(PacketQueue& q, const Packet& p) {
     q.Push(p.data(), static_cast<std::int32_t>(p.size()));
+}
+
+// Queues one packet and lets the decoder take it, as a batch of one.
+inline BatchOutcome DealWithOne(PacketQueue& q, const Packet& p, IPacketCounter& counter) {
+    Push(q, p);
+    return DealWithPacketBatch(q, kLocals, counter);
 }
 
 inline PacketCount Up(CountProtocol protocol, std::uint16_t port, std::uint32_t bytes) {

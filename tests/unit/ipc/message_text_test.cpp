@@ -5,7 +5,7 @@
 #include "ipc/command_ids.h"
 #include "ipc/message_fields.h"
 #include "ipc/message_text.h"
-#include "ipc/protocol_factory.h"
+#include "ipc/protocol_factories.h"
 #include "ipc/request_builder.h"
 #include "unit/ipc/ipc_test_bytes.h"
 
@@ -27,7 +27,7 @@ TEST(DescribeMonitorMessage, NamesEveryFieldOfTheProcessListPush) {
     e.startTime = {2024, 1, 2, 2, 3, 4, 5, 6};
     e.name = u"游戏.exe";
     e.path = u"C:\\\"q\"";
-    CKvtComProtocolFactory f;
+    CPostProcessListRefluxProtocolFactory f;
     ASSERT_EQ(f.BuildPostProcessListReflux(e), 1);
     const DecodedMessage d = DescribeMonitorMessage(Bytes(f));
     EXPECT_EQ(FormatMessageText(d),
@@ -44,13 +44,14 @@ TEST(DescribeMonitorMessage, NamesEveryFieldOfTheProcessListPush) {
 }
 
 TEST(DescribeMonitorMessage, SignedResultsAndTheOddAnswerId) {
-    CKvtComProtocolFactory f;
-    ASSERT_EQ(f.BuildGetProcessExitTimeByPIdResponse(-1, {}), 1);
-    const DecodedMessage exit = DescribeMonitorMessage(Bytes(f));
+    CGetProcessExitTimeByPIdResponseProtocolFactory exitTime;
+    ASSERT_EQ(exitTime.BuildGetProcessExitTimeByPIdResponse(-1, {}), 1);
+    const DecodedMessage exit = DescribeMonitorMessage(Bytes(exitTime));
     ASSERT_NE(exit.Find("result"), nullptr);
     EXPECT_EQ(FormatFieldValue(exit.Find("result")->value), "-1");
-    ASSERT_EQ(f.BuildGetProcessUpRefluxBetweenTimeByIdResponse(12), 1);
-    const DecodedMessage up = DescribeMonitorMessage(Bytes(f));
+    CGetProcessUpRefluxBetweenTimeByIdResponseProtocolFactory upBetween;
+    ASSERT_EQ(upBetween.BuildGetProcessUpRefluxBetweenTimeByIdResponse(12), 1);
+    const DecodedMessage up = DescribeMonitorMessage(Bytes(upBetween));
     EXPECT_EQ(up.name, "GetProcessUpRefluxBetweenTimeByIdResponse");
     EXPECT_EQ(FormatMessageJson(up),
               "{\"id\":67,\"name\":\"GetProcessUpRefluxBetweenTimeByIdResponse\",\"status\":\"ok\","

@@ -5,7 +5,7 @@
 
 #include "ipc/command_ids.h"
 #include "ipc/monitor_message.h"
-#include "ipc/protocol_factory.h"
+#include "ipc/protocol_factories.h"
 #include "unit/ipc/ipc_test_bytes.h"
 
 namespace {
@@ -16,21 +16,25 @@ using ipc_test::Resized;
 
 const base::SystemTime kTime{2023, 12, 31, 0, 23, 59, 59, 999};
 
-std::vector<std::uint8_t> Built(const std::function<int(CKvtComProtocolFactory&)>& build) {
-    CKvtComProtocolFactory f;
+// The bytes that one typed builder made.
+template <typename Factory, typename Build>
+std::vector<std::uint8_t> Built(Build build) {
+    Factory f;
     EXPECT_EQ(build(f), 1);
     const auto message = f.GetBytes();
     return {message.begin(), message.end()};
 }
 
+#define BUILT(Message, args) \
+    Built<C##Message##ProtocolFactory>([&](auto& f) { return f.Build##Message args; })
+
 struct RoundTrip {
     std::uint32_t id;
-    std::function<int(CKvtComProtocolFactory&)> build;
+    std::vector<std::uint8_t> message;
     MonitorFields expected;
 };
 
 TEST(ParseMonitorMessage, DecodesWhatEveryBuilderMade) {
-    using F = CKvtComProtocolFactory;
     ProcessListEntry entry;
     entry.sequence = 2;
     entry.index = 41;
@@ -43,44 +47,42 @@ TEST(ParseMonitorMessage, DecodesWhatEveryBuilderMade) {
     entry.name = u"游戏.exe(已关闭)";
     entry.path = u"D:\\Games\\游戏.exe";
     const RoundTrip cases[] = {
-        {2, [](F& f) { return f.BuildStartResponse(1); }, ByteAnswer{1}},
-        {8, [](F& f) { return f.BuildStopAlarmResponse(0); }, ByteAnswer{0}},
-        {16, [](F& f) { return f.BuildSetAccelerateProcessResponse(1); }, ByteAnswer{1}},
-        {18, [](F& f) { return f.BuildSetUnclearProcessNameResponse(1); }, ByteReservedAnswer{1, 0}},
-        {20, [](F& f) { return f.BuildGetLocalDownRefluxResponse(~0ull); }, PaddedBytesAnswer{~0ull, 0}},
-        {22, [](F& f) { return f.BuildGetLocalUpRefluxResponse(22); }, BytesAnswer{22}},
-        {24, [](F& f) { return f.BuildGetLocalTotalRefluxResponse(24); }, BytesAnswer{24}},
-        {26, [](F& f) { return f.BuildGetAccelerateDownRefluxResponse(26); }, BytesAnswer{26}},
-        {28, [](F& f) { return f.BuildGetAccelerateUpRefluxResponse(28); }, BytesAnswer{28}},
-        {30, [](F& f) { return f.BuildGetAccelerateTotalRefluxResponse(30); }, BytesAnswer{30}},
-        {34, [](F& f) { return f.BuildGetSuspensionDlgStateResponse(1); }, ByteAnswer{1}},
-        {40, [](F& f) { return f.BuildGetProcessDownRefluxByProcessNameResponse(40); }, BytesAnswer{40}},
-        {42, [](F& f) { return f.BuildGetProcessDownRefluxByPIdResponse(~0ull); }, BytesAnswer{~0ull}},
-        {44, [](F& f) { return f.BuildGetProcessUpRefluxByProcessNameResponse(44); }, BytesAnswer{44}},
-        {46, [](F& f) { return f.BuildGetProcessUpRefluxByPIdResponse(46); }, BytesAnswer{46}},
-        {48, [](F& f) { return f.BuildGetProcessStartTimeByProcessNameResponse(1, kTime); },
-         TimeAnswer{1, kTime}},
-        {50, [](F& f) { return f.BuildGetProcessStartTimeByPIdResponse(-1, {}); }, TimeAnswer{-1, {}}},
-        {52, [](F& f) { return f.BuildGetProcessExitTimeByProcessNameResponse(0, {}); }, TimeAnswer{0, {}}},
-        {54, [](F& f) { return f.BuildGetProcessExitTimeByPIdResponse(1, kTime); }, TimeAnswer{1, kTime}},
-        {56, [](F& f) { return f.BuildGetProcessTotalTimeResponse(86400); }, SecondsAnswer{86400}},
-        {58, [](F& f) { return f.BuildGetFirstAccelerateStartTimeResponse(0, kTime); }, TimeAnswer{0, kTime}},
-        {60, [](F& f) { return f.BuildGetLastAccelerateExitTimeResponse(1, kTime); }, TimeAnswer{1, kTime}},
-        {62, [](F& f) { return f.BuildGetProcessDownRefluxBetweenTimeByNameResponse(62); }, BytesAnswer{62}},
-        {64, [](F& f) { return f.BuildGetProcessDownRefluxBetweenTimeByIdResponse(64); }, BytesAnswer{64}},
-        {66, [](F& f) { return f.BuildGetProcessUpRefluxBetweenTimeByNameResponse(66); }, BytesAnswer{66}},
-        {67, [](F& f) { return f.BuildGetProcessUpRefluxBetweenTimeByIdResponse(~0ull); },
-         BytesAnswer{~0ull}},
-        {70, [](F& f) { return f.BuildGetAlarmStateResponse(1); }, ByteAnswer{1}},
-        {77, [](F& f) { return f.BuildPostLocalDownReflux(77); }, BytesAnswer{77}},
-        {78, [](F& f) { return f.BuildPostLocalUpReflux(78); }, BytesAnswer{78}},
-        {80, [](F& f) { return f.BuildPostAccelerateDownReflux(80); }, BytesAnswer{80}},
-        {81, [](F& f) { return f.BuildPostAccelerateUpReflux(81); }, BytesAnswer{81}},
-        {83, [&](F& f) { return f.BuildPostProcessListReflux(entry); }, entry},
+        {2, BUILT(StartResponse, (1)), ByteAnswer{1}},
+        {8, BUILT(StopAlarmResponse, (0)), ByteAnswer{0}},
+        {16, BUILT(SetAccelerateProcessResponse, (1)), ByteAnswer{1}},
+        {18, BUILT(SetUnclearProcessNameResponse, (1)), ByteReservedAnswer{1, 0}},
+        {20, BUILT(GetLocalDownRefluxResponse, (~0ull)), PaddedBytesAnswer{~0ull, 0}},
+        {22, BUILT(GetLocalUpRefluxResponse, (22)), BytesAnswer{22}},
+        {24, BUILT(GetLocalTotalRefluxResponse, (24)), BytesAnswer{24}},
+        {26, BUILT(GetAccelerateDownRefluxResponse, (26)), BytesAnswer{26}},
+        {28, BUILT(GetAccelerateUpRefluxResponse, (28)), BytesAnswer{28}},
+        {30, BUILT(GetAccelerateTotalRefluxResponse, (30)), BytesAnswer{30}},
+        {34, BUILT(GetSuspensionDlgStateResponse, (1)), ByteAnswer{1}},
+        {40, BUILT(GetProcessDownRefluxByProcessNameResponse, (40)), BytesAnswer{40}},
+        {42, BUILT(GetProcessDownRefluxByPIdResponse, (~0ull)), BytesAnswer{~0ull}},
+        {44, BUILT(GetProcessUpRefluxByProcessNameResponse, (44)), BytesAnswer{44}},
+        {46, BUILT(GetProcessUpRefluxByPIdResponse, (46)), BytesAnswer{46}},
+        {48, BUILT(GetProcessStartTimeByProcessNameResponse, (1, kTime)), TimeAnswer{1, kTime}},
+        {50, BUILT(GetProcessStartTimeByPIdResponse, (-1, {})), TimeAnswer{-1, {}}},
+        {52, BUILT(GetProcessExitTimeByProcessNameResponse, (0, {})), TimeAnswer{0, {}}},
+        {54, BUILT(GetProcessExitTimeByPIdResponse, (1, kTime)), TimeAnswer{1, kTime}},
+        {56, BUILT(GetProcessTotalTimeResponse, (86400)), SecondsAnswer{86400}},
+        {58, BUILT(GetFirstAccelerateStartTimeResponse, (0, kTime)), TimeAnswer{0, kTime}},
+        {60, BUILT(GetLastAccelerateExitTimeResponse, (1, kTime)), TimeAnswer{1, kTime}},
+        {62, BUILT(GetProcessDownRefluxBetweenTimeByNameResponse, (62)), BytesAnswer{62}},
+        {64, BUILT(GetProcessDownRefluxBetweenTimeByIdResponse, (64)), BytesAnswer{64}},
+        {66, BUILT(GetProcessUpRefluxBetweenTimeByNameResponse, (66)), BytesAnswer{66}},
+        {67, BUILT(GetProcessUpRefluxBetweenTimeByIdResponse, (~0ull)), BytesAnswer{~0ull}},
+        {70, BUILT(GetAlarmStateResponse, (1)), ByteAnswer{1}},
+        {77, BUILT(PostLocalDownReflux, (77)), BytesAnswer{77}},
+        {78, BUILT(PostLocalUpReflux, (78)), BytesAnswer{78}},
+        {80, BUILT(PostAccelerateDownReflux, (80)), BytesAnswer{80}},
+        {81, BUILT(PostAccelerateUpReflux, (81)), BytesAnswer{81}},
+        {83, BUILT(PostProcessListReflux, (entry)), entry},
     };
     ASSERT_EQ(std::size(cases), MonitorMessageTable().size());
     for (const RoundTrip& c : cases) {
-        const std::vector<std::uint8_t> message = Built(c.build);
+        const std::vector<std::uint8_t>& message = c.message;
         const ParsedMonitorMessage parsed = ParseMonitorMessage(message);
         EXPECT_EQ(parsed.status, ParseStatus::kOk) << c.id;
         EXPECT_EQ(parsed.id, c.id);
@@ -91,8 +93,8 @@ TEST(ParseMonitorMessage, DecodesWhatEveryBuilderMade) {
 }
 
 TEST(ParseMonitorMessage, RequiresTheExactLengthOfItsId) {
-    const auto bytes = Built([](CKvtComProtocolFactory& f) { return f.BuildPostLocalUpReflux(5); });
-    const auto padded = Built([](CKvtComProtocolFactory& f) { return f.BuildGetLocalDownRefluxResponse(5); });
+    const auto bytes = BUILT(PostLocalUpReflux, (5));
+    const auto padded = BUILT(GetLocalDownRefluxResponse, (5));
     struct Case {
         const char* what;
         std::vector<std::uint8_t> message;
@@ -109,9 +111,7 @@ TEST(ParseMonitorMessage, RequiresTheExactLengthOfItsId) {
              return m;
          }(),
          ParseStatus::kBadFrame},
-        {"a request id",
-         Resized(Built([](CKvtComProtocolFactory& f) { return f.BuildStartResponse(1); }), 10),
-         ParseStatus::kOk},
+        {"a request id", Resized(BUILT(StartResponse, (1)), 10), ParseStatus::kOk},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ParseMonitorMessage(c.message).status, c.expected) << c.what;
@@ -124,12 +124,12 @@ TEST(ParseMonitorMessage, RequiresTheExactLengthOfItsId) {
 }
 
 TEST(ParseMonitorMessage, ReportsReservedBytesAsTheyArrived) {
-    auto unclear = Built([](CKvtComProtocolFactory& f) { return f.BuildSetUnclearProcessNameResponse(1); });
+    auto unclear = BUILT(SetUnclearProcessNameResponse, (1));
     unclear[10] = 0x5A;
     EXPECT_EQ(std::get<ByteReservedAnswer>(ParseMonitorMessage(unclear).fields).reserved, 0x5A);
     ProcessListEntry entry;
     entry.reserved = 0;
-    auto list = Built([&](CKvtComProtocolFactory& f) { return f.BuildPostProcessListReflux(entry); });
+    auto list = BUILT(PostProcessListReflux, (entry));
     EXPECT_EQ(std::get<ProcessListEntry>(ParseMonitorMessage(list).fields).reserved,
               engine::kProcessListReserved);
 }

@@ -134,10 +134,10 @@ TEST(CKvtComProtocolFactory, BuildsTheProcessListPushAtItsOffsets) {
 }
 
 TEST(CKvtComProtocolFactory, HoldsNothingBeforeABuildAndOnlyTheLastMessageAfter) {
-    CKvtComProtocolFactory f;
+    CStartResponseProtocolFactory f;
     EXPECT_EQ(f.GetBuffer(), nullptr);
     EXPECT_EQ(f.GetLength(), 0u);
-    ASSERT_EQ(f.BuildPostProcessListReflux(SampleEntry()), 1);
+    ASSERT_EQ(f.BuildStartResponse(1), 1);
     ASSERT_EQ(f.BuildStartResponse(0), 1);
     EXPECT_EQ(ToHex(f.GetBytes()), "0a000000020000000100");
 }

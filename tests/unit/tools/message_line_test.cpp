@@ -6,7 +6,7 @@
 #include "engine/process_list_entry.h"
 #include "ipc/command_ids.h"
 #include "ipc/message_fields.h"
-#include "ipc/protocol_factory.h"
+#include "ipc/protocol_factories.h"
 #include "ipc/request_builder.h"
 #include "plugin/message_line.h"
 
@@ -28,7 +28,7 @@ std::vector<std::uint8_t> Bytes(const ipc::CKvtComProtocolFactory& f) {
 }
 
 TEST(MessageLine, OneLinePerMessageWithItsTime) {
-    ipc::CKvtComProtocolFactory answer;
+    ipc::CGetLocalDownRefluxResponseProtocolFactory answer;
     ASSERT_EQ(answer.BuildGetLocalDownRefluxResponse(1024), 1);
     EXPECT_EQ(Line(Bytes(answer), Direction::kReceived, OutputFormat::kText),
               "2026-12-06 10:00:05.042 < GetLocalDownRefluxResponse (20) bytes=1024 reserved=0");
@@ -50,7 +50,7 @@ TEST(MessageLine, QuotesTextsSoThatTheLineReadsBack) {
     e.startTime = {2026, 12, 0, 6, 9, 0, 0, 0};
     e.name = u"游戏 客户端.exe";
     e.path = u"C:\\Games\\\"x\"\n";
-    ipc::CKvtComProtocolFactory push;
+    ipc::CPostProcessListRefluxProtocolFactory push;
     ASSERT_EQ(push.BuildPostProcessListReflux(e), 1);
     const std::string line = Line(Bytes(push), Direction::kReceived, OutputFormat::kText);
     EXPECT_EQ(
@@ -66,7 +66,7 @@ TEST(MessageLine, QuotesTextsSoThatTheLineReadsBack) {
 }
 
 TEST(MessageLine, SaysWhyAMessageDidNotDecode) {
-    ipc::CKvtComProtocolFactory answer;
+    ipc::CStopAlarmResponseProtocolFactory answer;
     ASSERT_EQ(answer.BuildStopAlarmResponse(1), 1);
     std::vector<std::uint8_t> bytes = Bytes(answer);
     bytes[0] = 20;  // the length field says 20, 10 bytes came

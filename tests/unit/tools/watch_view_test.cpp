@@ -8,7 +8,7 @@
 
 #include "ipc/command_ids.h"
 #include "ipc/monitor_message.h"
-#include "ipc/protocol_factory.h"
+#include "ipc/protocol_factories.h"
 #include "plugin/watch_view.h"
 
 namespace {
@@ -24,15 +24,18 @@ ipc::ParsedMonitorMessage Parsed(const ipc::CKvtComProtocolFactory& f) {
 // One round of the four totals pushes; returns what the view printed for each message, joined.
 std::string Round(WatchView& view, std::int64_t steadyMs, std::uint64_t localDown, std::uint64_t localUp,
                   std::uint64_t accDown, std::uint64_t accUp) {
-    ipc::CKvtComProtocolFactory f[4];
-    f[0].BuildPostLocalDownReflux(localDown);
-    f[1].BuildPostLocalUpReflux(localUp);
-    f[2].BuildPostAccelerateDownReflux(accDown);
-    f[3].BuildPostAccelerateUpReflux(accUp);
-    std::string printed;
-    for (const auto& message : f) {
-        printed += view.OnMessage(Parsed(message), steadyMs, kAt);
-    }
+    ipc::CPostLocalDownRefluxProtocolFactory localDownPush;
+    ipc::CPostLocalUpRefluxProtocolFactory localUpPush;
+    ipc::CPostAccelerateDownRefluxProtocolFactory accDownPush;
+    ipc::CPostAccelerateUpRefluxProtocolFactory accUpPush;
+    localDownPush.BuildPostLocalDownReflux(localDown);
+    localUpPush.BuildPostLocalUpReflux(localUp);
+    accDownPush.BuildPostAccelerateDownReflux(accDown);
+    accUpPush.BuildPostAccelerateUpReflux(accUp);
+    std::string printed = view.OnMessage(Parsed(localDownPush), steadyMs, kAt);
+    printed += view.OnMessage(Parsed(localUpPush), steadyMs, kAt);
+    printed += view.OnMessage(Parsed(accDownPush), steadyMs, kAt);
+    printed += view.OnMessage(Parsed(accUpPush), steadyMs, kAt);
     return printed;
 }
 
@@ -45,7 +48,7 @@ std::string Process(WatchView& view, std::uint32_t sequence, std::uint32_t pid, 
     e.bytesUp = up;
     e.bytesDown = down;
     e.name = name;
-    ipc::CKvtComProtocolFactory f;
+    ipc::CPostProcessListRefluxProtocolFactory f;
     f.BuildPostProcessListReflux(e);
     return view.OnMessage(Parsed(f), 0, kAt);
 }
@@ -74,7 +77,7 @@ std::vector<std::string> Lines(const std::string& text) {
 
 TEST(WatchView, PrintsTwoLinesOnceTheRoundOfFourIsComplete) {
     WatchView view;
-    ipc::CKvtComProtocolFactory down;
+    ipc::CPostLocalDownRefluxProtocolFactory down;
     down.BuildPostLocalDownReflux(1000);
     EXPECT_EQ(view.OnMessage(Parsed(down), 0, kAt), "");
     const std::vector<std::string> lines = Lines(Round(view, 0, 125000, 1000, 124, 0));
@@ -147,10 +150,10 @@ TEST(WatchView, PrintsARoundOfTheProcessListAfterTheNextTotals) {
 
 TEST(WatchView, IgnoresAnswersAndMessagesThatDidNotDecode) {
     WatchView view;
-    ipc::CKvtComProtocolFactory answer;
+    ipc::CGetAccelerateUpRefluxResponseProtocolFactory answer;
     answer.BuildGetAccelerateUpRefluxResponse(5);
     EXPECT_EQ(view.OnMessage(Parsed(answer), 0, kAt), "");
-    ipc::CKvtComProtocolFactory push;
+    ipc::CPostAccelerateUpRefluxProtocolFactory push;
     push.BuildPostAccelerateUpReflux(5);
     std::vector<std::uint8_t> cut(push.GetBytes().begin(), push.GetBytes().end() - 1);
     cut[0] = static_cast<std::uint8_t>(cut.size());
