@@ -25,11 +25,7 @@ bool IsInDirectory(std::u16string_view path, std::u16string_view directory, char
 }
 
 const std::u16string& OwnDirectory() {
-    static const std::u16string directory = [] {
-        const std::u16string module = base::ModuleFileName();
-        const auto cut = module.rfind(base::kPathSeparator);
-        return cut == std::u16string::npos ? std::u16string() : module.substr(0, cut);
-    }();
+    static const std::u16string directory(base::ProgramDirectory().Directory());
     return directory;
 }
 

@@ -9,12 +9,13 @@
 #include <string>
 
 #include "app/monitor_program.h"
+#include "base/module_path.h"
 #include "base/wide_win.h"
 #include "skin/skin_resources_win.h"
 
 namespace {
 
-constexpr wchar_t kCrashDumpLibrary[] = L"ZVDump.dll";
+constexpr char16_t kCrashDumpLibrary[] = u"ZVDump.dll";
 constexpr char kCrashDumpExport[] = "InitZVDumpEx";
 constexpr wchar_t kCrashDumpTag[] = L"2012kvt";
 
@@ -22,18 +23,11 @@ using InitCrashDump = int(__cdecl*)(const wchar_t* tag, int length);
 
 // The optional crash-dump library beside the program, called once; it stays loaded for good.
 void HookCrashDump() {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
+    const std::u16string libraryPath = base::ProgramPath(kCrashDumpLibrary);
+    if (libraryPath.empty()) {
         return;
     }
-    std::wstring directory(path, length);
-    const std::size_t backslash = directory.rfind(L'\\');
-    if (backslash == std::wstring::npos) {
-        return;
-    }
-    const std::wstring libraryPath = directory.substr(0, backslash) + L"\\" + kCrashDumpLibrary;
-    HMODULE library = ::LoadLibraryW(libraryPath.c_str());
+    HMODULE library = ::LoadLibraryW(base::Wide(libraryPath));
     if (library == nullptr) {
         return;
     }

@@ -17,7 +17,24 @@ std::u16string FormProgramPath(std::u16string_view moduleFileName, std::u16strin
 }
 
 std::u16string ProgramPath(std::u16string_view relativeName) {
-    return FormProgramPath(ModuleFileName(), relativeName, kPathSeparator);
+    return ProgramDirectory().Path(relativeName);
+}
+
+ProgramDirectory::ProgramDirectory() : prefix_(FormProgramPath(ModuleFileName(), u"", kPathSeparator)) {}
+
+ProgramDirectory::ProgramDirectory(std::u16string_view directory) {
+    if (!directory.empty()) {
+        prefix_ = std::u16string(directory) + kPathSeparator;
+    }
+}
+
+std::u16string ProgramDirectory::Path(std::u16string_view relativeName) const {
+    // The prefix ends in the separator, so the cut leaves the directory itself.
+    return FormProgramPath(prefix_, relativeName, kPathSeparator);
+}
+
+std::u16string_view ProgramDirectory::Directory() const {
+    return std::u16string_view(prefix_).substr(0, prefix_.empty() ? 0 : prefix_.size() - 1);
 }
 
 }  // namespace base

@@ -21,4 +21,24 @@ std::u16string FormProgramPath(std::u16string_view moduleFileName, std::u16strin
 // FormProgramPath for this program's own executable.
 std::u16string ProgramPath(std::u16string_view relativeName);
 
+// Where the program's files are: the directory of its own executable, or, for tests and tools, a
+// directory given to it. Paths are formed as FormProgramPath forms them.
+class ProgramDirectory {
+  public:
+    // The running program's directory.
+    ProgramDirectory();
+    // An explicit directory, without a trailing separator.
+    explicit ProgramDirectory(std::u16string_view directory);
+
+    // The directory, a separator and `relativeName` (written with backslashes, as "config\\Alarm.txt").
+    // Empty when the directory is unknown, so that no read or write reaches a wrong place.
+    std::u16string Path(std::u16string_view relativeName) const;
+    // The directory itself, without a trailing separator; empty when unknown.
+    std::u16string_view Directory() const;
+
+  private:
+    // The directory with its trailing separator; empty when unknown.
+    std::u16string prefix_;
+};
+
 }  // namespace base

@@ -40,3 +40,23 @@ TEST(ModuleFileName, NamesThisTestProgram) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ProgramDirectory, IsTheExecutablesDirectoryOrTheOneGiven) {
+    const std::u16string name = base::ModuleFileName();
+    const std::u16string directory = name.substr(0, name.rfind(base::kPathSeparator));
+    EXPECT_EQ(base::ProgramDirectory().Directory(), directory);
+    EXPECT_EQ(base::ProgramDirectory().Path(u"config\\Alarm.txt"), base::ProgramPath(u"config\\Alarm.txt"));
+
+    const std::u16string sep(1, base::kPathSeparator);
+    const base::ProgramDirectory given(u"d" + sep + u"kvt");
+    EXPECT_EQ(given.Directory(), u"d" + sep + u"kvt");
+    EXPECT_EQ(given.Path(u"config\\Alarm.txt"), u"d" + sep + u"kvt" + sep + u"config" + sep + u"Alarm.txt");
+    // Unknown: no path at all rather than one relative to wherever the program runs.
+    const base::ProgramDirectory unknown(u"");
+    EXPECT_EQ(unknown.Directory(), u"");
+    EXPECT_EQ(unknown.Path(u"traffic.log"), u"");
+}
+
+}  // namespace
