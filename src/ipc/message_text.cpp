@@ -7,14 +7,6 @@
 namespace ipc {
 namespace {
 
-std::string FormatTime(const base::SystemTime& t) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", unsigned{t.year},
-                  unsigned{t.month}, unsigned{t.day}, unsigned{t.hour}, unsigned{t.minute},
-                  unsigned{t.second}, unsigned{t.milliseconds});
-    return text;
-}
-
 std::string Hex(const std::vector<std::uint8_t>& bytes) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string text;
@@ -30,7 +22,7 @@ struct ValueText {
     std::string operator()(std::uint64_t v) const { return std::to_string(v); }
     std::string operator()(std::int64_t v) const { return std::to_string(v); }
     std::string operator()(const std::u16string& v) const { return base::Utf16ToUtf8(v); }
-    std::string operator()(const base::SystemTime& v) const { return FormatTime(v); }
+    std::string operator()(const base::SystemTime& v) const { return FormatTimeText(v); }
     std::string operator()(const std::vector<std::uint8_t>& v) const { return Hex(v); }
 };
 
@@ -47,6 +39,14 @@ std::string FormatFieldValue(const FieldValue& value) {
 std::string FormatFieldJson(const FieldValue& value) {
     const std::string text = FormatFieldValue(value);
     return IsNumber(value) ? text : JsonQuote(text);
+}
+
+std::string FormatTimeText(const base::SystemTime& t) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", unsigned{t.year},
+                  unsigned{t.month}, unsigned{t.day}, unsigned{t.hour}, unsigned{t.minute},
+                  unsigned{t.second}, unsigned{t.milliseconds});
+    return text;
 }
 
 std::string JsonQuote(std::string_view utf8) {

@@ -22,4 +22,7 @@ std::string FormatMessageJson(const DecodedMessage& message);
 // A JSON string literal with its quotes.
 std::string JsonQuote(std::string_view utf8);
 
+// "2024-05-01 12:30:45.123", as a time field shows.
+std::string FormatTimeText(const base::SystemTime& time);
+
 }  // namespace ipc

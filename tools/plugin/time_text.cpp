@@ -229,12 +229,4 @@ bool ParseSecondsText(std::string_view text, std::chrono::milliseconds& duration
     return true;
 }
 
-std::string FormatTimeText(const base::SystemTime& t) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u.%03u", unsigned{t.year},
-                  unsigned{t.month}, unsigned{t.day}, unsigned{t.hour}, unsigned{t.minute},
-                  unsigned{t.second}, unsigned{t.milliseconds});
-    return text;
-}
-
 }  // namespace plugin

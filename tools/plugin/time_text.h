@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "base/system_time.h"
+#include "ipc/message_text.h"
 
 namespace plugin {
 
@@ -17,8 +18,8 @@ namespace plugin {
 // anything else, or a date that does not exist.
 bool ParseTimeText(std::string_view text, const base::SystemTime& now, base::SystemTime& time);
 
-// "2026-12-06 10:00:00.123".
-std::string FormatTimeText(const base::SystemTime& time);
+// "2026-12-06 10:00:00.123": the form the message texts show times in.
+using ipc::FormatTimeText;
 
 // A duration in seconds, with up to three decimals ("10", "0.25"); at most a day. False for anything else.
 bool ParseSecondsText(std::string_view text, std::chrono::milliseconds& duration);
