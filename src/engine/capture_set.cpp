@@ -14,9 +14,7 @@ void LogError(const char* format, std::uint32_t error) {
 
 }  // namespace
 
-CaptureSet::CaptureSet(const SnifferLinks& links) : links_(links) {
-    links_.queue = &queue_;
-}
+CaptureSet::CaptureSet(const SnifferLinks& links) : links_(links) {}
 
 CaptureSet::~CaptureSet() {
     for (auto& context : contexts_) {
@@ -38,7 +36,7 @@ int CaptureSet::LaunchCaptures(std::span<const std::u16string> adapterNames,
         if (i >= adapterAddressLists.size() || adapterAddressLists[i].empty()) {
             continue;
         }
-        std::unique_ptr<SnifferContext> owned(new (std::nothrow) SnifferContext);
+        std::unique_ptr<SnifferContext> owned(new (std::nothrow) SnifferContext(links_, queue_));
         if (!owned) {
             continue;
         }
@@ -46,7 +44,6 @@ int CaptureSet::LaunchCaptures(std::span<const std::u16string> adapterNames,
         context->adapterName = adapterNames[i];
         context->address = adapterAddressLists[i].front();
         context->port = static_cast<std::uint16_t>(kSnifferBasePort + i);
-        context->engine = &links_;
         context->primary = i == 0 ? 1 : 0;
         contexts_.push_back(std::move(owned));
 
@@ -54,18 +51,16 @@ int CaptureSet::LaunchCaptures(std::span<const std::u16string> adapterNames,
             InitNetwork(context->capture, context->adapterName, context->port, context->address);
         if (opened != 0) {
             LogError("InitNetwork failed，error no = %d \n", context->capture.LastError());
-            if (links_.quitEvent != nullptr) {
-                links_.quitEvent->Set();
-            }
+            links_.quitEvent.Set();
             return opened;
         }
-        if (!context->snifferThread.Start([context] { SnifferThreadProc(context); })) {
+        if (!context->snifferThread.Start([context] { SnifferThreadProc(*context); })) {
             const std::uint32_t error = context->snifferThread.LastError();
             LogError("CreateThread(SnifferThreadProc) failed，error no = %d \n", error);
             return static_cast<int>(error);
         }
         if (!decoderStarted_) {
-            if (!context->decoderThread.Start([context] { DealWithRecvData(context); })) {
+            if (!context->decoderThread.Start([context] { DealWithRecvData(*context); })) {
                 const std::uint32_t error = context->decoderThread.LastError();
                 LogError("CreateThread(DealWithRecvData) failed，error no = %d \n", error);
                 return static_cast<int>(error);

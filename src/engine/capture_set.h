@@ -14,7 +14,7 @@
 
 class CaptureSet {
   public:
-    // The links' queue is the set's own; the rest must outlive the set.
+    // What the links refer to must outlive the set; the queue its contexts fill is the set's own.
     explicit CaptureSet(const SnifferLinks& links);
     // Waits up to 2000 ms for each context's threads (abandoning one that does not end), closes its
     // capture and deletes it. The running flag must have dropped first.

@@ -20,14 +20,8 @@ void LogWithOsError(const char* format) {
 
 }  // namespace
 
-int SnifferThreadProc(SnifferContext* context) {
-    if (context == nullptr || context->engine == nullptr) {
-        return 0;
-    }
-    const SnifferLinks& links = *context->engine;
-    if (links.runningFlag == nullptr || links.snifferEvent == nullptr || links.queue == nullptr) {
-        return 0;
-    }
+int SnifferThreadProc(SnifferContext& context) {
+    const SnifferLinks& links = context.engine;
     try {
         // One buffer for the thread's life; only the bytes of the previous receive are cleared. A
         // receive may deliver several packets, queued together.
@@ -35,24 +29,20 @@ int SnifferThreadProc(SnifferContext* context) {
         std::vector<std::int32_t> lengths;
         lengths.reserve(256);
         int lastLength = 0;
-        while (links.runningFlag->load(std::memory_order_relaxed) == 1) {
-            links.snifferEvent->Wait(base::Event::kInfinite);
+        while (links.runningFlag.load(std::memory_order_relaxed) == 1) {
+            links.snifferEvent.Wait(base::Event::kInfinite);
             std::fill_n(buffer.begin(), std::clamp(lastLength, 0, static_cast<int>(buffer.size())), 0);
-            lastLength = context->capture.ReceiveBatch(buffer, lengths);
+            lastLength = context.capture.ReceiveBatch(buffer, lengths);
             if (lastLength > 0) {
-                links.queue->PushBatch(buffer.data(), lengths);
+                context.queue.PushBatch(buffer.data(), lengths);
             }
         }
     } catch (...) {
         LogWithOsError("catch exception in SnifferThreadProc, error no = %d \n");
-        if (links.quitEvent != nullptr) {
-            links.quitEvent->Set();
-        }
+        links.quitEvent.Set();
         return 0;
     }
-    if (links.monitorState != nullptr) {
-        links.monitorState->store(kMonitorCaptureEnded, std::memory_order_relaxed);
-    }
+    links.monitorState.store(kMonitorCaptureEnded, std::memory_order_relaxed);
     return 0;
 }
 
@@ -103,22 +93,16 @@ BatchOutcome DealWithPacketBatch(PacketQueue& queue, std::span<const std::uint32
     return outcome;
 }
 
-int DealWithRecvData(SnifferContext* context) {
-    const SnifferLinks* links = context != nullptr ? context->engine : nullptr;
-    if (links == nullptr || links->runningFlag == nullptr || links->queue == nullptr ||
-        links->counter == nullptr) {
-        LogWithOsError("参数无效 in DealWithRecvData，error no = %d \n");
-        return 0;
-    }
-    while (links->runningFlag->load(std::memory_order_relaxed) != 0) {
-        const BatchOutcome outcome =
-            DealWithPacketBatch(*links->queue, links->localAddresses, *links->counter);
-        if (outcome.portMissing && links->portRefreshRequested != nullptr) {
-            links->portRefreshRequested->store(1, std::memory_order_relaxed);
+int DealWithRecvData(SnifferContext& context) {
+    const SnifferLinks& links = context.engine;
+    while (links.runningFlag.load(std::memory_order_relaxed) != 0) {
+        const BatchOutcome outcome = DealWithPacketBatch(context.queue, links.localAddresses, links.counter);
+        if (outcome.portMissing) {
+            links.portRefreshRequested.store(1, std::memory_order_relaxed);
         }
         // A backlog keeps the decoder taking the engine lock packet after packet: between batches the
         // threads waiting for it (plugin requests, the statistics tick) go first.
-        links->counter->LetWaitersIn();
+        links.counter.LetWaitersIn();
     }
     return 0;
 }

@@ -11,7 +11,7 @@ struct SnifferContext;
 // Receives on the context's capture and queues every packet while the running flag is 1; waits on
 // SnifferEvent before each receive (that is where Pause holds it). Sets the monitor state to 3 when the
 // flag drops; an exception logs, signals the quit event and ends the thread. Returns 0.
-int SnifferThreadProc(SnifferContext* context);
+int SnifferThreadProc(SnifferContext& context);
 
 // Packets the decoder takes from the queue at a time.
 inline constexpr std::size_t kDecoderBatch = 64;
@@ -30,4 +30,4 @@ BatchOutcome DealWithPacketBatch(PacketQueue& queue, std::span<const std::uint32
 
 // The decoder thread: DealWithPacketBatch while the running flag is not 0; a missing port sets
 // PortRefreshRequested. Returns 0.
-int DealWithRecvData(SnifferContext* context);
+int DealWithRecvData(SnifferContext& context);

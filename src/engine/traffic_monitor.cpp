@@ -177,15 +177,13 @@ std::uint32_t TrafficMonitor::LaunchSnifferThread() {
         LogWithError("CreateThread(PostData2Plugin)  failed，error no = %d \n", postThread_.LastError());
         return postThread_.LastError();
     }
-    SnifferLinks links;
-    links.runningFlag = &runningFlag_;
-    links.monitorState = &monitorState_;
-    links.snifferEvent = snifferEvent_.get();
-    links.quitEvent = &quitEvent_;
-    links.localAddresses = adapterInfo_.localAddresses;
-    links.counter = &counter_;
-    links.portRefreshRequested = &portRefreshRequested_;
-    captures_ = std::make_unique<CaptureSet>(links);
+    captures_ = std::make_unique<CaptureSet>(SnifferLinks{.runningFlag = runningFlag_,
+                                                          .monitorState = monitorState_,
+                                                          .snifferEvent = *snifferEvent_,
+                                                          .quitEvent = quitEvent_,
+                                                          .localAddresses = adapterInfo_.localAddresses,
+                                                          .counter = counter_,
+                                                          .portRefreshRequested = portRefreshRequested_});
     const int captureResult =
         captures_->LaunchCaptures(adapterInfo_.adapterNames, adapterInfo_.adapterAddressLists);
     return static_cast<std::uint32_t>(captureResult);

@@ -137,15 +137,7 @@ struct TestEngine {
     std::vector<std::uint32_t> locals{kLoopbackAddress};
 
     SnifferLinks Links(IPacketCounter& counter) {
-        SnifferLinks links;
-        links.runningFlag = &running;
-        links.monitorState = &state;
-        links.snifferEvent = &snifferEvent;
-        links.quitEvent = &quitEvent;
-        links.localAddresses = locals;
-        links.counter = &counter;
-        links.portRefreshRequested = &refresh;
-        return links;
+        return {running, state, snifferEvent, quitEvent, locals, counter, refresh};
     }
     // Stop: the running flag drops and paused sniffers are let go.
     void Stop() {

@@ -28,20 +28,13 @@ struct Engine {
     std::atomic<std::uint32_t> state{1};
     std::atomic<std::uint8_t> refresh{0};
     base::Event snifferEvent{base::EventReset::kManual, true};
+    base::Event quitEvent{base::EventReset::kManual, false};
     PacketQueue queue;
     SnifferLinks links;
-    SnifferContext context;
+    SnifferContext context{links, queue};
 
-    explicit Engine(IPacketCounter& counter) {
-        links.runningFlag = &running;
-        links.monitorState = &state;
-        links.snifferEvent = &snifferEvent;
-        links.localAddresses = kLocals;
-        links.counter = &counter;
-        links.portRefreshRequested = &refresh;
-        links.queue = &queue;
-        context.engine = &links;
-    }
+    explicit Engine(IPacketCounter& counter)
+        : links{running, state, snifferEvent, quitEvent, kLocals, counter, refresh} {}
 };
 
 TEST(DealWithRecvData, CountsQueuedPacketsAsksForARefreshOnAMissAndEndsWithTheRunningFlag) {
@@ -49,7 +42,7 @@ TEST(DealWithRecvData, CountsQueuedPacketsAsksForARefreshOnAMissAndEndsWithTheRu
     Engine engine(counter);
     counter.Expect(3);
     base::WorkerThread decoder;
-    ASSERT_TRUE(decoder.Start([&] { DealWithRecvData(&engine.context); }));
+    ASSERT_TRUE(decoder.Start([&] { DealWithRecvData(engine.context); }));
     Push(engine.queue, TransportPacket(6, kLocalA, kRemote, 443, 50000, 1500));
     Push(engine.queue,
          TransportPacket(17, kRemote, kOther, 1, 2, 100));  // not ours: never reaches the counter
@@ -70,22 +63,12 @@ TEST(DealWithRecvData, KnownPortsLeaveTheRefreshFlagAlone) {
     Engine engine(counter);
     counter.Expect(1);
     base::WorkerThread decoder;
-    ASSERT_TRUE(decoder.Start([&] { DealWithRecvData(&engine.context); }));
+    ASSERT_TRUE(decoder.Start([&] { DealWithRecvData(engine.context); }));
     Push(engine.queue, TransportPacket(6, kLocalA, kRemote, 443, 50000, 100));
     ASSERT_TRUE(counter.WaitForExpected(5000));
     engine.running = 0;
     ASSERT_TRUE(decoder.Join(2000));
     EXPECT_EQ(engine.refresh.load(), 0);
-}
-
-TEST(DealWithRecvData, MissingContextOrEngineIsLoggedAndEndsBothThreadsAtOnce) {
-    testing_support::LogCapture log;
-    SnifferContext orphan;
-    EXPECT_EQ(DealWithRecvData(nullptr), 0);
-    EXPECT_EQ(DealWithRecvData(&orphan), 0);
-    EXPECT_EQ(log.CountStartingWith("参数无效 in DealWithRecvData，error no = "), 2);
-    EXPECT_EQ(SnifferThreadProc(nullptr), 0);
-    EXPECT_EQ(SnifferThreadProc(&orphan), 0);
 }
 
 TEST(DealWithL2TPVPN, MissingInnerPacketIsLogged) {

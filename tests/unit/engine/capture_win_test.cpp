@@ -72,14 +72,7 @@ TEST_F(CaptureUnderWine, LaunchFailsSignalsTheQuitEventAndStartsNoThread) {
     base::Event snifferEvent(base::EventReset::kManual, true);
     base::Event quitEvent(base::EventReset::kManual, false);
     RecordingCounter counter({});
-    SnifferLinks links;
-    links.runningFlag = &running;
-    links.monitorState = &state;
-    links.snifferEvent = &snifferEvent;
-    links.quitEvent = &quitEvent;
-    links.counter = &counter;
-    links.portRefreshRequested = &refresh;
-    CaptureSet captures(links);
+    CaptureSet captures(SnifferLinks{running, state, snifferEvent, quitEvent, {}, counter, refresh});
     const std::vector<std::u16string> names{u"{adapter}"};
     const std::vector<std::vector<std::uint32_t>> lists{{address_}};
     EXPECT_EQ(captures.LaunchCaptures(names, lists), -1);

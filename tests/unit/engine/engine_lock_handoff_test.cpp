@@ -86,10 +86,13 @@ struct Flood {
     engine::ProcessTable table{engineLock, sockets, names, clock};
     PortTableCounter counter{table};
     std::atomic<std::uint32_t> running{1};
+    std::atomic<std::uint32_t> state{1};
     std::atomic<std::uint8_t> refresh{0};
+    base::Event snifferEvent{base::EventReset::kManual, true};
+    base::Event quitEvent{base::EventReset::kManual, false};
     PacketQueue queue;
-    SnifferLinks links;
-    SnifferContext context;
+    SnifferLinks links{running, state, snifferEvent, quitEvent, kLocals, counter, refresh};
+    SnifferContext context{links, queue};
     std::atomic<bool> producing{true};
     base::WorkerThread producer;
     base::WorkerThread decoder;
@@ -98,12 +101,6 @@ struct Flood {
         processes.Add(100, u"GameClient.exe");
         sockets.udp.push_back(engine::UdpRow{kLocalA, kFloodPort, 100});
         table.InitProcessList();
-        links.runningFlag = &running;
-        links.localAddresses = kLocals;
-        links.counter = &counter;
-        links.portRefreshRequested = &refresh;
-        links.queue = &queue;
-        context.engine = &links;
     }
     ~Flood() {
         producing = false;
@@ -127,7 +124,7 @@ struct Flood {
                     std::this_thread::yield();
                 }
             }
-        }) && decoder.Start([this] { DealWithRecvData(&context); });
+        }) && decoder.Start([this] { DealWithRecvData(context); });
     }
     std::uint64_t Counted() {
         base::AutoLock hold(engineLock);
