@@ -41,14 +41,17 @@ int SplitNameList(const char16_t* text, std::int32_t length, const char16_t* sep
     }
     const std::u16string_view pattern = UpToNul(std::u16string_view(
         separator, std::min(static_cast<std::size_t>(separatorLength), kSeparatorCapacity)));
-    const std::u16string_view whole = UpToNul(std::u16string_view(text, static_cast<std::size_t>(length)));
+    // The separator is looked for in the whole 0-terminated text: one that starts within `length`
+    // characters counts even where it ends beyond them.
+    const std::u16string_view whole(text);
     if (pattern.empty()) {
         return 1;  // an empty separator is found at once, before an empty name
     }
     std::size_t position = 0;
     while (names.size() < kMaxNameListNames && position < whole.size()) {
         const std::size_t found = whole.find(pattern, position);
-        if (found == std::u16string_view::npos || found == position) {
+        if (found == std::u16string_view::npos || found >= static_cast<std::size_t>(length) ||
+            found == position) {
             break;
         }
         names.emplace_back(whole.substr(position, found - position));

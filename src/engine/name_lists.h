@@ -20,10 +20,10 @@ namespace engine {
 inline constexpr std::size_t kMaxNameListNames = 128;
 inline constexpr std::size_t kMaxUnclearNames = 32;
 
-// Splits `text` (its first `length` characters, up to a 0 character) at `separator` (its first
-// `separatorLength` characters, of which at most 10 are searched for). A name counts only when a
-// separator follows it; an empty name ends the list, and so does the 128th name. 1, or 0 for a null
-// text or separator, a length below 4 or a separator length below 1.
+// Splits the 0-terminated `text` at `separator` (its first `separatorLength` characters, of which at
+// most 10 are searched for), at the separators that start within its first `length` characters. A name
+// counts only when a separator follows it; an empty name ends the list, and so does the 128th name. 1,
+// or 0 for a null text or separator, a length below 4 or a separator length below 1.
 int SplitNameList(const char16_t* text, std::int32_t length, const char16_t* separator,
                   std::int32_t separatorLength, std::vector<std::u16string>& names);
 

@@ -65,6 +65,18 @@ TEST(SplitNameList, StopsAtTheStatedLength) {
     EXPECT_EQ(names, (Names{u"alpha.exe", u"beta.exe"}));
 }
 
+TEST(SplitNameList, ASeparatorThatStartsWithinTheStatedLengthCountsWhereverItEnds) {
+    const std::u16string text = u"alpha.exe|*|beta.exe|*|";
+    Names names;
+    // The first separator takes positions 9 to 11: it starts inside the ten characters, ends beyond them.
+    ASSERT_EQ(engine::SplitNameList(text.data(), 10, u"|*|", 3, names), 1);
+    EXPECT_EQ(names, Names{u"alpha.exe"});
+    ASSERT_EQ(engine::SplitNameList(text.data(), 9, u"|*|", 3, names), 1);
+    EXPECT_EQ(names, Names{});
+    ASSERT_EQ(engine::SplitNameList(text.data(), 21, u"|*|", 3, names), 1);
+    EXPECT_EQ(names, (Names{u"alpha.exe", u"beta.exe"}));
+}
+
 TEST(SplitNameList, KeepsAtMost128Names) {
     const Names names = Split(ManyNames(200), u";");
     ASSERT_EQ(names.size(), engine::kMaxNameListNames);
