@@ -18,6 +18,20 @@ void LogWithOsError(const char* format) {
     WriteTrafficLog(base::FormatText(128, format, static_cast<int>(base::LastOsError())));
 }
 
+// Gives a batch's buffers back to the queue however their handling ends.
+class TakenBatch {
+  public:
+    TakenBatch(PacketQueue& queue, std::span<PacketBuffer* const> buffers)
+        : queue_(queue), buffers_(buffers) {}
+    ~TakenBatch() { queue_.ReleaseBatch(buffers_); }
+    TakenBatch(const TakenBatch&) = delete;
+    TakenBatch& operator=(const TakenBatch&) = delete;
+
+  private:
+    PacketQueue& queue_;
+    std::span<PacketBuffer* const> buffers_;
+};
+
 }  // namespace
 
 int SnifferThreadProc(SnifferContext& context) {
@@ -45,24 +59,6 @@ int SnifferThreadProc(SnifferContext& context) {
     links.monitorState.store(kMonitorCaptureEnded, std::memory_order_relaxed);
     return 0;
 }
-
-namespace {
-
-// Gives a batch's buffers back to the queue however their handling ends.
-class TakenBatch {
-  public:
-    TakenBatch(PacketQueue& queue, std::span<PacketBuffer* const> buffers)
-        : queue_(queue), buffers_(buffers) {}
-    ~TakenBatch() { queue_.ReleaseBatch(buffers_); }
-    TakenBatch(const TakenBatch&) = delete;
-    TakenBatch& operator=(const TakenBatch&) = delete;
-
-  private:
-    PacketQueue& queue_;
-    std::span<PacketBuffer* const> buffers_;
-};
-
-}  // namespace
 
 BatchOutcome DealWithPacketBatch(PacketQueue& queue, std::span<const std::uint32_t> localAddresses,
                                  IPacketCounter& counter) {
