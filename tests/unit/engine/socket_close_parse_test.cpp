@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -72,12 +73,11 @@ std::vector<std::uint8_t> Record(const SetStateRecord& r) {
 
 // A sample body: pid, tid, the raw size and record, padded to 8 bytes as the ring keeps records.
 std::vector<std::uint8_t> Sample(std::uint32_t pid, std::uint32_t tid, const std::vector<std::uint8_t>& raw) {
-    std::vector<std::uint8_t> body(12);
+    std::vector<std::uint8_t> body((12 + raw.size() + 7) / 8 * 8, 0);
     Put(body, 0, pid);
     Put(body, 4, tid);
     Put(body, 8, static_cast<std::uint32_t>(raw.size()));
-    body.insert(body.end(), raw.begin(), raw.end());
-    body.resize((body.size() + 7) / 8 * 8, 0);
+    std::copy(raw.begin(), raw.end(), body.begin() + 12);
     return body;
 }
 
