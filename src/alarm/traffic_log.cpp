@@ -12,7 +12,7 @@ namespace {
 // One stream for the whole process. The mutex makes each line one write and keeps Close from pulling
 // the stream out from under a writer.
 std::mutex gLogMutex;
-std::FILE* gLogFile = nullptr;
+constinit base::ScopedStdioFile gLogFile;
 
 // Length of the longest prefix of GBK bytes, at most `limit`, that ends on a character boundary. A lead
 // byte (0x81..0xFE) starts a two-byte character.
@@ -43,15 +43,12 @@ std::string FormatTrafficLogLine(std::u16string_view message, const base::System
 
 bool OpenTrafficLogAt(std::u16string_view path) {
     std::lock_guard<std::mutex> lock(gLogMutex);
-    if (gLogFile != nullptr) {
-        std::fclose(gLogFile);
-        gLogFile = nullptr;
-    }
+    gLogFile.Reset();
     if (path.empty()) {
         return false;
     }
-    gLogFile = base::OpenStdioFile(path, "w+");
-    return gLogFile != nullptr;
+    gLogFile.Reset(base::OpenStdioFile(path, "w+"));
+    return gLogFile.IsValid();
 }
 
 bool OpenTrafficLog() { return OpenTrafficLogAt(base::ProgramPath(u"traffic.log")); }
@@ -59,22 +56,19 @@ bool OpenTrafficLog() { return OpenTrafficLogAt(base::ProgramPath(u"traffic.log"
 void WriteTrafficLog(std::u16string_view message) {
     const std::string line = FormatTrafficLogLine(message, base::LocalNow());
     std::lock_guard<std::mutex> lock(gLogMutex);
-    if (gLogFile == nullptr) {
+    if (!gLogFile) {
         return;
     }
-    std::fwrite(line.data(), 1, line.size(), gLogFile);
-    std::fflush(gLogFile);
+    std::fwrite(line.data(), 1, line.size(), gLogFile.Get());
+    std::fflush(gLogFile.Get());
 }
 
 void CloseTrafficLog() {
     std::lock_guard<std::mutex> lock(gLogMutex);
-    if (gLogFile != nullptr) {
-        std::fclose(gLogFile);
-        gLogFile = nullptr;
-    }
+    gLogFile.Reset();
 }
 
 bool IsTrafficLogOpen() {
     std::lock_guard<std::mutex> lock(gLogMutex);
-    return gLogFile != nullptr;
+    return gLogFile.IsValid();
 }
