@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/monitor_program.h"
+#include "base/scoped_handle_win.h"
 #include "base/wide_win.h"
 #include "skin/skin_resources_win.h"
 
@@ -33,17 +34,18 @@ void HookCrashDump() {
         return;
     }
     const std::wstring libraryPath = directory.substr(0, backslash) + L"\\" + kCrashDumpLibrary;
-    HMODULE library = ::LoadLibraryW(libraryPath.c_str());
-    if (library == nullptr) {
+    base::ScopedModule library(::LoadLibraryW(libraryPath.c_str()));
+    if (!library) {
         return;
     }
-    auto init =
-        reinterpret_cast<InitCrashDump>(reinterpret_cast<void*>(::GetProcAddress(library, kCrashDumpExport)));
+    auto init = reinterpret_cast<InitCrashDump>(
+        reinterpret_cast<void*>(::GetProcAddress(library.Get(), kCrashDumpExport)));
     if (init == nullptr) {
-        ::FreeLibrary(library);
         return;
     }
     init(kCrashDumpTag, static_cast<int>(std::wcslen(kCrashDumpTag)));
+    // The hook it installed lives in the library: never unloaded.
+    static_cast<void>(library.Release());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "alarm/traffic_log.h"
+#include "base/scoped_handle_win.h"
 #include "base/text.h"
 #include "base/wide_win.h"
 #include "engine/privileges.h"
@@ -191,14 +192,14 @@ public:
         if (!OpenProcessToken(GetCurrentProcess(), kTokenAllAccess, &raw)) {
             return LogFailure("OpenProcessToken failed");
         }
-        const std::unique_ptr<void, decltype(&CloseHandle)> token(raw, CloseHandle);
+        const base::ScopedKernelHandle token(raw);
         TOKEN_PRIVILEGES privileges{};
         privileges.PrivilegeCount = 1;
         privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
         if (!LookupPrivilegeValueW(nullptr, L"SeDebugPrivilege", &privileges.Privileges[0].Luid)) {
             return LogFailure("LookupPrivilegeValue failed");
         }
-        if (!AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof privileges, nullptr, nullptr)) {
+        if (!AdjustTokenPrivileges(token.Get(), FALSE, &privileges, sizeof privileges, nullptr, nullptr)) {
             return LogFailure("AdjustTokenPrivileges failed");
         }
         return 0;
