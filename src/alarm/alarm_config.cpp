@@ -44,7 +44,7 @@ std::u16string TakeSetting(std::u16string_view section, std::u16string_view key,
 // Opens the file or creates it empty; an existing file keeps its bytes. False when its directory is
 // missing (it is not created) or the file cannot be opened.
 bool CreateIfMissing(const std::u16string& path) {
-    return std::unique_ptr<std::FILE, base::StdioFileCloser>(base::OpenStdioFile(path, "ab")) != nullptr;
+    return base::ScopedStdioFile(base::OpenStdioFile(path, "ab")).IsValid();
 }
 
 }  // namespace

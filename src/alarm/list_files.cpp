@@ -82,13 +82,13 @@ bool ReadListFile(const std::u16string& path, std::string& bytes) {
     if (path.empty()) {
         return false;
     }
-    const std::unique_ptr<std::FILE, base::StdioFileCloser> file(base::OpenStdioFile(path, "rb"));
+    const base::ScopedStdioFile file(base::OpenStdioFile(path, "rb"));
     if (!file) {
         return false;
     }
     char buffer[8192];
     std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
+    while ((n = std::fread(buffer, 1, sizeof buffer, file.Get())) > 0) {
         bytes.append(buffer, n);
     }
     return true;

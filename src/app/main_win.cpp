@@ -10,6 +10,7 @@
 
 #include "app/monitor_program.h"
 #include "base/module_path.h"
+#include "base/scoped_handle_win.h"
 #include "base/wide_win.h"
 #include "skin/skin_resources_win.h"
 
@@ -27,17 +28,18 @@ void HookCrashDump() {
     if (libraryPath.empty()) {
         return;
     }
-    HMODULE library = ::LoadLibraryW(base::Wide(libraryPath));
-    if (library == nullptr) {
+    base::ScopedModule library(::LoadLibraryW(base::Wide(libraryPath)));
+    if (!library) {
         return;
     }
-    auto init =
-        reinterpret_cast<InitCrashDump>(reinterpret_cast<void*>(::GetProcAddress(library, kCrashDumpExport)));
+    auto init = reinterpret_cast<InitCrashDump>(
+        reinterpret_cast<void*>(::GetProcAddress(library.Get(), kCrashDumpExport)));
     if (init == nullptr) {
-        ::FreeLibrary(library);
         return;
     }
     init(kCrashDumpTag, static_cast<int>(std::wcslen(kCrashDumpTag)));
+    // The hook it installed lives in the library: never unloaded.
+    static_cast<void>(library.Release());
 }
 
 }  // namespace

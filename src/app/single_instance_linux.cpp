@@ -11,7 +11,7 @@ namespace app {
 struct SingleInstance::Impl {
     std::mutex lock;
     std::string lockPath;
-    UniqueFd fd;
+    base::ScopedFd fd;
 };
 
 SingleInstance::SingleInstance() : impl_(std::make_unique<Impl>()) {}
@@ -29,7 +29,7 @@ bool SingleInstance::Acquire(std::u16string_view name) {
     if (EnsurePipeDirectory(location.directory, ::geteuid(), true) != 0) {
         return false;
     }
-    UniqueFd fd;
+    base::ScopedFd fd;
     if (LockPipeName(location.path, fd) != 0) {
         return false;
     }

@@ -3,13 +3,14 @@
 #include <mutex>
 
 #include "app/single_instance.h"
+#include "base/scoped_handle_win.h"
 #include "base/wide_win.h"
 
 namespace app {
 
 struct SingleInstance::Impl {
     std::mutex lock;
-    HANDLE mutex = nullptr;
+    base::ScopedKernelHandle mutex;
 };
 
 SingleInstance::SingleInstance() : impl_(std::make_unique<Impl>()) {}
@@ -20,25 +21,21 @@ SingleInstance::~SingleInstance() {
 
 bool SingleInstance::Acquire(std::u16string_view name) {
     const std::u16string ownedName(name);
-    HANDLE mutex = ::CreateMutexW(nullptr, TRUE, base::Wide(ownedName));
-    if (mutex == nullptr) {
+    base::ScopedKernelHandle mutex(::CreateMutexW(nullptr, TRUE, base::Wide(ownedName)));
+    if (!mutex) {
         return false;
     }
     if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-        ::CloseHandle(mutex);
         return false;
     }
     std::lock_guard<std::mutex> guard(impl_->lock);
-    impl_->mutex = mutex;
+    impl_->mutex = std::move(mutex);
     return true;
 }
 
 void SingleInstance::Release() {
     std::lock_guard<std::mutex> guard(impl_->lock);
-    if (impl_->mutex != nullptr) {
-        ::CloseHandle(impl_->mutex);
-        impl_->mutex = nullptr;
-    }
+    impl_->mutex.Reset();
 }
 
 }  // namespace app

@@ -2,42 +2,45 @@
 
 #include <vector>
 
+#include "base/scoped_handle_win.h"
 #include "base/wide_win.h"
 
 namespace base {
 
 struct Event::Impl {
-    HANDLE handle = nullptr;
-    ~Impl() {
-        if (handle != nullptr) {
-            CloseHandle(handle);
-        }
-    }
+    ScopedKernelHandle handle;
 };
 
-HANDLE EventAccess::Native(const Event& event) { return event.impl_ ? event.impl_->handle : nullptr; }
+HANDLE EventAccess::Native(const Event& event) {
+    return event.impl_ ? event.impl_->handle.Get() : nullptr;
+}
 
 Event::Event(EventReset reset, bool initiallySignalled, std::u16string_view name) : name_(name) {
-    HANDLE h = CreateEventW(nullptr, reset == EventReset::kManual ? TRUE : FALSE, initiallySignalled ? TRUE : FALSE,
-                            name_.empty() ? nullptr : Wide(name_));
-    if (h == nullptr) {
+    ScopedKernelHandle h(CreateEventW(nullptr, reset == EventReset::kManual ? TRUE : FALSE,
+                                      initiallySignalled ? TRUE : FALSE,
+                                      name_.empty() ? nullptr : Wide(name_)));
+    if (!h) {
         lastError_ = GetLastError();
         return;
     }
     impl_ = std::make_shared<Impl>();
-    impl_->handle = h;
+    impl_->handle = std::move(h);
 }
 
 Event::~Event() = default;
 
 bool Event::IsValid() const { return impl_ != nullptr; }
 
-bool Event::Set() { return impl_ && SetEvent(impl_->handle) != FALSE; }
+bool Event::Set() {
+    return impl_ && SetEvent(impl_->handle.Get()) != FALSE;
+}
 
-bool Event::Reset() { return impl_ && ResetEvent(impl_->handle) != FALSE; }
+bool Event::Reset() {
+    return impl_ && ResetEvent(impl_->handle.Get()) != FALSE;
+}
 
 bool Event::Wait(std::uint32_t timeoutMs) {
-    return impl_ && WaitForSingleObject(impl_->handle, timeoutMs) == WAIT_OBJECT_0;
+    return impl_ && WaitForSingleObject(impl_->handle.Get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 int Event::WaitAny(std::span<Event* const> events, std::uint32_t timeoutMs) {
@@ -50,7 +53,7 @@ int Event::WaitAny(std::span<Event* const> events, std::uint32_t timeoutMs) {
         if (e == nullptr || !e->IsValid()) {
             return kFailed;
         }
-        handles.push_back(e->impl_->handle);
+        handles.push_back(e->impl_->handle.Get());
     }
     const DWORD rc = WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, timeoutMs);
     if (rc == WAIT_TIMEOUT) {

@@ -1,8 +1,11 @@
 #pragma once
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <string_view>
+
+#include "base/scoped_handle.h"
 
 namespace base {
 
@@ -10,14 +13,17 @@ namespace base {
 // narrow functions expect; on Linux it is UTF-8.
 std::FILE* OpenStdioFile(std::u16string_view path, const char* mode);
 
-// Closes the stream when it goes out of scope.
-struct StdioFileCloser {
-    void operator()(std::FILE* f) const {
-        if (f != nullptr) {
-            std::fclose(f);
-        }
+// A C stream is the one handle the standard library itself defines: its traits are portable.
+struct StdioFileTraits {
+    using Handle = std::FILE*;
+    static constexpr Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle file) noexcept {
+        const int saved = errno;
+        std::fclose(file);
+        errno = saved;
     }
 };
+using ScopedStdioFile = ScopedHandle<StdioFileTraits>;
 
 bool FileExists(std::u16string_view path);
 // The whole file; false when it cannot be opened or read.

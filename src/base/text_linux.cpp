@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/scoped_handle_linux.h"
 #include "base/text.h"
 
 namespace base {
@@ -14,8 +15,8 @@ namespace {
 template <typename OnInvalid>
 std::string Convert(const char* to, const char* from, const char* data, std::size_t size, OnInvalid onInvalid) {
     std::string out;
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
+    const ScopedIconv converter(iconv_open(to, from));
+    if (!converter) {
         return out;
     }
     char* in = const_cast<char*>(data);
@@ -24,16 +25,15 @@ std::string Convert(const char* to, const char* from, const char* data, std::siz
     while (inLeft > 0) {
         char* outPtr = buffer;
         std::size_t outLeft = sizeof buffer;
-        const std::size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        const std::size_t rc = iconv(converter.Get(), &in, &inLeft, &outPtr, &outLeft);
         out.append(buffer, sizeof buffer - outLeft);
         if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) {
             const std::size_t skip = std::min(onInvalid(out, in, inLeft), inLeft);
             in += skip;
             inLeft -= skip;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            iconv(converter.Get(), nullptr, nullptr, nullptr, nullptr);
         }
     }
-    iconv_close(cd);
     return out;
 }
 

@@ -14,7 +14,7 @@ namespace {
 // One stream for the whole process. The mutex makes each line one write and keeps Close from pulling
 // the stream out from under a writer.
 std::mutex gLogMutex;
-std::FILE* gLogFile = nullptr;
+constinit base::ScopedStdioFile gLogFile;
 
 // Length of the longest prefix of GBK bytes, at most `limit`, that ends on a character boundary. A lead
 // byte (0x81..0xFE) starts a two-byte character.
@@ -45,15 +45,12 @@ std::string FormatTrafficLogLine(std::u16string_view message, const SystemTime& 
 
 bool OpenTrafficLogAt(std::u16string_view path) {
     std::lock_guard<std::mutex> lock(gLogMutex);
-    if (gLogFile != nullptr) {
-        std::fclose(gLogFile);
-        gLogFile = nullptr;
-    }
+    gLogFile.Reset();
     if (path.empty()) {
         return false;
     }
-    gLogFile = OpenStdioFile(path, "w+");
-    return gLogFile != nullptr;
+    gLogFile.Reset(OpenStdioFile(path, "w+"));
+    return gLogFile.IsValid();
 }
 
 bool OpenTrafficLog() {
@@ -67,9 +64,9 @@ void WriteTrafficLog(std::u16string_view message) {
     const std::string line = FormatTrafficLogLine(message, LocalNow());
     {
         std::lock_guard<std::mutex> lock(gLogMutex);
-        if (gLogFile != nullptr) {
-            std::fwrite(line.data(), 1, line.size(), gLogFile);
-            std::fflush(gLogFile);
+        if (gLogFile) {
+            std::fwrite(line.data(), 1, line.size(), gLogFile.Get());
+            std::fflush(gLogFile.Get());
         }
     }
     SetLastOsError(osError);
@@ -81,15 +78,12 @@ void WriteTrafficLogError(const char* format, std::uint32_t osError) {
 
 void CloseTrafficLog() {
     std::lock_guard<std::mutex> lock(gLogMutex);
-    if (gLogFile != nullptr) {
-        std::fclose(gLogFile);
-        gLogFile = nullptr;
-    }
+    gLogFile.Reset();
 }
 
 bool IsTrafficLogOpen() {
     std::lock_guard<std::mutex> lock(gLogMutex);
-    return gLogFile != nullptr;
+    return gLogFile.IsValid();
 }
 
 }  // namespace base

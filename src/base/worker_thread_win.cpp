@@ -1,17 +1,13 @@
 #include <windows.h>
 
+#include "base/scoped_handle_win.h"
 #include "base/worker_thread.h"
 
 namespace base {
 
 struct WorkerThread::Impl {
-    HANDLE handle = nullptr;
+    ScopedKernelHandle handle;
     bool joined = false;
-    ~Impl() {
-        if (handle != nullptr) {
-            CloseHandle(handle);
-        }
-    }
 };
 
 namespace {
@@ -37,31 +33,33 @@ bool WorkerThread::Start(std::function<void()> body) {
         return false;
     }
     auto* heapBody = new std::function<void()>(std::move(body));
-    HANDLE h = CreateThread(nullptr, 0, ThreadEntry, heapBody, 0, nullptr);
-    if (h == nullptr) {
+    ScopedKernelHandle h(CreateThread(nullptr, 0, ThreadEntry, heapBody, 0, nullptr));
+    if (!h) {
         lastError_ = GetLastError();
         delete heapBody;
         return false;
     }
     impl_ = std::make_unique<Impl>();
-    impl_->handle = h;
+    impl_->handle = std::move(h);
     return true;
 }
 
 bool WorkerThread::IsStarted() const { return impl_ != nullptr; }
 
-bool WorkerThread::HasEnded() const { return impl_ && WaitForSingleObject(impl_->handle, 0) == WAIT_OBJECT_0; }
+bool WorkerThread::HasEnded() const {
+    return impl_ && WaitForSingleObject(impl_->handle.Get(), 0) == WAIT_OBJECT_0;
+}
 
 bool WorkerThread::Join(std::uint32_t timeoutMs) {
     if (!impl_ || impl_->joined) {
         return false;
     }
     impl_->joined = true;
-    if (WaitForSingleObject(impl_->handle, timeoutMs) == WAIT_OBJECT_0) {
+    if (WaitForSingleObject(impl_->handle.Get(), timeoutMs) == WAIT_OBJECT_0) {
         return true;
     }
     // The thread did not end in time: it is stopped where it stands, as the shutdown order requires.
-    TerminateThread(impl_->handle, 1);
+    TerminateThread(impl_->handle.Get(), 1);
     return false;
 }
 

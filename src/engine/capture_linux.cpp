@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "base/scoped_handle_linux.h"
 #include "base/text.h"
 #include "base/traffic_log.h"
 #include "engine/capture.h"
@@ -48,7 +49,7 @@ std::uint32_t ActivationError(int status) {
 }  // namespace
 
 struct Capture::Impl {
-    pcap_t* handle = nullptr;
+    base::ScopedPcap handle;
     int linkType = -1;
     int descriptor = -1;  // polled for the receive time-out
     std::string device;
@@ -73,22 +74,21 @@ Capture::~Capture() {
 }
 
 void Capture::Close() {
-    if (impl_->handle != nullptr) {
+    if (impl_->handle) {
         // The capture's own loss figures: what the kernel's ring could not hold is lost to the counts.
         pcap_stat stats{};
-        if (pcap_stats(impl_->handle, &stats) == 0) {
+        if (pcap_stats(impl_->handle.Get(), &stats) == 0) {
             base::WriteTrafficLog(
                 base::FormatText(128, "pcap %s: received %u, dropped %u, interface dropped %u\n",
                                  impl_->device.c_str(), stats.ps_recv, stats.ps_drop, stats.ps_ifdrop));
         }
-        pcap_close(impl_->handle);
-        impl_->handle = nullptr;
+        impl_->handle.Reset();
         impl_->descriptor = -1;
     }
 }
 
 bool Capture::IsOpen() const {
-    return impl_->handle != nullptr;
+    return impl_->handle.IsValid();
 }
 
 int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::uint32_t /*address*/) {
@@ -97,49 +97,49 @@ int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::
     impl_->device = device;
     char errorText[PCAP_ERRBUF_SIZE] = {};
     errno = 0;
-    impl_->handle = pcap_create(device.c_str(), errorText);
-    if (impl_->handle == nullptr) {
+    impl_->handle.Reset(pcap_create(device.c_str(), errorText));
+    if (!impl_->handle.Get()) {
         lastError_ = KeptAsOsError(errno != 0 ? static_cast<std::uint32_t>(errno) : ENOMEM);
         base::WriteTrafficLogError("socket failed，error no = %d \n", lastError_);
         return -1;
     }
     // Setters fail only on an activated handle; this one is fresh.
-    pcap_set_snaplen(impl_->handle, kSnapshotBytes);
-    pcap_set_promisc(impl_->handle, 0);
+    pcap_set_snaplen(impl_->handle.Get(), kSnapshotBytes);
+    pcap_set_promisc(impl_->handle.Get(), 0);
     // The kernel hands packets over in blocks, each when full or kBlockTimeoutMs after its first packet:
     // one wake-up per block rather than per packet, for at most that much delay.
-    pcap_set_immediate_mode(impl_->handle, 0);
-    pcap_set_timeout(impl_->handle, kBlockTimeoutMs);
-    if (pcap_set_buffer_size(impl_->handle, kKernelBufferBytes) != 0) {
+    pcap_set_immediate_mode(impl_->handle.Get(), 0);
+    pcap_set_timeout(impl_->handle.Get(), kBlockTimeoutMs);
+    if (pcap_set_buffer_size(impl_->handle.Get(), kKernelBufferBytes) != 0) {
         base::WriteTrafficLogError("setsockopt(SO_RCVBUF) failed，error no = %d \n", EINVAL);
     }
-    const int activated = pcap_activate(impl_->handle);
+    const int activated = pcap_activate(impl_->handle.Get());
     if (activated < 0) {
         lastError_ = KeptAsOsError(ActivationError(activated));
         base::WriteTrafficLog(
-            base::FormatText(128, "pcap_activate(%s): %s\n", device.c_str(), pcap_geterr(impl_->handle)));
+            base::FormatText(128, "pcap_activate(%s): %s\n", device.c_str(), pcap_geterr(impl_->handle.Get())));
         base::WriteTrafficLogError("bind failed，error no = %d \n", lastError_);
         Close();
         return static_cast<int>(lastError_);
     }
     // libpcap's own read time-out does not end a read on a quiet interface: Receive polls the handle's
     // descriptor with its own time-out and reads without blocking.
-    impl_->descriptor = pcap_get_selectable_fd(impl_->handle);
-    if (impl_->descriptor < 0 || pcap_setnonblock(impl_->handle, 1, errorText) != 0) {
+    impl_->descriptor = pcap_get_selectable_fd(impl_->handle.Get());
+    if (impl_->descriptor < 0 || pcap_setnonblock(impl_->handle.Get(), 1, errorText) != 0) {
         lastError_ = KeptAsOsError(EINVAL);
         base::WriteTrafficLogError("setsockopt(SO_RCVTIMEO) failed，error no = %d \n", lastError_);
         Close();
         return -1;
     }
-    impl_->linkType = pcap_datalink(impl_->handle);
+    impl_->linkType = pcap_datalink(impl_->handle.Get());
     bpf_program program;
-    if (pcap_compile(impl_->handle, &program, "ip", 1, PCAP_NETMASK_UNKNOWN) != 0) {
+    if (pcap_compile(impl_->handle.Get(), &program, "ip", 1, PCAP_NETMASK_UNKNOWN) != 0) {
         lastError_ = KeptAsOsError(EINVAL);
         base::WriteTrafficLogError("pcap_compile(ip) failed，error no = %d \n", lastError_);
         Close();
         return -1;
     }
-    const int filtered = pcap_setfilter(impl_->handle, &program);
+    const int filtered = pcap_setfilter(impl_->handle.Get(), &program);
     pcap_freecode(&program);
     if (filtered != 0) {
         lastError_ = KeptAsOsError(errno != 0 ? static_cast<std::uint32_t>(errno) : EINVAL);
@@ -214,7 +214,8 @@ int ReceivePackets(Capture::Impl& impl, std::uint32_t& lastError, std::span<std:
         return -1;
     };
     while (true) {
-        const int status = pcap_dispatch(impl.handle, most, CopyPacket, reinterpret_cast<u_char*>(&sink));
+        const int status =
+            pcap_dispatch(impl.handle.Get(), most, CopyPacket, reinterpret_cast<u_char*>(&sink));
         if (status < 0) {
             return failed(errno != 0 ? errno : EIO);
         }

@@ -2,6 +2,7 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include "base/scoped_handle_win.h"
 #include "base/text.h"
 #include "base/traffic_log.h"
 #include "engine/capture.h"
@@ -17,7 +18,7 @@ constexpr int kSocketReceiveBufferBytes = 65536;
 }  // namespace
 
 struct Capture::Impl {
-    SOCKET socket = INVALID_SOCKET;
+    base::ScopedSocket socket;
 };
 
 std::uint32_t StartNetworkLibrary() {
@@ -36,33 +37,30 @@ Capture::~Capture() {
 }
 
 void Capture::Close() {
-    if (impl_->socket != INVALID_SOCKET) {
-        closesocket(impl_->socket);
-        impl_->socket = INVALID_SOCKET;
-    }
+    impl_->socket.Reset();
 }
 
 bool Capture::IsOpen() const {
-    return impl_->socket != INVALID_SOCKET;
+    return impl_->socket.IsValid();
 }
 
 int Capture::Open(std::u16string_view /*adapterName*/, std::uint16_t port, std::uint32_t address) {
     for (int attempt = 1;; ++attempt) {
         // A socket that refused receive-all is closed before the next try.
         Close();
-        impl_->socket = socket(AF_INET, SOCK_RAW, IPPROTO_IP);
-        if (impl_->socket == INVALID_SOCKET) {
+        impl_->socket.Reset(socket(AF_INET, SOCK_RAW, IPPROTO_IP));
+        if (!impl_->socket) {
             lastError_ = GetLastError();
             base::WriteTrafficLogError("socket failed，error no = %d \n", lastError_);
             return -1;
         }
         const int receiveBuffer = kSocketReceiveBufferBytes;
-        if (setsockopt(impl_->socket, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer),
+        if (setsockopt(impl_->socket.Get(), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer),
                        sizeof receiveBuffer) != 0) {
             base::WriteTrafficLogError("setsockopt(SO_RCVBUF) failed，error no = %d \n", GetLastError());
         }
         const DWORD timeout = kReceiveTimeoutMs;
-        if (setsockopt(impl_->socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
+        if (setsockopt(impl_->socket.Get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&timeout),
                        sizeof timeout) != 0) {
             base::WriteTrafficLogError("setsockopt(SO_RCVTIMEO) failed，error no = %d \n", GetLastError());
         }
@@ -70,15 +68,16 @@ int Capture::Open(std::u16string_view /*adapterName*/, std::uint16_t port, std::
         bindAddress.sin_family = AF_INET;
         bindAddress.sin_port = htons(port);
         bindAddress.sin_addr.s_addr = address;
-        if (bind(impl_->socket, reinterpret_cast<const sockaddr*>(&bindAddress), sizeof bindAddress) != 0) {
+        if (bind(impl_->socket.Get(), reinterpret_cast<const sockaddr*>(&bindAddress), sizeof bindAddress) !=
+            0) {
             lastError_ = GetLastError();
             base::WriteTrafficLogError("bind failed，error no = %d \n", lastError_);
             return static_cast<int>(lastError_);
         }
         DWORD on = kRcvAllOn;
         DWORD returned = 0;
-        if (WSAIoctl(impl_->socket, kSioRcvAll, &on, sizeof on, nullptr, 0, &returned, nullptr, nullptr) ==
-            0) {
+        if (WSAIoctl(impl_->socket.Get(), kSioRcvAll, &on, sizeof on, nullptr, 0, &returned, nullptr,
+                     nullptr) == 0) {
             return 0;
         }
         lastError_ = GetLastError();
@@ -91,7 +90,7 @@ int Capture::Open(std::u16string_view /*adapterName*/, std::uint16_t port, std::
 
 int Capture::Receive(std::span<std::uint8_t> buffer) {
     const int received =
-        recv(impl_->socket, reinterpret_cast<char*>(buffer.data()), static_cast<int>(buffer.size()), 0);
+        recv(impl_->socket.Get(), reinterpret_cast<char*>(buffer.data()), static_cast<int>(buffer.size()), 0);
     if (received == SOCKET_ERROR) {
         lastError_ = static_cast<std::uint32_t>(WSAGetLastError());
         return -1;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "base/scoped_handle_linux.h"
 #include "base/text.h"
 #include "engine/interface_table.h"
 #include "engine/proc_read_linux.h"
@@ -48,11 +49,11 @@ class LinuxInterfaceTable final : public IInterfaceTable {
 public:
     ListStatus ListInterfaces(std::vector<InterfaceRow>& rows) override {
         rows.clear();
-        std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(kClassNet.c_str()), closedir);
+        const base::ScopedDir dir(opendir(kClassNet.c_str()));
         if (!dir) {
             return ListStatus::kFailed;
         }
-        while (const dirent* entry = readdir(dir.get())) {
+        while (const dirent* entry = readdir(dir.Get())) {
             const std::string name = entry->d_name;
             std::uint64_t index = 0;
             InterfaceRow row;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "base/scoped_handle_win.h"
 #include "base/text.h"
 #include "base/traffic_log.h"
 #include "base/wide_win.h"
@@ -191,14 +192,14 @@ public:
         if (!OpenProcessToken(GetCurrentProcess(), kTokenAllAccess, &raw)) {
             return LogFailure("OpenProcessToken failed，error no = %d \n");
         }
-        const std::unique_ptr<void, decltype(&CloseHandle)> token(raw, CloseHandle);
+        const base::ScopedKernelHandle token(raw);
         TOKEN_PRIVILEGES privileges{};
         privileges.PrivilegeCount = 1;
         privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
         if (!LookupPrivilegeValueW(nullptr, L"SeDebugPrivilege", &privileges.Privileges[0].Luid)) {
             return LogFailure("LookupPrivilegeValue failed，error no = %d \n");
         }
-        if (!AdjustTokenPrivileges(token.get(), FALSE, &privileges, sizeof privileges, nullptr, nullptr)) {
+        if (!AdjustTokenPrivileges(token.Get(), FALSE, &privileges, sizeof privileges, nullptr, nullptr)) {
             return LogFailure("AdjustTokenPrivileges failed，error no = %d \n");
         }
         return 0;

@@ -4,20 +4,21 @@
 
 #include <cerrno>
 
+#include "base/scoped_handle_linux.h"
 #include "engine/proc_read_linux.h"
 
 namespace engine {
 
 std::uint32_t ReadProcFile(int dirFd, const char* path, std::string& text) {
     text.clear();
-    const int fd = openat(dirFd, path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const base::ScopedFd fd(openat(dirFd, path, O_RDONLY | O_CLOEXEC));
+    if (!fd.IsValid()) {
         return static_cast<std::uint32_t>(errno);
     }
     char buffer[16384];
     std::uint32_t result = 0;
     for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
+        const ssize_t n = read(fd.Get(), buffer, sizeof buffer);
         if (n > 0) {
             text.append(buffer, static_cast<std::size_t>(n));
         } else if (n == 0) {
@@ -27,7 +28,6 @@ std::uint32_t ReadProcFile(int dirFd, const char* path, std::string& text) {
             break;
         }
     }
-    close(fd);
     return result;
 }
 

@@ -5,25 +5,12 @@
 
 #include <memory>
 
+#include "base/scoped_handle_win.h"
 #include "base/wide_win.h"
 #include "engine/process_source.h"
 
 namespace engine {
 namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE h) const {
-        if (h != nullptr && h != INVALID_HANDLE_VALUE) {
-            CloseHandle(h);
-        }
-    }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-// Holds INVALID_HANDLE_VALUE as "no handle" too, as CreateToolhelp32Snapshot reports failure with it.
-bool IsValid(const UniqueHandle& h) {
-    return h && h.get() != INVALID_HANDLE_VALUE;
-}
 
 constexpr DWORD kQueryAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;  // 0x410
 constexpr DWORD kAllAccess = 0x1F0FFF;  // PROCESS_ALL_ACCESS as older systems define it
@@ -32,13 +19,13 @@ constexpr DWORD kPathCapacity = 260;
 // Walks a module snapshot of `pid`; false when the snapshot cannot be taken.
 template <typename Visit>
 bool WalkModules(DWORD pid, Visit visit) {
-    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
-    if (!IsValid(snapshot)) {
+    const base::ScopedFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid));
+    if (!snapshot) {
         return false;
     }
     MODULEENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL ok = Module32FirstW(snapshot.get(), &entry); ok; ok = Module32NextW(snapshot.get(), &entry)) {
+    for (BOOL ok = Module32FirstW(snapshot.Get(), &entry); ok; ok = Module32NextW(snapshot.Get(), &entry)) {
         if (visit(entry)) {
             break;
         }
@@ -48,13 +35,13 @@ bool WalkModules(DWORD pid, Visit visit) {
 
 template <typename Visit>
 bool WalkProcesses(Visit visit) {
-    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!IsValid(snapshot)) {
+    const base::ScopedFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) {
         return false;
     }
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL ok = Process32FirstW(snapshot.get(), &entry); ok; ok = Process32NextW(snapshot.get(), &entry)) {
+    for (BOOL ok = Process32FirstW(snapshot.Get(), &entry); ok; ok = Process32NextW(snapshot.Get(), &entry)) {
         if (visit(entry)) {
             break;
         }
@@ -66,17 +53,17 @@ class WindowsProcessSource final : public IProcessSource {
 public:
     std::uint32_t QueryImagePath(std::uint32_t pid, std::u16string& path) override {
         path.clear();
-        UniqueHandle process(OpenProcess(kQueryAccess, FALSE, pid));
-        if (!IsValid(process)) {
+        const base::ScopedKernelHandle process(OpenProcess(kQueryAccess, FALSE, pid));
+        if (!process) {
             return GetLastError();
         }
         HMODULE module = nullptr;
         DWORD needed = 0;
-        if (!EnumProcessModules(process.get(), &module, sizeof module, &needed)) {
+        if (!EnumProcessModules(process.Get(), &module, sizeof module, &needed)) {
             return GetLastError();
         }
         wchar_t buffer[kPathCapacity];
-        const DWORD length = GetModuleFileNameExW(process.get(), module, buffer, kPathCapacity);
+        const DWORD length = GetModuleFileNameExW(process.Get(), module, buffer, kPathCapacity);
         if (length == 0) {
             return GetLastError();
         }
@@ -111,10 +98,10 @@ public:
     }
 
     bool IsRunning(std::uint32_t pid, std::uint64_t) override {
-        UniqueHandle process(OpenProcess(kAllAccess, FALSE, pid));
-        if (IsValid(process)) {
+        const base::ScopedKernelHandle process(OpenProcess(kAllAccess, FALSE, pid));
+        if (process) {
             DWORD code = 0;
-            return GetExitCodeProcess(process.get(), &code) && code == STILL_ACTIVE;
+            return GetExitCodeProcess(process.Get(), &code) && code == STILL_ACTIVE;
         }
         bool found = false;
         if (!WalkModules(pid, [&](const MODULEENTRY32W& m) { return found = m.th32ProcessID == pid; })) {
@@ -129,11 +116,11 @@ public:
     std::uint32_t KernelPid() const override { return 4; }
 
     std::uint32_t Terminate(std::uint32_t pid, std::uint64_t) override {
-        UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, pid));
-        if (!IsValid(process)) {
+        const base::ScopedKernelHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, pid));
+        if (!process) {
             return kCannotOpenProcess;
         }
-        return TerminateProcess(process.get(), 0) ? 0 : GetLastError();
+        return TerminateProcess(process.Get(), 0) ? 0 : GetLastError();
     }
 };
 

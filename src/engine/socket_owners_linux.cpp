@@ -4,17 +4,12 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <memory>
 
+#include "base/scoped_handle_linux.h"
 #include "engine/socket_table_linux.h"
 
 namespace engine {
 namespace {
-
-struct DirCloser {
-    void operator()(DIR* d) const { closedir(d); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
 
 bool ParsePid(const char* name, std::uint32_t& pid) {
     std::uint32_t value = 0;
@@ -35,30 +30,31 @@ bool ParsePid(const char* name, std::uint32_t& pid) {
 
 OwnerScanStats ScanSocketOwners(std::unordered_map<std::uint64_t, std::uint32_t>& owners) {
     OwnerScanStats stats;
-    DirHandle proc(opendir("/proc"));
+    const base::ScopedDir proc(opendir("/proc"));
     if (!proc) {
         return stats;
     }
-    const int procFd = dirfd(proc.get());
+    const int procFd = dirfd(proc.Get());
     char path[32];
     char link[64];
-    while (const dirent* entry = readdir(proc.get())) {
+    while (const dirent* entry = readdir(proc.Get())) {
         std::uint32_t pid = 0;
         if (!ParsePid(entry->d_name, pid)) {
             continue;
         }
         snprintf(path, sizeof path, "%u/fd", pid);
-        const int fdDir = openat(procFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fdDir < 0) {
+        base::ScopedFd dirFd(openat(procFd, path, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (!dirFd.IsValid()) {
             continue;  // ended meanwhile, or not ours to inspect
         }
-        DirHandle fds(fdopendir(fdDir));
+        const base::ScopedDir fds(fdopendir(dirFd.Get()));
         if (!fds) {
-            close(fdDir);
             continue;
         }
+        // The stream owns the descriptor now and closes it with itself.
+        const int fdDir = dirFd.Release();
         ++stats.processes;
-        while (const dirent* fd = readdir(fds.get())) {
+        while (const dirent* fd = readdir(fds.Get())) {
             if (fd->d_name[0] == '.') {
                 continue;
             }

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstddef>
 
+#include "base/scoped_handle_linux.h"
 #include "engine/proc_read_linux.h"
 #include "engine/socket_table.h"
 #include "engine/socket_table_linux.h"
@@ -32,22 +33,6 @@ namespace {
 // tables list them; sockets that are only bound are left out, as /proc/net/tcp leaves them out.
 constexpr std::uint32_t kTcpStates = 0x1FFE;
 constexpr std::uint32_t kAllStates = 0xFFFFFFFF;
-
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 std::uint32_t Errno() {
     return static_cast<std::uint32_t>(errno);
@@ -107,13 +92,13 @@ private:
 
 std::uint32_t DumpInetSockets(int protocol, std::vector<KernelSocket>& sockets) {
     sockets.clear();
-    Fd fd(socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG));
-    if (fd.get() < 0) {
+    const base::ScopedFd fd(socket(AF_NETLINK, SOCK_DGRAM | SOCK_CLOEXEC, NETLINK_SOCK_DIAG));
+    if (!fd.IsValid()) {
         return Errno();
     }
     // A dump always ends with NLMSG_DONE; the time-out only guards against a kernel that never answers.
     const timeval timeout{2, 0};
-    setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    setsockopt(fd.Get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
 
     struct {
         nlmsghdr header;
@@ -128,14 +113,14 @@ std::uint32_t DumpInetSockets(int protocol, std::vector<KernelSocket>& sockets) 
     message.request.idiag_states = protocol == IPPROTO_TCP ? kTcpStates : kAllStates;
     sockaddr_nl kernel{};
     kernel.nl_family = AF_NETLINK;
-    if (sendto(fd.get(), &message, sizeof message, 0, reinterpret_cast<const sockaddr*>(&kernel),
+    if (sendto(fd.Get(), &message, sizeof message, 0, reinterpret_cast<const sockaddr*>(&kernel),
                sizeof kernel) < 0) {
         return Errno();
     }
 
     std::vector<std::uint8_t> buffer(64 * 1024);
     for (;;) {
-        const ssize_t n = recv(fd.get(), buffer.data(), buffer.size(), MSG_TRUNC);
+        const ssize_t n = recv(fd.Get(), buffer.data(), buffer.size(), MSG_TRUNC);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;

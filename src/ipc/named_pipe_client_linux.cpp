@@ -27,7 +27,7 @@ void CloseSocket(PipeEndpoint& endpoint) {
 void ClientReaderProc(const std::shared_ptr<PipeEndpoint>& endpoint,
                       const std::shared_ptr<CNamedPipeClientCallBackMode::Shared>& shared) {
     std::array<std::uint8_t, kPipeReceiveBufferSize> buffer;
-    std::shared_ptr<UniqueFd> socket;
+    std::shared_ptr<base::ScopedFd> socket;
     if (auto handle = endpoint->Handle()) {
         socket = handle->Connection();
     }
@@ -87,7 +87,7 @@ std::uint32_t CNamedPipeClientCallBackMode::Open(std::u16string_view pipeName) {
     }
     // A directory that others could enter may hold somebody else's socket: never talk to it.
     std::uint32_t error = EnsurePipeDirectory(location.directory, ::geteuid(), false);
-    UniqueFd socket;
+    base::ScopedFd socket;
     if (error == 0) {
         error = ConnectToPipeSocket(location.path, socket);
     }

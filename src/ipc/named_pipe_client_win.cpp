@@ -1,6 +1,7 @@
 #include <mutex>
 
 #include "base/event_win.h"
+#include "base/scoped_handle_win.h"
 #include "base/wide_win.h"
 #include "ipc/named_pipe_client.h"
 #include "ipc/pipe_io_win.h"
@@ -20,7 +21,7 @@ namespace {
 std::shared_ptr<PipeEndpoint::Native> TakeHandle(PipeEndpoint& endpoint) {
     auto native = endpoint.Detach();
     if (native) {
-        CancelIoEx(native->handle, nullptr);
+        CancelIoEx(native->handle.Get(), nullptr);
     }
     return native;
 }
@@ -41,23 +42,21 @@ CNamedPipeClientCallBackMode::~CNamedPipeClientCallBackMode() {
 std::uint32_t CNamedPipeClientCallBackMode::Open(std::u16string_view pipeName) {
     TakeHandle(*endpoint_);
     const std::u16string name(pipeName);
-    HANDLE pipe = CreateFileW(base::Wide(name), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_OVERLAPPED, nullptr);
-    if (pipe == INVALID_HANDLE_VALUE && GetLastError() != ERROR_PIPE_BUSY) {
+    base::ScopedFileHandle pipe(CreateFileW(base::Wide(name), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+    if (!pipe && GetLastError() != ERROR_PIPE_BUSY) {
         endpoint_->Fail(kPipeTextCreateFileFailed, GetLastError());
         return 0;
     }
     // A busy pipe gets here without a handle, and the read-mode step is where it fails.
     DWORD mode = PIPE_READMODE_MESSAGE;
-    if (!SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr)) {
+    if (!SetNamedPipeHandleState(pipe.Get(), &mode, nullptr, nullptr)) {
         const DWORD error = GetLastError();
-        if (pipe != INVALID_HANDLE_VALUE) {
-            CloseHandle(pipe);
-        }
+        pipe.Reset();
         endpoint_->Fail(kPipeTextSetNamedPipeStateFailed, error);
         return 0;
     }
-    endpoint_->Attach(std::make_shared<PipeEndpoint::Native>(pipe), pipeName);
+    endpoint_->Attach(std::make_shared<PipeEndpoint::Native>(std::move(pipe)), pipeName);
     return 1;
 }
 

@@ -18,11 +18,11 @@ std::uint32_t CreateServerSocket(std::u16string_view pipeName,
         return kPipeErrorInvalidName;
     }
     std::uint32_t error = EnsurePipeDirectory(location.directory, ::geteuid(), true);
-    UniqueFd lock;
+    base::ScopedFd lock;
     if (error == 0) {
         error = LockPipeName(location.path, lock);
     }
-    UniqueFd listener;
+    base::ScopedFd listener;
     if (error == 0) {
         error = ListenAtPipeSocket(location.path, listener);
     }
@@ -209,7 +209,7 @@ void ServerReaderProc(const std::shared_ptr<PipeEndpoint>& endpoint,
         return;
     }
     for (;;) {
-        std::shared_ptr<UniqueFd> socket;
+        std::shared_ptr<base::ScopedFd> socket;
         bool connecting = false;
         if (native) {
             socket = native->Connection();

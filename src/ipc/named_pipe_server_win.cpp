@@ -2,6 +2,7 @@
 #include <string>
 
 #include "base/event_win.h"
+#include "base/scoped_handle_win.h"
 #include "base/wide_win.h"
 #include "ipc/named_pipe_server.h"
 #include "ipc/pipe_io_win.h"
@@ -14,13 +15,13 @@ std::uint32_t CreatePipeInstance(PipeEndpoint& endpoint, std::u16string_view pip
                                  std::uint32_t maxInstances, std::uint32_t outBufferSize,
                                  std::uint32_t inBufferSize, std::uint32_t defaultTimeout) {
     const std::u16string name(pipeName);
-    HANDLE pipe = CreateNamedPipeW(base::Wide(name), openMode, kMessagePipe, maxInstances, outBufferSize,
-                                   inBufferSize, defaultTimeout, nullptr);
-    if (pipe == INVALID_HANDLE_VALUE) {
+    base::ScopedFileHandle pipe(CreateNamedPipeW(base::Wide(name), openMode, kMessagePipe, maxInstances,
+                                                 outBufferSize, inBufferSize, defaultTimeout, nullptr));
+    if (!pipe) {
         endpoint.Fail(kPipeTextCreateNamedPipeFailed, GetLastError());
         return 0;
     }
-    endpoint.Attach(std::make_shared<PipeEndpoint::Native>(pipe), pipeName);
+    endpoint.Attach(std::make_shared<PipeEndpoint::Native>(std::move(pipe)), pipeName);
     return 1;
 }
 
@@ -69,7 +70,7 @@ std::uint32_t CNamedPipeSvcBlockMode::Create(std::u16string_view pipeName, std::
     // The result does not matter: ERROR_PIPE_CONNECTED is a connection too, and a failure leaves Read
     // to report the state of the pipe.
     if (!connectThread_->Start([native, shared] {
-            ConnectNamedPipe(native->handle, nullptr);
+            ConnectNamedPipe(native->handle.Get(), nullptr);
             shared->connected.Set();
         })) {
         endpoint_->SetLastError(connectThread_->LastError());
@@ -82,12 +83,9 @@ std::uint32_t CNamedPipeSvcBlockMode::Disconnect() {
     if (connectThread_ && connectThread_->IsStarted() && !connectThread_->HasEnded()) {
         // A blocking ConnectNamedPipe ends only when a client comes, and the disconnect below would wait
         // for it: be that client for a moment.
-        HANDLE self = CreateFileW(base::Wide(shared_->name), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
+        const base::ScopedFileHandle self(CreateFileW(base::Wide(shared_->name), GENERIC_READ | GENERIC_WRITE,
+                                                      0, nullptr, OPEN_EXISTING, 0, nullptr));
         connectThread_->Join(kPipeReaderStopWaitMs);
-        if (self != INVALID_HANDLE_VALUE) {
-            CloseHandle(self);
-        }
     }
     connectThread_.reset();
     return CNamedPipeSvcBase::Disconnect();

@@ -3,11 +3,11 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-PipeEndpoint::Native::Native(UniqueFd connected)
-    : connection_(std::make_shared<UniqueFd>(std::move(connected))) {}
+PipeEndpoint::Native::Native(base::ScopedFd connected)
+    : connection_(std::make_shared<base::ScopedFd>(std::move(connected))) {}
 
-PipeEndpoint::Native::Native(UniqueFd listener, UniqueFd nameLock, std::string socketPath)
-    : listener_(std::make_shared<UniqueFd>(std::move(listener))),
+PipeEndpoint::Native::Native(base::ScopedFd listener, base::ScopedFd nameLock, std::string socketPath)
+    : listener_(std::make_shared<base::ScopedFd>(std::move(listener))),
       nameLock_(std::move(nameLock)),
       socketPath_(std::move(socketPath)) {}
 
@@ -15,12 +15,12 @@ PipeEndpoint::Native::~Native() {
     Shutdown();
 }
 
-std::shared_ptr<UniqueFd> PipeEndpoint::Native::Connection() const {
+std::shared_ptr<base::ScopedFd> PipeEndpoint::Native::Connection() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return connection_;
 }
 
-std::shared_ptr<UniqueFd> PipeEndpoint::Native::Listener() const {
+std::shared_ptr<base::ScopedFd> PipeEndpoint::Native::Listener() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return listener_;
 }
@@ -30,11 +30,11 @@ std::uint32_t PipeEndpoint::Native::AcceptClient() {
     if (shutDown_ || !listener_) {
         return kPipeErrorInvalidHandle;
     }
-    UniqueFd client;
+    base::ScopedFd client;
     const std::uint32_t error = AcceptPipeClient(listener_->Get(), client);
     listener_.reset();
     if (error == 0) {
-        connection_ = std::make_shared<UniqueFd>(std::move(client));
+        connection_ = std::make_shared<base::ScopedFd>(std::move(client));
     }
     return error;
 }
@@ -48,10 +48,10 @@ std::uint32_t PipeEndpoint::Native::ListenAgain() {
         ::shutdown(connection_->Get(), SHUT_RDWR);
         connection_.reset();
     }
-    UniqueFd listener;
+    base::ScopedFd listener;
     const std::uint32_t error = ListenAtPipeSocket(socketPath_, listener);
     if (error == 0) {
-        listener_ = std::make_shared<UniqueFd>(std::move(listener));
+        listener_ = std::make_shared<base::ScopedFd>(std::move(listener));
     }
     return error;
 }

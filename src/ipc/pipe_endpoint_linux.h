@@ -10,15 +10,15 @@
 // A client holds its connected socket. A server holds its listening socket while it waits for a client,
 // then the client's socket, and all along the lock on its name.
 struct PipeEndpoint::Native {
-    explicit Native(UniqueFd connected);
-    Native(UniqueFd listener, UniqueFd nameLock, std::string socketPath);
+    explicit Native(base::ScopedFd connected);
+    Native(base::ScopedFd listener, base::ScopedFd nameLock, std::string socketPath);
     ~Native();
     Native(const Native&) = delete;
     Native& operator=(const Native&) = delete;
 
     // Each socket is shared as well: a call keeps the one it uses alive while a server swaps them.
-    std::shared_ptr<UniqueFd> Connection() const;
-    std::shared_ptr<UniqueFd> Listener() const;
+    std::shared_ptr<base::ScopedFd> Connection() const;
+    std::shared_ptr<base::ScopedFd> Listener() const;
 
     // Server: takes the pending client and stops listening (further clients are refused as busy).
     std::uint32_t AcceptClient();
@@ -32,9 +32,9 @@ struct PipeEndpoint::Native {
 
   private:
     mutable std::mutex mutex_;
-    std::shared_ptr<UniqueFd> connection_;
-    std::shared_ptr<UniqueFd> listener_;
-    UniqueFd nameLock_;
+    std::shared_ptr<base::ScopedFd> connection_;
+    std::shared_ptr<base::ScopedFd> listener_;
+    base::ScopedFd nameLock_;
     const std::string socketPath_;
     bool shutDown_ = false;
 };

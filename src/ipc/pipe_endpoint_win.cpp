@@ -27,7 +27,7 @@ PipeEndpoint::~PipeEndpoint() {
 
 std::uint32_t PipeEndpoint::Flush() {
     auto native = Handle();
-    if (!native || !FlushFileBuffers(native->handle)) {
+    if (!native || !FlushFileBuffers(native->handle.Get())) {
         Fail(kPipeTextFlushBuffersFailed, native ? GetLastError() : ERROR_INVALID_HANDLE);
         return 0;
     }

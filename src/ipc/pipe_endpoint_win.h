@@ -2,18 +2,16 @@
 
 #include <windows.h>
 
+#include "base/scoped_handle_win.h"
 #include "ipc/pipe_endpoint.h"
 
 struct PipeEndpoint::Native {
-    explicit Native(HANDLE pipe) : handle(pipe) {}
-    ~Native() { CloseHandle(handle); }
-    Native(const Native&) = delete;
-    Native& operator=(const Native&) = delete;
+    explicit Native(base::ScopedFileHandle pipe) : handle(std::move(pipe)) {}
 
-    const HANDLE handle;
+    const base::ScopedFileHandle handle;
 };
 
 // The handle of an endpoint's native, or null: for calls that take a possibly closed pipe.
 inline HANDLE NativePipe(const std::shared_ptr<PipeEndpoint::Native>& native) {
-    return native ? native->handle : nullptr;
+    return native ? native->handle.Get() : nullptr;
 }

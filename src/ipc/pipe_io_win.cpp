@@ -209,10 +209,10 @@ std::uint32_t DisconnectServerEndpoint(PipeEndpoint& endpoint) {
         endpoint.Fail(kPipeTextConnectNamedPipeFailed, ERROR_INVALID_HANDLE);
         return 0;
     }
-    const BOOL ok = DisconnectNamedPipe(native->handle);
+    const BOOL ok = DisconnectNamedPipe(native->handle.Get());
     const DWORD error = ok ? 0 : GetLastError();
     // A write still waiting for the client ends now; the handle closes when its last user lets go.
-    CancelIoEx(native->handle, nullptr);
+    CancelIoEx(native->handle.Get(), nullptr);
     if (!ok) {
         endpoint.Fail(kPipeTextConnectNamedPipeFailed, error);
         return 0;

@@ -15,13 +15,6 @@
 
 #include "ipc/pipe_endpoint.h"
 
-void UniqueFd::Reset(int fd) {
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
-    fd_ = fd;
-}
-
 std::uint32_t PipeErrorFromErrno(int error) {
     switch (error) {
         case ENOENT:
@@ -78,10 +71,10 @@ std::string PipeLockPath(const std::string& socketPath) {
     return socketPath + "..lock";
 }
 
-std::uint32_t LockPipeName(const std::string& socketPath, UniqueFd& lock) {
+std::uint32_t LockPipeName(const std::string& socketPath, base::ScopedFd& lock) {
     const std::string lockPath = PipeLockPath(socketPath);
     for (;;) {
-        UniqueFd fd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+        base::ScopedFd fd(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
         if (!fd.IsValid()) {
             return PipeErrorFromErrno(errno);
         }
@@ -112,18 +105,18 @@ bool FillAddress(const std::string& socketPath, sockaddr_un& address) {
     return true;
 }
 
-UniqueFd NewSocket() {
-    return UniqueFd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+base::ScopedFd NewSocket() {
+    return base::ScopedFd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
 }
 
 }  // namespace
 
-std::uint32_t ListenAtPipeSocket(const std::string& socketPath, UniqueFd& listener) {
+std::uint32_t ListenAtPipeSocket(const std::string& socketPath, base::ScopedFd& listener) {
     sockaddr_un address;
     if (!FillAddress(socketPath, address)) {
         return kPipeErrorFilenameTooLong;
     }
-    UniqueFd fd = NewSocket();
+    base::ScopedFd fd = NewSocket();
     if (!fd.IsValid()) {
         return PipeErrorFromErrno(errno);
     }
@@ -139,7 +132,7 @@ std::uint32_t ListenAtPipeSocket(const std::string& socketPath, UniqueFd& listen
     return 0;
 }
 
-std::uint32_t ConnectToPipeSocket(const std::string& socketPath, UniqueFd& socket) {
+std::uint32_t ConnectToPipeSocket(const std::string& socketPath, base::ScopedFd& socket) {
     sockaddr_un address;
     if (!FillAddress(socketPath, address)) {
         return kPipeErrorFilenameTooLong;
@@ -149,7 +142,7 @@ std::uint32_t ConnectToPipeSocket(const std::string& socketPath, UniqueFd& socke
     if (::lstat(socketPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
         return kPipeErrorAccessDenied;
     }
-    UniqueFd fd = NewSocket();
+    base::ScopedFd fd = NewSocket();
     if (!fd.IsValid()) {
         return PipeErrorFromErrno(errno);
     }
@@ -166,11 +159,11 @@ bool PipePeerHasClosed(int fd) {
     return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
 }
 
-std::uint32_t AcceptPipeClient(int listener, UniqueFd& client) {
+std::uint32_t AcceptPipeClient(int listener, base::ScopedFd& client) {
     // After the shutdown a connect fails with ECONNREFUSED, while the client already queued can still be
     // taken: there is no moment at which a second client slips in.
     ::shutdown(listener, SHUT_RDWR);
-    UniqueFd fd(::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+    base::ScopedFd fd(::accept4(listener, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
     if (!fd.IsValid()) {
         return PipeErrorFromErrno(errno);
     }

@@ -10,36 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/scoped_handle_linux.h"
 #include "ipc/pipe_socket_path.h"
-
-// Owns one file descriptor.
-class UniqueFd {
-  public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    ~UniqueFd() { Reset(); }
-    UniqueFd(UniqueFd&& other) noexcept : fd_(other.Release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
-        if (this != &other) {
-            Reset(other.Release());
-        }
-        return *this;
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-
-    int Get() const { return fd_; }
-    bool IsValid() const { return fd_ >= 0; }
-    int Release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-    void Reset(int fd = -1);
-
-  private:
-    int fd_ = -1;
-};
 
 // The Windows error number for an errno value of the pipe calls.
 std::uint32_t PipeErrorFromErrno(int error);
@@ -55,23 +27,23 @@ std::uint32_t EnsurePipeDirectory(const std::string& directory, uid_t owner, boo
 // descriptor is open. 231 when another server holds it. The owner removes the file before it closes the
 // descriptor.
 std::string PipeLockPath(const std::string& socketPath);
-std::uint32_t LockPipeName(const std::string& socketPath, UniqueFd& lock);
+std::uint32_t LockPipeName(const std::string& socketPath, base::ScopedFd& lock);
 
 // Replaces any socket file left at path by a socket listening there. The backlog holds one pending
 // client, as a pipe instance takes one.
-std::uint32_t ListenAtPipeSocket(const std::string& socketPath, UniqueFd& listener);
+std::uint32_t ListenAtPipeSocket(const std::string& socketPath, base::ScopedFd& listener);
 
 // Connects a non-blocking socket to path. ECONNREFUSED (nobody listens: the server has its client) and
 // EAGAIN (another client is already waiting) both come back as 231; a symbolic link at path is refused
 // with 5.
-std::uint32_t ConnectToPipeSocket(const std::string& socketPath, UniqueFd& socket);
+std::uint32_t ConnectToPipeSocket(const std::string& socketPath, base::ScopedFd& socket);
 
 // True when the peer has closed its end (or refused the connection right after accepting it).
 bool PipePeerHasClosed(int fd);
 
 // Takes the one pending client of a listener. The listener is shut down first, so that any client that
 // comes later is refused as busy; it is no use afterwards.
-std::uint32_t AcceptPipeClient(int listener, UniqueFd& client);
+std::uint32_t AcceptPipeClient(int listener, base::ScopedFd& client);
 
 enum class ReceiveStatus { kMessage, kTruncated, kNothing, kClosed, kFailed };
 struct Received {
@@ -103,6 +75,6 @@ class StopSignal {
     bool IsSet() const;
 
   private:
-    UniqueFd fd_;
+    base::ScopedFd fd_;
     std::uint32_t error_ = 0;
 };

@@ -6,24 +6,18 @@ namespace skin {
 
 CBitmapButton::~CBitmapButton() {
     Detach();
-    if (ownsImages_ && images_ != nullptr) {
-        ::ImageList_Destroy(images_);
-    }
 }
 
-HIMAGELIST CBitmapButton::LoadStrip(int bitmapId, int imageWidth) {
+base::ScopedImageList CBitmapButton::LoadStrip(int bitmapId, int imageWidth) {
     Bitmap strip(LoadProgramBitmap(bitmapId));
     const BitmapSize size = SizeOf(strip.Get());
     if (!strip || imageWidth <= 0 || size.width < imageWidth) {
-        return nullptr;
+        return {};
     }
-    HIMAGELIST list = ::ImageList_Create(imageWidth, size.height, ILC_COLOR24 | ILC_MASK, size.width / imageWidth, 0);
-    if (list == nullptr) {
-        return nullptr;
-    }
-    if (::ImageList_AddMasked(list, strip.Get(), kMaskColor) < 0) {
-        ::ImageList_Destroy(list);
-        return nullptr;
+    base::ScopedImageList list(
+        ::ImageList_Create(imageWidth, size.height, ILC_COLOR24 | ILC_MASK, size.width / imageWidth, 0));
+    if (!list || ::ImageList_AddMasked(list.Get(), strip.Get(), kMaskColor) < 0) {
+        return {};
     }
     return list;
 }
@@ -34,12 +28,17 @@ void CBitmapButton::OnAttached() {
     Redraw();
 }
 
-void CBitmapButton::SetImageList(HIMAGELIST list, bool owned) {
-    if (ownsImages_ && images_ != nullptr && images_ != list) {
-        ::ImageList_Destroy(images_);
+void CBitmapButton::SetImageList(base::ScopedImageList list) {
+    images_ = list.Get();
+    ownedImages_ = std::move(list);
+    Redraw();
+}
+
+void CBitmapButton::SetImageList(HIMAGELIST list) {
+    if (list != ownedImages_.Get()) {
+        ownedImages_.Reset();
     }
     images_ = list;
-    ownsImages_ = owned;
     Redraw();
 }
 

@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+#include "base/scoped_handle_win.h"
 #include "skin/subclass_win.h"
 
 namespace skin {
@@ -21,12 +22,14 @@ class CBitmapButton : public SubclassedWindow {
     CBitmapButton() = default;
     ~CBitmapButton() override;
 
-    // An image list of the program's bitmap `bitmapId` cut into images `imageWidth` wide; null when the
-    // bitmap is missing. The caller owns it.
-    static HIMAGELIST LoadStrip(int bitmapId, int imageWidth);
+    // An image list of the program's bitmap `bitmapId` cut into images `imageWidth` wide; empty when the
+    // bitmap is missing.
+    static base::ScopedImageList LoadStrip(int bitmapId, int imageWidth);
 
-    // `owned`: destroyed with the button or when replaced.
-    void SetImageList(HIMAGELIST list, bool owned = true);
+    // A list the button owns: destroyed with the button or when replaced.
+    void SetImageList(base::ScopedImageList list);
+    // A list someone else owns, for as long as the button shows it.
+    void SetImageList(HIMAGELIST list);
     HIMAGELIST ImageList() const { return images_; }
     // -1: the normal image stands in.
     void SetImages(int normal, int pressed = -1, int hover = -1, int disabled = -1);
@@ -43,8 +46,8 @@ class CBitmapButton : public SubclassedWindow {
     void Redraw();
     int CurrentImage() const;
 
-    HIMAGELIST images_ = nullptr;
-    bool ownsImages_ = false;
+    HIMAGELIST images_ = nullptr;  // shown; either ownedImages_ or a list of someone else
+    base::ScopedImageList ownedImages_;
     int normal_ = 0;
     int pressed_ = -1;
     int hoverImage_ = -1;

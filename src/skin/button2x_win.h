@@ -43,7 +43,7 @@ class CButton2X : public skin::SubclassedWindow {
     bool latched_ = false;
     bool skinEnabled_ = true;
     LONG_PTR originalType_ = BS_PUSHBUTTON;
-    HBITMAP face_ = nullptr;
+    HBITMAP face_ = nullptr;  // non-owning: the dialog keeps the bitmap
     skin::Font font_;
     COLORREF hoverColor_ = kTextColor;
     COLORREF pressedColor_ = kTextColor;

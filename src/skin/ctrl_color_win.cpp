@@ -7,22 +7,12 @@ namespace skin {
 CtrlColorState::CtrlColorState(bool transparentStatics, COLORREF background)
     : defaultBrush_(::CreateSolidBrush(background)), transparentStatics_(transparentStatics) {}
 
-CtrlColorState::~CtrlColorState() {
-    std::sort(owned_.begin(), owned_.end());
-    owned_.erase(std::unique(owned_.begin(), owned_.end()), owned_.end());
-    for (HBRUSH brush : owned_) {
-        ::DeleteObject(brush);
-    }
-    if (defaultBrush_ != nullptr) {
-        ::DeleteObject(defaultBrush_);
-    }
-}
-
 void CtrlColorState::RegisterBrush(HWND control, HBRUSH brush) {
     brushes_[control] = brush;
-    if (brush != nullptr) {
-        // Stock objects (the null brush) are kept in the list too: deleting one does nothing.
-        owned_.push_back(brush);
+    // Stock objects (the null brush) are kept in the list too: deleting one does nothing.
+    if (brush != nullptr &&
+        std::none_of(owned_.begin(), owned_.end(), [&](const auto& b) { return b.Get() == brush; })) {
+        owned_.emplace_back(brush);
     }
 }
 
@@ -39,7 +29,7 @@ HBRUSH CtrlColorState::BrushFor(HWND control) const {
             return static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH));
         }
     }
-    return defaultBrush_;
+    return defaultBrush_.Get();
 }
 
 bool CtrlColorState::ProcessCtrlColor(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {

@@ -10,6 +10,8 @@
 #include <map>
 #include <vector>
 
+#include "base/scoped_handle_win.h"
+
 namespace skin {
 
 class CtrlColorState {
@@ -18,7 +20,6 @@ class CtrlColorState {
     CtrlColorState(bool transparentStatics, COLORREF background);
     CtrlColorState(const CtrlColorState&) = delete;
     CtrlColorState& operator=(const CtrlColorState&) = delete;
-    ~CtrlColorState();
 
     // The brush for `control` (the dialog registers its own window for its background). The brush
     // becomes this object's and is deleted with it, also when another replaces it.
@@ -32,14 +33,14 @@ class CtrlColorState {
     // The registered brush; else the null brush for a static when statics are transparent; else the
     // default brush.
     HBRUSH BrushFor(HWND control) const;
-    HBRUSH DefaultBrush() const { return defaultBrush_; }
+    HBRUSH DefaultBrush() const { return defaultBrush_.Get(); }
 
   private:
-    HBRUSH defaultBrush_;
+    base::ScopedGdiObject<HBRUSH> defaultBrush_;
     bool transparentStatics_;
     std::map<HWND, HBRUSH> brushes_;
     std::map<HWND, COLORREF> textColors_;
-    std::vector<HBRUSH> owned_;
+    std::vector<base::ScopedGdiObject<HBRUSH>> owned_;  // each registered brush once
 };
 
 // The mix-in as the dialogs declare it: CCtrlColor<0, 0xF6FBF3>.

@@ -36,7 +36,7 @@ void DialogFrame::CutCorners(HWND window) {
     }
     const int w = rect.right - rect.left;
     const int h = rect.bottom - rect.top;
-    HRGN region = ::CreateRectRgn(0, 0, w, h);
+    Region region(::CreateRectRgn(0, 0, w, h));
     // Per corner a staircase of three one-pixel columns, 3, 2 and 1 pixels long from the corner.
     for (int step = 0; step < kCutDepth; ++step) {
         const int length = kCutDepth - step;
@@ -48,12 +48,12 @@ void DialogFrame::CutCorners(HWND window) {
         };
         for (const RECT& cut : cuts) {
             Region piece(::CreateRectRgnIndirect(&cut));
-            ::CombineRgn(region, region, piece.Get(), RGN_DIFF);
+            ::CombineRgn(region.Get(), region.Get(), piece.Get(), RGN_DIFF);
         }
     }
-    // The window owns the region from here on.
-    if (::SetWindowRgn(window, region, TRUE) == 0) {
-        ::DeleteObject(region);
+    if (::SetWindowRgn(window, region.Get(), TRUE) != 0) {
+        // The window owns the region from here on.
+        static_cast<void>(region.Release());
     }
 }
 
@@ -84,9 +84,7 @@ void DialogFrame::OnInitDialog(HWND window) {
 
     handCursor_ = ::LoadCursorW(nullptr, IDC_HAND);
     arrowCursor_ = ::LoadCursorW(nullptr, IDC_ARROW);
-    HDC screen = ::GetDC(nullptr);
-    const int titleHeight = -::MulDiv(9, ::GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ::ReleaseDC(nullptr, screen);
+    const int titleHeight = -::MulDiv(9, ::GetDeviceCaps(WindowDc(nullptr, false).Get(), LOGPIXELSY), 72);
     titleFont_.Reset(MakeFont(L"宋体", titleHeight, FW_BOLD, GB2312_CHARSET));
     labelFont_.Reset(MakeFont(L"宋体", 12, FW_NORMAL, GB2312_CHARSET));
 

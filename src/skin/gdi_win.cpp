@@ -5,19 +5,16 @@
 namespace skin {
 
 MemoryDc::MemoryDc(HDC reference, HBITMAP bitmap) : dc_(::CreateCompatibleDC(reference)) {
-    if (dc_ != nullptr && bitmap != nullptr) {
-        previous_ = ::SelectObject(dc_, bitmap);
+    if (dc_ && bitmap != nullptr) {
+        previous_ = ::SelectObject(dc_.Get(), bitmap);
     }
 }
 
 MemoryDc::~MemoryDc() {
-    if (dc_ == nullptr) {
-        return;
-    }
+    // The bitmap leaves the DC before the DC goes, so its owner may delete it.
     if (previous_ != nullptr) {
-        ::SelectObject(dc_, previous_);
+        ::SelectObject(dc_.Get(), previous_);
     }
-    ::DeleteDC(dc_);
 }
 
 WindowDc::WindowDc(HWND window, bool wholeWindow)

@@ -7,45 +7,15 @@
 
 #include <string>
 #include <string_view>
-#include <utility>
+
+#include "base/scoped_handle_win.h"
 
 namespace skin {
 
-// Owns one GDI object (bitmap, font, brush, pen, region).
-template <typename T>
-class GdiObject {
-  public:
-    GdiObject() = default;
-    explicit GdiObject(T object) : object_(object) {}
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    GdiObject(GdiObject&& other) noexcept : object_(std::exchange(other.object_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
-        if (this != &other) {
-            Reset(std::exchange(other.object_, nullptr));
-        }
-        return *this;
-    }
-    ~GdiObject() { Reset(); }
-
-    void Reset(T object = nullptr) {
-        if (object_ != nullptr) {
-            ::DeleteObject(object_);
-        }
-        object_ = object;
-    }
-    T Release() { return std::exchange(object_, nullptr); }
-    T Get() const { return object_; }
-    explicit operator bool() const { return object_ != nullptr; }
-
-  private:
-    T object_ = nullptr;
-};
-
-using Bitmap = GdiObject<HBITMAP>;
-using Font = GdiObject<HFONT>;
-using Brush = GdiObject<HBRUSH>;
-using Region = GdiObject<HRGN>;
+using Bitmap = base::ScopedGdiObject<HBITMAP>;
+using Font = base::ScopedGdiObject<HFONT>;
+using Brush = base::ScopedGdiObject<HBRUSH>;
+using Region = base::ScopedGdiObject<HRGN>;
 
 // A memory DC compatible with `reference`, with `bitmap` selected while it lives.
 class MemoryDc {
@@ -54,10 +24,10 @@ class MemoryDc {
     MemoryDc(const MemoryDc&) = delete;
     MemoryDc& operator=(const MemoryDc&) = delete;
     ~MemoryDc();
-    HDC Get() const { return dc_; }
+    HDC Get() const { return dc_.Get(); }
 
   private:
-    HDC dc_;
+    base::ScopedMemoryDc dc_;
     HGDIOBJ previous_ = nullptr;
 };
 

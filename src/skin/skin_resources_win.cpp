@@ -58,28 +58,23 @@ SkinLibrary::SkinLibrary() {
     const std::wstring name = NarrowToWide(kSkinLibraryFile);
     const std::u16string path = base::ProgramPath(std::u16string(name.begin(), name.end()));
     if (!path.empty()) {
-        module_ = ::LoadLibraryW(base::Wide(path));
-    }
-}
-
-SkinLibrary::~SkinLibrary() {
-    if (module_ != nullptr) {
-        ::FreeLibrary(module_);
+        module_.Reset(::LoadLibraryW(base::Wide(path)));
     }
 }
 
 HBITMAP SkinLibrary::LoadNamedBitmap(const wchar_t* name) const {
-    if (module_ == nullptr) {
+    if (!module_) {
         return nullptr;
     }
-    return static_cast<HBITMAP>(::LoadImageW(module_, name, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    return static_cast<HBITMAP>(::LoadImageW(module_.Get(), name, IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
 }
 
 HICON SkinLibrary::LoadIconResource(int id, int size) const {
-    if (module_ == nullptr) {
+    if (!module_) {
         return nullptr;
     }
-    return static_cast<HICON>(::LoadImageW(module_, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
+    return static_cast<HICON>(
+        ::LoadImageW(module_.Get(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 
 }  // namespace skin

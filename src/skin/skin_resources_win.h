@@ -9,6 +9,7 @@
 
 #include <array>
 
+#include "base/scoped_handle_win.h"
 #include "skin/gdi_win.h"
 
 namespace skin {
@@ -55,9 +56,8 @@ class SkinLibrary {
     SkinLibrary();
     SkinLibrary(const SkinLibrary&) = delete;
     SkinLibrary& operator=(const SkinLibrary&) = delete;
-    ~SkinLibrary();
 
-    HMODULE Handle() const { return module_; }
+    HMODULE Handle() const { return module_.Get(); }
     // A named bitmap ("IDB_BITMAP_BTN", ...) the caller owns; null when the library or the bitmap
     // is missing.
     HBITMAP LoadNamedBitmap(const wchar_t* name) const;
@@ -65,7 +65,7 @@ class SkinLibrary {
     HICON LoadIconResource(int id, int size) const;
 
   private:
-    HMODULE module_ = nullptr;
+    base::ScopedModule module_;
 };
 
 }  // namespace skin

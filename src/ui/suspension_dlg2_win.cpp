@@ -66,14 +66,6 @@ CSuspensionDlg2::~CSuspensionDlg2() {
         ::DestroyWindow(window);
     }
     statusButton_.Detach();
-    for (HIMAGELIST list : {alertImageA_, alertImageB_, normalImage_}) {
-        if (list != nullptr) {
-            ::ImageList_Destroy(list);
-        }
-    }
-    if (contextMenu_ != nullptr) {
-        ::DestroyMenu(contextMenu_);
-    }
 }
 
 bool CSuspensionDlg2::CreateFloating(int showCommand) {
@@ -134,7 +126,7 @@ void CSuspensionDlg2::PostCloseOwnedPopups() {
 }
 
 HMENU CSuspensionDlg2::ContextMenuPopup() const {
-    return contextMenu_ != nullptr ? ::GetSubMenu(contextMenu_, 0) : nullptr;
+    return contextMenu_ ? ::GetSubMenu(contextMenu_.Get(), 0) : nullptr;
 }
 
 bool CSuspensionDlg2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -255,14 +247,15 @@ bool CSuspensionDlg2::OnInitDialog() {
 
     RECT rect{};
     ::GetWindowRect(window, &rect);
-    // The system owns the region once it is set.
-    ::SetWindowRgn(window,
-                   ::CreateRoundRectRgn(0, 0, rect.right - rect.left + 1, rect.bottom - rect.top + 1,
-                                        kRegionCorner, kRegionCorner),
-                   TRUE);
+    skin::Region region(::CreateRoundRectRgn(0, 0, rect.right - rect.left + 1, rect.bottom - rect.top + 1,
+                                             kRegionCorner, kRegionCorner));
+    if (::SetWindowRgn(window, region.Get(), TRUE) != 0) {
+        // The system owns the region once it is set.
+        static_cast<void>(region.Release());
+    }
 
     ::SetPropW(window, base::Wide(std::u16string(base::kFloatingWindowTag)), window);
-    contextMenu_ = ::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_FLOATING_MENU));
+    contextMenu_.Reset(::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_FLOATING_MENU)));
 
     UpdateTextLine();
 
@@ -288,9 +281,11 @@ void CSuspensionDlg2::BuildBackground() {
     skin::Bitmap right(skin::LoadProgramBitmap(IDB_STRIP_RIGHT));
     skin::Bitmap column(skin::LoadProgramBitmap(IDB_STRIP_COLUMN));
 
-    HDC screen = ::GetDC(nullptr);
-    skin::Bitmap background(::CreateCompatibleBitmap(screen, client.right, client.bottom));
-    ::ReleaseDC(nullptr, screen);
+    skin::Bitmap background;
+    {
+        const skin::WindowDc screen(nullptr, false);
+        background.Reset(::CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
+    }
     if (!background) {
         return;
     }
@@ -325,10 +320,10 @@ void CSuspensionDlg2::UpdateTextLine() {
 }
 
 void CSuspensionDlg2::SetStatusImage(StatusImage image) {
-    HIMAGELIST list = image == StatusImage::kAlertA   ? alertImageA_
-                      : image == StatusImage::kAlertB ? alertImageB_
-                                                      : normalImage_;
-    statusButton_.SetImageList(list, false);
+    const base::ScopedImageList& list = image == StatusImage::kAlertA   ? alertImageA_
+                                        : image == StatusImage::kAlertB ? alertImageB_
+                                                                        : normalImage_;
+    statusButton_.SetImageList(list.Get());
     shownImage_.store(image, std::memory_order_relaxed);
 }
 

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "alarm/program_directory.h"
+#include "base/scoped_handle_win.h"
 #include "skin/bitmap_button_win.h"
 #include "skin/ctrl_color_win.h"
 #include "skin/dialog_base_win.h"
@@ -90,11 +91,11 @@ class CSuspensionDlg2 final : public skin::Dialog, public skin::CCtrlColor<0, 0x
     HWND textLine_ = nullptr;
     skin::Font font_;
     skin::CBitmapButton statusButton_;
-    HIMAGELIST alertImageA_ = nullptr;
-    HIMAGELIST alertImageB_ = nullptr;
-    HIMAGELIST normalImage_ = nullptr;
+    base::ScopedImageList alertImageA_;
+    base::ScopedImageList alertImageB_;
+    base::ScopedImageList normalImage_;
     std::atomic<StatusImage> shownImage_{StatusImage::kNormal};
-    HMENU contextMenu_ = nullptr;
+    base::ScopedMenu contextMenu_;
     bool appBarRegistered_ = false;
 
     RateSampler sampler_;

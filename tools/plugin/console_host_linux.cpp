@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/scoped_handle_linux.h"
 #include "base/text.h"
 #include "plugin/console_host.h"
 
@@ -135,38 +136,37 @@ class LinuxConsoleHost : public ConsoleHost {
             error = "cannot start " + file + ": " + std::generic_category().message(errno);
             return nullptr;
         }
+        base::ScopedFd reportRead(report[0]);
+        base::ScopedFd reportWrite(report[1]);
         const pid_t pid = ::fork();
         if (pid == 0) {
             // Only async-signal-safe calls from here on. A process group of its own keeps the terminal's
             // Ctrl-C for the console, the monitor gets the default signal mask, and the script that the
             // console may be reading stays the console's.
             ::setpgid(0, 0);
-            const int null = ::open("/dev/null", O_RDONLY);
-            if (null >= 0) {
-                ::dup2(null, 0);
-                ::close(null);
+            if (const base::ScopedFd null(::open("/dev/null", O_RDONLY)); null.IsValid()) {
+                ::dup2(null.Get(), 0);
             }
             sigset_t none;
             sigemptyset(&none);
             sigprocmask(SIG_SETMASK, &none, nullptr);
             ::execv(argv[0], argv.data());
             const int code = errno;
-            [[maybe_unused]] const ssize_t n = ::write(report[1], &code, sizeof code);
+            [[maybe_unused]] const ssize_t n = ::write(reportWrite.Get(), &code, sizeof code);
             ::_exit(127);
         }
         const int forkError = errno;
-        ::close(report[1]);
+        reportWrite.Reset();
         if (pid < 0) {
-            ::close(report[0]);
             error = "cannot start " + file + ": " + std::generic_category().message(forkError);
             return nullptr;
         }
         int code = 0;
         ssize_t n;
         do {
-            n = ::read(report[0], &code, sizeof code);
+            n = ::read(reportRead.Get(), &code, sizeof code);
         } while (n < 0 && errno == EINTR);
-        ::close(report[0]);
+        reportRead.Reset();
         if (n == sizeof code) {
             int status = 0;
             ::waitpid(pid, &status, 0);

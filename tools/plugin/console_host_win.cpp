@@ -2,6 +2,7 @@
 
 #include <mutex>
 
+#include "base/scoped_handle_win.h"
 #include "base/text.h"
 #include "base/wide_win.h"
 #include "plugin/console_host.h"
@@ -13,24 +14,23 @@ class WinMonitorProcess : public MonitorProcess {
   public:
     explicit WinMonitorProcess(const PROCESS_INFORMATION& info)
         : process_(info.hProcess), id_(info.dwProcessId) {}
-    ~WinMonitorProcess() override { CloseHandle(process_); }
     WinMonitorProcess(const WinMonitorProcess&) = delete;
     WinMonitorProcess& operator=(const WinMonitorProcess&) = delete;
 
     std::uint32_t Id() const override { return id_; }
 
     bool WaitForEnd(std::uint32_t timeoutMs, std::uint32_t& exitCode) override {
-        if (WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0) {
+        if (WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0) {
             return false;
         }
         DWORD code = 0;
-        GetExitCodeProcess(process_, &code);
+        GetExitCodeProcess(process_.Get(), &code);
         exitCode = code;
         return true;
     }
 
   private:
-    HANDLE process_;
+    const base::ScopedKernelHandle process_;
     DWORD id_;
 };
 
@@ -70,7 +70,8 @@ class WinConsoleHost : public ConsoleHost {
             error = "cannot start " + base::Utf16ToUtf8(path) + ": error " + std::to_string(GetLastError());
             return nullptr;
         }
-        CloseHandle(info.hThread);
+        // Only the process is waited for: its first thread's handle goes at once.
+        const base::ScopedKernelHandle thread(info.hThread);
         return std::make_unique<WinMonitorProcess>(info);
     }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/event.h"
+#include "base/scoped_handle_linux.h"
 #include "engine/adapter_info.h"
 #include "engine/capture.h"
 #include "engine/capture_set.h"
@@ -30,15 +31,12 @@ class LoopbackUdp {
         a.sin_family = AF_INET;
         a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         socklen_t length = sizeof a;
-        if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
-            getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &length) != 0) {
+        if (!fd_ || bind(fd_.Get(), reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+            getsockname(fd_.Get(), reinterpret_cast<sockaddr*>(&a), &length) != 0) {
             throw std::runtime_error("cannot bind a loopback UDP socket");
         }
         port_ = ntohs(a.sin_port);
     }
-    ~LoopbackUdp() { close(fd_); }
-    LoopbackUdp(const LoopbackUdp&) = delete;
-    LoopbackUdp& operator=(const LoopbackUdp&) = delete;
 
     std::uint16_t Port() const { return port_; }
     void SendTo(const LoopbackUdp& peer, std::size_t payloadBytes) const {
@@ -47,12 +45,13 @@ class LoopbackUdp {
         to.sin_family = AF_INET;
         to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         to.sin_port = htons(peer.port_);
-        ASSERT_EQ(sendto(fd_, payload.data(), payload.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
-                  static_cast<ssize_t>(payloadBytes));
+        ASSERT_EQ(
+            sendto(fd_.Get(), payload.data(), payload.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
+            static_cast<ssize_t>(payloadBytes));
     }
 
   private:
-    int fd_;
+    base::ScopedFd fd_;
     std::uint16_t port_ = 0;
 };
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "base/scoped_handle_win.h"
 #include "engine/accelerate_adapter.h"
 #include "engine/interface_table.h"
 #include "engine/privileges.h"
@@ -40,14 +41,14 @@ TEST(WindowsProcessSource, NamesAndWatchesThisProcess) {
 TEST(WindowsSocketTable, TablesCanBeRead) {
     WSADATA data;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
-    const SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    base::ScopedSocket listener(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(listen(listener, 4), 0);
+    ASSERT_EQ(bind(listener.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener.Get(), 4), 0);
     int length = sizeof address;
-    getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+    getsockname(listener.Get(), reinterpret_cast<sockaddr*>(&address), &length);
     const std::uint16_t port = ntohs(address.sin_port);
 
     const auto source = engine::CreateSocketTableSource();
@@ -58,7 +59,7 @@ TEST(WindowsSocketTable, TablesCanBeRead) {
     }));
     std::vector<engine::UdpRow> udp;
     EXPECT_EQ(source->FetchUdpTable(udp), 0u);
-    closesocket(listener);
+    listener.Reset();  // before the library goes
     WSACleanup();
 }
 

@@ -9,33 +9,24 @@
 
 #include <cstdint>
 
+#include "base/scoped_handle_linux.h"
+
 namespace engine_test {
 
 class Socket {
 public:
     explicit Socket(int fd = -1) : fd_(fd) {}
-    ~Socket() { Close(); }
-    Socket(Socket&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-    Socket& operator=(Socket&& other) noexcept {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-    int fd() const { return fd_; }
-    void Close() {
-        if (fd_ >= 0) {
-            close(fd_);
-            fd_ = -1;
-        }
-    }
+    int fd() const { return fd_.Get(); }
+    void Close() { fd_.Reset(); }
     // The local port, host byte order; 0 on failure.
     std::uint16_t Port() const {
         sockaddr_in a{};
         socklen_t length = sizeof a;
-        return getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &length) == 0 ? ntohs(a.sin_port) : 0;
+        return getsockname(fd_.Get(), reinterpret_cast<sockaddr*>(&a), &length) == 0 ? ntohs(a.sin_port) : 0;
     }
 
 private:
-    int fd_;
+  base::ScopedFd fd_;
 };
 
 inline sockaddr_in Loopback(std::uint16_t port) {

@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 #include <optional>
 
+#include "base/scoped_handle_linux.h"
 #include "decoder_test_packets.h"
 #include "engine/link_layer.h"
 #include "link_frames.h"
@@ -97,18 +97,17 @@ TEST(PcapReplay, LibpcapReadsEveryFramingAndItsPacketsCountLikeTheBareOnes) {
             path, testing_support::WritePcap(framing.fileLinkType, kSnapLength, records));
 
         char error[PCAP_ERRBUF_SIZE] = {};
-        std::unique_ptr<pcap_t, decltype(&pcap_close)> handle(pcap_open_offline(path.c_str(), error),
-                                                              &pcap_close);
-        ASSERT_NE(handle, nullptr) << error;
-        ASSERT_EQ(pcap_datalink(handle.get()), framing.dlt);
+        const base::ScopedPcap handle(pcap_open_offline(path.c_str(), error));
+        ASSERT_TRUE(handle) << error;
+        ASSERT_EQ(pcap_datalink(handle.Get()), framing.dlt);
         for (std::size_t i = 0; i < records.size(); ++i) {
             pcap_pkthdr* header = nullptr;
             const std::uint8_t* data = nullptr;
-            ASSERT_EQ(pcap_next_ex(handle.get(), &header, &data), 1) << "record " << i;
+            ASSERT_EQ(pcap_next_ex(handle.Get(), &header, &data), 1) << "record " << i;
             EXPECT_EQ(header->len, records[i].wireLength);
             EXPECT_EQ(header->ts.tv_sec, static_cast<time_t>(records[i].seconds));
             ASSERT_EQ(Packet(data, data + header->caplen), records[i].bytes);
-            const auto packet = StripLinkLayer(pcap_datalink(handle.get()), {data, header->caplen});
+            const auto packet = StripLinkLayer(pcap_datalink(handle.Get()), {data, header->caplen});
             if (i >= session.size()) {
                 EXPECT_EQ(packet, std::nullopt) << "record " << i;
                 continue;
@@ -118,7 +117,7 @@ TEST(PcapReplay, LibpcapReadsEveryFramingAndItsPacketsCountLikeTheBareOnes) {
         }
         pcap_pkthdr* header = nullptr;
         const std::uint8_t* data = nullptr;
-        EXPECT_EQ(pcap_next_ex(handle.get(), &header, &data), PCAP_ERROR_BREAK);
+        EXPECT_EQ(pcap_next_ex(handle.Get(), &header, &data), PCAP_ERROR_BREAK);
     }
 }
 

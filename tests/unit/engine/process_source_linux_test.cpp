@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "base/module_path.h"
+#include "base/scoped_handle_linux.h"
 #include "engine/process_names.h"
 
 namespace {
@@ -14,29 +15,26 @@ namespace {
 class Child {
 public:
     Child() {
-        if (pipe(pipe_) != 0) {
+        int ends[2];
+        if (pipe(ends) != 0) {
             return;
         }
+        const base::ScopedFd readEnd(ends[0]);
+        writeEnd_.Reset(ends[1]);
         pid_ = fork();
         if (pid_ == 0) {
-            close(pipe_[1]);
+            writeEnd_.Reset();
             char byte;
-            (void)!read(pipe_[0], &byte, 1);
+            (void)!read(readEnd.Get(), &byte, 1);
             _exit(0);
         }
-        close(pipe_[0]);
     }
     ~Child() {
         Release();
         Reap();
     }
     std::uint32_t pid() const { return static_cast<std::uint32_t>(pid_); }
-    void Release() {
-        if (pipe_[1] >= 0) {
-            close(pipe_[1]);
-            pipe_[1] = -1;
-        }
-    }
+    void Release() { writeEnd_.Reset(); }
     // Waits until the child has ended without collecting it: it stays as a zombie.
     void WaitForEnd() {
         siginfo_t info{};
@@ -52,8 +50,8 @@ public:
     }
 
 private:
-    int pipe_[2] = {-1, -1};
-    pid_t pid_ = -1;
+  base::ScopedFd writeEnd_;
+  pid_t pid_ = -1;
 };
 
 class LinuxProcessSource : public ::testing::Test {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "base/scoped_handle_linux.h"
 #include "engine/process_table.h"
 #include "engine/socket_table.h"
 #include "engine_fakes.h"
@@ -72,7 +73,9 @@ TEST_F(LinuxSocketTable, SocketsOfAChildProcessBelongToTheChild) {
     int ready[2];
     int release[2];
     ASSERT_EQ(pipe(ready), 0);
+    const base::ScopedFd readyEnds[] = {base::ScopedFd(ready[0]), base::ScopedFd(ready[1])};
     ASSERT_EQ(pipe(release), 0);
+    const base::ScopedFd releaseEnds[] = {base::ScopedFd(release[0]), base::ScopedFd(release[1])};
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -93,9 +96,6 @@ TEST_F(LinuxSocketTable, SocketsOfAChildProcessBelongToTheChild) {
     const std::vector<UdpRow> udp = Udp();
     (void)!write(release[1], "x", 1);
     waitpid(child, nullptr, 0);
-    for (int fd : {ready[0], ready[1], release[0], release[1]}) {
-        close(fd);
-    }
     EXPECT_NE(std::find(udp.begin(), udp.end(), UdpRow{kLoopback, port, static_cast<std::uint32_t>(child)}),
               udp.end());
 }

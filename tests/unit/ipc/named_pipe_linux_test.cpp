@@ -85,7 +85,7 @@ TEST(NamedPipeLinux, ASocketFileLeftByAnEndedServerIsReplaced) {
     const std::string path = SocketPathOf(name);
     ASSERT_EQ(EnsurePipeDirectory(DirectoryOf(name), ::geteuid(), true), 0u);
     {
-        UniqueFd stale;
+        base::ScopedFd stale;
         ASSERT_EQ(ListenAtPipeSocket(path, stale), 0u);
     }
     ASSERT_TRUE(std::filesystem::exists(path));
@@ -110,7 +110,7 @@ TEST(NamedPipeLinux, ASymbolicLinkAtTheSocketPathIsNotFollowed) {
     const std::string link = SocketPathOf(linkedName);
     ASSERT_EQ(::symlink(SocketPathOf(realName).c_str(), link.c_str()), 0);
 
-    UniqueFd socket;
+    base::ScopedFd socket;
     EXPECT_EQ(ConnectToPipeSocket(link, socket), kPipeErrorAccessDenied);
     EXPECT_FALSE(socket.IsValid());
     CNamedPipeClientCallBackMode linked;
@@ -202,7 +202,7 @@ TEST(EnsurePipeDirectory, AcceptsOnlyAPrivateDirectoryOfItsOwner) {
 TEST(PipeSocket, TruncatedMessageIsDroppedAndTheNextOneIsIntact) {
     int pair[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET, 0, pair), 0);
-    UniqueFd a(pair[0]), b(pair[1]);
+    base::ScopedFd a(pair[0]), b(pair[1]);
     const std::string big(5000, 'x');
     std::uint32_t sent = 0;
     ASSERT_EQ(SendMessage(a.Get(), big.data(), static_cast<std::uint32_t>(big.size()), sent), 0u);

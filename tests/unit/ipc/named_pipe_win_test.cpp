@@ -11,6 +11,7 @@
 
 #include "base/event.h"
 #include "base/module_path.h"
+#include "base/scoped_handle_win.h"
 #include "base/wide_win.h"
 #include "unit/ipc/pipe_test_util.h"
 
@@ -31,38 +32,36 @@ class PeerProcess {
         command.append(base::ProgramPath(u"kvt_pipe_peer.exe")).append(u"\" ").append(arguments);
         STARTUPINFOW startup{};
         startup.cb = sizeof(startup);
-        started_ = CreateProcessW(nullptr, base::Wide(command.data()), nullptr, nullptr, FALSE, 0, nullptr,
-                                  nullptr, &startup, &info_) != FALSE;
-    }
-    ~PeerProcess() {
-        if (started_) {
-            if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
-                TerminateProcess(info_.hProcess, 99);
-            }
-            CloseHandle(info_.hThread);
-            CloseHandle(info_.hProcess);
+        PROCESS_INFORMATION info{};
+        if (CreateProcessW(nullptr, base::Wide(command.data()), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &startup, &info)) {
+            process_.Reset(info.hProcess);
+            thread_.Reset(info.hThread);
         }
     }
-    PeerProcess(const PeerProcess&) = delete;
-    PeerProcess& operator=(const PeerProcess&) = delete;
+    ~PeerProcess() {
+        if (process_ && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process_.Get(), 99);
+        }
+    }
 
-    bool Started() const { return started_; }
+    bool Started() const { return process_.IsValid(); }
     void Terminate() {
-        TerminateProcess(info_.hProcess, 99);
-        WaitForSingleObject(info_.hProcess, kPeerWaitMs);
+        TerminateProcess(process_.Get(), 99);
+        WaitForSingleObject(process_.Get(), kPeerWaitMs);
     }
     // The exit code, or STILL_ACTIVE when the peer did not end in time.
     DWORD WaitForExit(DWORD timeoutMs = kPeerWaitMs) {
         DWORD code = STILL_ACTIVE;
-        if (WaitForSingleObject(info_.hProcess, timeoutMs) == WAIT_OBJECT_0) {
-            GetExitCodeProcess(info_.hProcess, &code);
+        if (WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0) {
+            GetExitCodeProcess(process_.Get(), &code);
         }
         return code;
     }
 
   private:
-    bool started_ = false;
-    PROCESS_INFORMATION info_{};
+    base::ScopedKernelHandle process_;
+    base::ScopedKernelHandle thread_;
 };
 
 std::u16string Ascii(const std::string& text) {

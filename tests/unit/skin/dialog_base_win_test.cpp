@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "base/scoped_handle_win.h"
 #include "res/resource_ids.h"
 #include "skin/ctrl_color_win.h"
 #include "skin/dialog_base_win.h"
@@ -117,14 +118,12 @@ struct StaticColours {
 };
 
 StaticColours AskStaticColours(HWND dialog, HWND control) {
-    HDC dc = CreateCompatibleDC(nullptr);
-    SetBkMode(dc, OPAQUE);
-    SetTextColor(dc, RGB(9, 9, 9));
-    auto brush = reinterpret_cast<HBRUSH>(
-        SendMessageW(dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control)));
-    StaticColours colours{brush, GetTextColor(dc), GetBkMode(dc)};
-    DeleteDC(dc);
-    return colours;
+    const base::ScopedMemoryDc dc(CreateCompatibleDC(nullptr));
+    SetBkMode(dc.Get(), OPAQUE);
+    SetTextColor(dc.Get(), RGB(9, 9, 9));
+    auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+        dialog, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc.Get()), reinterpret_cast<LPARAM>(control)));
+    return {brush, GetTextColor(dc.Get()), GetBkMode(dc.Get())};
 }
 
 TEST(CtrlColor, StaticsAreTransparentWithBlackTextOnTheDialogBrush) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/scoped_handle_win.h"
 #include "res/resource_ids.h"
 #include "skin/dialog_x_win.h"
 
@@ -139,8 +140,8 @@ TEST(DialogFrame, TheCornersAreCutInThreeSteps) {
     FramedDialog dialog(0, 0, "");
     HWND window = dialog.Create(nullptr);
     ASSERT_NE(window, nullptr);
-    HRGN region = CreateRectRgn(0, 0, 0, 0);
-    ASSERT_NE(GetWindowRgn(window, region), ERROR);
+    const base::ScopedGdiObject<HRGN> region(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(window, region.Get()), ERROR);
     const int w = 300, h = 200;
     struct Case {
         int x, y;
@@ -151,9 +152,8 @@ TEST(DialogFrame, TheCornersAreCutInThreeSteps) {
         {w - 1, h - 4, true}, {0, h - 1, false}, {150, 100, true},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(PtInRegion(region, c.x, c.y) != FALSE, c.inside) << "at " << c.x << "," << c.y;
+        EXPECT_EQ(PtInRegion(region.Get(), c.x, c.y) != FALSE, c.inside) << "at " << c.x << "," << c.y;
     }
-    DeleteObject(region);
     DestroyWindow(window);
 }
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/module_path.h"
+#include "base/scoped_handle_linux.h"
 #include "base/text.h"
 #include "unit/ipc/pipe_test_util.h"
 
@@ -32,6 +33,12 @@ class ProgramRun {
         if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0 || ::pipe2(in, O_CLOEXEC) != 0) {
             return;
         }
+        base::ScopedFd inRead(in[0]);
+        base::ScopedFd inWrite(in[1]);
+        base::ScopedFd outWrite(out[1]);
+        base::ScopedFd errWrite(err[1]);
+        out_.Reset(out[0]);
+        err_.Reset(err[0]);
         std::vector<std::string> all = {KVT_PLUGIN_CONSOLE_PATH};
         all.insert(all.end(), args.begin(), args.end());
         std::vector<char*> argv;
@@ -41,29 +48,22 @@ class ProgramRun {
         argv.push_back(nullptr);
         pid_ = ::fork();
         if (pid_ == 0) {
-            ::dup2(in[0], 0);
-            ::dup2(out[1], 1);
-            ::dup2(err[1], 2);
+            ::dup2(inRead.Get(), 0);
+            ::dup2(outWrite.Get(), 1);
+            ::dup2(errWrite.Get(), 2);
             ::execv(argv[0], argv.data());
             ::_exit(127);
         }
-        ::close(in[0]);
-        ::close(out[1]);
-        ::close(err[1]);
-        out_ = out[0];
-        err_ = err[0];
-        [[maybe_unused]] const ssize_t n = ::write(in[1], input.data(), input.size());
-        ::close(in[1]);
+        inRead.Reset();
+        outWrite.Reset();
+        errWrite.Reset();
+        [[maybe_unused]] const ssize_t n = ::write(inWrite.Get(), input.data(), input.size());
+        inWrite.Reset();
     }
     ~ProgramRun() {
         if (pid_ > 0 && !ended_) {
             ::kill(pid_, SIGKILL);
             ::waitpid(pid_, nullptr, 0);
-        }
-        for (int fd : {out_, err_}) {
-            if (fd >= 0) {
-                ::close(fd);
-            }
         }
     }
 
@@ -75,7 +75,7 @@ class ProgramRun {
     bool ReadUntil(const std::string& part, std::chrono::seconds timeout = std::chrono::seconds(20)) {
         const auto deadline = Clock::now() + timeout;
         while (outText_.find(part) == std::string::npos) {
-            if ((out_ < 0 && err_ < 0) || Clock::now() > deadline) {
+            if ((!out_ && !err_) || Clock::now() > deadline) {
                 return false;
             }
             ReadSome(100);
@@ -86,7 +86,7 @@ class ProgramRun {
     // Reads everything and waits for the exit; the exit code, or -1 after the time-out.
     int Finish(std::chrono::seconds timeout = std::chrono::seconds(20)) {
         const auto deadline = Clock::now() + timeout;
-        while ((out_ >= 0 || err_ >= 0) && Clock::now() < deadline) {
+        while ((out_ || err_) && Clock::now() < deadline) {
             ReadSome(100);
         }
         int status = 0;
@@ -102,30 +102,29 @@ class ProgramRun {
 
   private:
     void ReadSome(int timeoutMs) {
-        pollfd fds[2] = {{out_, POLLIN, 0}, {err_, POLLIN, 0}};
+        pollfd fds[2] = {{out_.Get(), POLLIN, 0}, {err_.Get(), POLLIN, 0}};
         if (::poll(fds, 2, timeoutMs) <= 0) {
             return;
         }
         ReadFrom(out_, fds[0].revents, outText_);
         ReadFrom(err_, fds[1].revents, errText_);
     }
-    static void ReadFrom(int& fd, short revents, std::string& text) {
-        if (fd < 0 || revents == 0) {
+    static void ReadFrom(base::ScopedFd& fd, short revents, std::string& text) {
+        if (!fd || revents == 0) {
             return;
         }
         char buffer[4096];
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(fd.Get(), buffer, sizeof buffer);
         if (n > 0) {
             text.append(buffer, static_cast<std::size_t>(n));
         } else {
-            ::close(fd);
-            fd = -1;
+            fd.Reset();
         }
     }
 
     pid_t pid_ = -1;
-    int out_ = -1;
-    int err_ = -1;
+    base::ScopedFd out_;
+    base::ScopedFd err_;
     bool ended_ = false;
     std::string outText_;
     std::string errText_;
