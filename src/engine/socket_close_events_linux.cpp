@@ -18,6 +18,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/scoped_handle_linux.h"
 #include "engine/proc_read_linux.h"
 #include "engine/socket_close_events.h"
 #include "engine/socket_close_parse.h"
@@ -38,30 +39,12 @@ constexpr char kOnlineCpus[] = "/sys/devices/system/cpu/online";
 constexpr std::size_t kRingPages = 8;
 // Lets the kernel drop the changes that are not closes before they take room in the rings; the
 // parser checks again, so a kernel that refuses the filter only costs room.
-constexpr char kCloseFilter[] = "family == 2 && protocol == 6 && (newstate == 4 || newstate == 9)";
+constexpr char kCloseFilter[] =
+    "family == 2 && protocol == 6 && (newstate == 4 || newstate == 9 || newstate == 7)";
 
 std::uint32_t Errno() {
     return static_cast<std::uint32_t>(errno);
 }
-
-class UniqueFd {
-  public:
-    explicit UniqueFd(int fd = -1) : fd_(fd) {}
-    ~UniqueFd() {
-        if (fd_ >= 0) {
-            close(fd_);
-        }
-    }
-    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
 
 struct Unmap {
     std::size_t size = 0;
@@ -70,7 +53,7 @@ struct Unmap {
 
 // One CPU's event and its ring: a metadata page, then the data pages.
 struct CpuRing {
-    UniqueFd fd;
+    base::ScopedFd fd;
     std::unique_ptr<void, Unmap> map;
 };
 
@@ -87,7 +70,7 @@ std::uint32_t MountTracingIfMissing() {
 class LinuxSocketCloseEvents final : public ISocketCloseEvents {
   public:
     LinuxSocketCloseEvents()
-        : wake_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), wakeError_(wake_.get() < 0 ? Errno() : 0) {}
+        : wake_(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)), wakeError_(wake_.Get() < 0 ? Errno() : 0) {}
     ~LinuxSocketCloseEvents() override { Stop(); }
 
     std::uint32_t Start() override {
@@ -122,7 +105,7 @@ class LinuxSocketCloseEvents final : public ISocketCloseEvents {
             }
         }
         for (const CpuRing& ring : rings_) {
-            if (ioctl(ring.fd.get(), PERF_EVENT_IOC_ENABLE, 0) != 0) {
+            if (ioctl(ring.fd.Get(), PERF_EVENT_IOC_ENABLE, 0) != 0) {
                 result = Errno();
                 Stop();
                 return result;
@@ -142,9 +125,9 @@ class LinuxSocketCloseEvents final : public ISocketCloseEvents {
         }
         std::vector<pollfd> fds;
         fds.reserve(rings_.size() + 1);
-        fds.push_back({wake_.get(), POLLIN, 0});
+        fds.push_back({wake_.Get(), POLLIN, 0});
         for (const CpuRing& ring : rings_) {
-            fds.push_back({ring.fd.get(), POLLIN, 0});
+            fds.push_back({ring.fd.Get(), POLLIN, 0});
         }
         const int timeout = static_cast<int>(std::min<std::uint32_t>(timeoutMs, 0x7FFFFFFF));
         if (poll(fds.data(), fds.size(), timeout) < 0) {
@@ -152,7 +135,7 @@ class LinuxSocketCloseEvents final : public ISocketCloseEvents {
         }
         if (fds[0].revents & POLLIN) {
             std::uint64_t count;
-            (void)!read(wake_.get(), &count, sizeof count);
+            (void)!read(wake_.Get(), &count, sizeof count);
         }
         DrainRings(events);
         return 0;
@@ -160,7 +143,7 @@ class LinuxSocketCloseEvents final : public ISocketCloseEvents {
 
     void Interrupt() override {
         const std::uint64_t one = 1;
-        (void)!write(wake_.get(), &one, sizeof one);
+        (void)!write(wake_.Get(), &one, sizeof one);
     }
 
     void Stop() override { rings_.clear(); }
@@ -179,14 +162,14 @@ class LinuxSocketCloseEvents final : public ISocketCloseEvents {
         attr.wakeup_events = 1;
         attr.disabled = 1;
         CpuRing ring;
-        ring.fd = UniqueFd(static_cast<int>(
+        ring.fd = base::ScopedFd(static_cast<int>(
             syscall(SYS_perf_event_open, &attr, -1, static_cast<int>(cpu), -1, PERF_FLAG_FD_CLOEXEC)));
-        if (ring.fd.get() < 0) {
+        if (ring.fd.Get() < 0) {
             return Errno();
         }
-        ioctl(ring.fd.get(), PERF_EVENT_IOC_SET_FILTER, kCloseFilter);
+        ioctl(ring.fd.Get(), PERF_EVENT_IOC_SET_FILTER, kCloseFilter);
         const std::size_t size = (kRingPages + 1) * pageSize_;
-        void* map = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, ring.fd.get(), 0);
+        void* map = mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, ring.fd.Get(), 0);
         if (map == MAP_FAILED) {
             return Errno();
         }
@@ -238,7 +221,7 @@ class LinuxSocketCloseEvents final : public ISocketCloseEvents {
         std::memcpy(static_cast<std::uint8_t*>(out) + first, data, size - first);
     }
 
-    UniqueFd wake_;
+    base::ScopedFd wake_;
     std::uint32_t wakeError_;
     std::vector<CpuRing> rings_;
     SetStateLayout layout_;

@@ -11,6 +11,11 @@ constexpr std::uint16_t kFamilyInet = 2;   // AF_INET
 constexpr std::uint16_t kProtocolTcp = 6;  // IPPROTO_TCP
 constexpr std::int32_t kTcpFinWait1 = 4;
 constexpr std::int32_t kTcpLastAck = 9;
+constexpr std::int32_t kTcpEstablished = 1;
+constexpr std::int32_t kTcpClose = 7;
+constexpr std::int32_t kTcpCloseWait = 8;
+// The trace flags of a change made in a hard or soft interrupt or an NMI: not the owner's doing.
+constexpr std::uint8_t kInterruptFlags = 0x08 | 0x10 | 0x40;
 
 std::string_view Trim(std::string_view s) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
@@ -119,6 +124,7 @@ std::optional<std::uint64_t> ParseTraceId(std::string_view text) {
 
 std::optional<SetStateLayout> SetStateLayoutFrom(std::string_view formatText) {
     const auto fields = ParseTraceFormat(formatText);
+    const auto commonFlags = Field(fields, "common_flags", 1);
     const auto oldState = Field(fields, "oldstate", 4);
     const auto newState = Field(fields, "newstate", 4);
     const auto sport = Field(fields, "sport", 2);
@@ -127,19 +133,21 @@ std::optional<SetStateLayout> SetStateLayoutFrom(std::string_view formatText) {
     const auto protocol = Field(fields, "protocol", 2);
     const auto saddr = Field(fields, "saddr", 4);
     const auto daddr = Field(fields, "daddr", 4);
-    if (!oldState || !newState || !sport || !dport || !family || !protocol || !saddr || !daddr) {
+    if (!commonFlags || !oldState || !newState || !sport || !dport || !family || !protocol || !saddr ||
+        !daddr) {
         return std::nullopt;
     }
-    return SetStateLayout{*oldState, *newState, *sport, *dport, *family, *protocol, *saddr, *daddr};
+    return SetStateLayout{*commonFlags, *oldState, *newState, *sport, *dport,
+                          *family,      *protocol, *saddr,    *daddr};
 }
 
 std::optional<SetStateRecord> ParseSetStateRecord(std::span<const std::uint8_t> raw,
                                                   const SetStateLayout& layout) {
     SetStateRecord r;
-    if (!Read(raw, layout.oldState, r.oldState) || !Read(raw, layout.newState, r.newState) ||
-        !Read(raw, layout.localPort, r.localPort) || !Read(raw, layout.remotePort, r.remotePort) ||
-        !Read(raw, layout.family, r.family) || !Read(raw, layout.protocol, r.protocol) ||
-        !Read(raw, layout.localAddress, r.localAddress) ||
+    if (!Read(raw, layout.commonFlags, r.commonFlags) || !Read(raw, layout.oldState, r.oldState) ||
+        !Read(raw, layout.newState, r.newState) || !Read(raw, layout.localPort, r.localPort) ||
+        !Read(raw, layout.remotePort, r.remotePort) || !Read(raw, layout.family, r.family) ||
+        !Read(raw, layout.protocol, r.protocol) || !Read(raw, layout.localAddress, r.localAddress) ||
         !Read(raw, layout.remoteAddress, r.remoteAddress)) {
         return std::nullopt;
     }
@@ -147,8 +155,11 @@ std::optional<SetStateRecord> ParseSetStateRecord(std::span<const std::uint8_t> 
 }
 
 std::optional<SocketCloseEvent> CloseEventFrom(const SetStateRecord& record, std::uint32_t pid) {
+    const bool abortive = record.newState == kTcpClose &&
+                          (record.oldState == kTcpEstablished || record.oldState == kTcpCloseWait) &&
+                          (record.commonFlags & kInterruptFlags) == 0;
     if (record.family != kFamilyInet || record.protocol != kProtocolTcp || record.localPort == 0 ||
-        (record.newState != kTcpFinWait1 && record.newState != kTcpLastAck)) {
+        (record.newState != kTcpFinWait1 && record.newState != kTcpLastAck && !abortive)) {
         return std::nullopt;
     }
     return SocketCloseEvent{kProtocolTcp,         record.localAddress, record.localPort,

@@ -34,6 +34,7 @@ std::optional<std::uint64_t> ParseTraceId(std::string_view text);
 
 // The fields of sock/inet_sock_set_state that the close source reads.
 struct SetStateLayout {
+    TraceField commonFlags;                  // common_flags: __u8, the interrupt context of the change
     TraceField oldState, newState;           // int
     TraceField localPort, remotePort;        // sport, dport: __u16, host byte order
     TraceField family, protocol;             // __u16
@@ -46,6 +47,7 @@ std::optional<SetStateLayout> SetStateLayoutFrom(std::string_view formatText);
 
 // One inet_sock_set_state record, numbers in host byte order except the addresses.
 struct SetStateRecord {
+    std::uint8_t commonFlags = 0;
     std::int32_t oldState = 0;
     std::int32_t newState = 0;
     std::uint16_t localPort = 0;
@@ -62,10 +64,11 @@ std::optional<SetStateRecord> ParseSetStateRecord(std::span<const std::uint8_t> 
                                                   const SetStateLayout& layout);
 
 // The local close that a state change stands for: an IPv4 TCP socket with its port entering
-// TCP_FIN_WAIT1 or TCP_LAST_ACK. Only the owner's close(), shutdown() or exit makes these, so `pid`,
-// the process the change happened in, owns the socket. Nothing for any other change: the SYN_SENT
-// change comes before the port is chosen, and changes made on receipt run in whatever task the
-// interrupt found.
+// TCP_FIN_WAIT1 or TCP_LAST_ACK, or going from ESTABLISHED or CLOSE_WAIT straight to CLOSE outside
+// any interrupt (an abortive close: unread data or a zero linger). Only the owner's close(),
+// shutdown() or exit makes these, so `pid`, the process the change happened in, owns the socket.
+// Nothing for any other change: the SYN_SENT change comes before the port is chosen, and changes made
+// on receipt run in whatever task the interrupt found.
 std::optional<SocketCloseEvent> CloseEventFrom(const SetStateRecord& record, std::uint32_t pid);
 
 namespace perf {

@@ -60,6 +60,7 @@ void Put(std::vector<std::uint8_t>& bytes, std::size_t offset, T value) {
 // A record as the kernel writes it, at the captured offsets.
 std::vector<std::uint8_t> Record(const SetStateRecord& r) {
     std::vector<std::uint8_t> raw(kRecordSize, 0xEE);
+    Put(raw, 2, r.commonFlags);
     Put(raw, 16, r.oldState);
     Put(raw, 20, r.newState);
     Put(raw, 24, r.localPort);
@@ -144,13 +145,17 @@ TEST(SetStateRecordParser, OnlyLocalClosesOfIpv4TcpSocketsWithAPortAreCloses) {
         std::int32_t oldState, newState;
         std::uint16_t localPort;
         bool close;
+        std::uint8_t flags = 0;
     } cases[] = {
         {2, 6, kEstablished, kFinWait1, 52834, true},    // close() or shutdown() of an open connection
         {2, 6, kCloseWait, kLastAck, 52834, true},       // close() after the peer's FIN
         {2, 6, kClose, kSynSent, 0, false},              // connect(): no port yet
         {2, 6, kEstablished, kCloseWait, 52834, false},  // the peer's FIN, in whatever task received it
         {2, 6, kLastAck, kClose, 52834, false},
-        {2, 6, kEstablished, kClose, 52834, false},
+        {2, 6, kEstablished, kClose, 52834, true},          // abortive close() (unread data, zero linger)
+        {2, 6, kCloseWait, kClose, 52834, true},
+        {2, 6, kEstablished, kClose, 52834, false, 0x10},   // the peer's reset, in a soft interrupt
+        {2, 6, kEstablished, kClose, 52834, false, 0x08},   // ... or a hard one
         {10, 6, kEstablished, kFinWait1, 52834, false},   // IPv6
         {2, 132, kEstablished, kFinWait1, 52834, false},  // SCTP
         {2, 6, kEstablished, kFinWait1, 0, false},
@@ -158,6 +163,7 @@ TEST(SetStateRecordParser, OnlyLocalClosesOfIpv4TcpSocketsWithAPortAreCloses) {
     for (const auto& c : cases) {
         SetStateRecord r = kClientClose;
         r.family = c.family, r.protocol = c.protocol, r.oldState = c.oldState, r.newState = c.newState;
+        r.commonFlags = c.flags;
         r.localPort = c.localPort;
         const auto event = engine::CloseEventFrom(r, 4321);
         EXPECT_EQ(event.has_value(), c.close) << c.family << " " << c.protocol << " " << c.newState;
