@@ -82,7 +82,7 @@ std::vector<std::uint8_t> Sample(std::uint32_t pid, std::uint32_t tid, const std
     return body;
 }
 
-const SetStateRecord kClientClose{kEstablished,     kFinWait1,      52834, 47001, 2, 6,
+const SetStateRecord kClientClose{0, kEstablished, kFinWait1, 52834, 47001, 2, 6,
                                   Ip(127, 0, 0, 1), Ip(10, 1, 2, 3)};
 
 TEST(TraceFormatParser, CapturedFormatGivesEveryFieldWithoutTypeOrBrackets) {
