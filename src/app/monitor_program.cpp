@@ -12,6 +12,7 @@
 #include "app/program_requests.h"
 #include "app/single_instance.h"
 #include "app/system_engine_seams.h"
+#include "engine/accelerator_report.h"
 #include "engine/traffic_monitor.h"
 #include "ui/alarm_popup.h"
 #include "ui/shell_window.h"
@@ -53,7 +54,9 @@ int RunMonitorProgram(std::u16string_view commandLine, const std::function<void(
     }
 
     alarming::ProgramDirectory directory;
-    const auto shell = ui::CreateShellWindow({EndMonitorService, [] { RequestExit(); }});
+    const auto shell = ui::CreateShellWindow({.onClose = EndMonitorService,
+                                              .requestExit = [] { RequestExit(); },
+                                              .reportAcceleratorTraffic = engine::AddAcceleratorReport});
     // Declared after the shell, so that on every return its thread has ended before the shell goes.
     auto exitRequest = std::make_unique<ExitRequest>(*shell, instance, directory);
     SetProgramExitRequest(exitRequest.get());

@@ -8,16 +8,12 @@
 #include <string>
 
 #include "base/system_time.h"
+#include "engine/traffic_snapshots.h"
 
 namespace ui {
 
 // Byte totals read from the engine (all 0 while there is none).
-struct TrafficTotals {
-    std::uint64_t localUp = 0;
-    std::uint64_t localDown = 0;
-    std::uint64_t accelerateUp = 0;
-    std::uint64_t accelerateDown = 0;
-};
+using engine::TrafficTotals;
 
 // Quantity 1..9 as a signed value (7..9 are local minus accelerated and may be negative); *valid is
 // cleared for an index outside 1..9.

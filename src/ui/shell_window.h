@@ -50,6 +50,8 @@ struct ShellHooks {
     std::function<void()> onClose;
     // The program's exit request, for what the shell itself receives (SIGINT and SIGTERM on Linux).
     std::function<void()> requestExit;
+    // The accelerator's report of the bytes it sent and received through its tunnel since the last one.
+    std::function<void(std::uint32_t sent, std::uint32_t received)> reportAcceleratorTraffic;
 };
 
 std::unique_ptr<IShellWindow> CreateShellWindow(ShellHooks hooks);

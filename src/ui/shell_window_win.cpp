@@ -21,7 +21,8 @@ class FloatingShell final : public IShellWindow {
         if (floating_ != nullptr) {
             return floating_->Window() != nullptr;
         }
-        floating_ = std::make_unique<CSuspensionDlg2>(alarming::ProgramDirectory(), hooks_.onClose);
+        floating_ = std::make_unique<CSuspensionDlg2>(alarming::ProgramDirectory(), hooks_.onClose,
+                                                      hooks_.reportAcceleratorTraffic);
         return floating_->CreateFloating(show ? SW_SHOW : SW_HIDE);
     }
 

@@ -5,11 +5,10 @@
 #include "alarm/acceleration_state.h"
 #include "alarm/alarm_history.h"
 #include "alarm/settings.h"
-#include "base/lock.h"
 #include "base/system_time.h"
 #include "base/wide_win.h"
 #include "base/window_tags.h"
-#include "engine/traffic_monitor.h"
+#include "engine/traffic_snapshots.h"
 #include "res/resource_ids.h"
 #include "ui/floating_layout.h"
 #include "ui/shell_window.h"
@@ -49,10 +48,12 @@ CSuspensionDlg2* FloatingWindow() {
     return floatingWindow.load(std::memory_order_acquire);
 }
 
-CSuspensionDlg2::CSuspensionDlg2(alarming::ProgramDirectory directory, std::function<void()> onClose)
+CSuspensionDlg2::CSuspensionDlg2(alarming::ProgramDirectory directory, std::function<void()> onClose,
+                                 std::function<void(std::uint32_t, std::uint32_t)> reportAcceleratorTraffic)
     : skin::Dialog(IDD_FLOATING),
       directory_(std::move(directory)),
       onClose_(std::move(onClose)),
+      reportAcceleratorTraffic_(std::move(reportAcceleratorTraffic)),
       sampler_(base::LocalNow()) {
     floatingWindow.store(this, std::memory_order_release);
 }
@@ -89,28 +90,12 @@ void CSuspensionDlg2::ShowFloating(int showCommand) {
     }
 }
 
-TrafficTotals CSuspensionDlg2::ReadTotals() const {
-    TrafficTotals totals;
-    engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor();
-    if (monitor == nullptr) {
-        return totals;
-    }
-    // One hold of the engine lock: the figures of one reading belong to the same tick.
-    base::AutoLock lock(monitor->Table().EngineLock());
-    engine::TrafficStatistics& statistics = monitor->Statistics();
-    totals.localUp = statistics.GetLocalUpReflux();
-    totals.localDown = statistics.GetLocalDownReflux();
-    totals.accelerateUp = statistics.GetAccelerateUpReflux();
-    totals.accelerateDown = statistics.GetAccelerateDownReflux();
-    return totals;
-}
-
 std::u16string CSuspensionDlg2::RateText(int index) {
-    return sampler_.RateText(ReadTotals(), index, base::LocalNow());
+    return sampler_.RateText(engine::ReadTrafficTotals(), index, base::LocalNow());
 }
 
 std::u16string CSuspensionDlg2::VolumeText(int index) {
-    return RateSampler::VolumeText(ReadTotals(), index);
+    return RateSampler::VolumeText(engine::ReadTrafficTotals(), index);
 }
 
 void CSuspensionDlg2::PostAlarmStateChange() {
@@ -379,16 +364,10 @@ void CSuspensionDlg2::OnAppBarNotify(WPARAM code, LPARAM argument) {
 }
 
 void CSuspensionDlg2::OnAccelAdapter(WPARAM sent, LPARAM received) {
-    if (!IsAcceleratorReport(sent, received)) {
+    if (!IsAcceleratorReport(sent, received) || !reportAcceleratorTraffic_) {
         return;
     }
-    engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor();
-    if (monitor == nullptr) {
-        return;
-    }
-    base::AutoLock lock(monitor->Table().EngineLock());
-    monitor->Adapter().AddReportedCounters(static_cast<std::uint32_t>(sent),
-                                           static_cast<std::uint32_t>(received));
+    reportAcceleratorTraffic_(static_cast<std::uint32_t>(sent), static_cast<std::uint32_t>(received));
 }
 
 void CSuspensionDlg2::OnClose() {

@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -28,7 +29,9 @@ namespace ui {
 class CSuspensionDlg2 final : public skin::Dialog, public skin::CCtrlColor<0, 0xF6FBF3> {
   public:
     // `onClose` runs on WM_CLOSE, before the loop is told to end: the service's stop and destruction.
-    CSuspensionDlg2(alarming::ProgramDirectory directory, std::function<void()> onClose);
+    // `reportAcceleratorTraffic` takes the accelerator's reports (UM_ACCEL_ADAPTER) to the engine.
+    CSuspensionDlg2(alarming::ProgramDirectory directory, std::function<void()> onClose,
+                    std::function<void(std::uint32_t, std::uint32_t)> reportAcceleratorTraffic);
     ~CSuspensionDlg2() override;
 
     // Creates the window without owner and applies `showCommand` through ShowFloating. False when the
@@ -80,10 +83,10 @@ class CSuspensionDlg2 final : public skin::Dialog, public skin::CCtrlColor<0, 0x
     void ToggleAlarms();
     void CloseAccelerator();
     void RaiseMainWindowModal();
-    TrafficTotals ReadTotals() const;
 
     alarming::ProgramDirectory directory_;
     std::function<void()> onClose_;
+    std::function<void(std::uint32_t, std::uint32_t)> reportAcceleratorTraffic_;
     std::atomic<HWND> window_{nullptr};
     int initialShowCommand_ = SW_SHOW;
     bool closing_ = false;

@@ -46,6 +46,7 @@
 #include "base/text.h"
 #include "base/wide_win.h"
 #include "base/window_tags.h"
+#include "engine/accelerator_report.h"
 #include "engine/traffic_monitor.h"
 #include "ui/shell_window.h"
 #include "ui/suspension_dlg2_win.h"
@@ -299,7 +300,9 @@ int main() {
         return 2;
     }
     alarming::ProgramDirectory directory;
-    const auto shell = ui::CreateShellWindow({EndService, [] { app::RequestExit(); }});
+    const auto shell = ui::CreateShellWindow({.onClose = EndService,
+                                              .requestExit = [] { app::RequestExit(); },
+                                              .reportAcceleratorTraffic = engine::AddAcceleratorReport});
     app::ExitRequest exitRequest(*shell, instance, directory);
     app::SetProgramExitRequest(&exitRequest);
 
