@@ -15,6 +15,12 @@ RECT ToRECT(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 bool IsSizingOrCaption(int hit) { return hit == kHitCaption || (hit >= kHitLeft && hit <= kHitBottomRight); }
 
+// Close, minimise and settings act on a click alone and show the hand; the maximise button, like the
+// caption, also answers a double click.
+bool IsClickOnlyButton(int hit) {
+    return hit == kHitClose || hit == kHitMinimize || hit == kHitSettings;
+}
+
 }  // namespace
 
 DialogFrame::DialogFrame(unsigned optionalStrips) {
@@ -168,28 +174,18 @@ bool DialogFrame::ProcessFrameMessage(HWND window, UINT message, WPARAM wParam, 
             OnInitDialog(window);
             return false;
         case WM_NCCALCSIZE:
-            if (wParam == FALSE) {
-                return false;
-            } else {
-                auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
-                const Rect client = FrameClientRect(ToRect(params->rgrc[0]));
-                params->rgrc[0] = ToRECT(client);
-                result = 0;
-                return true;
-            }
+            return OnNcCalcSize(wParam, lParam, result);
         case WM_NCPAINT:
             Paint(window);
             result = 0;
             return true;
         case WM_NCACTIVATE:
-            active_ = wParam != FALSE;
-            Paint(window);
+            SetActive(window, wParam != FALSE);
             // TRUE lets the activation change go ahead; the system's caption is never drawn.
             result = TRUE;
             return true;
         case WM_ACTIVATE:
-            active_ = LOWORD(wParam) != WA_INACTIVE;
-            Paint(window);
+            SetActive(window, LOWORD(wParam) != WA_INACTIVE);
             return false;
         case WM_SETTEXT:
             // The system redraws its own caption on a text change: draw ours over it.
@@ -200,89 +196,114 @@ bool DialogFrame::ProcessFrameMessage(HWND window, UINT message, WPARAM wParam, 
             Paint(window);
             return false;
         case WM_SYSCOMMAND:
-            if ((wParam & 0xFFF0) == SC_MAXIMIZE && hadMaximizeBox_ && !maximized_) {
-                ToggleMaximized(window);
-                result = 0;
-                return true;
-            }
-            if ((wParam & 0xFFF0) == SC_RESTORE && maximized_ && !::IsIconic(window)) {
-                ToggleMaximized(window);
-                result = 0;
-                return true;
-            }
-            return false;
+            return OnSysCommand(window, wParam, result);
         case WM_NCHITTEST:
             result = HitTest(window, lParam);
             return true;
-        case WM_NCMOUSEMOVE: {
-            const int hit = static_cast<int>(wParam);
-            const bool changed = hit != hoverHit_;
-            hoverHit_ = hit;
-            pressedHit_ = 0;
-            TrackLeave(window);
-            if (changed) {
-                Paint(window);
-            }
-            const bool hand = hit == kHitClose || hit == kHitMinimize || hit == kHitSettings;
-            ::SetCursor(hand ? handCursor_ : arrowCursor_);
-            if (IsSizingOrCaption(hit)) {
-                return false;
-            }
-            result = 0;
-            return true;
-        }
+        case WM_NCMOUSEMOVE:
+            return OnNcMouseMove(window, static_cast<int>(wParam), result);
         case WM_MOUSEMOVE:
         case WM_LBUTTONUP:
-            // Back in the client area (a caption button pressed and the mouse moved away): the button
-            // is neither hovered nor pressed any more.
-            if (hoverHit_ != 0 || pressedHit_ != 0) {
-                hoverHit_ = 0;
-                pressedHit_ = 0;
-                Paint(window);
-            }
+            // Back in the client area (a caption button pressed and the mouse moved away).
+            ClearHover(window);
             return false;
         case WM_NCMOUSELEAVE:
             tracking_ = false;
-            if (hoverHit_ != 0 || pressedHit_ != 0) {
-                hoverHit_ = 0;
-                pressedHit_ = 0;
-                Paint(window);
-            }
+            ClearHover(window);
             return false;
-        case WM_NCLBUTTONDOWN: {
-            const int hit = static_cast<int>(wParam);
-            hoverHit_ = hit;
-            pressedHit_ = hit;
-            Paint(window);
-            if (IsSizingOrCaption(hit)) {
-                return false;
-            }
-            if (hit == kHitSysMenu) {
-                POINT at{};
-                ::GetCursorPos(&at);
-                const UINT command = ::TrackPopupMenu(::GetSystemMenu(window, FALSE),
-                                                      TPM_RETURNCMD | TPM_LEFTBUTTON, at.x, at.y, 0, window, nullptr);
-                if (command != 0) {
-                    ::PostMessageW(window, WM_SYSCOMMAND, command, 0);
-                }
-            }
-            result = 0;
-            return true;
-        }
+        case WM_NCLBUTTONDOWN:
+            return OnNcButtonDown(window, static_cast<int>(wParam), result);
         case WM_NCLBUTTONUP:
             OnButtonUp(window, static_cast<int>(wParam));
             result = 0;
             return true;
-        case WM_NCLBUTTONDBLCLK: {
-            const int hit = static_cast<int>(wParam);
-            if (hadMaximizeBox_ && hit != kHitClose && hit != kHitMinimize && hit != kHitSettings) {
-                ToggleMaximized(window);
-            }
+        case WM_NCLBUTTONDBLCLK:
+            OnNcDoubleClick(window, static_cast<int>(wParam));
             result = 0;
             return true;
-        }
         default:
             return false;
+    }
+}
+
+bool DialogFrame::OnNcCalcSize(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (wParam == FALSE) {
+        return false;
+    }
+    auto* params = reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam);
+    params->rgrc[0] = ToRECT(FrameClientRect(ToRect(params->rgrc[0])));
+    result = 0;
+    return true;
+}
+
+void DialogFrame::SetActive(HWND window, bool active) {
+    active_ = active;
+    Paint(window);
+}
+
+bool DialogFrame::OnSysCommand(HWND window, WPARAM command, LRESULT& result) {
+    const WPARAM kind = command & 0xFFF0;
+    const bool maximize = kind == SC_MAXIMIZE && hadMaximizeBox_ && !maximized_;
+    const bool restore = kind == SC_RESTORE && maximized_ && !::IsIconic(window);
+    if (!maximize && !restore) {
+        return false;
+    }
+    ToggleMaximized(window);
+    result = 0;
+    return true;
+}
+
+bool DialogFrame::OnNcMouseMove(HWND window, int hit, LRESULT& result) {
+    const bool changed = hit != hoverHit_;
+    hoverHit_ = hit;
+    pressedHit_ = 0;
+    TrackLeave(window);
+    if (changed) {
+        Paint(window);
+    }
+    ::SetCursor(IsClickOnlyButton(hit) ? handCursor_ : arrowCursor_);
+    if (IsSizingOrCaption(hit)) {
+        return false;
+    }
+    result = 0;
+    return true;
+}
+
+void DialogFrame::ClearHover(HWND window) {
+    if (hoverHit_ != 0 || pressedHit_ != 0) {
+        hoverHit_ = 0;
+        pressedHit_ = 0;
+        Paint(window);
+    }
+}
+
+bool DialogFrame::OnNcButtonDown(HWND window, int hit, LRESULT& result) {
+    hoverHit_ = hit;
+    pressedHit_ = hit;
+    Paint(window);
+    if (IsSizingOrCaption(hit)) {
+        return false;
+    }
+    if (hit == kHitSysMenu) {
+        ShowSystemMenu(window);
+    }
+    result = 0;
+    return true;
+}
+
+void DialogFrame::ShowSystemMenu(HWND window) {
+    POINT at{};
+    ::GetCursorPos(&at);
+    const UINT command = ::TrackPopupMenu(::GetSystemMenu(window, FALSE), TPM_RETURNCMD | TPM_LEFTBUTTON,
+                                          at.x, at.y, 0, window, nullptr);
+    if (command != 0) {
+        ::PostMessageW(window, WM_SYSCOMMAND, command, 0);
+    }
+}
+
+void DialogFrame::OnNcDoubleClick(HWND window, int hit) {
+    if (hadMaximizeBox_ && !IsClickOnlyButton(hit)) {
+        ToggleMaximized(window);
     }
 }
 

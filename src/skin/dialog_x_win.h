@@ -69,6 +69,17 @@ class DialogFrame {
     void PaintCaption(HDC target, int width);
     void TrackLeave(HWND window);
 
+    // Handlers of ProcessFrameMessage: true when the message is handled, with `result` set.
+    bool OnNcCalcSize(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSysCommand(HWND window, WPARAM command, LRESULT& result);
+    bool OnNcMouseMove(HWND window, int hit, LRESULT& result);
+    bool OnNcButtonDown(HWND window, int hit, LRESULT& result);
+    void OnNcDoubleClick(HWND window, int hit);
+    void SetActive(HWND window, bool active);
+    // No caption button hovered or pressed any more; repaints only when one was.
+    void ClearHover(HWND window);
+    void ShowSystemMenu(HWND window);
+
     FrameBitmaps bitmaps_;
     SkinLibrary library_;
     std::string title_ = "Zelvan";

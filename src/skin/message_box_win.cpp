@@ -62,44 +62,68 @@ void CMessageBoxDailog::SetUp(LRESULT& result) {
     buttonFace_.Reset(LoadSkinBitmap(L"IDB_BITMAP_BTN"));
     auto dialogFont = reinterpret_cast<HFONT>(::SendMessageW(Handle(), WM_GETFONT, 0, 0));
 
-    // 1. The text, measured with its own font.
     const std::wstring text = NarrowToWide(text_);
-    HWND textWindow = ::CreateWindowExW(0, L"STATIC", text.c_str(),
-                                        WS_CHILD | WS_VISIBLE | ((style_ & kMbRightAlign) != 0 ? SS_RIGHT : SS_LEFT), 0,
-                                        0, 0, 0, Handle(), reinterpret_cast<HMENU>(kTextControlId),
-                                        ::GetModuleHandleW(nullptr), nullptr);
-    Size textSize{};
-    if (textWindow != nullptr) {
-        ::SendMessageW(textWindow, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont), FALSE);
-        textControl_.Attach(textWindow);
-        WindowDc dc(textWindow, false);
-        HGDIOBJ previous = ::SelectObject(dc.Get(), dialogFont);
-        RECT measured{0, 0, kMbTextWidth, 0};
-        if (!text.empty()) {
-            ::DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &measured, DT_CALCRECT | DT_NOPREFIX);
-        } else {
-            measured = RECT{0, 0, 0, 0};
-        }
-        TEXTMETRICW metrics{};
-        ::GetTextMetricsW(dc.Get(), &metrics);
-        ::SelectObject(dc.Get(), previous);
-        textSize = MessageBoxTextSize({measured.right - measured.left, measured.bottom - measured.top},
-                                      metrics.tmHeight);
-    }
-
-    // 2. The buttons and the icon.
+    HWND textWindow = CreateText(text, dialogFont);
+    const Size textSize = textWindow != nullptr ? MeasureText(textWindow, text, dialogFont) : Size{};
     buttonIds_ = MessageBoxButtonIds(style_);
-    const int iconId = MessageBoxIconBitmap(style_);
-    Size iconSize{};
-    if (iconId != 0) {
-        iconBitmap_.Reset(LoadProgramBitmap(iconId));
-        const BitmapSize size = SizeOf(iconBitmap_.Get());
-        iconSize = {size.width, size.height};
-    }
+    const Size iconSize = LoadIconBitmap();
     const MessageBoxLayout layout = LayoutMessageBox(iconSize, textSize, buttonIds_.size());
 
-    // 3. The window: the client size inside the skin's frame, centred on the owner (or the screen).
-    const SIZE window = DialogFrame::WindowSizeFor(layout.client.width, layout.client.height);
+    CentreWindow(layout.client);
+    if (textWindow != nullptr) {
+        ::MoveWindow(textWindow, layout.text.x, layout.text.y, textSize.width, textSize.height, FALSE);
+    }
+    AddButtons(layout.buttons, dialogFont);
+    AddIcon(layout.icon, iconSize);
+    FocusDefaultButton(result);
+    if ((style_ & kMbSetForeground) != 0) {
+        ::SetForegroundWindow(Handle());
+    }
+    const std::u16string tag(base::kMessageBoxTag);
+    ::SetPropW(Handle(), base::Wide(tag), Handle());
+}
+
+HWND CMessageBoxDailog::CreateText(const std::wstring& text, HFONT font) {
+    HWND textWindow = ::CreateWindowExW(
+        0, L"STATIC", text.c_str(),
+        WS_CHILD | WS_VISIBLE | ((style_ & kMbRightAlign) != 0 ? SS_RIGHT : SS_LEFT), 0, 0, 0, 0, Handle(),
+        reinterpret_cast<HMENU>(kTextControlId), ::GetModuleHandleW(nullptr), nullptr);
+    if (textWindow != nullptr) {
+        ::SendMessageW(textWindow, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        textControl_.Attach(textWindow);
+    }
+    return textWindow;
+}
+
+Size CMessageBoxDailog::MeasureText(HWND textWindow, const std::wstring& text, HFONT font) {
+    WindowDc dc(textWindow, false);
+    HGDIOBJ previous = ::SelectObject(dc.Get(), font);
+    RECT measured{0, 0, kMbTextWidth, 0};
+    if (!text.empty()) {
+        ::DrawTextW(dc.Get(), text.c_str(), static_cast<int>(text.size()), &measured,
+                    DT_CALCRECT | DT_NOPREFIX);
+    } else {
+        measured = RECT{0, 0, 0, 0};
+    }
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(dc.Get(), &metrics);
+    ::SelectObject(dc.Get(), previous);
+    return MessageBoxTextSize({measured.right - measured.left, measured.bottom - measured.top},
+                              metrics.tmHeight);
+}
+
+Size CMessageBoxDailog::LoadIconBitmap() {
+    const int iconId = MessageBoxIconBitmap(style_);
+    if (iconId == 0) {
+        return {};
+    }
+    iconBitmap_.Reset(LoadProgramBitmap(iconId));
+    const BitmapSize size = SizeOf(iconBitmap_.Get());
+    return {size.width, size.height};
+}
+
+void CMessageBoxDailog::CentreWindow(Size client) {
+    const SIZE window = DialogFrame::WindowSizeFor(client.width, client.height);
     RECT around{};
     HWND owner = ::GetWindow(Handle(), GW_OWNER);
     if (owner == nullptr || !::IsWindowVisible(owner) || !::GetWindowRect(owner, &around)) {
@@ -108,39 +132,39 @@ void CMessageBoxDailog::SetUp(LRESULT& result) {
     const int x = around.left + (around.right - around.left - window.cx) / 2;
     const int y = around.top + (around.bottom - around.top - window.cy) / 2;
     ::SetWindowPos(Handle(), nullptr, x, y, window.cx, window.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
-    if (textWindow != nullptr) {
-        ::MoveWindow(textWindow, layout.text.x, layout.text.y, textSize.width, textSize.height, FALSE);
-    }
+void CMessageBoxDailog::AddButtons(const std::vector<Point>& positions, HFONT font) {
     for (std::size_t i = 0; i < buttonIds_.size(); ++i) {
-        HWND button = AddButton(buttonIds_[i], layout.buttons[i].x, layout.buttons[i].y);
+        HWND button = AddButton(buttonIds_[i], positions[i].x, positions[i].y);
         if (button != nullptr) {
-            ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont), FALSE);
+            ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         }
     }
-    if (iconBitmap_) {
-        iconControl_ = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_BITMAP, layout.icon.x,
-                                         layout.icon.y, iconSize.width, iconSize.height, Handle(),
-                                         reinterpret_cast<HMENU>(kIconControlId), ::GetModuleHandleW(nullptr), nullptr);
-        if (iconControl_ != nullptr) {
-            ::SendMessageW(iconControl_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(iconBitmap_.Get()));
-        }
-    }
+}
 
-    // 4. The default button has the focus and answers Enter.
+void CMessageBoxDailog::AddIcon(Point position, Size size) {
+    if (!iconBitmap_) {
+        return;
+    }
+    iconControl_ = ::CreateWindowExW(
+        0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_BITMAP, position.x, position.y, size.width, size.height,
+        Handle(), reinterpret_cast<HMENU>(kIconControlId), ::GetModuleHandleW(nullptr), nullptr);
+    if (iconControl_ != nullptr) {
+        ::SendMessageW(iconControl_, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(iconBitmap_.Get()));
+    }
+}
+
+void CMessageBoxDailog::FocusDefaultButton(LRESULT& result) {
     const std::size_t defaultIndex = MessageBoxDefaultIndex(style_);
-    if (defaultIndex < buttonIds_.size()) {
-        ::SendMessageW(Handle(), DM_SETDEFID, buttonIds_[defaultIndex], 0);
-        if (HWND button = Item(buttonIds_[defaultIndex]); button != nullptr) {
-            ::SetFocus(button);
-            result = FALSE;
-        }
+    if (defaultIndex >= buttonIds_.size()) {
+        return;
     }
-    if ((style_ & kMbSetForeground) != 0) {
-        ::SetForegroundWindow(Handle());
+    ::SendMessageW(Handle(), DM_SETDEFID, buttonIds_[defaultIndex], 0);
+    if (HWND button = Item(buttonIds_[defaultIndex]); button != nullptr) {
+        ::SetFocus(button);
+        result = FALSE;
     }
-    const std::u16string tag(base::kMessageBoxTag);
-    ::SetPropW(Handle(), base::Wide(tag), Handle());
 }
 
 bool CMessageBoxDailog::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {

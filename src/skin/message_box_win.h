@@ -35,7 +35,22 @@ class CMessageBoxDailog : public SkinnedDialog<CDialogX<3>, CCtrlColor<0, 0xF6FB
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
   private:
+    // WM_INITDIALOG: the texts, icon and buttons made, measured and placed; FALSE in `result` when the
+    // default button took the focus.
     void SetUp(LRESULT& result);
+    // The text's static, or null when it cannot be made.
+    HWND CreateText(const std::wstring& text, HFONT font);
+    // The text block's size in the static's font; long texts wrap.
+    static Size MeasureText(HWND textWindow, const std::wstring& text, HFONT font);
+    // The style's icon bitmap loaded; its size, 0 x 0 without one.
+    Size LoadIconBitmap();
+    // The window sized to the client size inside the skin's frame and centred on the owner (or the
+    // work area when the owner is hidden or missing).
+    void CentreWindow(Size client);
+    void AddButtons(const std::vector<Point>& positions, HFONT font);
+    void AddIcon(Point position, Size size);
+    // The default button has the focus and answers Enter.
+    void FocusDefaultButton(LRESULT& result);
     void Release();
     HWND AddButton(int id, int x, int y);
 

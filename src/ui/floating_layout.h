@@ -9,6 +9,18 @@ namespace ui {
 
 inline constexpr int kFloatingWidth = 170;
 inline constexpr int kFloatingHeight = 25;
+// Corner ellipse of the strip's rounded region.
+inline constexpr int kFloatingCorner = 9;
+inline constexpr int kFloatingFontHeight = 12;
+// The text line spans the strip's height between the logo and the status button.
+inline constexpr int kFloatingTextX = 35;
+inline constexpr int kFloatingTextWidth = 113;
+inline constexpr int kStatusButtonX = 148;
+inline constexpr int kStatusButtonY = 3;
+inline constexpr int kStatusButtonWidth = 17;
+inline constexpr int kStatusButtonHeight = 19;
+// One image of the status button's bitmaps.
+inline constexpr int kStatusImageWidth = 17;
 
 struct Point {
     int x = 0;

@@ -25,9 +25,6 @@ constexpr UINT kTopmostDelayMs = 20000;
 constexpr UINT kAlarmStateMessage = WM_APP + 1;
 constexpr UINT kCloseOwnedMessage = WM_APP + 2;
 
-constexpr int kStatusImageWidth = 17;
-constexpr int kRegionCorner = 9;
-
 std::atomic<CSuspensionDlg2*> floatingWindow{nullptr};
 
 std::uint32_t Flag(const std::atomic<std::uint32_t>& flag) {
@@ -181,17 +178,39 @@ bool CSuspensionDlg2::OnInitDialog() {
     window_.store(window, std::memory_order_release);
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
 
+    SetIcons(instance);
+    ::SetWindowPos(window, nullptr, 0, 0, kFloatingWidth, kFloatingHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    BuildBackground();
+    MakeStripStyle();
+    SetUpTextLine();
+    SetUpStatusButton();
+    MoveToInitialPosition();
+    RoundCorners();
+
+    ::SetPropW(window, base::Wide(std::u16string(base::kFloatingWindowTag)), window);
+    contextMenu_.Reset(::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_FLOATING_MENU)));
+    UpdateTextLine();
+
+    const bool timerStarted = ::SetTimer(window, kTextTimer, kTextPeriodMs, nullptr) != 0;
+    ::SetTimer(window, kTopmostTimer, kTopmostDelayMs, nullptr);
+    RegisterAppBar();
+    ShowFloating(initialShowCommand_);
+    return timerStarted;
+}
+
+void CSuspensionDlg2::SetIcons(HINSTANCE instance) {
     const auto icon = [instance](int metricX, int metricY) {
         return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
                                                ::GetSystemMetrics(metricX), ::GetSystemMetrics(metricY),
                                                LR_SHARED));
     };
-    ::SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon(SM_CXICON, SM_CYICON)));
-    ::SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon(SM_CXSMICON, SM_CYSMICON)));
+    ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon(SM_CXICON, SM_CYICON)));
+    ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
+                   reinterpret_cast<LPARAM>(icon(SM_CXSMICON, SM_CYSMICON)));
+}
 
-    ::SetWindowPos(window, nullptr, 0, 0, kFloatingWidth, kFloatingHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-    BuildBackground();
-
+void CSuspensionDlg2::MakeStripStyle() {
+    HWND window = Handle();
     // No frame and no system menu; top-most, and a tool window so that it has no task-bar button.
     const LONG_PTR style = ::GetWindowLongPtrW(window, GWL_STYLE);
     ::SetWindowLongPtrW(window, GWL_STYLE, style & ~static_cast<LONG_PTR>(WS_BORDER | WS_SYSMENU));
@@ -201,19 +220,26 @@ bool CSuspensionDlg2::OnInitDialog() {
     // The style bit alone does not move the window in the z-order.
     ::SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
 
+void CSuspensionDlg2::SetUpTextLine() {
     textLine_ = Item(IDC_TEXT_LINE);
-    font_.Reset(skin::MakeFont(L"宋体", 12, FW_NORMAL, GB2312_CHARSET));
+    font_.Reset(skin::MakeFont(L"宋体", kFloatingFontHeight, FW_NORMAL, GB2312_CHARSET));
     if (!font_) {
-        font_.Reset(skin::MakeFont(L"Arial", 12, FW_NORMAL));
+        font_.Reset(skin::MakeFont(L"Arial", kFloatingFontHeight, FW_NORMAL));
     }
     ::SendMessageW(textLine_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
+    ::SetWindowPos(textLine_, nullptr, kFloatingTextX, 0, kFloatingTextWidth, kFloatingHeight,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    ::ShowWindow(textLine_, SW_SHOW);
+    // Transparent: the strip's background shows through.
+    RegisterBrush(textLine_, static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH)));
+}
+
+void CSuspensionDlg2::SetUpStatusButton() {
     HWND button = Item(IDC_STATUS_BUTTON);
     statusButton_.Attach(button);
     ::SetClassLongPtrW(button, GCLP_HCURSOR, reinterpret_cast<LONG_PTR>(::LoadCursorW(nullptr, IDC_HAND)));
-    ::SetWindowPos(textLine_, nullptr, 35, 0, 113, kFloatingHeight, SWP_NOZORDER | SWP_NOACTIVATE);
-    ::ShowWindow(textLine_, SW_SHOW);
-    RegisterBrush(textLine_, static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH)));
     RegisterBrush(button, static_cast<HBRUSH>(::GetStockObject(NULL_BRUSH)));
 
     alertImageA_ = skin::CBitmapButton::LoadStrip(IDB_STATUS_ALERT_A, kStatusImageWidth);
@@ -222,40 +248,37 @@ bool CSuspensionDlg2::OnInitDialog() {
     statusButton_.SetImages(0);
     SetStatusImage(InitialStatusImage(Flag(alarming::AlarmPopupCount)));
     statusButton_.SetExtendedStyle(skin::CBitmapButton::kExtendedHover);
-    ::SetWindowPos(button, nullptr, 148, 3, 17, 19, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(button, nullptr, kStatusButtonX, kStatusButtonY, kStatusButtonWidth, kStatusButtonHeight,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
+void CSuspensionDlg2::MoveToInitialPosition() {
     const Point position =
         FloatingInitialPosition(alarming::SuspensionX.load(std::memory_order_relaxed),
                                 alarming::SuspensionY.load(std::memory_order_relaxed),
                                 ::GetSystemMetrics(SM_CXFULLSCREEN), ::GetSystemMetrics(SM_CYFULLSCREEN));
-    ::SetWindowPos(window, nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(Handle(), nullptr, position.x, position.y, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
+void CSuspensionDlg2::RoundCorners() {
     RECT rect{};
-    ::GetWindowRect(window, &rect);
+    ::GetWindowRect(Handle(), &rect);
     skin::Region region(::CreateRoundRectRgn(0, 0, rect.right - rect.left + 1, rect.bottom - rect.top + 1,
-                                             kRegionCorner, kRegionCorner));
-    if (::SetWindowRgn(window, region.Get(), TRUE) != 0) {
+                                             kFloatingCorner, kFloatingCorner));
+    if (::SetWindowRgn(Handle(), region.Get(), TRUE) != 0) {
         // The system owns the region once it is set.
         static_cast<void>(region.Release());
     }
+}
 
-    ::SetPropW(window, base::Wide(std::u16string(base::kFloatingWindowTag)), window);
-    contextMenu_.Reset(::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_FLOATING_MENU)));
-
-    UpdateTextLine();
-
-    const bool timerStarted = ::SetTimer(window, kTextTimer, kTextPeriodMs, nullptr) != 0;
-    ::SetTimer(window, kTopmostTimer, kTopmostDelayMs, nullptr);
-
+void CSuspensionDlg2::RegisterAppBar() {
     // Full-screen applications are reported to application desktop toolbars.
     APPBARDATA appBar{};
     appBar.cbSize = sizeof(appBar);
-    appBar.hWnd = window;
+    appBar.hWnd = Handle();
     appBar.uCallbackMessage = kAppBarNotifyMessage;
     appBarRegistered_ = ::SHAppBarMessage(ABM_NEW, &appBar) != 0;
-
-    ShowFloating(initialShowCommand_);
-    return timerStarted;
 }
 
 void CSuspensionDlg2::BuildBackground() {

@@ -75,7 +75,16 @@ class CSuspensionDlg2 final : public skin::Dialog, public skin::CCtrlColor<0, 0x
     void OnClose();
     void OnDestroy();
 
+    // Steps of OnInitDialog, in its order.
+    void SetIcons(HINSTANCE instance);
     void BuildBackground();
+    void MakeStripStyle();
+    void SetUpTextLine();
+    void SetUpStatusButton();
+    void MoveToInitialPosition();
+    void RoundCorners();
+    void RegisterAppBar();
+
     void UpdateTextLine();
     void SetStatusImage(StatusImage image);
     void ShowAccelerator();

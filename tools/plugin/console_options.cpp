@@ -46,6 +46,151 @@ bool Seconds(const std::string& option, const std::optional<std::string>& value,
     return true;
 }
 
+// "--name=value" splits at the '='; any other word is a name alone.
+struct OptionWord {
+    std::string name;
+    std::optional<std::string> inlineValue;
+};
+
+OptionWord SplitOptionWord(const std::string& word) {
+    if (const std::size_t equals = word.find('='); word.rfind("--", 0) == 0 && equals != word.npos) {
+        return {word.substr(0, equals), word.substr(equals + 1)};
+    }
+    return {word, std::nullopt};
+}
+
+enum class OptionTaken { kTaken, kFailed, kUnknown };
+
+OptionTaken Taken(bool ok) {
+    return ok ? OptionTaken::kTaken : OptionTaken::kFailed;
+}
+
+struct FlagOption {
+    std::string_view name;
+    std::string_view shortName;
+    bool ConsoleOptions::*target;
+};
+
+constexpr FlagOption kFlagOptions[] = {
+    {"--help", "-h", &ConsoleOptions::help},   {"--list", "", &ConsoleOptions::list},
+    {"--script", "", &ConsoleOptions::script}, {"--exit", "", &ConsoleOptions::exit},
+    {"--echo", "", &ConsoleOptions::echo},     {"--quiet", "-q", &ConsoleOptions::quiet},
+};
+
+// The options without a value.
+OptionTaken TakeFlagOption(const OptionWord& option, ConsoleOptions& options, std::string& error) {
+    bool json = false;
+    bool* target = nullptr;
+    if (option.name == "--json") {
+        target = &json;
+        options.format = OutputFormat::kJson;
+    }
+    for (const FlagOption& flag : kFlagOptions) {
+        if (option.name == flag.name || (!flag.shortName.empty() && option.name == flag.shortName)) {
+            target = &(options.*flag.target);
+        }
+    }
+    if (target == nullptr) {
+        return OptionTaken::kUnknown;
+    }
+    if (option.inlineValue) {
+        error = option.name + " takes no value";
+        return OptionTaken::kFailed;
+    }
+    *target = true;
+    return OptionTaken::kTaken;
+}
+
+struct SecondsOption {
+    std::string_view name;
+    std::chrono::milliseconds ConsoleOptions::*target;
+};
+
+constexpr SecondsOption kSecondsOptions[] = {
+    {"--connect-timeout", &ConsoleOptions::connectTimeout},
+    {"--timeout", &ConsoleOptions::timeout},
+    {"--exit-timeout", &ConsoleOptions::exitTimeout},
+    {"--listen", &ConsoleOptions::listenFor},
+};
+
+// The options with a number of seconds.
+OptionTaken TakeSecondsOption(const OptionWord& option, ArgCursor& cursor, ConsoleOptions& options,
+                              std::string& error) {
+    for (const SecondsOption& entry : kSecondsOptions) {
+        if (option.name == entry.name) {
+            if (option.name == "--listen") {
+                options.listen = true;
+            }
+            return Taken(
+                Seconds(option.name, cursor.Value(option.inlineValue), options.*entry.target, error));
+        }
+    }
+    return OptionTaken::kUnknown;
+}
+
+// The options with a text, each checked for what it names.
+OptionTaken TakeTextOption(const OptionWord& option, ArgCursor& cursor, ConsoleOptions& options,
+                           bool& hostGiven, std::string& error) {
+    const std::string& name = option.name;
+    if (name != "--pipe" && name != "--launch" && name != "--host" && name != "--watch") {
+        return OptionTaken::kUnknown;
+    }
+    const std::optional<std::string> value = cursor.Value(option.inlineValue);
+    const auto refuse = [&error](const char* problem) {
+        error = problem;
+        return OptionTaken::kFailed;
+    };
+    if (name == "--pipe") {
+        if (!value) {
+            return refuse("--pipe needs a name like \\\\.\\pipe\\NAME");
+        }
+        options.pipeName = base::Utf8ToUtf16(*value);
+        return Taken(CheckPipeName(options.pipeName, error));
+    }
+    if (name == "--launch") {
+        if (!value || value->empty()) {
+            return refuse("--launch needs the path of the monitor's program");
+        }
+        options.launchPath = base::Utf8ToUtf16(*value);
+        return OptionTaken::kTaken;
+    }
+    if (name == "--host") {
+        if (!value || value->empty() || value->find('\\') != value->npos) {
+            return refuse("--host needs an executable file name without a backslash, like Accelerator.exe");
+        }
+        options.hostName = base::Utf8ToUtf16(*value);
+        hostGiven = true;
+        return OptionTaken::kTaken;
+    }
+    if (!value || value->empty() || value->front() == ';') {
+        return refuse("--watch needs the accelerated process's name, like GameClient.exe");
+    }
+    options.watchNames = base::Utf8ToUtf16(*value);
+    return OptionTaken::kTaken;
+}
+
+std::string UnknownWordError(const std::string& word, const std::string& option) {
+    if (word.rfind("-", 0) == 0) {
+        return "unknown option '" + option + "'";
+    }
+    return "unexpected '" + word + "': requests go after --, as in: kvtmon-plugin -- " + word;
+}
+
+// What each option allows on its own may still clash with another.
+bool CheckOptionsTogether(const ConsoleOptions& options, bool hostGiven, std::string& error) {
+    if (hostGiven && options.launchPath.empty()) {
+        error = "--host is the name the launched monitor is given: it needs --launch";
+        return false;
+    }
+    if (!options.watchNames.empty() && (options.script || options.listen || !options.requests.empty() ||
+                                        options.format == OutputFormat::kJson || options.echo)) {
+        error =
+            "--watch prints a view of its own: it takes no requests, --script, --listen, --json or --echo";
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool CheckPipeName(std::u16string_view name, std::string& error) {
@@ -78,104 +223,27 @@ bool ParseConsoleOptions(std::span<const std::string> args, ConsoleOptions& opti
     while (!cursor.Done()) {
         const std::string word = cursor.Take();
         if (word == "--") {
-            const auto rest = cursor.Rest();
-            if (!GroupRequestWords(rest, options.requests, error)) {
+            if (!GroupRequestWords(cursor.Rest(), options.requests, error)) {
                 return false;
             }
             break;
         }
-        std::string option = word;
-        std::optional<std::string> inlineValue;
-        if (const std::size_t equals = word.find('='); word.rfind("--", 0) == 0 && equals != word.npos) {
-            option = word.substr(0, equals);
-            inlineValue = word.substr(equals + 1);
+        const OptionWord option = SplitOptionWord(word);
+        OptionTaken taken = TakeFlagOption(option, options, error);
+        if (taken == OptionTaken::kUnknown) {
+            taken = TakeSecondsOption(option, cursor, options, error);
         }
-        const auto flag = [&](bool& target) {
-            if (inlineValue) {
-                error = option + " takes no value";
-                return false;
-            }
-            target = true;
-            return true;
-        };
-        bool json = false;
-        bool ok = true;
-        if (option == "--help" || option == "-h") {
-            ok = flag(options.help);
-        } else if (option == "--list") {
-            ok = flag(options.list);
-        } else if (option == "--script") {
-            ok = flag(options.script);
-        } else if (option == "--exit") {
-            ok = flag(options.exit);
-        } else if (option == "--json") {
-            ok = flag(json);
-            options.format = OutputFormat::kJson;
-        } else if (option == "--echo") {
-            ok = flag(options.echo);
-        } else if (option == "--quiet" || option == "-q") {
-            ok = flag(options.quiet);
-        } else if (option == "--pipe") {
-            const auto value = cursor.Value(inlineValue);
-            if (!value) {
-                error = "--pipe needs a name like \\\\.\\pipe\\NAME";
-                return false;
-            }
-            options.pipeName = base::Utf8ToUtf16(*value);
-            ok = CheckPipeName(options.pipeName, error);
-        } else if (option == "--launch") {
-            const auto value = cursor.Value(inlineValue);
-            if (!value || value->empty()) {
-                error = "--launch needs the path of the monitor's program";
-                return false;
-            }
-            options.launchPath = base::Utf8ToUtf16(*value);
-        } else if (option == "--host") {
-            const auto value = cursor.Value(inlineValue);
-            if (!value || value->empty() || value->find('\\') != value->npos) {
-                error = "--host needs an executable file name without a backslash, like Accelerator.exe";
-                return false;
-            }
-            options.hostName = base::Utf8ToUtf16(*value);
-            hostGiven = true;
-        } else if (option == "--connect-timeout") {
-            ok = Seconds(option, cursor.Value(inlineValue), options.connectTimeout, error);
-        } else if (option == "--timeout") {
-            ok = Seconds(option, cursor.Value(inlineValue), options.timeout, error);
-        } else if (option == "--exit-timeout") {
-            ok = Seconds(option, cursor.Value(inlineValue), options.exitTimeout, error);
-        } else if (option == "--watch") {
-            const auto value = cursor.Value(inlineValue);
-            if (!value || value->empty() || value->front() == ';') {
-                error = "--watch needs the accelerated process's name, like GameClient.exe";
-                return false;
-            }
-            options.watchNames = base::Utf8ToUtf16(*value);
-        } else if (option == "--listen") {
-            options.listen = true;
-            ok = Seconds(option, cursor.Value(inlineValue), options.listenFor, error);
-        } else if (word.rfind("-", 0) == 0) {
-            error = "unknown option '" + option + "'";
-            return false;
-        } else {
-            error = "unexpected '" + word + "': requests go after --, as in: kvtmon-plugin -- " + word;
-            return false;
+        if (taken == OptionTaken::kUnknown) {
+            taken = TakeTextOption(option, cursor, options, hostGiven, error);
         }
-        if (!ok) {
+        if (taken == OptionTaken::kUnknown) {
+            error = UnknownWordError(word, option.name);
+        }
+        if (taken != OptionTaken::kTaken) {
             return false;
         }
     }
-    if (hostGiven && options.launchPath.empty()) {
-        error = "--host is the name the launched monitor is given: it needs --launch";
-        return false;
-    }
-    if (!options.watchNames.empty() && (options.script || options.listen || !options.requests.empty() ||
-                                        options.format == OutputFormat::kJson || options.echo)) {
-        error =
-            "--watch prints a view of its own: it takes no requests, --script, --listen, --json or --echo";
-        return false;
-    }
-    return true;
+    return CheckOptionsTogether(options, hostGiven, error);
 }
 
 std::string ConsoleHelpText() {

@@ -68,12 +68,19 @@ class Console {
         }
     }
 
+    // False with `error` at the first request that does not parse.
+    bool ParseRequests(std::vector<RequestCall>& calls, std::string& error);
+
     // Each step returns an exit code; anything but kExitOk ends the conversation.
+    int OpenAndConnect();
     int Connect();
+    int Converse(const std::vector<RequestCall>& calls);
     int RunScript(LineFeed& feed);
     int DrainAnswers();
     int Listen();
     int EndMonitor();
+    // The conversation's result, after the monitor is ended when asked to.
+    int Finish(int result);
     // What became of a wait in the conversation, as an exit code.
     int WaitResult(WaitOutcome outcome, const std::string& what);
 
@@ -256,6 +263,69 @@ int Console::EndMonitor() {
     return kExitOk;
 }
 
+bool Console::ParseRequests(std::vector<RequestCall>& calls, std::string& error) {
+    const base::SystemTime now = base::LocalNow();
+    for (const auto& words : options_.requests) {
+        RequestCall call;
+        if (!ParseRequestWords(words, now, call, error)) {
+            return false;
+        }
+        calls.push_back(std::move(call));
+    }
+    return true;
+}
+
+int Console::OpenAndConnect() {
+    std::string error;
+    if (!session_->Open(pipeName_, error)) {
+        Error(error);
+        return kExitFailure;
+    }
+    if (!options_.launchPath.empty()) {
+        monitor_ = host_.LaunchMonitor(options_.launchPath, options_.hostName, pipeName_, error);
+        if (!monitor_) {
+            Error(error);
+            return kExitFailure;
+        }
+        Note("started " + base::Utf16ToUtf8(options_.launchPath) + " (pid " + std::to_string(monitor_->Id()) +
+             ")");
+    }
+    Note("waiting for the monitor on " + base::Utf16ToUtf8(pipeName_));
+    return Connect();
+}
+
+int Console::Converse(const std::vector<RequestCall>& calls) {
+    std::string error;
+    for (const RequestCall& call : calls) {
+        if (!session_->Send(call, error)) {
+            Error(error);
+            return kExitFailure;
+        }
+    }
+    int result = kExitOk;
+    if (feed_) {
+        result = RunScript(*feed_);
+    }
+    if (result == kExitOk) {
+        result = DrainAnswers();
+    }
+    if (result == kExitOk && options_.listen) {
+        result = Listen();
+    }
+    return result;
+}
+
+int Console::Finish(int result) {
+    if (options_.exit) {
+        const int ended = EndMonitor();
+        return result != kExitOk ? result : ended;
+    }
+    if (monitor_) {
+        Note("the monitor (pid " + std::to_string(monitor_->Id()) + ") keeps running");
+    }
+    return result;
+}
+
 int Console::Run(std::span<const std::string> args) {
     std::string error;
     if (!ParseConsoleOptions(args, options_, error)) {
@@ -274,13 +344,8 @@ int Console::Run(std::span<const std::string> args) {
     }
     // Every request is checked before anything is created.
     std::vector<RequestCall> calls;
-    const base::SystemTime now = base::LocalNow();
-    for (const auto& words : options_.requests) {
-        RequestCall call;
-        if (!ParseRequestWords(words, now, call, error)) {
-            return Usage(error);
-        }
-        calls.push_back(std::move(call));
+    if (!ParseRequests(calls, error)) {
+        return Usage(error);
     }
     pipeName_ = options_.pipeName.empty() ? DefaultPipeName(host_.ProcessId()) : options_.pipeName;
 
@@ -294,49 +359,10 @@ int Console::Run(std::span<const std::string> args) {
         std::lock_guard<std::mutex> lock(feedMutex_);
         feed_ = std::make_unique<LineFeed>(io_.in);
     }
-
-    if (!session_->Open(pipeName_, error)) {
-        Error(error);
-        return kExitFailure;
-    }
-    if (!options_.launchPath.empty()) {
-        monitor_ = host_.LaunchMonitor(options_.launchPath, options_.hostName, pipeName_, error);
-        if (!monitor_) {
-            Error(error);
-            return kExitFailure;
-        }
-        Note("started " + base::Utf16ToUtf8(options_.launchPath) + " (pid " + std::to_string(monitor_->Id()) +
-             ")");
-    }
-    Note("waiting for the monitor on " + base::Utf16ToUtf8(pipeName_));
-    if (const int connected = Connect(); connected != kExitOk) {
+    if (const int connected = OpenAndConnect(); connected != kExitOk) {
         return connected;
     }
-
-    int result = kExitOk;
-    for (const RequestCall& call : calls) {
-        if (!session_->Send(call, error)) {
-            Error(error);
-            result = kExitFailure;
-            break;
-        }
-    }
-    if (result == kExitOk && feed_) {
-        result = RunScript(*feed_);
-    }
-    if (result == kExitOk) {
-        result = DrainAnswers();
-    }
-    if (result == kExitOk && options_.listen) {
-        result = Listen();
-    }
-    if (options_.exit) {
-        const int ended = EndMonitor();
-        result = result != kExitOk ? result : ended;
-    } else if (monitor_) {
-        Note("the monitor (pid " + std::to_string(monitor_->Id()) + ") keeps running");
-    }
-    return result;
+    return Finish(Converse(calls));
 }
 
 }  // namespace
