@@ -2,8 +2,8 @@
 # Side by side on the same traffic: the monitor (launched as the plugin launches it, through the plugin
 # console), nethogs (trace mode, UDP too) and tcpdump writing to /dev/null, all capturing the host end
 # of a veth pair between two network namespaces this script makes. Each workload runs with fresh tools:
-# iperf3 TCP (unlimited, 1 Gbit/s, 100 Mbit/s), iperf3 UDP at several packet rates, and 64-byte UDP
-# floods from kvt_udp_flood. The table (Markdown and JSON) goes to BUILD/bench/compare/.
+# iperf3 TCP (unlimited, 1 Gbit/s, 100 Mbit/s), iperf3 UDP at several packet rates, 64-byte UDP
+# floods from kvt_udp_flood, and short-lived TCP connections. The table (Markdown and JSON) goes to BUILD/bench/compare/.
 #
 #   bench/compare.sh [--build DIR] [--seconds S] [--flood-count N] [--only WORKLOAD[,WORKLOAD...]]
 #
@@ -105,6 +105,33 @@ flood_run() {
         datagrams="$datagrams" payload=64 gen_seconds="$secs" gen_first_us="$first"
 }
 
+# short_run WORKLOAD: 300 TCP connections of 256 KB, 20 a second, each closed as soon as its bytes are
+# sent: no probe, no warm-up, so a port is only ever seen while its connection lives.
+short_run() {
+    local workload=$1 name=kvb-$1 program gen line
+    wanted "$workload" || return 0
+    e2e_log "---- $workload: short_conns.py, 300 connections of 256 KB at 20 a second"
+    program=$(named_copy "$(readlink -f "$(command -v python3)")" "$name")
+    bench_tools_start "$workload"
+    e2e_spawn /dev/null "$RUN/server.out" "$RUN/server.err" ip netns exec "$NS_PEER" python3 \
+        "$here/short_conns.py" serve 5202
+    e2e_wait_line "$RUN/server.out" '^listening$' 10 || e2e_fail "the server did not start"
+    BENCH_HELPERS+=("$E2E_LAST_PID")
+    bench_sample_start
+    e2e_spawn /dev/null "$RUN/client.out" "$RUN/client.err" ip netns exec "$NS_HOST" "$program" \
+        "$here/short_conns.py" send "$PEER_ADDR" 5202
+    gen=$E2E_LAST_PID
+    bench_poll_first "$name" "$gen" 40
+    e2e_wait_exit "$gen" 60 || e2e_fail "the short connections did not end"
+    sleep 2.5
+    bench_sample_end
+    line=$(grep -E '^first_us=' "$RUN/client.out") || e2e_fail "no counts from the short connections"
+    local first connections bytes secs
+    read -r first connections bytes secs <<<"$(sed -E 's/[a-z_]+=//g' <<<"$line")"
+    bench_tools_stop "$workload" "$name" "$gen" generator=short_conns true_bytes="$bytes" early_bytes=0 \
+        connections="$connections" gen_seconds="$secs" gen_first_us="$first"
+}
+
 iperf_run tcp-max
 iperf_run tcp-1g -b 1G
 iperf_run tcp-100m -b 100M
@@ -116,6 +143,7 @@ iperf_run udp-max -u -l 1200 -b 0
 flood_run flood-100k 100000
 flood_run flood-300k 300000
 flood_run flood-max 0
+short_run short-conn
 
 python3 "$here/compare_report.py" "$RESULTS" "$OUT" || e2e_fail "no report"
 e2e_log "report: $OUT/compare.md and $OUT/compare.json"

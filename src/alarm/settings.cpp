@@ -91,6 +91,11 @@ bool WriteSuspensionSettings(const ProgramDirectory& directory, std::uint32_t sh
     return written;
 }
 
+bool ReadKeepMissedBytes(const ProgramDirectory& directory) {
+    const std::u16string path = directory.Path(kSettingsFileName);
+    return path.empty() || base::ReadIniInt(kMonitorSection, kKeepMissedKey, 1, path) != 0;
+}
+
 std::uint32_t RefreshAlarmEnabled(const ProgramDirectory& directory) {
     const std::u16string path = directory.Path(kSettingsFileName);
     std::u16string value = path.empty()

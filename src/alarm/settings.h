@@ -24,6 +24,11 @@ inline constexpr std::u16string_view kLocationKey = u"LOCATION";
 inline constexpr std::u16string_view kAlarmSection = u"ALARM";
 inline constexpr std::u16string_view kAlarmKey = u"ALARM";
 
+// "MONITOR"/"KEEPMISSED": 0 drops the payload of ports that no process is found for at once (the
+// engine's literal behaviour, for comparison); anything else, empty or missing keeps it.
+inline constexpr std::u16string_view kMonitorSection = u"MONITOR";
+inline constexpr std::u16string_view kKeepMissedKey = u"KEEPMISSED";
+
 inline constexpr std::u16string_view kRefluxSection = u"REFLUX";
 inline constexpr std::u16string_view kDownLoadReFluxKey = u"DownLoadReFlux";
 inline constexpr std::u16string_view kUpLoadReFluxKey = u"UpLoadReFlux";
@@ -73,6 +78,9 @@ bool WriteAlarmSetting(const ProgramDirectory& directory, std::uint32_t alarmEna
 // is the caller's part.
 bool WriteSuspensionSettings(const ProgramDirectory& directory, std::uint32_t show,
                              const std::optional<WindowOrigin>& window);
+
+// "KEEPMISSED" from the settings file: false only for a value that reads as 0.
+bool ReadKeepMissedBytes(const ProgramDirectory& directory);
 
 // "ALARM" from the file (empty or missing counts as 1) into AlarmEnabled: 1 for the value 1, else 0.
 // Answers the new AlarmEnabled.

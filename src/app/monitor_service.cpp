@@ -7,6 +7,7 @@
 
 #include "alarm/alarm_thread.h"
 #include "alarm/list_files.h"
+#include "alarm/settings.h"
 #include "base/os_error.h"
 #include "base/text.h"
 #include "base/traffic_log.h"
@@ -59,6 +60,7 @@ std::uint32_t MonitorService::Start(std::u16string_view hostProcessName, std::u1
         base::WriteTrafficLogError("分配内存失败，error no = %d \n", base::LastOsError());
         return 0;
     }
+    engine_->Table().SetKeepMissedBytes(alarming::ReadKeepMissedBytes(alarming::ProgramDirectory()));
     engine::SetCurrentTrafficMonitor(engine_.get());
     alarming::CAlarmThread* alarm = alarming::CAlarmThread::GetInstance();
     engine_->RegisterAlarmCallback(alarming::OnAlarm, alarm);

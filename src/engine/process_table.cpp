@@ -71,6 +71,8 @@ std::uint32_t ProcessTable::InitProcessList() {
 }
 
 std::uint32_t ProcessTable::RefreshProcessList() {
+    // A miss before this moment whose port the tables below do not list had a socket that is gone.
+    const std::uint32_t fetchTick = clock_.TickCount();
     std::uint32_t result = sockets_.FetchTcpTable(tcpRows_);
     if (result != 0) {
         base::WriteTrafficLogError("获取TCP连接失败 in RefreshProcessList，error no = %d \n", result);
@@ -119,7 +121,44 @@ std::uint32_t ProcessTable::RefreshProcessList() {
         }
     }
     AddNewPorts(added, tcpRows_, udpRows_);
+    if (KeepsMissedBytes()) {
+        base::AutoLock hold(engineLock_);
+        SettleMisses(*current, fetchTick);
+    }
     return result;
+}
+
+// Each waiting entry goes to the record that now owns its port, or is given up when the tables fetched
+// after its first miss did not list the port. Entries newer than the fetch wait for the next refresh.
+template <typename Listed>
+void ProcessTable::SettleMisses(const Listed& listed, std::uint32_t fetchTick) {
+    for (auto it = missCache_.begin(); it != missCache_.end();) {
+        MissEntry& entry = it->second;
+        if (ConnectionRecord* record = portIndex_.FindHoldingEngineLock(it->first)) {
+            Claim(*record, entry);
+            it = missCache_.erase(it);
+        } else if (static_cast<std::int32_t>(fetchTick - entry.firstMissTick) >= 0 &&
+                   !listed.test(it->first)) {
+            pending_.up -= entry.bytesUp;
+            pending_.down -= entry.bytesDown;
+            givenUp_.up += entry.bytesUp;
+            givenUp_.down += entry.bytesDown;
+            it = missCache_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void ProcessTable::Claim(ConnectionRecord& record, MissEntry& entry) {
+    record.bytesUp += entry.bytesUp;
+    record.bytesDown += entry.bytesDown;
+    pending_.up -= entry.bytesUp;
+    pending_.down -= entry.bytesDown;
+}
+
+ByteTotals ProcessTable::Unattributed() const {
+    return {pending_.up + givenUp_.up, pending_.down + givenUp_.down};
 }
 
 // Each new port is offered once, with all its rows in table order: its first row enters it, later rows
@@ -248,6 +287,23 @@ int ProcessTable::AddConnection(ProcessRecord& process, const ConnectionRecord& 
 
 ConnectionRecord* ProcessTable::FindPortRecord(std::uint16_t port) {
     const auto cached = missCache_.find(port);
+    if (KeepsMissedBytes()) {
+        // The index look-up is one load: only the refresh that a miss asks for is worth holding off.
+        if (ConnectionRecord* record = portIndex_.FindHoldingEngineLock(port)) {
+            if (cached != missCache_.end()) {
+                Claim(*record, cached->second);
+                missCache_.erase(cached);
+            }
+            return record;
+        }
+        if (cached == missCache_.end()) {
+            missCache_.emplace(port, MissEntry{1, clock_.TickCount()});
+            newMiss_.Set();
+        } else {
+            ++cached->second.misses;
+        }
+        return nullptr;
+    }
     std::uint32_t now = 0;
     if (cached != missCache_.end()) {
         now = clock_.TickCount();
@@ -270,6 +326,20 @@ ConnectionRecord* ProcessTable::FindPortRecord(std::uint16_t port) {
     return nullptr;
 }
 
+bool ProcessTable::CountPortBytes(std::uint16_t port, bool upload, std::uint64_t bytes) {
+    if (ConnectionRecord* record = FindPortRecord(port)) {
+        (upload ? record->bytesUp : record->bytesDown) += bytes;
+        return true;
+    }
+    if (KeepsMissedBytes()) {
+        // FindPortRecord has just entered the port.
+        MissEntry& entry = missCache_.at(port);
+        (upload ? entry.bytesUp : entry.bytesDown) += bytes;
+        (upload ? pending_.up : pending_.down) += bytes;
+    }
+    return false;
+}
+
 void ProcessTable::MarkExited(ProcessRecord& process, const base::SystemTime& now) {
     process.state = kStateExited;
     process.name += kClosedMarker;
@@ -287,6 +357,8 @@ void ProcessTable::Clear() {
     processes_.Clear();
     portIndex_.Clear();
     missCache_.clear();
+    pending_ = {};
+    givenUp_ = {};
 }
 
 }  // namespace engine

@@ -9,12 +9,14 @@
 // MissCache; the PortIndex has a lock of its own, always taken after the engine lock. The table calls
 // and name resolution run without the engine lock.
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <span>
 #include <unordered_map>
 #include <vector>
 
+#include "base/event.h"
 #include "base/lock.h"
 #include "engine/engine_clock.h"
 #include "engine/port_index.h"
@@ -27,13 +29,24 @@ namespace engine {
 struct MissEntry {
     std::uint32_t misses = 0;
     std::uint32_t firstMissTick = 0;
+    // Payload the port carried while no record owned it. It goes to the record a refresh finds for the
+    // port, or to the unattributed totals once a refresh that began after the first miss does not list
+    // the port (the socket closed before any refresh saw it).
+    std::uint64_t bytesUp = 0;
+    std::uint64_t bytesDown = 0;
+};
+
+struct ByteTotals {
+    std::uint64_t up = 0;
+    std::uint64_t down = 0;
+    friend bool operator==(const ByteTotals&, const ByteTotals&) = default;
 };
 
 // Look-ups of a port that missed are not repeated for this long after its first miss.
 inline constexpr std::uint32_t kMissCacheWindowMs = 2000;
 
 class ProcessTable {
-public:
+  public:
     ProcessTable(base::ReentrantLock& engineLock, ISocketTableSource& sockets, ProcessNames& names,
                  IClock& clock);
     ProcessTable(const ProcessTable&) = delete;
@@ -58,12 +71,30 @@ public:
 
     // The record of a local port, or null. Engine lock held (the decoder adds to the record's counters
     // under it). A miss enters the port into the MissCache; for kMissCacheWindowMs after its first
-    // miss the port is not looked up again.
+    // miss the port is not looked up again, unless missed bytes are kept (then the index is always
+    // asked first, and a found port takes its entry's bytes).
     ConnectionRecord* FindPortRecord(std::uint16_t port);
 
     // Marks a process as ended at `now`: state 1, the closed marker appended to its name, every
     // connection closed and its port taken out of the index. Engine lock held.
     void MarkExited(ProcessRecord& process, const base::SystemTime& now);
+
+    // Adds one packet's payload to the record of its local port: true. Without a record, false; while
+    // missed bytes are kept the payload waits in the port's MissCache entry. Engine lock held.
+    bool CountPortBytes(std::uint16_t port, bool upload, std::uint64_t bytes);
+
+    // Keeping on (the default): a missed port's payload waits for its owner, and a port found in the
+    // index is counted at once even inside its miss window. Off: payload of a missed port is dropped and
+    // the miss window holds for its full length. Set before the engine starts.
+    void SetKeepMissedBytes(bool keep) { keepMissed_.store(keep, std::memory_order_relaxed); }
+    bool KeepsMissedBytes() const { return keepMissed_.load(std::memory_order_relaxed); }
+
+    // Payload that no record holds: still waiting in the MissCache, plus what was given up on. Engine
+    // lock held.
+    ByteTotals Unattributed() const;
+
+    // Signalled when a port misses for the first time, so that the refresh need not wait out its period.
+    base::Event& NewMissEvent() { return newMiss_; }
 
     // Every port in the index, ascending.
     std::vector<std::uint16_t> SnapshotPorts() const { return portIndex_.SnapshotPorts(); }
@@ -79,7 +110,7 @@ public:
     // Frees every record after the head and empties the index (engine destruction).
     void Clear();
 
-private:
+  private:
     struct Owner {
         std::u16string path;
         std::u16string name;
@@ -94,6 +125,9 @@ private:
     ConnectionRecord RecordOfRow(const UdpRow& row, const base::SystemTime& now) const;
     void AddNewPorts(const std::vector<std::uint16_t>& ports, const std::vector<TcpRow>& tcp,
                      const std::vector<UdpRow>& udp);
+    void Claim(ConnectionRecord& record, MissEntry& entry);
+    template <typename Listed>
+    void SettleMisses(const Listed& listed, std::uint32_t fetchTick);
 
     base::ReentrantLock& engineLock_;
     ISocketTableSource& sockets_;
@@ -102,6 +136,10 @@ private:
     ProcessList processes_;
     PortIndex portIndex_;
     std::map<std::uint16_t, MissEntry> missCache_;
+    std::atomic<bool> keepMissed_{true};
+    ByteTotals pending_;  // the sum of the MissCache entries' bytes
+    ByteTotals givenUp_;  // bytes of entries whose port no refresh listed
+    base::Event newMiss_{base::EventReset::kAutomatic, false};
     // Table buffers kept between refreshes so that a refresh does not allocate them again.
     std::vector<TcpRow> tcpRows_;
     std::vector<UdpRow> udpRows_;

@@ -5,9 +5,12 @@
 namespace engine {
 
 void RefreshProcessPort(const RefreshPortLinks& links) {
+    base::Event* const wakers[] = {&links.quit, &links.table.NewMissEvent()};
+    bool missed = false;
     while (links.runningFlag.load(std::memory_order_relaxed) == 1) {
         try {
-            if (links.portRefreshRequested.load(std::memory_order_relaxed) != 0) {
+            // The decoder raises the flag only after its batch: a miss that woke us may not show in it yet.
+            if (missed || links.portRefreshRequested.load(std::memory_order_relaxed) != 0) {
                 links.table.RefreshProcessList();
                 links.portRefreshRequested.store(0, std::memory_order_relaxed);
             }
@@ -16,9 +19,14 @@ void RefreshProcessPort(const RefreshPortLinks& links) {
             base::WriteTrafficLog(u"catch some execptions in RefreshProcessPort Thread");
             continue;
         }
-        if (links.quit.Wait(links.periodMs)) {
+        if (missed && links.quit.Wait(kMissRefreshGapMs)) {
             return;
         }
+        const int woken = base::Event::WaitAny(wakers, links.periodMs);
+        if (woken == 0) {
+            return;
+        }
+        missed = woken == 1;
     }
 }
 

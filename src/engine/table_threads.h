@@ -24,9 +24,14 @@ struct RefreshPortLinks {
     std::uint32_t periodMs = kRefreshProcessPortPeriodMs;
 };
 
-// While running: a raised refresh flag runs RefreshProcessList and clears the flag; then a wait of
-// periodMs on the quit event, which ends the loop. An exception in a pass is logged and the flag stays
-// raised, so the refresh is tried again at once.
+// A port's first miss wakes the refresh early; after such a refresh the loop rests this long, so that a
+// flood of new ports costs at most a few table fetches a second.
+inline constexpr std::uint32_t kMissRefreshGapMs = 100;
+
+// While running: a raised refresh flag, or a port's first miss (the table's new-miss event), runs
+// RefreshProcessList and clears the flag; then a wait of periodMs on the quit event, which ends the loop,
+// and on the new-miss event. An exception in a pass is logged and the flag stays raised, so the refresh
+// is tried again at once.
 void RefreshProcessPort(const RefreshPortLinks& links);
 
 struct RefreshStatusLinks {

@@ -79,6 +79,10 @@ void TrafficStatistics::UpdateStatistics() {
     }
     localDown_ += accelerateDown_;
     localUp_ += accelerateUp_;
+    // Payload that no process has claimed (yet) is still the machine's traffic.
+    unattributed_ = table_.Unattributed();
+    localDown_ += unattributed_.down;
+    localUp_ += unattributed_.up;
 
     if (CheckUnacceleratedTraffic() == 1) {
         WriteMachineFigures();
@@ -231,6 +235,11 @@ void TrafficStatistics::SetTotalsSink(ITotalsSink* sink) {
 std::uint64_t TrafficStatistics::GetLocalDownReflux() {
     base::AutoLock hold(table_.EngineLock());
     return localDown_;
+}
+
+ByteTotals TrafficStatistics::GetUnattributedReflux() {
+    base::AutoLock hold(table_.EngineLock());
+    return unattributed_;
 }
 
 std::uint64_t TrafficStatistics::GetLocalUpReflux() {

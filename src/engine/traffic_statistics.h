@@ -6,7 +6,8 @@
 // calls for an alarm, hands the list to the alarm when it does, and pushes the four totals.
 //
 // "Local" is the whole machine: every process that is not accelerated, from its captured packets, plus
-// the accelerator's tunnel, from the tunnel's own counters. Accelerated processes are left out: their
+// the payload of ports no process was found for, plus the accelerator's tunnel, from the tunnel's own
+// counters. Accelerated processes are left out: their
 // traffic is the tunnel's. Bytes are unsigned 64-bit, speeds KB/s with 1 KB = 1000 bytes.
 //
 // Every figure is guarded by the engine lock (that of the ProcessTable); the thresholds are single words
@@ -75,6 +76,8 @@ public:
     std::uint64_t GetAccelerateDownReflux();
     std::uint64_t GetAccelerateUpReflux();
     std::uint64_t GetAccelerateTotalReflux();
+    // The part of the local totals that no process was found for, as the last tick counted it.
+    ByteTotals GetUnattributedReflux();
 
     // Per-process totals as the last tick summed them. A name matches with or without the closed marker,
     // letters A to Z without case. Times compare to the whole second.
@@ -114,6 +117,7 @@ private:
     std::uint64_t baselineDown_ = 0;
     std::uint64_t accelerateUp_ = 0;
     std::uint64_t accelerateDown_ = 0;
+    ByteTotals unattributed_;
 
     std::atomic<std::uint64_t> downloadVolume_{5000};
     std::atomic<std::uint64_t> uploadVolume_{1000};

@@ -56,16 +56,22 @@ TEST_F(PortTableCounterTest, AddsEachDirectionToItsOwnCounter) {
     EXPECT_EQ(RecordOf(6000).bytesDown, 1200u);
 }
 
-TEST_F(PortTableCounterTest, AFreshRefreshMakesAMissedPortCount) {
+TEST_F(PortTableCounterTest, AMissedPortCountsFromItsFirstPacketOnceARefreshListsIt) {
     const PacketCount packet{CountProtocol::kUdp, CountDirection::kUpload, 7000, 500};
-    EXPECT_FALSE(counter_.CountPacket(packet));
-    sockets_.udp.push_back(engine::UdpRow{Ip(192, 168, 1, 10), 7000, 100});
-    ASSERT_EQ(table_.RefreshProcessList(), 0u);
-    // The miss cache holds the port back for its window after the first miss.
-    EXPECT_FALSE(counter_.CountPacket(packet)) << "still inside the miss window";
-    clock_.tick += engine::kMissCacheWindowMs + 1;
-    EXPECT_TRUE(counter_.CountPacket(packet));
-    EXPECT_EQ(RecordOf(7000).bytesUp, 500u);
+    for (const bool keep : {true, false}) {
+        SCOPED_TRACE(keep ? "kept" : "dropped");
+        table_.SetKeepMissedBytes(keep);
+        sockets_.udp.resize(1);
+        ASSERT_EQ(table_.InitProcessList(), 0u);
+        EXPECT_FALSE(counter_.CountPacket(packet));
+        sockets_.udp.push_back(engine::UdpRow{Ip(192, 168, 1, 10), 7000, 100});
+        ASSERT_EQ(table_.RefreshProcessList(), 0u);
+        // Without keeping, the miss cache holds the port back for its window after the first miss.
+        EXPECT_EQ(counter_.CountPacket(packet), keep);
+        clock_.tick += engine::kMissCacheWindowMs + 1;
+        EXPECT_TRUE(counter_.CountPacket(packet));
+        EXPECT_EQ(RecordOf(7000).bytesUp, keep ? 1500u : 500u);
+    }
 }
 
 }  // namespace

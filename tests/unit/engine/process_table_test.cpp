@@ -31,7 +31,7 @@ TcpRow Connection(std::uint16_t localPort, std::uint16_t remotePort, std::uint32
 }
 
 class ProcessTableTest : public ::testing::Test {
-protected:
+  protected:
     ProcessTableTest() {
         processes_.Add(kGame, u"game.exe", 11);
         processes_.Add(kBrowser, u"browser.exe", 22);
@@ -215,7 +215,8 @@ TEST_F(ProcessTableTest, NewPortsJoinTheRunningRecordOfTheirProcessWithOneNameLo
     EXPECT_EQ(table_.SnapshotPorts(), (std::vector<std::uint16_t>{5000, 5001, 5002, 5003}));
 }
 
-TEST_F(ProcessTableTest, MissCacheHoldsOffLookUpsForTwoSecondsAfterTheFirstMiss) {
+TEST_F(ProcessTableTest, WithoutKeepingTheMissCacheHoldsOffLookUpsForTwoSecondsAfterTheFirstMiss) {
+    table_.SetKeepMissedBytes(false);
     ASSERT_EQ(table_.InitProcessList(), 0u);
     base::AutoLock hold(lock_);
     clock_.tick = 0xFFFFF000;  // across the wrap of the tick counter
@@ -238,6 +239,40 @@ TEST_F(ProcessTableTest, MissCacheHoldsOffLookUpsForTwoSecondsAfterTheFirstMiss)
     EXPECT_EQ(table_.FindPortRecord(9500), nullptr);
     EXPECT_EQ(table_.MissCache().at(9500).misses, 3u);
     EXPECT_EQ(table_.MissCache().at(9500).firstMissTick, 1000u);
+}
+
+// A missed port's payload waits in its entry: a refresh that lists the port hands it to the new record,
+// one that does not list it gives it up to the unattributed totals, so that a later socket on the same
+// number starts from zero. Without keeping, nothing is held.
+TEST_F(ProcessTableTest, MissedBytesGoToTheOwnerARefreshFindsOrAreGivenUp) {
+    ASSERT_EQ(table_.InitProcessList(), 0u);
+    const auto countAndRefresh = [&](bool listed) {
+        {
+            base::AutoLock hold(lock_);
+            EXPECT_FALSE(table_.CountPortBytes(9000, true, 300));
+            EXPECT_FALSE(table_.CountPortBytes(9000, false, 40));
+            EXPECT_EQ(table_.Unattributed().up, listed ? 600u : 300u) << "the given-up bytes stay";
+        }
+        sockets_.tcp = listed ? std::vector<TcpRow>{Connection(9000, 80, kGame)} : std::vector<TcpRow>{};
+        ASSERT_EQ(table_.RefreshProcessList(), 0u);
+    };
+
+    countAndRefresh(false);
+    EXPECT_FALSE(table_.MissCache().contains(9000));
+    EXPECT_EQ(table_.Unattributed(), (engine::ByteTotals{300, 40}));
+
+    countAndRefresh(true);
+    EXPECT_FALSE(table_.MissCache().contains(9000));
+    EXPECT_EQ(table_.Unattributed(), (engine::ByteTotals{300, 40})) << "only the first socket's bytes";
+    base::AutoLock hold(lock_);
+    ConnectionRecord* record = table_.FindPortRecord(9000);
+    ASSERT_NE(record, nullptr) << "found at once, inside the miss window";
+    EXPECT_EQ(record->bytesUp, 300u);
+    EXPECT_EQ(record->bytesDown, 40u);
+
+    table_.SetKeepMissedBytes(false);
+    EXPECT_FALSE(table_.CountPortBytes(9100, true, 500));
+    EXPECT_EQ(table_.Unattributed(), (engine::ByteTotals{300, 40}));
 }
 
 TEST_F(ProcessTableTest, PidReusedByALaterProcessGetsARecordOfItsOwn) {

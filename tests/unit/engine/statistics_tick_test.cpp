@@ -86,11 +86,16 @@ TEST_F(StatisticsTest, TunnelCountersAreTheAcceleratedTotalsAndPartOfTheLocalOne
     EXPECT_EQ(stats_.GetAccelerateTotalReflux(), 700u);
     EXPECT_EQ(stats_.GetLocalUpReflux(), 1300u);
     EXPECT_EQ(stats_.GetLocalDownReflux(), 2400u);
-    // Recomputed, not accumulated, on the next tick.
+    // Recomputed, not accumulated, on the next tick; a port no process owns counts for the machine.
     Tunnel(0, 100);
+    {
+        base::AutoLock hold(lock_);
+        table_.CountPortBytes(9999, false, 7);
+    }
     TickAt(2);
     EXPECT_EQ(stats_.GetAccelerateDownReflux(), 500u);
-    EXPECT_EQ(stats_.GetLocalDownReflux(), 2500u);
+    EXPECT_EQ(stats_.GetLocalDownReflux(), 2507u);
+    EXPECT_EQ(stats_.GetUnattributedReflux(), (engine::ByteTotals{0, 7}));
 }
 
 TEST_F(StatisticsTest, TunnelFiguresStandWhileTheInterfaceCannotBeRead) {

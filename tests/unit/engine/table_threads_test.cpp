@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 
 #include "base/worker_thread.h"
 #include "statistics_fixture.h"
@@ -82,6 +83,25 @@ TEST_F(TableThreadsTest, AFailedPassIsLoggedAndTriedAgainAtOnce) {
     EXPECT_EQ(refreshRequested_.load(), 0u);
     EXPECT_EQ(log.CountStartingWith("catch some execptions in RefreshProcessPort Thread"), 1)
         << "the message has no line end, so both land on one line";
+}
+
+TEST_F(TableThreadsTest, APortsFirstMissWakesTheRefreshBeforeItsPeriod) {
+    refreshRequested_ = 0;
+    sockets_.tcp.push_back(Port(7000, 100));
+    auto links = PortLinks();
+    links.periodMs = 600000;
+    base::WorkerThread port;
+    ASSERT_TRUE(port.Start([&] { engine::RefreshProcessPort(links); }));
+    {
+        base::AutoLock hold(table_.EngineLock());
+        EXPECT_EQ(table_.FindPortRecord(7000), nullptr);
+    }
+    for (int i = 0; i < 500 && !Indexed(7000); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(Indexed(7000));
+    quit_.Set();
+    EXPECT_TRUE(port.Join(2000));
 }
 
 TEST_F(TableThreadsTest, TheQuitEventEndsBothLoops) {
