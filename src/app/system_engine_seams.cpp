@@ -4,6 +4,7 @@
 
 #include "engine/adapter_info.h"
 #include "engine/capture.h"
+#include "engine/socket_close_events.h"
 
 namespace app {
 
@@ -14,6 +15,7 @@ engine::EngineSeams SystemEngineSeams() {
     seams.interfaces = engine::CreateInterfaceTable();
     seams.privileges = engine::CreatePrivilegeOps();
     seams.clock = std::make_unique<engine::SystemClock>();
+    seams.closeEvents = engine::CreateSocketCloseEvents();
     seams.getAdapterInfo = [](AdapterInfo& info) { return GetAdapterInfo(info); };
     seams.startNetworkLibrary = [] { return StartNetworkLibrary(); };
     seams.stopNetworkLibrary = [] { StopNetworkLibrary(); };

@@ -13,6 +13,7 @@
 #include "engine/interface_table.h"
 #include "engine/privileges.h"
 #include "engine/process_source.h"
+#include "engine/socket_close_events.h"
 #include "engine/socket_table.h"
 
 namespace engine {
@@ -23,6 +24,8 @@ struct EngineSeams {
     std::unique_ptr<IInterfaceTable> interfaces;
     std::unique_ptr<IPrivilegeOps> privileges;
     std::unique_ptr<IClock> clock;
+    // Who closed each TCP socket, as it happens; null where the engine keeps to its tables alone.
+    std::unique_ptr<ISocketCloseEvents> closeEvents;
     // Fills the adapters and the host identity: 0, or the error of the adapter query.
     std::function<std::uint32_t(AdapterInfo&)> getAdapterInfo;
     // Opens the socket library: 0 or the error; and closes it.

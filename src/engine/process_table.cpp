@@ -128,8 +128,9 @@ std::uint32_t ProcessTable::RefreshProcessList() {
     return result;
 }
 
-// Each waiting entry goes to the record that now owns its port, or is given up when the tables fetched
-// after its first miss did not list the port. Entries newer than the fetch wait for the next refresh.
+// Each waiting entry goes to the record that now owns its port, or to the process reported closing a
+// socket on it, or is given up when the tables fetched kMissGiveUpMs or more after its first miss did
+// not list the port. Younger entries wait for the next refresh.
 template <typename Listed>
 void ProcessTable::SettleMisses(const Listed& listed, std::uint32_t fetchTick) {
     for (auto it = missCache_.begin(); it != missCache_.end();) {
@@ -137,7 +138,10 @@ void ProcessTable::SettleMisses(const Listed& listed, std::uint32_t fetchTick) {
         if (ConnectionRecord* record = portIndex_.FindHoldingEngineLock(it->first)) {
             Claim(*record, entry);
             it = missCache_.erase(it);
-        } else if (static_cast<std::int32_t>(fetchTick - entry.firstMissTick) >= 0 &&
+        } else if (ClaimForClosedSocket(it->first, entry)) {
+            it = missCache_.erase(it);
+        } else if (static_cast<std::int32_t>(fetchTick - entry.firstMissTick) >=
+                       static_cast<std::int32_t>(kMissGiveUpMs) &&
                    !listed.test(it->first)) {
             pending_.up -= entry.bytesUp;
             pending_.down -= entry.bytesDown;
@@ -241,38 +245,97 @@ const ProcessTable::Owner& ProcessTable::ResolveOwner(std::uint32_t pid, OwnerCa
 void ProcessTable::AddRow(const ConnectionRecord& record, std::uint32_t pid, OwnerCache& owners) {
     const Owner& owner = ResolveOwner(pid, owners);
     base::AutoLock hold(engineLock_);
+    ProcessRecord& process = ProcessOf(pid, owner, record.startTime);
+    AddConnection(process, record);
+    process.portCount = static_cast<std::uint32_t>(process.connections.size());
+}
+
+// The running record of this pid, or a new one. A record whose stamp differs belongs to an earlier
+// process that had the pid and is about to be found exited. Engine lock held.
+ProcessRecord& ProcessTable::ProcessOf(std::uint32_t pid, const Owner& owner,
+                                       const base::SystemTime& startTime) {
     if (processes_.Count() == 0) {
+        // The head keeps the start time the table was filled at.
         ProcessRecord& head = processes_.Append();
         head.pid = pid;
         head.path = owner.path;
         head.name = owner.name;
         head.state = kStateRunning;
         head.startStamp = owner.startStamp;
-        AddConnection(head, record);
-        head.portCount = static_cast<std::uint32_t>(head.connections.size());
-        return;
+        return head;
     }
-    // The running record of this pid; a record whose stamp differs belongs to an earlier process that
-    // had the pid and is about to be found exited.
     const auto sameProcess = [&](const ProcessRecord& p) {
         return p.pid == pid && p.state != kStateExited &&
                (p.startStamp == 0 || owner.startStamp == 0 || p.startStamp == owner.startStamp);
     };
     const auto found = std::find_if(processes_.begin(), processes_.end(), sameProcess);
     if (found != processes_.end()) {
-        AddConnection(*found, record);
-        found->portCount = static_cast<std::uint32_t>(found->connections.size());
-        return;
+        return *found;
     }
     ProcessRecord& process = processes_.Append();
     process.pid = pid;
     process.name = owner.name;
     process.path = owner.path;
-    process.portCount = 1;
     process.state = kStateRunning;
-    process.startTime = process.exitTime = record.startTime;
+    process.startTime = process.exitTime = startTime;
     process.startStamp = owner.startStamp;
-    AddConnection(process, record);
+    return process;
+}
+
+void ProcessTable::NoteClosedSockets(std::span<const SocketCloseEvent> closes) {
+    if (closes.empty() || !KeepsMissedBytes()) {
+        return;
+    }
+    // The owners are looked up now, while the processes most likely still run.
+    OwnerCache owners;
+    std::vector<ClosedSocket> noted;
+    noted.reserve(closes.size());
+    const base::SystemTime now = clock_.LocalTime();
+    for (const SocketCloseEvent& close : closes) {
+        ClosedSocket closed;
+        closed.pid = close.pid;
+        closed.owner = ResolveOwner(close.pid, owners);
+        closed.connection.localAddress = close.localAddress;
+        closed.connection.localPort = close.localPort;
+        closed.connection.remoteAddress = close.remoteAddress;
+        closed.connection.remotePort = close.remotePort;
+        closed.connection.protocol = kProtocolTcp;
+        closed.connection.state = kStateClosed;
+        closed.connection.startTime = closed.connection.endTime = now;
+        noted.push_back(std::move(closed));
+    }
+    base::AutoLock hold(engineLock_);
+    const std::uint32_t tick = clock_.TickCount();
+    std::erase_if(closedSockets_,
+                  [tick](const auto& entry) { return tick - entry.second.tick > kClosedSocketKeepMs; });
+    for (ClosedSocket& closed : noted) {
+        const auto port = static_cast<std::uint16_t>(closed.connection.localPort);
+        closed.tick = tick;
+        closedSockets_.insert_or_assign(port, std::move(closed));
+        const auto missed = missCache_.find(port);
+        if (missed != missCache_.end() && portIndex_.FindHoldingEngineLock(port) == nullptr &&
+            ClaimForClosedSocket(port, missed->second)) {
+            missCache_.erase(missed);
+        }
+    }
+}
+
+// The bytes of a missed port go to the process that was reported closing a socket on it, in a closed
+// connection record of their own (the port never enters the index). Engine lock held.
+bool ProcessTable::ClaimForClosedSocket(std::uint16_t port, MissEntry& entry) {
+    const auto found = closedSockets_.find(port);
+    if (found == closedSockets_.end()) {
+        return false;
+    }
+    ClosedSocket& closed = found->second;
+    if (closed.record == nullptr) {
+        ProcessRecord& process = ProcessOf(closed.pid, closed.owner, closed.connection.startTime);
+        process.connections.push_back(closed.connection);
+        process.portCount = static_cast<std::uint32_t>(process.connections.size());
+        closed.record = &process.connections.back();
+    }
+    Claim(*closed.record, entry);
+    return true;
 }
 
 int ProcessTable::AddConnection(ProcessRecord& process, const ConnectionRecord& record) {
@@ -357,6 +420,7 @@ void ProcessTable::Clear() {
     processes_.Clear();
     portIndex_.Clear();
     missCache_.clear();
+    closedSockets_.clear();
     pending_ = {};
     givenUp_ = {};
 }

@@ -22,6 +22,7 @@
 #include "engine/port_index.h"
 #include "engine/process_names.h"
 #include "engine/process_records.h"
+#include "engine/socket_close_events.h"
 #include "engine/socket_table.h"
 
 namespace engine {
@@ -44,6 +45,11 @@ struct ByteTotals {
 
 // Look-ups of a port that missed are not repeated for this long after its first miss.
 inline constexpr std::uint32_t kMissCacheWindowMs = 2000;
+// A refresh gives up a missed port (no socket listed, no close reported) only once its first miss is
+// this old: the close of a socket that lived a few milliseconds may reach the table after its packets.
+inline constexpr std::uint32_t kMissGiveUpMs = 300;
+// How long a reported close can still claim the bytes of its port.
+inline constexpr std::uint32_t kClosedSocketKeepMs = 10000;
 
 class ProcessTable {
   public:
@@ -93,6 +99,11 @@ class ProcessTable {
     // lock held.
     ByteTotals Unattributed() const;
 
+    // Closes of TCP sockets with their owners, as a close source reports them: a connection that ended
+    // before any refresh listed it still finds its process. Each is kept kClosedSocketKeepMs. Takes the
+    // engine lock itself.
+    void NoteClosedSockets(std::span<const SocketCloseEvent> closes);
+
     // Signalled when a port misses for the first time, so that the refresh need not wait out its period.
     base::Event& NewMissEvent() { return newMiss_; }
 
@@ -119,7 +130,19 @@ class ProcessTable {
     // Names resolved during one pass: a process with many sockets is asked about once.
     using OwnerCache = std::unordered_map<std::uint32_t, Owner>;
 
+    // A reported close: its owner, resolved when it was reported, and the record it fills once its
+    // port's bytes are claimed.
+    struct ClosedSocket {
+        std::uint32_t pid = 0;
+        Owner owner;
+        ConnectionRecord connection;
+        std::uint32_t tick = 0;
+        ConnectionRecord* record = nullptr;
+    };
+
     const Owner& ResolveOwner(std::uint32_t pid, OwnerCache& owners);
+    ProcessRecord& ProcessOf(std::uint32_t pid, const Owner& owner, const base::SystemTime& startTime);
+    bool ClaimForClosedSocket(std::uint16_t port, MissEntry& entry);
     void AddRow(const ConnectionRecord& record, std::uint32_t pid, OwnerCache& owners);
     ConnectionRecord RecordOfRow(const TcpRow& row, const base::SystemTime& now) const;
     ConnectionRecord RecordOfRow(const UdpRow& row, const base::SystemTime& now) const;
@@ -137,6 +160,7 @@ class ProcessTable {
     PortIndex portIndex_;
     std::map<std::uint16_t, MissEntry> missCache_;
     std::atomic<bool> keepMissed_{true};
+    std::unordered_map<std::uint16_t, ClosedSocket> closedSockets_;
     ByteTotals pending_;  // the sum of the MissCache entries' bytes
     ByteTotals givenUp_;  // bytes of entries whose port no refresh listed
     base::Event newMiss_{base::EventReset::kAutomatic, false};

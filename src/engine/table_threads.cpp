@@ -1,6 +1,10 @@
 #include "engine/table_threads.h"
 
+#include <vector>
+
+#include "base/os_error.h"
 #include "base/traffic_log.h"
+#include "engine/adapter_info.h"
 
 namespace engine {
 
@@ -28,6 +32,26 @@ void RefreshProcessPort(const RefreshPortLinks& links) {
         }
         missed = woken == 1;
     }
+}
+
+void WatchSocketCloses(const CloseWatchLinks& links) {
+    const std::uint32_t error = links.closes.Start();
+    if (error != 0) {
+        base::WriteTrafficLogError("socket close events unavailable, error no = %d \n", error);
+        return;
+    }
+    std::vector<SocketCloseEvent> closes;
+    while (links.runningFlag.load(std::memory_order_relaxed) == 1) {
+        if (links.closes.Poll(links.pollMs, closes) != 0) {
+            base::WriteTrafficLogError("socket close events failed, error no = %d \n", base::LastOsError());
+            break;
+        }
+        std::erase_if(closes, [&](const SocketCloseEvent& close) {
+            return !IsLocalAddress(links.localAddresses, close.localAddress);
+        });
+        links.table.NoteClosedSockets(closes);
+    }
+    links.closes.Stop();
 }
 
 void RefreshProcessStatus(const RefreshStatusLinks& links) {

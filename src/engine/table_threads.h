@@ -5,11 +5,13 @@
 
 #include <atomic>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "base/event.h"
 #include "engine/process_registry.h"
 #include "engine/process_table.h"
+#include "engine/socket_close_events.h"
 
 namespace engine {
 
@@ -33,6 +35,21 @@ inline constexpr std::uint32_t kMissRefreshGapMs = 100;
 // and on the new-miss event. An exception in a pass is logged and the flag stays raised, so the refresh
 // is tried again at once.
 void RefreshProcessPort(const RefreshPortLinks& links);
+
+struct CloseWatchLinks {
+    const std::atomic<std::uint32_t>& runningFlag;
+    ISocketCloseEvents& closes;
+    ProcessTable& table;
+    // The captured adapters' addresses: the source sees every network namespace of the machine, whose
+    // port numbers may coincide with ours, so only closes on these addresses are ours.
+    std::span<const std::uint32_t> localAddresses;
+    std::uint32_t pollMs = 200;
+};
+
+// Starts the close source and hands every close it reports to the table, while running. A source that
+// cannot start (no tracing on this system, Windows) is logged once and the loop ends: the tables alone
+// then name the owners.
+void WatchSocketCloses(const CloseWatchLinks& links);
 
 struct RefreshStatusLinks {
     const std::atomic<std::uint32_t>& runningFlag;

@@ -59,6 +59,10 @@ TrafficMonitor::~TrafficMonitor() {
     postThread_.Join(kThreadWaitMs);
     statusThread_.Join(kThreadWaitMs);
     portThread_.Join(kThreadWaitMs);
+    if (seams_.closeEvents) {
+        seams_.closeEvents->Interrupt();
+    }
+    closeThread_.Join(kThreadWaitMs);
     if (networkStarted_) {
         seams_.stopNetworkLibrary();
     }
@@ -171,6 +175,17 @@ std::uint32_t TrafficMonitor::LaunchSnifferThread() {
         base::WriteTrafficLogError("CreateThread(PostData2Plugin)  failed，error no = %d \n",
                                    postThread_.LastError());
         return postThread_.LastError();
+    }
+    if (seams_.closeEvents) {
+        const bool closeStarted = closeThread_.Start([this] {
+            WatchSocketCloses(
+                CloseWatchLinks{runningFlag_, *seams_.closeEvents, table_, adapterInfo_.localAddresses});
+        });
+        if (!closeStarted) {
+            // The tables still name the owners of every socket that lives past a refresh.
+            base::WriteTrafficLogError("CreateThread(WatchSocketCloses) failed，error no = %d \n",
+                                       closeThread_.LastError());
+        }
     }
     captures_ = std::make_unique<CaptureSet>(SnifferLinks{.runningFlag = runningFlag_,
                                                           .monitorState = monitorState_,

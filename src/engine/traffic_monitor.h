@@ -123,6 +123,7 @@ class TrafficMonitor {
     base::WorkerThread statusThread_;
     base::WorkerThread portThread_;
     base::WorkerThread postThread_;
+    base::WorkerThread closeThread_;
 
     ProcessEventCallback processEventCallback_ = nullptr;
     void* processEventContext_ = nullptr;

@@ -258,6 +258,9 @@ TEST_F(ProcessTableTest, MissedBytesGoToTheOwnerARefreshFindsOrAreGivenUp) {
     };
 
     countAndRefresh(false);
+    EXPECT_TRUE(table_.MissCache().contains(9000)) << "too young to give up: its close may still come";
+    clock_.tick += engine::kMissGiveUpMs;
+    ASSERT_EQ(table_.RefreshProcessList(), 0u);
     EXPECT_FALSE(table_.MissCache().contains(9000));
     EXPECT_EQ(table_.Unattributed(), (engine::ByteTotals{300, 40}));
 
@@ -273,6 +276,38 @@ TEST_F(ProcessTableTest, MissedBytesGoToTheOwnerARefreshFindsOrAreGivenUp) {
     table_.SetKeepMissedBytes(false);
     EXPECT_FALSE(table_.CountPortBytes(9100, true, 500));
     EXPECT_EQ(table_.Unattributed(), (engine::ByteTotals{300, 40}));
+}
+
+// A socket that closed before any refresh listed it: its reported close names the owner, whether the
+// close or the packets reach the table first; a close on another address's port claims nothing.
+TEST_F(ProcessTableTest, AReportedCloseClaimsTheBytesOfItsPortForItsProcess) {
+    ASSERT_EQ(table_.InitProcessList(), 0u);
+    const auto count = [&](std::uint16_t port, std::uint64_t bytes) {
+        base::AutoLock hold(lock_);
+        EXPECT_FALSE(table_.CountPortBytes(port, false, bytes));
+    };
+    const auto close = [&](std::uint16_t port, std::uint32_t pid) {
+        const engine::SocketCloseEvent event{6, Ip(10, 0, 0, 2), port, Ip(1, 2, 3, 4), 443, pid};
+        table_.NoteClosedSockets(std::span(&event, 1));
+    };
+    count(9001, 1000);
+    close(9001, kBrowser);  // packets first: claimed as the close arrives
+    close(9002, kUpdater);
+    count(9002, 2000);  // close first: claimed at the next refresh
+    count(9003, 70);    // nobody closed it
+    clock_.tick += engine::kMissGiveUpMs;
+    ASSERT_EQ(table_.RefreshProcessList(), 0u);
+    count(9001, 5);  // a late packet of the closed connection joins its record
+
+    ASSERT_EQ(table_.RefreshProcessList(), 0u);
+    const ProcessRecord& browser = OnlyRecordOf(kBrowser);
+    ASSERT_EQ(browser.connections.size(), 1u);
+    EXPECT_EQ(browser.connections[0].bytesDown, 1005u);
+    EXPECT_EQ(browser.connections[0].state, engine::kStateClosed);
+    EXPECT_EQ(browser.connections[0].remotePort, 443u);
+    EXPECT_EQ(OnlyRecordOf(kUpdater).connections.at(0).bytesDown, 2000u);
+    EXPECT_EQ(table_.Unattributed(), (engine::ByteTotals{0, 70}));
+    EXPECT_EQ(table_.SnapshotPorts(), std::vector<std::uint16_t>{}) << "closed ports never enter the index";
 }
 
 TEST_F(ProcessTableTest, PidReusedByALaterProcessGetsARecordOfItsOwn) {
