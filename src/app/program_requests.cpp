@@ -104,6 +104,11 @@ std::int64_t ProgramRequests::GetReflux(ipc::Reflux which) {
         case ipc::Reflux::kAccelerateTotal:
             bytes = statistics.GetAccelerateTotalReflux();
             break;
+        case ipc::Reflux::kUnattributed: {
+            const engine::ByteTotals unattributed = statistics.GetUnattributedReflux();
+            bytes = unattributed.up + unattributed.down;
+            break;
+        }
     }
     return static_cast<std::int64_t>(bytes);
 }

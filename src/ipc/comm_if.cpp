@@ -49,8 +49,9 @@ CCommIF::CCommIF(IMonitorRequests& requests) : requests_(requests) {
         {cmd::kSetAlarmState, &CCommIF::OnSetAlarmState},
         {cmd::kSetAccelerateState, &CCommIF::OnSetAccelerateState},
         {cmd::kSetAccelerateGameInfo, &CCommIF::OnSetAccelerateGameInfo},
+        {cmd::kGetUnattributedReflux, &CCommIF::OnGetUnattributedReflux},
     };
-    static_assert(std::size(kHandlers) == 38);
+    static_assert(std::size(kHandlers) == 39);
     handlers_.insert(std::begin(kHandlers), std::end(kHandlers));
 }
 

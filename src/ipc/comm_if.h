@@ -95,6 +95,7 @@ class CCommIF : public IPipeReadCallBack, public engine::IPluginChannel {
     std::uint32_t OnGetProcessUpRefluxBetweenTimeByName(Bytes, const ParsedRequest&);
     std::uint32_t OnGetProcessUpRefluxBetweenTimeById(Bytes, const ParsedRequest&);
     std::uint32_t OnGetAlarmState(Bytes, const ParsedRequest&);
+    std::uint32_t OnGetUnattributedReflux(Bytes, const ParsedRequest&);
     std::uint32_t OnSetAlarmState(Bytes, const ParsedRequest&);
     std::uint32_t OnSetAccelerateState(Bytes, const ParsedRequest&);
     std::uint32_t OnSetAccelerateGameInfo(Bytes, const ParsedRequest&);

@@ -131,6 +131,13 @@ std::uint32_t CCommIF::OnGetLocalTotalReflux(Bytes, const ParsedRequest&) {
     return 1;
 }
 
+std::uint32_t CCommIF::OnGetUnattributedReflux(Bytes, const ParsedRequest&) {
+    CGetUnattributedRefluxResponseProtocolFactory answer;
+    answer.BuildGetUnattributedRefluxResponse(OnWire(requests_.GetReflux(Reflux::kUnattributed)));
+    Write(answer);
+    return 1;
+}
+
 std::uint32_t CCommIF::OnGetAccelerateDownReflux(Bytes, const ParsedRequest&) {
     CGetAccelerateDownRefluxResponseProtocolFactory answer;
     answer.BuildGetAccelerateDownRefluxResponse(OnWire(requests_.GetReflux(Reflux::kAccelerateDown)));

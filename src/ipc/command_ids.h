@@ -47,6 +47,8 @@ inline constexpr std::uint32_t kGetAlarmState = 69;
 inline constexpr std::uint32_t kSetAlarmState = 71;
 inline constexpr std::uint32_t kSetAccelerateState = 73;
 inline constexpr std::uint32_t kSetAccelerateGameInfo = 75;
+// The monitor's own request, beyond the accelerator's: the payload of ports no process was found for.
+inline constexpr std::uint32_t kGetUnattributedReflux = 99;
 
 // Answers.
 inline constexpr std::uint32_t kStartResponse = 2;
@@ -76,6 +78,7 @@ inline constexpr std::uint32_t kGetProcessDownRefluxBetweenTimeByIdResponse = 64
 inline constexpr std::uint32_t kGetProcessUpRefluxBetweenTimeByNameResponse = 66;
 inline constexpr std::uint32_t kGetProcessUpRefluxBetweenTimeByIdResponse = 67;
 inline constexpr std::uint32_t kGetAlarmStateResponse = 70;
+inline constexpr std::uint32_t kGetUnattributedRefluxResponse = 100;
 
 // Pushes.
 inline constexpr std::uint32_t kPostLocalDownReflux = 77;

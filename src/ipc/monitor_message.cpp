@@ -40,6 +40,7 @@ constexpr MonitorMessageInfo kMessages[] = {
     {cmd::kGetProcessUpRefluxBetweenTimeByNameResponse, "GetProcessUpRefluxBetweenTimeByNameResponse", L::kBytes, 17, nullptr, false},
     {cmd::kGetProcessUpRefluxBetweenTimeByIdResponse, "GetProcessUpRefluxBetweenTimeByIdResponse", L::kBytes, 17, nullptr, false},
     {cmd::kGetAlarmStateResponse, "GetAlarmStateResponse", L::kByte, 10, "state", false},
+    {cmd::kGetUnattributedRefluxResponse, "GetUnattributedRefluxResponse", L::kBytes, 17, nullptr, false},
     {cmd::kPostLocalDownReflux, "PostLocalDownReflux", L::kBytes, 17, nullptr, true},
     {cmd::kPostLocalUpReflux, "PostLocalUpReflux", L::kBytes, 17, nullptr, true},
     {cmd::kPostAccelerateDownReflux, "PostAccelerateDownReflux", L::kBytes, 17, nullptr, true},

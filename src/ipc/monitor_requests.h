@@ -16,7 +16,8 @@ namespace ipc {
 // Answer of the byte-count queries when there is nothing to answer (sent as 0xFFFFFFFFFFFFFFFF).
 inline constexpr std::int64_t kNoReflux = -1;
 
-enum class Reflux { kLocalDown, kLocalUp, kLocalTotal, kAccelerateDown, kAccelerateUp, kAccelerateTotal };
+// kUnattributed: the machine's bytes, both ways, of ports no process was found for.
+enum class Reflux { kLocalDown, kLocalUp, kLocalTotal, kAccelerateDown, kAccelerateUp, kAccelerateTotal, kUnattributed };
 enum class FlowDirection { kDown, kUp };
 
 class IMonitorRequests {

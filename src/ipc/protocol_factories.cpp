@@ -146,6 +146,10 @@ int CGetAlarmStateResponseProtocolFactory::BuildGetAlarmStateResponse(std::uint8
     return BuildByte(cmd::kGetAlarmStateResponse, state);
 }
 
+int CGetUnattributedRefluxResponseProtocolFactory::BuildGetUnattributedRefluxResponse(std::uint64_t bytes) {
+    return BuildBytes(cmd::kGetUnattributedRefluxResponse, bytes);
+}
+
 int CPostLocalDownRefluxProtocolFactory::BuildPostLocalDownReflux(std::uint64_t bytes) {
     return BuildBytes(cmd::kPostLocalDownReflux, bytes);
 }

@@ -173,6 +173,12 @@ class CGetAlarmStateResponseProtocolFactory : public CKvtComProtocolFactory {
     int BuildGetAlarmStateResponse(std::uint8_t state);
 };
 
+class CGetUnattributedRefluxResponseProtocolFactory : public CKvtComProtocolFactory {
+  public:
+    // 100.
+    int BuildGetUnattributedRefluxResponse(std::uint64_t bytes);
+};
+
 class CPostLocalDownRefluxProtocolFactory : public CKvtComProtocolFactory {
   public:
     // 77.

@@ -49,18 +49,23 @@ constexpr RequestInfo kRequests[] = {
     {cmd::kSetAlarmState, "SetAlarmState", L::kByte, true, "on", 0},
     {cmd::kSetAccelerateState, "SetAccelerateState", L::kU32, true, "state", 0},
     {cmd::kSetAccelerateGameInfo, "SetAccelerateGameInfo", L::kGameInfo, true, nullptr, 0},
+    // The monitor's own, after the accelerator's dense range.
+    {cmd::kGetUnattributedReflux, "GetUnattributedReflux", L::kNone, false, nullptr, cmd::kGetUnattributedRefluxResponse},
 };
 // clang-format on
 
+// The accelerator's requests are the odd ids 1 to 75, in order.
+constexpr std::size_t kDenseRows = 38;
+
 constexpr bool RowsAreOddIdsInOrder() {
-    for (std::size_t i = 0; i < std::size(kRequests); ++i) {
+    for (std::size_t i = 0; i < kDenseRows; ++i) {
         if (kRequests[i].id != 2 * i + 1) {
             return false;
         }
     }
     return true;
 }
-static_assert(std::size(kRequests) == 38 && RowsAreOddIdsInOrder());
+static_assert(std::size(kRequests) == kDenseRows + 1 && RowsAreOddIdsInOrder());
 
 }  // namespace
 
@@ -69,11 +74,16 @@ std::span<const RequestInfo> RequestTable() {
 }
 
 const RequestInfo* FindRequest(std::uint32_t id) {
-    // Rows are the odd ids in order, so the row of id n is (n - 1) / 2.
-    if (id % 2 == 0 || id > kRequests[std::size(kRequests) - 1].id) {
-        return nullptr;
+    // The dense rows are the odd ids in order, so the row of id n is (n - 1) / 2.
+    if (id % 2 == 1 && id <= kRequests[kDenseRows - 1].id) {
+        return &kRequests[(id - 1) / 2];
     }
-    return &kRequests[(id - 1) / 2];
+    for (std::size_t i = kDenseRows; i < std::size(kRequests); ++i) {
+        if (kRequests[i].id == id) {
+            return &kRequests[i];
+        }
+    }
+    return nullptr;
 }
 
 std::uint32_t AnswerIdOf(std::uint32_t requestId) {

@@ -201,7 +201,14 @@ int Watcher::Watch() {
         Err("the monitor did not take " + names + " as the accelerated process");
     }
     Note("watching; Ctrl-C ends the monitor");
-    const WaitOutcome outcome = session_.Pause(std::nullopt);
+    // The unattributed total is asked for once a second, to be shown with the next round of totals.
+    RequestCall unattributed{ipc::FindRequest(ipc::cmd::kGetUnattributedReflux), ipc::NoArgs{}};
+    WaitOutcome outcome = WaitOutcome::kDone;
+    while (outcome == WaitOutcome::kDone) {
+        std::string ignored;
+        static_cast<void>(session_.Send(unattributed, ignored));  // a failed send shows as the monitor gone
+        outcome = session_.Pause(std::chrono::seconds(1));
+    }
     if (outcome == WaitOutcome::kInterrupted) {
         session_.TakeInterrupt();
         return EndMonitor();

@@ -68,6 +68,11 @@ std::string WatchView::OnMessage(const ipc::ParsedMonitorMessage& message, std::
     }
     const int slot = TotalsSlot(message.id);
     const auto* bytes = std::get_if<ipc::BytesAnswer>(&message.fields);
+    if (message.id == ipc::cmd::kGetUnattributedRefluxResponse && bytes != nullptr) {
+        unattributed_ = bytes->bytes;
+        haveUnattributed_ = true;
+        return {};
+    }
     if (slot < 0 || bytes == nullptr) {
         return {};
     }
@@ -101,8 +106,14 @@ std::string WatchView::TotalsBlock(const base::SystemTime& at) const {
     };
     const std::string stamp = Utf8(FormatClock(at));
     const std::string blank(stamp.size(), ' ');
-    return stamp + "  machine      down " + figure(0) + "   up " + figure(1) + "\n" + blank +
-           "  accelerated  down " + figure(2) + "   up " + figure(3) + "\n";
+    std::string text = stamp + "  machine      down " + figure(0) + "   up " + figure(1) + "\n" + blank +
+                       "  accelerated  down " + figure(2) + "   up " + figure(3) + "\n";
+    if (haveUnattributed_) {
+        // Bytes of ports no process was found for: part of the machine's figures above.
+        text += blank + "  unattributed " + PadLeft(Utf8(FormatVolumeTb(unattributed_)), 9) + " (" +
+                std::to_string(unattributed_) + " B)\n";
+    }
+    return text;
 }
 
 std::string WatchView::ProcessBlock(const base::SystemTime& at) const {

@@ -30,6 +30,8 @@ class WatchView {
     std::string TotalsBlock(const base::SystemTime& at) const;
     std::string ProcessBlock(const base::SystemTime& at) const;
 
+    std::uint64_t unattributed_ = 0;  // both ways, from the last GetUnattributedReflux answer
+    bool haveUnattributed_ = false;
     Totals current_;
     Totals previous_;
     bool havePrevious_ = false;

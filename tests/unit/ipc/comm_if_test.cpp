@@ -145,6 +145,8 @@ std::vector<Row> WellFormedRows(const Answers& a) {
         Answered(Encode(cmd::kGetAccelerateTotalReflux, NoArgs{}), "GetReflux(AccelerateTotal)",
                  Bytes64(a.accelerateTotal)),
         {"31", Encode(cmd::kUnnamed31, NoArgs{}), {}, {}},
+        Answered(Encode(cmd::kGetUnattributedReflux, NoArgs{}), "GetReflux(Unattributed)",
+                 Bytes64(a.unattributed)),
         Answered(Encode(cmd::kGetSuspensionDlgState, NoArgs{}), "GetSuspensionDlgState",
                  ByteAnswer{a.suspensionDlgState}),
         Told(Encode(cmd::kSetSuspensionDlgState, ByteArgs{1}), "SetSuspensionDlgState(1)"),

@@ -40,6 +40,7 @@ struct Answers {
     std::int64_t accelerateDown = 4000004;
     std::int64_t accelerateUp = 5000005;
     std::int64_t accelerateTotal = 9000009;
+    std::int64_t unattributed = 53000;
     std::int64_t byNameDown = 111;
     std::int64_t byNameUp = 222;
     std::int64_t byPidDown = 333;
@@ -63,7 +64,7 @@ struct Answers {
         Answers a;
         a.stopAlarm = a.setAccelerateProcess = a.setUnclearProcessName = 0;
         a.localDown = a.localUp = a.localTotal = ipc::kNoReflux;
-        a.accelerateDown = a.accelerateUp = a.accelerateTotal = ipc::kNoReflux;
+        a.accelerateDown = a.accelerateUp = a.accelerateTotal = a.unattributed = ipc::kNoReflux;
         a.byNameDown = a.byNameUp = a.byPidDown = a.byPidUp = ipc::kNoReflux;
         a.betweenByNameDown = a.betweenByNameUp = a.betweenByIdDown = a.betweenByIdUp = ipc::kNoReflux;
         a.startByName = a.startByPid = a.exitByName = a.exitByPid = -1;
@@ -129,11 +130,11 @@ class FakeRequests : public ipc::IMonitorRequests {
             .setUnclearProcessName;
     }
     std::int64_t GetReflux(ipc::Reflux which) override {
-        static const char* const kNames[] = {"LocalDown",      "LocalUp",      "LocalTotal",
-                                             "AccelerateDown", "AccelerateUp", "AccelerateTotal"};
+        static const char* const kNames[] = {"LocalDown",    "LocalUp",         "LocalTotal", "AccelerateDown",
+                                             "AccelerateUp", "AccelerateTotal", "Unattributed"};
         const Answers a = Record(std::string("GetReflux(") + kNames[static_cast<int>(which)] + ")");
-        const std::int64_t values[] = {a.localDown,      a.localUp,      a.localTotal,
-                                       a.accelerateDown, a.accelerateUp, a.accelerateTotal};
+        const std::int64_t values[] = {a.localDown,    a.localUp,         a.localTotal,  a.accelerateDown,
+                                       a.accelerateUp, a.accelerateTotal, a.unattributed};
         return values[static_cast<int>(which)];
     }
     std::int64_t GetProcessRefluxByName(std::u16string_view name, ipc::FlowDirection d) override {

@@ -74,6 +74,7 @@ TEST(ParseMonitorMessage, DecodesWhatEveryBuilderMade) {
         {66, BUILT(GetProcessUpRefluxBetweenTimeByNameResponse, (66)), BytesAnswer{66}},
         {67, BUILT(GetProcessUpRefluxBetweenTimeByIdResponse, (~0ull)), BytesAnswer{~0ull}},
         {70, BUILT(GetAlarmStateResponse, (1)), ByteAnswer{1}},
+        {100, BUILT(GetUnattributedRefluxResponse, (53000)), BytesAnswer{53000}},
         {77, BUILT(PostLocalDownReflux, (77)), BytesAnswer{77}},
         {78, BUILT(PostLocalUpReflux, (78)), BytesAnswer{78}},
         {80, BUILT(PostAccelerateDownReflux, (80)), BytesAnswer{80}},

@@ -258,9 +258,9 @@ TEST(ParseRequest, GameInfoLengthRules) {
 }
 
 TEST(RequestTable, AnswersEachRequestUnderItsIdPlusOneBut67UnderItself) {
-    ASSERT_EQ(RequestTable().size(), 38u);
+    ASSERT_EQ(RequestTable().size(), 39u);
     std::uint32_t expectedId = 1;
-    for (const RequestInfo& info : RequestTable()) {
+    for (const RequestInfo& info : RequestTable().first(38)) {
         EXPECT_EQ(info.id, expectedId);
         EXPECT_EQ(FindRequest(info.id), &info);
         if (info.answerId != 0) {
@@ -275,6 +275,9 @@ TEST(RequestTable, AnswersEachRequestUnderItsIdPlusOneBut67UnderItself) {
     EXPECT_EQ(FindRequest(0), nullptr);
     EXPECT_EQ(FindRequest(2), nullptr);
     EXPECT_EQ(FindRequest(77), nullptr);
+    EXPECT_EQ(FindRequest(97), nullptr);
+    // The monitor's own request lies past the accelerator's range.
+    EXPECT_EQ(AnswerIdOf(cmd::kGetUnattributedReflux), 100u);
 }
 
 }  // namespace

@@ -78,6 +78,7 @@ TEST(RequestLine, EveryRequestParsesAndSurvivesTheWire) {
          "GetProcessUpRefluxBetweenTimeById (67) pid=6 from=2026-12-05 10:30:15.250 to=2026-12-06 "
          "10:31:45.250"},
         {"GetAlarmState", "GetAlarmState (69)"},
+        {"GetUnattributedReflux", "GetUnattributedReflux (99)"},
         {"SetAlarmState on=0", "SetAlarmState (71) on=0"},
         {"SetAccelerateState state=2", "SetAccelerateState (73) state=2"},
         {"SetAccelerateGameInfo gameId=12 name=\"Game One\" info=logo",

@@ -91,6 +91,16 @@ TEST(WatchView, PrintsTwoLinesOnceTheRoundOfFourIsComplete) {
               "(0 B)");
 }
 
+TEST(WatchView, TheUnattributedAnswerAddsAThirdLineToTheNextRound) {
+    WatchView view;
+    ipc::CGetUnattributedRefluxResponseProtocolFactory answer;
+    answer.BuildGetUnattributedRefluxResponse(53000);
+    EXPECT_EQ(view.OnMessage(Parsed(answer), 0, kAt), "");
+    const std::vector<std::string> lines = Lines(Round(view, 0, 125000, 1000, 124, 0));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[2], "          unattributed  424.00kb (53000 B)");
+}
+
 TEST(WatchView, RatesAreTheDifferencesOverTheWholeSecondsBetweenRounds) {
     struct Case {
         const char* what;
