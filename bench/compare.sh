@@ -111,7 +111,8 @@ short_run() {
     local workload=$1 name=kvb-$1 program gen line
     wanted "$workload" || return 0
     e2e_log "---- $workload: short_conns.py, 300 connections of 256 KB at 20 a second"
-    program=$(named_copy "$(readlink -f "$(command -v python3)")" "$name")
+    # The interpreter itself, not a wrapper script that finds it by its own name.
+    program=$(named_copy "$(python3 -c 'import sys; print(sys.executable)')" "$name")
     bench_tools_start "$workload"
     e2e_spawn /dev/null "$RUN/server.out" "$RUN/server.err" ip netns exec "$NS_PEER" python3 \
         "$here/short_conns.py" serve 5202

@@ -137,6 +137,7 @@ bench_tools_stop() {
         dropped=
     fi
     mv "$MON_DIR/traffic.log" "$RUN/traffic.log"
+    [[ -n ${KVT_BENCH_KEEP_LOGS:-} ]] && cp "$RUN/traffic.log" "$KVT_BENCH_KEEP_LOGS/$workload.traffic.log"
     mv "$WORK/console.in" "$WORK/console.out" "$WORK/console.err" "$RUN/"
 
     local td_received td_dropped

@@ -243,6 +243,9 @@ const ProcessTable::Owner& ProcessTable::ResolveOwner(std::uint32_t pid, OwnerCa
 }
 
 void ProcessTable::AddRow(const ConnectionRecord& record, std::uint32_t pid, OwnerCache& owners) {
+    if (pid == 0 && AdoptClosedSocket(record)) {
+        return;
+    }
     const Owner& owner = ResolveOwner(pid, owners);
     base::AutoLock hold(engineLock_);
     ProcessRecord& process = ProcessOf(pid, owner, record.startTime);
@@ -318,6 +321,22 @@ void ProcessTable::NoteClosedSockets(std::span<const SocketCloseEvent> closes) {
             missCache_.erase(missed);
         }
     }
+}
+
+// A socket its owner has closed lingers in the tables (FIN_WAIT, TIME_WAIT) with no owner (pid 0): when
+// its close was reported, it is listed under the process that closed it. Takes the engine lock.
+bool ProcessTable::AdoptClosedSocket(const ConnectionRecord& record) {
+    base::AutoLock hold(engineLock_);
+    const auto found = closedSockets_.find(static_cast<std::uint16_t>(record.localPort));
+    if (found == closedSockets_.end() || found->second.connection.remoteAddress != record.remoteAddress ||
+        found->second.connection.remotePort != record.remotePort) {
+        return false;
+    }
+    ClosedSocket& closed = found->second;
+    ProcessRecord& process = ProcessOf(closed.pid, closed.owner, record.startTime);
+    AddConnection(process, record);
+    process.portCount = static_cast<std::uint32_t>(process.connections.size());
+    return true;
 }
 
 // The bytes of a missed port go to the process that was reported closing a socket on it, in a closed

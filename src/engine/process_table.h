@@ -143,6 +143,7 @@ class ProcessTable {
     const Owner& ResolveOwner(std::uint32_t pid, OwnerCache& owners);
     ProcessRecord& ProcessOf(std::uint32_t pid, const Owner& owner, const base::SystemTime& startTime);
     bool ClaimForClosedSocket(std::uint16_t port, MissEntry& entry);
+    bool AdoptClosedSocket(const ConnectionRecord& record);
     void AddRow(const ConnectionRecord& record, std::uint32_t pid, OwnerCache& owners);
     ConnectionRecord RecordOfRow(const TcpRow& row, const base::SystemTime& now) const;
     ConnectionRecord RecordOfRow(const UdpRow& row, const base::SystemTime& now) const;
