@@ -17,8 +17,25 @@ std::atomic<std::uint32_t> SettingsReloadPending{1};
 
 namespace {
 
+// The white space the run-time's iswspace knows (as found under Wine's msvcrt).
 bool IsBlank(char16_t c) {
-    return c == u' ' || (c >= u'\t' && c <= u'\r');
+    return c == u' ' || (c >= u'\t' && c <= u'\r') || c == u'\u00a0' || c == u'\u1680' ||
+           (c >= u'\u2000' && c <= u'\u200a') || c == u'\u2028' || c == u'\u2029' || c == u'\u202f' ||
+           c == u'\u205f' || c == u'\u3000';
+}
+
+// The digit's value, or -1: _wtoi reads every decimal digit block of its run-time's table, the
+// full-width digits included, not only ASCII (the zero of each block, as found under Wine's msvcrt).
+int DigitValue(char16_t c) {
+    static constexpr char16_t kZeros[] = {u'0',      u'\u0660', u'\u06f0', u'\u0966', u'\u09e6', u'\u0a66',
+                                          u'\u0ae6', u'\u0b66', u'\u0c66', u'\u0ce6', u'\u0d66', u'\u0e50',
+                                          u'\u0ed0', u'\u0f20', u'\u1040', u'\u17e0', u'\u1810', u'\uff10'};
+    for (const char16_t zero : kZeros) {
+        if (c >= zero && c <= zero + 9) {
+            return c - zero;
+        }
+    }
+    return -1;
 }
 
 std::u16string Decimal(std::int64_t value) {
@@ -52,8 +69,8 @@ std::int32_t DecimalValue(std::u16string_view text) {
     // Held just past the 32-bit range, so that the clamp below sees an overflow without one happening.
     constexpr std::int64_t kCap = std::int64_t{1} << 32;
     std::int64_t value = 0;
-    for (; i < text.size() && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-        value = std::min(value * 10 + (text[i] - u'0'), kCap);
+    for (; i < text.size() && DigitValue(text[i]) >= 0; ++i) {
+        value = std::min(value * 10 + DigitValue(text[i]), kCap);
     }
     value = std::clamp<std::int64_t>(negative ? -value : value, std::numeric_limits<std::int32_t>::min(),
                                      std::numeric_limits<std::int32_t>::max());

@@ -48,9 +48,9 @@ extern std::atomic<std::int32_t> SuspensionX;      // stored floating-window pos
 extern std::atomic<std::int32_t> SuspensionY;
 extern std::atomic<std::uint32_t> SettingsReloadPending;  // dialogs re-read the file first; starts 1
 
-// The decimal value of a setting as the C run-time's _wtoi reads it: leading blanks, an optional sign,
-// digits up to the first other character; 0 without digits; an out-of-range value is held at the
-// nearest 32-bit limit.
+// The decimal value of a setting as the C run-time's _wtoi reads it: leading white space, an optional
+// sign, decimal digits (ASCII, full-width and the other blocks that run-time knows) up to the first
+// other character; 0 without digits; an out-of-range value is held at the nearest 32-bit limit.
 std::int32_t DecimalValue(std::u16string_view text);
 
 // The floating window's top-left corner, stored as "LOCATION".

@@ -43,7 +43,20 @@ MonitorService::~MonitorService() {
     base::CloseTrafficLog();
 }
 
+std::uint32_t GuardedServiceCall(const std::function<std::uint32_t()>& call) {
+    try {
+        return call();
+    } catch (...) {
+        return 0;
+    }
+}
+
 std::uint32_t MonitorService::Start(std::u16string_view hostProcessName, std::u16string_view pipeName) {
+    return GuardedServiceCall([&] { return StartUnguarded(hostProcessName, pipeName); });
+}
+
+std::uint32_t MonitorService::StartUnguarded(std::u16string_view hostProcessName,
+                                             std::u16string_view pipeName) {
     base::OpenTrafficLog();
     alarming::LoadWhiteList(alarming::kWhiteListName);
 
@@ -90,31 +103,37 @@ std::uint32_t MonitorService::Start(std::u16string_view hostProcessName, std::u1
 }
 
 std::uint32_t MonitorService::Pause() {
-    if (!engine_) {
-        return 0;
-    }
-    engine_->Pause();
-    std::this_thread::sleep_for(kPauseSettleTime);
-    return 1;
+    return GuardedServiceCall([this]() -> std::uint32_t {
+        if (!engine_) {
+            return 0;
+        }
+        engine_->Pause();
+        std::this_thread::sleep_for(kPauseSettleTime);
+        return 1;
+    });
 }
 
 std::uint32_t MonitorService::Resume() {
-    if (!engine_) {
-        return 0;
-    }
-    engine_->Resume();
-    std::this_thread::sleep_for(kPauseSettleTime);
-    return 1;
+    return GuardedServiceCall([this]() -> std::uint32_t {
+        if (!engine_) {
+            return 0;
+        }
+        engine_->Resume();
+        std::this_thread::sleep_for(kPauseSettleTime);
+        return 1;
+    });
 }
 
 std::uint32_t MonitorService::Stop() {
-    if (engine_) {
-        engine_->Stop();
-    }
-    if (quitEvent_) {
-        quitEvent_->Set();
-    }
-    return 1;
+    return GuardedServiceCall([this]() -> std::uint32_t {
+        if (engine_) {
+            engine_->Stop();
+        }
+        if (quitEvent_) {
+            quitEvent_->Set();
+        }
+        return 1;
+    });
 }
 
 }  // namespace app

@@ -32,18 +32,21 @@ class MonitorService {
     MonitorService(const MonitorService&) = delete;
     MonitorService& operator=(const MonitorService&) = delete;
 
+    // Each of the four returns 0 when an exception was caught: none leaves the service.
     // 1 when the engine and the alarm thread run; 0 otherwise (the reason is in the traffic log).
     std::uint32_t Start(std::u16string_view hostProcessName, std::u16string_view pipeName);
     // The engine's pause and resume, then 100 ms: 1, or 0 without an engine.
     std::uint32_t Pause();
     std::uint32_t Resume();
-    // The engine's stop, then the quit event, which ends every worker and the alarm thread.
+    // The engine's stop, then the quit event, which ends every worker and the alarm thread: 1.
     std::uint32_t Stop();
 
     // Null before Start has created it.
     engine::TrafficMonitor* Engine() { return engine_.get(); }
 
   private:
+    std::uint32_t StartUnguarded(std::u16string_view hostProcessName, std::u16string_view pipeName);
+
     // What the alarm thread drives: the engine's thresholds, its statistics tick and its stop.
     class AlarmEngineLink final : public alarming::IAlarmEngine {
       public:
@@ -67,6 +70,9 @@ class MonitorService {
     std::unique_ptr<AlarmEngineLink> alarmLink_;
     base::WorkerThread alarmThread_;
 };
+
+// The result of one of the service's operations: 0 when it threw.
+std::uint32_t GuardedServiceCall(const std::function<std::uint32_t()>& call);
 
 // The process-wide service: null before start-up and after the end.
 MonitorService* CurrentMonitorService();

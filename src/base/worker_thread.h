@@ -9,7 +9,7 @@ namespace base {
 // A worker thread that ends cooperatively. Join() waits a bounded time; a thread still running then is
 // abandoned: terminated on Windows, detached on Linux (the process is about to exit there).
 class WorkerThread {
-public:
+  public:
     WorkerThread();
     // Waits like Join(kShutdownWaitMs) when the thread was started and not joined.
     ~WorkerThread();
@@ -27,10 +27,13 @@ public:
     bool Join(std::uint32_t timeoutMs);
     std::uint32_t LastError() const { return lastError_; }
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::uint32_t lastError_ = 0;
 };
+
+// Runs a thread's body as both builds' thread entry does: whatever it throws is caught and logged.
+void RunThreadBody(const std::function<void()>& body);
 
 }  // namespace base

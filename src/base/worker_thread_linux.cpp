@@ -39,7 +39,7 @@ bool WorkerThread::Start(std::function<void()> body) {
     auto completion = std::make_shared<Completion>();
     try {
         std::thread thread([completion, body = std::move(body)] {
-            body();
+            RunThreadBody(body);
             std::lock_guard<std::mutex> lock(completion->mutex);
             completion->done = true;
             completion->ended.notify_all();
@@ -54,7 +54,9 @@ bool WorkerThread::Start(std::function<void()> body) {
     return true;
 }
 
-bool WorkerThread::IsStarted() const { return impl_ != nullptr; }
+bool WorkerThread::IsStarted() const {
+    return impl_ != nullptr;
+}
 
 bool WorkerThread::HasEnded() const {
     if (!impl_) {

@@ -13,7 +13,7 @@ struct WorkerThread::Impl {
 namespace {
 DWORD WINAPI ThreadEntry(LPVOID parameter) {
     auto* body = static_cast<std::function<void()>*>(parameter);
-    (*body)();
+    RunThreadBody(*body);
     delete body;
     return 0;
 }
@@ -44,7 +44,9 @@ bool WorkerThread::Start(std::function<void()> body) {
     return true;
 }
 
-bool WorkerThread::IsStarted() const { return impl_ != nullptr; }
+bool WorkerThread::IsStarted() const {
+    return impl_ != nullptr;
+}
 
 bool WorkerThread::HasEnded() const {
     return impl_ && WaitForSingleObject(impl_->handle.Get(), 0) == WAIT_OBJECT_0;

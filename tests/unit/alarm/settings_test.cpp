@@ -28,11 +28,36 @@ TEST(DecimalValue, ReadsLikeTheRunTimesWtoi) {
         {u"- 7", 0}, {u"+-7", 0}, {u"12abc", 12}, {u"0x10", 0}, {u"007", 7},
         {u"2147483647", kMax}, {u"2147483648", kMax}, {u"-2147483648", kMin}, {u"-2147483649", kMin},
         {u"99999999999999999999999", kMax},
-        {u"１２", 0},  // full-width digits are no digits
+        // Full-width and other decimal digits, and the wider white space, as _wtoi reads them.
+        {u"１", 1}, {u"１２", 12}, {u"-１２", -12}, {u"１2٣", 123}, {u"\u3000１", 1}, {u"\u00a07", 7},
+        {u"\u2003\u205f8", 8}, {u"\u0085 1", 0}, {u"－１", 0}, {u"１２３４５６７８９０１", kMax},
+        {u"\u2070", 0}, {u"\u00b2", 0}, {u"\u2460", 0}, {u"\u3007", 0}, {u"\uff21", 0},
     };
     // clang-format on
     for (const auto& [text, value] : cases) {
         EXPECT_EQ(alarming::DecimalValue(text), value) << std::string(text.begin(), text.end());
+    }
+}
+
+TEST(DecimalValue, EveryDigitBlockTheRunTimeKnows) {
+    // The zero of each block whose ten digits _wtoi reads (checked under Wine's msvcrt).
+    const char16_t known[] = {u'0',      u'\u0660', u'\u06f0', u'\u0966', u'\u09e6', u'\u0a66',
+                              u'\u0ae6', u'\u0b66', u'\u0c66', u'\u0ce6', u'\u0d66', u'\u0e50',
+                              u'\u0ed0', u'\u0f20', u'\u1040', u'\u17e0', u'\u1810', u'\uff10'};
+    for (const char16_t zero : known) {
+        for (int d = 0; d < 10; ++d) {
+            const char16_t text[] = {static_cast<char16_t>(zero + d), u'5'};
+            EXPECT_EQ(alarming::DecimalValue({text, 2}), d * 10 + 5) << std::hex << int(zero) << "+" << d;
+        }
+    }
+    // Decimal digit blocks it does not read.
+    const char16_t unknown[] = {u'\u07c0', u'\u0be6', u'\u0de6', u'\u1090', u'\u1946', u'\u19d0',
+                                u'\u1a80', u'\u1b50', u'\ua620', u'\ua8d0', u'\uabf0'};
+    for (const char16_t zero : unknown) {
+        for (int d = 0; d < 10; ++d) {
+            const char16_t text[] = {static_cast<char16_t>(zero + d), u'5'};
+            EXPECT_EQ(alarming::DecimalValue({text, 2}), 0) << std::hex << int(zero) << "+" << d;
+        }
     }
 }
 

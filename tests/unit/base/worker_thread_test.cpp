@@ -4,8 +4,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <stdexcept>
+#include <string>
 
 #include "base/event.h"
+#include "base/text.h"
+#include "base/traffic_log.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -54,6 +59,25 @@ TEST(WorkerThread, BoundedJoinAbandonsAStuckThread) {
     EXPECT_LT(ms, 2000);
     // Let an abandoned (detached) thread finish so that it does not outlive the test process's checks.
     release->Set();
+}
+
+TEST(WorkerThread, AnEscapingExceptionIsLoggedAndEndsOnlyTheBody) {
+    testing_support::TempDir dir;
+    const auto file = dir.File("traffic.log");
+    const auto u8 = file.u8string();
+    ASSERT_TRUE(base::OpenTrafficLogAt(base::Utf8ToUtf16(std::string(u8.begin(), u8.end()))));
+    base::WorkerThread throwing;
+    ASSERT_TRUE(throwing.Start([] { throw std::runtime_error("lost"); }));
+    EXPECT_TRUE(throwing.Join(base::WorkerThread::kShutdownWaitMs));
+    base::WorkerThread unknown;
+    ASSERT_TRUE(unknown.Start([] { throw 7; }));
+    EXPECT_TRUE(unknown.Join(base::WorkerThread::kShutdownWaitMs));
+    base::CloseTrafficLog();
+    const std::string log = testing_support::ReadFileBytes(file);
+    const std::string line = "catch some execptions in worker thread ";
+    const auto first = log.find(line);
+    ASSERT_NE(first, std::string::npos) << log;
+    EXPECT_NE(log.find(line, first + line.size()), std::string::npos) << log;
 }
 
 }  // namespace
