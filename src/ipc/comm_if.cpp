@@ -114,7 +114,8 @@ void CCommIF::Send(const CKvtComProtocolFactory& message, Outgoing kind) {
     const bool stalled = stalled_.load(std::memory_order_relaxed);
     const std::uint32_t waitMs = kind == Outgoing::kAnswer && !stalled ? kAnswerWaitMs : 0;
     std::uint32_t written = 0;
-    const std::uint32_t error = client_->WriteWithin(message.GetBuffer(), message.GetLength(), &written, waitMs);
+    const std::uint32_t error =
+        client_->WriteWithin(message.GetBuffer(), message.GetLength(), &written, waitMs);
     if (error == 0 && stalled) {
         NoteTaken();
     }

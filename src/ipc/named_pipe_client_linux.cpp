@@ -28,7 +28,7 @@ void CloseSocket(PipeEndpoint& endpoint) {
 
 // 0 or the error, recorded in the endpoint.
 std::uint32_t SendOnEndpoint(PipeEndpoint& endpoint, const void* data, std::uint32_t byteCount,
-                            std::uint32_t* bytesWritten, int timeoutMs) {
+                             std::uint32_t* bytesWritten, int timeoutMs) {
     std::uint32_t sent = 0;
     std::uint32_t error = kPipeErrorInvalidHandle;
     if (auto handle = endpoint.Handle()) {
@@ -150,7 +150,8 @@ std::uint32_t CNamedPipeClientCallBackMode::Write(const void* data, std::uint32_
 }
 
 std::uint32_t CNamedPipeClientCallBackMode::WriteWithin(const void* data, std::uint32_t byteCount,
-                                                        std::uint32_t* bytesWritten, std::uint32_t timeoutMs) {
+                                                        std::uint32_t* bytesWritten,
+                                                        std::uint32_t timeoutMs) {
     const auto start = std::chrono::steady_clock::now();
     std::unique_lock<std::timed_mutex> lock(shared_->writeMutex, std::defer_lock);
     if (!lock.try_lock_for(PipeWriteTurnWait(timeoutMs))) {

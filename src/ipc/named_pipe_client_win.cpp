@@ -88,7 +88,8 @@ std::uint32_t CNamedPipeClientCallBackMode::Write(const void* data, std::uint32_
 }
 
 std::uint32_t CNamedPipeClientCallBackMode::WriteWithin(const void* data, std::uint32_t byteCount,
-                                                        std::uint32_t* bytesWritten, std::uint32_t timeoutMs) {
+                                                        std::uint32_t* bytesWritten,
+                                                        std::uint32_t timeoutMs) {
     const auto start = std::chrono::steady_clock::now();
     std::unique_lock<std::timed_mutex> lock(shared_->writeMutex, std::defer_lock);
     if (!lock.try_lock_for(PipeWriteTurnWait(timeoutMs))) {

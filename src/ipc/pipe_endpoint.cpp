@@ -50,7 +50,8 @@ std::chrono::milliseconds PipeWriteTurnWait(std::uint32_t timeoutMs) {
 
 int PipeWriteTimeLeft(std::chrono::steady_clock::time_point start, std::uint32_t timeoutMs) {
     const auto spent =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+            .count();
     return spent >= static_cast<long long>(timeoutMs) ? 0 : static_cast<int>(timeoutMs - spent);
 }
 

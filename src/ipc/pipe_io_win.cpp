@@ -183,7 +183,8 @@ std::uint32_t WriteWholeMessage(HANDLE pipe, HANDLE event, const void* data, std
         // The message's buffer must stay valid until the write has landed: a write that the bound cuts
         // short is cancelled and its end waited for here.
         if (error == ERROR_IO_PENDING) {
-            const bool timedOut = timeoutMs != INFINITE && WaitForSingleObject(event, timeoutMs) == WAIT_TIMEOUT;
+            const bool timedOut =
+                timeoutMs != INFINITE && WaitForSingleObject(event, timeoutMs) == WAIT_TIMEOUT;
             if (timedOut) {
                 CancelIoEx(pipe, &overlapped);
             }

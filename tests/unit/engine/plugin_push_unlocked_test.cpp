@@ -14,13 +14,15 @@ using engine_test::StatisticsTest;
 
 // Whether another thread can take the lock right now.
 bool FreeForOthers(base::ReentrantLock& lock) {
-    return std::async(std::launch::async, [&lock] {
-               if (!lock.try_lock()) {
-                   return false;
-               }
-               lock.unlock();
-               return true;
-           }).get();
+    return std::async(std::launch::async,
+                      [&lock] {
+                          if (!lock.try_lock()) {
+                              return false;
+                          }
+                          lock.unlock();
+                          return true;
+                      })
+        .get();
 }
 
 // A plugin channel whose pipe is full: it takes nothing and counts what it dropped.

@@ -20,7 +20,8 @@ class FullPipe : public CNamedPipeClientCallBackMode {
   public:
     std::uint32_t Open(std::u16string_view) override { return 1; }
     std::uint32_t StartReading() override { return 1; }
-    std::uint32_t WriteWithin(const void*, std::uint32_t, std::uint32_t* written, std::uint32_t timeoutMs) override {
+    std::uint32_t WriteWithin(const void*, std::uint32_t, std::uint32_t* written,
+                              std::uint32_t timeoutMs) override {
         std::lock_guard<std::mutex> lock(mutex_);
         bounds_.push_back(timeoutMs);
         *written = 0;
