@@ -1,5 +1,7 @@
 #include "engine/process_list_push.h"
 
+#include <vector>
+
 #include "base/traffic_log.h"
 
 namespace engine {
@@ -22,10 +24,17 @@ ProcessListEntry MakeProcessListEntry(const ProcessRecord& record, std::uint32_t
 }
 
 std::uint32_t PostProcessList(ProcessTable& table, const std::function<bool(const ProcessListEntry&)>& post) {
-    base::AutoLock engineLock(table.EngineLock());
+    std::vector<ProcessListEntry> round;
+    {
+        base::AutoLock engineLock(table.EngineLock());
+        for (const ProcessRecord& record : table.Processes()) {
+            round.push_back(MakeProcessListEntry(record, static_cast<std::uint32_t>(round.size())));
+        }
+    }
+    // Sent after the lock is released: the pipe to the plugin may be slow or full.
     std::uint32_t index = 0;
-    for (const ProcessRecord& record : table.Processes()) {
-        if (!post(MakeProcessListEntry(record, index))) {
+    for (const ProcessListEntry& entry : round) {
+        if (!post(entry)) {
             break;
         }
         ++index;

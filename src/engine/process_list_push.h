@@ -27,7 +27,7 @@ struct PostDataLinks {
     std::uint32_t periodMs = kPostData2PluginPeriodMs;
 };
 
-// One round under the engine lock: the number of entries sent.
+// One round, copied under the engine lock and sent after it is released: the number of entries sent.
 std::uint32_t PostProcessList(ProcessTable& table, const std::function<bool(const ProcessListEntry&)>& post);
 
 // While running: wait periodMs on the quit event (a signal ends the loop), then send a round. An

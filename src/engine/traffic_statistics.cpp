@@ -34,6 +34,15 @@ void TrafficStatistics::UpdateStatistics() {
     if (runningFlag_.load(std::memory_order_relaxed) == 0) {
         return;
     }
+    const MachineTotals totals = Tick();
+    // Outside the engine lock: a plugin that does not read holds up nothing but its own pushes.
+    std::lock_guard<std::mutex> pushing(sinkMutex_);
+    if (sink_ != nullptr) {
+        sink_->PushTotals(totals.localDown, totals.localUp, totals.accelerateDown, totals.accelerateUp);
+    }
+}
+
+TrafficStatistics::MachineTotals TrafficStatistics::Tick() {
     base::AutoLock hold(table_.EngineLock());
     savedAccelerateUp_ = accelerateUp_;
     savedAccelerateDown_ = accelerateDown_;
@@ -91,10 +100,7 @@ void TrafficStatistics::UpdateStatistics() {
         }
     }
     previousTickTime_ = currentTickTime_;
-
-    if (sink_ != nullptr) {
-        sink_->PushTotals(localDown_, localUp_, accelerateDown_, accelerateUp_);
-    }
+    return MachineTotals{localDown_, localUp_, accelerateDown_, accelerateUp_};
 }
 
 // Called before the process's previous totals move on to this tick's.
@@ -228,7 +234,8 @@ void TrafficStatistics::RegisterAlarmCallback(AlarmCallback function, void* cont
 }
 
 void TrafficStatistics::SetTotalsSink(ITotalsSink* sink) {
-    base::AutoLock hold(table_.EngineLock());
+    // Waits for a push in progress, so the sink taken out is no longer in use.
+    std::lock_guard<std::mutex> pushing(sinkMutex_);
     sink_ = sink;
 }
 

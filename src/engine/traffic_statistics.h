@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string_view>
 
 #include "base/system_time.h"
@@ -46,7 +47,8 @@ public:
     TrafficStatistics& operator=(const TrafficStatistics&) = delete;
 
     // The once-a-second tick of the alarm thread. Does nothing on a stopped engine; otherwise holds the
-    // engine lock throughout, the alarm callback and the pushes included.
+    // engine lock throughout the counting and the alarm callback, and pushes the totals after releasing
+    // it.
     void UpdateStatistics();
 
     // 1 when the share of traffic outside the accelerator since the last reset exceeds the percentage
@@ -66,7 +68,7 @@ public:
 
     // Kept only when `function` is not null.
     void RegisterAlarmCallback(AlarmCallback function, void* context);
-    // The plugin channel; null sends nothing.
+    // The plugin channel; null sends nothing. Returns once no push uses the previous one.
     void SetTotalsSink(ITotalsSink* sink);
 
     // Machine totals, each under the engine lock.
@@ -101,6 +103,14 @@ public:
     std::uint64_t BaselineDown() const { return baselineDown_; }
 
 private:
+    struct MachineTotals {
+        std::uint64_t localDown;
+        std::uint64_t localUp;
+        std::uint64_t accelerateDown;
+        std::uint64_t accelerateUp;
+    };
+    // The tick's work under the engine lock; returns the totals to push.
+    MachineTotals Tick();
     void ListIfFast(const ProcessRecord& process);
     void WriteMachineFigures();
     void MarkChecked();
@@ -129,6 +139,8 @@ private:
     SpeedAlarmBatch batch_;
     AlarmCallback alarmCallback_ = nullptr;
     void* alarmContext_ = nullptr;
+    // Guarded by sinkMutex_, not the engine lock: the push runs outside the latter.
+    std::mutex sinkMutex_;
     ITotalsSink* sink_ = nullptr;
 
     // Kept from one tick, or one check, to the next.

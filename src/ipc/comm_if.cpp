@@ -1,8 +1,11 @@
 #include "ipc/comm_if.h"
 
 #include <iterator>
+#include <string>
 #include <utility>
 
+#include "base/text.h"
+#include "base/traffic_log.h"
 #include "ipc/command_ids.h"
 #include "ipc/message_header.h"
 #include "ipc/protocol_factories.h"
@@ -79,13 +82,17 @@ std::uint32_t CCommIF::OnRead(const std::uint8_t* data, std::uint32_t byteCount,
 
 std::uint32_t CCommIF::Init(std::u16string_view pipeName) {
     DestroyClient();
-    client_ = std::make_unique<CNamedPipeClientCallBackMode>();
+    client_ = NewClient();
     // A client that failed to open stays: it holds the error, and writes on it simply fail.
     if (!client_->Open(pipeName)) {
         return 0;
     }
     client_->SetCallback(this, 0);
     return client_->StartReading() == 1 ? 1 : 0;
+}
+
+std::unique_ptr<CNamedPipeClientCallBackMode> CCommIF::NewClient() {
+    return std::make_unique<CNamedPipeClientCallBackMode>();
 }
 
 std::uint32_t CCommIF::Dispatch(Bytes message) {
@@ -100,34 +107,66 @@ std::uint32_t CCommIF::Dispatch(Bytes message) {
     return 1;
 }
 
-void CCommIF::Write(const CKvtComProtocolFactory& message) {
+void CCommIF::Send(const CKvtComProtocolFactory& message, Outgoing kind) {
     if (client_ == nullptr || message.GetLength() == 0) {
         return;
     }
+    // Once the pipe is full, a further wait would only hold up the requests queued behind this one.
+    const bool stalled = stalled_.load(std::memory_order_relaxed);
+    const std::uint32_t waitMs = kind == Outgoing::kAnswer && !stalled ? kAnswerWaitMs : 0;
     std::uint32_t written = 0;
-    client_->Write(message.GetBuffer(), message.GetLength(), &written);
+    const std::uint32_t error =
+        client_->WriteWithin(message.GetBuffer(), message.GetLength(), &written, waitMs);
+    if (error == 0 && stalled) {
+        NoteTaken();
+    }
+    // A closed or broken pipe fails as it always has; only a full one drops.
+    if (error == kPipeErrorWaitTimeout) {
+        NoteDropped(kind);
+    }
+}
+
+void CCommIF::NoteDropped(Outgoing kind) {
+    (kind == Outgoing::kPush ? droppedPushes_ : droppedAnswers_).fetch_add(1, std::memory_order_relaxed);
+    std::lock_guard<std::mutex> lock(stallMutex_);
+    ++(kind == Outgoing::kPush ? stallPushes_ : stallAnswers_);
+    if (!stalled_.exchange(true, std::memory_order_relaxed)) {
+        base::WriteTrafficLog(u"plugin pipe full: messages to the plugin are dropped\n");
+    }
+}
+
+void CCommIF::NoteTaken() {
+    std::lock_guard<std::mutex> lock(stallMutex_);
+    if (!stalled_.exchange(false, std::memory_order_relaxed)) {
+        return;
+    }
+    const std::string line = "plugin pipe read again: " + std::to_string(stallPushes_) + " pushes and " +
+                             std::to_string(stallAnswers_) + " answers dropped\n";
+    base::WriteTrafficLog(base::Utf8ToUtf16(line));
+    stallPushes_ = 0;
+    stallAnswers_ = 0;
 }
 
 void CCommIF::PushTotals(std::uint64_t localDown, std::uint64_t localUp, std::uint64_t accelerateDown,
                          std::uint64_t accelerateUp) {
     CPostLocalDownRefluxProtocolFactory localDownMessage;
     localDownMessage.BuildPostLocalDownReflux(localDown);
-    Write(localDownMessage);
+    Push(localDownMessage);
     CPostLocalUpRefluxProtocolFactory localUpMessage;
     localUpMessage.BuildPostLocalUpReflux(localUp);
-    Write(localUpMessage);
+    Push(localUpMessage);
     CPostAccelerateDownRefluxProtocolFactory accelerateDownMessage;
     accelerateDownMessage.BuildPostAccelerateDownReflux(accelerateDown);
-    Write(accelerateDownMessage);
+    Push(accelerateDownMessage);
     CPostAccelerateUpRefluxProtocolFactory accelerateUpMessage;
     accelerateUpMessage.BuildPostAccelerateUpReflux(accelerateUp);
-    Write(accelerateUpMessage);
+    Push(accelerateUpMessage);
 }
 
 void CCommIF::PostStartResult(std::uint8_t result) {
     CStartResponseProtocolFactory message;
     message.BuildStartResponse(result);
-    Write(message);
+    Push(message);
 }
 
 bool CCommIF::PostProcessListEntry(const engine::ProcessListEntry& entry) {
@@ -136,7 +175,7 @@ bool CCommIF::PostProcessListEntry(const engine::ProcessListEntry& entry) {
     }
     CPostProcessListRefluxProtocolFactory message;
     message.BuildPostProcessListReflux(entry);
-    Write(message);
+    Push(message);
     return true;
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string_view>
 
@@ -23,6 +25,11 @@ class CKvtComProtocolFactory;
 // Init and destruction replace the pipe client without a lock, so no push may run meanwhile: the engine
 // calls Init before its workers start and destroys this object after they have ended. Nothing here
 // holds a lock while writing; the transport makes concurrent writes one at a time.
+//
+// A plugin that stops reading must not hold anybody up: a push goes out only if the pipe takes it at
+// once, an answer waits at most kAnswerWaitMs, and what the pipe does not take is dropped and counted.
+// While the pipe stays full (from the first drop to the next message it takes) nothing waits at all;
+// the traffic log gets one line when dropping starts and one with the counts when it ends.
 class CCommIF : public IPipeReadCallBack, public engine::IPluginChannel {
   public:
     explicit CCommIF(IMonitorRequests& requests);
@@ -52,13 +59,30 @@ class CCommIF : public IPipeReadCallBack, public engine::IPluginChannel {
     // One whole round in order; each entry goes out with the sequence and index of its position.
     void PostProcessList(std::span<const engine::ProcessListEntry> entries);
 
+    // How long an answer waits for room in a full pipe before it is dropped.
+    static constexpr std::uint32_t kAnswerWaitMs = 1000;
+    // Messages the pipe did not take, since construction.
+    std::uint64_t DroppedPushes() const { return droppedPushes_.load(std::memory_order_relaxed); }
+    std::uint64_t DroppedAnswers() const { return droppedAnswers_.load(std::memory_order_relaxed); }
+
+  protected:
+    // The pipe client Init connects; a test may hand in another.
+    virtual std::unique_ptr<CNamedPipeClientCallBackMode> NewClient();
+
   private:
     // A handler gets the message as received and as the parser read it (status kOk or kMalformed).
     using Handler = std::uint32_t (CCommIF::*)(Bytes message, const ParsedRequest& request);
 
+    enum class Outgoing { kPush, kAnswer };
+
     void DestroyClient();
-    // Writes a built message; nothing when the build failed or before Init. The result is not looked at.
-    void Write(const CKvtComProtocolFactory& message);
+    // Writes an answer; nothing when the build failed or before Init.
+    void Write(const CKvtComProtocolFactory& message) { Send(message, Outgoing::kAnswer); }
+    // Writes a push, only if the pipe takes it at once.
+    void Push(const CKvtComProtocolFactory& message) { Send(message, Outgoing::kPush); }
+    void Send(const CKvtComProtocolFactory& message, Outgoing kind);
+    void NoteDropped(Outgoing kind);
+    void NoteTaken();
 
     std::uint32_t OnStart(Bytes, const ParsedRequest&);
     std::uint32_t OnPauseMonitor(Bytes, const ParsedRequest&);
@@ -101,6 +125,13 @@ class CCommIF : public IPipeReadCallBack, public engine::IPluginChannel {
     std::uint32_t OnSetAccelerateGameInfo(Bytes, const ParsedRequest&);
 
     IMonitorRequests& requests_;
+    std::atomic<std::uint64_t> droppedPushes_{0};
+    std::atomic<std::uint64_t> droppedAnswers_{0};
+    // From the first drop to the next message the pipe takes; the counts are this stall's.
+    std::atomic<bool> stalled_{false};
+    std::mutex stallMutex_;
+    std::uint64_t stallPushes_ = 0;
+    std::uint64_t stallAnswers_ = 0;
     // Filled once by the constructor with the 38 request ids 1, 3, ..., 75.
     std::map<std::uint32_t, Handler> handlers_;
     // Null before Init. Last: destroyed first, so its reader is gone before the handlers are.

@@ -37,6 +37,11 @@ class CNamedPipeClientCallBackMode {
     // Writes one whole message and returns once it is written (1) or has failed (0, error in the endpoint).
     // Concurrent writes are made one at a time; data must stay valid only during the call.
     virtual std::uint32_t Write(const void* data, std::uint32_t byteCount, std::uint32_t* bytesWritten);
+    // Write, but waits at most timeoutMs (0: not at all) for its turn and for room in the pipe. 0 when the
+    // pipe took the message, else the error, also recorded in the endpoint: 258 when it was not taken in
+    // time (and is not sent at all); a peer that has closed fails as in Write.
+    virtual std::uint32_t WriteWithin(const void* data, std::uint32_t byteCount, std::uint32_t* bytesWritten,
+                                      std::uint32_t timeoutMs);
 
     // The callback is not owned; it must outlive the reader.
     void SetCallback(IPipeReadCallBack* callback, std::uintptr_t context);

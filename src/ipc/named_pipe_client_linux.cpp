@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cerrno>
+#include <chrono>
+#include <mutex>
 
 #include "ipc/named_pipe_client.h"
 #include "ipc/pipe_endpoint_linux.h"
@@ -12,7 +14,7 @@
 struct CNamedPipeClientCallBackMode::Shared {
     StopSignal stop;
     PipeCallbackSlot callback;
-    std::mutex writeMutex;
+    std::timed_mutex writeMutex;
 };
 
 namespace {
@@ -22,6 +24,23 @@ void CloseSocket(PipeEndpoint& endpoint) {
     if (auto handle = endpoint.Detach()) {
         handle->Shutdown();
     }
+}
+
+// 0 or the error, recorded in the endpoint.
+std::uint32_t SendOnEndpoint(PipeEndpoint& endpoint, const void* data, std::uint32_t byteCount,
+                             std::uint32_t* bytesWritten, int timeoutMs) {
+    std::uint32_t sent = 0;
+    std::uint32_t error = kPipeErrorInvalidHandle;
+    if (auto handle = endpoint.Handle()) {
+        error = SendMessage(handle->Connection()->Get(), data, byteCount, sent, timeoutMs);
+    }
+    if (bytesWritten != nullptr) {
+        *bytesWritten = sent;
+    }
+    if (error != 0) {
+        endpoint.SetLastError(error);
+    }
+    return error;
 }
 
 void ClientReaderProc(const std::shared_ptr<PipeEndpoint>& endpoint,
@@ -126,20 +145,19 @@ std::uint32_t CNamedPipeClientCallBackMode::StartReading() {
 
 std::uint32_t CNamedPipeClientCallBackMode::Write(const void* data, std::uint32_t byteCount,
                                                   std::uint32_t* bytesWritten) {
-    std::lock_guard<std::mutex> lock(shared_->writeMutex);
-    std::uint32_t sent = 0;
-    std::uint32_t error = kPipeErrorInvalidHandle;
-    if (auto handle = endpoint_->Handle()) {
-        error = SendMessage(handle->Connection()->Get(), data, byteCount, sent);
+    std::lock_guard<std::timed_mutex> lock(shared_->writeMutex);
+    return SendOnEndpoint(*endpoint_, data, byteCount, bytesWritten, kPipeWriteForever) == 0 ? 1 : 0;
+}
+
+std::uint32_t CNamedPipeClientCallBackMode::WriteWithin(const void* data, std::uint32_t byteCount,
+                                                        std::uint32_t* bytesWritten,
+                                                        std::uint32_t timeoutMs) {
+    const auto start = std::chrono::steady_clock::now();
+    std::unique_lock<std::timed_mutex> lock(shared_->writeMutex, std::defer_lock);
+    if (!lock.try_lock_for(PipeWriteTurnWait(timeoutMs))) {
+        return RefusePipeWrite(*endpoint_, bytesWritten);
     }
-    if (bytesWritten != nullptr) {
-        *bytesWritten = sent;
-    }
-    if (error != 0) {
-        endpoint_->SetLastError(error);
-        return 0;
-    }
-    return 1;
+    return SendOnEndpoint(*endpoint_, data, byteCount, bytesWritten, PipeWriteTimeLeft(start, timeoutMs));
 }
 
 void CNamedPipeClientCallBackMode::SetCallback(IPipeReadCallBack* callback, std::uintptr_t context) {

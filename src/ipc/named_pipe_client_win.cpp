@@ -1,3 +1,4 @@
+#include <chrono>
 #include <mutex>
 
 #include "base/event_win.h"
@@ -11,7 +12,7 @@ struct CNamedPipeClientCallBackMode::Shared {
     base::Event read{base::EventReset::kManual, true};
     base::Event write{base::EventReset::kManual, true};
     PipeCallbackSlot callback;
-    std::mutex writeMutex;
+    std::timed_mutex writeMutex;
 };
 
 namespace {
@@ -81,9 +82,30 @@ std::uint32_t CNamedPipeClientCallBackMode::StartReading() {
 
 std::uint32_t CNamedPipeClientCallBackMode::Write(const void* data, std::uint32_t byteCount,
                                                   std::uint32_t* bytesWritten) {
-    std::lock_guard<std::mutex> lock(shared_->writeMutex);
+    std::lock_guard<std::timed_mutex> lock(shared_->writeMutex);
     return WriteEndpointMessage(*endpoint_, base::EventAccess::Native(shared_->write), data, byteCount,
                                 bytesWritten);
+}
+
+std::uint32_t CNamedPipeClientCallBackMode::WriteWithin(const void* data, std::uint32_t byteCount,
+                                                        std::uint32_t* bytesWritten,
+                                                        std::uint32_t timeoutMs) {
+    const auto start = std::chrono::steady_clock::now();
+    std::unique_lock<std::timed_mutex> lock(shared_->writeMutex, std::defer_lock);
+    if (!lock.try_lock_for(PipeWriteTurnWait(timeoutMs))) {
+        return RefusePipeWrite(*endpoint_, bytesWritten);
+    }
+    std::uint32_t written = 0;
+    const std::uint32_t error =
+        WriteWholeMessage(NativePipe(endpoint_->Handle()), base::EventAccess::Native(shared_->write), data,
+                          byteCount, written, static_cast<DWORD>(PipeWriteTimeLeft(start, timeoutMs)));
+    if (bytesWritten != nullptr) {
+        *bytesWritten = written;
+    }
+    if (error != 0) {
+        endpoint_->SetLastError(error);
+    }
+    return error;
 }
 
 void CNamedPipeClientCallBackMode::SetCallback(IPipeReadCallBack* callback, std::uintptr_t context) {

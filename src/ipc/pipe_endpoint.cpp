@@ -43,3 +43,22 @@ std::shared_ptr<PipeEndpoint::Native> PipeEndpoint::Detach() {
     std::lock_guard<std::mutex> lock(mutex_);
     return std::move(handle_);
 }
+
+std::chrono::milliseconds PipeWriteTurnWait(std::uint32_t timeoutMs) {
+    return std::chrono::milliseconds(timeoutMs > kPipeWriteTurnMinMs ? timeoutMs : kPipeWriteTurnMinMs);
+}
+
+int PipeWriteTimeLeft(std::chrono::steady_clock::time_point start, std::uint32_t timeoutMs) {
+    const auto spent =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+            .count();
+    return spent >= static_cast<long long>(timeoutMs) ? 0 : static_cast<int>(timeoutMs - spent);
+}
+
+std::uint32_t RefusePipeWrite(PipeEndpoint& endpoint, std::uint32_t* bytesWritten) {
+    if (bytesWritten != nullptr) {
+        *bytesWritten = 0;
+    }
+    endpoint.SetLastError(kPipeErrorWaitTimeout);
+    return kPipeErrorWaitTimeout;
+}

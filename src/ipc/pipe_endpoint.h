@@ -2,6 +2,7 @@
 
 // The handle holder shared by the pipe classes, and the transport's fixed numbers.
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -29,6 +30,7 @@ inline constexpr std::uint32_t kPipeErrorPipeBusy = 231;
 inline constexpr std::uint32_t kPipeErrorNoData = 232;
 inline constexpr std::uint32_t kPipeErrorPipeNotConnected = 233;
 inline constexpr std::uint32_t kPipeErrorMoreData = 234;
+inline constexpr std::uint32_t kPipeErrorWaitTimeout = 258;
 inline constexpr std::uint32_t kPipeErrorPipeConnected = 535;
 inline constexpr std::uint32_t kPipeErrorPipeListening = 536;
 inline constexpr std::uint32_t kPipeErrorOperationAborted = 995;
@@ -47,6 +49,8 @@ inline constexpr std::u16string_view kPipeTextFlushBuffersFailed = u"FlushBuffer
 inline constexpr std::size_t kPipeReceiveBufferSize = 4096;
 // A reader looks at its stop event at least this often.
 inline constexpr std::uint32_t kPipeReaderWaitMs = 1000;
+// A write told to wait for ever.
+inline constexpr int kPipeWriteForever = -1;
 // Destruction waits this long for a reader thread before abandoning it.
 inline constexpr std::uint32_t kPipeReaderStopWaitMs = 3000;
 
@@ -88,6 +92,16 @@ class PipeEndpoint {
     std::u16string text_;
     std::shared_ptr<Native> handle_;
 };
+
+// A bounded write waits for its turn behind another write at least this long: two pushes that meet
+// on an open pipe both go out.
+inline constexpr std::uint32_t kPipeWriteTurnMinMs = 100;
+// How long a bounded write of timeoutMs waits for its turn.
+std::chrono::milliseconds PipeWriteTurnWait(std::uint32_t timeoutMs);
+// What is left of timeoutMs since start, never below 0.
+int PipeWriteTimeLeft(std::chrono::steady_clock::time_point start, std::uint32_t timeoutMs);
+// A bounded write that did not get its turn: 0 bytes, error 258 in the endpoint; returns 258.
+std::uint32_t RefusePipeWrite(PipeEndpoint& endpoint, std::uint32_t* bytesWritten);
 
 // Starts a pipe's reader thread on `body` once every event it waits on exists. 0 with the error recorded
 // on the endpoint when an event or the thread could not be made.

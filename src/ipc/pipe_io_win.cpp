@@ -173,16 +173,25 @@ void RunPipeReader(const PipeReaderSetup& setup) {
 }
 
 std::uint32_t WriteWholeMessage(HANDLE pipe, HANDLE event, const void* data, std::uint32_t size,
-                                std::uint32_t& written) {
+                                std::uint32_t& written, DWORD timeoutMs) {
     OVERLAPPED overlapped{};
     overlapped.hEvent = event;
     DWORD bytes = 0;
     std::uint32_t error = 0;
     if (!WriteFile(pipe, data, size, &bytes, &overlapped)) {
         error = GetLastError();
-        // The message's buffer must stay valid until the write completes: wait for it here.
+        // The message's buffer must stay valid until the write has landed: a write that the bound cuts
+        // short is cancelled and its end waited for here.
         if (error == ERROR_IO_PENDING) {
+            const bool timedOut =
+                timeoutMs != INFINITE && WaitForSingleObject(event, timeoutMs) == WAIT_TIMEOUT;
+            if (timedOut) {
+                CancelIoEx(pipe, &overlapped);
+            }
             error = GetOverlappedResult(pipe, &overlapped, &bytes, TRUE) ? 0 : GetLastError();
+            if (timedOut && error == ERROR_OPERATION_ABORTED) {
+                error = kPipeErrorWaitTimeout;
+            }
         }
     }
     written = bytes;
@@ -190,9 +199,10 @@ std::uint32_t WriteWholeMessage(HANDLE pipe, HANDLE event, const void* data, std
 }
 
 std::uint32_t WriteEndpointMessage(PipeEndpoint& endpoint, HANDLE event, const void* data, std::uint32_t size,
-                                   std::uint32_t* bytesWritten) {
+                                   std::uint32_t* bytesWritten, DWORD timeoutMs) {
     std::uint32_t written = 0;
-    const std::uint32_t error = WriteWholeMessage(NativePipe(endpoint.Handle()), event, data, size, written);
+    const std::uint32_t error =
+        WriteWholeMessage(NativePipe(endpoint.Handle()), event, data, size, written, timeoutMs);
     if (bytesWritten != nullptr) {
         *bytesWritten = written;
     }

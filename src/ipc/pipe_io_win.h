@@ -66,15 +66,16 @@ struct PipeReaderSetup {
 };
 void RunPipeReader(const PipeReaderSetup& setup);
 
-// One overlapped WriteFile of the whole message on event, waited for until it completes (a close of the
-// pipe cancels it). 0 or the error.
+// One overlapped WriteFile of the whole message on event, waited for at most timeoutMs (a close of the
+// pipe cancels it). A write still pending then is cancelled and, unless it completed meanwhile, ends
+// with 258. 0 or the error.
 std::uint32_t WriteWholeMessage(HANDLE pipe, HANDLE event, const void* data, std::uint32_t size,
-                                std::uint32_t& written);
+                                std::uint32_t& written, DWORD timeoutMs = INFINITE);
 
 // WriteWholeMessage on the endpoint's pipe, as both callback-mode ends write: 1, or 0 with the error
 // recorded in the endpoint. *bytesWritten (when given) receives the count either way.
 std::uint32_t WriteEndpointMessage(PipeEndpoint& endpoint, HANDLE event, const void* data, std::uint32_t size,
-                                   std::uint32_t* bytesWritten);
+                                   std::uint32_t* bytesWritten, DWORD timeoutMs = INFINITE);
 
 // DisconnectNamedPipe and close; 0 with "ConnectNamedPipe failed" when the disconnect fails.
 std::uint32_t DisconnectServerEndpoint(PipeEndpoint& endpoint);

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -200,8 +201,9 @@ Received ReceiveMessage(int fd, std::span<std::uint8_t> buffer) {
     }
 }
 
-std::uint32_t SendMessage(int fd, const void* data, std::uint32_t size, std::uint32_t& sent) {
+std::uint32_t SendMessage(int fd, const void* data, std::uint32_t size, std::uint32_t& sent, int timeoutMs) {
     sent = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n >= 0) {
@@ -215,8 +217,17 @@ std::uint32_t SendMessage(int fd, const void* data, std::uint32_t size, std::uin
             return PipeErrorFromErrno(errno);
         }
         // The peer's queue is full. A close of either end wakes this wait, and the send then fails.
+        int waitMs = -1;
+        if (timeoutMs >= 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                return kPipeErrorWaitTimeout;
+            }
+            waitMs = static_cast<int>(left.count());
+        }
         pollfd p{fd, POLLOUT, 0};
-        if (::poll(&p, 1, -1) < 0 && errno != EINTR) {
+        if (::poll(&p, 1, waitMs) < 0 && errno != EINTR) {
             return PipeErrorFromErrno(errno);
         }
     }

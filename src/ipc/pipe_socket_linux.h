@@ -55,9 +55,10 @@ struct Received {
 // its rest, so the next message is intact.
 Received ReceiveMessage(int fd, std::span<std::uint8_t> buffer);
 
-// Sends one whole message, waiting while the peer's queue is full. 0 or the error (232 once the peer
-// has closed).
-std::uint32_t SendMessage(int fd, const void* data, std::uint32_t size, std::uint32_t& sent);
+// Sends one whole message, waiting at most timeoutMs (kPipeWriteForever: without limit) while the peer's
+// queue is full. 0 or the error: 232 once the peer has closed, 258 when the queue stayed full.
+std::uint32_t SendMessage(int fd, const void* data, std::uint32_t size, std::uint32_t& sent,
+                          int timeoutMs = -1);
 
 // Waits up to timeoutMs (-1: for ever) for fd to become readable or the stop signal. 1 readable,
 // 0 timed out, -1 stopped, -2 poll failed (errno kept). fd may be -1: only the stop signal counts then.

@@ -285,6 +285,9 @@ Scripts (--script): one request per line; blank lines and lines starting with # 
                                  answer); each message counts once, also if it came before the line
   raw HEX...                     sends these bytes as they are (two hex digits a byte, blanks
                                  anywhere between bytes), for messages the monitor must refuse
+  pause-reading                  stops taking the monitor's messages off the pipe, as a plugin that
+                                 hangs would; answers due until resume-reading are not waited for
+  resume-reading                 takes them again
 Requests are sent without waiting; at the end of the requests the console waits for every answer
 still due.
 

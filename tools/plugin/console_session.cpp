@@ -1,5 +1,7 @@
 #include "plugin/console_session.h"
 
+#include <algorithm>
+
 #include "base/text.h"
 #include "ipc/command_ids.h"
 #include "ipc/message_fields.h"
@@ -23,7 +25,10 @@ bool IsDisconnectError(std::uint32_t error) {
 ConsoleSession::ConsoleSession(OutputFormat format, bool echo, LineSink sink, Clock clock)
     : format_(format), echo_(echo), sink_(std::move(sink)), clock_(std::move(clock)) {}
 
-ConsoleSession::~ConsoleSession() = default;
+ConsoleSession::~ConsoleSession() {
+    // A paused reader must get going again, or the server's end would wait for it in vain.
+    ResumeReading();
+}
 
 bool ConsoleSession::Open(std::u16string_view pipeName, std::string& error) {
     // One client at a time; the sizes are those of the monitor's own receive buffer.
@@ -188,6 +193,20 @@ WaitOutcome ConsoleSession::WaitForMonitorGone(Duration timeout) {
     return interrupted_ ? WaitOutcome::kInterrupted : WaitOutcome::kTimedOut;
 }
 
+void ConsoleSession::PauseReading() {
+    Lock lock(mutex_);
+    readingPaused_ = true;
+}
+
+void ConsoleSession::ResumeReading() {
+    Lock lock(mutex_);
+    readingPaused_ = false;
+    for (auto& [id, count] : due_) {
+        count = std::min(count, arrived_[id]);
+    }
+    changed_.notify_all();
+}
+
 void ConsoleSession::Interrupt() {
     Lock lock(mutex_);
     interrupted_ = true;
@@ -217,6 +236,11 @@ void ConsoleSession::Print(const std::string& line) {
 }
 
 std::uint32_t ConsoleSession::OnRead(const std::uint8_t* data, std::uint32_t byteCount, std::uintptr_t) {
+    {
+        // Holding the reader here leaves everything after this message in the pipe.
+        Lock lock(mutex_);
+        changed_.wait(lock, [&] { return !readingPaused_; });
+    }
     const ipc::Bytes message(data, byteCount);
     const ipc::DecodedMessage decoded = ipc::DescribeMonitorMessage(message);
     // Printed before it counts as arrived: whoever waited for it finds its line out already.

@@ -65,6 +65,12 @@ class ConsoleSession : private IPipeReadCallBack {
     WaitOutcome WaitForAnswers(Duration timeout, std::vector<std::uint32_t>& missing);
     WaitOutcome WaitForMonitorGone(Duration timeout);
 
+    // Stops taking messages off the pipe, as a plugin that hangs would: the monitor's messages stay in
+    // the pipe until ResumeReading. Answers due until then are no longer waited for: a monitor may drop
+    // what a full pipe does not take.
+    void PauseReading();
+    void ResumeReading();
+
     // Ends the wait in progress and every later one until TakeInterrupt. Any thread.
     void Interrupt();
     // True when there was an interrupt; clears it.
@@ -99,6 +105,7 @@ class ConsoleSession : private IPipeReadCallBack {
     bool gone_ = false;
     bool interrupted_ = false;
     bool exitSent_ = false;
+    bool readingPaused_ = false;
     std::map<std::uint32_t, std::uint64_t> arrived_;  // by id, every message received
     std::map<std::uint32_t, std::uint64_t> taken_;    // by id, those a WaitForMessage has taken
     std::map<std::uint32_t, std::uint64_t> due_;      // by answer id, one per request sent

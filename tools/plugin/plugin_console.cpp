@@ -177,6 +177,12 @@ int Console::RunScript(LineFeed& feed) {
                     result = kExitFailure;
                 }
                 break;
+            case ScriptStep::Kind::kPauseReading:
+                session_->PauseReading();
+                break;
+            case ScriptStep::Kind::kResumeReading:
+                session_->ResumeReading();
+                break;
             case ScriptStep::Kind::kWait: {
                 const WaitOutcome outcome = session_->Pause(step.duration);
                 // After ExitMonitor the monitor is expected to go.

@@ -101,6 +101,15 @@ bool ParseScriptLine(std::string_view line, const base::SystemTime& now, ScriptS
         step.kind = ScriptStep::Kind::kWait;
         return true;
     }
+    if (words[0] == "pause-reading" || words[0] == "resume-reading") {
+        if (words.size() != 1) {
+            error = words[0] + ": takes no arguments";
+            return false;
+        }
+        step.kind =
+            words[0] == "pause-reading" ? ScriptStep::Kind::kPauseReading : ScriptStep::Kind::kResumeReading;
+        return true;
+    }
     if (words[0] == "raw") {
         if (!ParseHexWords(words, step.bytes)) {
             error =

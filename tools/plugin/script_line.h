@@ -1,8 +1,9 @@
 #pragma once
 
 // One line of a console script: a request in the console's request syntax, "wait SECONDS",
-// "wait-for MESSAGE [SECONDS]", "raw HEX..." (bytes sent as they are, for malformed messages), or
-// nothing (a blank line or a "#" comment).
+// "wait-for MESSAGE [SECONDS]", "raw HEX..." (bytes sent as they are, for malformed messages),
+// "pause-reading" / "resume-reading" (the console stops and starts taking the monitor's messages off the
+// pipe, as a plugin that hangs would), or nothing (a blank line or a "#" comment).
 
 #include <chrono>
 #include <cstdint>
@@ -16,7 +17,7 @@
 namespace plugin {
 
 struct ScriptStep {
-    enum class Kind { kNothing, kRequest, kWait, kWaitFor, kRaw };
+    enum class Kind { kNothing, kRequest, kWait, kWaitFor, kRaw, kPauseReading, kResumeReading };
     Kind kind = Kind::kNothing;
     RequestCall request;                   // kRequest
     std::vector<std::uint8_t> bytes;       // kRaw

@@ -70,6 +70,16 @@ TEST(ScriptLine, ReadsRawBytesInAnyGrouping) {
     EXPECT_EQ(step.bytes, (std::vector<std::uint8_t>{0xFF}));
 }
 
+TEST(ScriptLine, ReadsPauseAndResumeReading) {
+    ScriptStep step;
+    std::string error;
+    ASSERT_TRUE(plugin::ParseScriptLine("pause-reading", kNow, step, error)) << error;
+    EXPECT_EQ(step.kind, Kind::kPauseReading);
+    ASSERT_TRUE(plugin::ParseScriptLine(" resume-reading ", kNow, step, error)) << error;
+    EXPECT_EQ(step.kind, Kind::kResumeReading);
+    EXPECT_FALSE(plugin::ParseScriptLine("pause-reading 5", kNow, step, error));
+}
+
 TEST(ScriptLine, SaysWhatIsWrong) {
     const std::pair<const char*, const char*> cases[] = {
         {"wait", "wait: write 'wait SECONDS'"},
