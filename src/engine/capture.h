@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+namespace engine {
+
 // Windows opens the socket library (version 2.1) once per engine; Linux needs nothing. 0 or the error.
 std::uint32_t StartNetworkLibrary();
 void StopNetworkLibrary();
@@ -55,3 +57,5 @@ inline int InitNetwork(Capture& capture, std::u16string_view adapterName, std::u
                        std::uint32_t address) {
     return capture.Open(adapterName, port, address);
 }
+
+}  // namespace engine

@@ -12,6 +12,8 @@
 #include "engine/packet_queue.h"
 #include "engine/sniffer_context.h"
 
+namespace engine {
+
 class CaptureSet {
   public:
     // What the links refer to must outlive the set; the queue its contexts fill is the set's own.
@@ -40,3 +42,5 @@ class CaptureSet {
     // Only one decoder thread is ever created for the engine.
     bool decoderStarted_ = false;
 };
+
+}  // namespace engine

@@ -8,6 +8,8 @@
 #include "ipc/pipe_endpoint.h"
 #include "ipc/pipe_read_callback.h"
 
+namespace ipc {
+
 // The client end of a message pipe, as the monitor opens the plugin's pipe: one reader thread hands each
 // received message to the callback; writes come from any thread, one at a time.
 //
@@ -51,3 +53,5 @@ class CNamedPipeClientCallBackMode {
     std::shared_ptr<Shared> shared_;
     base::WorkerThread reader_;
 };
+
+}  // namespace ipc

@@ -7,6 +7,8 @@
 #include "ipc/pipe_endpoint_linux.h"
 #include "ipc/pipe_socket_linux.h"
 
+namespace ipc {
+
 // poll waits on descriptors, so the stop event is an eventfd here; the socket needs no read or write
 // event.
 struct CNamedPipeClientCallBackMode::Shared {
@@ -145,3 +147,5 @@ std::uint32_t CNamedPipeClientCallBackMode::Write(const void* data, std::uint32_
 void CNamedPipeClientCallBackMode::SetCallback(IPipeReadCallBack* callback, std::uintptr_t context) {
     shared_->callback.Set(callback, context);
 }
+
+}  // namespace ipc

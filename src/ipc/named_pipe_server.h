@@ -8,6 +8,8 @@
 #include "ipc/pipe_endpoint.h"
 #include "ipc/pipe_read_callback.h"
 
+namespace ipc {
+
 // The server end of a message pipe, as the plugin side holds it. Windows: a named pipe instance in
 // message mode. Linux: a listening SOCK_SEQPACKET socket at the file that PipeSocketLocation names, in a
 // directory only its owner can enter; one server per name (a second Create fails with error 231). While
@@ -91,3 +93,5 @@ class CNamedPipeSvcCallBackMode : public CNamedPipeSvcBase {
     std::shared_ptr<Shared> shared_;
     base::WorkerThread reader_;
 };
+
+}  // namespace ipc

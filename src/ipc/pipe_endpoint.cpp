@@ -1,5 +1,7 @@
 #include "ipc/pipe_endpoint.h"
 
+namespace ipc {
+
 PipeEndpoint::PipeEndpoint() = default;
 
 std::uint32_t PipeEndpoint::LastError() const {
@@ -43,3 +45,5 @@ std::shared_ptr<PipeEndpoint::Native> PipeEndpoint::Detach() {
     std::lock_guard<std::mutex> lock(mutex_);
     return std::move(handle_);
 }
+
+}  // namespace ipc

@@ -14,6 +14,8 @@
 
 #include "base/worker_thread.h"
 
+namespace ipc {
+
 // Windows error numbers that the pipe classes leave in lastError and that callers test. The Linux variant
 // maps its own errors onto them (an error without a Windows counterpart keeps its errno value there).
 inline constexpr std::uint32_t kPipeErrorInvalidFunction = 1;
@@ -106,3 +108,5 @@ std::uint32_t StartPipeReaderThread(PipeEndpoint& endpoint, std::initializer_lis
     }
     return 1;
 }
+
+}  // namespace ipc

@@ -7,6 +7,8 @@
 #include "ipc/pipe_endpoint.h"
 #include "ipc/pipe_socket_linux.h"
 
+namespace ipc {
+
 // A client holds its connected socket. A server holds its listening socket while it waits for a client,
 // then the client's socket, and all along the lock on its name.
 struct PipeEndpoint::Native {
@@ -38,3 +40,5 @@ struct PipeEndpoint::Native {
     const std::string socketPath_;
     bool shutDown_ = false;
 };
+
+}  // namespace ipc

@@ -2,6 +2,8 @@
 
 #include "base/event_win.h"
 
+namespace ipc {
+
 PipeOverlappedIo::Step PipeOverlappedIo::Failed(DWORD error) {
     inFlight_ = false;
     error_ = error;
@@ -219,3 +221,5 @@ std::uint32_t DisconnectServerEndpoint(PipeEndpoint& endpoint) {
     }
     return 1;
 }
+
+}  // namespace ipc

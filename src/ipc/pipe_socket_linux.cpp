@@ -15,6 +15,8 @@
 
 #include "ipc/pipe_endpoint.h"
 
+namespace ipc {
+
 std::uint32_t PipeErrorFromErrno(int error) {
     switch (error) {
         case ENOENT:
@@ -259,3 +261,5 @@ bool StopSignal::IsSet() const {
     pollfd p{fd_.Get(), POLLIN, 0};
     return ::poll(&p, 1, 0) > 0;
 }
+
+}  // namespace ipc

@@ -13,6 +13,8 @@
 #include "base/scoped_handle_linux.h"
 #include "ipc/pipe_socket_path.h"
 
+namespace ipc {
+
 // The Windows error number for an errno value of the pipe calls.
 std::uint32_t PipeErrorFromErrno(int error);
 
@@ -78,3 +80,5 @@ class StopSignal {
     base::ScopedFd fd_;
     std::uint32_t error_ = 0;
 };
+
+}  // namespace ipc
