@@ -9,7 +9,7 @@ namespace base {
 // A worker thread that ends cooperatively. Join() waits a bounded time; a thread still running then is
 // abandoned: terminated on Windows, detached on Linux (the process is about to exit there).
 class WorkerThread {
-public:
+  public:
     WorkerThread();
     // Waits like Join(kShutdownWaitMs) when the thread was started and not joined.
     ~WorkerThread();
@@ -19,7 +19,7 @@ public:
     static constexpr std::uint32_t kShutdownWaitMs = 2000;
 
     // False when the thread could not be created (LastError() holds the OS error) or already runs.
-    bool Start(std::function<void()> body);
+    [[nodiscard]] bool Start(std::function<void()> body);
     bool IsStarted() const;
     // True once the body has returned.
     bool HasEnded() const;
@@ -27,7 +27,7 @@ public:
     bool Join(std::uint32_t timeoutMs);
     std::uint32_t LastError() const { return lastError_; }
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
     std::uint32_t lastError_ = 0;

@@ -94,8 +94,9 @@ class PipeEndpoint {
 // Starts a pipe's reader thread on `body` once every event it waits on exists. 0 with the error recorded
 // on the endpoint when an event or the thread could not be made.
 template <typename Event>
-std::uint32_t StartPipeReaderThread(PipeEndpoint& endpoint, std::initializer_list<const Event*> events,
-                                    base::WorkerThread& reader, std::function<void()> body) {
+[[nodiscard]] std::uint32_t StartPipeReaderThread(PipeEndpoint& endpoint,
+                                                  std::initializer_list<const Event*> events,
+                                                  base::WorkerThread& reader, std::function<void()> body) {
     for (const Event* event : events) {
         if (!event->IsValid()) {
             endpoint.SetLastError(event->LastError());

@@ -23,9 +23,9 @@ struct PipeEndpoint::Native {
     std::shared_ptr<base::ScopedFd> Listener() const;
 
     // Server: takes the pending client and stops listening (further clients are refused as busy).
-    std::uint32_t AcceptClient();
+    [[nodiscard]] std::uint32_t AcceptClient();
     // Server: drops the client, if any, and listens again.
-    std::uint32_t ListenAgain();
+    [[nodiscard]] std::uint32_t ListenAgain();
 
     // Wakes every call that waits on these sockets (they fail from now on) and, for a server, removes
     // the socket file, so the name is gone at once.

@@ -100,7 +100,7 @@ struct Flood {
     Flood() {
         processes.Add(100, u"GameClient.exe");
         sockets.udp.push_back(engine::UdpRow{kLocalA, kFloodPort, 100});
-        table.InitProcessList();
+        EXPECT_EQ(table.InitProcessList(), 0u);
     }
     ~Flood() {
         producing = false;

@@ -88,10 +88,13 @@ class InProcessMonitor : public console::MonitorProcess {
   public:
     InProcessMonitor(const std::u16string& pipeName, const testing_support::FakeMonitorOptions& options)
         : monitor_(options) {
-        thread_.Start([this, pipeName] {
-            exitCode_ = static_cast<std::uint32_t>(monitor_.Run(pipeName, 30000));
+        if (!thread_.Start([this, pipeName] {
+                exitCode_ = static_cast<std::uint32_t>(monitor_.Run(pipeName, 30000));
+                ended_.Set();
+            })) {
+            // No monitor: the console sees it end at once.
             ended_.Set();
-        });
+        }
     }
     ~InProcessMonitor() override {
         monitor_.Stop();
