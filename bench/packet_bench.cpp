@@ -24,10 +24,10 @@ namespace {
 
 using testing_support::Packet;
 
-constexpr std::uint32_t kLocal = MakeIpv4(192, 168, 1, 10);
-constexpr std::uint32_t kLocal2 = MakeIpv4(10, 8, 0, 2);
-constexpr std::uint32_t kRemote = MakeIpv4(203, 0, 113, 7);
-constexpr std::uint32_t kTunnelSide = MakeIpv4(172, 16, 0, 2);
+constexpr std::uint32_t kLocal = engine::MakeIpv4(192, 168, 1, 10);
+constexpr std::uint32_t kLocal2 = engine::MakeIpv4(10, 8, 0, 2);
+constexpr std::uint32_t kRemote = engine::MakeIpv4(203, 0, 113, 7);
+constexpr std::uint32_t kTunnelSide = engine::MakeIpv4(172, 16, 0, 2);
 const std::vector<std::uint32_t> kLocals{kLocal2, kLocal};
 constexpr int kPorts = 10000;
 constexpr std::uint16_t kFirstPort = 20000;
@@ -52,7 +52,7 @@ class BenchPortTable {
         }
         table_.InitProcessList();
     }
-    IPacketCounter& Counter() { return counter_; }
+    engine::IPacketCounter& Counter() { return counter_; }
 
   private:
     base::ReentrantLock lock_;
@@ -61,7 +61,7 @@ class BenchPortTable {
     engine::ProcessNames names_{processes_};
     engine_test::FakeClock clock_;
     engine::ProcessTable table_{lock_, sockets_, names_, clock_};
-    PortTableCounter counter_{table_};
+    engine::PortTableCounter counter_{table_};
 };
 
 enum Kind { kTcp, kUdp, kL2tp, kGre };
@@ -109,12 +109,12 @@ std::vector<Packet> Traffic(Kind kind, std::size_t captured) {
 void DecodeAndCount(benchmark::State& state, Kind kind) {
     const auto packets = Traffic(kind, kLinuxCapturedBytes);
     BenchPortTable table;
-    IPacketCounter& counter = table.Counter();
+    engine::IPacketCounter& counter = table.Counter();
     std::size_t i = 0;
     std::uint64_t found = 0;
     for (auto _ : state) {
         const Packet& p = packets[i++ % kRing];
-        const auto count = DecodePacket(p, kLocals);
+        const auto count = engine::DecodePacket(p, kLocals);
         if (count && counter.CountPacket(*count)) {
             ++found;
         }
@@ -129,10 +129,10 @@ void DecodeAndCount(benchmark::State& state, Kind kind) {
 void PushTakeRelease(benchmark::State& state) {
     const Packet p = testing_support::TransportPacket(6, kLocal, kRemote, kFirstPort, 443,
                                                       static_cast<std::uint16_t>(state.range(0)));
-    PacketQueue queue;
+    engine::PacketQueue queue;
     for (auto _ : state) {
         queue.Push(p.data(), static_cast<std::int32_t>(p.size()));
-        PacketBuffer* b = nullptr;
+        engine::PacketBuffer* b = nullptr;
         queue.Take(b);
         queue.Release(b);
     }
@@ -144,15 +144,15 @@ void PushTakeRelease(benchmark::State& state) {
 // and release, as a batch of one.
 void Pipeline(benchmark::State& state, Kind kind) {
     const auto packets = Traffic(kind, static_cast<std::size_t>(state.range(0)));
-    PacketQueue queue;
+    engine::PacketQueue queue;
     BenchPortTable table;
-    IPacketCounter& counter = table.Counter();
+    engine::IPacketCounter& counter = table.Counter();
     std::size_t i = 0;
     std::uint64_t counted = 0;
     for (auto _ : state) {
         const Packet& p = packets[i++ % kRing];
         queue.Push(p.data(), static_cast<std::int32_t>(p.size()));
-        counted += DealWithPacketBatch(queue, kLocals, counter).counted;
+        counted += engine::DealWithPacketBatch(queue, kLocals, counter).counted;
     }
     if (counted != static_cast<std::uint64_t>(state.iterations())) {
         state.SkipWithError("a packet was not counted");
@@ -171,14 +171,14 @@ void BatchPipeline(benchmark::State& state, Kind kind) {
         bytes.insert(bytes.end(), packets[i].begin(), packets[i].end());
         lengths.push_back(static_cast<std::int32_t>(packets[i].size()));
     }
-    PacketQueue queue;
+    engine::PacketQueue queue;
     BenchPortTable table;
-    IPacketCounter& counter = table.Counter();
+    engine::IPacketCounter& counter = table.Counter();
     std::uint64_t counted = 0;
     for (auto _ : state) {
         queue.PushBatch(bytes.data(), lengths);
         for (std::size_t left = kBatch; left > 0;) {
-            const BatchOutcome outcome = DealWithPacketBatch(queue, kLocals, counter);
+            const engine::BatchOutcome outcome = engine::DealWithPacketBatch(queue, kLocals, counter);
             counted += outcome.counted;
             left -= outcome.taken;
         }

@@ -60,9 +60,9 @@ class CAlarmThread {
     // the quit event, loads the configuration under `directory` and hands the thresholds to `engine`.
     // 1 on success; 0 when an event cannot be made (LastError() tells why) or there is no engine.
     // Called before the thread starts; `engine` and `quitEvent` must outlive the thread.
-    int Init(IAlarmEngine* engine, base::Event& quitEvent, const ProgramDirectory& directory);
+    [[nodiscard]] int Init(IAlarmEngine* engine, base::Event& quitEvent, const ProgramDirectory& directory);
     // The same beside the program's own executable.
-    int Init(IAlarmEngine* engine, base::Event& quitEvent);
+    [[nodiscard]] int Init(IAlarmEngine* engine, base::Event& quitEvent);
     std::uint32_t LastError() const { return lastError_; }
 
     // The loop of AlarmThreadProc: until the quit event, the statistics tick every second and a reload

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "alarm/settings.h"
+#include "base/traffic_log.h"
 
 namespace app {
 namespace {
@@ -28,7 +29,9 @@ void ExitRequest::Request() {
     if (!requested_.compare_exchange_strong(expected, true, std::memory_order_acq_rel)) {
         return;
     }
-    thread_.Start([this] { Run(); });
+    if (!thread_.Start([this] { Run(); })) {
+        base::WriteTrafficLogError("Exit thread failed to start, error no = %u \n", thread_.LastError());
+    }
 }
 
 void ExitRequest::Run() {

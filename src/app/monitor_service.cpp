@@ -57,7 +57,8 @@ std::uint32_t MonitorService::Start(std::u16string_view hostProcessName, std::u1
 
 std::uint32_t MonitorService::StartUnguarded(std::u16string_view hostProcessName,
                                              std::u16string_view pipeName) {
-    base::OpenTrafficLog();
+    // The monitor runs without its log when the file cannot be opened.
+    static_cast<void>(base::OpenTrafficLog());
     alarming::LoadWhiteList(alarming::kWhiteListName);
 
     quitEvent_ = std::make_unique<base::Event>(base::EventReset::kManual, false, u"Quit Event");

@@ -34,7 +34,7 @@ class MonitorService {
 
     // Each of the four returns 0 when an exception was caught: none leaves the service.
     // 1 when the engine and the alarm thread run; 0 otherwise (the reason is in the traffic log).
-    std::uint32_t Start(std::u16string_view hostProcessName, std::u16string_view pipeName);
+    [[nodiscard]] std::uint32_t Start(std::u16string_view hostProcessName, std::u16string_view pipeName);
     // The engine's pause and resume, then 100 ms: 1, or 0 without an engine.
     std::uint32_t Pause();
     std::uint32_t Resume();

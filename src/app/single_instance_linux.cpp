@@ -22,19 +22,19 @@ SingleInstance::~SingleInstance() {
 
 bool SingleInstance::Acquire(std::u16string_view name) {
     // The lock lives where the pipe sockets of this user live, under the same rules.
-    PipeSocketLocation location;
-    if (!LocatePipeSocketForThisUser(u"\\\\.\\pipe\\" + std::u16string(name), location)) {
+    ipc::PipeSocketLocation location;
+    if (!ipc::LocatePipeSocketForThisUser(u"\\\\.\\pipe\\" + std::u16string(name), location)) {
         return false;
     }
-    if (EnsurePipeDirectory(location.directory, ::geteuid(), true) != 0) {
+    if (ipc::EnsurePipeDirectory(location.directory, ::geteuid(), true) != 0) {
         return false;
     }
     base::ScopedFd fd;
-    if (LockPipeName(location.path, fd) != 0) {
+    if (ipc::LockPipeName(location.path, fd) != 0) {
         return false;
     }
     std::lock_guard<std::mutex> guard(impl_->lock);
-    impl_->lockPath = PipeLockPath(location.path);
+    impl_->lockPath = ipc::PipeLockPath(location.path);
     impl_->fd = std::move(fd);
     return true;
 }

@@ -16,9 +16,9 @@ engine::EngineSeams SystemEngineSeams() {
     seams.privileges = engine::CreatePrivilegeOps();
     seams.clock = std::make_unique<engine::SystemClock>();
     seams.closeEvents = engine::CreateSocketCloseEvents();
-    seams.getAdapterInfo = [](AdapterInfo& info) { return GetAdapterInfo(info); };
-    seams.startNetworkLibrary = [] { return StartNetworkLibrary(); };
-    seams.stopNetworkLibrary = [] { StopNetworkLibrary(); };
+    seams.getAdapterInfo = [](engine::AdapterInfo& info) { return engine::GetAdapterInfo(info); };
+    seams.startNetworkLibrary = [] { return engine::StartNetworkLibrary(); };
+    seams.stopNetworkLibrary = [] { engine::StopNetworkLibrary(); };
     return seams;
 }
 

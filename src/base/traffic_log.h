@@ -18,9 +18,9 @@ inline constexpr std::size_t kTrafficLogLineLimit = 1023;
 
 // Opens (creating or truncating) traffic.log in the program directory. False when the path cannot be
 // formed or the file cannot be opened; the log then stays closed.
-bool OpenTrafficLog();
+[[nodiscard]] bool OpenTrafficLog();
 // The same for an explicit path (tests, tools).
-bool OpenTrafficLogAt(std::u16string_view path);
+[[nodiscard]] bool OpenTrafficLogAt(std::u16string_view path);
 
 // Writes the stamp and the message as one line and flushes. The message carries its own line end. The
 // thread's OS error (base::LastOsError) is the same after the call as before it.

@@ -19,7 +19,7 @@ class WorkerThread {
     static constexpr std::uint32_t kShutdownWaitMs = 2000;
 
     // False when the thread could not be created (LastError() holds the OS error) or already runs.
-    bool Start(std::function<void()> body);
+    [[nodiscard]] bool Start(std::function<void()> body);
     bool IsStarted() const;
     // True once the body has returned.
     bool HasEnded() const;

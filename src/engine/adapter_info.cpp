@@ -4,6 +4,8 @@
 
 #include "base/text.h"
 
+namespace engine {
+
 std::u16string FormatIpv4(std::uint32_t address) {
     std::uint8_t bytes[4];
     std::memcpy(bytes, &address, sizeof bytes);
@@ -40,3 +42,5 @@ std::uint32_t GetAdapterInfo(AdapterInfo& info) {
     QueryHostIdentity(info.hostName, info.hostAddress);
     return listing.result;
 }
+
+}  // namespace engine

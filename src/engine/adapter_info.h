@@ -14,6 +14,8 @@
 
 #include "engine/adapters.h"
 
+namespace engine {
+
 constexpr std::uint32_t MakeIpv4(std::uint8_t a, std::uint8_t b, std::uint8_t c, std::uint8_t d) {
     return std::bit_cast<std::uint32_t>(std::array<std::uint8_t, 4>{a, b, c, d});
 }
@@ -51,3 +53,5 @@ std::uint32_t GetAdapterInfo(AdapterInfo& info);
 inline bool IsLocalAddress(std::span<const std::uint32_t> localAddresses, std::uint32_t address) {
     return std::find(localAddresses.begin(), localAddresses.end(), address) != localAddresses.end();
 }
+
+}  // namespace engine

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace engine {
+
 struct AdapterRow {
     std::u16string name;
     // IPv4 addresses in network byte order, as the system lists them (0.0.0.0 for "no address yet").
@@ -29,3 +31,5 @@ AdapterListing ListAdapters();
 // The host name as the resolver answers it and the dotted text of its first IPv4 address. False (and
 // nothing changed) when the name cannot be taken or resolved.
 bool QueryHostIdentity(std::u16string& hostName, std::u16string& hostAddress);
+
+}  // namespace engine

@@ -14,6 +14,8 @@
 #include "engine/adapter_info.h"
 #include "engine/adapters.h"
 
+namespace engine {
+
 AdapterListing ListAdapters() {
     AdapterListing listing;
     ifaddrs* first = nullptr;
@@ -71,3 +73,5 @@ bool QueryHostIdentity(std::u16string& hostName, std::u16string& hostAddress) {
     hostName = base::Utf8ToUtf16(answer->ai_canonname != nullptr ? answer->ai_canonname : name);
     return true;
 }
+
+}  // namespace engine

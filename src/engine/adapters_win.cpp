@@ -13,6 +13,8 @@
 #include "engine/adapter_info.h"
 #include "engine/adapters.h"
 
+namespace engine {
+
 namespace {
 
 // The first query's buffer holds one adapter record; most machines need the second, sized query.
@@ -76,3 +78,5 @@ bool QueryHostIdentity(std::u16string& hostName, std::u16string& hostAddress) {
     hostName = base::AnsiToUtf16(host->h_name != nullptr ? host->h_name : "");
     return true;
 }
+
+}  // namespace engine

@@ -10,8 +10,10 @@
 #include <string_view>
 #include <vector>
 
+namespace engine {
+
 // Windows opens the socket library (version 2.1) once per engine; Linux needs nothing. 0 or the error.
-std::uint32_t StartNetworkLibrary();
+[[nodiscard]] std::uint32_t StartNetworkLibrary();
 void StopNetworkLibrary();
 
 class Capture {
@@ -28,7 +30,7 @@ class Capture {
     // Opens the capture (InitNetwork): 0 on success; -1 when no handle could be created or receive-all
     // mode could not be set; the OS error when binding to the adapter failed. Failures are logged.
     // `port` and `address` form the bind address on Windows; Linux captures the named interface.
-    int Open(std::u16string_view adapterName, std::uint16_t port, std::uint32_t address);
+    [[nodiscard]] int Open(std::u16string_view adapterName, std::uint16_t port, std::uint32_t address);
 
     // Waits up to kReceiveTimeoutMs for one IPv4 packet and copies it into `buffer` (cut to its size):
     // the number of bytes, or 0 / -1 for a time-out or an error (LastError() tells).
@@ -51,7 +53,9 @@ class Capture {
 };
 
 // The per-adapter capture set-up under its usual name.
-inline int InitNetwork(Capture& capture, std::u16string_view adapterName, std::uint16_t port,
-                       std::uint32_t address) {
+[[nodiscard]] inline int InitNetwork(Capture& capture, std::u16string_view adapterName, std::uint16_t port,
+                                     std::uint32_t address) {
     return capture.Open(adapterName, port, address);
 }
+
+}  // namespace engine

@@ -15,6 +15,8 @@
 #include "engine/capture.h"
 #include "engine/link_layer.h"
 
+namespace engine {
+
 namespace {
 
 // The decoder reads at most 64 bytes of an IPv4 packet for its fixed layouts (an L2TP upload's inner
@@ -116,8 +118,8 @@ int Capture::Open(std::u16string_view adapterName, std::uint16_t /*port*/, std::
     const int activated = pcap_activate(impl_->handle.Get());
     if (activated < 0) {
         lastError_ = KeptAsOsError(ActivationError(activated));
-        base::WriteTrafficLog(
-            base::FormatText(128, "pcap_activate(%s): %s\n", device.c_str(), pcap_geterr(impl_->handle.Get())));
+        base::WriteTrafficLog(base::FormatText(128, "pcap_activate(%s): %s\n", device.c_str(),
+                                               pcap_geterr(impl_->handle.Get())));
         base::WriteTrafficLogError("bind failed，error no = %d \n", lastError_);
         Close();
         return static_cast<int>(lastError_);
@@ -241,3 +243,5 @@ int ReceivePackets(Capture::Impl& impl, std::uint32_t& lastError, std::span<std:
 }
 
 }  // namespace
+
+}  // namespace engine

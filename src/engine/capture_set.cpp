@@ -6,6 +6,8 @@
 #include "base/traffic_log.h"
 #include "engine/capture_threads.h"
 
+namespace engine {
+
 CaptureSet::CaptureSet(const SnifferLinks& links) : links_(links) {}
 
 CaptureSet::~CaptureSet() {
@@ -62,3 +64,5 @@ int CaptureSet::LaunchCaptures(std::span<const std::u16string> adapterNames,
     }
     return 0;
 }
+
+}  // namespace engine

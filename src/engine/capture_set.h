@@ -12,6 +12,8 @@
 #include "engine/packet_queue.h"
 #include "engine/sniffer_context.h"
 
+namespace engine {
+
 class CaptureSet {
   public:
     // What the links refer to must outlive the set; the queue its contexts fill is the set's own.
@@ -26,8 +28,8 @@ class CaptureSet {
     // its capture opened and its sniffer thread started; the first one also starts the decoder. 0 when
     // every adapter is set up, else the failure's result (a capture failure also signals the quit
     // event). Contexts set up before a failure keep running.
-    int LaunchCaptures(std::span<const std::u16string> adapterNames,
-                       std::span<const std::vector<std::uint32_t>> adapterAddressLists);
+    [[nodiscard]] int LaunchCaptures(std::span<const std::u16string> adapterNames,
+                                     std::span<const std::vector<std::uint32_t>> adapterAddressLists);
 
     PacketQueue& Queue() { return queue_; }
     const std::vector<std::unique_ptr<SnifferContext>>& Contexts() const { return contexts_; }
@@ -40,3 +42,5 @@ class CaptureSet {
     // Only one decoder thread is ever created for the engine.
     bool decoderStarted_ = false;
 };
+
+}  // namespace engine

@@ -12,6 +12,8 @@
 #include "engine/packet_queue.h"
 #include "engine/sniffer_context.h"
 
+namespace engine {
+
 namespace {
 
 // Gives a batch's buffers back to the queue however their handling ends.
@@ -48,7 +50,8 @@ int SnifferThreadProc(SnifferContext& context) {
             }
         }
     } catch (...) {
-        base::WriteTrafficLogError("catch exception in SnifferThreadProc, error no = %d \n", base::LastOsError());
+        base::WriteTrafficLogError("catch exception in SnifferThreadProc, error no = %d \n",
+                                   base::LastOsError());
         links.quitEvent.Set();
         return 0;
     }
@@ -79,7 +82,8 @@ BatchOutcome DealWithPacketBatch(PacketQueue& queue, std::span<const std::uint32
                 outcome.portMissing = true;
             }
         } catch (...) {
-            base::WriteTrafficLogError("catac execption in DealWithRecvData，error no = %d \n", base::LastOsError());
+            base::WriteTrafficLogError("catac execption in DealWithRecvData，error no = %d \n",
+                                       base::LastOsError());
         }
     }
     return outcome;
@@ -98,3 +102,5 @@ int DealWithRecvData(SnifferContext& context) {
     }
     return 0;
 }
+
+}  // namespace engine

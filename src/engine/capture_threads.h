@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <span>
 
+namespace engine {
+
 class IPacketCounter;
 class PacketQueue;
 struct SnifferContext;
@@ -31,3 +33,5 @@ BatchOutcome DealWithPacketBatch(PacketQueue& queue, std::span<const std::uint32
 // The decoder thread: DealWithPacketBatch while the running flag is not 0; a missing port sets
 // PortRefreshRequested. Returns 0.
 int DealWithRecvData(SnifferContext& context);
+
+}  // namespace engine

@@ -7,6 +7,8 @@
 #include "base/traffic_log.h"
 #include "engine/capture.h"
 
+namespace engine {
+
 namespace {
 
 constexpr WORD kWinsockVersion = 0x0102;  // 2.1
@@ -55,8 +57,8 @@ int Capture::Open(std::u16string_view /*adapterName*/, std::uint16_t port, std::
             return -1;
         }
         const int receiveBuffer = kSocketReceiveBufferBytes;
-        if (setsockopt(impl_->socket.Get(), SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer),
-                       sizeof receiveBuffer) != 0) {
+        if (setsockopt(impl_->socket.Get(), SOL_SOCKET, SO_RCVBUF,
+                       reinterpret_cast<const char*>(&receiveBuffer), sizeof receiveBuffer) != 0) {
             base::WriteTrafficLogError("setsockopt(SO_RCVBUF) failed，error no = %d \n", GetLastError());
         }
         const DWORD timeout = kReceiveTimeoutMs;
@@ -106,3 +108,5 @@ int Capture::ReceiveBatch(std::span<std::uint8_t> buffer, std::vector<std::int32
     }
     return received;
 }
+
+}  // namespace engine

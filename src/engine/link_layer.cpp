@@ -1,5 +1,7 @@
 #include "engine/link_layer.h"
 
+namespace engine {
+
 namespace {
 
 constexpr std::uint16_t kEtherTypeIpv4 = 0x0800;
@@ -127,3 +129,5 @@ std::optional<std::span<const std::uint8_t>> StripLinkLayer(int linkType,
     }
     return packet;
 }
+
+}  // namespace engine

@@ -7,6 +7,8 @@
 #include <optional>
 #include <span>
 
+namespace engine {
+
 // Link-layer types as libpcap reports them (DLT_*), plus the pcap-file value of raw IP.
 enum LinkType : int {
     kLinkNull = 0,         // 4-byte address family in the capturing host's byte order
@@ -24,3 +26,5 @@ enum LinkType : int {
 // link type or a frame too short for its own header.
 std::optional<std::span<const std::uint8_t>> StripLinkLayer(int linkType,
                                                             std::span<const std::uint8_t> frame);
+
+}  // namespace engine

@@ -8,6 +8,8 @@
 #include "base/traffic_log.h"
 #include "engine/adapter_info.h"
 
+namespace engine {
+
 namespace {
 
 using Bytes = std::span<const std::uint8_t>;
@@ -56,10 +58,10 @@ std::optional<PacketCount> CountTransport(Bytes b, std::uint8_t protocol, std::u
     const std::size_t portAt = direction == CountDirection::kUpload ? kSourcePortAt : kDestinationPortAt;
     std::uint32_t overhead;
     CountProtocol counted;
-    if (protocol == kProtocolTcp) {
+    if (protocol == kIpProtocolTcp) {
         overhead = kTcpOverhead;
         counted = CountProtocol::kTcp;
-    } else if (protocol == kProtocolUdp) {
+    } else if (protocol == kIpProtocolUdp) {
         overhead = kUdpOverhead;
         counted = CountProtocol::kUdp;
     } else {
@@ -107,7 +109,7 @@ std::optional<PacketCount> CountUdp(Bytes b, std::uint32_t totalLength, CountDir
             }
         }
     }
-    return CountTransport(b, kProtocolUdp, totalLength, direction);
+    return CountTransport(b, kIpProtocolUdp, totalLength, direction);
 }
 
 std::optional<PacketCount> CountGre(Bytes b, std::uint32_t totalLength, CountDirection direction) {
@@ -130,11 +132,11 @@ std::optional<PacketCount> CountGre(Bytes b, std::uint32_t totalLength, CountDir
 std::optional<PacketCount> Count(Bytes b, std::uint32_t totalLength, std::uint8_t protocol,
                                  CountDirection direction) {
     switch (protocol) {
-        case kProtocolTcp:
+        case kIpProtocolTcp:
             return CountTransport(b, protocol, totalLength, direction);
-        case kProtocolUdp:
+        case kIpProtocolUdp:
             return CountUdp(b, totalLength, direction);
-        case kProtocolGre:
+        case kIpProtocolGre:
             return CountGre(b, totalLength, direction);
         default:
             return std::nullopt;
@@ -176,3 +178,5 @@ std::optional<PacketCount> DealWithGreVPN(std::span<const std::uint8_t> inner, s
     }
     return CountInner(inner, direction);
 }
+
+}  // namespace engine

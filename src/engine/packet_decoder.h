@@ -9,6 +9,8 @@
 #include <optional>
 #include <span>
 
+namespace engine {
+
 enum class CountProtocol : std::uint8_t { kTcp = 6, kUdp = 17 };
 
 // The tunnel operations take the direction as a number: 2 upload, 1 download.
@@ -24,9 +26,9 @@ struct PacketCount {
 };
 
 inline constexpr std::uint16_t kL2tpPort = 1701;
-inline constexpr std::uint8_t kProtocolTcp = 6;
-inline constexpr std::uint8_t kProtocolUdp = 17;
-inline constexpr std::uint8_t kProtocolGre = 47;
+inline constexpr std::uint8_t kIpProtocolTcp = 6;
+inline constexpr std::uint8_t kIpProtocolUdp = 17;
+inline constexpr std::uint8_t kIpProtocolGre = 47;
 
 // Upload when the source address is local, else download when the destination is; L2TP (UDP port 1701)
 // and PPTP GRE tunnels are opened and the packet inside is counted instead.
@@ -37,3 +39,5 @@ std::optional<PacketCount> DecodePacket(std::span<const std::uint8_t> packet,
 // nothing. No further tunnel is looked for inside it.
 std::optional<PacketCount> DealWithL2TPVPN(std::span<const std::uint8_t> inner, std::uint32_t direction);
 std::optional<PacketCount> DealWithGreVPN(std::span<const std::uint8_t> inner, std::uint32_t direction);
+
+}  // namespace engine

@@ -6,6 +6,8 @@
 #include <new>
 #include <thread>
 
+namespace engine {
+
 namespace {
 
 // A buffer and its block are one allocation: the block follows the header.
@@ -267,3 +269,5 @@ std::size_t PacketQueue::Size() const {
     std::lock_guard<std::mutex> guard(lock_);
     return buffers_.Size();
 }
+
+}  // namespace engine

@@ -16,6 +16,8 @@
 #include <span>
 #include <vector>
 
+namespace engine {
+
 struct PacketBuffer {
     std::uint8_t* data = nullptr;  // one captured IPv4 packet, starting with its header
     std::int32_t length = 0;       // at least 1
@@ -100,3 +102,5 @@ class PacketQueue {
     std::size_t spareBytes_ = 0;
     Sleeper sleeper_;
 };
+
+}  // namespace engine

@@ -3,6 +3,8 @@
 #include "engine/packet_counter.h"
 #include "engine/process_table.h"
 
+namespace engine {
+
 // The decoder's way into the port-to-process table: each decoded packet adds its bytes to the record of
 // its local port, under the engine lock for that one packet.
 class PortTableCounter final : public IPacketCounter {
@@ -17,3 +19,5 @@ class PortTableCounter final : public IPacketCounter {
   private:
     engine::ProcessTable& table_;
 };
+
+}  // namespace engine

@@ -12,7 +12,7 @@
 namespace engine {
 
 class IPrivilegeOps {
-public:
+  public:
     virtual ~IPrivilegeOps() = default;
     // Makes sure a firewall rule of this name lets the program through: an HRESULT, negative on failure.
     virtual std::int32_t AddFirewallException(std::u16string_view name,
@@ -25,10 +25,10 @@ std::unique_ptr<IPrivilegeOps> CreatePrivilegeOps();
 
 // 0, or the error that stops the start. A firewall exception that cannot be made is logged and does not
 // stop it. `modulePath`: the program's own executable; `hostProcessName`: the accelerator's file name.
-std::uint32_t InitPrivileges(IPrivilegeOps& ops, std::u16string_view modulePath,
-                             std::u16string_view hostProcessName);
+[[nodiscard]] std::uint32_t InitPrivileges(IPrivilegeOps& ops, std::u16string_view modulePath,
+                                           std::u16string_view hostProcessName);
 
 // The same for this process.
-std::uint32_t InitPrivileges(std::u16string_view hostProcessName);
+[[nodiscard]] std::uint32_t InitPrivileges(std::u16string_view hostProcessName);
 
 }  // namespace engine

@@ -60,7 +60,7 @@ class ProcessTable {
 
     // Empties the table and fills it from both system tables. 0, kOutOfMemory, or the error of the
     // failed table call. Called once at start, before any worker thread exists.
-    std::uint32_t InitProcessList();
+    [[nodiscard]] std::uint32_t InitProcessList();
 
     // Brings the table up to date: records of ports no longer listed are closed (state 1, out of the
     // index), ports listed for the first time are recorded; nothing else is touched. 0, or the error of

@@ -12,6 +12,8 @@
 #include "base/worker_thread.h"
 #include "engine/capture.h"
 
+namespace engine {
+
 class IPacketCounter;
 class PacketQueue;
 
@@ -45,3 +47,5 @@ struct SnifferContext {
     PacketQueue& queue;  // the one queue of the engine's captures
     std::u16string adapterName;
 };
+
+}  // namespace engine

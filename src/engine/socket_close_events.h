@@ -29,7 +29,7 @@ class ISocketCloseEvents {
     virtual ~ISocketCloseEvents() = default;
     // 0, or the system error code of the failed step (no tracing file system, no permission, ...);
     // the engine logs it and keeps to its tables. Windows answers ERROR_NOT_SUPPORTED.
-    virtual std::uint32_t Start() = 0;
+    [[nodiscard]] virtual std::uint32_t Start() = 0;
     // Waits up to `timeoutMs` for closes and replaces `events` with those that arrived (none on a
     // time-out or an interrupt). 0, or the system error code of the failed wait.
     virtual std::uint32_t Poll(std::uint32_t timeoutMs, std::vector<SocketCloseEvent>& events) = 0;

@@ -57,7 +57,7 @@ class TrafficMonitor {
 
     // 1 started, 0 failed (the reason is in the traffic log). Threads started before a failure keep
     // running until Stop.
-    std::uint32_t Start(std::u16string_view hostProcessName, std::u16string_view pipeName);
+    [[nodiscard]] std::uint32_t Start(std::u16string_view hostProcessName, std::u16string_view pipeName);
     void Pause();
     void Resume();
     // Records the stop time and lets every worker end; the engine is not started again.
@@ -90,8 +90,8 @@ class TrafficMonitor {
     const CaptureSet* Captures() const { return captures_.get(); }
 
   private:
-    std::uint32_t Init(std::u16string_view pipeName);
-    std::uint32_t LaunchSnifferThread();
+    [[nodiscard]] std::uint32_t Init(std::u16string_view pipeName);
+    [[nodiscard]] std::uint32_t LaunchSnifferThread();
     void OnProcessExited(std::uint32_t pid, const std::u16string& name);
 
     EngineSeams seams_;

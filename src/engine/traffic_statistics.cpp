@@ -107,10 +107,10 @@ TrafficStatistics::MachineTotals TrafficStatistics::Tick() {
 void TrafficStatistics::ListIfFast(const ProcessRecord& process) {
     std::u16string upText;
     std::u16string downText;
-    const float upSpeed = ComputeSpeed(upText, previousTickTime_, currentTickTime_,
-                                       Difference(process.bytesUp, process.previousUp));
-    const float downSpeed = ComputeSpeed(downText, previousTickTime_, currentTickTime_,
-                                         Difference(process.bytesDown, process.previousDown));
+    const float upSpeed = format::ComputeSpeed(upText, previousTickTime_, currentTickTime_,
+                                               Difference(process.bytesUp, process.previousUp));
+    const float downSpeed = format::ComputeSpeed(downText, previousTickTime_, currentTickTime_,
+                                                 Difference(process.bytesDown, process.previousDown));
     if ((upSpeed > kListedSpeedKBps || downSpeed > kListedSpeedKBps) && batch_.count < kSpeedAlarmBatchSize) {
         SpeedAlarmRecord& record = batch_.records[batch_.count];
         record.name = process.name;
@@ -164,10 +164,10 @@ std::uint32_t TrafficStatistics::CheckUnacceleratedTraffic() {
     }
 
     std::u16string text;
-    const float upSpeed =
-        ComputeSpeed(text, previousCheckTime_, currentCheckTime_, Difference(localUp_, checkedLocalUp_));
-    const float downSpeed =
-        ComputeSpeed(text, previousCheckTime_, currentCheckTime_, Difference(localDown_, checkedLocalDown_));
+    const float upSpeed = format::ComputeSpeed(text, previousCheckTime_, currentCheckTime_,
+                                               Difference(localUp_, checkedLocalUp_));
+    const float downSpeed = format::ComputeSpeed(text, previousCheckTime_, currentCheckTime_,
+                                                 Difference(localDown_, checkedLocalDown_));
     MarkChecked();
     const auto downLimit = static_cast<float>(downloadSpeed_.load(std::memory_order_relaxed));
     const auto upLimit = static_cast<float>(uploadSpeed_.load(std::memory_order_relaxed));

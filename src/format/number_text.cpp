@@ -5,7 +5,7 @@
 
 #include "base/text.h"
 
-namespace format_detail {
+namespace format::detail {
 
 std::u16string PrintText(const char* format, ...) {
     char buffer[32];
@@ -22,4 +22,4 @@ std::u16string PrintText(const char* format, ...) {
     return base::AsciiToUtf16(std::string_view(buffer, length));
 }
 
-}  // namespace format_detail
+}  // namespace format::detail

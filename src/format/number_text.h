@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace format_detail {
+namespace format::detail {
 
 // printf of ASCII-only formats and arguments into a 32-character buffer, widened to UTF-16.
 std::u16string PrintText(const char* format, ...)
@@ -19,4 +19,4 @@ inline double Single(double value) {
     return static_cast<float>(value);
 }
 
-}  // namespace format_detail
+}  // namespace format::detail

@@ -3,8 +3,10 @@
 #include "format/number_text.h"
 #include "format/value_format.h"
 
-using format_detail::PrintText;
-using format_detail::Single;
+namespace format {
+
+using format::detail::PrintText;
+using format::detail::Single;
 
 namespace {
 
@@ -111,3 +113,5 @@ float ComputeSpeed(std::u16string& text, const base::SystemTime& from, const bas
     }
     return speed;
 }
+
+}  // namespace format

@@ -6,8 +6,10 @@
 #include "base/text.h"
 #include "format/number_text.h"
 
-using format_detail::PrintText;
-using format_detail::Single;
+namespace format {
+
+using format::detail::PrintText;
+using format::detail::Single;
 
 namespace {
 
@@ -167,3 +169,5 @@ std::u16string FormatClockCn(const base::SystemTime& time) {
     }
     return base::Utf8ToUtf16(std::string_view(buffer, static_cast<std::size_t>(written)));
 }
+
+}  // namespace format

@@ -11,6 +11,8 @@
 
 #include "base/system_time.h"
 
+namespace format {
+
 // "992b", "1.00kb", "10.00mb", "1.00gb".
 std::u16string FormatVolume(std::uint64_t bytes);
 // As FormatVolume, with "1.00Tb" from 10^12 bits.
@@ -43,3 +45,5 @@ std::u16string ConvertSpeedText(std::u16string_view speedText);
 std::u16string FormatDateTime(const base::SystemTime& time);
 std::u16string FormatClock(const base::SystemTime& time);
 std::u16string FormatClockCn(const base::SystemTime& time);
+
+}  // namespace format

@@ -44,7 +44,7 @@ class CCommIF : public IPipeReadCallBack, public engine::IPluginChannel {
     std::uint32_t GetBrokenPipePolicy() override { return kBrokenPipeAcceptNext; }
     // Replaces any previous pipe with a new connection to pipeName and starts reading it: 1, or 0 when
     // the pipe cannot be opened or read.
-    virtual std::uint32_t Init(std::u16string_view pipeName);
+    [[nodiscard]] virtual std::uint32_t Init(std::u16string_view pipeName);
     // Runs the handler of the message's command id, if it has one; always 1.
     virtual std::uint32_t Dispatch(Bytes message);
 

@@ -8,6 +8,8 @@
 #include "ipc/pipe_endpoint.h"
 #include "ipc/pipe_read_callback.h"
 
+namespace ipc {
+
 // The client end of a message pipe, as the monitor opens the plugin's pipe: one reader thread hands each
 // received message to the callback; writes come from any thread, one at a time.
 //
@@ -28,12 +30,12 @@ class CNamedPipeClientCallBackMode {
 
     // 1 when connected. 0 with "CreateFile failed" (no such pipe: error 2) or "SetNamedPipeState failed"
     // (a busy pipe ends here) in the endpoint.
-    virtual std::uint32_t Open(std::u16string_view pipeName);
+    [[nodiscard]] virtual std::uint32_t Open(std::u16string_view pipeName);
     // Closes the pipe. A client end cannot be disconnected, so this records "ConnectNamedPipe failed" and
     // returns 0, as the Windows call does; the pipe is closed either way.
     virtual std::uint32_t Close();
     // Starts the reader thread; 0 when it is already running or cannot be started.
-    virtual std::uint32_t StartReading();
+    [[nodiscard]] virtual std::uint32_t StartReading();
     // Writes one whole message and returns once it is written (1) or has failed (0, error in the endpoint).
     // Concurrent writes are made one at a time; data must stay valid only during the call.
     virtual std::uint32_t Write(const void* data, std::uint32_t byteCount, std::uint32_t* bytesWritten);
@@ -56,3 +58,5 @@ class CNamedPipeClientCallBackMode {
     std::shared_ptr<Shared> shared_;
     base::WorkerThread reader_;
 };
+
+}  // namespace ipc

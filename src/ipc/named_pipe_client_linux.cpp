@@ -9,6 +9,8 @@
 #include "ipc/pipe_endpoint_linux.h"
 #include "ipc/pipe_socket_linux.h"
 
+namespace ipc {
+
 // poll waits on descriptors, so the stop event is an eventfd here; the socket needs no read or write
 // event.
 struct CNamedPipeClientCallBackMode::Shared {
@@ -163,3 +165,5 @@ std::uint32_t CNamedPipeClientCallBackMode::WriteWithin(const void* data, std::u
 void CNamedPipeClientCallBackMode::SetCallback(IPipeReadCallBack* callback, std::uintptr_t context) {
     shared_->callback.Set(callback, context);
 }
+
+}  // namespace ipc

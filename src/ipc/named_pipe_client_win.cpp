@@ -7,6 +7,8 @@
 #include "ipc/named_pipe_client.h"
 #include "ipc/pipe_io_win.h"
 
+namespace ipc {
+
 struct CNamedPipeClientCallBackMode::Shared {
     base::Event stop{base::EventReset::kManual, false};
     base::Event read{base::EventReset::kManual, true};
@@ -111,3 +113,5 @@ std::uint32_t CNamedPipeClientCallBackMode::WriteWithin(const void* data, std::u
 void CNamedPipeClientCallBackMode::SetCallback(IPipeReadCallBack* callback, std::uintptr_t context) {
     shared_->callback.Set(callback, context);
 }
+
+}  // namespace ipc

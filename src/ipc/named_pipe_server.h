@@ -8,6 +8,8 @@
 #include "ipc/pipe_endpoint.h"
 #include "ipc/pipe_read_callback.h"
 
+namespace ipc {
+
 // The server end of a message pipe, as the plugin side holds it. Windows: a named pipe instance in
 // message mode. Linux: a listening SOCK_SEQPACKET socket at the file that PipeSocketLocation names, in a
 // directory only its owner can enter; one server per name (a second Create fails with error 231). While
@@ -22,9 +24,9 @@ class CNamedPipeSvcBase {
 
     // 1 when the pipe exists; 0 with "CreateNamedPipe failed". On Linux maxInstances above 1, the buffer
     // sizes and the default time-out have no effect.
-    virtual std::uint32_t Create(std::u16string_view pipeName, std::uint32_t maxInstances,
-                                 std::uint32_t outBufferSize, std::uint32_t inBufferSize,
-                                 std::uint32_t defaultTimeout) = 0;
+    [[nodiscard]] virtual std::uint32_t Create(std::u16string_view pipeName, std::uint32_t maxInstances,
+                                               std::uint32_t outBufferSize, std::uint32_t inBufferSize,
+                                               std::uint32_t defaultTimeout) = 0;
     // Drops the client and closes the pipe; 0 with "ConnectNamedPipe failed" when the disconnect fails
     // (the pipe is closed either way).
     virtual std::uint32_t Disconnect();
@@ -45,9 +47,9 @@ class CNamedPipeSvcBlockMode : public CNamedPipeSvcBase {
     CNamedPipeSvcBlockMode();
     ~CNamedPipeSvcBlockMode() override;
 
-    std::uint32_t Create(std::u16string_view pipeName, std::uint32_t maxInstances,
-                         std::uint32_t outBufferSize, std::uint32_t inBufferSize,
-                         std::uint32_t defaultTimeout) override;
+    [[nodiscard]] std::uint32_t Create(std::u16string_view pipeName, std::uint32_t maxInstances,
+                                       std::uint32_t outBufferSize, std::uint32_t inBufferSize,
+                                       std::uint32_t defaultTimeout) override;
     // Also ends a connect thread that still waits for a client. On Windows it cannot interrupt a Read
     // that another thread is blocked in.
     std::uint32_t Disconnect() override;
@@ -73,13 +75,13 @@ class CNamedPipeSvcCallBackMode : public CNamedPipeSvcBase {
     CNamedPipeSvcCallBackMode();
     ~CNamedPipeSvcCallBackMode() override;
 
-    std::uint32_t Create(std::u16string_view pipeName, std::uint32_t maxInstances,
-                         std::uint32_t outBufferSize, std::uint32_t inBufferSize,
-                         std::uint32_t defaultTimeout) override;
+    [[nodiscard]] std::uint32_t Create(std::u16string_view pipeName, std::uint32_t maxInstances,
+                                       std::uint32_t outBufferSize, std::uint32_t inBufferSize,
+                                       std::uint32_t defaultTimeout) override;
     // Reading happens on the reader thread: this starts it and ignores its arguments.
     std::uint32_t Read(void* buffer, std::uint32_t size, std::uint32_t* bytesRead, void* overlapped) override;
     // Starts the reader thread; without a callback it ends at once. 0 when it cannot be started.
-    std::uint32_t StartReading();
+    [[nodiscard]] std::uint32_t StartReading();
     std::uint32_t Write(const void* data, std::uint32_t size, std::uint32_t* bytesWritten) override;
 
     // The callback is not owned; it must outlive the reader.
@@ -91,3 +93,5 @@ class CNamedPipeSvcCallBackMode : public CNamedPipeSvcBase {
     std::shared_ptr<Shared> shared_;
     base::WorkerThread reader_;
 };
+
+}  // namespace ipc

@@ -8,6 +8,8 @@
 #include "ipc/pipe_endpoint_linux.h"
 #include "ipc/pipe_socket_linux.h"
 
+namespace ipc {
+
 namespace {
 
 // The server's name, directory, lock and listening socket.
@@ -320,3 +322,5 @@ std::uint32_t CNamedPipeSvcCallBackMode::Write(const void* data, std::uint32_t s
 void CNamedPipeSvcCallBackMode::SetCallback(IPipeReadCallBack* callback, std::uintptr_t context) {
     shared_->callback.Set(callback, context);
 }
+
+}  // namespace ipc

@@ -7,6 +7,8 @@
 #include "ipc/named_pipe_server.h"
 #include "ipc/pipe_io_win.h"
 
+namespace ipc {
+
 namespace {
 
 constexpr DWORD kMessagePipe = PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE;
@@ -182,3 +184,5 @@ std::uint32_t CNamedPipeSvcCallBackMode::Write(const void* data, std::uint32_t s
 void CNamedPipeSvcCallBackMode::SetCallback(IPipeReadCallBack* callback, std::uintptr_t context) {
     shared_->callback.Set(callback, context);
 }
+
+}  // namespace ipc

@@ -1,5 +1,7 @@
 #include "ipc/pipe_endpoint.h"
 
+namespace ipc {
+
 PipeEndpoint::PipeEndpoint() = default;
 
 std::uint32_t PipeEndpoint::LastError() const {
@@ -62,3 +64,5 @@ std::uint32_t RefusePipeWrite(PipeEndpoint& endpoint, std::uint32_t* bytesWritte
     endpoint.SetLastError(kPipeErrorWaitTimeout);
     return kPipeErrorWaitTimeout;
 }
+
+}  // namespace ipc

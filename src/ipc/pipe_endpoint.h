@@ -15,6 +15,8 @@
 
 #include "base/worker_thread.h"
 
+namespace ipc {
+
 // Windows error numbers that the pipe classes leave in lastError and that callers test. The Linux variant
 // maps its own errors onto them (an error without a Windows counterpart keeps its errno value there).
 inline constexpr std::uint32_t kPipeErrorInvalidFunction = 1;
@@ -106,8 +108,9 @@ std::uint32_t RefusePipeWrite(PipeEndpoint& endpoint, std::uint32_t* bytesWritte
 // Starts a pipe's reader thread on `body` once every event it waits on exists. 0 with the error recorded
 // on the endpoint when an event or the thread could not be made.
 template <typename Event>
-std::uint32_t StartPipeReaderThread(PipeEndpoint& endpoint, std::initializer_list<const Event*> events,
-                                    base::WorkerThread& reader, std::function<void()> body) {
+[[nodiscard]] std::uint32_t StartPipeReaderThread(PipeEndpoint& endpoint,
+                                                  std::initializer_list<const Event*> events,
+                                                  base::WorkerThread& reader, std::function<void()> body) {
     for (const Event* event : events) {
         if (!event->IsValid()) {
             endpoint.SetLastError(event->LastError());
@@ -120,3 +123,5 @@ std::uint32_t StartPipeReaderThread(PipeEndpoint& endpoint, std::initializer_lis
     }
     return 1;
 }
+
+}  // namespace ipc

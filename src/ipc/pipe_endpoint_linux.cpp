@@ -3,6 +3,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+namespace ipc {
+
 PipeEndpoint::Native::Native(base::ScopedFd connected)
     : connection_(std::make_shared<base::ScopedFd>(std::move(connected))) {}
 
@@ -92,3 +94,5 @@ PipeEndpoint::~PipeEndpoint() {
 std::uint32_t PipeEndpoint::Flush() {
     return 1;
 }
+
+}  // namespace ipc

@@ -7,6 +7,8 @@
 #include "ipc/pipe_endpoint.h"
 #include "ipc/pipe_socket_linux.h"
 
+namespace ipc {
+
 // A client holds its connected socket. A server holds its listening socket while it waits for a client,
 // then the client's socket, and all along the lock on its name.
 struct PipeEndpoint::Native {
@@ -21,9 +23,9 @@ struct PipeEndpoint::Native {
     std::shared_ptr<base::ScopedFd> Listener() const;
 
     // Server: takes the pending client and stops listening (further clients are refused as busy).
-    std::uint32_t AcceptClient();
+    [[nodiscard]] std::uint32_t AcceptClient();
     // Server: drops the client, if any, and listens again.
-    std::uint32_t ListenAgain();
+    [[nodiscard]] std::uint32_t ListenAgain();
 
     // Wakes every call that waits on these sockets (they fail from now on) and, for a server, removes
     // the socket file, so the name is gone at once.
@@ -38,3 +40,5 @@ struct PipeEndpoint::Native {
     const std::string socketPath_;
     bool shutDown_ = false;
 };
+
+}  // namespace ipc

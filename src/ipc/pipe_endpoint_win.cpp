@@ -1,5 +1,7 @@
 #include "ipc/pipe_endpoint_win.h"
 
+namespace ipc {
+
 static_assert(kPipeErrorInvalidFunction == ERROR_INVALID_FUNCTION);
 static_assert(kPipeErrorFileNotFound == ERROR_FILE_NOT_FOUND);
 static_assert(kPipeErrorAccessDenied == ERROR_ACCESS_DENIED);
@@ -33,3 +35,5 @@ std::uint32_t PipeEndpoint::Flush() {
     }
     return 1;
 }
+
+}  // namespace ipc

@@ -5,6 +5,8 @@
 #include "base/scoped_handle_win.h"
 #include "ipc/pipe_endpoint.h"
 
+namespace ipc {
+
 struct PipeEndpoint::Native {
     explicit Native(base::ScopedFileHandle pipe) : handle(std::move(pipe)) {}
 
@@ -15,3 +17,5 @@ struct PipeEndpoint::Native {
 inline HANDLE NativePipe(const std::shared_ptr<PipeEndpoint::Native>& native) {
     return native ? native->handle.Get() : nullptr;
 }
+
+}  // namespace ipc

@@ -2,6 +2,8 @@
 
 #include "base/event_win.h"
 
+namespace ipc {
+
 PipeOverlappedIo::Step PipeOverlappedIo::Failed(DWORD error) {
     inFlight_ = false;
     error_ = error;
@@ -229,3 +231,5 @@ std::uint32_t DisconnectServerEndpoint(PipeEndpoint& endpoint) {
     }
     return 1;
 }
+
+}  // namespace ipc

@@ -12,6 +12,8 @@
 #include "ipc/pipe_endpoint_win.h"
 #include "ipc/pipe_read_callback.h"
 
+namespace ipc {
+
 // One overlapped connect or read at a time, completing on one event, into the fixed receive buffer. A
 // message longer than the buffer (ERROR_MORE_DATA, which Wine may also report at once) is read to its
 // end and dropped, so the next message starts clean.
@@ -79,3 +81,5 @@ std::uint32_t WriteEndpointMessage(PipeEndpoint& endpoint, HANDLE event, const v
 
 // DisconnectNamedPipe and close; 0 with "ConnectNamedPipe failed" when the disconnect fails.
 std::uint32_t DisconnectServerEndpoint(PipeEndpoint& endpoint);
+
+}  // namespace ipc

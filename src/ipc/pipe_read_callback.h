@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <mutex>
 
+namespace ipc {
+
 // Implemented by the owner of a pipe. A reader thread calls it; the owner outlives the reader.
 class IPipeReadCallBack {
   public:
@@ -60,3 +62,5 @@ class PipeCallbackSlot {
     IPipeReadCallBack* callback_ = nullptr;
     std::uintptr_t context_ = 0;
 };
+
+}  // namespace ipc

@@ -16,6 +16,8 @@
 
 #include "ipc/pipe_endpoint.h"
 
+namespace ipc {
+
 std::uint32_t PipeErrorFromErrno(int error) {
     switch (error) {
         case ENOENT:
@@ -270,3 +272,5 @@ bool StopSignal::IsSet() const {
     pollfd p{fd_.Get(), POLLIN, 0};
     return ::poll(&p, 1, 0) > 0;
 }
+
+}  // namespace ipc

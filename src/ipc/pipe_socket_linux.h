@@ -13,6 +13,8 @@
 #include "base/scoped_handle_linux.h"
 #include "ipc/pipe_socket_path.h"
 
+namespace ipc {
+
 // The Windows error number for an errno value of the pipe calls.
 std::uint32_t PipeErrorFromErrno(int error);
 
@@ -21,29 +23,29 @@ bool LocatePipeSocketForThisUser(std::u16string_view pipeName, PipeSocketLocatio
 
 // Makes sure that directory exists (created with mode 0700 when create is set), is a real directory,
 // belongs to owner and admits nobody else. 0 or the error: 2 when missing, 5 when refused.
-std::uint32_t EnsurePipeDirectory(const std::string& directory, uid_t owner, bool create);
+[[nodiscard]] std::uint32_t EnsurePipeDirectory(const std::string& directory, uid_t owner, bool create);
 
 // Takes the name for this process: a lock on the file PipeLockPath names, held as long as the returned
 // descriptor is open. 231 when another server holds it. The owner removes the file before it closes the
 // descriptor.
 std::string PipeLockPath(const std::string& socketPath);
-std::uint32_t LockPipeName(const std::string& socketPath, base::ScopedFd& lock);
+[[nodiscard]] std::uint32_t LockPipeName(const std::string& socketPath, base::ScopedFd& lock);
 
 // Replaces any socket file left at path by a socket listening there. The backlog holds one pending
 // client, as a pipe instance takes one.
-std::uint32_t ListenAtPipeSocket(const std::string& socketPath, base::ScopedFd& listener);
+[[nodiscard]] std::uint32_t ListenAtPipeSocket(const std::string& socketPath, base::ScopedFd& listener);
 
 // Connects a non-blocking socket to path. ECONNREFUSED (nobody listens: the server has its client) and
 // EAGAIN (another client is already waiting) both come back as 231; a symbolic link at path is refused
 // with 5.
-std::uint32_t ConnectToPipeSocket(const std::string& socketPath, base::ScopedFd& socket);
+[[nodiscard]] std::uint32_t ConnectToPipeSocket(const std::string& socketPath, base::ScopedFd& socket);
 
 // True when the peer has closed its end (or refused the connection right after accepting it).
 bool PipePeerHasClosed(int fd);
 
 // Takes the one pending client of a listener. The listener is shut down first, so that any client that
 // comes later is refused as busy; it is no use afterwards.
-std::uint32_t AcceptPipeClient(int listener, base::ScopedFd& client);
+[[nodiscard]] std::uint32_t AcceptPipeClient(int listener, base::ScopedFd& client);
 
 enum class ReceiveStatus { kMessage, kTruncated, kNothing, kClosed, kFailed };
 struct Received {
@@ -79,3 +81,5 @@ class StopSignal {
     base::ScopedFd fd_;
     std::uint32_t error_ = 0;
 };
+
+}  // namespace ipc

@@ -2,6 +2,8 @@
 
 #include "base/text.h"
 
+namespace ipc {
+
 namespace {
 
 constexpr std::u16string_view kPipePrefix = u"\\\\.\\pipe\\";
@@ -53,3 +55,5 @@ bool LocatePipeSocket(std::u16string_view pipeName, std::uint32_t uid, std::stri
     location.directory = std::move(directory);
     return true;
 }
+
+}  // namespace ipc

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+namespace ipc {
+
 // Where the Linux build keeps the socket of a pipe named \\.\pipe\NAME: /run/kvtmon/NAME for root, else
 // RUNTIME/kvtmon/NAME when the user's runtime directory (XDG_RUNTIME_DIR) is set to an absolute path,
 // else /tmp/kvtmon-UID/NAME. Both ends compute it alike. The "\\.\pipe\" prefix is matched without
@@ -18,3 +20,5 @@ struct PipeSocketLocation {
 // that is ".": none of them may leave the directory.
 bool LocatePipeSocket(std::u16string_view pipeName, std::uint32_t uid, std::string_view runtimeDir,
                       PipeSocketLocation& location);
+
+}  // namespace ipc

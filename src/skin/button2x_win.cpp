@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace vsk {
+namespace skin {
 namespace {
 
 constexpr DWORD kHoverTime = 64;
@@ -44,7 +44,8 @@ void CButton2X::EnableSkin(bool enabled) {
     skinEnabled_ = enabled;
     if (Handle() != nullptr) {
         const LONG_PTR style = ::GetWindowLongPtrW(Handle(), GWL_STYLE);
-        ::SetWindowLongPtrW(Handle(), GWL_STYLE, (style & ~BS_TYPEMASK) | (enabled ? BS_OWNERDRAW : originalType_));
+        ::SetWindowLongPtrW(Handle(), GWL_STYLE,
+                            (style & ~BS_TYPEMASK) | (enabled ? BS_OWNERDRAW : originalType_));
     }
     Redraw();
 }
@@ -128,8 +129,8 @@ void CButton2X::Paint(HDC target) {
         const int faceX = faceIndex * faceWidth;
         ::SetStretchBltMode(dc, COLORONCOLOR);
         ::StretchBlt(dc, 0, 0, kEdge, h, source.Get(), faceX, 0, kEdge, size.height, SRCCOPY);
-        ::StretchBlt(dc, w - kEdge, 0, kEdge, h, source.Get(), faceX + faceWidth - kEdge, 0, kEdge, size.height,
-                     SRCCOPY);
+        ::StretchBlt(dc, w - kEdge, 0, kEdge, h, source.Get(), faceX + faceWidth - kEdge, 0, kEdge,
+                     size.height, SRCCOPY);
         ::StretchBlt(dc, kEdge, 0, w - 2 * kEdge, h, source.Get(), faceX + kEdge, 0, 1, size.height, SRCCOPY);
     } else {
         skin::Brush background(::CreateSolidBrush(::GetBkColor(target)));
@@ -153,4 +154,4 @@ void CButton2X::Paint(HDC target) {
     ::BitBlt(target, 0, 0, w, h, dc, 0, 0, SRCCOPY);
 }
 
-}  // namespace vsk
+}  // namespace skin

@@ -9,7 +9,7 @@
 #include "skin/gdi_win.h"
 #include "skin/subclass_win.h"
 
-namespace vsk {
+namespace skin {
 
 class CButton2X : public skin::SubclassedWindow {
   public:
@@ -50,4 +50,4 @@ class CButton2X : public skin::SubclassedWindow {
     COLORREF normalColor_ = kTextColor;
 };
 
-}  // namespace vsk
+}  // namespace skin

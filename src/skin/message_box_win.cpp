@@ -16,7 +16,9 @@ constexpr int kIconControlId = 1001;
 
 CMessageBoxDailog::CMessageBoxDailog() : SkinnedDialog(IDD_MESSAGE_BOX) {}
 
-CMessageBoxDailog::~CMessageBoxDailog() { Release(); }
+CMessageBoxDailog::~CMessageBoxDailog() {
+    Release();
+}
 
 void CMessageBoxDailog::Prepare(std::string caption, std::string text, UINT style) {
     caption_ = std::move(caption);
@@ -42,14 +44,14 @@ void CMessageBoxDailog::Release() {
 HWND CMessageBoxDailog::AddButton(int id, int x, int y) {
     const std::u16string_view label = MessageBoxButtonText(id);
     const std::wstring text(label.begin(), label.end());
-    HWND button = ::CreateWindowExW(0, L"BUTTON", text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, x,
-                                    y, kMbButtonWidth, kMbButtonHeight, Handle(),
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
-                                    nullptr);
+    HWND button = ::CreateWindowExW(
+        0, L"BUTTON", text.c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, x, y, kMbButtonWidth,
+        kMbButtonHeight, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        ::GetModuleHandleW(nullptr), nullptr);
     if (button == nullptr) {
         return nullptr;
     }
-    auto skinned = std::make_unique<vsk::CButton2X>();
+    auto skinned = std::make_unique<skin::CButton2X>();
     skinned->Attach(button);
     skinned->SetFace(buttonFace_.Get());
     buttons_.push_back(std::move(skinned));
@@ -210,7 +212,8 @@ int SkinnedMessageBox(HWND owner, const char* text, const char* caption, UINT st
         result = box->Run(owner);
     }
     if (UseSystemMessageBox(built, result)) {
-        return ::MessageBoxW(owner, NarrowToWide(narrowText).c_str(), NarrowToWide(narrowCaption).c_str(), style);
+        return ::MessageBoxW(owner, NarrowToWide(narrowText).c_str(), NarrowToWide(narrowCaption).c_str(),
+                             style);
     }
     return static_cast<int>(result);
 }

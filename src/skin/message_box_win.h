@@ -63,7 +63,7 @@ class CMessageBoxDailog : public SkinnedDialog<CDialogX<3>, CCtrlColor<0, 0xF6FB
     Font textFont_;
     CStaticMultiLine textControl_;
     HWND iconControl_ = nullptr;
-    std::vector<std::unique_ptr<vsk::CButton2X>> buttons_;
+    std::vector<std::unique_ptr<skin::CButton2X>> buttons_;
     std::vector<int> buttonIds_;
 };
 

@@ -43,7 +43,7 @@ std::u16string RateSampler::RateText(const TrafficTotals& totals, int index, con
         // A negative sample is still remembered (as its unsigned bits); the next delta wraps back.
         if (v >= 0) {
             const auto delta = static_cast<std::int64_t>(static_cast<std::uint64_t>(v) - previous);
-            text = FormatRateCompact(delta, lastSampleTime_, now);
+            text = format::FormatRateCompact(delta, lastSampleTime_, now);
         }
         previous = static_cast<std::uint64_t>(v);
     }
@@ -56,7 +56,7 @@ std::u16string RateSampler::VolumeText(const TrafficTotals& totals, int index) {
     const std::int64_t v = TrafficQuantity(totals, index, &valid);
     if (!valid || v < 0)
         return u"0b";
-    return FormatVolumeTrimmed(static_cast<std::uint64_t>(v));
+    return format::FormatVolumeTrimmed(static_cast<std::uint64_t>(v));
 }
 
 }  // namespace ui

@@ -26,7 +26,7 @@ class IShellWindow {
     virtual ~IShellWindow() = default;
 
     // Main thread, once: creates the window, shown or hidden. False when it cannot be created.
-    virtual bool Create(bool show) = 0;
+    [[nodiscard]] virtual bool Create(bool show) = 0;
     // Any thread.
     virtual void SetVisible(bool visible) = 0;
     virtual bool IsCreated() const = 0;

@@ -36,7 +36,7 @@ class CSuspensionDlg2 final : public skin::Dialog, public skin::CCtrlColor<0, 0x
 
     // Creates the window without owner and applies `showCommand` through ShowFloating. False when the
     // window cannot be made.
-    bool CreateFloating(int showCommand);
+    [[nodiscard]] bool CreateFloating(int showCommand);
 
     // Any thread. SW_SHOW and the like become SW_HIDE while the settings file says the strip is hidden.
     void ShowFloating(int showCommand);

@@ -14,19 +14,23 @@
 
 namespace {
 
-constexpr std::array<int, 10> kLinkTypes{
-    kLinkNull, kLinkEthernet, kLinkPpp,  kLinkRaw,       kLinkRawFile,
-    kLinkLoop, kLinkLinuxSll, kLinkIpv4, kLinkLinuxSll2, 147 /* a type the capture does not know */};
+constexpr std::array<int, 10> kLinkTypes{engine::kLinkNull,      engine::kLinkEthernet,
+                                         engine::kLinkPpp,       engine::kLinkRaw,
+                                         engine::kLinkRawFile,   engine::kLinkLoop,
+                                         engine::kLinkLinuxSll,  engine::kLinkIpv4,
+                                         engine::kLinkLinuxSll2, 147 /* a type the capture does not know */};
 
 constexpr std::size_t kSourceAt = 12;
 constexpr std::size_t kDestinationAt = 16;
 
-void CheckCount(const std::optional<PacketCount>& count) {
+void CheckCount(const std::optional<engine::PacketCount>& count) {
     if (!count) {
         return;
     }
-    FUZZ_CHECK(count->protocol == CountProtocol::kTcp || count->protocol == CountProtocol::kUdp);
-    FUZZ_CHECK(count->direction == CountDirection::kUpload || count->direction == CountDirection::kDownload);
+    FUZZ_CHECK(count->protocol == engine::CountProtocol::kTcp ||
+               count->protocol == engine::CountProtocol::kUdp);
+    FUZZ_CHECK(count->direction == engine::CountDirection::kUpload ||
+               count->direction == engine::CountDirection::kDownload);
     // The counted size comes from a 16-bit total length less at least the UDP overhead.
     FUZZ_CHECK(count->bytes > 0 && count->bytes <= 0xFFFF - 28);
 }
@@ -39,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const std::uint8_t selector = data[0];
     const std::span<const std::uint8_t> frame(data + 1, size - 1);
-    const auto packet = StripLinkLayer(kLinkTypes[selector % kLinkTypes.size()], frame);
+    const auto packet = engine::StripLinkLayer(kLinkTypes[selector % kLinkTypes.size()], frame);
     if (!packet) {
         return 0;
     }
@@ -54,11 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::memcpy(&address, packet->data() + localAt, sizeof address);
         locals.push_back(address);
     }
-    CheckCount(DecodePacket(*packet, locals));
+    CheckCount(engine::DecodePacket(*packet, locals));
     if (!packet->empty()) {
         const std::uint32_t direction = (selector >> 4) & 3;
-        const auto l2tp = DealWithL2TPVPN(*packet, direction);
-        const auto gre = DealWithGreVPN(*packet, direction);
+        const auto l2tp = engine::DealWithL2TPVPN(*packet, direction);
+        const auto gre = engine::DealWithGreVPN(*packet, direction);
         CheckCount(l2tp);
         CheckCount(gre);
         FUZZ_CHECK(!l2tp || static_cast<std::uint32_t>(l2tp->direction) == direction);

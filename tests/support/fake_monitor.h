@@ -35,7 +35,7 @@ struct FakeMonitorOptions {
     std::uint32_t listEveryRounds = 0;
 };
 
-class FakeMonitor : public IPipeReadCallBack {
+class FakeMonitor : public ipc::IPipeReadCallBack {
   public:
     static constexpr int kEndedByExitRequest = 0;
     static constexpr int kNoPipe = 2;
@@ -59,7 +59,7 @@ class FakeMonitor : public IPipeReadCallBack {
     base::Event exitRequested_{base::EventReset::kManual, false};
     base::Event stop_{base::EventReset::kManual, false};
     // Last: its reader stops before the rest goes.
-    CNamedPipeClientCallBackMode client_;
+    ipc::CNamedPipeClientCallBackMode client_;
 };
 
 }  // namespace testing_support

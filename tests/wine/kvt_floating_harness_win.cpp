@@ -87,7 +87,7 @@ engine::EngineSeams FakeSeams() {
     seams.processes = std::move(processes);
     seams.interfaces = std::make_unique<engine_test::FakeInterfaceTable>();
     seams.privileges = std::make_unique<engine_test::FakePrivilegeOps>();
-    seams.getAdapterInfo = [](AdapterInfo& info) {
+    seams.getAdapterInfo = [](engine::AdapterInfo& info) {
         info.hostName = u"harness";
         return 0u;
     };

@@ -31,7 +31,9 @@
 
 namespace {
 
-std::string Narrow(const wchar_t* wide) { return base::Utf16ToGbk(base::FromWide(wide)); }
+std::string Narrow(const wchar_t* wide) {
+    return base::Utf16ToGbk(base::FromWide(wide));
+}
 
 BOOL CALLBACK PrintButton(HWND child, LPARAM) {
     wchar_t className[16] = {};
@@ -71,7 +73,8 @@ int RunMessageBox(int argc, wchar_t** argv) {
     }
     const UINT style = static_cast<UINT>(std::wcstoul(argv[2], nullptr, 0));
     ReportWhenShown([] { return ui::FindWindowByTag(base::kMessageBoxTag); });
-    const int result = skin::SkinnedMessageBox(nullptr, Narrow(argv[3]).c_str(), Narrow(argv[4]).c_str(), style);
+    const int result =
+        skin::SkinnedMessageBox(nullptr, Narrow(argv[3]).c_str(), Narrow(argv[4]).c_str(), style);
     std::printf("result=%d\n", result);
     std::fflush(stdout);
     return result;
@@ -92,18 +95,20 @@ class FrameDialog : public skin::SkinnedDialog<skin::CDialogX<3>, skin::CCtrlCol
             case WM_INITDIALOG: {
                 ::SetWindowTextW(Handle(), skin::NarrowToWide(Title()).c_str());
                 const LONG_PTR style = ::GetWindowLongPtrW(Handle(), GWL_STYLE);
-                ::SetWindowLongPtrW(Handle(), GWL_STYLE, style | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME);
+                ::SetWindowLongPtrW(Handle(), GWL_STYLE,
+                                    style | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME);
                 ::SetWindowPos(Handle(), nullptr, 200, 150, 360, 200, SWP_NOZORDER);
                 face_.Reset(LoadSkinBitmap(L"IDB_BITMAP_BTN"));
                 ok_.Attach(Item(IDOK));
                 ok_.SetFace(face_.Get());
                 ::MoveWindow(Item(IDOK), 270, 125, 70, 27, FALSE);
-                HWND link = ::CreateWindowExW(0, L"STATIC", L"查看网络使用详情", WS_CHILD | WS_VISIBLE, 20, 132, 120, 16,
-                                              Handle(), reinterpret_cast<HMENU>(1086), nullptr, nullptr);
+                HWND link =
+                    ::CreateWindowExW(0, L"STATIC", L"查看网络使用详情", WS_CHILD | WS_VISIBLE, 20, 132, 120,
+                                      16, Handle(), reinterpret_cast<HMENU>(1086), nullptr, nullptr);
                 ::SendMessageW(link, WM_SETFONT, ::SendMessageW(Handle(), WM_GETFONT, 0, 0), FALSE);
                 link_.Attach(link);
-                HWND frame = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_GRAYFRAME, 10, 84, 336, 36,
-                                               Handle(), nullptr, nullptr, nullptr);
+                HWND frame = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_GRAYFRAME, 10,
+                                               84, 336, 36, Handle(), nullptr, nullptr, nullptr);
                 border_.Attach(frame);
                 border_.SetColors(RGB(189, 204, 187), RGB(255, 255, 255));
                 border_.SetGap(30, 120);
@@ -124,7 +129,7 @@ class FrameDialog : public skin::SkinnedDialog<skin::CDialogX<3>, skin::CCtrlCol
 
   private:
     skin::Bitmap face_;
-    vsk::CButton2X ok_;
+    skin::CButton2X ok_;
     skin::CMyLink link_;
     skin::CBorderWindow border_;
 };

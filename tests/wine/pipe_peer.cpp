@@ -23,7 +23,7 @@ namespace {
 
 constexpr std::uint32_t kWaitMs = 30000;
 
-class PeerServer : public IPipeReadCallBack {
+class PeerServer : public ipc::IPipeReadCallBack {
   public:
     explicit PeerServer(std::uint32_t policy) : policy_(policy) {}
 
@@ -45,7 +45,7 @@ class PeerServer : public IPipeReadCallBack {
         return policy_;
     }
 
-    CNamedPipeSvcCallBackMode pipe;
+    ipc::CNamedPipeSvcCallBackMode pipe;
     base::Event clientGone{base::EventReset::kManual, false};
 
   private:
@@ -56,7 +56,7 @@ class PeerServer : public IPipeReadCallBack {
     const std::uint32_t policy_;
 };
 
-class PeerClient : public IPipeReadCallBack {
+class PeerClient : public ipc::IPipeReadCallBack {
   public:
     std::uint32_t OnRead(const std::uint8_t*, std::uint32_t, std::uintptr_t) override {
         answered.Set();
@@ -80,7 +80,7 @@ int Serve(const std::u16string& name, const std::u16string& readyEvent, std::uin
 
 int Client(const std::u16string& name, int count, char** messages) {
     PeerClient sink;
-    CNamedPipeClientCallBackMode client;
+    ipc::CNamedPipeClientCallBackMode client;
     // A server that has just let its previous client go is busy for a moment.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kWaitMs);
     while (!client.Open(name)) {
@@ -99,11 +99,11 @@ int Client(const std::u16string& name, int count, char** messages) {
 }
 
 int OpenOnly(const std::u16string& name) {
-    CNamedPipeClientCallBackMode client;
+    ipc::CNamedPipeClientCallBackMode client;
     if (client.Open(name)) {
         return 0;
     }
-    const bool atReadMode = client.Endpoint().Text() == kPipeTextSetNamedPipeStateFailed;
+    const bool atReadMode = client.Endpoint().Text() == ipc::kPipeTextSetNamedPipeStateFailed;
     return static_cast<int>(client.Endpoint().LastError()) + (atReadMode ? 1000 : 0);
 }
 

@@ -1,6 +1,6 @@
 #include "plugin/console_host.h"
 
-namespace plugin {
+namespace console {
 
 std::u16string MonitorCommandLine(std::u16string_view path, std::u16string_view hostName,
                                   std::u16string_view pipeName) {
@@ -9,4 +9,4 @@ std::u16string MonitorCommandLine(std::u16string_view path, std::u16string_view 
     return line;
 }
 
-}  // namespace plugin
+}  // namespace console

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace plugin {
+namespace console {
 
 // A monitor process the console has started. Dropping it leaves the process running.
 class MonitorProcess {
@@ -43,4 +43,4 @@ std::unique_ptr<ConsoleHost> MakeSystemConsoleHost();
 std::u16string MonitorCommandLine(std::u16string_view path, std::u16string_view hostName,
                                   std::u16string_view pipeName);
 
-}  // namespace plugin
+}  // namespace console

@@ -15,7 +15,7 @@
 #include "base/text.h"
 #include "plugin/console_host.h"
 
-namespace plugin {
+namespace console {
 namespace {
 
 class LinuxMonitorProcess : public MonitorProcess {
@@ -194,4 +194,4 @@ std::unique_ptr<ConsoleHost> MakeSystemConsoleHost() {
     return std::make_unique<LinuxConsoleHost>();
 }
 
-}  // namespace plugin
+}  // namespace console

@@ -7,7 +7,7 @@
 #include "base/wide_win.h"
 #include "plugin/console_host.h"
 
-namespace plugin {
+namespace console {
 namespace {
 
 class WinMonitorProcess : public MonitorProcess {
@@ -97,4 +97,4 @@ std::unique_ptr<ConsoleHost> MakeSystemConsoleHost() {
     return std::make_unique<WinConsoleHost>();
 }
 
-}  // namespace plugin
+}  // namespace console

@@ -7,7 +7,7 @@
 #include "plugin/request_line.h"
 #include "plugin/time_text.h"
 
-namespace plugin {
+namespace console {
 namespace {
 
 constexpr std::u16string_view kPipePrefix = u"\\\\.\\pipe\\";
@@ -332,4 +332,4 @@ std::string RequestListText() {
     return text;
 }
 
-}  // namespace plugin
+}  // namespace console

@@ -11,7 +11,7 @@
 
 #include "plugin/message_line.h"
 
-namespace plugin {
+namespace console {
 
 struct ConsoleOptions {
     bool help = false;
@@ -47,4 +47,4 @@ std::string ConsoleHelpText();
 // Every request with its arguments and answer, and the pushes.
 std::string RequestListText();
 
-}  // namespace plugin
+}  // namespace console

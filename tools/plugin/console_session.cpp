@@ -7,7 +7,7 @@
 #include "ipc/message_fields.h"
 #include "ipc/request_builder.h"
 
-namespace plugin {
+namespace console {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
@@ -16,8 +16,8 @@ using SteadyClock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds kConnectProbeInterval{20};
 
 bool IsDisconnectError(std::uint32_t error) {
-    return error == kPipeErrorBrokenPipe || error == kPipeErrorNoData ||
-           error == kPipeErrorPipeNotConnected || error == kPipeErrorInvalidHandle;
+    return error == ipc::kPipeErrorBrokenPipe || error == ipc::kPipeErrorNoData ||
+           error == ipc::kPipeErrorPipeNotConnected || error == ipc::kPipeErrorInvalidHandle;
 }
 
 }  // namespace
@@ -35,7 +35,7 @@ bool ConsoleSession::Open(std::u16string_view pipeName, std::string& error) {
     if (!server_.Create(pipeName, 1, 4096, 4096, 1000)) {
         const std::uint32_t code = server_.Endpoint().LastError();
         error = "cannot create the pipe " + base::Utf16ToUtf8(pipeName) + ": error " + std::to_string(code);
-        if (code == kPipeErrorPipeBusy || code == kPipeErrorAccessDenied) {
+        if (code == ipc::kPipeErrorPipeBusy || code == ipc::kPipeErrorAccessDenied) {
             error += " (another program serves that name)";
         }
         return false;
@@ -265,4 +265,4 @@ std::uint32_t ConsoleSession::GetBrokenPipePolicy() {
     return kBrokenPipeStop;
 }
 
-}  // namespace plugin
+}  // namespace console

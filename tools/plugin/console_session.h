@@ -21,12 +21,12 @@
 #include "plugin/message_line.h"
 #include "plugin/request_line.h"
 
-namespace plugin {
+namespace console {
 
 // How a wait ended.
 enum class WaitOutcome { kDone, kTimedOut, kInterrupted, kMonitorGone };
 
-class ConsoleSession : private IPipeReadCallBack {
+class ConsoleSession : private ipc::IPipeReadCallBack {
   public:
     using Duration = std::chrono::milliseconds;
     using LineSink = std::function<void(const std::string& line)>;
@@ -111,7 +111,7 @@ class ConsoleSession : private IPipeReadCallBack {
     std::map<std::uint32_t, std::uint64_t> due_;      // by answer id, one per request sent
 
     // Last: the reader thread stops before anything it uses goes.
-    CNamedPipeSvcCallBackMode server_;
+    ipc::CNamedPipeSvcCallBackMode server_;
 };
 
-}  // namespace plugin
+}  // namespace console

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-namespace plugin {
+namespace console {
 namespace {
 
 // How long the feed waits at the end for its reader to reach the end of the input.
@@ -77,4 +77,4 @@ void LineFeed::Interrupt() {
     state_->changed.notify_all();
 }
 
-}  // namespace plugin
+}  // namespace console

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-namespace plugin {
+namespace console {
 
 class LineFeed {
   public:
@@ -29,4 +29,4 @@ class LineFeed {
     std::shared_ptr<State> state_;
 };
 
-}  // namespace plugin
+}  // namespace console

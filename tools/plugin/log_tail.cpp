@@ -2,7 +2,7 @@
 
 #include "base/text.h"
 
-namespace plugin {
+namespace console {
 
 std::vector<std::string> TrafficLogTail(std::string_view gbk, std::size_t count) {
     const std::string text = base::Utf16ToUtf8(base::GbkToUtf16(gbk));
@@ -30,4 +30,4 @@ std::u16string TrafficLogPathBeside(std::u16string_view launchPath, char16_t sep
     return path + u"traffic.log";
 }
 
-}  // namespace plugin
+}  // namespace console

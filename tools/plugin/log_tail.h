@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace plugin {
+namespace console {
 
 // The last `count` non-empty lines of a traffic log (GBK text), in UTF-8, without their line ends.
 std::vector<std::string> TrafficLogTail(std::string_view gbk, std::size_t count);
@@ -16,4 +16,4 @@ std::vector<std::string> TrafficLogTail(std::string_view gbk, std::size_t count)
 // (the working directory when the path has none). `separator` is the OS's directory separator.
 std::u16string TrafficLogPathBeside(std::u16string_view launchPath, char16_t separator);
 
-}  // namespace plugin
+}  // namespace console

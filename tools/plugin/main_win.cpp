@@ -23,8 +23,8 @@ int main() {
     LocalFree(argv);
     // Everything printed is UTF-8.
     SetConsoleOutputCP(CP_UTF8);
-    const auto host = plugin::MakeSystemConsoleHost();
-    const int code = plugin::RunPluginConsole(args, {std::cin, std::cout, std::cerr}, *host);
+    const auto host = console::MakeSystemConsoleHost();
+    const int code = console::RunPluginConsole(args, {std::cin, std::cout, std::cerr}, *host);
     std::cout.flush();
     std::cerr.flush();
     // A script reader may still be blocked on the console: end without waiting for it.

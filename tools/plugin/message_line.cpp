@@ -5,7 +5,7 @@
 #include "ipc/message_text.h"
 #include "plugin/time_text.h"
 
-namespace plugin {
+namespace console {
 namespace {
 
 std::string QuoteIfNeeded(const std::string& text) {
@@ -63,4 +63,4 @@ std::string FormatMessageLine(const ipc::DecodedMessage& message, std::size_t si
     return json;
 }
 
-}  // namespace plugin
+}  // namespace console

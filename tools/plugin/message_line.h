@@ -14,7 +14,7 @@
 #include "base/system_time.h"
 #include "ipc/message_fields.h"
 
-namespace plugin {
+namespace console {
 
 enum class OutputFormat { kText, kJson };
 enum class Direction { kReceived, kSent };
@@ -23,4 +23,4 @@ enum class Direction { kReceived, kSent };
 std::string FormatMessageLine(const ipc::DecodedMessage& message, std::size_t size,
                               const base::SystemTime& at, Direction direction, OutputFormat format);
 
-}  // namespace plugin
+}  // namespace console

@@ -14,7 +14,7 @@
 #include "plugin/script_line.h"
 #include "plugin/watch_console.h"
 
-namespace plugin {
+namespace console {
 namespace {
 
 using Duration = std::chrono::milliseconds;
@@ -378,4 +378,4 @@ int RunPluginConsole(std::span<const std::string> args, const ConsoleStreams& io
     return console.Run(args);
 }
 
-}  // namespace plugin
+}  // namespace console

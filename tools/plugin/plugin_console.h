@@ -9,7 +9,7 @@
 
 #include "plugin/console_host.h"
 
-namespace plugin {
+namespace console {
 
 struct ConsoleStreams {
     std::istream& in;   // the script, with --script
@@ -24,4 +24,4 @@ inline constexpr int kExitUsage = 2;
 // args without the program name, UTF-8. Returns the exit code.
 int RunPluginConsole(std::span<const std::string> args, const ConsoleStreams& io, ConsoleHost& host);
 
-}  // namespace plugin
+}  // namespace console

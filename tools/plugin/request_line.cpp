@@ -8,7 +8,7 @@
 #include "base/text.h"
 #include "plugin/time_text.h"
 
-namespace plugin {
+namespace console {
 namespace {
 
 using ipc::RequestInfo;
@@ -454,4 +454,4 @@ bool ParseRequestWords(std::span<const std::string> words, const base::SystemTim
     return true;
 }
 
-}  // namespace plugin
+}  // namespace console

@@ -14,7 +14,7 @@
 #include "ipc/request_args.h"
 #include "ipc/request_table.h"
 
-namespace plugin {
+namespace console {
 
 // A request ready to be encoded.
 struct RequestCall {
@@ -50,4 +50,4 @@ std::string RequestUsage(const ipc::RequestInfo& info);
 bool ParseRequestWords(std::span<const std::string> words, const base::SystemTime& now, RequestCall& call,
                        std::string& error);
 
-}  // namespace plugin
+}  // namespace console

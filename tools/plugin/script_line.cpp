@@ -5,7 +5,7 @@
 #include "ipc/monitor_message.h"
 #include "plugin/time_text.h"
 
-namespace plugin {
+namespace console {
 namespace {
 
 bool IsDecimal(std::string_view text) {
@@ -145,4 +145,4 @@ bool ParseScriptLine(std::string_view line, const base::SystemTime& now, ScriptS
     return true;
 }
 
-}  // namespace plugin
+}  // namespace console

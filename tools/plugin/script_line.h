@@ -14,7 +14,7 @@
 #include "base/system_time.h"
 #include "plugin/request_line.h"
 
-namespace plugin {
+namespace console {
 
 struct ScriptStep {
     enum class Kind { kNothing, kRequest, kWait, kWaitFor, kRaw, kPauseReading, kResumeReading };
@@ -33,4 +33,4 @@ bool ParseScriptLine(std::string_view line, const base::SystemTime& now, ScriptS
 // name stands for its answer ("GetLocalDownReflux" is 20). False when there is no such message.
 bool FindMonitorMessageId(std::string_view nameOrId, std::uint32_t& id);
 
-}  // namespace plugin
+}  // namespace console

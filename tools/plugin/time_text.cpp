@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <optional>
 
-namespace plugin {
+namespace console {
 namespace {
 
 bool IsLeapYear(int year) {
@@ -229,4 +229,4 @@ bool ParseSecondsText(std::string_view text, std::chrono::milliseconds& duration
     return true;
 }
 
-}  // namespace plugin
+}  // namespace console

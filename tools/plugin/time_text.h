@@ -10,7 +10,7 @@
 #include "base/system_time.h"
 #include "ipc/message_text.h"
 
-namespace plugin {
+namespace console {
 
 // "YYYY-MM-DDTHH:MM:SS.mmm" with "T" or a blank between date and time; the time, its seconds and its
 // milliseconds may be left out (they read as 0). Also "now", and "now-N" or "now+N" with N in seconds
@@ -28,4 +28,4 @@ bool ParseSecondsText(std::string_view text, std::chrono::milliseconds& duration
 std::int64_t DaysFromCivil(int year, unsigned month, unsigned day);
 base::SystemTime CivilFromDays(std::int64_t days);
 
-}  // namespace plugin
+}  // namespace console

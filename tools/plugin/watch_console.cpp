@@ -14,7 +14,7 @@
 #include "plugin/log_tail.h"
 #include "plugin/watch_view.h"
 
-namespace plugin {
+namespace console {
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
@@ -299,4 +299,4 @@ int RunWatch(const ConsoleOptions& options, const ConsoleStreams& io, ConsoleHos
     return watcher.Run();
 }
 
-}  // namespace plugin
+}  // namespace console

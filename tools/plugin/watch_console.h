@@ -7,9 +7,9 @@
 #include "plugin/console_options.h"
 #include "plugin/plugin_console.h"
 
-namespace plugin {
+namespace console {
 
 // Returns the console's exit code.
 int RunWatch(const ConsoleOptions& options, const ConsoleStreams& io, ConsoleHost& host);
 
-}  // namespace plugin
+}  // namespace console

@@ -7,7 +7,7 @@
 #include "format/value_format.h"
 #include "ipc/command_ids.h"
 
-namespace plugin {
+namespace console {
 namespace {
 
 std::string Utf8(const std::u16string& text) {
@@ -27,7 +27,7 @@ std::string PadLeft(const std::string& text, std::size_t width) {
 
 // "12.50mb at 1.00mbps (1562500 B)"; the rate is "-" until there is an earlier round.
 std::string Figure(std::uint64_t bytes, const std::string& rate) {
-    return PadLeft(Utf8(FormatVolumeTb(bytes)), 9) + " at " + PadRight(rate, 11) + " (" +
+    return PadLeft(Utf8(format::FormatVolumeTb(bytes)), 9) + " at " + PadRight(rate, 11) + " (" +
            std::to_string(bytes) + " B)";
 }
 
@@ -100,31 +100,32 @@ std::string WatchView::TotalsBlock(const base::SystemTime& at) const {
         std::string rate = "-";
         if (havePrevious_) {
             const auto delta = static_cast<std::int64_t>(current_.bytes[slot] - previous_.bytes[slot]);
-            rate = Utf8(FormatRateSeconds(delta, seconds));
+            rate = Utf8(format::FormatRateSeconds(delta, seconds));
         }
         return Figure(current_.bytes[slot], rate);
     };
-    const std::string stamp = Utf8(FormatClock(at));
+    const std::string stamp = Utf8(format::FormatClock(at));
     const std::string blank(stamp.size(), ' ');
     std::string text = stamp + "  machine      down " + figure(0) + "   up " + figure(1) + "\n" + blank +
                        "  accelerated  down " + figure(2) + "   up " + figure(3) + "\n";
     if (haveUnattributed_) {
         // Bytes of ports no process was found for: part of the machine's figures above.
-        text += blank + "  unattributed " + PadLeft(Utf8(FormatVolumeTb(unattributed_)), 9) + " (" +
+        text += blank + "  unattributed " + PadLeft(Utf8(format::FormatVolumeTb(unattributed_)), 9) + " (" +
                 std::to_string(unattributed_) + " B)\n";
     }
     return text;
 }
 
 std::string WatchView::ProcessBlock(const base::SystemTime& at) const {
-    std::string text = Utf8(FormatClock(at)) + "  processes (" + std::to_string(processes_.size()) + ")\n";
+    std::string text =
+        Utf8(format::FormatClock(at)) + "  processes (" + std::to_string(processes_.size()) + ")\n";
     text += "      pid  state       up         down       name\n";
     for (const ipc::ProcessListEntry& p : processes_) {
         text += PadLeft(std::to_string(p.pid), 9) + "  " + PadRight(StateText(p.state), 8) + " " +
-                PadLeft(Utf8(FormatVolumeTb(p.bytesUp)), 10) + " " +
-                PadLeft(Utf8(FormatVolumeTb(p.bytesDown)), 10) + "   " + Utf8(p.name) + "\n";
+                PadLeft(Utf8(format::FormatVolumeTb(p.bytesUp)), 10) + " " +
+                PadLeft(Utf8(format::FormatVolumeTb(p.bytesDown)), 10) + "   " + Utf8(p.name) + "\n";
     }
     return text;
 }
 
-}  // namespace plugin
+}  // namespace console

@@ -11,7 +11,7 @@
 #include "base/system_time.h"
 #include "ipc/monitor_message.h"
 
-namespace plugin {
+namespace console {
 
 class WatchView {
   public:
@@ -39,4 +39,4 @@ class WatchView {
     bool processesPending_ = false;
 };
 
-}  // namespace plugin
+}  // namespace console

@@ -24,16 +24,18 @@ std::string ReadTrafficLog() {
 }
 
 TEST(MonitorStartUnderWine, ReportsTheFailedCaptureAndEndsWithCodeZero) {
-    const auto host = plugin::MakeSystemConsoleHost();
+    const auto host = console::MakeSystemConsoleHost();
     console_test::LineCapture out;
     console_test::LineCapture err;
     std::istringstream script("wait-for StartResponse\n");
     const std::string monitor = base::Utf16ToUtf8(base::ProgramPath(u"kvtmon.exe"));
-    const std::vector<std::string> args = {"--pipe", base::Utf16ToUtf8(pipe_test::UniquePipeName()), "--launch",
-                                           monitor, "--host", "GameBooster.exe", "--script", "--exit"};
-    const int code = plugin::RunPluginConsole(args, {script, out.Stream(), err.Stream()}, *host);
+    const std::vector<std::string> args = {"--pipe",   base::Utf16ToUtf8(pipe_test::UniquePipeName()),
+                                           "--launch", monitor,
+                                           "--host",   "GameBooster.exe",
+                                           "--script", "--exit"};
+    const int code = console::RunPluginConsole(args, {script, out.Stream(), err.Stream()}, *host);
 
-    EXPECT_EQ(code, plugin::kExitOk) << err.Text();
+    EXPECT_EQ(code, console::kExitOk) << err.Text();
     EXPECT_NE(out.Text().find("< StartResponse (2) result=0"), std::string::npos) << out.Text();
     EXPECT_NE(err.Text().find("the monitor ended with exit code 0"), std::string::npos) << err.Text();
     const std::string log = ReadTrafficLog();

@@ -63,8 +63,8 @@ const std::vector<std::size_t> kPayloads{1, 100, 1000, 1472, 8000};
 
 TEST(CaptureLinux, LoopbackDatagramsArriveAsIpv4PacketsWithTheirPortsAndSizes) {
     testing_support::LogCapture log;
-    Capture capture;
-    const int opened = capture.Open(u"lo", kSnifferBasePort, kLoopbackAddress);
+    engine::Capture capture;
+    const int opened = capture.Open(u"lo", engine::kSnifferBasePort, engine::kLoopbackAddress);
     if (NotPermitted(opened)) {
         GTEST_SKIP() << "capturing needs CAP_NET_RAW";
     }
@@ -77,9 +77,9 @@ TEST(CaptureLinux, LoopbackDatagramsArriveAsIpv4PacketsWithTheirPortsAndSizes) {
         sender.SendTo(receiver, size);
     }
     // Other programs may use the loopback too: only the sender's datagrams are looked at.
-    const std::vector<std::uint32_t> locals{kLoopbackAddress};
-    std::vector<PacketCount> seen;
-    std::vector<std::uint8_t> buffer(Capture::kReceiveBufferBytes);
+    const std::vector<std::uint32_t> locals{engine::kLoopbackAddress};
+    std::vector<engine::PacketCount> seen;
+    std::vector<std::uint8_t> buffer(engine::Capture::kReceiveBufferBytes);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (seen.size() < kPayloads.size() && std::chrono::steady_clock::now() < deadline) {
         const int received = capture.Receive(buffer);
@@ -88,8 +88,8 @@ TEST(CaptureLinux, LoopbackDatagramsArriveAsIpv4PacketsWithTheirPortsAndSizes) {
         }
         const std::span<const std::uint8_t> packet(buffer.data(), static_cast<std::size_t>(received));
         ASSERT_EQ(packet[0] >> 4, 4);
-        const auto count = DecodePacket(packet, locals);
-        if (!count || count->protocol != CountProtocol::kUdp || count->localPort != sender.Port()) {
+        const auto count = engine::DecodePacket(packet, locals);
+        if (!count || count->protocol != engine::CountProtocol::kUdp || count->localPort != sender.Port()) {
             continue;
         }
         const std::size_t totalLength = static_cast<std::size_t>(packet[2] << 8 | packet[3]);
@@ -100,7 +100,7 @@ TEST(CaptureLinux, LoopbackDatagramsArriveAsIpv4PacketsWithTheirPortsAndSizes) {
     }
     ASSERT_EQ(seen.size(), kPayloads.size());
     for (std::size_t i = 0; i < kPayloads.size(); ++i) {
-        EXPECT_EQ(seen[i].direction, CountDirection::kUpload);
+        EXPECT_EQ(seen[i].direction, engine::CountDirection::kUpload);
         EXPECT_EQ(seen[i].bytes, kPayloads[i]);
     }
     capture.Close();
@@ -108,20 +108,20 @@ TEST(CaptureLinux, LoopbackDatagramsArriveAsIpv4PacketsWithTheirPortsAndSizes) {
 }
 
 TEST(CaptureLinux, AReceiveEndsWithinItsTimeOutWhateverTheTraffic) {
-    Capture capture;
-    const int opened = capture.Open(u"lo", kSnifferBasePort, kLoopbackAddress);
+    engine::Capture capture;
+    const int opened = capture.Open(u"lo", engine::kSnifferBasePort, engine::kLoopbackAddress);
     if (NotPermitted(opened)) {
         GTEST_SKIP() << "capturing needs CAP_NET_RAW";
     }
     ASSERT_EQ(opened, 0);
-    std::vector<std::uint8_t> buffer(Capture::kReceiveBufferBytes);
+    std::vector<std::uint8_t> buffer(engine::Capture::kReceiveBufferBytes);
     using Clock = std::chrono::steady_clock;
     const auto end = Clock::now() + std::chrono::milliseconds(2500);
     int receives = 0;
     while (Clock::now() < end) {
         const auto before = Clock::now();
         EXPECT_GE(capture.Receive(buffer), 0);
-        EXPECT_LT(Clock::now() - before, std::chrono::milliseconds(Capture::kReceiveTimeoutMs + 250));
+        EXPECT_LT(Clock::now() - before, std::chrono::milliseconds(engine::Capture::kReceiveTimeoutMs + 250));
         ++receives;
     }
     EXPECT_GE(receives, 2);
@@ -133,9 +133,9 @@ struct TestEngine {
     std::atomic<std::uint8_t> refresh{0};
     base::Event snifferEvent{base::EventReset::kManual, true};
     base::Event quitEvent{base::EventReset::kManual, false};
-    std::vector<std::uint32_t> locals{kLoopbackAddress};
+    std::vector<std::uint32_t> locals{engine::kLoopbackAddress};
 
-    SnifferLinks Links(IPacketCounter& counter) {
+    engine::SnifferLinks Links(engine::IPacketCounter& counter) {
         return {running, state, snifferEvent, quitEvent, locals, counter, refresh};
     }
     // Stop: the running flag drops and paused sniffers are let go.
@@ -150,12 +150,13 @@ TEST(CaptureSetLinux, CapturesDecodesAndCountsUntilStopped) {
     LoopbackUdp sender;
     LoopbackUdp receiver;
     RecordingCounter counter({sender.Port()});
-    counter.Expect(kPayloads.size(), [&](const PacketCount& c) { return c.localPort == sender.Port(); });
+    counter.Expect(kPayloads.size(),
+                   [&](const engine::PacketCount& c) { return c.localPort == sender.Port(); });
     {
-        CaptureSet captures(engine.Links(counter));
+        engine::CaptureSet captures(engine.Links(counter));
         // The first adapter has no address: skipped, but it keeps its index for the bind port.
         const std::vector<std::u16string> names{u"no-address0", u"lo"};
-        const std::vector<std::vector<std::uint32_t>> lists{{}, {kLoopbackAddress}};
+        const std::vector<std::vector<std::uint32_t>> lists{{}, {engine::kLoopbackAddress}};
         const int launched = captures.LaunchCaptures(names, lists);
         if (NotPermitted(launched)) {
             engine.Stop();
@@ -163,10 +164,10 @@ TEST(CaptureSetLinux, CapturesDecodesAndCountsUntilStopped) {
         }
         ASSERT_EQ(launched, 0);
         ASSERT_EQ(captures.Contexts().size(), 1u);
-        const SnifferContext& context = *captures.Contexts()[0];
-        EXPECT_EQ(context.port, kSnifferBasePort + 1);
+        const engine::SnifferContext& context = *captures.Contexts()[0];
+        EXPECT_EQ(context.port, engine::kSnifferBasePort + 1);
         EXPECT_EQ(context.primary, 0u);
-        EXPECT_EQ(context.address, kLoopbackAddress);
+        EXPECT_EQ(context.address, engine::kLoopbackAddress);
         EXPECT_EQ(context.adapterName, u"lo");
         EXPECT_TRUE(context.decoderThread.IsStarted());
         EXPECT_TRUE(captures.DecoderStarted());
@@ -183,12 +184,12 @@ TEST(CaptureSetLinux, CapturesDecodesAndCountsUntilStopped) {
         EXPECT_TRUE(captures.Contexts()[0]->snifferThread.Join(2000));
         EXPECT_TRUE(captures.Contexts()[0]->decoderThread.Join(2000));
     }
-    EXPECT_EQ(engine.state.load(), kMonitorCaptureEnded);
+    EXPECT_EQ(engine.state.load(), engine::kMonitorCaptureEnded);
     EXPECT_FALSE(engine.quitEvent.Wait(0));
     std::vector<std::uint32_t> sizes;
-    for (const PacketCount& c : counter.Counted()) {
+    for (const engine::PacketCount& c : counter.Counted()) {
         if (c.localPort == sender.Port()) {
-            EXPECT_EQ(c.direction, CountDirection::kUpload);
+            EXPECT_EQ(c.direction, engine::CountDirection::kUpload);
             sizes.push_back(c.bytes);
         }
     }
@@ -200,9 +201,9 @@ TEST(CaptureSetLinux, CaptureFailureIsLoggedAndSignalsTheQuitEvent) {
     TestEngine engine;
     RecordingCounter counter({});
     {
-        CaptureSet captures(engine.Links(counter));
+        engine::CaptureSet captures(engine.Links(counter));
         const std::vector<std::u16string> names{u"kvt-none0"};
-        const std::vector<std::vector<std::uint32_t>> lists{{MakeIpv4(10, 99, 0, 1)}};
+        const std::vector<std::vector<std::uint32_t>> lists{{engine::MakeIpv4(10, 99, 0, 1)}};
         const int result = captures.LaunchCaptures(names, lists);
         EXPECT_NE(result, 0);
         EXPECT_TRUE(engine.quitEvent.Wait(0));

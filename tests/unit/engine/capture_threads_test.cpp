@@ -29,11 +29,11 @@ struct Engine {
     std::atomic<std::uint8_t> refresh{0};
     base::Event snifferEvent{base::EventReset::kManual, true};
     base::Event quitEvent{base::EventReset::kManual, false};
-    PacketQueue queue;
-    SnifferLinks links;
-    SnifferContext context{links, queue};
+    engine::PacketQueue queue;
+    engine::SnifferLinks links;
+    engine::SnifferContext context{links, queue};
 
-    explicit Engine(IPacketCounter& counter)
+    explicit Engine(engine::IPacketCounter& counter)
         : links{running, state, snifferEvent, quitEvent, kLocals, counter, refresh} {}
 };
 
@@ -42,7 +42,7 @@ TEST(DealWithRecvData, CountsQueuedPacketsAsksForARefreshOnAMissAndEndsWithTheRu
     Engine engine(counter);
     counter.Expect(3);
     base::WorkerThread decoder;
-    ASSERT_TRUE(decoder.Start([&] { DealWithRecvData(engine.context); }));
+    ASSERT_TRUE(decoder.Start([&] { engine::DealWithRecvData(engine.context); }));
     Push(engine.queue, TransportPacket(6, kLocalA, kRemote, 443, 50000, 1500));
     Push(engine.queue,
          TransportPacket(17, kRemote, kOther, 1, 2, 100));  // not ours: never reaches the counter
@@ -51,9 +51,10 @@ TEST(DealWithRecvData, CountsQueuedPacketsAsksForARefreshOnAMissAndEndsWithTheRu
     ASSERT_TRUE(counter.WaitForExpected(5000));
     engine.running = 0;
     ASSERT_TRUE(decoder.Join(2000));
-    EXPECT_EQ(counter.Counted(), (std::vector<PacketCount>{Up(CountProtocol::kTcp, 443, 1460),
-                                                           Up(CountProtocol::kUdp, 27015, 272),
-                                                           Down(CountProtocol::kUdp, 41000, 62)}));
+    EXPECT_EQ(counter.Counted(),
+              (std::vector<engine::PacketCount>{Up(engine::CountProtocol::kTcp, 443, 1460),
+                                                Up(engine::CountProtocol::kUdp, 27015, 272),
+                                                Down(engine::CountProtocol::kUdp, 41000, 62)}));
     EXPECT_EQ(engine.refresh.load(), 1);
     EXPECT_EQ(engine.queue.Size(), 0u);
 }
@@ -63,7 +64,7 @@ TEST(DealWithRecvData, KnownPortsLeaveTheRefreshFlagAlone) {
     Engine engine(counter);
     counter.Expect(1);
     base::WorkerThread decoder;
-    ASSERT_TRUE(decoder.Start([&] { DealWithRecvData(engine.context); }));
+    ASSERT_TRUE(decoder.Start([&] { engine::DealWithRecvData(engine.context); }));
     Push(engine.queue, TransportPacket(6, kLocalA, kRemote, 443, 50000, 100));
     ASSERT_TRUE(counter.WaitForExpected(5000));
     engine.running = 0;
@@ -73,8 +74,8 @@ TEST(DealWithRecvData, KnownPortsLeaveTheRefreshFlagAlone) {
 
 TEST(DealWithL2TPVPN, MissingInnerPacketIsLogged) {
     testing_support::LogCapture log;
-    EXPECT_EQ(DealWithL2TPVPN({}, 2), std::nullopt);
-    EXPECT_EQ(DealWithGreVPN({}, 1), std::nullopt);
+    EXPECT_EQ(engine::DealWithL2TPVPN({}, 2), std::nullopt);
+    EXPECT_EQ(engine::DealWithGreVPN({}, 1), std::nullopt);
     EXPECT_EQ(log.CountStartingWith("参数无效 in DealWithL2TPVPN，error no = "), 1);
     EXPECT_EQ(log.CountStartingWith("参数无效 in DealWithGreVPN，error no = "), 1);
 }

@@ -25,16 +25,16 @@ class CaptureUnderWine : public ::testing::Test {
         if (!testing_support::RunningUnderWine()) {
             GTEST_SKIP() << "Windows itself may open the capture";
         }
-        ASSERT_EQ(StartNetworkLibrary(), 0u);
+        ASSERT_EQ(engine::StartNetworkLibrary(), 0u);
         started_ = true;
-        AdapterInfo info;
-        ASSERT_EQ(GetAdapterInfo(info), 0u);
+        engine::AdapterInfo info;
+        ASSERT_EQ(engine::GetAdapterInfo(info), 0u);
         // The bind is never reached when the socket is refused; the host's first address serves otherwise.
-        address_ = info.localAddresses.empty() ? kLoopbackAddress : info.localAddresses.front();
+        address_ = info.localAddresses.empty() ? engine::kLoopbackAddress : info.localAddresses.front();
     }
     void TearDown() override {
         if (started_) {
-            StopNetworkLibrary();
+            engine::StopNetworkLibrary();
         }
     }
 
@@ -58,8 +58,8 @@ class CaptureUnderWine : public ::testing::Test {
 
 TEST_F(CaptureUnderWine, OpenFailsWithMinusOneAndLogsTheRefusal) {
     testing_support::LogCapture log;
-    Capture capture;
-    EXPECT_EQ(capture.Open(u"", kSnifferBasePort, address_), -1);
+    engine::Capture capture;
+    EXPECT_EQ(capture.Open(u"", engine::kSnifferBasePort, address_), -1);
     ExpectOneRefusal(log, capture.LastError());
     EXPECT_EQ(log.CountStartingWith("bind failed"), 0);
 }
@@ -72,7 +72,8 @@ TEST_F(CaptureUnderWine, LaunchFailsSignalsTheQuitEventAndStartsNoThread) {
     base::Event snifferEvent(base::EventReset::kManual, true);
     base::Event quitEvent(base::EventReset::kManual, false);
     RecordingCounter counter({});
-    CaptureSet captures(SnifferLinks{running, state, snifferEvent, quitEvent, {}, counter, refresh});
+    engine::CaptureSet captures(
+        engine::SnifferLinks{running, state, snifferEvent, quitEvent, {}, counter, refresh});
     const std::vector<std::u16string> names{u"{adapter}"};
     const std::vector<std::vector<std::uint32_t>> lists{{address_}};
     EXPECT_EQ(captures.LaunchCaptures(names, lists), -1);
@@ -81,7 +82,7 @@ TEST_F(CaptureUnderWine, LaunchFailsSignalsTheQuitEventAndStartsNoThread) {
     ASSERT_EQ(captures.Contexts().size(), 1u);
     EXPECT_FALSE(captures.Contexts()[0]->snifferThread.IsStarted());
     EXPECT_EQ(captures.Contexts()[0]->primary, 1u);
-    EXPECT_EQ(captures.Contexts()[0]->port, kSnifferBasePort);
+    EXPECT_EQ(captures.Contexts()[0]->port, engine::kSnifferBasePort);
     const std::uint32_t error = captures.Contexts()[0]->capture.LastError();
     ExpectOneRefusal(log, error);
     EXPECT_EQ(log.CountStartingWith("InitNetwork failed，error no = " + std::to_string(error) + " "), 1);

@@ -16,50 +16,53 @@ using namespace decoder_test;
 using testing_support::TransportPacket;
 
 TEST(DealWithPacketBatch, OutcomeForEachKindOfPacketAndTheBufferIsAlwaysFreed) {
-    PacketQueue q([](std::chrono::milliseconds) {});  // an empty take returns at once
+    engine::PacketQueue q([](std::chrono::milliseconds) {});  // an empty take returns at once
     RecordingCounter counter({443});
-    const BatchOutcome none = DealWithPacketBatch(q, kLocals, counter);
+    const engine::BatchOutcome none = engine::DealWithPacketBatch(q, kLocals, counter);
     EXPECT_EQ(none.taken, 0u);
-    const BatchOutcome notOurs = DealWithOne(q, TransportPacket(6, kRemote, kOther, 1, 2, 100), counter);
+    const engine::BatchOutcome notOurs =
+        DealWithOne(q, TransportPacket(6, kRemote, kOther, 1, 2, 100), counter);
     EXPECT_EQ(notOurs.taken, 1u);
     EXPECT_EQ(notOurs.counted, 0u);
     EXPECT_FALSE(notOurs.portMissing);
-    const BatchOutcome bareAck =
+    const engine::BatchOutcome bareAck =
         DealWithOne(q, TransportPacket(6, kLocalA, kRemote, 443, 50000, 40), counter);
     EXPECT_EQ(bareAck.counted, 0u);
     EXPECT_FALSE(bareAck.portMissing);
     EXPECT_EQ(DealWithOne(q, TransportPacket(6, kLocalA, kRemote, 443, 50000, 100), counter).counted, 1u);
-    const BatchOutcome missing =
+    const engine::BatchOutcome missing =
         DealWithOne(q, TransportPacket(17, kRemote, kLocalA, 53, 40000, 100), counter);
     EXPECT_EQ(missing.counted, 0u);
     EXPECT_TRUE(missing.portMissing);
     EXPECT_EQ(q.Size(), 0u);
-    EXPECT_EQ(counter.Counted(), (std::vector<PacketCount>{Up(CountProtocol::kTcp, 443, 60),
-                                                           Down(CountProtocol::kUdp, 40000, 72)}));
+    EXPECT_EQ(counter.Counted(),
+              (std::vector<engine::PacketCount>{Up(engine::CountProtocol::kTcp, 443, 60),
+                                                Down(engine::CountProtocol::kUdp, 40000, 72)}));
 }
 
 TEST(DealWithPacketBatch, CountsEveryPacketOfTheBatchInOrderAndReleasesThemAll) {
-    PacketQueue q([](std::chrono::milliseconds) {});
+    engine::PacketQueue q([](std::chrono::milliseconds) {});
     RecordingCounter counter({443, 27015});
     Push(q, TransportPacket(6, kLocalA, kRemote, 443, 50000, 100));
     Push(q, TransportPacket(17, kRemote, kOther, 1, 2, 100));  // not ours
     Push(q, TransportPacket(17, kRemote, kLocalB, 53, 27015, 300));
     Push(q, TransportPacket(6, kLocalA, kRemote, 443, 50000, 40));  // a bare acknowledgement
-    const BatchOutcome outcome = DealWithPacketBatch(q, kLocals, counter);
+    const engine::BatchOutcome outcome = engine::DealWithPacketBatch(q, kLocals, counter);
     EXPECT_EQ(outcome.taken, 4u);
     EXPECT_EQ(outcome.counted, 2u);
     EXPECT_FALSE(outcome.portMissing);
     EXPECT_EQ(q.Size(), 0u);
-    EXPECT_EQ(counter.Counted(), (std::vector<PacketCount>{Up(CountProtocol::kTcp, 443, 60),
-                                                           Down(CountProtocol::kUdp, 27015, 272)}));
+    EXPECT_EQ(counter.Counted(),
+              (std::vector<engine::PacketCount>{Up(engine::CountProtocol::kTcp, 443, 60),
+                                                Down(engine::CountProtocol::kUdp, 27015, 272)}));
 }
 
 TEST(DealWithPacketBatch, AMissingPortIsReportedAndTheRestStillCount) {
-    PacketQueue q([](std::chrono::milliseconds) {});
+    engine::PacketQueue q([](std::chrono::milliseconds) {});
     RecordingCounter counter({443});
     Push(q, TransportPacket(17, kRemote, kLocalA, 53, 41000, 90));  // port not in the table
     Push(q, TransportPacket(6, kLocalA, kRemote, 443, 50000, 100));
-    const BatchOutcome outcome = DealWithPacketBatch(q, kLocals, counter);
+    const engine::BatchOutcome outcome = engine::DealWithPacketBatch(q, kLocals, counter);
     EXPECT_EQ(outcome.taken, 2u);
     EXPECT_EQ(outcome.counted, 1u);
     EXPECT_TRUE(outcome.portMissing);
@@ -68,37 +71,37 @@ TEST(DealWithPacketBatch, AMissingPortIsReportedAndTheRestStillCount) {
 
 TEST(DealWithPacketBatch, ACounterFailureIsLoggedForThatPacketAlone) {
     testing_support::LogCapture log;
-    PacketQueue q([](std::chrono::milliseconds) {});
+    engine::PacketQueue q([](std::chrono::milliseconds) {});
     RecordingCounter counter({80, 82});
     counter.ThrowOnPort(81);
     Push(q, TransportPacket(6, kLocalA, kRemote, 80, 9, 100));
     Push(q, TransportPacket(6, kLocalA, kRemote, 81, 9, 100));
     Push(q, TransportPacket(6, kLocalA, kRemote, 82, 9, 100));
-    const BatchOutcome outcome = DealWithPacketBatch(q, kLocals, counter);
+    const engine::BatchOutcome outcome = engine::DealWithPacketBatch(q, kLocals, counter);
     EXPECT_EQ(outcome.taken, 3u);
     EXPECT_EQ(outcome.counted, 2u);
     EXPECT_EQ(log.CountStartingWith("catac execption in DealWithRecvData，error no = "), 1);
     EXPECT_EQ(q.Size(), 0u);
-    EXPECT_EQ(counter.Counted(),
-              (std::vector<PacketCount>{Up(CountProtocol::kTcp, 80, 60), Up(CountProtocol::kTcp, 82, 60)}));
+    EXPECT_EQ(counter.Counted(), (std::vector<engine::PacketCount>{Up(engine::CountProtocol::kTcp, 80, 60),
+                                                                   Up(engine::CountProtocol::kTcp, 82, 60)}));
 }
 
 TEST(DealWithPacketBatch, TakesAtMostABatchAndLeavesTheRestQueuedInOrder) {
-    PacketQueue q([](std::chrono::milliseconds) {});
+    engine::PacketQueue q([](std::chrono::milliseconds) {});
     RecordingCounter counter({});
-    for (std::uint16_t i = 0; i < kDecoderBatch + 10; ++i) {
+    for (std::uint16_t i = 0; i < engine::kDecoderBatch + 10; ++i) {
         Push(q, TransportPacket(17, kLocalA, kRemote, static_cast<std::uint16_t>(1000 + i), 53, 100));
     }
-    EXPECT_EQ(DealWithPacketBatch(q, kLocals, counter).taken, kDecoderBatch);
+    EXPECT_EQ(engine::DealWithPacketBatch(q, kLocals, counter).taken, engine::kDecoderBatch);
     EXPECT_EQ(q.Size(), 10u);
-    EXPECT_EQ(DealWithPacketBatch(q, kLocals, counter).taken, 10u);
+    EXPECT_EQ(engine::DealWithPacketBatch(q, kLocals, counter).taken, 10u);
     const auto counted = counter.Counted();
-    ASSERT_EQ(counted.size(), kDecoderBatch + 10);
+    ASSERT_EQ(counted.size(), engine::kDecoderBatch + 10);
     for (std::size_t i = 0; i < counted.size(); ++i) {
         EXPECT_EQ(counted[i].localPort, 1000 + i);
     }
     // An empty queue: nothing taken once its polling gives up.
-    EXPECT_EQ(DealWithPacketBatch(q, kLocals, counter).taken, 0u);
+    EXPECT_EQ(engine::DealWithPacketBatch(q, kLocals, counter).taken, 0u);
 }
 
 }  // namespace

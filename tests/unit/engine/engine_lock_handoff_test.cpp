@@ -84,15 +84,15 @@ struct Flood {
     engine::ProcessNames names{processes};
     engine_test::FakeClock clock;
     engine::ProcessTable table{engineLock, sockets, names, clock};
-    PortTableCounter counter{table};
+    engine::PortTableCounter counter{table};
     std::atomic<std::uint32_t> running{1};
     std::atomic<std::uint32_t> state{1};
     std::atomic<std::uint8_t> refresh{0};
     base::Event snifferEvent{base::EventReset::kManual, true};
     base::Event quitEvent{base::EventReset::kManual, false};
-    PacketQueue queue;
-    SnifferLinks links{running, state, snifferEvent, quitEvent, kLocals, counter, refresh};
-    SnifferContext context{links, queue};
+    engine::PacketQueue queue;
+    engine::SnifferLinks links{running, state, snifferEvent, quitEvent, kLocals, counter, refresh};
+    engine::SnifferContext context{links, queue};
     std::atomic<bool> producing{true};
     base::WorkerThread producer;
     base::WorkerThread decoder;
@@ -100,7 +100,7 @@ struct Flood {
     Flood() {
         processes.Add(100, u"GameClient.exe");
         sockets.udp.push_back(engine::UdpRow{kLocalA, kFloodPort, 100});
-        table.InitProcessList();
+        EXPECT_EQ(table.InitProcessList(), 0u);
     }
     ~Flood() {
         producing = false;
@@ -124,7 +124,7 @@ struct Flood {
                     std::this_thread::yield();
                 }
             }
-        }) && decoder.Start([this] { DealWithRecvData(context); });
+        }) && decoder.Start([this] { engine::DealWithRecvData(context); });
     }
     std::uint64_t Counted() {
         base::AutoLock hold(engineLock);

@@ -24,10 +24,14 @@ TEST_P(GreHeaders, TunnelledTcpAndUdpInBothDirections) {
     const Packet upUdp = TransportPacket(kUdp, kTunnelSide, kRemote, 27015, 27016, 200);
     const Packet downTcp = TransportPacket(kTcp, kRemote, kTunnelSide, 443, 50000, 1000);
     const Packet downUdp = TransportPacket(kUdp, kRemote, kTunnelSide, 27016, 27015, 200);
-    EXPECT_EQ(Decode(GrePacket(kLocalA, kRemote, header, upTcp)), Up(CountProtocol::kTcp, 50000, 960));
-    EXPECT_EQ(Decode(GrePacket(kLocalA, kRemote, header, upUdp)), Up(CountProtocol::kUdp, 27015, 172));
-    EXPECT_EQ(Decode(GrePacket(kRemote, kLocalA, header, downTcp)), Down(CountProtocol::kTcp, 50000, 960));
-    EXPECT_EQ(Decode(GrePacket(kRemote, kLocalA, header, downUdp)), Down(CountProtocol::kUdp, 27015, 172));
+    EXPECT_EQ(Decode(GrePacket(kLocalA, kRemote, header, upTcp)),
+              Up(engine::CountProtocol::kTcp, 50000, 960));
+    EXPECT_EQ(Decode(GrePacket(kLocalA, kRemote, header, upUdp)),
+              Up(engine::CountProtocol::kUdp, 27015, 172));
+    EXPECT_EQ(Decode(GrePacket(kRemote, kLocalA, header, downTcp)),
+              Down(engine::CountProtocol::kTcp, 50000, 960));
+    EXPECT_EQ(Decode(GrePacket(kRemote, kLocalA, header, downUdp)),
+              Down(engine::CountProtocol::kUdp, 27015, 172));
 }
 
 INSTANTIATE_TEST_SUITE_P(DecoderGre, GreHeaders, ::testing::Values(8, 12, 16));
@@ -38,7 +42,7 @@ TEST(DecoderGre, OuterPacketMustBeLongerThan61Bytes) {
     const Packet at62 = GrePacket(kLocalA, kRemote, 8, TransportPacket(kUdp, kTunnelSide, kRemote, 7, 8, 33));
     ASSERT_EQ(at61.size(), 61u);
     EXPECT_EQ(Decode(at61), std::nullopt);
-    EXPECT_EQ(Decode(at62), Up(CountProtocol::kUdp, 7, 5));
+    EXPECT_EQ(Decode(at62), Up(engine::CountProtocol::kUdp, 7, 5));
 }
 
 TEST(DecoderGre, PayloadLengthMustFallInsideThePacket) {
@@ -50,7 +54,7 @@ TEST(DecoderGre, PayloadLengthMustFallInsideThePacket) {
         return Decode(changed);
     };
     const auto length = static_cast<std::uint16_t>(good.size());
-    EXPECT_EQ(withP(101), Up(CountProtocol::kTcp, 7, 60));
+    EXPECT_EQ(withP(101), Up(engine::CountProtocol::kTcp, 7, 60));
     EXPECT_EQ(withP(0), std::nullopt);
     EXPECT_EQ(withP(length), std::nullopt);
     EXPECT_EQ(withP(static_cast<std::uint16_t>(length + 1)), std::nullopt);
@@ -71,14 +75,16 @@ TEST(DecoderGre, ProtocolTypeMustBePpp) {
 TEST(DecoderGre, FlagsAreNotChecked) {
     Packet p = GrePacket(kRemote, kLocalA, 16, TransportPacket(kUdp, kRemote, kTunnelSide, 8, 9, 100));
     PutBe16(p, 20, 0xFFFF);
-    EXPECT_EQ(Decode(p), Down(CountProtocol::kUdp, 9, 72));
+    EXPECT_EQ(Decode(p), Down(engine::CountProtocol::kUdp, 9, 72));
 }
 
 TEST(DecoderGre, InnerPacketFollowsTheSizeRules) {
     const auto down = [](const Packet& inner) { return Decode(GrePacket(kRemote, kLocalA, 8, inner)); };
     EXPECT_EQ(down(TransportPacket(kTcp, kRemote, kTunnelSide, 8, 9, 40)), std::nullopt);
-    EXPECT_EQ(down(TransportPacket(kTcp, kRemote, kTunnelSide, 8, 9, 41)), Down(CountProtocol::kTcp, 9, 1));
-    EXPECT_EQ(down(TransportPacket(kUdp, kRemote, kTunnelSide, 8, 9, 33)), Down(CountProtocol::kUdp, 9, 5));
+    EXPECT_EQ(down(TransportPacket(kTcp, kRemote, kTunnelSide, 8, 9, 41)),
+              Down(engine::CountProtocol::kTcp, 9, 1));
+    EXPECT_EQ(down(TransportPacket(kUdp, kRemote, kTunnelSide, 8, 9, 33)),
+              Down(engine::CountProtocol::kUdp, 9, 5));
     EXPECT_EQ(down(TransportPacket(1, kRemote, kTunnelSide, 8, 9, 100)), std::nullopt);
 }
 

@@ -15,8 +15,8 @@ double ProcessCpuSeconds() {
 
 // Half a second of polling an empty queue costs next to no processor time: it sleeps, it does not spin.
 TEST(PacketQueuePollingLinux, EmptyTakeSleepsRatherThanSpins) {
-    PacketQueue q;
-    PacketBuffer* b = nullptr;
+    engine::PacketQueue q;
+    engine::PacketBuffer* b = nullptr;
     const double cpuBefore = ProcessCpuSeconds();
     const auto before = std::chrono::steady_clock::now();
     EXPECT_EQ(q.Take(b), 0);

@@ -20,11 +20,11 @@ std::vector<std::uint8_t> Bytes(std::initializer_list<int> values) {
     return out;
 }
 
-void Push(PacketQueue& q, const std::vector<std::uint8_t>& bytes) {
+void Push(engine::PacketQueue& q, const std::vector<std::uint8_t>& bytes) {
     q.Push(bytes.data(), static_cast<std::int32_t>(bytes.size()));
 }
 
-std::vector<std::uint8_t> Contents(const PacketBuffer* b) {
+std::vector<std::uint8_t> Contents(const engine::PacketBuffer* b) {
     return {b->data, b->data + b->length};
 }
 
@@ -34,8 +34,8 @@ struct RecordedSleeps {
     std::function<void(int)> onSleep;  // gets the number of the sleep, from 1
 };
 
-std::unique_ptr<PacketQueue> QueueWith(RecordedSleeps& recorded) {
-    return std::make_unique<PacketQueue>([&recorded](milliseconds d) {
+std::unique_ptr<engine::PacketQueue> QueueWith(RecordedSleeps& recorded) {
+    return std::make_unique<engine::PacketQueue>([&recorded](milliseconds d) {
         recorded.sleeps.push_back(d);
         if (recorded.onSleep) {
             recorded.onSleep(static_cast<int>(recorded.sleeps.size()));
@@ -44,13 +44,13 @@ std::unique_ptr<PacketQueue> QueueWith(RecordedSleeps& recorded) {
 }
 
 TEST(PacketQueue, HandsOutCopiesOldestFirst) {
-    PacketQueue q;
+    engine::PacketQueue q;
     std::vector<std::uint8_t> first = Bytes({0x45, 1, 2});
     Push(q, first);
     Push(q, Bytes({0x45, 3}));
     first[1] = 99;  // the queue holds its own copy
-    PacketBuffer* a = nullptr;
-    PacketBuffer* b = nullptr;
+    engine::PacketBuffer* a = nullptr;
+    engine::PacketBuffer* b = nullptr;
     ASSERT_EQ(q.Take(a), 1);
     ASSERT_EQ(q.Take(b), 1);
     EXPECT_EQ(Contents(a), Bytes({0x45, 1, 2}));
@@ -62,7 +62,7 @@ TEST(PacketQueue, HandsOutCopiesOldestFirst) {
 }
 
 TEST(PacketQueue, IgnoresMissingBytesAndEmptyPackets) {
-    PacketQueue q;
+    engine::PacketQueue q;
     const std::uint8_t one = 0x45;
     q.Push(nullptr, 10);
     q.Push(&one, 0);
@@ -77,15 +77,15 @@ TEST(PacketQueue, TakenBufferIsNeverHandedOutAgain) {
     auto q = QueueWith(recorded);
     Push(*q, Bytes({1}));
     Push(*q, Bytes({2}));
-    PacketBuffer* first = nullptr;
+    engine::PacketBuffer* first = nullptr;
     ASSERT_EQ(q->Take(first), 1);
     EXPECT_EQ(first->taken.load(), 1);
     // Not released yet: the next take skips it.
-    PacketBuffer* second = nullptr;
+    engine::PacketBuffer* second = nullptr;
     ASSERT_EQ(q->Take(second), 1);
     EXPECT_EQ(Contents(second), Bytes({2}));
     // Both taken and still queued: the queue is not empty, so there is no polling, and nothing to hand out.
-    PacketBuffer* none = first;
+    engine::PacketBuffer* none = first;
     EXPECT_EQ(q->Take(none), 0);
     EXPECT_EQ(none, nullptr);
     EXPECT_TRUE(recorded.sleeps.empty());
@@ -95,13 +95,13 @@ TEST(PacketQueue, TakenBufferIsNeverHandedOutAgain) {
 }
 
 TEST(PacketQueue, ReleaseOfAnUnknownBufferLeavesTheQueueAlone) {
-    PacketQueue q;
+    engine::PacketQueue q;
     Push(q, Bytes({1}));
-    PacketBuffer stranger;
+    engine::PacketBuffer stranger;
     q.Release(&stranger);
     q.Release(nullptr);
     EXPECT_EQ(q.Size(), 1u);
-    PacketBuffer* b = nullptr;
+    engine::PacketBuffer* b = nullptr;
     ASSERT_EQ(q.Take(b), 1);
     q.Release(b);
     q.Release(b);  // a second release finds nothing
@@ -109,14 +109,14 @@ TEST(PacketQueue, ReleaseOfAnUnknownBufferLeavesTheQueueAlone) {
 }
 
 TEST(PacketQueue, ReleasedBufferCarriesALaterPacketOfItsOwn) {
-    PacketQueue q;
+    engine::PacketQueue q;
     Push(q, Bytes({0x45, 1, 2, 3}));
-    PacketBuffer* first = nullptr;
+    engine::PacketBuffer* first = nullptr;
     ASSERT_EQ(q.Take(first), 1);
     q.Release(first);
     // A shorter packet goes into the released block: nothing of the old one shows.
     Push(q, Bytes({0x45, 9}));
-    PacketBuffer* second = nullptr;
+    engine::PacketBuffer* second = nullptr;
     ASSERT_EQ(q.Take(second), 1);
     EXPECT_EQ(second, first);
     EXPECT_EQ(second->length, 2);
@@ -129,7 +129,7 @@ TEST(PacketQueue, ReleasedBufferCarriesALaterPacketOfItsOwn) {
         large[i] = static_cast<std::uint8_t>(i * 7);
     }
     Push(q, large);
-    PacketBuffer* third = nullptr;
+    engine::PacketBuffer* third = nullptr;
     ASSERT_EQ(q.Take(third), 1);
     EXPECT_EQ(Contents(third), large);
     q.Release(third);
@@ -139,7 +139,7 @@ TEST(PacketQueue, ReleasedBufferCarriesALaterPacketOfItsOwn) {
 TEST(PacketQueuePolling, EmptyQueueGivesUpAfterTenSleepsOf50Ms) {
     RecordedSleeps recorded;
     auto q = QueueWith(recorded);
-    PacketBuffer* b = nullptr;
+    engine::PacketBuffer* b = nullptr;
     EXPECT_EQ(q->Take(b), 0);
     EXPECT_EQ(b, nullptr);
     EXPECT_EQ(recorded.sleeps, std::vector<milliseconds>(10, milliseconds(50)));
@@ -153,7 +153,7 @@ TEST(PacketQueuePolling, PacketArrivingDuringTheNinthSleepIsTaken) {
             Push(*q, Bytes({7}));
         }
     };
-    PacketBuffer* b = nullptr;
+    engine::PacketBuffer* b = nullptr;
     ASSERT_EQ(q->Take(b), 1);
     EXPECT_EQ(Contents(b), Bytes({7}));
     EXPECT_EQ(recorded.sleeps.size(), 9u);
@@ -168,7 +168,7 @@ TEST(PacketQueuePolling, PacketArrivingDuringTheTenthSleepWaitsForTheNextTake) {
             Push(*q, Bytes({8}));
         }
     };
-    PacketBuffer* b = nullptr;
+    engine::PacketBuffer* b = nullptr;
     EXPECT_EQ(q->Take(b), 0);
     EXPECT_EQ(recorded.sleeps.size(), 10u);
     ASSERT_EQ(q->Take(b), 1);
@@ -179,8 +179,8 @@ TEST(PacketQueuePolling, PacketArrivingDuringTheTenthSleepWaitsForTheNextTake) {
 
 // The real sleep: about half a second of wall time (the processor time is checked on Linux).
 TEST(PacketQueuePolling, EmptyTakeGivesUpAfterAboutHalfASecond) {
-    PacketQueue q;
-    PacketBuffer* b = nullptr;
+    engine::PacketQueue q;
+    engine::PacketBuffer* b = nullptr;
     const auto before = std::chrono::steady_clock::now();
     EXPECT_EQ(q.Take(b), 0);
     const auto wall = std::chrono::steady_clock::now() - before;
@@ -191,7 +191,7 @@ TEST(PacketQueuePolling, EmptyTakeGivesUpAfterAboutHalfASecond) {
 TEST(PacketQueueThreads, ConcurrentProducersLoseNothingAndKeepTheirOrder) {
     constexpr int kProducers = 3;
     constexpr int kPerProducer = 5000;
-    PacketQueue q;
+    engine::PacketQueue q;
     std::vector<std::unique_ptr<base::WorkerThread>> producers;
     for (int p = 0; p < kProducers; ++p) {
         producers.push_back(std::make_unique<base::WorkerThread>());
@@ -208,7 +208,7 @@ TEST(PacketQueueThreads, ConcurrentProducersLoseNothingAndKeepTheirOrder) {
     int received = 0;
     // Bounded: an empty take costs half a second, so a lost packet ends the loop instead of hanging it.
     for (int emptyTakes = 0; received < kProducers * kPerProducer && emptyTakes < 4;) {
-        PacketBuffer* b = nullptr;
+        engine::PacketBuffer* b = nullptr;
         if (q.Take(b) == 0) {
             ++emptyTakes;
             continue;

@@ -30,23 +30,25 @@ constexpr std::size_t kSnapLength = 256;
 
 struct Traffic {
     Packet packet;
-    std::optional<PacketCount> expected;
+    std::optional<engine::PacketCount> expected;
 };
 
 // A small session: plain TCP and UDP both ways, both tunnels, a stranger's packet and a large segment
 // that the snapshot length cuts.
 std::vector<Traffic> Session() {
     return {
-        {TransportPacket(6, kLocalA, kRemote, 40001, 443, 52), Up(CountProtocol::kTcp, 40001, 12)},
-        {TransportPacket(6, kRemote, kLocalA, 443, 40001, 1500), Down(CountProtocol::kTcp, 40001, 1460)},
+        {TransportPacket(6, kLocalA, kRemote, 40001, 443, 52), Up(engine::CountProtocol::kTcp, 40001, 12)},
+        {TransportPacket(6, kRemote, kLocalA, 443, 40001, 1500),
+         Down(engine::CountProtocol::kTcp, 40001, 1460)},
         {TransportPacket(6, kRemote, kLocalA, 443, 40001, 40), std::nullopt},
-        {TransportPacket(17, kLocalB, kRemote, 27015, 27016, 120), Up(CountProtocol::kUdp, 27015, 92)},
+        {TransportPacket(17, kLocalB, kRemote, 27015, 27016, 120),
+         Up(engine::CountProtocol::kUdp, 27015, 92)},
         {L2tpUpload(kLocalA, kRemote, TransportPacket(17, kTunnelSide, kRemote, 5000, 5001, 300)),
-         Up(CountProtocol::kUdp, 5000, 272)},
+         Up(engine::CountProtocol::kUdp, 5000, 272)},
         {L2tpDownload(kRemote, kLocalA, TransportPacket(6, kRemote, kTunnelSide, 80, 5002, 1400)),
-         Down(CountProtocol::kTcp, 5002, 1360)},
+         Down(engine::CountProtocol::kTcp, 5002, 1360)},
         {GrePacket(kRemote, kLocalB, 16, TransportPacket(17, kRemote, kTunnelSide, 53, 5003, 90)),
-         Down(CountProtocol::kUdp, 5003, 62)},
+         Down(engine::CountProtocol::kUdp, 5003, 62)},
         {TransportPacket(17, kRemote, kOther, 1, 2, 500), std::nullopt},
     };
 }
@@ -60,22 +62,22 @@ struct Framing {
 
 TEST(PcapReplay, LibpcapReadsEveryFramingAndItsPacketsCountLikeTheBareOnes) {
     const Framing framings[] = {
-        {"Ethernet", kLinkEthernet, DLT_EN10MB, [](const Packet& p) { return Ethernet(p); }},
-        {"Vlan", kLinkEthernet, DLT_EN10MB,
+        {"Ethernet", engine::kLinkEthernet, DLT_EN10MB, [](const Packet& p) { return Ethernet(p); }},
+        {"Vlan", engine::kLinkEthernet, DLT_EN10MB,
          [](const Packet& p) {
              return Ethernet(p, {0x8100, 0x0800});
          }},
-        {"QinQ", kLinkEthernet, DLT_EN10MB,
+        {"QinQ", engine::kLinkEthernet, DLT_EN10MB,
          [](const Packet& p) {
              return Ethernet(p, {0x88A8, 0x8100, 0x0800});
          }},
-        {"LinuxSll", kLinkLinuxSll, DLT_LINUX_SLL, [](const Packet& p) { return LinuxSll(p); }},
-        {"LinuxSll2", kLinkLinuxSll2, DLT_LINUX_SLL2, [](const Packet& p) { return LinuxSll2(p); }},
-        {"Raw", kLinkRawFile, DLT_RAW, [](const Packet& p) { return p; }},
-        {"Ipv4", kLinkIpv4, DLT_IPV4, [](const Packet& p) { return p; }},
-        {"Ppp", kLinkPpp, DLT_PPP, PppFull},
-        {"Null", kLinkNull, DLT_NULL, NullLittleEndian},
-        {"Loop", kLinkLoop, DLT_LOOP, Loop},
+        {"LinuxSll", engine::kLinkLinuxSll, DLT_LINUX_SLL, [](const Packet& p) { return LinuxSll(p); }},
+        {"LinuxSll2", engine::kLinkLinuxSll2, DLT_LINUX_SLL2, [](const Packet& p) { return LinuxSll2(p); }},
+        {"Raw", engine::kLinkRawFile, DLT_RAW, [](const Packet& p) { return p; }},
+        {"Ipv4", engine::kLinkIpv4, DLT_IPV4, [](const Packet& p) { return p; }},
+        {"Ppp", engine::kLinkPpp, DLT_PPP, PppFull},
+        {"Null", engine::kLinkNull, DLT_NULL, NullLittleEndian},
+        {"Loop", engine::kLinkLoop, DLT_LOOP, Loop},
     };
     const std::vector<Traffic> session = Session();
     for (const Framing& framing : framings) {
@@ -88,7 +90,7 @@ TEST(PcapReplay, LibpcapReadsEveryFramingAndItsPacketsCountLikeTheBareOnes) {
                                static_cast<std::uint32_t>(1400000000 + records.size()), 7});
         }
         // Frames of other protocols share the link and are skipped.
-        if (framing.fileLinkType == kLinkEthernet) {
+        if (framing.fileLinkType == engine::kLinkEthernet) {
             records.push_back({Ethernet(Packet(28, 0), {0x0806}), 42, 1500000000, 0});
         }
         testing_support::TempDir dir;
@@ -107,7 +109,7 @@ TEST(PcapReplay, LibpcapReadsEveryFramingAndItsPacketsCountLikeTheBareOnes) {
             EXPECT_EQ(header->len, records[i].wireLength);
             EXPECT_EQ(header->ts.tv_sec, static_cast<time_t>(records[i].seconds));
             ASSERT_EQ(Packet(data, data + header->caplen), records[i].bytes);
-            const auto packet = StripLinkLayer(pcap_datalink(handle.Get()), {data, header->caplen});
+            const auto packet = engine::StripLinkLayer(pcap_datalink(handle.Get()), {data, header->caplen});
             if (i >= session.size()) {
                 EXPECT_EQ(packet, std::nullopt) << "record " << i;
                 continue;

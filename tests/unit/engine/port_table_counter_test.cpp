@@ -33,19 +33,19 @@ class PortTableCounterTest : public ::testing::Test {
     engine::ProcessNames names_{processes_};
     engine_test::FakeClock clock_;
     engine::ProcessTable table_{lock_, sockets_, names_, clock_};
-    PortTableCounter counter_{table_};
+    engine::PortTableCounter counter_{table_};
 };
 
 TEST_F(PortTableCounterTest, AddsEachDirectionToItsOwnCounter) {
     const struct {
-        PacketCount count;
+        engine::PacketCount count;
         bool found;
     } packets[] = {
-        {{CountProtocol::kTcp, CountDirection::kUpload, 5000, 1460}, true},
-        {{CountProtocol::kTcp, CountDirection::kDownload, 5000, 100}, true},
-        {{CountProtocol::kTcp, CountDirection::kUpload, 5000, 40}, true},
-        {{CountProtocol::kUdp, CountDirection::kDownload, 6000, 1200}, true},
-        {{CountProtocol::kUdp, CountDirection::kUpload, 7000, 99}, false},
+        {{engine::CountProtocol::kTcp, engine::CountDirection::kUpload, 5000, 1460}, true},
+        {{engine::CountProtocol::kTcp, engine::CountDirection::kDownload, 5000, 100}, true},
+        {{engine::CountProtocol::kTcp, engine::CountDirection::kUpload, 5000, 40}, true},
+        {{engine::CountProtocol::kUdp, engine::CountDirection::kDownload, 6000, 1200}, true},
+        {{engine::CountProtocol::kUdp, engine::CountDirection::kUpload, 7000, 99}, false},
     };
     for (const auto& p : packets) {
         EXPECT_EQ(counter_.CountPacket(p.count), p.found) << p.count.localPort;
@@ -57,7 +57,7 @@ TEST_F(PortTableCounterTest, AddsEachDirectionToItsOwnCounter) {
 }
 
 TEST_F(PortTableCounterTest, AMissedPortCountsFromItsFirstPacketOnceARefreshListsIt) {
-    const PacketCount packet{CountProtocol::kUdp, CountDirection::kUpload, 7000, 500};
+    const engine::PacketCount packet{engine::CountProtocol::kUdp, engine::CountDirection::kUpload, 7000, 500};
     for (const bool keep : {true, false}) {
         SCOPED_TRACE(keep ? "kept" : "dropped");
         table_.SetKeepMissedBytes(keep);

@@ -15,16 +15,17 @@ TEST_F(StatisticsTest, TicksRaceWithDecoderCountingAndReaders) {
     AddProcess(100, u"browser.exe", {5000});
     Start();
     Tunnel(0, 0);
-    PortTableCounter counter(table_);
+    engine::PortTableCounter counter(table_);
     constexpr int kPackets = 20000;
     constexpr int kTicks = 300;
     constexpr std::uint64_t kPacketBytes = 3;
 
     std::thread decoder([&] {
         for (int i = 0; i < kPackets; ++i) {
-            counter.CountPacket({CountProtocol::kTcp,
-                                 i % 2 == 0 ? CountDirection::kUpload : CountDirection::kDownload, 5000,
-                                 kPacketBytes});
+            counter.CountPacket(
+                {engine::CountProtocol::kTcp,
+                 i % 2 == 0 ? engine::CountDirection::kUpload : engine::CountDirection::kDownload, 5000,
+                 kPacketBytes});
         }
     });
     std::thread window([&] {

@@ -52,7 +52,7 @@ struct EngineOnFakes {
         seams.privileges = std::make_unique<FakePrivilegeOps>();
         privileges = static_cast<FakePrivilegeOps*>(seams.privileges.get());
         seams.clock = std::make_unique<FakeClock>();
-        seams.getAdapterInfo = [this](AdapterInfo& info) {
+        seams.getAdapterInfo = [this](engine::AdapterInfo& info) {
             info.hostName = u"testhost";
             if (adapterError != 0 && adapterOsError != 0) {
                 base::SetLastOsError(adapterOsError);

@@ -23,10 +23,10 @@ constexpr std::uint8_t kUdp = 17;
 
 TEST(DecoderSnapshot, CountsTheTotalLengthWhenThePortWasCaptured) {
     const Packet up = TransportPacket(kTcp, kLocalA, kRemote, 40001, 443, 1500);
-    EXPECT_EQ(Decode(up, 22), Up(CountProtocol::kTcp, 40001, 1460));
+    EXPECT_EQ(Decode(up, 22), Up(engine::CountProtocol::kTcp, 40001, 1460));
     EXPECT_EQ(Decode(up, 21), std::nullopt);
     const Packet down = TransportPacket(kUdp, kRemote, kLocalA, 443, 40002, 1500);
-    EXPECT_EQ(Decode(down, 24), Down(CountProtocol::kUdp, 40002, 1472));
+    EXPECT_EQ(Decode(down, 24), Down(engine::CountProtocol::kUdp, 40002, 1472));
     EXPECT_EQ(Decode(down, 23), std::nullopt);
     for (std::size_t captured = 0; captured < 20; ++captured) {
         EXPECT_EQ(Decode(up, captured), std::nullopt) << captured;
@@ -40,14 +40,14 @@ TEST(DecoderSnapshot, L2tpWithoutItsProtocolFieldCountsNothing) {
     EXPECT_EQ(Decode(up, 39), std::nullopt);
     EXPECT_EQ(Decode(up, 40), std::nullopt);
     EXPECT_EQ(Decode(up, 61), std::nullopt);
-    EXPECT_EQ(Decode(up, 62), Up(CountProtocol::kTcp, 50000, 960));
+    EXPECT_EQ(Decode(up, 62), Up(engine::CountProtocol::kTcp, 50000, 960));
 
     const Packet down =
         L2tpDownload(kRemote, kLocalA, TransportPacket(kTcp, kRemote, kTunnelSide, 443, 50000, 1000));
     EXPECT_EQ(Decode(down, 36), std::nullopt);
     EXPECT_EQ(Decode(down, 37), std::nullopt);
     EXPECT_EQ(Decode(down, 37 + 23), std::nullopt);
-    EXPECT_EQ(Decode(down, 37 + 24), Down(CountProtocol::kTcp, 50000, 960));
+    EXPECT_EQ(Decode(down, 37 + 24), Down(engine::CountProtocol::kTcp, 50000, 960));
 }
 
 TEST(DecoderSnapshot, GreNeedsThePayloadStartAndTheInnerPorts) {
@@ -55,7 +55,7 @@ TEST(DecoderSnapshot, GreNeedsThePayloadStartAndTheInnerPorts) {
     EXPECT_EQ(Decode(p, 25), std::nullopt);
     EXPECT_EQ(Decode(p, 36), std::nullopt);       // the 0x21 at 36 is not captured
     EXPECT_EQ(Decode(p, 37 + 21), std::nullopt);  // the inner source port is cut
-    EXPECT_EQ(Decode(p, 37 + 22), Up(CountProtocol::kTcp, 7, 960));
+    EXPECT_EQ(Decode(p, 37 + 22), Up(engine::CountProtocol::kTcp, 7, 960));
 }
 
 // Ethernet pads short frames; the bytes beyond the total length are never read as packet data.

@@ -47,13 +47,14 @@ const RateCase kRateCases[] = {
 // FormatRateSeconds takes the interval FormatRate takes from its two stamps.
 TEST(FormatRate, PicksTheRungOnKilobitsPerSecond) {
     for (const auto& c : kRateCases) {
-        EXPECT_EQ(FormatRate(c.bytes, At(0), At(c.seconds)), c.expected) << c.bytes << " " << c.seconds;
-        EXPECT_EQ(FormatRateSeconds(c.bytes, c.seconds), c.expected) << c.bytes << " " << c.seconds;
+        EXPECT_EQ(format::FormatRate(c.bytes, At(0), At(c.seconds)), c.expected)
+            << c.bytes << " " << c.seconds;
+        EXPECT_EQ(format::FormatRateSeconds(c.bytes, c.seconds), c.expected) << c.bytes << " " << c.seconds;
     }
     float kbps = -1.0f;
-    EXPECT_EQ(FormatRate(100, At(0), At(0), &kbps), u"800bps");
+    EXPECT_EQ(format::FormatRate(100, At(0), At(0), &kbps), u"800bps");
     EXPECT_FLOAT_EQ(kbps, 0.8f);
-    EXPECT_EQ(FormatRateSeconds(125'000, 1, &kbps), u"1.00mbps");
+    EXPECT_EQ(format::FormatRateSeconds(125'000, 1, &kbps), u"1.00mbps");
     EXPECT_EQ(kbps, 1000.0f);
 }
 
@@ -63,15 +64,15 @@ TEST(FormatRate, NothingToRateGivesZero) {
     const std::pair<std::int64_t, base::SystemTime> cases[] = {{0, At(0)}, {-5000, At(0)}, {125'000, empty}};
     for (const auto& [bytes, older] : cases) {
         float kbps = -1.0f;
-        EXPECT_EQ(FormatRate(bytes, older, At(1), &kbps), u"0bps") << bytes;
+        EXPECT_EQ(format::FormatRate(bytes, older, At(1), &kbps), u"0bps") << bytes;
         EXPECT_EQ(kbps, 0.0f) << bytes;
-        EXPECT_EQ(FormatRateCompact(bytes, older, At(1)), u"0bps") << bytes;
+        EXPECT_EQ(format::FormatRateCompact(bytes, older, At(1)), u"0bps") << bytes;
     }
-    EXPECT_EQ(FormatRate(125'000, empty, empty), u"0bps");
+    EXPECT_EQ(format::FormatRate(125'000, empty, empty), u"0bps");
     float kbps = -1.0f;
-    EXPECT_EQ(FormatRateSeconds(0, 5, &kbps), u"0bps");
+    EXPECT_EQ(format::FormatRateSeconds(0, 5, &kbps), u"0bps");
     EXPECT_EQ(kbps, 0.0f);
-    EXPECT_EQ(FormatRateSeconds(-1, 5), u"0bps");
+    EXPECT_EQ(format::FormatRateSeconds(-1, 5), u"0bps");
 }
 
 // An empty newer stamp means now. The older stamp lies 100 000 s back and the deltas are chosen well
@@ -80,10 +81,10 @@ TEST(FormatRate, EmptyNewerStampMeansNow) {
     const base::SystemTime older =
         base::CalendarSecondsToLocal(base::LocalToCalendarSeconds(base::LocalNow()) - 100'000);
     const base::SystemTime now;
-    EXPECT_EQ(FormatRate(125'000'000, older, now), u"10.00kbps");
-    EXPECT_EQ(FormatRateCompact(250'000'000, older, now), u"20kbps");
+    EXPECT_EQ(format::FormatRate(125'000'000, older, now), u"10.00kbps");
+    EXPECT_EQ(format::FormatRateCompact(250'000'000, older, now), u"20kbps");
     std::u16string text;
-    EXPECT_NEAR(ComputeSpeed(text, older, now, 100'000'000), 1.0f, 0.0001f);
+    EXPECT_NEAR(format::ComputeSpeed(text, older, now, 100'000'000), 1.0f, 0.0001f);
     EXPECT_EQ(text, u"1.00KB/S");
 }
 
@@ -113,7 +114,7 @@ TEST(FormatRateCompact, PicksTheRungOnWholeKilobitsPerSecond) {
         {1'000, 0, u"8.0kbps"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(FormatRateCompact(c.bytes, At(0), At(c.seconds)), c.expected)
+        EXPECT_EQ(format::FormatRateCompact(c.bytes, At(0), At(c.seconds)), c.expected)
             << c.bytes << " " << c.seconds;
     }
 }
@@ -146,7 +147,7 @@ TEST(ComputeSpeed, PicksTheRungOnTheFloatSpeed) {
     };
     for (const auto& c : cases) {
         std::u16string text = u"previous";
-        EXPECT_EQ(ComputeSpeed(text, At(0), At(c.seconds), c.bytes), c.kbPerSecond) << c.bytes;
+        EXPECT_EQ(format::ComputeSpeed(text, At(0), At(c.seconds), c.bytes), c.kbPerSecond) << c.bytes;
         EXPECT_EQ(text, c.expected) << c.bytes;
     }
 }
@@ -156,21 +157,21 @@ TEST(ComputeSpeed, NothingToMeasureGivesZero) {
     for (const std::int64_t bytes :
          {std::int64_t{0}, std::int64_t{-1}, std::numeric_limits<std::int64_t>::min()}) {
         std::u16string text = u"previous";
-        EXPECT_EQ(ComputeSpeed(text, At(0), At(1), bytes), 0.0f);
+        EXPECT_EQ(format::ComputeSpeed(text, At(0), At(1), bytes), 0.0f);
         EXPECT_EQ(text, u"0.00KB/S");
     }
     std::u16string text = u"previous";
-    EXPECT_EQ(ComputeSpeed(text, empty, At(1), 12'500), 0.0f);
+    EXPECT_EQ(format::ComputeSpeed(text, empty, At(1), 12'500), 0.0f);
     EXPECT_EQ(text, u"0.00KB/S");
 }
 
 TEST(RateFormat, LargestDeltasFitInThirtyOneCharacters) {
     constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
-    EXPECT_LE(FormatRate(kMax, At(0), At(1)).size(), 31u);
-    EXPECT_LE(FormatRateSeconds(kMax, 1).size(), 31u);
-    EXPECT_LE(FormatRateCompact(kMax, At(0), At(1)).size(), 31u);
+    EXPECT_LE(format::FormatRate(kMax, At(0), At(1)).size(), 31u);
+    EXPECT_LE(format::FormatRateSeconds(kMax, 1).size(), 31u);
+    EXPECT_LE(format::FormatRateCompact(kMax, At(0), At(1)).size(), 31u);
     std::u16string text;
-    ComputeSpeed(text, At(0), At(1), kMax);
+    format::ComputeSpeed(text, At(0), At(1), kMax);
     EXPECT_LE(text.size(), 31u);
 }
 

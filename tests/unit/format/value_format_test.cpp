@@ -31,7 +31,7 @@ TEST(FormatVolume, PicksTheRungOnTheExactBitCount) {
         {125'000'000'000, u"1000.00gb"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(FormatVolume(c.bytes), c.expected) << c.bytes;
+        EXPECT_EQ(format::FormatVolume(c.bytes), c.expected) << c.bytes;
     }
 }
 
@@ -43,7 +43,7 @@ TEST(FormatVolumeTb, AddsATerabitRung) {
         {312'500'000'000, u"2.50Tb"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(FormatVolumeTb(c.bytes), c.expected) << c.bytes;
+        EXPECT_EQ(format::FormatVolumeTb(c.bytes), c.expected) << c.bytes;
     }
 }
 
@@ -64,7 +64,7 @@ TEST(FormatVolumeTrimmed, DropsZerosAfterThePoint) {
         {156'250'000'000, u"1.25tb"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(FormatVolumeTrimmed(c.bytes), c.expected) << c.bytes;
+        EXPECT_EQ(format::FormatVolumeTrimmed(c.bytes), c.expected) << c.bytes;
     }
 }
 
@@ -90,17 +90,17 @@ TEST(FormatBytesKB, CountsBytesAndReadsAtLeastOneKB) {
         {3'250'000'000, u"3.25GB"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(FormatBytesKB(c.bytes), c.expected) << c.bytes;
+        EXPECT_EQ(format::FormatBytesKB(c.bytes), c.expected) << c.bytes;
     }
 }
 
 TEST(ValueFormat, LargestTotalsFitInThirtyOneCharacters) {
     constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
     for (const std::uint64_t bytes : {kMax, kMax / 8, kMax / 9}) {
-        EXPECT_LE(FormatVolume(bytes).size(), 31u);
-        EXPECT_LE(FormatVolumeTb(bytes).size(), 31u);
-        EXPECT_LE(FormatVolumeTrimmed(bytes).size(), 31u);
-        EXPECT_LE(FormatBytesKB(bytes).size(), 31u);
+        EXPECT_LE(format::FormatVolume(bytes).size(), 31u);
+        EXPECT_LE(format::FormatVolumeTb(bytes).size(), 31u);
+        EXPECT_LE(format::FormatVolumeTrimmed(bytes).size(), 31u);
+        EXPECT_LE(format::FormatBytesKB(bytes).size(), 31u);
     }
 }
 
@@ -139,7 +139,7 @@ TEST(ConvertSpeedText, ReexpressesByteSpeedsInBits) {
         {u"", u""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(ConvertSpeedText(c.text), c.expected);
+        EXPECT_EQ(format::ConvertSpeedText(c.text), c.expected);
     }
 }
 
@@ -158,17 +158,17 @@ TEST(FormatTime, PadsOnlyTheClockFields) {
         {LocalTime(2020, 10, 10, 10, 9, 59), u"2020-10-10 10:09:59", u"10:09:59", u"10 时9 分59 秒"},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(FormatDateTime(c.time), c.dateTime);
-        EXPECT_EQ(FormatClock(c.time), c.clock);
-        EXPECT_EQ(FormatClockCn(c.time), c.clockCn);
+        EXPECT_EQ(format::FormatDateTime(c.time), c.dateTime);
+        EXPECT_EQ(format::FormatClock(c.time), c.clock);
+        EXPECT_EQ(format::FormatClockCn(c.time), c.clockCn);
     }
 }
 
 TEST(FormatTime, TextsAreCutAtThirtyOneCharacters) {
     const base::SystemTime t = LocalTime(65535, 65535, 65535, 65535, 65535, 65535);
-    EXPECT_EQ(FormatDateTime(t), u"65535-65535-65535 65535:65535:6");
-    EXPECT_EQ(FormatClock(t), u"65535:65535:65535");
-    EXPECT_EQ(FormatClockCn(t), u"65535 时65535 分65535 秒");
+    EXPECT_EQ(format::FormatDateTime(t), u"65535-65535-65535 65535:65535:6");
+    EXPECT_EQ(format::FormatClock(t), u"65535:65535:65535");
+    EXPECT_EQ(format::FormatClockCn(t), u"65535 时65535 分65535 秒");
 }
 
 }  // namespace

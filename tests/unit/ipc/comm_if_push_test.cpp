@@ -190,7 +190,8 @@ TEST(CommIfLifecycle, DestructionClosesThePipePromptly) {
     ASSERT_TRUE(server.sink.WaitForMessages(1));
     const auto start = std::chrono::steady_clock::now();
     comm.reset();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kPipeReaderStopWaitMs));
+    EXPECT_LT(std::chrono::steady_clock::now() - start,
+              std::chrono::milliseconds(ipc::kPipeReaderStopWaitMs));
     EXPECT_TRUE(server.sink.WaitForPolicyQuestions(1));
 }
 

@@ -40,7 +40,7 @@ struct DeafPlugin : ::testing::Test {
     }
 
     const std::u16string name = pipe_test::UniquePipeName();
-    CNamedPipeSvcBlockMode server;
+    ipc::CNamedPipeSvcBlockMode server;
     FakeRequests requests;
     ipc::CCommIF comm{requests};
 };

@@ -16,7 +16,7 @@ using comm_if_test::Encode;
 using comm_if_test::FakeRequests;
 
 // Records the bound of every write and refuses it as a full pipe does, or takes it.
-class FullPipe : public CNamedPipeClientCallBackMode {
+class FullPipe : public ipc::CNamedPipeClientCallBackMode {
   public:
     std::uint32_t Open(std::u16string_view) override { return 1; }
     std::uint32_t StartReading() override { return 1; }
@@ -25,7 +25,7 @@ class FullPipe : public CNamedPipeClientCallBackMode {
         std::lock_guard<std::mutex> lock(mutex_);
         bounds_.push_back(timeoutMs);
         *written = 0;
-        return full_ ? kPipeErrorWaitTimeout : (closed_ ? kPipeErrorNoData : 0);
+        return full_ ? ipc::kPipeErrorWaitTimeout : (closed_ ? ipc::kPipeErrorNoData : 0);
     }
     void SetFull(bool full) {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -54,7 +54,7 @@ class CommIfOnFullPipe : public ipc::CCommIF {
     FullPipe* pipe = nullptr;
 
   protected:
-    std::unique_ptr<CNamedPipeClientCallBackMode> NewClient() override {
+    std::unique_ptr<ipc::CNamedPipeClientCallBackMode> NewClient() override {
         auto client = std::make_unique<FullPipe>();
         pipe = client.get();
         return client;

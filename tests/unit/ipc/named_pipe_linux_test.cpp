@@ -20,14 +20,14 @@ using pipe_test::UniquePipeName;
 using pipe_test::WriteText;
 
 std::string SocketPathOf(std::u16string_view name) {
-    PipeSocketLocation location;
-    EXPECT_TRUE(LocatePipeSocketForThisUser(name, location));
+    ipc::PipeSocketLocation location;
+    EXPECT_TRUE(ipc::LocatePipeSocketForThisUser(name, location));
     return location.path;
 }
 
 std::string DirectoryOf(std::u16string_view name) {
-    PipeSocketLocation location;
-    EXPECT_TRUE(LocatePipeSocketForThisUser(name, location));
+    ipc::PipeSocketLocation location;
+    EXPECT_TRUE(ipc::LocatePipeSocketForThisUser(name, location));
     return location.directory;
 }
 
@@ -37,27 +37,27 @@ TEST(NamedPipeLinux, NamesThatCouldLeaveTheDirectoryFailLikeAMissingPipe) {
         u"\\\\.\\pipe\\..", u"\\\\.\\pipe\\..x", u"\\\\.\\pipe\\../kvtmon",
     };
     for (std::u16string_view name : names) {
-        CNamedPipeClientCallBackMode client;
+        ipc::CNamedPipeClientCallBackMode client;
         EXPECT_EQ(client.Open(name), 0u);
-        EXPECT_EQ(client.Endpoint().LastError(), kPipeErrorFileNotFound);
+        EXPECT_EQ(client.Endpoint().LastError(), ipc::kPipeErrorFileNotFound);
         EXPECT_EQ(pipe_test::Bytes(client.Endpoint().Text()), "CreateFile failed");
 
-        CNamedPipeSvcCallBackMode server;
+        ipc::CNamedPipeSvcCallBackMode server;
         EXPECT_EQ(server.Create(name, 1, 4096, 4096, 1000), 0u);
-        EXPECT_EQ(server.Endpoint().LastError(), kPipeErrorInvalidName);
+        EXPECT_EQ(server.Endpoint().LastError(), ipc::kPipeErrorInvalidName);
         EXPECT_EQ(pipe_test::Bytes(server.Endpoint().Text()), "CreateNamedPipe failed");
     }
 }
 
 TEST(NamedPipeLinux, ASecondClientWaitingBeforeTheServerLooksIsBusyToo) {
     const std::u16string name = UniquePipeName();
-    CNamedPipeSvcCallBackMode server;  // created, but nobody takes clients yet
+    ipc::CNamedPipeSvcCallBackMode server;  // created, but nobody takes clients yet
     ASSERT_EQ(server.Create(name, 1, 4096, 4096, 1000), 1u);
-    CNamedPipeClientCallBackMode first;
+    ipc::CNamedPipeClientCallBackMode first;
     ASSERT_EQ(first.Open(name), 1u);
-    CNamedPipeClientCallBackMode second;
+    ipc::CNamedPipeClientCallBackMode second;
     EXPECT_EQ(second.Open(name), 0u);
-    EXPECT_EQ(second.Endpoint().LastError(), kPipeErrorPipeBusy);
+    EXPECT_EQ(second.Endpoint().LastError(), ipc::kPipeErrorPipeBusy);
     EXPECT_EQ(pipe_test::Bytes(second.Endpoint().Text()), "SetNamedPipeState failed");
 }
 
@@ -74,24 +74,24 @@ TEST(NamedPipeLinux, TheSocketAndLockFilesLiveAsLongAsTheServer) {
         ASSERT_EQ(::lstat(directory.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0700u);
         EXPECT_EQ(st.st_uid, ::geteuid());
-        EXPECT_TRUE(std::filesystem::exists(PipeLockPath(path)));
+        EXPECT_TRUE(std::filesystem::exists(ipc::PipeLockPath(path)));
     }
     EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_FALSE(std::filesystem::exists(PipeLockPath(path)));
+    EXPECT_FALSE(std::filesystem::exists(ipc::PipeLockPath(path)));
 }
 
 TEST(NamedPipeLinux, ASocketFileLeftByAnEndedServerIsReplaced) {
     const std::u16string name = UniquePipeName();
     const std::string path = SocketPathOf(name);
-    ASSERT_EQ(EnsurePipeDirectory(DirectoryOf(name), ::geteuid(), true), 0u);
+    ASSERT_EQ(ipc::EnsurePipeDirectory(DirectoryOf(name), ::geteuid(), true), 0u);
     {
         base::ScopedFd stale;
-        ASSERT_EQ(ListenAtPipeSocket(path, stale), 0u);
+        ASSERT_EQ(ipc::ListenAtPipeSocket(path, stale), 0u);
     }
     ASSERT_TRUE(std::filesystem::exists(path));
-    CNamedPipeClientCallBackMode early;
+    ipc::CNamedPipeClientCallBackMode early;
     EXPECT_EQ(early.Open(name), 0u);  // nobody listens: refused like a busy pipe
-    EXPECT_EQ(early.Endpoint().LastError(), kPipeErrorPipeBusy);
+    EXPECT_EQ(early.Endpoint().LastError(), ipc::kPipeErrorPipeBusy);
 
     CallbackServer server(name);
     ASSERT_TRUE(server.created);
@@ -111,15 +111,15 @@ TEST(NamedPipeLinux, ASymbolicLinkAtTheSocketPathIsNotFollowed) {
     ASSERT_EQ(::symlink(SocketPathOf(realName).c_str(), link.c_str()), 0);
 
     base::ScopedFd socket;
-    EXPECT_EQ(ConnectToPipeSocket(link, socket), kPipeErrorAccessDenied);
+    EXPECT_EQ(ipc::ConnectToPipeSocket(link, socket), ipc::kPipeErrorAccessDenied);
     EXPECT_FALSE(socket.IsValid());
-    CNamedPipeClientCallBackMode linked;
+    ipc::CNamedPipeClientCallBackMode linked;
     EXPECT_EQ(linked.Open(linkedName), 0u);
-    EXPECT_EQ(linked.Endpoint().LastError(), kPipeErrorAccessDenied);
+    EXPECT_EQ(linked.Endpoint().LastError(), ipc::kPipeErrorAccessDenied);
     EXPECT_EQ(pipe_test::Bytes(linked.Endpoint().Text()), "CreateFile failed");
 
     // The server behind the link never saw a client: the first one to come by its own name is taken.
-    CNamedPipeClientCallBackMode client;
+    ipc::CNamedPipeClientCallBackMode client;
     EXPECT_EQ(client.Open(realName), 1u);
     EXPECT_TRUE(WriteText(client, "by name"));
     EXPECT_TRUE(server.sink.WaitForMessages(1));
@@ -144,14 +144,14 @@ TEST(NamedPipeLinux, NeitherEndUsesADirectoryThatOthersCanEnter) {
     ASSERT_TRUE(server.created);
     LooseDirectory loose(DirectoryOf(name));
 
-    CNamedPipeClientCallBackMode client;
+    ipc::CNamedPipeClientCallBackMode client;
     EXPECT_EQ(client.Open(name), 0u);
-    EXPECT_EQ(client.Endpoint().LastError(), kPipeErrorAccessDenied);
+    EXPECT_EQ(client.Endpoint().LastError(), ipc::kPipeErrorAccessDenied);
     EXPECT_EQ(pipe_test::Bytes(client.Endpoint().Text()), "CreateFile failed");
 
-    CNamedPipeSvcCallBackMode other;
+    ipc::CNamedPipeSvcCallBackMode other;
     EXPECT_EQ(other.Create(UniquePipeName(), 1, 4096, 4096, 1000), 0u);
-    EXPECT_EQ(other.Endpoint().LastError(), kPipeErrorAccessDenied);
+    EXPECT_EQ(other.Endpoint().LastError(), ipc::kPipeErrorAccessDenied);
 }
 
 TEST(EnsurePipeDirectory, AcceptsOnlyAPrivateDirectoryOfItsOwner) {
@@ -159,17 +159,17 @@ TEST(EnsurePipeDirectory, AcceptsOnlyAPrivateDirectoryOfItsOwner) {
     const uid_t me = ::geteuid();
     const std::string dir = (temp.path() / "kvtmon").string();
 
-    EXPECT_EQ(EnsurePipeDirectory(dir, me, false), kPipeErrorFileNotFound);
-    ASSERT_EQ(EnsurePipeDirectory(dir, me, true), 0u);
+    EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me, false), ipc::kPipeErrorFileNotFound);
+    ASSERT_EQ(ipc::EnsurePipeDirectory(dir, me, true), 0u);
     struct stat st {};
     ASSERT_EQ(::lstat(dir.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
-    EXPECT_EQ(EnsurePipeDirectory(dir, me, true), 0u);
-    EXPECT_EQ(EnsurePipeDirectory(dir, me, false), 0u);
+    EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me, true), 0u);
+    EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me, false), 0u);
 
     // owned by somebody else
-    EXPECT_EQ(EnsurePipeDirectory(dir, me + 1, false), kPipeErrorAccessDenied);
-    EXPECT_EQ(EnsurePipeDirectory(dir, me + 1, true), kPipeErrorAccessDenied);
+    EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me + 1, false), ipc::kPipeErrorAccessDenied);
+    EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me + 1, true), ipc::kPipeErrorAccessDenied);
 
     struct ModeCase {
         mode_t mode;
@@ -178,25 +178,25 @@ TEST(EnsurePipeDirectory, AcceptsOnlyAPrivateDirectoryOfItsOwner) {
     const ModeCase modes[] = {
         {0700, 0},
         {0500, 0},
-        {0710, kPipeErrorAccessDenied},
-        {0701, kPipeErrorAccessDenied},
-        {0750, kPipeErrorAccessDenied},
-        {0744, kPipeErrorAccessDenied},
-        {0777, kPipeErrorAccessDenied},
+        {0710, ipc::kPipeErrorAccessDenied},
+        {0701, ipc::kPipeErrorAccessDenied},
+        {0750, ipc::kPipeErrorAccessDenied},
+        {0744, ipc::kPipeErrorAccessDenied},
+        {0777, ipc::kPipeErrorAccessDenied},
     };
     for (const ModeCase& m : modes) {
         ASSERT_EQ(::chmod(dir.c_str(), m.mode), 0);
-        EXPECT_EQ(EnsurePipeDirectory(dir, me, true), m.expected) << std::oct << m.mode;
+        EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me, true), m.expected) << std::oct << m.mode;
     }
     ::chmod(dir.c_str(), 0700);
 
     // not a directory, or a link to one
     const std::string file = (temp.path() / "file").string();
     testing_support::WriteFileBytes(file, "x");
-    EXPECT_EQ(EnsurePipeDirectory(file, me, true), kPipeErrorAccessDenied);
+    EXPECT_EQ(ipc::EnsurePipeDirectory(file, me, true), ipc::kPipeErrorAccessDenied);
     const std::string link = (temp.path() / "link").string();
     ASSERT_EQ(::symlink(dir.c_str(), link.c_str()), 0);
-    EXPECT_EQ(EnsurePipeDirectory(link, me, true), kPipeErrorAccessDenied);
+    EXPECT_EQ(ipc::EnsurePipeDirectory(link, me, true), ipc::kPipeErrorAccessDenied);
 }
 
 TEST(PipeSocket, TruncatedMessageIsDroppedAndTheNextOneIsIntact) {
@@ -205,27 +205,27 @@ TEST(PipeSocket, TruncatedMessageIsDroppedAndTheNextOneIsIntact) {
     base::ScopedFd a(pair[0]), b(pair[1]);
     const std::string big(5000, 'x');
     std::uint32_t sent = 0;
-    ASSERT_EQ(SendMessage(a.Get(), big.data(), static_cast<std::uint32_t>(big.size()), sent), 0u);
-    ASSERT_EQ(SendMessage(a.Get(), "next", 4, sent), 0u);
-    ASSERT_EQ(SendMessage(a.Get(), "", 0, sent), 0u);
+    ASSERT_EQ(ipc::SendMessage(a.Get(), big.data(), static_cast<std::uint32_t>(big.size()), sent), 0u);
+    ASSERT_EQ(ipc::SendMessage(a.Get(), "next", 4, sent), 0u);
+    ASSERT_EQ(ipc::SendMessage(a.Get(), "", 0, sent), 0u);
 
-    std::uint8_t buffer[kPipeReceiveBufferSize];
-    Received r = ReceiveMessage(b.Get(), buffer);
-    EXPECT_EQ(r.status, ReceiveStatus::kTruncated);
-    r = ReceiveMessage(b.Get(), buffer);
-    ASSERT_EQ(r.status, ReceiveStatus::kMessage);
+    std::uint8_t buffer[ipc::kPipeReceiveBufferSize];
+    ipc::Received r = ipc::ReceiveMessage(b.Get(), buffer);
+    EXPECT_EQ(r.status, ipc::ReceiveStatus::kTruncated);
+    r = ipc::ReceiveMessage(b.Get(), buffer);
+    ASSERT_EQ(r.status, ipc::ReceiveStatus::kMessage);
     EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), r.size), "next");
     // An empty message is not the end of the stream...
-    r = ReceiveMessage(b.Get(), buffer);
-    EXPECT_EQ(r.status, ReceiveStatus::kMessage);
+    r = ipc::ReceiveMessage(b.Get(), buffer);
+    EXPECT_EQ(r.status, ipc::ReceiveStatus::kMessage);
     EXPECT_EQ(r.size, 0u);
-    r = ReceiveMessage(b.Get(), buffer);
-    EXPECT_EQ(r.status, ReceiveStatus::kNothing);
+    r = ipc::ReceiveMessage(b.Get(), buffer);
+    EXPECT_EQ(r.status, ipc::ReceiveStatus::kNothing);
     // ...but a closed peer is.
     a.Reset();
-    r = ReceiveMessage(b.Get(), buffer);
-    EXPECT_EQ(r.status, ReceiveStatus::kClosed);
-    EXPECT_EQ(r.error, kPipeErrorBrokenPipe);
+    r = ipc::ReceiveMessage(b.Get(), buffer);
+    EXPECT_EQ(r.status, ipc::ReceiveStatus::kClosed);
+    EXPECT_EQ(r.error, ipc::kPipeErrorBrokenPipe);
 }
 
 }  // namespace

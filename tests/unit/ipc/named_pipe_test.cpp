@@ -63,9 +63,9 @@ TEST(NamedPipeTransport, MessagesWrittenBackToBackArriveOneReadEach) {
 TEST(NamedPipeTransport, ClientThatConnectsBeforeTheServerReadsIsServed) {
     const std::u16string name = UniquePipeName();
     RecordingCallback sink;
-    CNamedPipeSvcCallBackMode server;
+    ipc::CNamedPipeSvcCallBackMode server;
     ASSERT_EQ(server.Create(name, 1, 4096, 4096, 1000), 1u);
-    CNamedPipeClientCallBackMode client;
+    ipc::CNamedPipeClientCallBackMode client;
     ASSERT_EQ(client.Open(name), 1u);
     ASSERT_TRUE(WriteText(client, "early"));
     server.SetCallback(&sink, 0);
@@ -80,7 +80,7 @@ TEST(NamedPipeTransport, MessagesUpToTheReceiveBufferArriveWholeLongerOnesAreDro
         bool delivered;
     };
     const Case cases[] = {
-        {1, true}, {4095, true}, {kPipeReceiveBufferSize, true}, {4097, false}, {3 * 4096 + 5, false},
+        {1, true}, {4095, true}, {ipc::kPipeReceiveBufferSize, true}, {4097, false}, {3 * 4096 + 5, false},
     };
     const std::u16string name = UniquePipeName();
     CallbackServer server(name);
@@ -139,9 +139,9 @@ TEST(NamedPipeTransport, WritesFromSeveralThreadsArriveWhole) {
 }
 
 TEST(NamedPipeOpen, PipeThatNobodyCreatedFailsAtCreateFileWithFileNotFound) {
-    CNamedPipeClientCallBackMode client;
+    ipc::CNamedPipeClientCallBackMode client;
     EXPECT_EQ(client.Open(UniquePipeName()), 0u);
-    EXPECT_EQ(client.Endpoint().LastError(), kPipeErrorFileNotFound);
+    EXPECT_EQ(client.Endpoint().LastError(), ipc::kPipeErrorFileNotFound);
     EXPECT_EQ(pipe_test::Bytes(client.Endpoint().Text()), "CreateFile failed");
     EXPECT_FALSE(client.Endpoint().IsOpen());
 }
@@ -155,7 +155,7 @@ TEST(NamedPipeOpen, BusyPipeFailsAtTheReadModeStepAndLeavesTheFirstClientAlone) 
     ASSERT_TRUE(WriteText(first.client, "hello"));
     ASSERT_TRUE(server.sink.WaitForMessages(1));
 
-    CNamedPipeClientCallBackMode second;
+    ipc::CNamedPipeClientCallBackMode second;
     EXPECT_EQ(second.Open(name), 0u);
     EXPECT_EQ(pipe_test::Bytes(second.Endpoint().Text()), "SetNamedPipeState failed");
     EXPECT_FALSE(second.Endpoint().IsOpen());
@@ -167,7 +167,7 @@ TEST(NamedPipeOpen, BusyPipeFailsAtTheReadModeStepAndLeavesTheFirstClientAlone) 
 
 // Blocks the reader inside OnRead until released. Static storage: an abandoned reader may still return
 // from OnRead after the test has ended.
-class BlockingCallback : public IPipeReadCallBack {
+class BlockingCallback : public ipc::IPipeReadCallBack {
   public:
     std::uint32_t OnRead(const std::uint8_t*, std::uint32_t, std::uintptr_t) override {
         entered.Set();
@@ -183,7 +183,7 @@ TEST(NamedPipeClient, DestructionWhileTheReaderIsBlockedReturnsWithinAboutThreeS
     static BlockingCallback blocking;
     const std::u16string name = UniquePipeName();
     CallbackServer server(name);
-    auto client = std::make_unique<CNamedPipeClientCallBackMode>();
+    auto client = std::make_unique<ipc::CNamedPipeClientCallBackMode>();
     ASSERT_TRUE(pipe_test::OpenWhenListening(*client, name));
     client->SetCallback(&blocking, 0);
     ASSERT_EQ(client->StartReading(), 1u);
@@ -197,7 +197,7 @@ TEST(NamedPipeClient, DestructionWhileTheReaderIsBlockedReturnsWithinAboutThreeS
     const auto took = Clock::now() - start;
     blocking.release.Set();
     EXPECT_LT(took, std::chrono::milliseconds(4000));
-    EXPECT_GE(took, std::chrono::milliseconds(kPipeReaderStopWaitMs - 100));
+    EXPECT_GE(took, std::chrono::milliseconds(ipc::kPipeReaderStopWaitMs - 100));
 }
 
 TEST(NamedPipeClient, CloseRecordsTheFailedDisconnectAndTheServerSeesTheClientGo) {
@@ -224,12 +224,12 @@ TEST(NamedPipeClient, WriteFailsOnceTheServerHasGone) {
     server.reset();
     EXPECT_FALSE(WriteText(client.client, "anyone?"));
     const std::uint32_t error = client.client.Endpoint().LastError();
-    EXPECT_TRUE(error == kPipeErrorNoData || error == kPipeErrorPipeNotConnected) << error;
+    EXPECT_TRUE(error == ipc::kPipeErrorNoData || error == ipc::kPipeErrorPipeNotConnected) << error;
 }
 
 TEST(NamedPipeServer, PolicyAcceptNextServesTheNextClient) {
     const std::u16string name = UniquePipeName();
-    CallbackServer server(name, IPipeReadCallBack::kBrokenPipeAcceptNext);
+    CallbackServer server(name, ipc::IPipeReadCallBack::kBrokenPipeAcceptNext);
     {
         ReadingClient first(name);
         ASSERT_TRUE(first.opened);
@@ -249,15 +249,15 @@ TEST(NamedPipeServer, PolicyAcceptNextServesTheNextClient) {
 
 TEST(NamedPipeServer, PolicyStopClosesThePipe) {
     const std::u16string name = UniquePipeName();
-    CallbackServer server(name, IPipeReadCallBack::kBrokenPipeStop);
+    CallbackServer server(name, ipc::IPipeReadCallBack::kBrokenPipeStop);
     {
         ReadingClient first(name);
         ASSERT_TRUE(WriteText(first.client, "only one"));
         ASSERT_TRUE(server.sink.WaitForMessages(1));
     }
     ASSERT_TRUE(server.sink.WaitForPolicyQuestions(1));
-    CNamedPipeClientCallBackMode late;
-    EXPECT_TRUE(pipe_test::OpenFailsWith(late, name, kPipeErrorFileNotFound));
+    ipc::CNamedPipeClientCallBackMode late;
+    EXPECT_TRUE(pipe_test::OpenFailsWith(late, name, ipc::kPipeErrorFileNotFound));
     EXPECT_FALSE(server.server.Endpoint().IsOpen());
     EXPECT_EQ(server.sink.PolicyQuestions(), 1);
 }
@@ -269,7 +269,7 @@ TEST(NamedPipeServer, WriteBeforeAnyClientAndDisconnectWithoutAPipeFail) {
     EXPECT_EQ(written, 0u);
     EXPECT_NE(server.server.Endpoint().LastError(), 0u);
 
-    CNamedPipeSvcCallBackMode none;
+    ipc::CNamedPipeSvcCallBackMode none;
     EXPECT_EQ(none.Disconnect(), 0u);
     EXPECT_EQ(pipe_test::Bytes(none.Endpoint().Text()), "ConnectNamedPipe failed");
 }
@@ -279,9 +279,9 @@ TEST(NamedPipeServer, SecondServerOfTheSameNameIsRefusedUntilTheFirstHasGone) {
     auto first = std::make_unique<CallbackServer>(name);
     ASSERT_TRUE(first->created);
     RecordingCallback sink;  // outlives the reader of the server below
-    CNamedPipeSvcCallBackMode second;
+    ipc::CNamedPipeSvcCallBackMode second;
     EXPECT_EQ(second.Create(name, 1, 4096, 4096, 1000), 0u);
-    EXPECT_EQ(second.Endpoint().LastError(), kPipeErrorPipeBusy);
+    EXPECT_EQ(second.Endpoint().LastError(), ipc::kPipeErrorPipeBusy);
     EXPECT_EQ(pipe_test::Bytes(second.Endpoint().Text()), "CreateNamedPipe failed");
 
     first.reset();
@@ -295,7 +295,7 @@ TEST(NamedPipeServer, SecondServerOfTheSameNameIsRefusedUntilTheFirstHasGone) {
 
 TEST(NamedPipeSvcBlockMode, ReadsAndWritesWholeMessages) {
     const std::u16string name = UniquePipeName();
-    CNamedPipeSvcBlockMode server;
+    ipc::CNamedPipeSvcBlockMode server;
     ASSERT_EQ(server.Create(name, 1, 4096, 4096, 1000), 1u);
     ReadingClient client(name);
     ASSERT_TRUE(client.opened);
@@ -310,7 +310,7 @@ TEST(NamedPipeSvcBlockMode, ReadsAndWritesWholeMessages) {
     EXPECT_EQ(server.Read(buffer, 4, &read, nullptr), 0u);
     EXPECT_EQ(read, 4u);
     EXPECT_EQ(std::string(buffer, read), "0123");
-    EXPECT_EQ(server.Endpoint().LastError(), kPipeErrorMoreData);
+    EXPECT_EQ(server.Endpoint().LastError(), ipc::kPipeErrorMoreData);
 
     ASSERT_TRUE(WriteText(server, "pong"));
     ASSERT_TRUE(client.sink.WaitForMessages(1));
@@ -319,13 +319,13 @@ TEST(NamedPipeSvcBlockMode, ReadsAndWritesWholeMessages) {
 
 TEST(NamedPipeSvcBlockMode, DisconnectWhileWaitingForAClientIsPromptAndRemovesThePipe) {
     const std::u16string name = UniquePipeName();
-    CNamedPipeSvcBlockMode server;
+    ipc::CNamedPipeSvcBlockMode server;
     ASSERT_EQ(server.Create(name, 1, 4096, 4096, 1000), 1u);
     const auto start = Clock::now();
     EXPECT_EQ(server.Disconnect(), 1u);
-    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(kPipeReaderStopWaitMs));
-    CNamedPipeClientCallBackMode client;
-    EXPECT_TRUE(pipe_test::OpenFailsWith(client, name, kPipeErrorFileNotFound));
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(ipc::kPipeReaderStopWaitMs));
+    ipc::CNamedPipeClientCallBackMode client;
+    EXPECT_TRUE(pipe_test::OpenFailsWith(client, name, ipc::kPipeErrorFileNotFound));
 }
 
 }  // namespace

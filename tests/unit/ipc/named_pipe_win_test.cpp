@@ -87,7 +87,7 @@ class PeerServer {
 
 TEST(NamedPipeBetweenProcesses, BackToBackMessagesKeepTheirBoundariesAndATooLongOneIsDropped) {
     const std::u16string name = UniquePipeName();
-    PeerServer peer(name, IPipeReadCallBack::kBrokenPipeStop);
+    PeerServer peer(name, ipc::IPipeReadCallBack::kBrokenPipeStop);
     ASSERT_TRUE(peer.WaitReady());
     {
         ReadingClient client(name);
@@ -104,7 +104,7 @@ TEST(NamedPipeBetweenProcesses, BackToBackMessagesKeepTheirBoundariesAndATooLong
 TEST(NamedPipeBetweenProcesses, MissingPipeGivesFileNotFound) {
     PeerProcess peer(u"open " + UniquePipeName());
     ASSERT_TRUE(peer.Started());
-    EXPECT_EQ(peer.WaitForExit(), kPipeErrorFileNotFound);
+    EXPECT_EQ(peer.WaitForExit(), ipc::kPipeErrorFileNotFound);
 }
 
 TEST(NamedPipeBetweenProcesses, ASecondClientOfABusyPipeFailsAtTheReadModeStep) {
@@ -121,7 +121,7 @@ TEST(NamedPipeBetweenProcesses, ASecondClientOfABusyPipeFailsAtTheReadModeStep) 
 
 TEST(NamedPipeBetweenProcesses, ClientReaderSeesTheBrokenPipeOnceThePeerServerIsGone) {
     const std::u16string name = UniquePipeName();
-    PeerServer peer(name, IPipeReadCallBack::kBrokenPipeStop);
+    PeerServer peer(name, ipc::IPipeReadCallBack::kBrokenPipeStop);
     ASSERT_TRUE(peer.WaitReady());
     ReadingClient client(name);
     ASSERT_TRUE(WriteText(client.client, "echo:hi"));
@@ -130,17 +130,17 @@ TEST(NamedPipeBetweenProcesses, ClientReaderSeesTheBrokenPipeOnceThePeerServerIs
     // Killed, the peer closes nothing itself: the system closes its end.
     peer.Process().Terminate();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPeerWaitMs);
-    while (client.client.Endpoint().LastError() != kPipeErrorBrokenPipe &&
+    while (client.client.Endpoint().LastError() != ipc::kPipeErrorBrokenPipe &&
            std::chrono::steady_clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    EXPECT_EQ(client.client.Endpoint().LastError(), kPipeErrorBrokenPipe);
+    EXPECT_EQ(client.client.Endpoint().LastError(), ipc::kPipeErrorBrokenPipe);
     EXPECT_FALSE(WriteText(client.client, "anyone?"));
 }
 
 TEST(NamedPipeBetweenProcesses, ServerWithPolicyAcceptNextServesOnePeerClientAfterTheOther) {
     const std::u16string name = UniquePipeName();
-    CallbackServer server(name, IPipeReadCallBack::kBrokenPipeAcceptNext);
+    CallbackServer server(name, ipc::IPipeReadCallBack::kBrokenPipeAcceptNext);
     ASSERT_TRUE(server.created && server.reading);
 
     PeerProcess first(u"client " + name + u" a1 a2");

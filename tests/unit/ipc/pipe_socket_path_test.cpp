@@ -47,8 +47,8 @@ TEST(LocatePipeSocket, MapsPipeNamesToSocketFiles) {
         {std::u16string_view(u"\\\\.\\pipe\\a\0b", 12), 0, "", "", ""},
     };
     for (const LocationCase& c : cases) {
-        PipeSocketLocation location;
-        const bool located = LocatePipeSocket(c.pipeName, c.uid, c.runtimeDir, location);
+        ipc::PipeSocketLocation location;
+        const bool located = ipc::LocatePipeSocket(c.pipeName, c.uid, c.runtimeDir, location);
         SCOPED_TRACE(base::Utf16ToUtf8(c.pipeName));
         ASSERT_EQ(located, !c.directory.empty());
         if (located) {

@@ -29,7 +29,7 @@ inline std::string Bytes(std::u16string_view text) {
 }
 
 // Records every message and every policy question; waits with a condition variable.
-class RecordingCallback : public IPipeReadCallBack {
+class RecordingCallback : public ipc::IPipeReadCallBack {
   public:
     explicit RecordingCallback(std::uint32_t policy = kBrokenPipeStop) : policy_(policy) {}
 
@@ -86,7 +86,7 @@ bool WriteText(Pipe& pipe, const std::string& text) {
 
 // A server that has just let its client go listens again a moment later, and until then a new client
 // is turned away as busy, as a real client would be: such a client tries again.
-inline bool OpenWhenListening(CNamedPipeClientCallBackMode& client, std::u16string_view name,
+inline bool OpenWhenListening(ipc::CNamedPipeClientCallBackMode& client, std::u16string_view name,
                               std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (!client.Open(name)) {
@@ -100,8 +100,8 @@ inline bool OpenWhenListening(CNamedPipeClientCallBackMode& client, std::u16stri
 
 // Retries Open until it fails with `error`: a server that stops listens no more a moment after it has
 // answered its last question.
-inline bool OpenFailsWith(CNamedPipeClientCallBackMode& client, std::u16string_view name, std::uint32_t error,
-                          std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+inline bool OpenFailsWith(ipc::CNamedPipeClientCallBackMode& client, std::u16string_view name,
+                          std::uint32_t error, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
         if (!client.Open(name) && client.Endpoint().LastError() == error) {
@@ -117,14 +117,14 @@ inline bool OpenFailsWith(CNamedPipeClientCallBackMode& client, std::u16string_v
 // A callback server with its recording callback, created and reading.
 struct CallbackServer {
     explicit CallbackServer(std::u16string_view name,
-                            std::uint32_t policy = IPipeReadCallBack::kBrokenPipeStop)
+                            std::uint32_t policy = ipc::IPipeReadCallBack::kBrokenPipeStop)
         : sink(policy) {
         created = server.Create(name, 1, 4096, 4096, 1000) == 1;
         server.SetCallback(&sink, 0x5150);
         reading = server.StartReading() == 1;
     }
     RecordingCallback sink;  // declared first: it outlives the reader
-    CNamedPipeSvcCallBackMode server;
+    ipc::CNamedPipeSvcCallBackMode server;
     bool created = false;
     bool reading = false;
 };
@@ -137,7 +137,7 @@ struct ReadingClient {
         reading = client.StartReading() == 1;
     }
     RecordingCallback sink;
-    CNamedPipeClientCallBackMode client;
+    ipc::CNamedPipeClientCallBackMode client;
     bool opened = false;
     bool reading = false;
 };

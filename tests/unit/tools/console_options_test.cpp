@@ -8,10 +8,10 @@
 
 namespace {
 
-using plugin::ConsoleOptions;
+using console::ConsoleOptions;
 
 bool Parse(const std::vector<std::string>& args, ConsoleOptions& options, std::string& error) {
-    return plugin::ParseConsoleOptions(args, options, error);
+    return console::ParseConsoleOptions(args, options, error);
 }
 
 TEST(ConsoleOptions, ReadsEveryOptionInBothSpellings) {
@@ -47,7 +47,7 @@ TEST(ConsoleOptions, ReadsEveryOptionInBothSpellings) {
     EXPECT_EQ(o.exitTimeout.count(), 4000);
     EXPECT_TRUE(o.script && o.listen && o.exit && o.echo && o.quiet);
     EXPECT_EQ(o.listenFor.count(), 0);
-    EXPECT_EQ(o.format, plugin::OutputFormat::kJson);
+    EXPECT_EQ(o.format, console::OutputFormat::kJson);
     EXPECT_EQ(o.requests,
               (std::vector<std::vector<std::string>>{{"StopAlarm", "stop=1"}, {"GetLocalUpReflux"}}));
 }
@@ -91,20 +91,20 @@ TEST(ConsoleOptions, WatchTakesTheAcceleratedNames) {
 TEST(ConsoleOptions, AcceptsOnlyPipeNamesBothBuildsCanServe) {
     for (const char16_t* good : {u"\\\\.\\pipe\\x", u"\\\\.\\PIPE\\kvt-1", u"\\\\.\\Pipe\\名字"}) {
         std::string error;
-        EXPECT_TRUE(plugin::CheckPipeName(good, error)) << error;
+        EXPECT_TRUE(console::CheckPipeName(good, error)) << error;
     }
     for (const char16_t* bad :
          {u"", u"\\\\.\\pipe\\", u"\\\\.\\pipe\\a\\b", u"\\\\.\\pipe\\a/b", u"//./pipe/x",
           u"\\\\server\\pipe\\x", u"\\\\.\\pipe\\..", u"\\\\.\\pipe\\.", u"pipe\\x"}) {
         std::string error;
-        EXPECT_FALSE(plugin::CheckPipeName(bad, error));
+        EXPECT_FALSE(console::CheckPipeName(bad, error));
         EXPECT_EQ(error.rfind("pipe name must look like \\\\.\\pipe\\NAME", 0), 0u) << error;
     }
 }
 
 TEST(ConsoleOptions, TheMonitorsCommandLineStartsWithItsQuotedPath) {
-    EXPECT_EQ(plugin::MonitorCommandLine(u"C:\\Program Files\\kvt\\kvtmon.exe", u"Accelerator.exe",
-                                         u"\\\\.\\pipe\\acc1"),
+    EXPECT_EQ(console::MonitorCommandLine(u"C:\\Program Files\\kvt\\kvtmon.exe", u"Accelerator.exe",
+                                          u"\\\\.\\pipe\\acc1"),
               u"\"C:\\Program Files\\kvt\\kvtmon.exe\" Accelerator.exe \\\\.\\pipe\\acc1");
 }
 

@@ -84,14 +84,17 @@ class LineCapture : public std::streambuf {
 };
 
 // The fake monitor on a worker thread, as a "process".
-class InProcessMonitor : public plugin::MonitorProcess {
+class InProcessMonitor : public console::MonitorProcess {
   public:
     InProcessMonitor(const std::u16string& pipeName, const testing_support::FakeMonitorOptions& options)
         : monitor_(options) {
-        thread_.Start([this, pipeName] {
-            exitCode_ = static_cast<std::uint32_t>(monitor_.Run(pipeName, 30000));
+        if (!thread_.Start([this, pipeName] {
+                exitCode_ = static_cast<std::uint32_t>(monitor_.Run(pipeName, 30000));
+                ended_.Set();
+            })) {
+            // No monitor: the console sees it end at once.
             ended_.Set();
-        });
+        }
     }
     ~InProcessMonitor() override {
         monitor_.Stop();
@@ -115,7 +118,7 @@ class InProcessMonitor : public plugin::MonitorProcess {
 };
 
 // A monitor that ended before it could connect.
-class EndedMonitor : public plugin::MonitorProcess {
+class EndedMonitor : public console::MonitorProcess {
   public:
     std::uint32_t Id() const override { return 78; }
     bool WaitForEnd(std::uint32_t, std::uint32_t& exitCode) override {
@@ -128,14 +131,14 @@ class EndedMonitor : public plugin::MonitorProcess {
 // pipe after its first request, "fake-pushing" one that pushes totals every 20 ms and the process list
 // every third round, "fake-start-0" one that reports a failed start, "ends-at-once" one that has ended
 // already; anything else fails to start.
-class InProcessHost : public plugin::ConsoleHost {
+class InProcessHost : public console::ConsoleHost {
   public:
     std::uint32_t ProcessId() override { return 4242; }
 
-    std::unique_ptr<plugin::MonitorProcess> LaunchMonitor(const std::u16string& path,
-                                                          const std::u16string& hostName,
-                                                          const std::u16string& pipeName,
-                                                          std::string& error) override {
+    std::unique_ptr<console::MonitorProcess> LaunchMonitor(const std::u16string& path,
+                                                           const std::u16string& hostName,
+                                                           const std::u16string& pipeName,
+                                                           std::string& error) override {
         launchedHost = hostName;
         launchedPipe = pipeName;
         const std::u16string name = path.substr(path.find_last_of(u"/\\") + 1);

@@ -12,15 +12,15 @@
 
 namespace {
 
-using plugin::Direction;
-using plugin::OutputFormat;
+using console::Direction;
+using console::OutputFormat;
 
 const base::SystemTime kAt{2026, 12, 0, 6, 10, 0, 5, 42};
 
 std::string Line(const std::vector<std::uint8_t>& bytes, Direction direction, OutputFormat format) {
     const ipc::DecodedMessage m =
         direction == Direction::kReceived ? ipc::DescribeMonitorMessage(bytes) : ipc::DescribeRequest(bytes);
-    return plugin::FormatMessageLine(m, bytes.size(), kAt, direction, format);
+    return console::FormatMessageLine(m, bytes.size(), kAt, direction, format);
 }
 
 std::vector<std::uint8_t> Bytes(const ipc::CKvtComProtocolFactory& f) {

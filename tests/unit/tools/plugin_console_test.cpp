@@ -29,10 +29,10 @@ struct ConsoleRun {
     int code = -1;
 };
 
-int RunConsole(const std::vector<std::string>& args, plugin::ConsoleHost& host, ConsoleRun& run,
+int RunConsole(const std::vector<std::string>& args, console::ConsoleHost& host, ConsoleRun& run,
                const std::string& script = "") {
     std::istringstream in(script);
-    run.code = plugin::RunPluginConsole(args, {in, run.out.Stream(), run.err.Stream()}, host);
+    run.code = console::RunPluginConsole(args, {in, run.out.Stream(), run.err.Stream()}, host);
     return run.code;
 }
 
@@ -73,7 +73,7 @@ std::vector<std::string> Bodies(const ConsoleRun& run, const std::string& earlie
 }
 
 std::string Now() {
-    return plugin::FormatTimeText(base::LocalNow());
+    return console::FormatTimeText(base::LocalNow());
 }
 
 TEST(PluginConsole, DrivesAScriptedConversationWithTheMonitor) {
@@ -92,7 +92,7 @@ TEST(PluginConsole, DrivesAScriptedConversationWithTheMonitor) {
         "wait 0.05\n";
     const std::string before = Now();
     ASSERT_EQ(RunConsole({"--pipe", PipeArg(), "--launch", "fake", "--script", "--exit"}, host, run, script),
-              plugin::kExitOk)
+              console::kExitOk)
         << run.err.Text();
     const std::string after = Now();
     EXPECT_EQ(Bodies(run, before, after), (std::vector<std::string>{
@@ -123,7 +123,7 @@ TEST(PluginConsole, SendsRawBytesAsTheyAre) {
         "wait-for PostLocalDownReflux\n";
     ASSERT_EQ(RunConsole({"--pipe", PipeArg(), "--launch", "fake", "--script", "--echo", "--exit"}, host, run,
                          script),
-              plugin::kExitOk)
+              console::kExitOk)
         << run.err.Text();
     // What each side sent keeps its order; the start result may come before or after the first echo.
     std::vector<std::string> in;
@@ -150,7 +150,7 @@ TEST(PluginConsole, SendsCommandLineRequestsAndPrintsJsonLines) {
     ASSERT_EQ(RunConsole({"--launch=fake", "--host", "Acc.exe", "--json", "--echo", "--quiet", "--exit", "--",
                           "GetProcessStartTimeByPId", "pid=9", "GetAccelerateUpReflux"},
                          host, run),
-              plugin::kExitOk)
+              console::kExitOk)
         << run.err.Text();
     const std::string after = Now();
     // The default pipe name carries the console's pid, and the launched monitor is told both names.
@@ -207,7 +207,7 @@ TEST(PluginConsole, ListensUntilInterruptedThenEndsTheMonitor) {
     ASSERT_EQ(done.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
     ASSERT_TRUE(host.Interrupt());
     ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-    EXPECT_EQ(done.get(), plugin::kExitOk) << run.err.Text();
+    EXPECT_EQ(done.get(), console::kExitOk) << run.err.Text();
     EXPECT_NE(run.out.Text().find("< GetAlarmStateResponse (70) state=1\n"), std::string::npos)
         << run.out.Text();
     EXPECT_NE(run.err.Text().find("the monitor ended with exit code 0"), std::string::npos) << run.err.Text();
@@ -219,7 +219,7 @@ TEST(PluginConsole, ListensForAGivenTimeAndLeavesALaunchedMonitorRunning) {
     ConsoleRun run;
     EXPECT_EQ(RunConsole({"--pipe", PipeArg(), "--launch", "fake", "--listen", "0.1", "--", "PauseMonitor"},
                          host, run),
-              plugin::kExitOk);
+              console::kExitOk);
     EXPECT_NE(run.err.Text().find("the monitor (pid 77) keeps running"), std::string::npos) << run.err.Text();
     EXPECT_NE(run.out.Text().find("< PostLocalDownReflux (77) bytes=1\n"), std::string::npos)
         << run.out.Text();
@@ -254,7 +254,7 @@ TEST(PluginConsole, ReportsRuntimeFailures) {
         ConsoleRun run;
         std::vector<std::string> args = c.args;
         args.insert(args.end(), {"--pipe", PipeArg()});
-        EXPECT_EQ(RunConsole(args, host, run, c.script), plugin::kExitFailure);
+        EXPECT_EQ(RunConsole(args, host, run, c.script), console::kExitFailure);
         EXPECT_NE(run.err.Text().find(c.error), std::string::npos) << run.err.Text();
     }
 }
@@ -266,7 +266,7 @@ TEST(PluginConsole, FailsWhenAnotherServerHoldsThePipe) {
     InProcessHost host;
     ConsoleRun run;
     EXPECT_EQ(RunConsole({"--pipe", base::Utf16ToUtf8(name), "--launch", "fake"}, host, run),
-              plugin::kExitFailure);
+              console::kExitFailure);
     EXPECT_NE(run.err.Text().find("cannot create the pipe " + base::Utf16ToUtf8(name)), std::string::npos)
         << run.err.Text();
     EXPECT_TRUE(host.launchedPipe.empty()) << "nothing is launched without a pipe";
@@ -292,7 +292,7 @@ TEST(PluginConsole, RejectsUsageMistakes) {
             args.insert(args.begin(), {"--pipe", PipeArg()});
         }
         EXPECT_EQ(RunConsole(args, host, run, "GetLocalUpReflux\nGetProcessUpRefluxByPId pid=x\n"),
-                  plugin::kExitUsage);
+                  console::kExitUsage);
         EXPECT_NE(run.err.Text().find(c.error), std::string::npos) << run.err.Text();
         EXPECT_EQ(host.launchedPipe.empty(), !c.launches) << c.error;
     }
@@ -319,7 +319,7 @@ TEST(PluginConsole, AFloodOfEchoedRequestsIsAnsweredInFull) {
         std::fflush(nullptr);
         std::_Exit(1);
     }
-    ASSERT_EQ(done.get(), plugin::kExitOk) << run.err.Text();
+    ASSERT_EQ(done.get(), console::kExitOk) << run.err.Text();
     int echoes = 0;
     int answers = 0;
     for (const std::string& line : run.out.Lines()) {
@@ -333,10 +333,10 @@ TEST(PluginConsole, AFloodOfEchoedRequestsIsAnsweredInFull) {
 TEST(PluginConsole, PrintsHelpAndTheRequestList) {
     InProcessHost host;
     ConsoleRun help;
-    EXPECT_EQ(RunConsole({"--help"}, host, help), plugin::kExitOk);
+    EXPECT_EQ(RunConsole({"--help"}, host, help), console::kExitOk);
     EXPECT_NE(help.out.Text().find("Usage: kvtmon-plugin"), std::string::npos);
     ConsoleRun list;
-    EXPECT_EQ(RunConsole({"--list"}, host, list), plugin::kExitOk);
+    EXPECT_EQ(RunConsole({"--list"}, host, list), console::kExitOk);
     EXPECT_NE(list.out.Text().find("  67  GetProcessUpRefluxBetweenTimeById pid=N from=TIME to=TIME  -> "
                                    "GetProcessUpRefluxBetweenTimeByIdResponse (67)\n"),
               std::string::npos)
@@ -345,13 +345,13 @@ TEST(PluginConsole, PrintsHelpAndTheRequestList) {
 
 // The system's host: the fake monitor as a program of its own, started with "HOST PIPE".
 TEST(PluginConsole, LaunchesAMonitorProgramAndEndsIt) {
-    const auto host = plugin::MakeSystemConsoleHost();
+    const auto host = console::MakeSystemConsoleHost();
     ConsoleRun run;
     const std::string monitor = base::Utf16ToUtf8(base::ProgramPath(u"" KVT_FAKE_MONITOR_FILE));
     ASSERT_EQ(RunConsole({"--pipe", PipeArg(), "--launch", monitor, "--host", "Tester.exe", "--exit", "--",
                           "GetLocalTotalReflux"},
                          *host, run),
-              plugin::kExitOk)
+              console::kExitOk)
         << run.err.Text();
     EXPECT_NE(run.out.Text().find("< GetLocalTotalRefluxResponse (24) bytes=23000\n"), std::string::npos)
         << run.out.Text();
@@ -359,7 +359,7 @@ TEST(PluginConsole, LaunchesAMonitorProgramAndEndsIt) {
 
     ConsoleRun missing;
     EXPECT_EQ(RunConsole({"--pipe", PipeArg(), "--launch", monitor + ".missing"}, *host, missing),
-              plugin::kExitFailure);
+              console::kExitFailure);
     EXPECT_NE(missing.err.Text().find("cannot start " + monitor + ".missing"), std::string::npos)
         << missing.err.Text();
 }

@@ -12,19 +12,20 @@
 
 namespace {
 
-using plugin::RequestCall;
+using console::RequestCall;
 
 const base::SystemTime kNow{2026, 12, 0, 6, 10, 30, 15, 250};
 
 bool ParseLine(const std::string& line, RequestCall& call, std::string& error) {
     std::vector<std::string> words;
-    return plugin::SplitWords(line, words, error) && plugin::ParseRequestWords(words, kNow, call, error);
+    return console::SplitWords(line, words, error) && console::ParseRequestWords(words, kNow, call, error);
 }
 
 // The request as the console would echo it, without the time.
 std::string Shown(const std::vector<std::uint8_t>& message) {
-    const std::string line = plugin::FormatMessageLine(ipc::DescribeRequest(message), message.size(), kNow,
-                                                       plugin::Direction::kSent, plugin::OutputFormat::kText);
+    const std::string line =
+        console::FormatMessageLine(ipc::DescribeRequest(message), message.size(), kNow,
+                                   console::Direction::kSent, console::OutputFormat::kText);
     return line.substr(std::string("2026-12-06 10:30:15.250 > ").size());
 }
 
@@ -152,7 +153,7 @@ TEST(RequestLine, SplitsWordsAtBlanksOutsideQuotes) {
     for (const auto& [line, expected] : cases) {
         std::vector<std::string> words;
         std::string error;
-        EXPECT_TRUE(plugin::SplitWords(line, words, error)) << line;
+        EXPECT_TRUE(console::SplitWords(line, words, error)) << line;
         EXPECT_EQ(words, expected) << line;
     }
 }
@@ -162,14 +163,14 @@ TEST(RequestLine, GroupsCommandLineWordsIntoRequests) {
                                             "SetAccelerateProcess", "names=a b.exe|c.exe", "sep=|"};
     std::vector<std::vector<std::string>> requests;
     std::string error;
-    ASSERT_TRUE(plugin::GroupRequestWords(words, requests, error));
+    ASSERT_TRUE(console::GroupRequestWords(words, requests, error));
     EXPECT_EQ(requests, (std::vector<std::vector<std::string>>{
                             {"GetLocalDownReflux"},
                             {"StopAlarm", "stop=1"},
                             {"SetAccelerateProcess", "names=a b.exe|c.exe", "sep=|"},
                         }));
     const std::vector<std::string> orphan = {"stop=1", "StopAlarm"};
-    EXPECT_FALSE(plugin::GroupRequestWords(orphan, requests, error));
+    EXPECT_FALSE(console::GroupRequestWords(orphan, requests, error));
     EXPECT_EQ(error, "'stop=1' comes before any request name");
 }
 

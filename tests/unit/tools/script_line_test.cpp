@@ -8,7 +8,7 @@
 
 namespace {
 
-using plugin::ScriptStep;
+using console::ScriptStep;
 using Kind = ScriptStep::Kind;
 
 const base::SystemTime kNow{2026, 12, 0, 6, 10, 0, 0, 0};
@@ -17,7 +17,7 @@ TEST(ScriptLine, SkipsBlankLinesAndComments) {
     for (const char* line : {"", "   ", "\t", "# a comment", "   # \"unbalanced quotes are fine here"}) {
         ScriptStep step;
         std::string error;
-        EXPECT_TRUE(plugin::ParseScriptLine(line, kNow, step, error)) << line;
+        EXPECT_TRUE(console::ParseScriptLine(line, kNow, step, error)) << line;
         EXPECT_EQ(step.kind, Kind::kNothing) << line;
     }
 }
@@ -25,7 +25,7 @@ TEST(ScriptLine, SkipsBlankLinesAndComments) {
 TEST(ScriptLine, ReadsWaitsAndRequests) {
     ScriptStep step;
     std::string error;
-    ASSERT_TRUE(plugin::ParseScriptLine("wait 1.5", kNow, step, error));
+    ASSERT_TRUE(console::ParseScriptLine("wait 1.5", kNow, step, error));
     EXPECT_EQ(step.kind, Kind::kWait);
     EXPECT_EQ(step.duration.count(), 1500);
 
@@ -46,14 +46,14 @@ TEST(ScriptLine, ReadsWaitsAndRequests) {
         {"wait-for StartResponse", ipc::cmd::kStartResponse, false, 0},
     };
     for (const WaitFor& w : waits) {
-        ASSERT_TRUE(plugin::ParseScriptLine(w.line, kNow, step, error)) << w.line << ": " << error;
+        ASSERT_TRUE(console::ParseScriptLine(w.line, kNow, step, error)) << w.line << ": " << error;
         EXPECT_EQ(step.kind, Kind::kWaitFor) << w.line;
         EXPECT_EQ(step.messageId, w.id) << w.line;
         EXPECT_EQ(step.hasTimeout, w.hasTimeout) << w.line;
         EXPECT_EQ(step.duration.count(), w.timeoutMs) << w.line;
     }
 
-    ASSERT_TRUE(plugin::ParseScriptLine("  StopAlarm   stop=1  ", kNow, step, error)) << error;
+    ASSERT_TRUE(console::ParseScriptLine("  StopAlarm   stop=1  ", kNow, step, error)) << error;
     EXPECT_EQ(step.kind, Kind::kRequest);
     EXPECT_EQ(step.request.info->id, ipc::cmd::kStopAlarm);
     EXPECT_TRUE(step.request.args == ipc::RequestArgs(ipc::ByteArgs{1}));
@@ -62,22 +62,22 @@ TEST(ScriptLine, ReadsWaitsAndRequests) {
 TEST(ScriptLine, ReadsRawBytesInAnyGrouping) {
     ScriptStep step;
     std::string error;
-    ASSERT_TRUE(plugin::ParseScriptLine("raw 0a000000 07000000 01 # no!", kNow, step, error) == false);
-    ASSERT_TRUE(plugin::ParseScriptLine("raw 0a000000 07000000 01", kNow, step, error)) << error;
+    ASSERT_TRUE(console::ParseScriptLine("raw 0a000000 07000000 01 # no!", kNow, step, error) == false);
+    ASSERT_TRUE(console::ParseScriptLine("raw 0a000000 07000000 01", kNow, step, error)) << error;
     EXPECT_EQ(step.kind, Kind::kRaw);
     EXPECT_EQ(step.bytes, (std::vector<std::uint8_t>{0x0A, 0, 0, 0, 7, 0, 0, 0, 1}));
-    ASSERT_TRUE(plugin::ParseScriptLine("raw FF", kNow, step, error)) << error;
+    ASSERT_TRUE(console::ParseScriptLine("raw FF", kNow, step, error)) << error;
     EXPECT_EQ(step.bytes, (std::vector<std::uint8_t>{0xFF}));
 }
 
 TEST(ScriptLine, ReadsPauseAndResumeReading) {
     ScriptStep step;
     std::string error;
-    ASSERT_TRUE(plugin::ParseScriptLine("pause-reading", kNow, step, error)) << error;
+    ASSERT_TRUE(console::ParseScriptLine("pause-reading", kNow, step, error)) << error;
     EXPECT_EQ(step.kind, Kind::kPauseReading);
-    ASSERT_TRUE(plugin::ParseScriptLine(" resume-reading ", kNow, step, error)) << error;
+    ASSERT_TRUE(console::ParseScriptLine(" resume-reading ", kNow, step, error)) << error;
     EXPECT_EQ(step.kind, Kind::kResumeReading);
-    EXPECT_FALSE(plugin::ParseScriptLine("pause-reading 5", kNow, step, error));
+    EXPECT_FALSE(console::ParseScriptLine("pause-reading 5", kNow, step, error));
 }
 
 TEST(ScriptLine, SaysWhatIsWrong) {
@@ -99,7 +99,7 @@ TEST(ScriptLine, SaysWhatIsWrong) {
     for (const auto& [line, expected] : cases) {
         ScriptStep step;
         std::string error;
-        EXPECT_FALSE(plugin::ParseScriptLine(line, kNow, step, error)) << line;
+        EXPECT_FALSE(console::ParseScriptLine(line, kNow, step, error)) << line;
         EXPECT_NE(error.find(expected), std::string::npos) << line << "\n  gave: " << error;
     }
 }

@@ -26,8 +26,8 @@ TEST(TimeText, ReadsDatesTimesAndTimesRelativeToNow) {
     };
     for (const auto& [text, expected] : cases) {
         base::SystemTime time;
-        EXPECT_TRUE(plugin::ParseTimeText(text, kNow, time)) << text;
-        EXPECT_EQ(time, expected) << text << " gave " << plugin::FormatTimeText(time) << " day "
+        EXPECT_TRUE(console::ParseTimeText(text, kNow, time)) << text;
+        EXPECT_EQ(time, expected) << text << " gave " << console::FormatTimeText(time) << " day "
                                   << time.dayOfWeek;
     }
 }
@@ -55,20 +55,20 @@ TEST(TimeText, RefusesWhatIsNotATime) {
                              "nowish",
                              "today"}) {
         base::SystemTime time;
-        EXPECT_FALSE(plugin::ParseTimeText(text, kNow, time)) << text;
+        EXPECT_FALSE(console::ParseTimeText(text, kNow, time)) << text;
     }
 }
 
 TEST(TimeText, DayNumbersRoundTripAcrossCenturies) {
     // 1970-01-01 is day 0 and a Thursday; every day maps back to itself, weekdays advance by one.
-    EXPECT_EQ(plugin::DaysFromCivil(1970, 1, 1), 0);
-    EXPECT_EQ(plugin::DaysFromCivil(2000, 3, 1) - plugin::DaysFromCivil(2000, 2, 28), 2);
-    EXPECT_EQ(plugin::DaysFromCivil(1900, 3, 1) - plugin::DaysFromCivil(1900, 2, 28), 1);
-    unsigned weekday = plugin::CivilFromDays(plugin::DaysFromCivil(1601, 1, 1)).dayOfWeek;
-    for (std::int64_t day = plugin::DaysFromCivil(1601, 1, 1); day < plugin::DaysFromCivil(2401, 1, 1);
+    EXPECT_EQ(console::DaysFromCivil(1970, 1, 1), 0);
+    EXPECT_EQ(console::DaysFromCivil(2000, 3, 1) - console::DaysFromCivil(2000, 2, 28), 2);
+    EXPECT_EQ(console::DaysFromCivil(1900, 3, 1) - console::DaysFromCivil(1900, 2, 28), 1);
+    unsigned weekday = console::CivilFromDays(console::DaysFromCivil(1601, 1, 1)).dayOfWeek;
+    for (std::int64_t day = console::DaysFromCivil(1601, 1, 1); day < console::DaysFromCivil(2401, 1, 1);
          day += 7) {
-        const base::SystemTime t = plugin::CivilFromDays(day);
-        ASSERT_EQ(plugin::DaysFromCivil(t.year, t.month, t.day), day);
+        const base::SystemTime t = console::CivilFromDays(day);
+        ASSERT_EQ(console::DaysFromCivil(t.year, t.month, t.day), day);
         ASSERT_EQ(t.dayOfWeek, weekday);
     }
 }
@@ -78,12 +78,12 @@ TEST(TimeText, ReadsSecondsWithUpToThreeDecimals) {
                                                       {"1.5", 1500}, {"2.125", 2125}, {"86400", 86400000}};
     for (const auto& [text, ms] : good) {
         std::chrono::milliseconds d{};
-        EXPECT_TRUE(plugin::ParseSecondsText(text, d)) << text;
+        EXPECT_TRUE(console::ParseSecondsText(text, d)) << text;
         EXPECT_EQ(d.count(), ms) << text;
     }
     for (const char* text : {"", ".5", "1.", "1.2345", "-1", "1e3", "86401", "abc", "1,5"}) {
         std::chrono::milliseconds d{};
-        EXPECT_FALSE(plugin::ParseSecondsText(text, d)) << text;
+        EXPECT_FALSE(console::ParseSecondsText(text, d)) << text;
     }
 }
 

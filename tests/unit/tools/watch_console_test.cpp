@@ -32,7 +32,7 @@ int RunWatch(const std::string& launch, InProcessHost& host, WatchRun& run) {
                                            "--launch",       launch,
                                            "--watch",        "GameClient.exe",
                                            "--exit-timeout", "5"};
-    return plugin::RunPluginConsole(args, {in, run.out.Stream(), run.err.Stream()}, host);
+    return console::RunPluginConsole(args, {in, run.out.Stream(), run.err.Stream()}, host);
 }
 
 TEST(WatchConsole, PrintsTheTotalsAndTheProcessListUntilCtrlCThenEndsTheMonitor) {
@@ -43,7 +43,7 @@ TEST(WatchConsole, PrintsTheTotalsAndTheProcessListUntilCtrlCThenEndsTheMonitor)
     ASSERT_EQ(done.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
     ASSERT_TRUE(host.Interrupt());
     ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
-    EXPECT_EQ(done.get(), plugin::kExitOk) << run.err.Text();
+    EXPECT_EQ(done.get(), console::kExitOk) << run.err.Text();
 
     const std::vector<std::string> lines = run.out.Lines();
     ASSERT_GE(lines.size(), 7u) << run.out.Text();
@@ -91,7 +91,7 @@ TEST(WatchConsole, AMonitorThatCannotStartIsShownWithTheEndOfItsLog) {
         InProcessHost host;
         WatchRun run;
         EXPECT_EQ(RunWatch(base::Utf16ToUtf8(directory + base::Utf8ToUtf16(c.program)), host, run),
-                  plugin::kExitFailure);
+                  console::kExitFailure);
         const std::string err = run.err.Text();
         EXPECT_NE(err.find(std::string("kvtmon-plugin: the monitor could not start: ") + c.why),
                   std::string::npos)
@@ -114,7 +114,7 @@ TEST(WatchConsole, SaysSoWhenTheMonitorEndsOnItsOwn) {
     InProcessHost host;
     WatchRun run;
     // This fake closes the pipe after its first request, SetAccelerateProcess.
-    EXPECT_EQ(RunWatch("fake-closing", host, run), plugin::kExitFailure);
+    EXPECT_EQ(RunWatch("fake-closing", host, run), console::kExitFailure);
     const std::string err = run.err.Text();
     EXPECT_NE(err.find("kvtmon-plugin: the monitor closed the pipe\n"), std::string::npos) << err;
     EXPECT_NE(err.find("kvtmon-plugin: the monitor ended with exit code 3\n"), std::string::npos) << err;

@@ -13,7 +13,7 @@
 
 namespace {
 
-using plugin::WatchView;
+using console::WatchView;
 
 const base::SystemTime kAt{2026, 12, 0, 6, 10, 0, 5, 42};
 
