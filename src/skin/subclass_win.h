@@ -16,7 +16,7 @@ class SubclassedWindow {
     virtual ~SubclassedWindow();
 
     // False when `window` is null or already carries another skin object.
-    [[nodiscard]] bool Attach(HWND window);
+    bool Attach(HWND window);
     void Detach();
     HWND Handle() const { return window_; }
 

@@ -72,7 +72,9 @@ int Serve(const std::u16string& name, const std::u16string& readyEvent, std::uin
         return 2;
     }
     server.pipe.SetCallback(&server, 0);
-    server.pipe.StartReading();
+    if (server.pipe.StartReading() == 0) {
+        return 2;
+    }
     base::Event ready(base::EventReset::kManual, false, readyEvent);
     ready.Set();
     return server.clientGone.Wait(kWaitMs) ? 0 : 3;
@@ -90,7 +92,9 @@ int Client(const std::u16string& name, int count, char** messages) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     client.SetCallback(&sink, 0);
-    client.StartReading();
+    if (client.StartReading() == 0) {
+        return 2;
+    }
     for (int i = 0; i < count; ++i) {
         std::uint32_t written = 0;
         client.Write(messages[i], static_cast<std::uint32_t>(std::strlen(messages[i])), &written);
