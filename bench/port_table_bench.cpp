@@ -41,7 +41,7 @@ std::uint16_t PortOf(int fd) {
 
 // The sockets live for the whole run; the process ends right after the benchmarks.
 class LoopbackSockets {
-public:
+  public:
     bool Open() {
         rlimit limit{};
         getrlimit(RLIMIT_NOFILE, &limit);
@@ -85,7 +85,7 @@ public:
     std::size_t Count() const { return fds_.size(); }
     const std::vector<std::uint16_t>& Ports() const { return ports_; }
 
-private:
+  private:
     bool Fail(const char* what) {
         std::perror(what);
         return false;
@@ -178,7 +178,10 @@ void BM_FetchTables(benchmark::State& state) {
 // The decoder's look-up of one packet's port, under the engine lock.
 void BM_FindPortRecord(benchmark::State& state) {
     Table table;
-    table.table.InitProcessList();
+    if (table.table.InitProcessList() != 0) {
+        state.SkipWithError("InitProcessList failed");
+        return;
+    }
     const std::vector<std::uint16_t>& ports = Sockets().Ports();
     std::size_t i = 0;
     for (auto _ : state) {

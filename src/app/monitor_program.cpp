@@ -66,7 +66,8 @@ int RunMonitorProgram(std::u16string_view commandLine, const std::function<void(
     const alarming::Location location = alarming::ReadStoredLocation(directory);
     alarming::SuspensionX.store(location.x, std::memory_order_relaxed);
     alarming::SuspensionY.store(location.y, std::memory_order_relaxed);
-    shell->Create(show);
+    // Without its window the monitor still serves the plugin.
+    static_cast<void>(shell->Create(show));
     // The alarm's pop-ups go to the ui's window side from here on.
     ui::RegisterAlarmPopup();
 
