@@ -49,12 +49,12 @@ for role in "${roles[@]}"; do
     BY_NAME_UP[$tag]=$ANSWER
     e2e_ask "GetProcessDownRefluxByProcessName name=$name" 40 bytes
     BY_NAME_DOWN[$tag]=$ANSWER
-    e2e_near "${BY_NAME_UP[$tag]}" "${UP[$tag]}" 10 "$name up, by name" 2
-    e2e_near "${BY_NAME_DOWN[$tag]}" "${DOWN[$tag]}" 10 "$name down, by name" 2
+    e2e_near "${BY_NAME_UP[$tag]}" "${UP[$tag]}" 10 "$name up, by name" "$E2E_HANDSHAKE_SLACK"
+    e2e_near "${BY_NAME_DOWN[$tag]}" "${DOWN[$tag]}" 10 "$name down, by name" "$E2E_HANDSHAKE_SLACK"
     e2e_ask "GetProcessUpRefluxByPId pid=${PID[$tag]}" 46 bytes
-    e2e_near "$ANSWER" "${UP[$tag]}" 10 "$name up, by pid" 2
+    e2e_near "$ANSWER" "${UP[$tag]}" 10 "$name up, by pid" "$E2E_HANDSHAKE_SLACK"
     e2e_ask "GetProcessDownRefluxByPId pid=${PID[$tag]}" 42 bytes
-    e2e_near "$ANSWER" "${DOWN[$tag]}" 10 "$name down, by pid" 2
+    e2e_near "$ANSWER" "${DOWN[$tag]}" 10 "$name down, by pid" "$E2E_HANDSHAKE_SLACK"
 done
 
 # After the processes end (the monitor looks every 5 s) their pids no longer answer; their names do.
@@ -89,8 +89,8 @@ while :; do
         LISTED[$tag]=1
         e2e_equal "$(e2e_field state)" 1 "${NAME[$tag]} is listed as exited"
         [[ $(e2e_field name) == "${NAME[$tag]}"* ]] || e2e_fail "pid $pid is listed as $(e2e_field name)"
-        e2e_near "$(e2e_field bytesUp)" "${UP[$tag]}" 10 "${NAME[$tag]} up, in the list" 2
-        e2e_near "$(e2e_field bytesDown)" "${DOWN[$tag]}" 10 "${NAME[$tag]} down, in the list" 2
+        e2e_near "$(e2e_field bytesUp)" "${UP[$tag]}" 10 "${NAME[$tag]} up, in the list" "$E2E_HANDSHAKE_SLACK"
+        e2e_near "$(e2e_field bytesDown)" "${DOWN[$tag]}" 10 "${NAME[$tag]} down, in the list" "$E2E_HANDSHAKE_SLACK"
     done
     ((${#LISTED[@]} == ${#roles[@]})) && break
     e2e_await 83 5 || e2e_fail "the process list lacks some of the processes: listed ${!LISTED[*]}"
