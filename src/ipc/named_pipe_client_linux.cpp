@@ -16,7 +16,7 @@ namespace ipc {
 struct CNamedPipeClientCallBackMode::Shared {
     StopSignal stop;
     PipeCallbackSlot callback;
-    std::timed_mutex writeMutex;
+    PipeWriteTurn writeMutex;
 };
 
 namespace {
@@ -147,7 +147,7 @@ std::uint32_t CNamedPipeClientCallBackMode::StartReading() {
 
 std::uint32_t CNamedPipeClientCallBackMode::Write(const void* data, std::uint32_t byteCount,
                                                   std::uint32_t* bytesWritten) {
-    std::lock_guard<std::timed_mutex> lock(shared_->writeMutex);
+    std::lock_guard<PipeWriteTurn> lock(shared_->writeMutex);
     return SendOnEndpoint(*endpoint_, data, byteCount, bytesWritten, kPipeWriteForever) == 0 ? 1 : 0;
 }
 
@@ -155,7 +155,7 @@ std::uint32_t CNamedPipeClientCallBackMode::WriteWithin(const void* data, std::u
                                                         std::uint32_t* bytesWritten,
                                                         std::uint32_t timeoutMs) {
     const auto start = std::chrono::steady_clock::now();
-    std::unique_lock<std::timed_mutex> lock(shared_->writeMutex, std::defer_lock);
+    std::unique_lock<PipeWriteTurn> lock(shared_->writeMutex, std::defer_lock);
     if (!lock.try_lock_for(PipeWriteTurnWait(timeoutMs))) {
         return RefusePipeWrite(*endpoint_, bytesWritten);
     }

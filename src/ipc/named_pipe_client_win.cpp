@@ -14,7 +14,7 @@ struct CNamedPipeClientCallBackMode::Shared {
     base::Event read{base::EventReset::kManual, true};
     base::Event write{base::EventReset::kManual, true};
     PipeCallbackSlot callback;
-    std::timed_mutex writeMutex;
+    PipeWriteTurn writeMutex;
 };
 
 namespace {
@@ -84,7 +84,7 @@ std::uint32_t CNamedPipeClientCallBackMode::StartReading() {
 
 std::uint32_t CNamedPipeClientCallBackMode::Write(const void* data, std::uint32_t byteCount,
                                                   std::uint32_t* bytesWritten) {
-    std::lock_guard<std::timed_mutex> lock(shared_->writeMutex);
+    std::lock_guard<PipeWriteTurn> lock(shared_->writeMutex);
     return WriteEndpointMessage(*endpoint_, base::EventAccess::Native(shared_->write), data, byteCount,
                                 bytesWritten);
 }
@@ -93,7 +93,7 @@ std::uint32_t CNamedPipeClientCallBackMode::WriteWithin(const void* data, std::u
                                                         std::uint32_t* bytesWritten,
                                                         std::uint32_t timeoutMs) {
     const auto start = std::chrono::steady_clock::now();
-    std::unique_lock<std::timed_mutex> lock(shared_->writeMutex, std::defer_lock);
+    std::unique_lock<PipeWriteTurn> lock(shared_->writeMutex, std::defer_lock);
     if (!lock.try_lock_for(PipeWriteTurnWait(timeoutMs))) {
         return RefusePipeWrite(*endpoint_, bytesWritten);
     }

@@ -3,6 +3,7 @@
 // The handle holder shared by the pipe classes, and the transport's fixed numbers.
 
 #include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -100,6 +101,38 @@ class PipeEndpoint {
 inline constexpr std::uint32_t kPipeWriteTurnMinMs = 100;
 // How long a bounded write of timeoutMs waits for its turn.
 std::chrono::milliseconds PipeWriteTurnWait(std::uint32_t timeoutMs);
+
+// One writer at a time, with a bounded wait for the turn. A mutex and a condition variable rather than
+// std::timed_mutex: GCC 12's try_lock_for goes through pthread_mutex_clocklock, which its
+// ThreadSanitizer does not see, so every unlock after it reads as a fault.
+class PipeWriteTurn {
+  public:
+    void lock() {
+        std::unique_lock<std::mutex> hold(mutex_);
+        free_.wait(hold, [this] { return !busy_; });
+        busy_ = true;
+    }
+    bool try_lock_for(std::chrono::milliseconds wait) {
+        std::unique_lock<std::mutex> hold(mutex_);
+        if (!free_.wait_for(hold, wait, [this] { return !busy_; })) {
+            return false;
+        }
+        busy_ = true;
+        return true;
+    }
+    void unlock() {
+        {
+            std::lock_guard<std::mutex> hold(mutex_);
+            busy_ = false;
+        }
+        free_.notify_one();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable free_;
+    bool busy_ = false;
+};
 // What is left of timeoutMs since start, never below 0.
 int PipeWriteTimeLeft(std::chrono::steady_clock::time_point start, std::uint32_t timeoutMs);
 // A bounded write that did not get its turn: 0 bytes, error 258 in the endpoint; returns 258.

@@ -53,7 +53,7 @@ TEST_F(DeafPlugin, APushToTheFullPipeReturnsAtOnceAndIsCounted) {
         slowest = std::max(slowest, MsSince(start));
     }
     EXPECT_GT(comm.DroppedPushes(), 0u);
-    EXPECT_LT(slowest, 250);
+    EXPECT_LT(slowest, 500);
     EXPECT_EQ(comm.DroppedAnswers(), 0u);
 }
 
