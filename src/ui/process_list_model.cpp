@@ -117,6 +117,8 @@ std::vector<ListChange> ProcessListModel::Refresh(const std::vector<engine::Proc
                             Decimal(row.connectionCount)};
             changes.push_back(std::move(change));
             state.hasRow = true;
+            state.downSnapshot = row.bytesDown;
+            state.upSnapshot = row.bytesUp;
         } else if (running && Listable(row) && state.hasRow) {
             ListChange change = Change(ListChange::Kind::kUpdate, row);
             change.texts = {row.name,
@@ -126,25 +128,21 @@ std::vector<ListChange> ProcessListModel::Refresh(const std::vector<engine::Proc
                             format::FormatVolumeTb(row.bytesUp),
                             Decimal(row.connectionCount)};
             changes.push_back(std::move(change));
+            state.downSnapshot = row.bytesDown;
+            state.upSnapshot = row.bytesUp;
         } else if (running && row.accelerated) {
             // Not flagged as removed: should the process stop being accelerated, it is listed again.
             if (state.hasRow) {
                 changes.push_back(Change(ListChange::Kind::kRemove, row));
                 state.hasRow = false;
             }
-            continue;
         } else if (row.state == engine::kStateExited && !state.rowRemoved) {
             if (state.hasRow) {
                 changes.push_back(Change(ListChange::Kind::kRemove, row));
                 state.hasRow = false;
             }
             state.rowRemoved = true;
-            continue;
-        } else {
-            continue;
         }
-        state.downSnapshot = row.bytesDown;
-        state.upSnapshot = row.bytesUp;
     }
     return changes;
 }
