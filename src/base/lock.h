@@ -2,9 +2,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
-#include <thread>
 
 namespace base {
 
@@ -12,7 +12,7 @@ namespace base {
 // The mutex underneath is not fair: a thread that releases it and takes it again at once (the packet
 // decoder under a flood) nearly always wins against a thread that has been waiting, which may then
 // wait for as long as the flood lasts. So the lock counts the threads blocked on it, and a busy thread
-// can step aside between two holds (YieldToWaiters) until those threads have had their turn.
+// can step aside between two holds (YieldToWaiters), asleep until those threads have had their turn.
 class ReentrantLock {
   public:
     // Longest a YieldToWaiters waits: a waiter that has not got the lock by then is not waited for.
@@ -25,7 +25,11 @@ class ReentrantLock {
         waiting_.fetch_add(1, std::memory_order_relaxed);
         mutex_.lock();
         waiting_.fetch_sub(1, std::memory_order_relaxed);
-        servedWaiters_.fetch_add(1, std::memory_order_release);
+        {
+            std::lock_guard<std::mutex> hold(servedMutex_);
+            ++servedWaiters_;
+        }
+        served_.notify_all();
     }
     bool try_lock() { return mutex_.try_lock(); }
     void unlock() { mutex_.unlock(); }
@@ -34,28 +38,27 @@ class ReentrantLock {
     std::uint32_t Waiting() const { return waiting_.load(std::memory_order_relaxed); }
 
     // Called without holding the lock: returns once every thread that was blocked on the lock when it
-    // was called has got it (or after kYieldLimit). Free when nobody waits.
+    // was called has got it (or after kYieldLimit). Free when nobody waits; otherwise the caller sleeps
+    // until the last of those threads is served.
     void YieldToWaiters() {
-        // Served first: every waiter counted below is served after this reading, so the target is
-        // always reached (reading the other way round, a waiter served in between would be waited for
-        // twice, and the caller would spin out the whole limit).
-        const std::uint64_t served = servedWaiters_.load(std::memory_order_acquire);
-        const std::uint32_t waiting = waiting_.load(std::memory_order_relaxed);
-        if (waiting == 0) {
+        if (waiting_.load(std::memory_order_relaxed) == 0) {
             return;
         }
-        const std::uint64_t target = served + waiting;
-        const auto deadline = std::chrono::steady_clock::now() + kYieldLimit;
-        while (servedWaiters_.load(std::memory_order_acquire) < target &&
-               std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::yield();
-        }
+        std::unique_lock<std::mutex> hold(servedMutex_);
+        // Served first: every waiter counted below is served after this reading, since serving needs
+        // servedMutex_, so the target is always reached (reading the other way round, a waiter served in
+        // between would be waited for twice, and the caller would sleep out the whole limit).
+        const std::uint64_t target = servedWaiters_ + waiting_.load(std::memory_order_relaxed);
+        served_.wait_for(hold, kYieldLimit, [&] { return servedWaiters_ >= target; });
     }
 
   private:
     std::recursive_mutex mutex_;
     std::atomic<std::uint32_t> waiting_{0};
-    std::atomic<std::uint64_t> servedWaiters_{0};
+    // Counts the waiters that got the lock; the condition wakes a yielding thread.
+    std::mutex servedMutex_;
+    std::condition_variable served_;
+    std::uint64_t servedWaiters_ = 0;
 };
 
 using AutoLock = std::lock_guard<ReentrantLock>;

@@ -7,7 +7,8 @@
 namespace base {
 
 // A worker thread that ends cooperatively. Join() waits a bounded time; a thread still running then is
-// abandoned: terminated on Windows, detached on Linux (the process is about to exit there).
+// terminated on Windows. On Linux it is logged and waited for to its end: a detached thread would
+// outlive the data its owner frees, and every loop of the program waits in bounded steps.
 class WorkerThread {
   public:
     WorkerThread();
@@ -23,7 +24,8 @@ class WorkerThread {
     bool IsStarted() const;
     // True once the body has returned.
     bool HasEnded() const;
-    // True when the thread ended within timeoutMs; false when it had to be abandoned or never started.
+    // True when the thread ended within timeoutMs; false when it overran (and was terminated or waited
+    // for to its end) or never started.
     bool Join(std::uint32_t timeoutMs);
     std::uint32_t LastError() const { return lastError_; }
 

@@ -1,3 +1,5 @@
+#include "base/worker_thread.h"
+
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -5,12 +7,12 @@
 #include <system_error>
 #include <thread>
 
-#include "base/worker_thread.h"
+#include "base/traffic_log.h"
 
 namespace base {
 
 namespace {
-// Shared with the thread itself, so that a detached thread can still report its end safely.
+// Shared with the thread itself, which reports its end through it.
 struct Completion {
     std::mutex mutex;
     std::condition_variable ended;
@@ -76,11 +78,13 @@ bool WorkerThread::Join(std::uint32_t timeoutMs) {
         ended = impl_->completion->ended.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                                                   [&] { return impl_->completion->done; });
     }
-    if (ended) {
-        impl_->thread.join();
-    } else {
-        impl_->thread.detach();
+    if (!ended) {
+        // Detaching would let the thread run on while its owner frees what it uses. Every loop of the
+        // program waits in bounded steps and checks its stop signal, so the end is near: wait for it.
+        WriteTrafficLogError("worker thread still running %u ms after its stop, waiting for its end\n",
+                             timeoutMs);
     }
+    impl_->thread.join();
     return ended;
 }
 
