@@ -63,8 +63,9 @@ class ProcessListModel {
     std::unordered_map<std::size_t, RecordState> records_;
 };
 
-// The order of two texts of `column`: -1 when `a` goes first, else 1 (never 0: equal figures compare
-// as "less" in both directions); `sortOrder` -1 turns it round.
+// The order of two texts of `column`: negative when `a` goes first, positive when `b` does. Names and
+// connection counts give 0 when equal; rates and totals never do (equal figures compare as "less" in
+// both directions), nor do unknown columns (1). `sortOrder` -1 turns it round.
 int CompareListTexts(int column, std::u16string_view a, std::u16string_view b, int sortOrder);
 
 // The connection dialog: one row per connection, 14 texts each.
