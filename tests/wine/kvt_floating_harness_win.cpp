@@ -6,7 +6,9 @@
 // Commands, one per line on standard input (answers and events, one line each, on standard output):
 //   report                     visible=0|1 x= y= w= h= topmost=0|1 image=normal|alertA|alertB text=...
 //   state ACCELERATION ALARM   sets AccelerationState and HasUnhandledAlarm, tells the window
-//   traffic DOWN UP            adds payload bytes to the port of the non-accelerated process
+//   traffic DOWN UP            adds payload bytes to the browser's first port
+//   fill                       adds some payload to every connection of every process (the game's,
+//                              the exited updater's included), different for each: something to list
 //   accel SENT RECEIVED        sends UM_ACCEL_ADAPTER to the floating window; answers the tunnel sums
 //   menu                       the screen rectangles of the open context menu's items
 //   show | hide                the plugin's show request / the settings' hide, through the shell
@@ -56,6 +58,10 @@ namespace {
 
 constexpr std::uint32_t kBrowserPid = 100;
 constexpr std::uint16_t kBrowserPort = 50000;
+constexpr std::uint32_t kGamePid = 200;
+constexpr std::uint32_t kChatPid = 300;
+constexpr std::uint32_t kUpdaterPid = 400;
+constexpr char16_t kGameName[] = u"Game.exe";
 constexpr wchar_t kAcceleratorClass[] = L"KvtFakeAccelerator";
 constexpr wchar_t kGameClass[] = L"KvtFakeFullScreenGame";
 
@@ -75,14 +81,27 @@ class NullChannel final : public engine::IPluginChannel {
     void PostStartResult(std::uint8_t) override {}
 };
 
-// The system's clock and firewall-free privileges; tables with one ordinary process holding one port.
+// The system's clock and firewall-free privileges; tables with a few processes: the browser (whose
+// first port the traffic command feeds), the accelerated game, a chat program with UDP and TCP, and an
+// updater that has already ended when the engine first looks (its record is marked exited).
 engine::EngineSeams FakeSeams() {
     engine::EngineSeams seams = app::SystemEngineSeams();
+    using engine_test::Ip;
     auto sockets = std::make_unique<engine_test::FakeSocketTable>();
-    sockets->tcp.push_back({engine::TcpState::kEstablished, engine_test::Ip(127, 0, 0, 1), kBrowserPort,
-                            engine_test::Ip(127, 0, 0, 1), 80, kBrowserPid});
+    sockets->tcp = {
+        {engine::TcpState::kEstablished, Ip(127, 0, 0, 1), kBrowserPort, Ip(127, 0, 0, 1), 80, kBrowserPid},
+        {engine::TcpState::kEstablished, Ip(192, 168, 1, 20), 50001, Ip(93, 184, 216, 34), 443, kBrowserPid},
+        {engine::TcpState::kEstablished, Ip(192, 168, 1, 20), 50100, Ip(10, 20, 30, 40), 7000, kGamePid},
+        {engine::TcpState::kEstablished, Ip(192, 168, 1, 20), 50201, Ip(10, 0, 0, 9), 8080, kChatPid},
+        {engine::TcpState::kEstablished, Ip(192, 168, 1, 20), 50300, Ip(10, 0, 0, 7), 443, kUpdaterPid},
+    };
+    sockets->udp = {{Ip(0, 0, 0, 0), 50101, kGamePid}, {Ip(0, 0, 0, 0), 50200, kChatPid}};
     auto processes = std::make_unique<engine_test::FakeProcessSource>();
     processes->Add(kBrowserPid, u"Browser.exe");
+    processes->Add(kGamePid, kGameName);
+    processes->Add(kChatPid, u"Chat.exe");
+    processes->Add(kUpdaterPid, u"Updater.exe");
+    processes->processes[kUpdaterPid].running = false;
     seams.sockets = std::move(sockets);
     seams.processes = std::move(processes);
     seams.interfaces = std::make_unique<engine_test::FakeInterfaceTable>();
@@ -205,6 +224,22 @@ std::string MenuReport() {
     return out.str();
 }
 
+void Fill() {
+    engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor();
+    if (monitor == nullptr) {
+        return;
+    }
+    base::AutoLock lock(monitor->Table().EngineLock());
+    std::uint64_t step = 1;
+    for (engine::ProcessRecord& process : monitor->Table().Processes()) {
+        for (engine::ConnectionRecord& connection : process.connections) {
+            connection.bytesDown += 150000 * step;
+            connection.bytesUp += 20000 * step;
+            ++step;
+        }
+    }
+}
+
 struct Harness {
     ui::IShellWindow* shell = nullptr;
     HWND game = nullptr;
@@ -241,6 +276,9 @@ void RunCommands(Harness& harness) {
                     record->bytesUp += up;
                 }
             }
+            Say("ok");
+        } else if (command == "fill") {
+            Fill();
             Say("ok");
         } else if (command == "accel") {
             unsigned long long sent = 0;
@@ -328,6 +366,10 @@ int main() {
         return 4;
     }
     service.release();
+    if (engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor(); monitor != nullptr) {
+        const std::u16string game(kGameName);
+        monitor->Names().SetAccelerateProcess(game.c_str(), static_cast<std::int32_t>(game.size()), u";", 1);
+    }
 
     // The accelerator's window: hidden until the strip's double click shows it.
     HWND accelerator = MakeWindow(kAcceleratorClass, AcceleratorProc, L"KvtFakeAccelerator",
