@@ -367,7 +367,8 @@ int main() {
     }
     service.release();
     if (engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor(); monitor != nullptr) {
-        const std::u16string game(kGameName);
+        // Each name ends in the separator, as the accelerator sends them.
+        const std::u16string game = std::u16string(kGameName) + u";";
         monitor->Names().SetAccelerateProcess(game.c_str(), static_cast<std::int32_t>(game.size()), u";", 1);
     }
 
