@@ -50,9 +50,11 @@
 #include "base/window_tags.h"
 #include "engine/accelerator_report.h"
 #include "engine/traffic_monitor.h"
+#include "ui/common_controls_win.h"
 #include "ui/shell_window.h"
 #include "ui/suspension_dlg2_win.h"
 #include "unit/engine/engine_fakes.h"
+#include "wine/gui_probe_win.h"
 
 namespace {
 
@@ -320,6 +322,8 @@ void RunCommands(Harness& harness) {
         } else if (command == "close") {
             ::PostMessageW(window, WM_CLOSE, 0, 0);
             Say("ok");
+        } else if (std::string answer; probe::HandleCommand(command, in, answer)) {
+            Say(answer);
         } else if (!command.empty()) {
             Say("unknown " + command);
         }
@@ -329,8 +333,8 @@ void RunCommands(Harness& harness) {
 }  // namespace
 
 int main() {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    ui::RegisterCommonControls();
+    probe::StartWindowThreadTasks();
 
     app::SingleInstance instance;
     if (!instance.Acquire(u"kvt_floating_harness_")) {

@@ -1,0 +1,231 @@
+#!/usr/bin/env bash
+# The process traffic page and its detail dialogs under Wine and Xvfb: the harness (an engine on fake
+# process and socket tables) shows the page in a window of its own; xdotool clicks the headers, the rows
+# and the context menu; the harness's probe reads the list and the dialogs back. Screenshots go to
+# wine-shots/ of the build tree.
+#
+# Checked: the list holds the ordinary processes, not the accelerated game nor the exited updater, at
+# (10, 10) 510 x 360 with the six columns; header clicks sort and reverse; "查看进程流量" opens the
+# process dialog with the row's values, and its button the connection dialog; "查看进程连接信息" without
+# a selection lists every connection; "结束进程" asks, and "否(&N)" leaves the process; "请选择一行"
+# without a selection; the machine dialog's values; the program runs on and ends normally.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+harness=$1
+. "$here/wine-env.sh"
+dir=$(cd "$(dirname "$harness")" && pwd)
+exe=$(basename "$harness")
+shots="${KVT_BUILD_DIR:?}/wine-shots"
+work=$(mktemp -d)
+mkdir -p "$shots" "$dir/tmp"
+printf '[SUSPENSION]\r\nSHOW=1\r\nLOCATION=-1, -1\r\n[ALARM]\r\nALARM=0\r\n' >"$dir/tmp/kestrivonsetting.txt"
+pid=""
+
+cleanup() {
+    exec 3>&- 2>/dev/null || true
+    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+        kill "$pid" 2>/dev/null || true
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    [ -f "$work/out" ] && { echo "--- harness output" >&2; tr '\t' ' ' <"$work/out" | tail -20 >&2; }
+    exit 1
+}
+pass() { echo "ok: $*"; }
+
+start_harness() {
+    local attempt
+    for attempt in 1 2; do
+        rm -f "$work/in" "$work/out"
+        mkfifo "$work/in"
+        : >"$work/out"
+        (cd "$dir" && exec wine "./$exe" <"$work/in" >"$work/out" 2>"$work/err") &
+        pid=$!
+        exec 3>"$work/in"
+        for _ in $(seq 150); do
+            grep -q '^ready' "$work/out" && return 0
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        exec 3>&-
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+        echo "harness start $attempt failed, retrying" >&2
+    done
+    fail "the harness did not start: $(tail -5 "$work/err" 2>/dev/null)"
+}
+
+# Sends one command and prints its answer (events are skipped).
+ask() {
+    local before
+    before=$(wc -l <"$work/out")
+    echo "$*" >&3
+    for _ in $(seq 100); do
+        local answer
+        answer=$(tail -n +"$((before + 1))" "$work/out" | tr -d '\r' | grep -v '^event ' | head -1 || true)
+        if [ -n "$answer" ]; then
+            echo "$answer"
+            return 0
+        fi
+        sleep 0.05
+    done
+    fail "no answer to '$*'"
+}
+
+# The value of a tab-separated field "KEY=VALUE" of an answer; all of them for a repeated key.
+field() { tr '\t' '\n' <<<"$2" | sed -n "s/^$1=//p"; }
+rows_of() { tr '\t' '\n' <<<"$1" | tail -n +2; }
+shot() { import -window root "$shots/$1"; }
+
+# Waits up to 10 s for an answer of $1 that matches the extended regular expression $2.
+wait_for() {
+    local answer=""
+    for _ in $(seq 50); do
+        answer=$(ask "$1")
+        grep -Eq "$2" <<<"$answer" && { echo "$answer"; return 0; }
+        sleep 0.2
+    done
+    fail "'$1' never matched /$2/: $(tr '\t' ' ' <<<"$answer")"
+}
+
+click() { xdotool mousemove $(tr ',' ' ' <<<"$1") click "${2:-1}"; sleep 0.3; }
+
+# Right-clicks at $1 and chooses the menu item with command id $2; $3 names a screenshot of the menu.
+choose() {
+    click "$1" 3
+    local menu
+    menu=$(wait_for popup $'\t'"$2=")
+    [ -n "${3:-}" ] && shot "$3"
+    click "$(field "$2" "$menu")"
+}
+
+wait_dialog() { wait_for "dialog $1" '^dialog [0-9]'; }
+wait_closed() { wait_for "dialog $1" '^dialog none' >/dev/null; }
+
+names() { rows_of "$(ask 'page rows')" | cut -d'|' -f1 | paste -sd' '; }
+
+echo "display $DISPLAY, harness $harness"
+start_harness
+ask fill >/dev/null
+[ "$(ask 'page open')" = ok ] || fail "the page did not open"
+
+# --- The list: the ordinary processes only, once the statistics have counted the traffic.
+rows=$(wait_for 'page rows' $'^rows 2\t')
+[ "$(names)" = "Browser.exe Chat.exe" ] || fail "listed: $(names)"
+grep -q 'Game.exe\|Updater' <<<"$rows" && fail "the accelerated or exited process is listed: $rows"
+browser=$(rows_of "$rows" | grep '^Browser.exe|')
+chat=$(rows_of "$rows" | grep '^Chat.exe|')
+[ "$(cut -d'|' -f6 <<<"$browser")" = 2 ] && [ "$(cut -d'|' -f6 <<<"$chat")" = 2 ] ||
+    fail "connection counts: $browser / $chat"
+geometry=$(ask 'page geometry')
+[ "$(field list "$geometry")" = "110,110,510,360" ] || fail "list rectangle: $(field list "$geometry")"
+[ "$(field header "$geometry" | wc -l)" = 6 ] || fail "columns: $geometry"
+sleep 1.2
+shot traffic-page.png
+pass "listed: $browser ; $chat (not Game.exe, not Updater.exe); list at (10,10) 510x360"
+
+# --- Sorting: the name twice (ascending, then reversed), then the download total. Clicks on the same
+# header are kept apart by more than the double-click time.
+headers=($(field header "$geometry"))
+click_header() { click "${headers[$1]}"; sleep 0.4; }
+click_header 0
+[ "$(names)" = "Browser.exe Chat.exe" ] || fail "first sort by name: $(names)"
+click_header 0
+[ "$(names)" = "Chat.exe Browser.exe" ] || fail "second sort by name: $(names)"
+click_header 3
+[ "$(names)" = "Browser.exe Chat.exe" ] || fail "sort by download total: $(names)"
+click_header 3
+[ "$(names)" = "Chat.exe Browser.exe" ] || fail "reversed sort by download total: $(names)"
+shot traffic-page-sorted.png
+pass "header clicks sort by name and by download total, each reversed by the next click"
+
+# --- 查看进程流量 on the Browser row (now the second), then its connections.
+row_points=($(field row "$(ask 'page geometry')"))
+choose "${row_points[1]}" 32776 traffic-page-menu.png
+dialog=$(wait_dialog 进程流量信息)
+[ "$(field 1010 "$dialog")" = Browser.exe ] && [ "$(field 1012 "$dialog")" = 100 ] &&
+    [ "$(field 1017 "$dialog")" = 2 ] || fail "process dialog: $(tr '\t' ' ' <<<"$dialog")"
+[ "$(field 1015 "$dialog")" = "$(cut -d'|' -f4 <<<"$browser")" ] ||
+    echo "note: download total $(field 1015 "$dialog") in the dialog, $(cut -d'|' -f4 <<<"$browser") listed"
+[ -n "$(field 1068 "$dialog")" ] || fail "no path: $(tr '\t' ' ' <<<"$dialog")"
+shot process-traffic-dialog.png
+pass "进程流量信息: $(field 1010 "$dialog") pid $(field 1012 "$dialog"), down $(field 1015 "$dialog"), up $(field 1016 "$dialog"), $(field 1017 "$dialog") connections"
+
+click "$(field 'button 4' "$dialog")"
+connections=$(wait_dialog 进程连接详细信息)
+[ "$(field 'list 1001' "$connections" | cut -f1)" = 2 ] || fail "connection dialog (one process): $connections"
+[ "$(rows_of "$connections" | grep -c '^Browser.exe|100|TCP|')" = 2 ] ||
+    fail "connection rows: $(tr '\t' ' ' <<<"$connections")"
+shot connection-dialog-process.png
+click "$(field 'button 1' "$connections")"
+wait_closed 进程连接详细信息
+click "$(field 'button 3' "$dialog")"
+wait_closed 进程流量信息
+pass "查看此进程的网络连接: Browser.exe's two TCP connections; both dialogs close"
+
+# --- Without a selection: 查看进程连接信息 lists every connection; 查看进程流量 asks for a row.
+list_rect=$(field list "$(ask 'page geometry')")
+IFS=, read -r lx ly lw lh <<<"$list_rect"
+empty="$((lx + 200)),$((ly + lh - 40))"
+click "$empty"
+choose "$empty" 32779
+connections=$(wait_dialog 进程连接详细信息)
+count=$(field 'list 1001' "$connections" | cut -f1)
+[ "$count" = 7 ] || fail "all connections: $count: $(tr '\t' ' ' <<<"$connections")"
+rows_of "$connections" | grep -q '^Chat.exe|300|UDP|0.0.0.0|50200|0.0.0.0|0|' ||
+    fail "the chat program's UDP port: $(tr '\t' ' ' <<<"$connections")"
+shot connection-dialog-all.png
+click "$(field 'button 1' "$connections")"
+wait_closed 进程连接详细信息
+pass "查看进程连接信息 without a selection: all $count connections"
+
+choose "$empty" 32776
+notice=$(wait_for msgbox '^dialog [0-9]')
+[ "$(field 'button 1' "$notice")" != "" ] || fail "no 确定 in the notice: $notice"
+grep -q '请选择一行' <<<"$notice" || fail "notice text: $(tr '\t' ' ' <<<"$notice")"
+shot select-a-row.png
+click "$(field 'button 1' "$notice")"
+wait_for msgbox '^dialog none' >/dev/null
+pass "查看进程流量 without a selection: 请选择一行"
+
+# --- 结束进程 answered 否: the process stays.
+row_points=($(field row "$(ask 'page geometry')"))
+choose "${row_points[0]}" 32800
+question=$(wait_for msgbox '^dialog [0-9]')
+[ "$(field title "$question")" = 结束进程 ] || fail "caption: $(tr '\t' ' ' <<<"$question")"
+grep -q '您确定要关闭Chat.exe进程吗？' <<<"$question" || fail "question: $(tr '\t' ' ' <<<"$question")"
+shot end-process-question.png
+click "$(field 'button 7' "$question")"
+wait_for msgbox '^dialog none' >/dev/null
+sleep 2.2
+[ "$(names)" = "Chat.exe Browser.exe" ] || fail "after 否: $(names)"
+pass "结束进程 answered 否(&N): Chat.exe is still listed"
+
+# --- The machine dialog.
+ask machine >/dev/null
+machine=$(wait_dialog 本机流量信息)
+[ "$(field 1011 "$machine")" = harness ] || fail "machine dialog: $(tr '\t' ' ' <<<"$machine")"
+[ -n "$(field 1015 "$machine")" ] && [ -n "$(field 1022 "$machine")" ] || fail "machine figures: $machine"
+shot machine-traffic-dialog.png
+click "$(field 'button 1' "$machine")"
+wait_closed 本机流量信息
+pass "本机流量信息: $(field 1011 "$machine"), since $(field 1015 "$machine"), down $(field 1018 "$machine") at $(field 1022 "$machine")"
+
+# --- Still running; WM_CLOSE of the floating window ends the program normally.
+[ "$(ask 'page rows' | cut -f1)" = "rows 2" ] || fail "the page stopped"
+ask close >/dev/null
+for _ in $(seq 100); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "the harness did not end"
+code=0
+wait "$pid" || code=$?
+pid=""
+[ "$code" -eq 0 ] || fail "the harness ended with $code"
+pass "the program ran on and ended with exit code 0"
+echo "screenshots in $shots"
