@@ -17,6 +17,9 @@ bool CProTraDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result)
         case WM_INITDIALOG:
             SetUpDetailFrame(IDC_PROCESS_OK);
             ShowValues();
+            // The focus on 确定 rather than in the path, which would show selected.
+            ::SetFocus(Item(IDC_PROCESS_OK));
+            result = FALSE;
             return false;
         case WM_CLOSE:
             EndDialog(IDC_PROCESS_OK);
