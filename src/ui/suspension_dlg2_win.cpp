@@ -11,6 +11,7 @@
 #include "engine/traffic_snapshots.h"
 #include "res/resource_ids.h"
 #include "ui/floating_layout.h"
+#include "ui/main_dlg_win.h"
 #include "ui/shell_window.h"
 #include "ui/window_find_win.h"
 
@@ -143,7 +144,7 @@ bool CSuspensionDlg2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
             OnAppBarNotify(wParam, lParam);
             return true;
         case kShowMainModalMessage:
-            RaiseMainWindowModal();
+            OpenMainWindowModal();
             return true;
         case kShowBlackListMessage:
             // The high-bandwidth dialog opens here and joins the owned pop-ups once it exists.
@@ -416,8 +417,7 @@ void CSuspensionDlg2::OnDestroy() {
     }
     ::RemovePropW(window, base::Wide(std::u16string(base::kFloatingWindowTag)));
     window_.store(nullptr, std::memory_order_release);
-    // Gone without WM_CLOSE (Enter or Esc end the dialog): the program ends all the same rather than run
-    // on without its face.
+    // Gone without WM_CLOSE: the program ends all the same rather than run on without its face.
     if (!closing_) {
         closing_ = true;
         if (onClose_) {

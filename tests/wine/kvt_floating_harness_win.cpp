@@ -18,6 +18,13 @@
 //                              app-bar notification the shell would send
 //   exit                       the program's exit request (as the plugin's ExitMonitor)
 //   close                      WM_CLOSE to the floating window
+//   main                       main count= (windows titled 进程流量监控) visible= x= y= w= h= page=0|1
+//                              description= left= right= (the header's texts), or "main none"
+//   layout                     the main window's controls as ID=x,y,w,h in its client area, pages as
+//                              page=x,y,w,h
+//   main-modal                 the plugin's ShowMainDlg request (UM_SHOW_MAIN_MODAL to the strip)
+//   main-key KEY               KEY (return, escape) to the main window through the thread's input queue
+//   comctl                     comctl=N: the version a new list view reports (CCM_GETVERSION)
 // Events: "ready", "event accelerator-shown", "event accelerator-closed", "event ended".
 
 #include <windows.h>
@@ -50,6 +57,8 @@
 #include "base/window_tags.h"
 #include "engine/accelerator_report.h"
 #include "engine/traffic_monitor.h"
+#include "res/resource_ids.h"
+#include "skin/dialog_base_win.h"
 #include "ui/common_controls_win.h"
 #include "ui/shell_window.h"
 #include "ui/suspension_dlg2_win.h"
@@ -242,6 +251,113 @@ void Fill() {
     }
 }
 
+std::string WindowText(HWND window) {
+    wchar_t text[256] = {};
+    ::GetWindowTextW(window, text, 256);
+    return base::Utf16ToUtf8(base::FromWide(text));
+}
+
+BOOL CALLBACK CountMainWindows(HWND window, LPARAM count) {
+    if (WindowText(window) == "进程流量监控") {
+        ++*reinterpret_cast<int*>(count);
+    }
+    return TRUE;
+}
+
+HWND MainWindow() {
+    return ::FindWindowW(nullptr, L"进程流量监控");
+}
+
+// The page dialog shown in the main window: 0 the traffic list, 1 the alarm history, -1 none.
+int ShownPage(HWND main) {
+    int shown = -1;
+    for (HWND child = ::GetWindow(main, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        skin::Dialog* page = skin::Dialog::FromHandle(child);
+        if (page != nullptr && ::IsWindowVisible(child)) {
+            shown = page->TemplateId() == IDD_TRAFFIC_PAGE        ? 0
+                    : page->TemplateId() == IDD_ALARM_RECORD_PAGE ? 1
+                                                                  : 9;
+        }
+    }
+    return shown;
+}
+
+std::string MainReport() {
+    HWND main = MainWindow();
+    if (main == nullptr) {
+        return "main none";
+    }
+    int count = 0;
+    ::EnumWindows(CountMainWindows, reinterpret_cast<LPARAM>(&count));
+    RECT rect{};
+    ::GetWindowRect(main, &rect);
+    std::ostringstream out;
+    out << "main count=" << count << " visible=" << (::IsWindowVisible(main) ? 1 : 0) << " x=" << rect.left
+        << " y=" << rect.top << " w=" << rect.right - rect.left << " h=" << rect.bottom - rect.top
+        << " page=" << ShownPage(main)
+        << " description=" << WindowText(::GetDlgItem(main, IDC_MAIN_DESCRIPTION))
+        << " left=" << WindowText(::GetDlgItem(main, IDC_MAIN_LEFT_FIGURE))
+        << " right=" << WindowText(::GetDlgItem(main, IDC_MAIN_RIGHT_FIGURE));
+    return out.str();
+}
+
+std::string Box(HWND window, HWND parent) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    std::ostringstream out;
+    out << rect.left << "," << rect.top << "," << rect.right - rect.left << "," << rect.bottom - rect.top;
+    return out.str();
+}
+
+std::string LayoutReport() {
+    HWND main = MainWindow();
+    if (main == nullptr) {
+        return "layout none";
+    }
+    std::ostringstream out;
+    out << "layout";
+    for (int id : {IDC_MAIN_STATE_ICON, IDC_MAIN_DESCRIPTION, IDC_MAIN_LEFT_FIGURE, IDC_MAIN_RIGHT_FIGURE,
+                   IDC_MAIN_TRAFFIC_TAB, IDC_MAIN_ALARM_TAB, IDC_MAIN_PAGE_FRAME}) {
+        out << " " << id << "=" << Box(::GetDlgItem(main, id), main);
+    }
+    for (HWND child = ::GetWindow(main, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (skin::Dialog::FromHandle(child) != nullptr) {
+            out << " page=" << Box(child, main);
+        }
+    }
+    POINT origin{0, 0};
+    ::ClientToScreen(main, &origin);
+    out << " client=" << origin.x << "," << origin.y;
+    return out.str();
+}
+
+int ListViewVersion() {
+    HWND list = ::CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+    if (list == nullptr) {
+        return -1;
+    }
+    const int version = static_cast<int>(::SendMessageW(list, CCM_GETVERSION, 0, 0));
+    ::DestroyWindow(list);
+    return version;
+}
+
+// A key as the main window's thread would receive it from the keyboard.
+void PostKey(HWND main, WORD key) {
+    HWND target = main;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (::GetGUIThreadInfo(::GetWindowThreadProcessId(main, nullptr), &info) && info.hwndFocus != nullptr &&
+        ::GetAncestor(info.hwndFocus, GA_ROOT) == main) {
+        target = info.hwndFocus;
+    }
+    ::PostMessageW(target, WM_KEYDOWN, key, 1);
+    ::PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
+
 struct Harness {
     ui::IShellWindow* shell = nullptr;
     HWND game = nullptr;
@@ -322,6 +438,22 @@ void RunCommands(Harness& harness) {
         } else if (command == "close") {
             ::PostMessageW(window, WM_CLOSE, 0, 0);
             Say("ok");
+        } else if (command == "main") {
+            Say(MainReport());
+        } else if (command == "layout") {
+            Say(LayoutReport());
+        } else if (command == "main-modal") {
+            harness.shell->PostShowMainModal();
+            Say("ok");
+        } else if (command == "main-key") {
+            std::string key;
+            in >> key;
+            if (HWND main = MainWindow(); main != nullptr) {
+                PostKey(main, key == "escape" ? VK_ESCAPE : VK_RETURN);
+            }
+            Say("ok");
+        } else if (command == "comctl") {
+            Say("comctl=" + std::to_string(ListViewVersion()));
         } else if (std::string answer; probe::HandleCommand(command, in, answer)) {
             Say(answer);
         } else if (!command.empty()) {
