@@ -12,74 +12,12 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 harness=$1
-. "$here/wine-env.sh"
-dir=$(cd "$(dirname "$harness")" && pwd)
-exe=$(basename "$harness")
-shots="${KVT_BUILD_DIR:?}/wine-shots"
-work=$(mktemp -d)
-mkdir -p "$shots" "$dir/tmp"
+. "$here/harness-session.sh"
 printf '[SUSPENSION]\r\nSHOW=1\r\nLOCATION=-1, -1\r\n[ALARM]\r\nALARM=0\r\n' >"$dir/tmp/kestrivonsetting.txt"
-pid=""
-
-cleanup() {
-    exec 3>&- 2>/dev/null || true
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-        kill "$pid" 2>/dev/null || true
-    fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    [ -f "$work/out" ] && { echo "--- harness output" >&2; tr '\t' ' ' <"$work/out" | tail -20 >&2; }
-    exit 1
-}
-pass() { echo "ok: $*"; }
-
-start_harness() {
-    local attempt
-    for attempt in 1 2; do
-        rm -f "$work/in" "$work/out"
-        mkfifo "$work/in"
-        : >"$work/out"
-        (cd "$dir" && exec wine "./$exe" <"$work/in" >"$work/out" 2>"$work/err") &
-        pid=$!
-        exec 3>"$work/in"
-        for _ in $(seq 150); do
-            grep -q '^ready' "$work/out" && return 0
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        exec 3>&-
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-        echo "harness start $attempt failed, retrying" >&2
-    done
-    fail "the harness did not start: $(tail -5 "$work/err" 2>/dev/null)"
-}
-
-# Sends one command and prints its answer (events are skipped).
-ask() {
-    local before
-    before=$(wc -l <"$work/out")
-    echo "$*" >&3
-    for _ in $(seq 100); do
-        local answer
-        answer=$(tail -n +"$((before + 1))" "$work/out" | tr -d '\r' | grep -v '^event ' | head -1 || true)
-        if [ -n "$answer" ]; then
-            echo "$answer"
-            return 0
-        fi
-        sleep 0.05
-    done
-    fail "no answer to '$*'"
-}
 
 # The value of a tab-separated field "KEY=VALUE" of an answer; all of them for a repeated key.
 field() { tr '\t' '\n' <<<"$2" | sed -n "s/^$1=//p"; }
 rows_of() { tr '\t' '\n' <<<"$1" | tail -n +2; }
-shot() { import -window root "$shots/$1"; }
 
 # Waits up to 10 s for an answer of $1 that matches the extended regular expression $2.
 wait_for() {
