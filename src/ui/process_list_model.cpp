@@ -34,10 +34,30 @@ std::int64_t Signed(std::uint64_t bytes) {
     return static_cast<std::int64_t>(bytes);
 }
 
-// A running process's rates run up to now; an exited one's stop at its exit.
-const base::SystemTime& EndOr(const base::SystemTime& end, const base::SystemTime& now) {
-    return end.IsEmpty() ? now : end;
-}
+// The rates of one row, as FormatRate gives them, over one interval converted once: the conversion of a
+// local stamp reads the time zone on every call, and a refresh or a connection list would convert `now`
+// thousands of times.
+class RowInterval {
+  public:
+    explicit RowInterval(const base::SystemTime& now) : now_(base::LocalToCalendarSeconds(now)) {}
+
+    // From `start` to `end`, or to now while `end` is empty (running, open).
+    void Set(const base::SystemTime& start, const base::SystemTime& end) {
+        hasStart_ = !start.IsEmpty();
+        if (hasStart_) {
+            seconds_ = (end.IsEmpty() ? now_ : base::LocalToCalendarSeconds(end)) -
+                       base::LocalToCalendarSeconds(start);
+        }
+    }
+    std::u16string Rate(std::uint64_t bytes) const {
+        return format::FormatRateSeconds(hasStart_ ? static_cast<std::int64_t>(bytes) : 0, seconds_);
+    }
+
+  private:
+    std::int64_t now_;
+    std::int64_t seconds_ = 1;
+    bool hasStart_ = false;
+};
 
 bool Listable(const engine::ProcessRow& row) {
     return !row.accelerated && !row.name.empty() && row.name != engine::kClosedMarker;
@@ -73,6 +93,7 @@ std::vector<ListChange> ProcessListModel::Refresh(const std::vector<engine::Proc
     if (localTotal == 0) {
         return changes;
     }
+    RowInterval interval(now);
     for (const engine::ProcessRow& row : rows) {
         RecordState& state = records_[row.record];
         const bool running = row.state == engine::kStateRunning;
@@ -87,15 +108,17 @@ std::vector<ListChange> ProcessListModel::Refresh(const std::vector<engine::Proc
             }
             ListChange change = Change(ListChange::Kind::kAdd, row);
             change.path = row.path;
-            const base::SystemTime& end = EndOr(row.exitTime, now);
+            interval.Set(row.startTime, row.exitTime);
             change.texts = {row.name,
-                            format::FormatRate(Signed(row.bytesDown), row.startTime, end),
-                            format::FormatRate(Signed(row.bytesUp), row.startTime, end),
+                            interval.Rate(row.bytesDown),
+                            interval.Rate(row.bytesUp),
                             format::FormatVolumeTb(row.bytesDown),
                             format::FormatVolumeTb(row.bytesUp),
                             Decimal(row.connectionCount)};
             changes.push_back(std::move(change));
             state.hasRow = true;
+            state.downSnapshot = row.bytesDown;
+            state.upSnapshot = row.bytesUp;
         } else if (running && Listable(row) && state.hasRow) {
             ListChange change = Change(ListChange::Kind::kUpdate, row);
             change.texts = {row.name,
@@ -105,25 +128,21 @@ std::vector<ListChange> ProcessListModel::Refresh(const std::vector<engine::Proc
                             format::FormatVolumeTb(row.bytesUp),
                             Decimal(row.connectionCount)};
             changes.push_back(std::move(change));
+            state.downSnapshot = row.bytesDown;
+            state.upSnapshot = row.bytesUp;
         } else if (running && row.accelerated) {
             // Not flagged as removed: should the process stop being accelerated, it is listed again.
             if (state.hasRow) {
                 changes.push_back(Change(ListChange::Kind::kRemove, row));
                 state.hasRow = false;
             }
-            continue;
         } else if (row.state == engine::kStateExited && !state.rowRemoved) {
             if (state.hasRow) {
                 changes.push_back(Change(ListChange::Kind::kRemove, row));
                 state.hasRow = false;
             }
             state.rowRemoved = true;
-            continue;
-        } else {
-            continue;
         }
-        state.downSnapshot = row.bytesDown;
-        state.upSnapshot = row.bytesUp;
     }
     return changes;
 }
@@ -175,11 +194,12 @@ int CompareListTexts(int column, std::u16string_view a, std::u16string_view b, i
 std::vector<ConnectionListRow> ConnectionListRows(const std::vector<engine::ProcessDetail>& processes,
                                                   const base::SystemTime& now) {
     std::vector<ConnectionListRow> rows;
+    RowInterval interval(now);
     for (const engine::ProcessDetail& detail : processes) {
         const engine::ProcessRow& process = detail.process;
         const std::u16string pid = Decimal(process.pid);
         for (const engine::ConnectionRow& c : detail.connections) {
-            const base::SystemTime& end = EndOr(c.endTime, now);
+            interval.Set(c.startTime, c.endTime);
             ConnectionListRow& row = rows.emplace_back();
             row.pid = process.pid;
             row.path = process.path;
@@ -192,8 +212,8 @@ std::vector<ConnectionListRow> ConnectionListRows(const std::vector<engine::Proc
                          Decimal(c.remotePort),
                          format::FormatVolume(c.bytesDown),
                          format::FormatVolume(c.bytesUp),
-                         format::FormatRate(Signed(c.bytesDown), c.startTime, end),
-                         format::FormatRate(Signed(c.bytesUp), c.startTime, end),
+                         interval.Rate(c.bytesDown),
+                         interval.Rate(c.bytesUp),
                          c.state == engine::kStateOpen ? u"监听中" : u"已关闭",
                          format::FormatClockCn(c.startTime),
                          format::FormatClockCn(c.endTime)};

@@ -4,6 +4,7 @@
 #include <variant>
 
 #include "base/text.h"
+#include "format/figure_compare.h"
 #include "format/value_format.h"
 #include "ipc/command_ids.h"
 
@@ -61,6 +62,7 @@ std::string WatchView::OnMessage(const ipc::ParsedMonitorMessage& message, std::
         // Each round starts with sequence 1; a round is printed with the next totals.
         if (entry->sequence == 1) {
             processes_.clear();
+            roundMs_ = steadyMs;
         }
         processes_.push_back(*entry);
         processesPending_ = true;
@@ -116,15 +118,47 @@ std::string WatchView::TotalsBlock(const base::SystemTime& at) const {
     return text;
 }
 
-std::string WatchView::ProcessBlock(const base::SystemTime& at) const {
+// As the main window's list has it: a process seen for the first time shows its average since it
+// started (to its exit, or now), later rounds the bytes since the previous round over the seconds between.
+std::u16string WatchView::DownRate(const ipc::ProcessListEntry& process, const base::SystemTime& at) const {
+    const auto previous = seen_.find(process.pid);
+    if (previous == seen_.end() || previous->second.startTime != process.startTime) {
+        return format::FormatRate(static_cast<std::int64_t>(process.bytesDown), process.startTime,
+                                  process.exitTime.IsEmpty() ? at : process.exitTime);
+    }
+    const std::int64_t seconds = std::max<std::int64_t>(1, (roundMs_ - seenMs_ + 500) / 1000);
+    return format::FormatRateSeconds(
+        static_cast<std::int64_t>(process.bytesDown - previous->second.bytesDown), seconds);
+}
+
+std::string WatchView::ProcessBlock(const base::SystemTime& at) {
+    struct Line {
+        format::FigureKey key;
+        std::string text;
+    };
+    std::vector<Line> lines;
+    for (const ipc::ProcessListEntry& p : processes_) {
+        const std::u16string rate = DownRate(p, at);
+        lines.push_back(
+            {format::RateTextKey(rate),
+             PadLeft(std::to_string(p.pid), 9) + "  " + PadRight(StateText(p.state), 8) + " " +
+                 PadLeft(Utf8(rate), 11) + " " + PadLeft(Utf8(format::FormatVolumeTb(p.bytesUp)), 10) + " " +
+                 PadLeft(Utf8(format::FormatVolumeTb(p.bytesDown)), 10) + "   " + Utf8(p.name) + "\n"});
+    }
+    // The biggest download first; equal rates keep the monitor's order.
+    std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.key > b.key; });
     std::string text =
         Utf8(format::FormatClock(at)) + "  processes (" + std::to_string(processes_.size()) + ")\n";
-    text += "      pid  state       up         down       name\n";
-    for (const ipc::ProcessListEntry& p : processes_) {
-        text += PadLeft(std::to_string(p.pid), 9) + "  " + PadRight(StateText(p.state), 8) + " " +
-                PadLeft(Utf8(format::FormatVolumeTb(p.bytesUp)), 10) + " " +
-                PadLeft(Utf8(format::FormatVolumeTb(p.bytesDown)), 10) + "   " + Utf8(p.name) + "\n";
+    text += PadLeft("pid", 9) + "  " + PadRight("state", 8) + " " + PadLeft("down rate", 11) + " " +
+            PadLeft("up", 10) + " " + PadLeft("down", 10) + "   name\n";
+    for (const Line& line : lines) {
+        text += line.text;
     }
+    seen_.clear();
+    for (const ipc::ProcessListEntry& p : processes_) {
+        seen_[p.pid] = {p.startTime, p.bytesDown};
+    }
+    seenMs_ = roundMs_;
     return text;
 }
 

@@ -2,9 +2,11 @@
 
 // What the console's watch mode prints: after each round of totals pushes (once a second) the machine's
 // and the accelerated totals with their rates, and after a round of the process list push (once a
-// minute) the processes it named. Pure: the loop hands in each message with the moment it arrived.
+// minute) the processes it named, biggest download rate first. Pure: the loop hands in each message with
+// the moment it arrived.
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,8 +29,15 @@ class WatchView {
         std::int64_t steadyMs = 0;
     };
 
+    // A process as the previous round showed it, to take its download rate from.
+    struct Seen {
+        base::SystemTime startTime;
+        std::uint64_t bytesDown = 0;
+    };
+
     std::string TotalsBlock(const base::SystemTime& at) const;
-    std::string ProcessBlock(const base::SystemTime& at) const;
+    std::string ProcessBlock(const base::SystemTime& at);
+    std::u16string DownRate(const ipc::ProcessListEntry& process, const base::SystemTime& at) const;
 
     std::uint64_t unattributed_ = 0;  // both ways, from the last GetUnattributedReflux answer
     bool haveUnattributed_ = false;
@@ -37,6 +46,9 @@ class WatchView {
     bool havePrevious_ = false;
     std::vector<ipc::ProcessListEntry> processes_;  // the round being received
     bool processesPending_ = false;
+    std::int64_t roundMs_ = 0;            // when the round being received began
+    std::map<std::uint32_t, Seen> seen_;  // by pid, from the last printed round
+    std::int64_t seenMs_ = 0;
 };
 
 }  // namespace console

@@ -60,7 +60,7 @@ TEST(WatchConsole, PrintsTheTotalsAndTheProcessListUntilCtrlCThenEndsTheMonitor)
             "machine      down   16.00kb at 8.00kbps    (2000 B)   up   32.00kb at 16.00kbps   (4000 B)"),
         std::string::npos)
         << text;
-    EXPECT_NE(text.find("      101  exited         240b       480b   Downloader.exe(已关闭)\n"),
+    EXPECT_NE(text.find("      101  exited          0bps       240b       480b   Downloader.exe(已关闭)\n"),
               std::string::npos)
         << text;
     EXPECT_NE(run.err.Text().find("ExitMonitor sent"), std::string::npos) << run.err.Text();

@@ -40,7 +40,9 @@ std::string Round(WatchView& view, std::int64_t steadyMs, std::uint64_t localDow
 }
 
 std::string Process(WatchView& view, std::uint32_t sequence, std::uint32_t pid, std::uint32_t state,
-                    std::uint64_t up, std::uint64_t down, const std::u16string& name) {
+                    std::uint64_t up, std::uint64_t down, const std::u16string& name,
+                    const base::SystemTime& start = {}, const base::SystemTime& exit = {},
+                    std::int64_t steadyMs = 0) {
     ipc::ProcessListEntry e;
     e.sequence = sequence;
     e.pid = pid;
@@ -48,9 +50,11 @@ std::string Process(WatchView& view, std::uint32_t sequence, std::uint32_t pid, 
     e.bytesUp = up;
     e.bytesDown = down;
     e.name = name;
+    e.startTime = start;
+    e.exitTime = exit;
     ipc::CPostProcessListRefluxProtocolFactory f;
     f.BuildPostProcessListReflux(e);
-    return view.OnMessage(Parsed(f), 0, kAt);
+    return view.OnMessage(Parsed(f), steadyMs, kAt);
 }
 
 // The figures without the padding that aligns them.
@@ -150,12 +154,44 @@ TEST(WatchView, PrintsARoundOfTheProcessListAfterTheNextTotals) {
     const std::vector<std::string> lines = Lines(Round(view, 0, 0, 0, 0, 0));
     ASSERT_EQ(lines.size(), 7u);
     EXPECT_EQ(lines[2], "10:00:05  processes (3)");
-    EXPECT_EQ(lines[3], "      pid  state       up         down       name");
-    EXPECT_EQ(lines[4], "     4242  running      1.00kb    10.00mb   GameClient.exe");
-    EXPECT_EQ(Squeezed(lines[5]), " 31 exited 0b 992b 下载器.exe(已关闭)");
-    EXPECT_EQ(Squeezed(lines[6]), " 32 state 5 0b 0b odd.exe");
+    EXPECT_EQ(lines[3], "      pid  state      down rate         up       down   name");
+    // Without a start time there is no rate: the monitor's order stays.
+    EXPECT_EQ(lines[4], "     4242  running         0bps     1.00kb    10.00mb   GameClient.exe");
+    EXPECT_EQ(Squeezed(lines[5]), " 31 exited 0bps 0b 992b 下载器.exe(已关闭)");
+    EXPECT_EQ(Squeezed(lines[6]), " 32 state 5 0bps 0b 0b odd.exe");
     // Printed once.
     EXPECT_EQ(Lines(Round(view, 1000, 0, 0, 0, 0)).size(), 2u);
+}
+
+TEST(WatchView, ProcessesGoBiggestDownloadRateFirst) {
+    const base::SystemTime started{2026, 12, 0, 6, 9, 59, 55, 0};  // 10 s before kAt
+    const base::SystemTime ended{2026, 12, 0, 6, 9, 59, 56, 0};
+    // The process lines: after the two of the totals, the stamp and the heading.
+    const auto order = [](const std::string& printed) {
+        std::vector<std::string> lines = Lines(printed);
+        std::vector<std::string> processes;
+        for (std::size_t i = 4; i < lines.size(); ++i) {
+            processes.push_back(Squeezed(lines[i]));
+        }
+        return processes;
+    };
+    WatchView view;
+    // First sight: the average since the start, or over the life of an exited process.
+    Process(view, 1, 1, 2, 0, 1'250, u"a", started);
+    Process(view, 2, 2, 2, 0, 125'000, u"b", started);
+    Process(view, 2, 3, 1, 0, 1'250'000, u"c", started, ended);
+    EXPECT_EQ(
+        order(Round(view, 0, 0, 0, 0, 0)),
+        (std::vector<std::string>{" 3 exited 10.00mbps 0b 10.00mb c", " 2 running 100.00kbps 0b 1.00mb b",
+                                  " 1 running 1.00kbps 0b 10.00kb a"}));
+    // A minute later: the bytes since the previous round over 60 s; a new process shows its average.
+    Process(view, 1, 1, 2, 0, 1'250 + 7'500'000, u"a", started, {}, 60'000);
+    Process(view, 2, 2, 2, 0, 125'000, u"b", started, {}, 60'000);
+    Process(view, 2, 3, 1, 0, 1'250'000, u"c", started, ended, 60'000);
+    Process(view, 2, 4, 2, 0, 125, u"d", started, {}, 60'000);
+    EXPECT_EQ(order(Round(view, 60'000, 0, 0, 0, 0)),
+              (std::vector<std::string>{" 1 running 1.00mbps 0b 60.01mb a", " 4 running 100bps 0b 1.00kb d",
+                                        " 2 running 0bps 0b 1.00mb b", " 3 exited 0bps 0b 10.00mb c"}));
 }
 
 TEST(WatchView, IgnoresAnswersAndMessagesThatDidNotDecode) {
