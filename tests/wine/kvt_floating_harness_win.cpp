@@ -24,7 +24,7 @@
 //                              page=x,y,w,h
 //   main-modal                 the plugin's ShowMainDlg request (UM_SHOW_MAIN_MODAL to the strip)
 //   main-key KEY               KEY (return, escape) to the main window through the thread's input queue
-//   comctl                     comctl=N: the version a new list view reports (CCM_GETVERSION)
+//   comctl                     comctl PATH: the common controls' module a new list view comes from
 // Events: "ready", "event accelerator-shown", "event accelerator-closed", "event ended".
 
 #include <windows.h>
@@ -332,15 +332,21 @@ std::string LayoutReport() {
     return out.str();
 }
 
-int ListViewVersion() {
+// Where the common controls of a new list view come from: the module that the name comctl32.dll
+// stands for in this process. Version 6 lives in its side-by-side assembly (winsxs\...common-controls
+// _6595b64144ccf1df_6.0...), version 5 in the system directory. Wine's version 6 reports 5.81 through
+// DllGetVersion, so its path is what tells them apart.
+std::string ListViewModule() {
     HWND list = ::CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                   ::GetModuleHandleW(nullptr), nullptr);
     if (list == nullptr) {
-        return -1;
+        return "none";
     }
-    const int version = static_cast<int>(::SendMessageW(list, CCM_GETVERSION, 0, 0));
     ::DestroyWindow(list);
-    return version;
+    // The process's activation context redirects the name to the version its manifest asks for.
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(::GetModuleHandleW(L"comctl32.dll"), path, MAX_PATH);
+    return base::Utf16ToUtf8(base::FromWide(path));
 }
 
 // A key as the main window's thread would receive it from the keyboard.
@@ -451,7 +457,7 @@ void RunCommands(Harness& harness) {
             }
             Say("ok");
         } else if (command == "comctl") {
-            Say("comctl=" + std::to_string(ListViewVersion()));
+            Say("comctl " + ListViewModule());
         } else if (!command.empty()) {
             Say("unknown " + command);
         }
