@@ -24,6 +24,8 @@
 //                              page=x,y,w,h
 //   main-modal                 the plugin's ShowMainDlg request (UM_SHOW_MAIN_MODAL to the strip)
 //   main-key KEY               KEY (return, escape) to the main window through the thread's input queue
+//   main-close                 WM_CLOSE to the main window
+//   accstate open|close        a stand-in of the acceleration-state pop-up, carrying its tag, opens or goes
 //   comctl                     comctl PATH: the common controls' module a new list view comes from
 // Events: "ready", "event accelerator-shown", "event accelerator-closed", "event ended".
 
@@ -365,7 +367,28 @@ void PostKey(HWND main, WORD key) {
 struct Harness {
     ui::IShellWindow* shell = nullptr;
     HWND game = nullptr;
+    HWND helper = nullptr;  // makes windows on the user interface thread for the command thread
 };
+
+constexpr UINT kOpenAccStateMessage = WM_APP + 100;
+constexpr UINT kCloseAccStateMessage = WM_APP + 101;
+
+LRESULT CALLBACK HelperProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    static HWND accState = nullptr;
+    if (message == kOpenAccStateMessage && accState == nullptr) {
+        accState = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"KvtFakeAccState", WS_POPUP, 600, 300, 200,
+                                     100, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        ::SetPropW(accState, base::Wide(std::u16string(base::kAccStateWindowTag)), accState);
+        return 0;
+    }
+    if (message == kCloseAccStateMessage && accState != nullptr) {
+        ::RemovePropW(accState, base::Wide(std::u16string(base::kAccStateWindowTag)));
+        ::DestroyWindow(accState);
+        accState = nullptr;
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
 
 void RunCommands(Harness& harness) {
     std::string line;
@@ -456,6 +479,16 @@ void RunCommands(Harness& harness) {
                 PostKey(main, key == "escape" ? VK_ESCAPE : VK_RETURN);
             }
             Say("ok");
+        } else if (command == "main-close") {
+            ::PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
+            Say("ok");
+        } else if (command == "accstate") {
+            std::string what;
+            in >> what;
+            // Made and destroyed on the window thread, which owns the stand-in.
+            ::SendMessageW(harness.helper, what == "open" ? kOpenAccStateMessage : kCloseAccStateMessage, 0,
+                           0);
+            Say("ok");
         } else if (command == "comctl") {
             Say("comctl " + ListViewModule());
         } else if (!command.empty()) {
@@ -516,6 +549,7 @@ int main() {
     Harness harness{shell.get(), nullptr};
     const RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     harness.game = MakeWindow(kGameClass, ::DefWindowProcW, L"KvtFakeGame", WS_POPUP, screen);
+    harness.helper = MakeWindow(L"KvtHarnessHelper", HelperProc, L"", WS_POPUP, RECT{0, 0, 1, 1});
 
     std::thread commands([&harness] { RunCommands(harness); });
     commands.detach();
