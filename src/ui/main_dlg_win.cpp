@@ -9,8 +9,10 @@
 #include "ui/about_box_win.h"
 #include "ui/alarm_record_page_win.h"
 #include "ui/main_layout.h"
+#include "ui/program_icons_win.h"
 #include "ui/suspension_dlg2_win.h"
 #include "ui/traffic_page_win.h"
+#include "ui/window_background_win.h"
 #include "ui/window_find_win.h"
 
 namespace ui {
@@ -100,7 +102,7 @@ bool CMainDlg::OnInitDialog() {
         ::SetWindowPos(window, HWND_TOPMOST, start.left, start.top, start.right - start.left,
                        start.bottom - start.top, SWP_HIDEWINDOW);
     }
-    SetIcons();
+    SetProgramIcons(window);
     BuildHeaderAndPages();
     ::SetPropW(window, base::Wide(std::u16string(base::kMainWindowTag)), window);
     timerRunning_ = ::SetTimer(window, kStatusTimer, kStatusPeriodMs, nullptr) != 0;
@@ -112,18 +114,6 @@ bool CMainDlg::OnInitDialog() {
     ::SetWindowPos(window, HWND_NOTOPMOST, at.left, at.top, kMainWidth, kMainHeight, SWP_SHOWWINDOW);
     ::ShowWindow(window, SW_RESTORE);
     return timerRunning_;
-}
-
-void CMainDlg::SetIcons() {
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    const auto icon = [instance](int metricX, int metricY) {
-        return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                                               ::GetSystemMetrics(metricX), ::GetSystemMetrics(metricY),
-                                               LR_SHARED));
-    };
-    ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon(SM_CXICON, SM_CYICON)));
-    ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
-                   reinterpret_cast<LPARAM>(icon(SM_CXSMICON, SM_CYSMICON)));
 }
 
 void CMainDlg::BuildHeaderAndPages() {
@@ -214,14 +204,9 @@ void CMainDlg::ApplyLayout() {
 
 void CMainDlg::BuildBackground() {
     RECT client{};
-    ::GetClientRect(Handle(), &client);
+    skin::Bitmap background = CreateClientBitmap(Handle(), client);
     skin::Bitmap top(skin::LoadProgramBitmap(IDB_BAND_TOP));
     skin::Bitmap bottom(skin::LoadProgramBitmap(IDB_BAND_BOTTOM));
-    skin::Bitmap background;
-    {
-        const skin::WindowDc screen(nullptr, false);
-        background.Reset(::CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
-    }
     if (!background) {
         return;
     }

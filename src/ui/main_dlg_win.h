@@ -47,7 +47,6 @@ class CMainDlg final : public skin::SkinnedDialog<skin::CDialogX<3>, skin::CCtrl
     void CleanUp();
 
     // Steps of OnInitDialog, in its order.
-    void SetIcons();
     void BuildHeaderAndPages();
     void SetUpTabs();
     void SetUpHeader();

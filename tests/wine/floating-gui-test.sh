@@ -11,75 +11,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 harness=$1
-. "$here/harness-session.sh"
-settings="$dir/tmp/kestrivonsetting.txt"
-
-# The settings file in the ANSI form the program writes itself.
-write_settings() {
-    printf '[SUSPENSION]\r\nSHOW=%s\r\nLOCATION=%s\r\n[ALARM]\r\nALARM=%s\r\n' "$1" "$2" "$3" >"$settings"
-}
-setting() { grep -a "^$1=" "$settings" | head -1 | cut -d= -f2- | tr -d '\r'; }
-
-field() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<"$2"; }
-text_of() { sed -n 's/.* text=//p' <<<"$1"; }
-
-# Waits up to 5 s for the report to match an extended regular expression.
-wait_report() {
-    local report=""
-    for _ in $(seq 25); do
-        report=$(ask report)
-        grep -Eq "$1" <<<"$report" && { echo "$report"; return 0; }
-        sleep 0.2
-    done
-    fail "report never matched /$1/: $report"
-}
-
-wait_event() {
-    for _ in $(seq 50); do
-        grep -q "^event $1" "$work/out" && return 0
-        sleep 0.1
-    done
-    fail "no event $1"
-}
-
-wait_end() {
-    for _ in $(seq 100); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$pid" 2>/dev/null && fail "the harness did not end: $1"
-    local code=0
-    wait "$pid" || code=$?
-    pid=""
-    exec 3>&-
-    [ "$code" -eq 0 ] || fail "the harness ended with $code: $1"
-    grep -q '^event ended' "$work/out" || fail "the loop did not end: $1"
-}
-
-pixel() { convert "$shots/$1" -format "%[pixel:p{$2,$3}]" info:; }
-
-menu_item() {  # the centre "X Y" of the menu item with command id $1 in the menu answer $2
-    tr ' ' '\n' <<<"$2" | grep "^$1:" | cut -d: -f2 | tr ',' ' '
-}
-open_menu() {
-    xdotool mousemove "$((x + 10))" "$((y + 12))" click 3
-    local menu=""
-    for _ in $(seq 40); do
-        menu=$(ask menu)
-        grep -q '32798:' <<<"$menu" && { echo "$menu"; return 0; }
-        sleep 0.1
-    done
-    fail "the context menu did not open: $menu"
-}
-choose() {  # opens the menu and clicks the item with command id $1
-    local menu
-    menu=$(open_menu)
-    [ -n "${2:-}" ] && shot "$2"
-    # shellcheck disable=SC2046
-    xdotool mousemove $(menu_item "$1" "$menu") click 1
-    sleep 0.3
-    echo "$menu"
-}
+. "$here/harness-lib.sh"
 
 echo "display $DISPLAY, harness $harness"
 

@@ -24,7 +24,9 @@
 //                              page=x,y,w,h
 //   main-modal                 the plugin's ShowMainDlg request (UM_SHOW_MAIN_MODAL to the strip)
 //   main-key KEY               KEY (return, escape) to the main window through the thread's input queue
-//   comctl                     comctl=N: the version a new list view reports (CCM_GETVERSION)
+//   main-close                 WM_CLOSE to the main window
+//   accstate open|close        a stand-in of the acceleration-state pop-up, carrying its tag, opens or goes
+//   comctl                     comctl PATH: the common controls' module a new list view comes from
 // Events: "ready", "event accelerator-shown", "event accelerator-closed", "event ended".
 
 #include <windows.h>
@@ -334,15 +336,21 @@ std::string LayoutReport() {
     return out.str();
 }
 
-int ListViewVersion() {
+// Where the common controls of a new list view come from: the module that the name comctl32.dll
+// stands for in this process. Version 6 lives in its side-by-side assembly (winsxs\...common-controls
+// _6595b64144ccf1df_6.0...), version 5 in the system directory. Wine's version 6 reports 5.81 through
+// DllGetVersion, so its path is what tells them apart.
+std::string ListViewModule() {
     HWND list = ::CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                   ::GetModuleHandleW(nullptr), nullptr);
     if (list == nullptr) {
-        return -1;
+        return "none";
     }
-    const int version = static_cast<int>(::SendMessageW(list, CCM_GETVERSION, 0, 0));
     ::DestroyWindow(list);
-    return version;
+    // The process's activation context redirects the name to the version its manifest asks for.
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(::GetModuleHandleW(L"comctl32.dll"), path, MAX_PATH);
+    return base::Utf16ToUtf8(base::FromWide(path));
 }
 
 // A key as the main window's thread would receive it from the keyboard.
@@ -361,7 +369,28 @@ void PostKey(HWND main, WORD key) {
 struct Harness {
     ui::IShellWindow* shell = nullptr;
     HWND game = nullptr;
+    HWND helper = nullptr;  // makes windows on the user interface thread for the command thread
 };
+
+constexpr UINT kOpenAccStateMessage = WM_APP + 100;
+constexpr UINT kCloseAccStateMessage = WM_APP + 101;
+
+LRESULT CALLBACK HelperProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    static HWND accState = nullptr;
+    if (message == kOpenAccStateMessage && accState == nullptr) {
+        accState = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"KvtFakeAccState", WS_POPUP, 600, 300, 200,
+                                     100, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        ::SetPropW(accState, base::Wide(std::u16string(base::kAccStateWindowTag)), accState);
+        return 0;
+    }
+    if (message == kCloseAccStateMessage && accState != nullptr) {
+        ::RemovePropW(accState, base::Wide(std::u16string(base::kAccStateWindowTag)));
+        ::DestroyWindow(accState);
+        accState = nullptr;
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
 
 void RunCommands(Harness& harness) {
     std::string line;
@@ -452,8 +481,18 @@ void RunCommands(Harness& harness) {
                 PostKey(main, key == "escape" ? VK_ESCAPE : VK_RETURN);
             }
             Say("ok");
+        } else if (command == "main-close") {
+            ::PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
+            Say("ok");
+        } else if (command == "accstate") {
+            std::string what;
+            in >> what;
+            // Made and destroyed on the window thread, which owns the stand-in.
+            ::SendMessageW(harness.helper, what == "open" ? kOpenAccStateMessage : kCloseAccStateMessage, 0,
+                           0);
+            Say("ok");
         } else if (command == "comctl") {
-            Say("comctl=" + std::to_string(ListViewVersion()));
+            Say("comctl " + ListViewModule());
         } else if (std::string answer; probe::HandleCommand(command, in, answer)) {
             Say(answer);
         } else if (!command.empty()) {
@@ -515,6 +554,7 @@ int main() {
     Harness harness{shell.get(), nullptr};
     const RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     harness.game = MakeWindow(kGameClass, ::DefWindowProcW, L"KvtFakeGame", WS_POPUP, screen);
+    harness.helper = MakeWindow(L"KvtHarnessHelper", HelperProc, L"", WS_POPUP, RECT{0, 0, 1, 1});
 
     std::thread commands([&harness] { RunCommands(harness); });
     commands.detach();
