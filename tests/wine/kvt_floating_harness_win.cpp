@@ -96,7 +96,8 @@ class NullChannel final : public engine::IPluginChannel {
 
 // The system's clock and firewall-free privileges; tables with a few processes: the browser (whose
 // first port the traffic command feeds), the accelerated game, a chat program with UDP and TCP, and an
-// updater that has already ended when the engine first looks (its record is marked exited).
+// updater that has already ended when the engine first looks (its record is marked exited; "ready"
+// comes after that).
 engine::EngineSeams FakeSeams() {
     engine::EngineSeams seams = app::SystemEngineSeams();
     using engine_test::Ip;
@@ -235,6 +236,23 @@ std::string MenuReport() {
             << ((state & MF_CHECKED) != 0 ? ":checked" : "");
     }
     return out.str();
+}
+
+// The first check of the running processes finds the updater ended, and that recomputes
+// HasUnhandledAlarm: the harness is ready only after it, so that no test's alarm state is overwritten.
+bool WaitForUpdaterExit() {
+    for (int i = 0; i < 100; ++i) {
+        if (engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor(); monitor != nullptr) {
+            base::AutoLock lock(monitor->Table().EngineLock());
+            for (const engine::ProcessRecord& process : monitor->Table().Processes()) {
+                if (process.pid == kUpdaterPid && process.state == engine::kStateExited) {
+                    return true;
+                }
+            }
+        }
+        ::Sleep(100);
+    }
+    return false;
 }
 
 void Fill() {
@@ -556,9 +574,14 @@ int main() {
     harness.game = MakeWindow(kGameClass, ::DefWindowProcW, L"KvtFakeGame", WS_POPUP, screen);
     harness.helper = MakeWindow(L"KvtHarnessHelper", HelperProc, L"", WS_POPUP, RECT{0, 0, 1, 1});
 
-    std::thread commands([&harness] { RunCommands(harness); });
+    std::thread commands([&harness] {
+        if (!WaitForUpdaterExit()) {
+            Say("the ended process was never noticed");
+        }
+        Say("ready");
+        RunCommands(harness);
+    });
     commands.detach();
-    Say("ready");
 
     shell->RunMessageLoop();
     Say("event ended");

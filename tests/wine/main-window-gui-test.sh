@@ -18,6 +18,15 @@ echo "display $DISPLAY, harness $harness"
 main_field() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<"$2"; }
 wait_main() { wait_report "$1" main; }
 wait_no_main() { wait_report '^main none$' main >/dev/null; }
+# Clicks the strip's status button. The pointer comes from elsewhere: a window that appeared under a
+# still pointer may not know yet that the pointer is over it.
+click_status_button() {
+    xdotool mousemove "$((x - 60))" "$((y + 120))"
+    sleep 0.3
+    xdotool mousemove "$((x + 148 + 8))" "$((y + 3 + 9))"
+    sleep 0.3
+    xdotool click 1
+}
 
 write_settings 1 "-1, -1" 1
 start_harness
@@ -91,7 +100,7 @@ pass "Esc swallowed, Enter closes the modeless window; the strip runs on"
 
 # --- The status button while not accelerating: the strip hides, the main window opens; its WM_CLOSE
 # brings the strip back.
-xdotool mousemove "$((x + 148 + 8))" "$((y + 3 + 9))" click 1
+click_status_button
 wait_main 'count=1 visible=1' >/dev/null
 wait_report 'visible=0' >/dev/null
 shot main-status-button.png
@@ -101,7 +110,7 @@ wait_report 'visible=1' >/dev/null
 pass "status button: the strip hides, the main window opens; WM_CLOSE shows the strip again"
 
 # ... but not while the acceleration-state pop-up is open.
-xdotool mousemove "$((x + 148 + 8))" "$((y + 3 + 9))" click 1
+click_status_button
 wait_main 'count=1 visible=1' >/dev/null
 ask "accstate open" >/dev/null
 ask main-close >/dev/null
