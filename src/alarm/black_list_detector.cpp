@@ -2,6 +2,7 @@
 
 #include "base/lock.h"
 #include "engine/name_lists.h"
+#include "engine/traffic_monitor.h"
 
 namespace alarming {
 
@@ -54,8 +55,10 @@ int HasBlackListProcesses(const ProgramDirectory& directory, const WhiteList& wh
     return detector.DetectBlackListProcesses(processes) > 0 ? 1 : 0;
 }
 
-std::uint32_t EndProcessById(engine::ProcessTable& processes, engine::IProcessSource& source,
-                             std::uint32_t pid) {
+namespace {
+
+std::uint32_t EndRunningProcess(engine::ProcessTable& processes, engine::IProcessSource& source,
+                                std::uint32_t pid, bool markUnreachable) {
     // Held across the termination too, so that the status thread cannot mark the record in between.
     base::AutoLock hold(processes.EngineLock());
     for (engine::ProcessRecord& process : processes.Processes()) {
@@ -64,10 +67,32 @@ std::uint32_t EndProcessById(engine::ProcessTable& processes, engine::IProcessSo
             continue;
         }
         const std::uint32_t result = source.Terminate(pid, process.startStamp);
-        processes.MarkExited(process, processes.Clock().LocalTime());
+        if (result != engine::kCannotOpenProcess || markUnreachable) {
+            processes.MarkExited(process, processes.Clock().LocalTime());
+        }
         return result;
     }
     return 0;
+}
+
+}  // namespace
+
+std::uint32_t EndProcessById(engine::ProcessTable& processes, engine::IProcessSource& source,
+                             std::uint32_t pid) {
+    return EndRunningProcess(processes, source, pid, true);
+}
+
+std::uint32_t EndOpenableProcess(engine::ProcessTable& processes, engine::IProcessSource& source,
+                                 std::uint32_t pid) {
+    return EndRunningProcess(processes, source, pid, false);
+}
+
+std::uint32_t EndEngineProcess(std::uint32_t pid) {
+    engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor();
+    if (monitor == nullptr) {
+        return engine::kCannotOpenProcess;
+    }
+    return EndOpenableProcess(monitor->Table(), monitor->ProcessNameSource().Source(), pid);
 }
 
 }  // namespace alarming

@@ -66,4 +66,11 @@ int HasBlackListProcesses(const ProgramDirectory& directory, const WhiteList& wh
 std::uint32_t EndProcessById(engine::ProcessTable& processes, engine::IProcessSource& source,
                              std::uint32_t pid);
 
+// The same for the process list's own "end process": a process that cannot be opened is left as it is,
+// its record unmarked. The same answers.
+std::uint32_t EndOpenableProcess(engine::ProcessTable& processes, engine::IProcessSource& source,
+                                 std::uint32_t pid);
+// EndOpenableProcess on the current engine; engine::kCannotOpenProcess without one.
+std::uint32_t EndEngineProcess(std::uint32_t pid);
+
 }  // namespace alarming

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
 #include <objbase.h>
 
 #include <cwchar>
@@ -13,6 +12,7 @@
 #include "base/scoped_handle_win.h"
 #include "base/wide_win.h"
 #include "skin/skin_resources_win.h"
+#include "ui/common_controls_win.h"
 
 namespace {
 
@@ -46,11 +46,10 @@ void HookCrashDump() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandLine, int) {
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    ui::RegisterCommonControls();
     HookCrashDump();
     const int result = app::RunMonitorProgram(base::FromWide(commandLine != nullptr ? commandLine : L""),
-                                             skin::EnsureProgramSkin);
+                                              skin::EnsureProgramSkin);
     ::CoUninitialize();
     return result;
 }

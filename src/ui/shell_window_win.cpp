@@ -6,6 +6,7 @@
 #include "alarm/program_directory.h"
 #include "base/wide_win.h"
 #include "base/window_tags.h"
+#include "skin/dialog_base_win.h"
 #include "ui/shell_window.h"
 #include "ui/suspension_dlg2_win.h"
 #include "ui/window_find_win.h"
@@ -61,6 +62,13 @@ class FloatingShell final : public IShellWindow {
     void RunMessageLoop() override {
         MSG message;
         while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+            // Enter, Esc and Tab reach the modeless dialogs (the main window and its pages) as keys of a
+            // dialog, which the dialog manager turns into IDOK, IDCANCEL and focus moves.
+            HWND root = message.hwnd != nullptr ? ::GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+            if (root != nullptr && skin::Dialog::FromHandle(root) != nullptr &&
+                ::IsDialogMessageW(root, &message)) {
+                continue;
+            }
             ::TranslateMessage(&message);
             ::DispatchMessageW(&message);
         }

@@ -8,24 +8,12 @@
 #include "base/wide_win.h"
 #include "base/window_tags.h"
 #include "res/resource_ids.h"
+#include "ui/about_box_win.h"
 #include "ui/floating_layout.h"
+#include "ui/main_dlg_win.h"
 #include "ui/window_find_win.h"
 
 namespace ui {
-namespace {
-
-INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
-    if (message == WM_INITDIALOG) {
-        return TRUE;
-    }
-    if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
-        ::EndDialog(dialog, LOWORD(wParam));
-        return TRUE;
-    }
-    return FALSE;
-}
-
-}  // namespace
 
 bool CSuspensionDlg2::OnCommand(WORD id, WORD code) {
     switch (id) {
@@ -38,10 +26,7 @@ bool CSuspensionDlg2::OnCommand(WORD id, WORD code) {
             ShowAccelerator();
             return true;
         case ID_SHOW_DETAILS:
-            // Modeless main window: an open one comes to the top. Creating one is the main window's part.
-            if (HWND main = FindWindowByTag(base::kMainWindowTag); main != nullptr) {
-                ::SetWindowPos(main, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-            }
+            OpenMainWindowModeless();
             return true;
         case ID_HIDE_FLOATING:
             HideForSettings();
@@ -53,13 +38,11 @@ bool CSuspensionDlg2::OnCommand(WORD id, WORD code) {
             CloseAccelerator();
             return true;
         case ID_APP_ABOUT:
-            ::DialogBoxParamW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_ABOUTBOX), Handle(),
-                              AboutProc, 0);
+            ShowAboutBox(Handle());
             return true;
         case IDOK:
         case IDCANCEL:
-            ::KillTimer(Handle(), kTextTimer);
-            EndDialog(id);
+            // Enter and Esc on the strip: only WM_CLOSE and the exit request end the program.
             return true;
         default:
             return false;
@@ -115,26 +98,11 @@ void CSuspensionDlg2::CloseAccelerator() {
     }
 }
 
-void CSuspensionDlg2::RaiseMainWindowModal() {
-    // An open main window comes to the front without staying there. Running a new one modally is the
-    // main window's part.
-    HWND main = ::FindWindowW(nullptr, base::Wide(std::u16string(base::kMainWindowTitle)));
-    RECT rect{};
-    if (main == nullptr || !::GetWindowRect(main, &rect)) {
-        return;
-    }
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    if (::SetWindowPos(main, HWND_TOPMOST, rect.left, rect.top, width, height, SWP_SHOWWINDOW)) {
-        ::SetWindowPos(main, HWND_NOTOPMOST, rect.left, rect.top, width, height, SWP_SHOWWINDOW);
-    }
-}
-
 void CSuspensionDlg2::OnStatusButton() {
     switch (alarming::AccelerationState.load(std::memory_order_relaxed)) {
         case 0:
-            // The main window opens in the strip's place; the strip hides with it once there is one to
-            // bring it back.
+            // The main window opens in the strip's place; its close brings the strip back.
+            ::ShowWindow(Handle(), SW_HIDE);
             ::PostMessageW(Handle(), WM_COMMAND, MAKEWPARAM(ID_SHOW_DETAILS, 0), 0);
             break;
         case 1: {

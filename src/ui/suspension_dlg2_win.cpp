@@ -11,7 +11,10 @@
 #include "engine/traffic_snapshots.h"
 #include "res/resource_ids.h"
 #include "ui/floating_layout.h"
+#include "ui/main_dlg_win.h"
+#include "ui/program_icons_win.h"
 #include "ui/shell_window.h"
+#include "ui/window_background_win.h"
 #include "ui/window_find_win.h"
 
 namespace ui {
@@ -143,7 +146,7 @@ bool CSuspensionDlg2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
             OnAppBarNotify(wParam, lParam);
             return true;
         case kShowMainModalMessage:
-            RaiseMainWindowModal();
+            OpenMainWindowModal();
             return true;
         case kShowBlackListMessage:
             // The high-bandwidth dialog opens here and joins the owned pop-ups once it exists.
@@ -198,15 +201,8 @@ bool CSuspensionDlg2::OnInitDialog() {
     return timerStarted;
 }
 
-void CSuspensionDlg2::SetIcons(HINSTANCE instance) {
-    const auto icon = [instance](int metricX, int metricY) {
-        return static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                                               ::GetSystemMetrics(metricX), ::GetSystemMetrics(metricY),
-                                               LR_SHARED));
-    };
-    ::SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon(SM_CXICON, SM_CYICON)));
-    ::SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
-                   reinterpret_cast<LPARAM>(icon(SM_CXSMICON, SM_CYSMICON)));
+void CSuspensionDlg2::SetIcons(HINSTANCE) {
+    SetProgramIcons(Handle());
 }
 
 void CSuspensionDlg2::MakeStripStyle() {
@@ -283,17 +279,11 @@ void CSuspensionDlg2::RegisterAppBar() {
 
 void CSuspensionDlg2::BuildBackground() {
     RECT client{};
-    ::GetClientRect(Handle(), &client);
+    skin::Bitmap background = CreateClientBitmap(Handle(), client);
     skin::Bitmap left(skin::LoadProgramBitmap(IDB_STRIP_LEFT));
     skin::Bitmap logo(skin::LoadProgramBitmap(IDB_STRIP_LOGO));
     skin::Bitmap right(skin::LoadProgramBitmap(IDB_STRIP_RIGHT));
     skin::Bitmap column(skin::LoadProgramBitmap(IDB_STRIP_COLUMN));
-
-    skin::Bitmap background;
-    {
-        const skin::WindowDc screen(nullptr, false);
-        background.Reset(::CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
-    }
     if (!background) {
         return;
     }
@@ -416,8 +406,7 @@ void CSuspensionDlg2::OnDestroy() {
     }
     ::RemovePropW(window, base::Wide(std::u16string(base::kFloatingWindowTag)));
     window_.store(nullptr, std::memory_order_release);
-    // Gone without WM_CLOSE (Enter or Esc end the dialog): the program ends all the same rather than run
-    // on without its face.
+    // Gone without WM_CLOSE: the program ends all the same rather than run on without its face.
     if (!closing_) {
         closing_ = true;
         if (onClose_) {

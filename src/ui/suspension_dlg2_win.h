@@ -91,7 +91,6 @@ class CSuspensionDlg2 final : public skin::Dialog, public skin::CCtrlColor<0, 0x
     void HideForSettings();
     void ToggleAlarms();
     void CloseAccelerator();
-    void RaiseMainWindowModal();
 
     alarming::ProgramDirectory directory_;
     std::function<void()> onClose_;

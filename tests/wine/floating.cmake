@@ -7,6 +7,9 @@ target_include_directories(kvt_floating_harness PRIVATE ${CMAKE_CURRENT_SOURCE_D
 target_compile_options(kvt_floating_harness PRIVATE ${KVT_WARNINGS})
 target_link_libraries(kvt_floating_harness PRIVATE kvt_core_os)
 kvt_add_program_resources(kvt_floating_harness)
+kvt_add_program_info(kvt_floating_harness "进程流量监控 GUI harness")
+# The skinned windows (main window, dialogs) load the skin library from beside the program.
+kvt_copy_skin_library(kvt_floating_harness)
 kvt_copy_config(kvt_floating_harness)
 add_custom_command(TARGET kvt_floating_harness POST_BUILD COMMAND ${CMAKE_COMMAND} -E make_directory ${KVT_FLOATING_DIR}/tmp)
 add_test(NAME wine_floating_gui

@@ -6,7 +6,9 @@
 // Commands, one per line on standard input (answers and events, one line each, on standard output):
 //   report                     visible=0|1 x= y= w= h= topmost=0|1 image=normal|alertA|alertB text=...
 //   state ACCELERATION ALARM   sets AccelerationState and HasUnhandledAlarm, tells the window
-//   traffic DOWN UP            adds payload bytes to the port of the non-accelerated process
+//   traffic DOWN UP            adds payload bytes to the browser's first port
+//   fill                       adds some payload to every connection of every process (the game's,
+//                              the exited updater's included), different for each: something to list
 //   accel SENT RECEIVED        sends UM_ACCEL_ADAPTER to the floating window; answers the tunnel sums
 //   menu                       the screen rectangles of the open context menu's items
 //   show | hide                the plugin's show request / the settings' hide, through the shell
@@ -16,6 +18,15 @@
 //                              app-bar notification the shell would send
 //   exit                       the program's exit request (as the plugin's ExitMonitor)
 //   close                      WM_CLOSE to the floating window
+//   main                       main count= (windows titled 进程流量监控) visible= x= y= w= h= page=0|1
+//                              description= left= right= (the header's texts), or "main none"
+//   layout                     the main window's controls as ID=x,y,w,h in its client area, pages as
+//                              page=x,y,w,h
+//   main-modal                 the plugin's ShowMainDlg request (UM_SHOW_MAIN_MODAL to the strip)
+//   main-key KEY               KEY (return, escape) to the main window through the thread's input queue
+//   main-close                 WM_CLOSE to the main window
+//   accstate open|close        a stand-in of the acceleration-state pop-up, carrying its tag, opens or goes
+//   comctl                     comctl PATH: the common controls' module a new list view comes from
 // Events: "ready", "event accelerator-shown", "event accelerator-closed", "event ended".
 
 #include <windows.h>
@@ -48,14 +59,22 @@
 #include "base/window_tags.h"
 #include "engine/accelerator_report.h"
 #include "engine/traffic_monitor.h"
+#include "res/resource_ids.h"
+#include "skin/dialog_base_win.h"
+#include "ui/common_controls_win.h"
 #include "ui/shell_window.h"
 #include "ui/suspension_dlg2_win.h"
 #include "unit/engine/engine_fakes.h"
+#include "wine/gui_probe_win.h"
 
 namespace {
 
 constexpr std::uint32_t kBrowserPid = 100;
 constexpr std::uint16_t kBrowserPort = 50000;
+constexpr std::uint32_t kGamePid = 200;
+constexpr std::uint32_t kChatPid = 300;
+constexpr std::uint32_t kUpdaterPid = 400;
+constexpr char16_t kGameName[] = u"Game.exe";
 constexpr wchar_t kAcceleratorClass[] = L"KvtFakeAccelerator";
 constexpr wchar_t kGameClass[] = L"KvtFakeFullScreenGame";
 
@@ -75,14 +94,28 @@ class NullChannel final : public engine::IPluginChannel {
     void PostStartResult(std::uint8_t) override {}
 };
 
-// The system's clock and firewall-free privileges; tables with one ordinary process holding one port.
+// The system's clock and firewall-free privileges; tables with a few processes: the browser (whose
+// first port the traffic command feeds), the accelerated game, a chat program with UDP and TCP, and an
+// updater that has already ended when the engine first looks (its record is marked exited; "ready"
+// comes after that).
 engine::EngineSeams FakeSeams() {
     engine::EngineSeams seams = app::SystemEngineSeams();
+    using engine_test::Ip;
     auto sockets = std::make_unique<engine_test::FakeSocketTable>();
-    sockets->tcp.push_back({engine::TcpState::kEstablished, engine_test::Ip(127, 0, 0, 1), kBrowserPort,
-                            engine_test::Ip(127, 0, 0, 1), 80, kBrowserPid});
+    sockets->tcp = {
+        {engine::TcpState::kEstablished, Ip(127, 0, 0, 1), kBrowserPort, Ip(127, 0, 0, 1), 80, kBrowserPid},
+        {engine::TcpState::kEstablished, Ip(192, 168, 1, 20), 50001, Ip(93, 184, 216, 34), 443, kBrowserPid},
+        {engine::TcpState::kEstablished, Ip(192, 168, 1, 20), 50100, Ip(10, 20, 30, 40), 7000, kGamePid},
+        {engine::TcpState::kEstablished, Ip(192, 168, 1, 20), 50201, Ip(10, 0, 0, 9), 8080, kChatPid},
+        {engine::TcpState::kEstablished, Ip(192, 168, 1, 20), 50300, Ip(10, 0, 0, 7), 443, kUpdaterPid},
+    };
+    sockets->udp = {{Ip(0, 0, 0, 0), 50101, kGamePid}, {Ip(0, 0, 0, 0), 50200, kChatPid}};
     auto processes = std::make_unique<engine_test::FakeProcessSource>();
     processes->Add(kBrowserPid, u"Browser.exe");
+    processes->Add(kGamePid, kGameName);
+    processes->Add(kChatPid, u"Chat.exe");
+    processes->Add(kUpdaterPid, u"Updater.exe");
+    processes->processes[kUpdaterPid].running = false;
     seams.sockets = std::move(sockets);
     seams.processes = std::move(processes);
     seams.interfaces = std::make_unique<engine_test::FakeInterfaceTable>();
@@ -205,10 +238,177 @@ std::string MenuReport() {
     return out.str();
 }
 
+// The first check of the running processes finds the updater ended, and that recomputes
+// HasUnhandledAlarm: the harness is ready only after it, so that no test's alarm state is overwritten.
+bool WaitForUpdaterExit() {
+    for (int i = 0; i < 100; ++i) {
+        if (engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor(); monitor != nullptr) {
+            base::AutoLock lock(monitor->Table().EngineLock());
+            for (const engine::ProcessRecord& process : monitor->Table().Processes()) {
+                if (process.pid == kUpdaterPid && process.state == engine::kStateExited) {
+                    return true;
+                }
+            }
+        }
+        ::Sleep(100);
+    }
+    return false;
+}
+
+void Fill() {
+    engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor();
+    if (monitor == nullptr) {
+        return;
+    }
+    base::AutoLock lock(monitor->Table().EngineLock());
+    std::uint64_t step = 1;
+    for (engine::ProcessRecord& process : monitor->Table().Processes()) {
+        for (engine::ConnectionRecord& connection : process.connections) {
+            connection.bytesDown += 150000 * step;
+            connection.bytesUp += 20000 * step;
+            ++step;
+        }
+    }
+}
+
+std::string WindowText(HWND window) {
+    wchar_t text[256] = {};
+    ::GetWindowTextW(window, text, 256);
+    return base::Utf16ToUtf8(base::FromWide(text));
+}
+
+BOOL CALLBACK CountMainWindows(HWND window, LPARAM count) {
+    if (WindowText(window) == "进程流量监控") {
+        ++*reinterpret_cast<int*>(count);
+    }
+    return TRUE;
+}
+
+HWND MainWindow() {
+    return ::FindWindowW(nullptr, L"进程流量监控");
+}
+
+// The page dialog shown in the main window: 0 the traffic list, 1 the alarm history, -1 none.
+int ShownPage(HWND main) {
+    int shown = -1;
+    for (HWND child = ::GetWindow(main, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        skin::Dialog* page = skin::Dialog::FromHandle(child);
+        if (page != nullptr && ::IsWindowVisible(child)) {
+            shown = page->TemplateId() == IDD_TRAFFIC_PAGE        ? 0
+                    : page->TemplateId() == IDD_ALARM_RECORD_PAGE ? 1
+                                                                  : 9;
+        }
+    }
+    return shown;
+}
+
+std::string MainReport() {
+    HWND main = MainWindow();
+    if (main == nullptr) {
+        return "main none";
+    }
+    int count = 0;
+    ::EnumWindows(CountMainWindows, reinterpret_cast<LPARAM>(&count));
+    RECT rect{};
+    ::GetWindowRect(main, &rect);
+    std::ostringstream out;
+    out << "main count=" << count << " visible=" << (::IsWindowVisible(main) ? 1 : 0) << " x=" << rect.left
+        << " y=" << rect.top << " w=" << rect.right - rect.left << " h=" << rect.bottom - rect.top
+        << " page=" << ShownPage(main)
+        << " description=" << WindowText(::GetDlgItem(main, IDC_MAIN_DESCRIPTION))
+        << " left=" << WindowText(::GetDlgItem(main, IDC_MAIN_LEFT_FIGURE))
+        << " right=" << WindowText(::GetDlgItem(main, IDC_MAIN_RIGHT_FIGURE));
+    return out.str();
+}
+
+std::string Box(HWND window, HWND parent) {
+    RECT rect{};
+    ::GetWindowRect(window, &rect);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    std::ostringstream out;
+    out << rect.left << "," << rect.top << "," << rect.right - rect.left << "," << rect.bottom - rect.top;
+    return out.str();
+}
+
+std::string LayoutReport() {
+    HWND main = MainWindow();
+    if (main == nullptr) {
+        return "layout none";
+    }
+    std::ostringstream out;
+    out << "layout";
+    for (int id : {IDC_MAIN_STATE_ICON, IDC_MAIN_DESCRIPTION, IDC_MAIN_LEFT_FIGURE, IDC_MAIN_RIGHT_FIGURE,
+                   IDC_MAIN_TRAFFIC_TAB, IDC_MAIN_ALARM_TAB, IDC_MAIN_PAGE_FRAME}) {
+        out << " " << id << "=" << Box(::GetDlgItem(main, id), main);
+    }
+    for (HWND child = ::GetWindow(main, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        if (skin::Dialog::FromHandle(child) != nullptr) {
+            out << " page=" << Box(child, main);
+        }
+    }
+    POINT origin{0, 0};
+    ::ClientToScreen(main, &origin);
+    out << " client=" << origin.x << "," << origin.y;
+    return out.str();
+}
+
+// Where the common controls of a new list view come from: the module that the name comctl32.dll
+// stands for in this process. Version 6 lives in its side-by-side assembly (winsxs\...common-controls
+// _6595b64144ccf1df_6.0...), version 5 in the system directory. Wine's version 6 reports 5.81 through
+// DllGetVersion, so its path is what tells them apart.
+std::string ListViewModule() {
+    HWND list = ::CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  ::GetModuleHandleW(nullptr), nullptr);
+    if (list == nullptr) {
+        return "none";
+    }
+    ::DestroyWindow(list);
+    // The process's activation context redirects the name to the version its manifest asks for.
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(::GetModuleHandleW(L"comctl32.dll"), path, MAX_PATH);
+    return base::Utf16ToUtf8(base::FromWide(path));
+}
+
+// A key as the main window's thread would receive it from the keyboard.
+void PostKey(HWND main, WORD key) {
+    HWND target = main;
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (::GetGUIThreadInfo(::GetWindowThreadProcessId(main, nullptr), &info) && info.hwndFocus != nullptr &&
+        ::GetAncestor(info.hwndFocus, GA_ROOT) == main) {
+        target = info.hwndFocus;
+    }
+    ::PostMessageW(target, WM_KEYDOWN, key, 1);
+    ::PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
+
 struct Harness {
     ui::IShellWindow* shell = nullptr;
     HWND game = nullptr;
+    HWND helper = nullptr;  // makes windows on the user interface thread for the command thread
 };
+
+constexpr UINT kOpenAccStateMessage = WM_APP + 100;
+constexpr UINT kCloseAccStateMessage = WM_APP + 101;
+
+LRESULT CALLBACK HelperProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    static HWND accState = nullptr;
+    if (message == kOpenAccStateMessage && accState == nullptr) {
+        accState = ::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"KvtFakeAccState", WS_POPUP, 600, 300, 200,
+                                     100, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+        ::SetPropW(accState, base::Wide(std::u16string(base::kAccStateWindowTag)), accState);
+        return 0;
+    }
+    if (message == kCloseAccStateMessage && accState != nullptr) {
+        ::RemovePropW(accState, base::Wide(std::u16string(base::kAccStateWindowTag)));
+        ::DestroyWindow(accState);
+        accState = nullptr;
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
 
 void RunCommands(Harness& harness) {
     std::string line;
@@ -241,6 +441,9 @@ void RunCommands(Harness& harness) {
                     record->bytesUp += up;
                 }
             }
+            Say("ok");
+        } else if (command == "fill") {
+            Fill();
             Say("ok");
         } else if (command == "accel") {
             unsigned long long sent = 0;
@@ -282,6 +485,34 @@ void RunCommands(Harness& harness) {
         } else if (command == "close") {
             ::PostMessageW(window, WM_CLOSE, 0, 0);
             Say("ok");
+        } else if (command == "main") {
+            Say(MainReport());
+        } else if (command == "layout") {
+            Say(LayoutReport());
+        } else if (command == "main-modal") {
+            harness.shell->PostShowMainModal();
+            Say("ok");
+        } else if (command == "main-key") {
+            std::string key;
+            in >> key;
+            if (HWND main = MainWindow(); main != nullptr) {
+                PostKey(main, key == "escape" ? VK_ESCAPE : VK_RETURN);
+            }
+            Say("ok");
+        } else if (command == "main-close") {
+            ::PostMessageW(MainWindow(), WM_CLOSE, 0, 0);
+            Say("ok");
+        } else if (command == "accstate") {
+            std::string what;
+            in >> what;
+            // Made and destroyed on the window thread, which owns the stand-in.
+            ::SendMessageW(harness.helper, what == "open" ? kOpenAccStateMessage : kCloseAccStateMessage, 0,
+                           0);
+            Say("ok");
+        } else if (command == "comctl") {
+            Say("comctl " + ListViewModule());
+        } else if (std::string answer; probe::HandleCommand(command, in, answer)) {
+            Say(answer);
         } else if (!command.empty()) {
             Say("unknown " + command);
         }
@@ -291,8 +522,8 @@ void RunCommands(Harness& harness) {
 }  // namespace
 
 int main() {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    ui::RegisterCommonControls();
+    probe::StartWindowThreadTasks();
 
     app::SingleInstance instance;
     if (!instance.Acquire(u"kvt_floating_harness_")) {
@@ -328,6 +559,11 @@ int main() {
         return 4;
     }
     service.release();
+    if (engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor(); monitor != nullptr) {
+        // Each name ends in the separator, as the accelerator sends them.
+        const std::u16string game = std::u16string(kGameName) + u";";
+        monitor->Names().SetAccelerateProcess(game.c_str(), static_cast<std::int32_t>(game.size()), u";", 1);
+    }
 
     // The accelerator's window: hidden until the strip's double click shows it.
     HWND accelerator = MakeWindow(kAcceleratorClass, AcceleratorProc, L"KvtFakeAccelerator",
@@ -336,10 +572,16 @@ int main() {
     Harness harness{shell.get(), nullptr};
     const RECT screen{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
     harness.game = MakeWindow(kGameClass, ::DefWindowProcW, L"KvtFakeGame", WS_POPUP, screen);
+    harness.helper = MakeWindow(L"KvtHarnessHelper", HelperProc, L"", WS_POPUP, RECT{0, 0, 1, 1});
 
-    std::thread commands([&harness] { RunCommands(harness); });
+    std::thread commands([&harness] {
+        if (!WaitForUpdaterExit()) {
+            Say("the ended process was never noticed");
+        }
+        Say("ready");
+        RunCommands(harness);
+    });
     commands.detach();
-    Say("ready");
 
     shell->RunMessageLoop();
     Say("event ended");

@@ -72,9 +72,10 @@ struct FlagOption {
 };
 
 constexpr FlagOption kFlagOptions[] = {
-    {"--help", "-h", &ConsoleOptions::help},   {"--list", "", &ConsoleOptions::list},
-    {"--script", "", &ConsoleOptions::script}, {"--exit", "", &ConsoleOptions::exit},
-    {"--echo", "", &ConsoleOptions::echo},     {"--quiet", "-q", &ConsoleOptions::quiet},
+    {"--help", "-h", &ConsoleOptions::help},   {"--version", "", &ConsoleOptions::version},
+    {"--list", "", &ConsoleOptions::list},     {"--script", "", &ConsoleOptions::script},
+    {"--exit", "", &ConsoleOptions::exit},     {"--echo", "", &ConsoleOptions::echo},
+    {"--quiet", "-q", &ConsoleOptions::quiet},
 };
 
 // The options without a value.
@@ -246,6 +247,10 @@ bool ParseConsoleOptions(std::span<const std::string> args, ConsoleOptions& opti
     return CheckOptionsTogether(options, hostGiven, error);
 }
 
+std::string_view ConsoleVersion() {
+    return KVT_VERSION;
+}
+
 std::string ConsoleHelpText() {
     return R"(kvtmon-plugin: the plugin's end of the monitor's pipe, for tests, demos and integrators.
 
@@ -273,6 +278,7 @@ Options:
   --quiet, -q              no notes on standard error, only errors
   --list                   list the requests with their arguments, and the pushes
   --help, -h               this text
+  --version                the program's version
 
 Requests: a request's name (or id) and one NAME=VALUE word per field; --list shows them all.
 Numbers are decimal or 0x hex; TEXT is UTF-8; TIME is YYYY-MM-DDTHH:MM:SS[.mmm] in local time, or

@@ -15,6 +15,7 @@ namespace console {
 
 struct ConsoleOptions {
     bool help = false;
+    bool version = false;
     bool list = false;
     std::u16string pipeName;    // empty: DefaultPipeName of the console's pid
     std::u16string launchPath;  // empty: the monitor is started by someone else
@@ -44,6 +45,8 @@ bool CheckPipeName(std::u16string_view name, std::string& error);
 std::u16string DefaultPipeName(std::uint32_t pid);
 
 std::string ConsoleHelpText();
+// The programs' version, as the build sets it.
+std::string_view ConsoleVersion();
 // Every request with its arguments and answer, and the pushes.
 std::string RequestListText();
 

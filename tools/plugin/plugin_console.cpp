@@ -341,6 +341,10 @@ int Console::Run(std::span<const std::string> args) {
         io_.out << ConsoleHelpText() << std::flush;
         return kExitOk;
     }
+    if (options_.version) {
+        io_.out << "kvtmon-plugin " << ConsoleVersion() << "\n" << std::flush;
+        return kExitOk;
+    }
     if (options_.list) {
         io_.out << RequestListText() << std::flush;
         return kExitOk;

@@ -8,6 +8,7 @@
 
 #include "alarm_test_files.h"
 #include "base/text.h"
+#include "engine/traffic_monitor.h"
 #include "unit/engine/engine_fakes.h"
 
 namespace {
@@ -229,3 +230,26 @@ TEST_F(Detection, EndsTheRunningProcessOfAReusedPid) {
 }
 
 }  // namespace
+
+TEST_F(Detection, TheListsEndLeavesAProcessThatCannotBeOpened) {
+    Run({{100, u"a.exe"}, {200, u"b.exe"}, {300, u"c.exe"}});
+    const std::pair<std::uint32_t, std::uint32_t> answers[] = {
+        {engine::kCannotOpenProcess, 100}, {5, 200}, {0, 300}};
+    for (const auto& [answer, pid] : answers) {
+        source_.answer = answer;
+        EXPECT_EQ(alarming::EndOpenableProcess(table_, source_, pid), answer);
+    }
+    std::vector<std::u16string> names;
+    for (const ProcessRecord& p : table_.Processes()) {
+        names.push_back(p.name);
+    }
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"a.exe", u"b.exe(已关闭)", u"c.exe(已关闭)"}));
+    EXPECT_EQ(Record(100).state, engine::kStateRunning);
+    EXPECT_EQ(alarming::EndOpenableProcess(table_, source_, 300), 0u);
+    EXPECT_EQ(source_.terminated.size(), 3u);
+}
+
+TEST(EndEngineProcess, WithoutAnEngineNothingCanBeOpened) {
+    ASSERT_EQ(engine::CurrentTrafficMonitor(), nullptr);
+    EXPECT_EQ(alarming::EndEngineProcess(100), engine::kCannotOpenProcess);
+}

@@ -335,6 +335,9 @@ TEST(PluginConsole, PrintsHelpAndTheRequestList) {
     ConsoleRun help;
     EXPECT_EQ(RunConsole({"--help"}, host, help), console::kExitOk);
     EXPECT_NE(help.out.Text().find("Usage: kvtmon-plugin"), std::string::npos);
+    ConsoleRun version;
+    EXPECT_EQ(RunConsole({"--version"}, host, version), console::kExitOk);
+    EXPECT_EQ(version.out.Text(), "kvtmon-plugin " KVT_VERSION "\n");
     ConsoleRun list;
     EXPECT_EQ(RunConsole({"--list"}, host, list), console::kExitOk);
     EXPECT_NE(list.out.Text().find("  67  GetProcessUpRefluxBetweenTimeById pid=N from=TIME to=TIME  -> "
