@@ -8,6 +8,7 @@
 #include "res/resource_ids.h"
 #include "ui/about_box_win.h"
 #include "ui/alarm_record_page_win.h"
+#include "ui/machine_traffic_dlg_win.h"
 #include "ui/main_layout.h"
 #include "ui/program_icons_win.h"
 #include "ui/suspension_dlg2_win.h"
@@ -311,7 +312,7 @@ bool CMainDlg::OnCommand(WORD id, WORD code) {
             // The settings dialog runs here, modally, owned by the active window, once the program has one.
             return true;
         case kMachineTrafficCommand:
-            // The machine traffic dialog runs here, modally, once the program has one.
+            ShowMachineTrafficDialog(Handle());
             return true;
         case ID_APP_ABOUT:
             ShowAboutBox(Handle());
