@@ -2,6 +2,7 @@
 
 #include "base/lock.h"
 #include "engine/name_lists.h"
+#include "engine/traffic_monitor.h"
 
 namespace alarming {
 
@@ -68,6 +69,14 @@ std::uint32_t EndProcessById(engine::ProcessTable& processes, engine::IProcessSo
         return result;
     }
     return 0;
+}
+
+std::uint32_t EndEngineProcess(std::uint32_t pid) {
+    engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor();
+    if (monitor == nullptr) {
+        return 0;
+    }
+    return EndProcessById(monitor->Table(), monitor->ProcessNameSource().Source(), pid);
 }
 
 }  // namespace alarming

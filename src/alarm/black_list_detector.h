@@ -65,5 +65,7 @@ int HasBlackListProcesses(const ProgramDirectory& directory, const WhiteList& wh
 // OS error of the termination.
 std::uint32_t EndProcessById(engine::ProcessTable& processes, engine::IProcessSource& source,
                              std::uint32_t pid);
+// EndProcessById on the current engine; 0 without one.
+std::uint32_t EndEngineProcess(std::uint32_t pid);
 
 }  // namespace alarming
