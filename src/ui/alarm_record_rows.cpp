@@ -8,14 +8,23 @@
 namespace ui {
 namespace {
 
-AlarmRow RowBase(const engine::SpeedAlarmRecord& entry, const std::vector<engine::ProcessRow>& processes) {
-    AlarmRow row;
-    row.pid = entry.pid;
-    row.path = entry.path;
-    row.hasIcon = entry.pid != 0 && entry.pid != 4;
-    row.texts[0] = AlarmRowName(entry, processes);
-    row.texts[1] = base::AsciiToUtf16(std::to_string(entry.pid));
-    return row;
+// One row per entry, oldest first: name and PID here, the other five columns from `texts`.
+template <typename Texts>
+std::vector<AlarmRow> Rows(const std::vector<engine::SpeedAlarmRecord>& history,
+                           const std::vector<engine::ProcessRow>& processes, Texts texts) {
+    std::vector<AlarmRow> rows;
+    rows.reserve(history.size());
+    for (const engine::SpeedAlarmRecord& entry : history) {
+        AlarmRow row;
+        row.pid = entry.pid;
+        row.path = entry.path;
+        row.hasIcon = entry.pid != 0 && entry.pid != 4;
+        row.texts[0] = AlarmRowName(entry, processes);
+        row.texts[1] = base::AsciiToUtf16(std::to_string(entry.pid));
+        texts(entry, row.texts);
+        rows.push_back(std::move(row));
+    }
+    return rows;
 }
 
 }  // namespace
@@ -40,34 +49,24 @@ std::u16string HandlingText(std::uint32_t handlingState, bool running) {
 
 std::vector<AlarmRow> AlarmRecordRows(const std::vector<engine::SpeedAlarmRecord>& history,
                                       const std::vector<engine::ProcessRow>& processes) {
-    std::vector<AlarmRow> rows;
-    rows.reserve(history.size());
-    for (const engine::SpeedAlarmRecord& entry : history) {
-        AlarmRow row = RowBase(entry, processes);
-        row.texts[2] = entry.upSpeedText;
-        row.texts[3] = entry.downSpeedText;
-        row.texts[4] = format::FormatBytes(entry.downBytes);
-        row.texts[5] = format::FormatBytes(entry.upBytes);
-        row.texts[6] = HandlingText(entry.handlingState, alarming::HasRunningRecord(processes, entry.pid));
-        rows.push_back(std::move(row));
-    }
-    return rows;
+    return Rows(history, processes, [&processes](const engine::SpeedAlarmRecord& entry, auto& texts) {
+        texts[2] = entry.upSpeedText;
+        texts[3] = entry.downSpeedText;
+        texts[4] = format::FormatBytes(entry.downBytes);
+        texts[5] = format::FormatBytes(entry.upBytes);
+        texts[6] = HandlingText(entry.handlingState, alarming::HasRunningRecord(processes, entry.pid));
+    });
 }
 
 std::vector<AlarmRow> AlarmInfoRows(const std::vector<engine::SpeedAlarmRecord>& history,
                                     const std::vector<engine::ProcessRow>& processes) {
-    std::vector<AlarmRow> rows;
-    rows.reserve(history.size());
-    for (const engine::SpeedAlarmRecord& entry : history) {
-        AlarmRow row = RowBase(entry, processes);
-        row.texts[2] = format::ConvertSpeedText(entry.downSpeedText);
-        row.texts[3] = format::ConvertSpeedText(entry.upSpeedText);
-        row.texts[4] = format::FormatVolume(entry.downBytes);
-        row.texts[5] = format::FormatVolume(entry.upBytes);
-        row.texts[6] = format::FormatDateTime(entry.time);
-        rows.push_back(std::move(row));
-    }
-    return rows;
+    return Rows(history, processes, [](const engine::SpeedAlarmRecord& entry, auto& texts) {
+        texts[2] = format::ConvertSpeedText(entry.downSpeedText);
+        texts[3] = format::ConvertSpeedText(entry.upSpeedText);
+        texts[4] = format::FormatVolume(entry.downBytes);
+        texts[5] = format::FormatVolume(entry.upBytes);
+        texts[6] = format::FormatDateTime(entry.time);
+    });
 }
 
 }  // namespace ui

@@ -67,11 +67,6 @@ HFONT SettingsFont() {
     return font != nullptr ? font : skin::MakeFont(L"Arial", 12, FW_NORMAL);
 }
 
-void SkinButton(skin::CButton2X& button, HWND window, HBITMAP face) {
-    button.Attach(window);
-    button.SetFace(face);
-}
-
 void ShowSaveFailed(HWND owner) {
     skin::SkinnedMessageBox(owner, base::Utf16ToGbk(u"保存失败").c_str(), nullptr, MB_OK);
 }
@@ -83,15 +78,11 @@ IFloatingSwitch& FloatingWindowSwitch() {
     return floating;
 }
 
-CSettingDlg::CSettingDlg(alarming::ProgramDirectory directory, IFloatingSwitch& floating)
-    : SkinnedDialog(IDD_SETTINGS),
-      directory_(directory),
-      floating_(floating),
-      rules_(std::move(directory), floating) {
+SettingsDialogFrame::SettingsDialogFrame(int templateId) : SkinnedDialog(templateId) {
     SetTitle(base::Utf16ToGbk(u"设置"));
 }
 
-bool CSettingDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+bool SettingsDialogFrame::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     switch (message) {
         case WM_INITDIALOG:
             OnInitDialog();
@@ -105,25 +96,37 @@ bool CSettingDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result
         case WM_DESTROY:
             okButton_.Detach();
             cancelButton_.Detach();
-            thresholdLink_.Detach();
+            OnDestroy();
             return false;
         default:
             return false;
     }
 }
 
-void CSettingDlg::OnInitDialog() {
+void SettingsDialogFrame::SkinFrame(int okId, int cancelId) {
     ::SendMessageW(
         Handle(), WM_SETICON, ICON_BIG,
         reinterpret_cast<LPARAM>(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))));
+    buttonFace_.Reset(LoadSkinBitmap(L"IDB_BITMAP_BTN"));
+    okButton_.Attach(Item(okId));
+    okButton_.SetFace(buttonFace_.Get());
+    cancelButton_.Attach(Item(cancelId));
+    cancelButton_.SetFace(buttonFace_.Get());
+}
+
+CSettingDlg::CSettingDlg(alarming::ProgramDirectory directory, IFloatingSwitch& floating)
+    : SettingsDialogFrame(IDD_SETTINGS),
+      directory_(directory),
+      floating_(floating),
+      rules_(std::move(directory), floating) {}
+
+void CSettingDlg::OnInitDialog() {
+    SkinFrame(IDC_SETTINGS_OK, IDC_SETTINGS_CANCEL);
     font_.Reset(SettingsFont());
     for (const int id : {IDC_SETTINGS_SHOW_FLOATING, IDC_SETTINGS_ALARM, IDC_SETTINGS_OK, IDC_SETTINGS_CANCEL,
                          IDC_SETTINGS_FLOATING_NOTE, IDC_SETTINGS_ALARM_NOTE, IDC_SETTINGS_THRESHOLD_LINK}) {
         ::SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
     }
-    buttonFace_.Reset(LoadSkinBitmap(L"IDB_BITMAP_BTN"));
-    SkinButton(okButton_, Item(IDC_SETTINGS_OK), buttonFace_.Get());
-    SkinButton(cancelButton_, Item(IDC_SETTINGS_CANCEL), buttonFace_.Get());
     thresholdLink_.Attach(Item(IDC_SETTINGS_THRESHOLD_LINK));
     const SettingChecks checks = rules_.Open();
     Check(Handle(), IDC_SETTINGS_SHOW_FLOATING, checks.show);
@@ -165,37 +168,10 @@ bool CSettingDlg::OnCommand(WORD id, WORD code) {
 }
 
 CYuZhiSetDlg::CYuZhiSetDlg(alarming::ProgramDirectory directory, IFloatingSwitch& floating)
-    : SkinnedDialog(IDD_THRESHOLD), rules_(std::move(directory), floating, SignalThresholdChange) {
-    SetTitle(base::Utf16ToGbk(u"设置"));
-}
-
-bool CYuZhiSetDlg::OnMessage(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
-    switch (message) {
-        case WM_INITDIALOG:
-            OnInitDialog();
-            return false;  // the frame's initialisation follows
-        case WM_COMMAND:
-            if (OnCommand(LOWORD(wParam), HIWORD(wParam))) {
-                result = 0;
-                return true;
-            }
-            return false;
-        case WM_DESTROY:
-            okButton_.Detach();
-            cancelButton_.Detach();
-            return false;
-        default:
-            return false;
-    }
-}
+    : SettingsDialogFrame(IDD_THRESHOLD), rules_(std::move(directory), floating, SignalThresholdChange) {}
 
 void CYuZhiSetDlg::OnInitDialog() {
-    ::SendMessageW(
-        Handle(), WM_SETICON, ICON_BIG,
-        reinterpret_cast<LPARAM>(::LoadIconW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))));
-    buttonFace_.Reset(LoadSkinBitmap(L"IDB_BITMAP_BTN"));
-    SkinButton(okButton_, Item(IDC_THRESHOLD_OK), buttonFace_.Get());
-    SkinButton(cancelButton_, Item(IDC_THRESHOLD_CANCEL), buttonFace_.Get());
+    SkinFrame(IDC_THRESHOLD_OK, IDC_THRESHOLD_CANCEL);
     const bool show = rules_.Open();
     ::SendMessageW(Item(IDC_THRESHOLD_PERCENT), EM_LIMITTEXT, kPercentCapacity - 1, 0);
     ::SetDlgItemTextW(Handle(), IDC_THRESHOLD_PERCENT, base::Wide(rules_.Percentage()));

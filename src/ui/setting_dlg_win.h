@@ -19,46 +19,58 @@ namespace ui {
 // The process-wide floating window as the settings dialogs switch it.
 IFloatingSwitch& FloatingWindowSwitch();
 
-class CSettingDlg final : public skin::SkinnedDialog<skin::CDialogX<0>, skin::CCtrlColor<1, 0xF6FBF3>> {
+// What both dialogs share: the skinned frame, the program's icon, the two skinned buttons, and the
+// dispatch of their messages.
+class SettingsDialogFrame : public skin::SkinnedDialog<skin::CDialogX<0>, skin::CCtrlColor<1, 0xF6FBF3>> {
+  public:
+    explicit SettingsDialogFrame(int templateId);
+
+  protected:
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) final;
+    virtual void OnInitDialog() = 0;
+    // True when the command is handled.
+    virtual bool OnCommand(WORD id, WORD code) = 0;
+    virtual void OnDestroy() {}
+    // The icon, and the face "IDB_BITMAP_BTN" on both buttons.
+    void SkinFrame(int okId, int cancelId);
+
+  private:
+    skin::Bitmap buttonFace_;
+    skin::CButton2X okButton_;
+    skin::CButton2X cancelButton_;
+};
+
+class CSettingDlg final : public SettingsDialogFrame {
   public:
     explicit CSettingDlg(alarming::ProgramDirectory directory = {},
                          IFloatingSwitch& floating = FloatingWindowSwitch());
 
   protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code) override;
+    void OnDestroy() override { thresholdLink_.Detach(); }
 
   private:
-    void OnInitDialog();
-    bool OnCommand(WORD id, WORD code);
-    void ShowChecks();
-
     alarming::ProgramDirectory directory_;
     IFloatingSwitch& floating_;
     SettingDlgRules rules_;
     skin::Font font_;
-    skin::Bitmap buttonFace_;
-    skin::CButton2X okButton_;
-    skin::CButton2X cancelButton_;
     skin::CMyLink thresholdLink_;
 };
 
-class CYuZhiSetDlg final : public skin::SkinnedDialog<skin::CDialogX<0>, skin::CCtrlColor<1, 0xF6FBF3>> {
+class CYuZhiSetDlg final : public SettingsDialogFrame {
   public:
     explicit CYuZhiSetDlg(alarming::ProgramDirectory directory = {},
                           IFloatingSwitch& floating = FloatingWindowSwitch());
 
   protected:
-    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    void OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code) override;
 
   private:
-    void OnInitDialog();
-    bool OnCommand(WORD id, WORD code);
     bool ShowChecked() const;
 
     YuZhiSetRules rules_;
-    skin::Bitmap buttonFace_;
-    skin::CButton2X okButton_;
-    skin::CButton2X cancelButton_;
 };
 
 // What the main window's caption settings button (command 32786) and the floating window's menu open.
