@@ -137,7 +137,12 @@ std::int32_t ReadShowSetting(const ProgramDirectory& directory) {
     if (path.empty()) {
         return 1;
     }
-    return DecimalValue(base::ReadIniString(kSuspensionSection, kShowKey, u"1", kSettingCapacity, path));
+    std::u16string value = base::ReadIniString(kSuspensionSection, kShowKey, u"1", kSettingCapacity, path);
+    // An empty value counts as the default, as a missing one does.
+    if (value.empty()) {
+        value = u"1";
+    }
+    return DecimalValue(value);
 }
 
 }  // namespace alarming

@@ -89,7 +89,7 @@ std::uint32_t RefreshAlarmEnabled(const ProgramDirectory& directory);
 // The plugin's switch: "ALARM" is written ("1" when `value` is 1, else "0"), then AlarmEnabled = value.
 bool SetAlarmEnabled(const ProgramDirectory& directory, std::uint32_t value);
 
-// The decimal value of "SHOW" (missing counts as 1): non-zero means the floating window is shown.
+// The decimal value of "SHOW" (missing or empty counts as 1): non-zero means the floating window is shown.
 std::int32_t ReadShowSetting(const ProgramDirectory& directory);
 
 }  // namespace alarming

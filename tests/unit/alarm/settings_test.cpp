@@ -223,6 +223,7 @@ TEST_F(SettingsWriters, ReadersCountEmptyAndMissingAsOn) {
         {"[ALARM]\r\nALARM=0\r\n[SUSPENSION]\r\nSHOW=3\r\n", 0, 3},
         {"[ALARM]\r\nALARM=2\r\n", 0, 1},
         {"[ALARM]\r\nALARM=\r\n[SUSPENSION]\r\n", 1, 1},
+        {"[SUSPENSION]\r\nSHOW=\r\n", 1, 1},
         {"[ALARM]\r\n", 1, 1},
         {"", 1, 1},
         {"[ALARM]\r\nALARM=x\r\n", 0, 1},
