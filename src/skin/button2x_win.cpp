@@ -146,7 +146,8 @@ void CButton2X::Paint(HDC target) {
         ::OffsetRect(&box, 1, 1);
     }
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, ::IsWindowEnabled(Handle()) ? color : ::GetSysColor(COLOR_GRAYTEXT));
+    // A disabled button keeps its face and colour: the skin has no disabled look.
+    ::SetTextColor(dc, color);
     HGDIOBJ previous = ::SelectObject(dc, font_.Get());
     ::DrawTextW(dc, text.c_str(), length, &box, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_WORD_ELLIPSIS);
     ::SelectObject(dc, previous);

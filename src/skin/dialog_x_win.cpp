@@ -15,8 +15,7 @@ RECT ToRECT(const Rect& r) { return {r.left, r.top, r.right, r.bottom}; }
 
 bool IsSizingOrCaption(int hit) { return hit == kHitCaption || (hit >= kHitLeft && hit <= kHitBottomRight); }
 
-// Close, minimise and settings act on a click alone and show the hand; the maximise button, like the
-// caption, also answers a double click.
+// Close, minimise and settings act on a click alone and show the hand.
 bool IsClickOnlyButton(int hit) {
     return hit == kHitClose || hit == kHitMinimize || hit == kHitSettings;
 }
@@ -302,7 +301,8 @@ void DialogFrame::ShowSystemMenu(HWND window) {
 }
 
 void DialogFrame::OnNcDoubleClick(HWND window, int hit) {
-    if (hadMaximizeBox_ && !IsClickOnlyButton(hit)) {
+    // On a caption button the double click is two clicks: the maximise button has toggled already.
+    if (hadMaximizeBox_ && !IsClickOnlyButton(hit) && hit != kHitMaximize) {
         ToggleMaximized(window);
     }
 }

@@ -16,10 +16,7 @@ void CMyLink::OnAttached() {
     const LONG_PTR style = ::GetWindowLongPtrW(Handle(), GWL_STYLE);
     ::SetWindowLongPtrW(Handle(), GWL_STYLE, style | SS_NOTIFY);
     hand_ = ::LoadCursorW(nullptr, IDC_HAND);
-    LOGFONTW font{};
-    ::GetObjectW(ParentFont(Handle()), sizeof(font), &font);
-    font.lfUnderline = TRUE;
-    underlined_.Reset(::CreateFontIndirectW(&font));
+    font_ = ParentFont(Handle());
     Measure();
 }
 
@@ -29,7 +26,7 @@ void CMyLink::Measure() {
     ::GetWindowTextW(Handle(), text_.data(), length + 1);
     text_.resize(static_cast<std::size_t>(length));
     WindowDc dc(Handle(), false);
-    HGDIOBJ previous = ::SelectObject(dc.Get(), underlined_.Get());
+    HGDIOBJ previous = ::SelectObject(dc.Get(), font_);
     RECT box{0, 0, 0, 0};
     ::DrawTextW(dc.Get(), text_.c_str(), length, &box, DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
     ::SelectObject(dc.Get(), previous);
@@ -80,6 +77,11 @@ bool CMyLink::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
             SetHover(false);
             result = 0;
             return true;
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+            // The static's own click notifications stay out: the release below is the one command.
+            result = 0;
+            return true;
         case WM_LBUTTONUP:
             if (InLabel(lParam)) {
                 ::PostMessageW(::GetParent(Handle()), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(Handle()), 0),
@@ -100,7 +102,7 @@ void CMyLink::Paint(HDC dc) {
     FillWithParentBrush(dc);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::IsWindowEnabled(Handle()) ? linkColor_ : ::GetSysColor(COLOR_GRAYTEXT));
-    HGDIOBJ previous = ::SelectObject(dc, underlined_.Get());
+    HGDIOBJ previous = ::SelectObject(dc, font_);
     RECT box = label_;
     ::DrawTextW(dc, text_.c_str(), static_cast<int>(text_.size()), &box, DT_SINGLELINE | DT_NOPREFIX);
     ::SelectObject(dc, previous);

@@ -43,7 +43,8 @@ class CMyLink : public SubclassedWindow {
     COLORREF linkColor_ = kLinkColor;
     COLORREF visitedColor_ = kLinkColor;
     HCURSOR hand_ = nullptr;
-    Font underlined_;
+    // The parent's, which the parent keeps.
+    HFONT font_ = nullptr;
 };
 
 }  // namespace skin
