@@ -185,7 +185,7 @@ std::uint8_t ProgramRequests::GetSuspensionDlgState() {
 
 void ProgramRequests::SetSuspensionDlgState(std::uint8_t state) {
     alarming::WriteSuspensionSettings(directory_, state, shell_.Origin());
-    shell_.SetVisible(state == 1);
+    shell_.ApplySuspensionState(state == 1);
 }
 
 void ProgramRequests::RequestExit() {

@@ -29,6 +29,10 @@ class IShellWindow {
     [[nodiscard]] virtual bool Create(bool show) = 0;
     // Any thread.
     virtual void SetVisible(bool visible) = 0;
+    // Any thread: the stored setting's show or hide (the plugin's SetSuspensionDlgState). A show makes
+    // the window first when there is none, and leaves it hidden while the acceleration-state pop-up or
+    // the main window is up.
+    virtual void ApplySuspensionState(bool visible) { SetVisible(visible); }
     virtual bool IsCreated() const = 0;
     // The window's top-left corner, when it exists.
     virtual std::optional<alarming::WindowOrigin> Origin() const = 0;

@@ -14,14 +14,19 @@
 namespace ui {
 namespace {
 
+// Posted to the main thread: the settings want the window shown, and it does not exist yet.
+constexpr UINT kCreateShownMessage = WM_APP + 20;
+
 class FloatingShell final : public IShellWindow {
   public:
-    explicit FloatingShell(ShellHooks hooks) : hooks_(std::move(hooks)) {}
+    explicit FloatingShell(ShellHooks hooks)
+        : hooks_(std::move(hooks)), mainThread_(::GetCurrentThreadId()) {}
 
     bool Create(bool show) override {
-        if (floating_ != nullptr) {
-            return floating_->Window() != nullptr;
+        if (Window() != nullptr) {
+            return true;
         }
+        // A window that failed before is made anew.
         floating_ = std::make_unique<CSuspensionDlg2>(alarming::ProgramDirectory(), hooks_.onClose,
                                                       hooks_.reportAcceleratorTraffic);
         return floating_->CreateFloating(show ? SW_SHOW : SW_HIDE);
@@ -30,6 +35,15 @@ class FloatingShell final : public IShellWindow {
     void SetVisible(bool visible) override {
         if (floating_ != nullptr) {
             floating_->ShowFloating(visible ? SW_SHOW : SW_HIDE);
+        }
+    }
+    void ApplySuspensionState(bool visible) override {
+        if (!visible) {
+            SetVisible(false);
+        } else if (Window() == nullptr) {
+            ::PostThreadMessageW(mainThread_, kCreateShownMessage, 0, 0);
+        } else {
+            ShowUnlessCovered();
         }
     }
     bool IsCreated() const override { return Window() != nullptr; }
@@ -62,6 +76,12 @@ class FloatingShell final : public IShellWindow {
     void RunMessageLoop() override {
         MSG message;
         while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
+            if (message.hwnd == nullptr && message.message == kCreateShownMessage) {
+                if (Create(false)) {
+                    ShowUnlessCovered();
+                }
+                continue;
+            }
             // Enter, Esc and Tab reach the modeless dialogs (the main window and its pages) as keys of a
             // dialog, which the dialog manager turns into IDOK, IDCANCEL and focus moves.
             HWND root = message.hwnd != nullptr ? ::GetAncestor(message.hwnd, GA_ROOT) : nullptr;
@@ -76,6 +96,13 @@ class FloatingShell final : public IShellWindow {
 
   private:
     HWND Window() const { return floating_ != nullptr ? floating_->Window() : nullptr; }
+    // The pop-up and the main window each show the strip again when they close.
+    void ShowUnlessCovered() {
+        if (FindWindowByTag(base::kAccStateWindowTag) == nullptr &&
+            FindWindowByTag(base::kMainWindowTag) == nullptr) {
+            SetVisible(true);
+        }
+    }
     void Post(UINT message) {
         if (HWND window = Window(); window != nullptr) {
             ::PostMessageW(window, message, 0, 0);
@@ -83,6 +110,7 @@ class FloatingShell final : public IShellWindow {
     }
 
     ShellHooks hooks_;
+    DWORD mainThread_;
     std::unique_ptr<CSuspensionDlg2> floating_;
 };
 
