@@ -114,6 +114,7 @@
 #define IDC_ACC_IGNORE_LINK 1087
 #define IDC_ACC_OPTIMIZE 1088
 #define IDC_ACC_LIST 1096
+#define IDC_ACC_USAGE_OTHER 1097
 #define IDC_ACC_NO_ALARM 1100
 // The high-bandwidth pop-up.
 #define IDC_BLACKLIST_TEXT 1065

@@ -95,4 +95,12 @@ std::uint32_t EndEngineProcess(std::uint32_t pid) {
     return EndOpenableProcess(monitor->Table(), monitor->ProcessNameSource().Source(), pid);
 }
 
+std::uint32_t EndEngineProcessById(std::uint32_t pid) {
+    engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor();
+    if (monitor == nullptr) {
+        return engine::kCannotOpenProcess;
+    }
+    return EndProcessById(monitor->Table(), monitor->ProcessNameSource().Source(), pid);
+}
+
 }  // namespace alarming

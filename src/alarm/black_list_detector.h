@@ -72,5 +72,8 @@ std::uint32_t EndOpenableProcess(engine::ProcessTable& processes, engine::IProce
                                  std::uint32_t pid);
 // EndOpenableProcess on the current engine; engine::kCannotOpenProcess without one.
 std::uint32_t EndEngineProcess(std::uint32_t pid);
+// EndProcessById on the current engine, for the pop-ups that end what they report; the same answers,
+// engine::kCannotOpenProcess without an engine.
+std::uint32_t EndEngineProcessById(std::uint32_t pid);
 
 }  // namespace alarming

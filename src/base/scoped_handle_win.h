@@ -103,4 +103,14 @@ struct ModuleTraits {
 };
 using ScopedModule = ScopedHandle<ModuleTraits>;
 
+// An icon of LoadImage (without LR_SHARED), ExtractIconEx or SHGetFileInfo.
+struct IconTraits {
+    using Handle = HICON;
+    static constexpr Handle Invalid() noexcept { return nullptr; }
+    static void Close(Handle icon) noexcept {
+        CloseKeepingLastError([icon] { ::DestroyIcon(icon); });
+    }
+};
+using ScopedIcon = ScopedHandle<IconTraits>;
+
 }  // namespace base

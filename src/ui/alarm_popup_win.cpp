@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include "base/window_tags.h"
+#include "ui/acc_state_dlg_win.h"
 #include "ui/alarm_popup.h"
+#include "ui/process_dialogs_win.h"
 #include "ui/suspension_dlg2_win.h"
 #include "ui/window_find_win.h"
 
@@ -42,10 +44,11 @@ class DesktopPopupWindow final : public alarming::IAlarmPopupWindow {
         return true;
     }
 
-    // The acceleration-state dialog is not built yet: until it is, the pop-up thread returns after its
-    // hand-shake without a window.
-    void ShowAccelerationStatePopup(const alarming::PopupRect&,
-                                    std::span<const engine::SpeedAlarmRecord>) override {}
+    // Modal on the pop-up thread; its rows come from the history.
+    void ShowAccelerationStatePopup(const alarming::PopupRect& rect,
+                                    std::span<const engine::SpeedAlarmRecord>) override {
+        RunAccStatePopup(RECT{rect.left, rect.top, rect.right, rect.bottom});
+    }
 };
 
 }  // namespace
@@ -57,6 +60,8 @@ alarming::IAlarmPopupWindow& DesktopAlarmPopupWindow() {
 
 void RegisterAlarmPopup() {
     alarming::RegisterAlarmPopupWindow(&DesktopAlarmPopupWindow());
+    // The alarm windows' lists open the detail dialogs of their processes.
+    RegisterProcessDialogOpeners();
 }
 
 }  // namespace ui

@@ -9,6 +9,7 @@
 #include "base/window_tags.h"
 #include "res/resource_ids.h"
 #include "ui/about_box_win.h"
+#include "ui/acc_state_dlg_win.h"
 #include "ui/floating_layout.h"
 #include "ui/main_dlg_win.h"
 #include "ui/window_find_win.h"
@@ -119,16 +120,17 @@ void CSuspensionDlg2::OnStatusButton() {
                     monitorRect = info.rcMonitor;
                 }
             }
+            ::ShowWindow(Handle(), SW_HIDE);
             RECT start{};
             ::GetWindowRect(popup != nullptr ? popup : Handle(), &start);
             const Rect r = ClampAccStatePopup(
                 {start.left, start.top, start.right, start.bottom},
                 {monitorRect.left, monitorRect.top, monitorRect.right, monitorRect.bottom});
             if (popup == nullptr) {
-                // The acceleration-state pop-up opens here in `r`, the strip hidden while it is up.
+                // Modal here; its close shows the strip again.
+                RunAccStatePopup(RECT{r.left, r.top, r.right, r.bottom});
                 break;
             }
-            ::ShowWindow(Handle(), SW_HIDE);
             ::MoveWindow(popup, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
             ::SetForegroundWindow(popup);
             ::ShowWindow(popup, SW_SHOW);

@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <utility>
+
 #include "alarm/acceleration_state.h"
 #include "alarm/alarm_history.h"
 #include "alarm/settings.h"
@@ -10,6 +12,7 @@
 #include "base/window_tags.h"
 #include "engine/traffic_snapshots.h"
 #include "res/resource_ids.h"
+#include "ui/black_list_alarm_dlg_win.h"
 #include "ui/floating_layout.h"
 #include "ui/main_dlg_win.h"
 #include "ui/program_icons_win.h"
@@ -149,7 +152,7 @@ bool CSuspensionDlg2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
             OpenMainWindowModal();
             return true;
         case kShowBlackListMessage:
-            // The high-bandwidth dialog opens here and joins the owned pop-ups once it exists.
+            OnShowBlackList();
             return true;
         case kAccelAdapterMessage:
             OnAccelAdapter(wParam, lParam);
@@ -158,10 +161,7 @@ bool CSuspensionDlg2::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, 
             OnAlarmStateChange();
             return true;
         case kCloseOwnedMessage:
-            // The owned pop-ups (the high-bandwidth dialogs) close here once they exist.
-            ::KillTimer(Handle(), kTextTimer);
-            ::KillTimer(Handle(), kBlinkTimer);
-            ::KillTimer(Handle(), kTopmostTimer);
+            CloseOwnedPopups();
             return true;
         case WM_COMMAND:
             return OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -293,11 +293,12 @@ void CSuspensionDlg2::BuildBackground() {
         const int leftWidth = skin::SizeOf(left.Get()).width;
         const int logoEnd = leftWidth + skin::SizeOf(logo.Get()).width;
         const int rightStart = client.right - skin::SizeOf(right.Get()).width;
+        // In the strip's own order: the column runs on to the right edge, over the right cap; the
+        // window's rounded region gives the end its shape.
         skin::DrawBitmap(dc.Get(), left.Get(), 0, 0);
         skin::DrawBitmap(dc.Get(), logo.Get(), leftWidth, 0);
         skin::DrawBitmap(dc.Get(), right.Get(), rightStart, 0);
-        // The column fills the middle and stops at the right cap, which keeps its rounded edge.
-        skin::TileHorizontally(dc.Get(), column.Get(), logoEnd, rightStart, 0);
+        skin::TileHorizontally(dc.Get(), column.Get(), logoEnd, client.right, 0);
     }
     RegisterBrush(Handle(), ::CreatePatternBrush(background.Get()));
 }
@@ -360,6 +361,25 @@ void CSuspensionDlg2::OnAlarmStateChange() {
     } else {
         ::SetTimer(Handle(), kBlinkTimer, kBlinkPeriodMs, nullptr);
     }
+}
+
+void CSuspensionDlg2::OnShowBlackList() {
+    std::erase_if(openBlackListDialogs_, [](HWND dialog) { return !::IsWindow(dialog); });
+    if (HWND dialog = CBackListAlarmDlg::Open(); dialog != nullptr) {
+        openBlackListDialogs_.push_back(dialog);
+    }
+}
+
+void CSuspensionDlg2::CloseOwnedPopups() {
+    // Each pop-up destroys itself on WM_CLOSE, after what it opened has gone.
+    for (HWND dialog : std::exchange(openBlackListDialogs_, {})) {
+        if (::IsWindow(dialog)) {
+            ::SendMessageW(dialog, WM_CLOSE, 0, 0);
+        }
+    }
+    ::KillTimer(Handle(), kTextTimer);
+    ::KillTimer(Handle(), kBlinkTimer);
+    ::KillTimer(Handle(), kTopmostTimer);
 }
 
 void CSuspensionDlg2::OnAppBarNotify(WPARAM code, LPARAM argument) {

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "alarm/program_directory.h"
 #include "base/scoped_handle_win.h"
@@ -72,6 +73,8 @@ class CSuspensionDlg2 final : public skin::Dialog, public skin::CCtrlColor<0, 0x
     void OnAppBarNotify(WPARAM code, LPARAM argument);
     void OnAccelAdapter(WPARAM sent, LPARAM received);
     void OnAlarmStateChange();
+    void OnShowBlackList();
+    void CloseOwnedPopups();
     void OnClose();
     void OnDestroy();
 
@@ -113,6 +116,8 @@ class CSuspensionDlg2 final : public skin::Dialog, public skin::CCtrlColor<0, 0x
     AlarmBlink blink_;
     FullScreenTracker fullScreen_;
     bool topmostPhase_ = false;
+    // The high-bandwidth pop-ups opened here that may still be open; they close with the program.
+    std::vector<HWND> openBlackListDialogs_;
 };
 
 // The process-wide floating window, null while none exists.
