@@ -195,8 +195,10 @@ void CDlgAccState::Layout() {
     place(IDC_ACC_DETAILS_LINK, kMargin, y, 130, kTextHeight + 2);
     place(IDC_ACC_IGNORE_LINK, kMargin + 140, y, 40, kTextHeight + 2);
     const SIZE size = DialogFrame::WindowSizeFor(width, y + kTextHeight + 12);
-    ::SetWindowPos(window, nullptr, placement_.right - size.cx, placement_.bottom - size.cy, size.cx, size.cy,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    // The top stays where it was placed unless the window would reach below the pop-ups' bottom line.
+    const int bottomLimit = PopupBottomLimit();
+    const int top = placement_.top + size.cy > bottomLimit ? bottomLimit - size.cy : placement_.top;
+    ::SetWindowPos(window, nullptr, placement_.left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CDlgAccState::RefreshTexts() {
@@ -411,6 +413,16 @@ void CDlgAccState::OnDestroy() {
     optimizeButton_.Detach();
     detailsLink_.Detach();
     ignoreLink_.Detach();
+}
+
+int PopupBottomLimit() {
+    const int line = ::GetSystemMetrics(SM_CYFULLSCREEN) + 20;
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    HMONITOR primary = ::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    return primary != nullptr && ::GetMonitorInfoW(primary, &info) && info.rcMonitor.bottom < line
+               ? info.rcMonitor.bottom
+               : line;
 }
 
 void RunAccStatePopup(const RECT& placement) {

@@ -22,8 +22,7 @@ namespace ui {
 
 class CDlgAccState final : public skin::SkinnedDialog<skin::CDialogX<3>, skin::CCtrlColor<0, 0xF6FBF3>> {
   public:
-    // `placement`: the window's rectangle before it fits its height to the rows; its bottom right
-    // corner stays where it is.
+    // `placement`: the window's rectangle before its height follows the rows.
     CDlgAccState(alarming::ProgramDirectory directory, const RECT& placement);
 
     struct Row {
@@ -76,6 +75,10 @@ class CDlgAccState final : public skin::SkinnedDialog<skin::CDialogX<3>, skin::C
 
 // Runs the pop-up modally in `placement` without owner; returns when it has closed.
 void RunAccStatePopup(const RECT& placement);
+
+// The line the pop-ups' bottom edges keep to: the bottom of the full-screen client area plus 20 (over
+// the task bar), but never below the screen, where Wine puts that line when no task bar exists.
+int PopupBottomLimit();
 
 // How long the pop-up waits before it first looks whether the mouse has left it, and between looks
 // (20 s). Tests shorten it.

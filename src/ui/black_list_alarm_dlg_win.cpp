@@ -11,6 +11,7 @@
 #include "engine/traffic_monitor.h"
 #include "engine/traffic_snapshots.h"
 #include "res/resource_ids.h"
+#include "ui/acc_state_dlg_win.h"
 #include "ui/alarm_lists_win.h"
 #include "ui/detail_dialog_win.h"
 #include "ui/process_dialogs_win.h"
@@ -100,7 +101,7 @@ void CBackListAlarmDlg::OnInitDialog() {
     RECT rect{};
     ::GetWindowRect(window, &rect);
     const int right = ::GetSystemMetrics(SM_CXFULLSCREEN) - 1;
-    const int bottom = ::GetSystemMetrics(SM_CYFULLSCREEN) + 20;
+    const int bottom = PopupBottomLimit();
     ::SetWindowPos(window, HWND_TOPMOST, right - (rect.right - rect.left), bottom - (rect.bottom - rect.top),
                    0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
     Fill();

@@ -41,7 +41,7 @@ start_harness() {
         rm -f "$work/in" "$work/out"
         mkfifo "$work/in"
         : >"$work/out"
-        (cd "$dir" && exec wine "./$exe" <"$work/in" >"$work/out" 2>"$work/err") &
+        (cd "$dir" && exec wine "./$exe" ${harness_args:-} <"$work/in" >"$work/out" 2>"$work/err") &
         pid=$!
         exec 3>"$work/in"
         for _ in $(seq 150); do

@@ -13,7 +13,7 @@
 //   menu                       the screen rectangles of the open context menu's items
 //   show | hide                the plugin's show request / the settings' hide, through the shell
 //   suspension-state N         the plugin's SetSuspensionDlgState: SHOW and LOCATION written, then shown
-//                              for 1, hidden otherwise
+//                              for 1 (unless a pop-up or the main window is up), hidden otherwise
 //   fullscreen open|close      a window covering the monitor comes to the front (or goes), then the
 //                              app-bar notification the shell would send
 //   exit                       the program's exit request (as the plugin's ExitMonitor)
@@ -27,7 +27,17 @@
 //   main-close                 WM_CLOSE to the main window
 //   accstate open|close        a stand-in of the acceleration-state pop-up, carrying its tag, opens or goes
 //   comctl                     comctl PATH: the common controls' module a new list view comes from
-// Events: "ready", "event accelerator-shown", "event accelerator-closed", "event ended".
+//   alarm                      an alarm about Chat.exe and Browser.exe: their history entries, then the
+//                              pop-up thread as the alarm starts it
+//   history                    history N NAME:STATE... (handling states, oldest first)
+//   popup                      the acceleration-state pop-up: popup x= y= w= h= visible=, or popup none
+//   popup-ctl ID               ctl X Y: the screen centre of control ID of that pop-up (or ctl none)
+//   leave-period MS            how long the pop-ups wait before they look whether the mouse has left
+//   blacklist                  the plugin's ShowBlackListDlg request
+//   blacklist-open             blacklist-open N: open high-bandwidth pop-ups
+// With the argument --blacklisted a black-listed process, Thunder.exe (pid 500), runs as well.
+// Events: "ready", "event accelerator-shown", "event accelerator-closed", "event ended",
+// "event copydata kind=K bytes=HEX" (a notice to the accelerator's window).
 
 #include <windows.h>
 
@@ -47,6 +57,8 @@
 #include "alarm/acceleration_state.h"
 #include "alarm/alarm_config.h"
 #include "alarm/alarm_history.h"
+#include "alarm/alarm_popup_thread.h"
+#include "alarm/alarm_popup_window.h"
 #include "alarm/program_directory.h"
 #include "alarm/settings.h"
 #include "app/exit_request.h"
@@ -61,9 +73,13 @@
 #include "engine/traffic_monitor.h"
 #include "res/resource_ids.h"
 #include "skin/dialog_base_win.h"
+#include "ui/acc_state_dlg_win.h"
+#include "ui/alarm_popup.h"
+#include "ui/black_list_alarm_dlg_win.h"
 #include "ui/common_controls_win.h"
 #include "ui/shell_window.h"
 #include "ui/suspension_dlg2_win.h"
+#include "ui/window_find_win.h"
 #include "unit/engine/engine_fakes.h"
 #include "wine/gui_probe_win.h"
 
@@ -74,6 +90,7 @@ constexpr std::uint16_t kBrowserPort = 50000;
 constexpr std::uint32_t kGamePid = 200;
 constexpr std::uint32_t kChatPid = 300;
 constexpr std::uint32_t kUpdaterPid = 400;
+constexpr std::uint32_t kBlackListedPid = 500;
 constexpr char16_t kGameName[] = u"Game.exe";
 constexpr wchar_t kAcceleratorClass[] = L"KvtFakeAccelerator";
 constexpr wchar_t kGameClass[] = L"KvtFakeFullScreenGame";
@@ -98,6 +115,10 @@ class NullChannel final : public engine::IPluginChannel {
 // first port the traffic command feeds), the accelerated game, a chat program with UDP and TCP, and an
 // updater that has already ended when the engine first looks (its record is marked exited; "ready"
 // comes after that).
+bool WithBlackListed() {
+    return std::wstring(::GetCommandLineW()).find(L"--blacklisted") != std::wstring::npos;
+}
+
 engine::EngineSeams FakeSeams() {
     engine::EngineSeams seams = app::SystemEngineSeams();
     using engine_test::Ip;
@@ -116,6 +137,11 @@ engine::EngineSeams FakeSeams() {
     processes->Add(kChatPid, u"Chat.exe");
     processes->Add(kUpdaterPid, u"Updater.exe");
     processes->processes[kUpdaterPid].running = false;
+    if (WithBlackListed()) {
+        sockets->tcp.push_back({engine::TcpState::kEstablished, Ip(192, 168, 1, 20), 50500, Ip(10, 0, 0, 5),
+                                6881, kBlackListedPid});
+        processes->Add(kBlackListedPid, u"Thunder.exe");
+    }
     seams.sockets = std::move(sockets);
     seams.processes = std::move(processes);
     seams.interfaces = std::make_unique<engine_test::FakeInterfaceTable>();
@@ -147,6 +173,17 @@ LRESULT CALLBACK AcceleratorProc(HWND window, UINT message, WPARAM wParam, LPARA
                 Say("event accelerator-shown");
             }
             break;
+        case WM_COPYDATA: {
+            const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+            std::ostringstream hex;
+            for (DWORD i = 0; data != nullptr && i < data->cbData; ++i) {
+                hex << "0123456789abcdef"[static_cast<const unsigned char*>(data->lpData)[i] >> 4]
+                    << "0123456789abcdef"[static_cast<const unsigned char*>(data->lpData)[i] & 15];
+            }
+            Say("event copydata kind=" + std::to_string(data != nullptr ? data->dwData : 0) +
+                " bytes=" + hex.str());
+            return TRUE;
+        }
         case WM_CLOSE:
             Say("event accelerator-closed");
             ::ShowWindow(window, SW_HIDE);
@@ -384,6 +421,71 @@ void PostKey(HWND main, WORD key) {
     ::PostMessageW(target, WM_KEYUP, key, 0xC0000001);
 }
 
+// What the alarm does once it has decided on a pop-up: history entries, then the pop-up thread, whose
+// hand-shake it waits for.
+void RaiseAlarm() {
+    std::vector<engine::SpeedAlarmRecord> output;
+    for (const auto& [pid, name] :
+         {std::pair{kChatPid, u"Chat.exe"}, std::pair{kBrowserPid, u"Browser.exe"}}) {
+        engine::SpeedAlarmRecord record;
+        record.pid = pid;
+        record.name = name;
+        record.downSpeedText = u"120.00KB/S";
+        record.upSpeedText = u"8.00KB/S";
+        output.push_back(record);
+    }
+    alarming::ProcessAlarmHistory().Locked([&](std::vector<engine::SpeedAlarmRecord>& entries) {
+        entries.insert(entries.end(), output.begin(), output.end());
+    });
+    ++alarming::AlarmPopupCount;
+    auto ready = std::make_shared<base::Event>(base::EventReset::kManual, false);
+    std::thread([output, ready] {
+        alarming::AlarmPopupThread(output, alarming::AlarmPopupWindow(), *ready);
+    }).detach();
+    ready->Wait(2000);
+}
+
+std::string HistoryReport() {
+    std::ostringstream out;
+    const auto entries = alarming::ProcessAlarmHistory().Snapshot();
+    out << "history " << entries.size();
+    for (const auto& entry : entries) {
+        out << " " << base::Utf16ToUtf8(entry.name) << ":" << entry.handlingState;
+    }
+    return out.str();
+}
+
+std::string PopupReport() {
+    HWND popup = ui::FindWindowByTag(base::kAccStateWindowTag);
+    RECT r{};
+    if (popup == nullptr || !::GetWindowRect(popup, &r)) {
+        return "popup none";
+    }
+    std::ostringstream out;
+    out << "popup x=" << r.left << " y=" << r.top << " w=" << r.right - r.left << " h=" << r.bottom - r.top
+        << " visible=" << (::IsWindowVisible(popup) ? 1 : 0);
+    return out.str();
+}
+
+std::string PopupControl(int id) {
+    HWND control = ::GetDlgItem(ui::FindWindowByTag(base::kAccStateWindowTag), id);
+    RECT r{};
+    if (control == nullptr || !::GetWindowRect(control, &r)) {
+        return "ctl none";
+    }
+    // Links answer only over their text, which starts at their left edge.
+    const bool link = id == IDC_ACC_DETAILS_LINK || id == IDC_ACC_IGNORE_LINK;
+    return "ctl " + std::to_string(link ? r.left + 8 : (r.left + r.right) / 2) + " " +
+           std::to_string((r.top + r.bottom) / 2);
+}
+
+BOOL CALLBACK CountBlackListDialogs(HWND window, LPARAM count) {
+    if (::IsWindowVisible(window) && WindowText(window) == "高带宽进程检测") {
+        ++*reinterpret_cast<int*>(count);
+    }
+    return TRUE;
+}
+
 struct Harness {
     ui::IShellWindow* shell = nullptr;
     HWND game = nullptr;
@@ -467,7 +569,7 @@ void RunCommands(Harness& harness) {
             unsigned state = 0;
             in >> state;
             alarming::WriteSuspensionSettings(alarming::ProgramDirectory(), state, harness.shell->Origin());
-            harness.shell->SetVisible(state == 1);
+            harness.shell->ApplySuspensionState(state == 1);
             Say("ok");
         } else if (command == "fullscreen") {
             std::string what;
@@ -509,6 +611,30 @@ void RunCommands(Harness& harness) {
             ::SendMessageW(harness.helper, what == "open" ? kOpenAccStateMessage : kCloseAccStateMessage, 0,
                            0);
             Say("ok");
+        } else if (command == "alarm") {
+            RaiseAlarm();
+            Say("ok");
+        } else if (command == "history") {
+            Say(HistoryReport());
+        } else if (command == "popup") {
+            Say(PopupReport());
+        } else if (command == "popup-ctl") {
+            int id = 0;
+            in >> id;
+            Say(PopupControl(id));
+        } else if (command == "leave-period") {
+            UINT period = 0;
+            in >> period;
+            ui::SetAccStateLeaveCheckPeriod(period);
+            ui::SetBlackListLeaveCheckPeriod(period);
+            Say("ok");
+        } else if (command == "blacklist") {
+            harness.shell->PostShowBlackList();
+            Say("ok");
+        } else if (command == "blacklist-open") {
+            int count = 0;
+            ::EnumWindows(CountBlackListDialogs, reinterpret_cast<LPARAM>(&count));
+            Say("blacklist-open " + std::to_string(count));
         } else if (command == "comctl") {
             Say("comctl " + ListViewModule());
         } else if (std::string answer; probe::HandleCommand(command, in, answer)) {
@@ -547,6 +673,7 @@ int main() {
         Say("the floating window could not be created");
         return 3;
     }
+    ui::RegisterAlarmPopup();
 
     auto service = std::make_unique<app::MonitorService>(
         app::ServiceLinks{FakeSeams, [](std::u16string_view) { return std::make_unique<NullChannel>(); },
