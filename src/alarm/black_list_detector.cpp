@@ -71,6 +71,13 @@ std::uint32_t EndProcessById(engine::ProcessTable& processes, engine::IProcessSo
     return 0;
 }
 
+std::vector<DetectedProcess> DetectEngineBlackListProcesses() {
+    engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor();
+    BlackListDetector detector;
+    detector.DetectBlackListProcesses(monitor != nullptr ? &monitor->Table() : nullptr);
+    return detector.Detected();
+}
+
 std::uint32_t EndEngineProcess(std::uint32_t pid) {
     engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor();
     if (monitor == nullptr) {

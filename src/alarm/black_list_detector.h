@@ -65,6 +65,8 @@ int HasBlackListProcesses(const ProgramDirectory& directory, const WhiteList& wh
 // OS error of the termination.
 std::uint32_t EndProcessById(engine::ProcessTable& processes, engine::IProcessSource& source,
                              std::uint32_t pid);
+// A fresh detection on the current engine (nothing without one or without a black list).
+std::vector<DetectedProcess> DetectEngineBlackListProcesses();
 // EndProcessById on the current engine; 0 without one.
 std::uint32_t EndEngineProcess(std::uint32_t pid);
 
