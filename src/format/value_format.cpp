@@ -130,6 +130,17 @@ std::u16string FormatBytesKB(std::uint64_t bytes) {
     return text;
 }
 
+std::u16string FormatBytes(std::uint64_t bytes) {
+    const double value = static_cast<double>(bytes);
+    if (bytes >= kGiga) {
+        return PrintText("%.2fGB", Single(value / 1e9));
+    }
+    if (bytes >= kMega) {
+        return PrintText("%.2fMB", Single(value / 1e6));
+    }
+    return PrintText("%.2fKB", Single(value / 1e3));
+}
+
 std::u16string ConvertSpeedText(std::u16string_view speedText) {
     if (speedText.size() < 4) {
         return std::u16string(speedText);

@@ -37,6 +37,8 @@ float ComputeSpeed(std::u16string& text, const base::SystemTime& from, const bas
 
 // Bytes (not bits) with trimmed zeros: "1KB" at least, "1.5KB", "2MB", "3.25GB".
 std::u16string FormatBytesKB(std::uint64_t bytes);
+// Bytes with two decimals, nothing trimmed: "0.00KB", "1.50KB", "2.00MB", "3.25GB".
+std::u16string FormatBytes(std::uint64_t bytes);
 // A byte speed such as "128KB/S" in bits: "1.02mbps". The decimals of the figure are dropped; a unit
 // other than KB/S, MB/S or GB/S gives an empty text, a text shorter than 4 characters is kept.
 std::u16string ConvertSpeedText(std::u16string_view speedText);
