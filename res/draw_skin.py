@@ -419,10 +419,12 @@ def state_icon(abnormal):
     return c
 
 
-def band(height, top, bottom, line_at_bottom):
+def band(height, top, bottom, line_at_top):
+    # The top band fades into the header without a line: the header's figures sit across its lower edge.
     c = Canvas(1, height)
     c.vgradient(0, 0, 1, height, top, bottom)
-    c.set(0, height - 1 if line_at_bottom else 0, BORDER)
+    if line_at_top:
+        c.set(0, 0, BORDER)
     return c
 
 
@@ -566,8 +568,8 @@ def main():
     # Main window.
     write_bmp("state_normal_213.bmp", state_icon(False))
     write_bmp("state_abnormal_226.bmp", state_icon(True))
-    write_bmp("band_top_217.bmp", band(54, (226, 242, 220), WHITE, True))
-    write_bmp("band_bottom_218.bmp", band(46, WHITE, (226, 242, 220), False))
+    write_bmp("band_top_217.bmp", band(54, (226, 242, 220), WHITE, False))
+    write_bmp("band_bottom_218.bmp", band(46, WHITE, (226, 242, 220), True))
     write_bmp("tab_alarms_224.bmp", tab_strip("报警记录"))
     write_bmp("tab_traffic_225.bmp", tab_strip("流量监控"))
     # Message box icons.

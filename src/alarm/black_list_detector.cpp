@@ -87,6 +87,13 @@ std::uint32_t EndOpenableProcess(engine::ProcessTable& processes, engine::IProce
     return EndRunningProcess(processes, source, pid, false);
 }
 
+std::vector<DetectedProcess> DetectEngineBlackListProcesses() {
+    engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor();
+    BlackListDetector detector;
+    detector.DetectBlackListProcesses(monitor != nullptr ? &monitor->Table() : nullptr);
+    return detector.Detected();
+}
+
 std::uint32_t EndEngineProcess(std::uint32_t pid) {
     engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor();
     if (monitor == nullptr) {

@@ -65,6 +65,8 @@ int HasBlackListProcesses(const ProgramDirectory& directory, const WhiteList& wh
 // OS error of the termination.
 std::uint32_t EndProcessById(engine::ProcessTable& processes, engine::IProcessSource& source,
                              std::uint32_t pid);
+// A fresh detection on the current engine (nothing without one or without a black list).
+std::vector<DetectedProcess> DetectEngineBlackListProcesses();
 
 // The same for the process list's own "end process": a process that cannot be opened is left as it is,
 // its record unmarked. The same answers.

@@ -27,6 +27,10 @@ class WorkerThread {
     // True when the thread ended within timeoutMs; false when it overran (and was terminated or waited
     // for to its end) or never started.
     bool Join(std::uint32_t timeoutMs);
+    // Join for a thread whose data it owns a share of (the pipe readers, whose state is shared with
+    // them): a thread still running after timeoutMs is terminated on Windows and left to end on its own
+    // on Linux.
+    bool JoinOrAbandon(std::uint32_t timeoutMs);
     std::uint32_t LastError() const { return lastError_; }
 
   private:

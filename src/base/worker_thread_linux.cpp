@@ -18,6 +18,12 @@ struct Completion {
     std::condition_variable ended;
     bool done = false;
 };
+bool WaitForEnd(Completion& completion, std::uint32_t timeoutMs) {
+    std::unique_lock<std::mutex> lock(completion.mutex);
+    return completion.ended.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                     [&] { return completion.done; });
+}
+
 }  // namespace
 
 struct WorkerThread::Impl {
@@ -72,12 +78,7 @@ bool WorkerThread::Join(std::uint32_t timeoutMs) {
     if (!impl_ || !impl_->thread.joinable()) {
         return false;
     }
-    bool ended;
-    {
-        std::unique_lock<std::mutex> lock(impl_->completion->mutex);
-        ended = impl_->completion->ended.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                                  [&] { return impl_->completion->done; });
-    }
+    const bool ended = WaitForEnd(*impl_->completion, timeoutMs);
     if (!ended) {
         // Detaching would let the thread run on while its owner frees what it uses. Every loop of the
         // program waits in bounded steps and checks its stop signal, so the end is near: wait for it.
@@ -86,6 +87,18 @@ bool WorkerThread::Join(std::uint32_t timeoutMs) {
     }
     impl_->thread.join();
     return ended;
+}
+
+bool WorkerThread::JoinOrAbandon(std::uint32_t timeoutMs) {
+    if (!impl_ || !impl_->thread.joinable()) {
+        return false;
+    }
+    if (WaitForEnd(*impl_->completion, timeoutMs)) {
+        impl_->thread.join();
+        return true;
+    }
+    impl_->thread.detach();
+    return false;
 }
 
 }  // namespace base

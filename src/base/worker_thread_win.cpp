@@ -65,4 +65,8 @@ bool WorkerThread::Join(std::uint32_t timeoutMs) {
     return false;
 }
 
+bool WorkerThread::JoinOrAbandon(std::uint32_t timeoutMs) {
+    return Join(timeoutMs);
+}
+
 }  // namespace base

@@ -95,7 +95,7 @@ CNamedPipeClientCallBackMode::~CNamedPipeClientCallBackMode() {
     shared_->stop.Set();
     CloseSocket(*endpoint_);
     if (reader_.IsStarted()) {
-        reader_.Join(kPipeReaderStopWaitMs);
+        reader_.JoinOrAbandon(kPipeReaderStopWaitMs);
     }
 }
 
@@ -154,12 +154,9 @@ std::uint32_t CNamedPipeClientCallBackMode::Write(const void* data, std::uint32_
 std::uint32_t CNamedPipeClientCallBackMode::WriteWithin(const void* data, std::uint32_t byteCount,
                                                         std::uint32_t* bytesWritten,
                                                         std::uint32_t timeoutMs) {
-    const auto start = std::chrono::steady_clock::now();
-    std::unique_lock<PipeWriteTurn> lock(shared_->writeMutex, std::defer_lock);
-    if (!lock.try_lock_for(PipeWriteTurnWait(timeoutMs))) {
-        return RefusePipeWrite(*endpoint_, bytesWritten);
-    }
-    return SendOnEndpoint(*endpoint_, data, byteCount, bytesWritten, PipeWriteTimeLeft(start, timeoutMs));
+    return WriteInTurn(shared_->writeMutex, *endpoint_, bytesWritten, timeoutMs, [&](int msLeft) {
+        return SendOnEndpoint(*endpoint_, data, byteCount, bytesWritten, msLeft);
+    });
 }
 
 void CNamedPipeClientCallBackMode::SetCallback(IPipeReadCallBack* callback, std::uintptr_t context) {

@@ -38,7 +38,7 @@ CNamedPipeClientCallBackMode::~CNamedPipeClientCallBackMode() {
     shared_->stop.Set();
     TakeHandle(*endpoint_);
     if (reader_.IsStarted()) {
-        reader_.Join(kPipeReaderStopWaitMs);
+        reader_.JoinOrAbandon(kPipeReaderStopWaitMs);
     }
 }
 
@@ -92,22 +92,19 @@ std::uint32_t CNamedPipeClientCallBackMode::Write(const void* data, std::uint32_
 std::uint32_t CNamedPipeClientCallBackMode::WriteWithin(const void* data, std::uint32_t byteCount,
                                                         std::uint32_t* bytesWritten,
                                                         std::uint32_t timeoutMs) {
-    const auto start = std::chrono::steady_clock::now();
-    std::unique_lock<PipeWriteTurn> lock(shared_->writeMutex, std::defer_lock);
-    if (!lock.try_lock_for(PipeWriteTurnWait(timeoutMs))) {
-        return RefusePipeWrite(*endpoint_, bytesWritten);
-    }
-    std::uint32_t written = 0;
-    const std::uint32_t error =
-        WriteWholeMessage(NativePipe(endpoint_->Handle()), base::EventAccess::Native(shared_->write), data,
-                          byteCount, written, static_cast<DWORD>(PipeWriteTimeLeft(start, timeoutMs)));
-    if (bytesWritten != nullptr) {
-        *bytesWritten = written;
-    }
-    if (error != 0) {
-        endpoint_->SetLastError(error);
-    }
-    return error;
+    return WriteInTurn(shared_->writeMutex, *endpoint_, bytesWritten, timeoutMs, [&](int msLeft) {
+        std::uint32_t written = 0;
+        const std::uint32_t error =
+            WriteWholeMessage(NativePipe(endpoint_->Handle()), base::EventAccess::Native(shared_->write),
+                              data, byteCount, written, static_cast<DWORD>(msLeft));
+        if (bytesWritten != nullptr) {
+            *bytesWritten = written;
+        }
+        if (error != 0) {
+            endpoint_->SetLastError(error);
+        }
+        return error;
+    });
 }
 
 void CNamedPipeClientCallBackMode::SetCallback(IPipeReadCallBack* callback, std::uintptr_t context) {

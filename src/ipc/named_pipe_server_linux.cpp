@@ -283,7 +283,7 @@ CNamedPipeSvcCallBackMode::~CNamedPipeSvcCallBackMode() {
         Disconnect();
     }
     if (reader_.IsStarted()) {
-        reader_.Join(kPipeReaderStopWaitMs);
+        reader_.JoinOrAbandon(kPipeReaderStopWaitMs);
     }
 }
 

@@ -145,7 +145,7 @@ CNamedPipeSvcCallBackMode::~CNamedPipeSvcCallBackMode() {
         Disconnect();
     }
     if (reader_.IsStarted()) {
-        reader_.Join(kPipeReaderStopWaitMs);
+        reader_.JoinOrAbandon(kPipeReaderStopWaitMs);
     }
 }
 

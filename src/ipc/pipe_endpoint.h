@@ -138,6 +138,19 @@ int PipeWriteTimeLeft(std::chrono::steady_clock::time_point start, std::uint32_t
 // A bounded write that did not get its turn: 0 bytes, error 258 in the endpoint; returns 258.
 std::uint32_t RefusePipeWrite(PipeEndpoint& endpoint, std::uint32_t* bytesWritten);
 
+// A bounded write: waits for its turn, then `send(msLeft)` writes with what is left of timeoutMs; a
+// write that does not get its turn in time is refused as RefusePipeWrite does.
+template <typename Send>
+std::uint32_t WriteInTurn(PipeWriteTurn& turn, PipeEndpoint& endpoint, std::uint32_t* bytesWritten,
+                          std::uint32_t timeoutMs, Send send) {
+    const auto start = std::chrono::steady_clock::now();
+    std::unique_lock<PipeWriteTurn> lock(turn, std::defer_lock);
+    if (!lock.try_lock_for(PipeWriteTurnWait(timeoutMs))) {
+        return RefusePipeWrite(endpoint, bytesWritten);
+    }
+    return send(PipeWriteTimeLeft(start, timeoutMs));
+}
+
 // Starts a pipe's reader thread on `body` once every event it waits on exists. 0 with the error recorded
 // on the endpoint when an event or the thread could not be made.
 template <typename Event>

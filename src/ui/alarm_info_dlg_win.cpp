@@ -7,7 +7,6 @@
 #include "alarm/alarm_history.h"
 #include "alarm/black_list_detector.h"
 #include "base/text.h"
-#include "engine/traffic_monitor.h"
 #include "engine/traffic_snapshots.h"
 #include "res/resource_ids.h"
 #include "ui/alarm_lists_win.h"
@@ -35,11 +34,8 @@ constexpr std::array<ListColumn, 4> kDetectedColumns = {{
 }};
 
 std::vector<AlarmRow> DetectBlackListRows() {
-    alarming::BlackListDetector detector;
-    engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor();
-    detector.DetectBlackListProcesses(monitor != nullptr ? &monitor->Table() : nullptr);
     std::vector<AlarmRow> rows;
-    for (const alarming::DetectedProcess& process : detector.Detected()) {
+    for (const alarming::DetectedProcess& process : alarming::DetectEngineBlackListProcesses()) {
         AlarmRow row;
         row.pid = process.pid;
         row.path = process.path;

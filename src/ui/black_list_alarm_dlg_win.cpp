@@ -8,7 +8,6 @@
 #include "base/text.h"
 #include "base/wide_win.h"
 #include "engine/process_records.h"
-#include "engine/traffic_monitor.h"
 #include "engine/traffic_snapshots.h"
 #include "res/resource_ids.h"
 #include "ui/acc_state_dlg_win.h"
@@ -22,11 +21,6 @@ namespace {
 
 std::atomic<UINT> leaveCheckPeriod{8000};
 
-engine::ProcessTable* EngineTable() {
-    engine::TrafficMonitor* monitor = engine::CurrentTrafficMonitor();
-    return monitor != nullptr ? &monitor->Table() : nullptr;
-}
-
 }  // namespace
 
 void SetBlackListLeaveCheckPeriod(UINT milliseconds) {
@@ -39,7 +33,8 @@ CBackListAlarmDlg::CBackListAlarmDlg() : SkinnedDialog(IDD_BLACKLIST_ALARM) {
 
 HWND CBackListAlarmDlg::Open() {
     auto* dialog = new CBackListAlarmDlg();
-    if (alarming::HasBlackListProcesses(EngineTable()) <= 0) {
+    // The same question as HasBlackListProcesses, on the current engine.
+    if (alarming::DetectEngineBlackListProcesses().empty()) {
         delete dialog;
         return nullptr;
     }
@@ -109,11 +104,11 @@ void CBackListAlarmDlg::OnInitDialog() {
 }
 
 void CBackListAlarmDlg::Fill() {
-    alarming::BlackListDetector detector;
-    detector.DetectBlackListProcesses(EngineTable());
+    const std::vector<alarming::DetectedProcess> detectedProcesses =
+        alarming::DetectEngineBlackListProcesses();
     const std::vector<engine::ProcessRow> processes = engine::ReadProcessRows();
     HWND list = Item(IDC_PAGE_LIST);
-    for (const alarming::DetectedProcess& detected : detector.Detected()) {
+    for (const alarming::DetectedProcess& detected : detectedProcesses) {
         const bool hasRecord = std::any_of(processes.begin(), processes.end(), [&](const auto& process) {
             return process.pid == detected.pid && process.state == engine::kStateRunning;
         });

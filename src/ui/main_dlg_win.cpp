@@ -11,6 +11,7 @@
 #include "ui/machine_traffic_dlg_win.h"
 #include "ui/main_layout.h"
 #include "ui/program_icons_win.h"
+#include "ui/setting_dlg_win.h"
 #include "ui/suspension_dlg2_win.h"
 #include "ui/traffic_page_win.h"
 #include "ui/window_background_win.h"
@@ -309,7 +310,7 @@ bool CMainDlg::OnCommand(WORD id, WORD code) {
             }
             return true;
         case ID_CAPTION_SETTINGS:
-            // The settings dialog runs here, modally, owned by the active window, once the program has one.
+            ShowSettingDialog(::GetActiveWindow());
             return true;
         case kMachineTrafficCommand:
             ShowMachineTrafficDialog(Handle());

@@ -135,6 +135,7 @@ shot settings-dialog.png
 click 设置 1074
 [ "$(setting SHOW)" = 0 ] && [ "$(setting ALARM)" = 1 ] || fail "the click wrote SHOW=$(setting SHOW) ALARM=$(setting ALARM)"
 [ "$(field floating "$(ask report)")" = 0 ] || fail "the strip stayed shown"
+shot settings-floating-off.png
 click 设置 1075
 [ "$(setting ALARM)" = 1 ] || fail "the alarm click wrote ALARM"
 key "$w" Escape

@@ -255,6 +255,9 @@ int main() {
 
     const bool show = alarming::ReadShowSetting(directory) != 0;
     alarming::ShowSuspension = show ? 1 : 0;
+    // No stored position: the strip takes its default place at the top right, clear of the dialogs.
+    alarming::SuspensionX = -1;
+    alarming::SuspensionY = -1;
     ui::CSuspensionDlg2 floating(
         directory, [] {}, nullptr);
     if (!floating.CreateFloating(show ? SW_SHOW : SW_HIDE)) {

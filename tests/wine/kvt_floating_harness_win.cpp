@@ -148,6 +148,7 @@ engine::EngineSeams FakeSeams() {
     seams.privileges = std::make_unique<engine_test::FakePrivilegeOps>();
     seams.getAdapterInfo = [](engine::AdapterInfo& info) {
         info.hostName = u"harness";
+        info.hostAddress = u"192.168.1.20";
         return 0u;
     };
     seams.startNetworkLibrary = [] { return 0u; };

@@ -138,7 +138,7 @@ pass "结束进程 answered 否(&N): Chat.exe is still listed"
 # --- The machine dialog.
 ask machine >/dev/null
 machine=$(wait_dialog 本机流量信息)
-[ "$(cell 1011 "$machine")" = harness ] || fail "machine dialog: $(tr '\t' ' ' <<<"$machine")"
+[ "$(cell 1011 "$machine")" = harness ] && [ "$(cell 1013 "$machine")" = 192.168.1.20 ] || fail "machine dialog: $(tr '\t' ' ' <<<"$machine")"
 [ -n "$(cell 1015 "$machine")" ] && [ -n "$(cell 1022 "$machine")" ] || fail "machine figures: $machine"
 shot machine-traffic-dialog.png
 click "$(cell 'button 1' "$machine")"

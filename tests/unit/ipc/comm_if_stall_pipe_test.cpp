@@ -1,5 +1,5 @@
-// CCommIF on a real pipe whose plugin end never reads: pushes come back at once, an answer after its
-// bound, and both are counted as dropped.
+// CCommIF on a real pipe (a named pipe on Windows, a socket on Linux) whose plugin end never reads: pushes
+// come back at once, an answer after its bound, and both are counted as dropped.
 
 #include <gtest/gtest.h>
 
