@@ -25,12 +25,12 @@ ask "leave-period 1500" >/dev/null
 ask "state 1 1" >/dev/null
 xdotool mousemove 5 5
 
-popup_ctl() { ask "popup-ctl $1" | cut -d' ' -f2-; }
+popup_ctl() { ask "accstate-ctl $1" | cut -d' ' -f2-; }
 gbk_hex() { printf '%s' "$1" | iconv -f UTF-8 -t GBK | od -An -tx1 | tr -d ' \n'; echo 00; }
 
 # --- The first alarm: the pop-up at the bottom right, the strip out of its way.
 ask alarm >/dev/null
-popup=$(wait_report 'visible=1' popup)
+popup=$(wait_report 'visible=1' accstate-popup)
 px=$(field x "$popup")
 py=$(field y "$popup")
 pw=$(field w "$popup")
@@ -56,9 +56,9 @@ pass "alarm pop-up at $px,$py ${pw}x$ph with Chat.exe and Browser.exe; the strip
 # The mouse rests on it: it stays over several looks; once the mouse leaves, it goes and the strip
 # comes back.
 sleep 3.5
-[ "$(field visible "$(ask popup)")" = 1 ] || fail "the pop-up closed under the mouse"
+[ "$(field visible "$(ask accstate-popup)")" = 1 ] || fail "the pop-up closed under the mouse"
 xdotool mousemove 5 5
-wait_report '^popup none' popup >/dev/null
+wait_report '^popup none' accstate-popup >/dev/null
 wait_report 'visible=1' >/dev/null
 [ "$(setting ALARM)" = 1 ] || fail "ALARM after closing: $(setting ALARM)"
 wait_report 'image=alert' >/dev/null
@@ -66,10 +66,10 @@ pass "stays under the mouse, closes after it left; the strip is back and still b
 
 # --- "忽略": every row's history entries ignored, the notice sent, the pop-up closed.
 ask alarm >/dev/null
-wait_report 'visible=1' popup >/dev/null
+wait_report 'visible=1' accstate-popup >/dev/null
 # shellcheck disable=SC2046
 xdotool mousemove $(popup_ctl 1087) click 1
-wait_report '^popup none' popup >/dev/null
+wait_report '^popup none' accstate-popup >/dev/null
 wait_event copydata
 notice=$(grep -a '^event copydata' "$work/out" | tr -d '\r' | tail -1)
 [ "$notice" = "event copydata kind=101 bytes=$(gbk_hex '报警提示;已忽略2个进程报警')" ] || fail "notice: $notice"
@@ -81,12 +81,12 @@ pass "忽略: $history, notice of $(($(wc -c <<<"${notice#*bytes=}") / 2)) bytes
 
 # --- "不再报警": ticked, then the pop-up left alone: ALARM=0 is written.
 ask alarm >/dev/null
-wait_report 'visible=1' popup >/dev/null
+wait_report 'visible=1' accstate-popup >/dev/null
 # shellcheck disable=SC2046
 xdotool mousemove $(popup_ctl 1100) click 1
 sleep 0.3
 xdotool mousemove 5 5
-wait_report '^popup none' popup >/dev/null
+wait_report '^popup none' accstate-popup >/dev/null
 [ "$(setting ALARM)" = 0 ] || fail "ALARM after 不再报警: $(setting ALARM)"
 pass "不再报警 writes ALARM=0 on closing"
 
@@ -98,10 +98,10 @@ y=$(field y "$report")
 xdotool mousemove "$((x + 156))" "$((y + 12))"
 sleep 0.3
 xdotool click 1
-popup=$(wait_report 'visible=1' popup)
+popup=$(wait_report 'visible=1' accstate-popup)
 wait_report 'visible=0' >/dev/null
 xdotool mousemove 5 5
-wait_report '^popup none' popup >/dev/null
+wait_report '^popup none' accstate-popup >/dev/null
 wait_report 'visible=1' >/dev/null
 pass "status button: pop-up at $(field x "$popup"),$(field y "$popup"), closed after the mouse left"
 

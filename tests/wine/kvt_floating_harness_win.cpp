@@ -30,8 +30,8 @@
 //   alarm                      an alarm about Chat.exe and Browser.exe: their history entries, then the
 //                              pop-up thread as the alarm starts it
 //   history                    history N NAME:STATE... (handling states, oldest first)
-//   popup                      the acceleration-state pop-up: popup x= y= w= h= visible=, or popup none
-//   popup-ctl ID               ctl X Y: the screen centre of control ID of that pop-up (or ctl none)
+//   accstate-popup             the acceleration-state pop-up: popup x= y= w= h= visible=, or popup none
+//   accstate-ctl ID            ctl X Y: the screen centre of control ID of that pop-up (or ctl none)
 //   leave-period MS            how long the pop-ups wait before they look whether the mouse has left
 //   blacklist                  the plugin's ShowBlackListDlg request
 //   blacklist-open             blacklist-open N: open high-bandwidth pop-ups
@@ -617,9 +617,9 @@ void RunCommands(Harness& harness) {
             Say("ok");
         } else if (command == "history") {
             Say(HistoryReport());
-        } else if (command == "popup") {
+        } else if (command == "accstate-popup") {
             Say(PopupReport());
-        } else if (command == "popup-ctl") {
+        } else if (command == "accstate-ctl") {
             int id = 0;
             in >> id;
             Say(PopupControl(id));
