@@ -293,12 +293,11 @@ void CSuspensionDlg2::BuildBackground() {
         const int leftWidth = skin::SizeOf(left.Get()).width;
         const int logoEnd = leftWidth + skin::SizeOf(logo.Get()).width;
         const int rightStart = client.right - skin::SizeOf(right.Get()).width;
-        // In the strip's own order: the column runs on to the right edge, over the right cap; the
-        // window's rounded region gives the end its shape.
+        // The column runs on to the right edge, and the right cap is drawn over its end.
         skin::DrawBitmap(dc.Get(), left.Get(), 0, 0);
         skin::DrawBitmap(dc.Get(), logo.Get(), leftWidth, 0);
-        skin::DrawBitmap(dc.Get(), right.Get(), rightStart, 0);
         skin::TileHorizontally(dc.Get(), column.Get(), logoEnd, client.right, 0);
+        skin::DrawBitmap(dc.Get(), right.Get(), rightStart, 0);
     }
     RegisterBrush(Handle(), ::CreatePatternBrush(background.Get()));
 }
