@@ -11,74 +11,13 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 harness=$1
-. "$here/wine-env.sh"
-dir=$(cd "$(dirname "$harness")" && pwd)
-exe=$(basename "$harness")
-shots="${KVT_BUILD_DIR:?}/wine-shots"
-work=$(mktemp -d)
-settings="$dir/tmp/kestrivonsetting.txt"
+. "$here/harness-lib.sh"
 config="$dir/config/Alarm.txt"
-mkdir -p "$shots" "$dir/tmp"
 cp "$config" "$work/Alarm.txt.shipped"
-pid=""
+restore_config() { cp "$work/Alarm.txt.shipped" "$config"; }
+on_cleanup=restore_config
 
-cleanup() {
-    exec 3>&- 2>/dev/null || true
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-        kill "$pid" 2>/dev/null || true
-    fi
-    cp "$work/Alarm.txt.shipped" "$config"
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    [ -f "$work/out" ] && { echo "--- harness output" >&2; cat "$work/out" >&2; }
-    exit 1
-}
-pass() { echo "ok: $*"; }
-
-setting() { grep -a "^$1=" "$settings" | head -1 | cut -d= -f2- | tr -d '\r'; }
 percentage() { grep -a "^Percentage=" "$config" | head -1 | cut -d= -f2- | tr -d '\r'; }
-lines() { wc -l <"$work/out"; }
-
-start_harness() {
-    local attempt
-    for attempt in 1 2; do
-        rm -f "$work/in" "$work/out"
-        mkfifo "$work/in"
-        : >"$work/out"
-        (cd "$dir" && exec wine "./$exe" <"$work/in" >"$work/out" 2>"$work/err") &
-        pid=$!
-        exec 3>"$work/in"
-        for _ in $(seq 150); do
-            grep -q '^ready' "$work/out" && return 0
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        # The desktop process sometimes times out on a first start: one retry.
-        exec 3>&-
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-        echo "harness start $attempt failed, retrying" >&2
-    done
-    fail "the harness did not start: $(tail -5 "$work/err" 2>/dev/null)"
-}
-
-# Sends one command and prints its answer (the "closed" events are skipped).
-ask() {
-    local before answer
-    before=$(lines)
-    echo "$*" >&3
-    for _ in $(seq 100); do
-        # Standard output is in text mode on Windows: lines end in CR LF.
-        answer=$(tail -n +"$((before + 1))" "$work/out" | tr -d '\r' | grep -v '^closed ' | head -1 || true)
-        [ -n "$answer" ] && { echo "$answer"; return 0; }
-        sleep 0.05
-    done
-    fail "no answer to '$*'"
-}
 
 closed_seen=0
 wait_closed() {  # waits for the next "closed NAME ID" event and checks it
@@ -114,8 +53,6 @@ click() {  # clicks control $2 of the window titled $1
     sleep 0.3
 }
 key() { xdotool windowfocus --sync "$1" key "$2"; }
-field() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<"$2"; }
-shot() { import -window root "$shots/$1"; }
 
 printf '[SUSPENSION]\r\nSHOW=1\r\nLOCATION=-1, -1\r\n[ALARM]\r\nALARM=1\r\n' >"$settings"
 printf '[REFLUX]\r\nDownLoadReFlux=5000\r\n[PERCENTAGE]\r\nPercentage=10\r\n' >"$config"
@@ -234,13 +171,5 @@ pass "alarm information dialog: opens once; a second request raises it"
 
 # The harness ends before it could answer.
 echo exit >&3
-for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "the harness did not end"
-code=0
-wait "$pid" || code=$?
-pid=""
-[ "$code" -eq 0 ] || fail "the harness ended with $code"
+wait_exit exit
 echo "screenshots in $shots"

@@ -11,11 +11,13 @@ settings="$dir/tmp/kestrivonsetting.txt"
 mkdir -p "$shots" "$dir/tmp"
 pid=""
 
+# A script may name a function in `on_cleanup` that runs at the end, before the work folder goes.
 cleanup() {
     exec 3>&- 2>/dev/null || true
     if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
         kill "$pid" 2>/dev/null || true
     fi
+    [ -z "${on_cleanup:-}" ] || "$on_cleanup"
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -58,7 +60,7 @@ start_harness() {
     fail "the harness did not start: $(cat "$work/err" 2>/dev/null | tail -5)"
 }
 
-# Sends one command and prints its answer (events are skipped).
+# Sends one command and prints its answer (events, and the dialogs' "closed" notices, are skipped).
 ask() {
     local before
     before=$(lines)
@@ -66,7 +68,7 @@ ask() {
     for _ in $(seq 100); do
         local answer
         # Standard output is in text mode on Windows: lines end in CR LF.
-        answer=$(tail -n +"$((before + 1))" "$work/out" | tr -d '\r' | grep -v '^event ' | head -1 || true)
+        answer=$(tail -n +"$((before + 1))" "$work/out" | tr -d '\r' | grep -Ev '^(event|closed) ' | head -1 || true)
         if [ -n "$answer" ]; then
             echo "$answer"
             return 0
@@ -99,7 +101,8 @@ wait_event() {
     fail "no event $1"
 }
 
-wait_end() {
+# Waits for the harness to end and checks its exit code 0; $1 names the step for the failure.
+wait_exit() {
     for _ in $(seq 100); do
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
@@ -110,6 +113,11 @@ wait_end() {
     pid=""
     exec 3>&-
     [ "$code" -eq 0 ] || fail "the harness ended with $code: $1"
+}
+
+# wait_exit, and the message loop reported its own end.
+wait_end() {
+    wait_exit "$1"
     grep -q '^event ended' "$work/out" || fail "the loop did not end: $1"
 }
 

@@ -148,14 +148,6 @@ pass "本机流量信息: $(cell 1011 "$machine"), since $(cell 1015 "$machine")
 # --- Still running; WM_CLOSE of the floating window ends the program normally.
 [ "$(ask 'page rows' | cut -f1)" = "rows 2" ] || fail "the page stopped"
 ask close >/dev/null
-for _ in $(seq 100); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "the harness did not end"
-code=0
-wait "$pid" || code=$?
-pid=""
-[ "$code" -eq 0 ] || fail "the harness ended with $code"
+wait_exit WM_CLOSE
 pass "the program ran on and ended with exit code 0"
 echo "screenshots in $shots"
