@@ -25,6 +25,7 @@
 //   main-modal                 the plugin's ShowMainDlg request (UM_SHOW_MAIN_MODAL to the strip)
 //   main-key KEY               KEY (return, escape) to the main window through the thread's input queue
 //   main-close                 WM_CLOSE to the main window
+//   about                      the About box (ID_APP_ABOUT posted to the floating window)
 //   accstate open|close        a stand-in of the acceleration-state pop-up, carrying its tag, opens or goes
 //   comctl                     comctl PATH: the common controls' module a new list view comes from
 //   alarm                      an alarm about Chat.exe and Browser.exe: their history entries, then the
@@ -601,6 +602,10 @@ void RunCommands(Harness& harness) {
             if (HWND main = MainWindow(); main != nullptr) {
                 PostKey(main, key == "escape" ? VK_ESCAPE : VK_RETURN);
             }
+            Say("ok");
+        } else if (command == "about") {
+            // The About box is modal: posted, so that the window thread runs it and this one answers.
+            ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(ID_APP_ABOUT, 0), 0);
             Say("ok");
         } else if (command == "main-close") {
             ::PostMessageW(MainWindow(), WM_CLOSE, 0, 0);

@@ -145,6 +145,24 @@ sleep 0.5
 [ "$(field visible "$(ask report)")" = 0 ] || fail "WM_CLOSE showed the strip although SHOW=0"
 pass "with SHOW=0 the main window's WM_CLOSE leaves the strip hidden"
 
+# --- The About box: opened, shown, closed by Enter.
+ask about >/dev/null
+about=""
+for _ in $(seq 50); do
+    about=$(xdotool search --onlyvisible --name '^关于进程流量监控$' 2>/dev/null | head -1 || true)
+    [ -n "$about" ] && break
+    sleep 0.1
+done
+[ -n "$about" ] || fail "the About box did not open"
+shot about-box.png
+xdotool windowfocus --sync "$about" key Return
+for _ in $(seq 50); do
+    xdotool search --onlyvisible --name '^关于进程流量监控$' >/dev/null 2>&1 || break
+    sleep 0.1
+done
+xdotool search --onlyvisible --name '^关于进程流量监控$' >/dev/null 2>&1 && fail "Enter did not close the About box"
+pass "the About box opens and Enter closes it"
+
 ask close >/dev/null
 wait_end "after WM_CLOSE of the strip"
 pass "the harness ends with exit code 0"
