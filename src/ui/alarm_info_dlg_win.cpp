@@ -16,7 +16,7 @@ namespace {
 
 constexpr wchar_t kTitle[] = L"报警信息";
 
-constexpr std::array<ListColumn, kAlarmRowColumnCount> kHistoryColumns = {{
+constexpr std::array<ReportColumn, kAlarmRowColumnCount> kHistoryColumns = {{
     {L"进程名称", 110},
     {L"PID", 45},
     {L"下载速度", 80},
@@ -26,7 +26,7 @@ constexpr std::array<ListColumn, kAlarmRowColumnCount> kHistoryColumns = {{
     {L"报警时间", 130},
 }};
 
-constexpr std::array<ListColumn, 4> kDetectedColumns = {{
+constexpr std::array<ReportColumn, 4> kDetectedColumns = {{
     {L"进程名称", 110},
     {L"PID", 45},
     {L"路径", 300},

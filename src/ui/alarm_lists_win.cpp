@@ -40,21 +40,13 @@ const ProcessDialogOpeners& GetProcessDialogOpeners() {
     return Openers();
 }
 
-void SetUpAlarmList(HWND list, std::span<const ListColumn> columns, HFONT font, HIMAGELIST icons) {
+void SetUpAlarmList(HWND list, std::span<const ReportColumn> columns, HFONT font, HIMAGELIST icons) {
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     if (font != nullptr) {
         ::SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
     ListView_SetImageList(list, icons, LVSIL_SMALL);
-    int index = 0;
-    for (const ListColumn& column : columns) {
-        LVCOLUMNW lvc{};
-        lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
-        lvc.fmt = LVCFMT_LEFT;
-        lvc.cx = column.width;
-        lvc.pszText = const_cast<wchar_t*>(column.title);
-        ListView_InsertColumn(list, index++, &lvc);
-    }
+    AddReportColumns(list, columns);
 }
 
 void FillAlarmList(HWND list, HIMAGELIST icons, const std::vector<AlarmRow>& rows) {

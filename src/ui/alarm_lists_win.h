@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ui/alarm_record_rows.h"
+#include "ui/list_view_win.h"
 
 namespace ui {
 
@@ -28,13 +29,8 @@ struct ProcessDialogOpeners {
 void SetProcessDialogOpeners(ProcessDialogOpeners openers);
 const ProcessDialogOpeners& GetProcessDialogOpeners();
 
-struct ListColumn {
-    const wchar_t* title;
-    int width;
-};
-
 // Report style with full-row selection and grid lines, the columns, `font` and a small-icon list.
-void SetUpAlarmList(HWND list, std::span<const ListColumn> columns, HFONT font, HIMAGELIST icons);
+void SetUpAlarmList(HWND list, std::span<const ReportColumn> columns, HFONT font, HIMAGELIST icons);
 // Replaces every row; each row's icon comes from its executable's path.
 void FillAlarmList(HWND list, HIMAGELIST icons, const std::vector<AlarmRow>& rows);
 // The selected row's index, or -1.

@@ -17,7 +17,7 @@ namespace {
 
 constexpr UINT kRebuildPeriodMs = 10000;
 
-constexpr std::array<ListColumn, kAlarmRowColumnCount> kColumns = {{
+constexpr std::array<ReportColumn, kAlarmRowColumnCount> kColumns = {{
     {L"进程名称", 85},
     {L"PID", 40},
     {L"上传速度", 73},

@@ -90,7 +90,7 @@ void CBackListAlarmDlg::OnInitDialog() {
     SetProgramIcons(window);
     HWND list = Item(IDC_PAGE_LIST);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    const ListColumn columns[] = {{L"进程名称", 95}, {L"PID", 40}};
+    const ReportColumn columns[] = {{L"进程名称", 95}, {L"PID", 40}};
     SetUpAlarmList(list, columns, nullptr, nullptr);
 
     RECT rect{};

@@ -12,7 +12,7 @@
 namespace ui {
 namespace {
 
-constexpr ListColumnSpec kColumns[kConnectionColumnCount] = {
+constexpr ReportColumn kColumns[kConnectionColumnCount] = {
     {L"进程名称", 80}, {L"PID", 40},      {L"协议", 40},        {L"本地IP", 80},      {L"本地端口", 80},
     {L"目的IP", 80},   {L"目的端口", 80}, {L"已下载流量", 100}, {L"已上传流量", 100}, {L"下载速度", 80},
     {L"上传速度", 80}, {L"状态", 80},     {L"开始时间", 80},    {L"结束时间", 80},

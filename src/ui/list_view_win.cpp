@@ -16,20 +16,24 @@ HFONT MakeListFont() {
     return skin::MakeFont(L"宋体", 13, FW_NORMAL, GB2312_CHARSET);
 }
 
-HIMAGELIST SetUpReportList(HWND list, HFONT font, std::span<const ListColumnSpec> columns) {
-    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
-    ::SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+void AddReportColumns(HWND list, std::span<const ReportColumn> columns) {
     int index = 0;
-    for (const ListColumnSpec& spec : columns) {
+    for (const ReportColumn& entry : columns) {
         LVCOLUMNW column{};
         column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         column.fmt = LVCFMT_LEFT;
-        column.cx = spec.width;
-        column.pszText = const_cast<wchar_t*>(spec.title);
+        column.cx = entry.width;
+        column.pszText = const_cast<wchar_t*>(entry.title);
         column.iSubItem = index;
         ListView_InsertColumn(list, index, &column);
         ++index;
     }
+}
+
+HIMAGELIST SetUpReportList(HWND list, HFONT font, std::span<const ReportColumn> columns) {
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    ::SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    AddReportColumns(list, columns);
     HIMAGELIST icons = ::ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, 8, 8);
     if (icons != nullptr) {
         ListView_SetImageList(list, icons, LVSIL_SMALL);

@@ -13,7 +13,7 @@
 
 namespace ui {
 
-struct ListColumnSpec {
+struct ReportColumn {
     const wchar_t* title;
     int width;
 };
@@ -21,8 +21,11 @@ struct ListColumnSpec {
 // "宋体", height 13, weight 400, GB2312; the caller owns it and keeps it while the list lives.
 HFONT MakeListFont();
 
+// Appends the columns, left-aligned, in their order.
+void AddReportColumns(HWND list, std::span<const ReportColumn> columns);
+
 // Styles, font and columns; the small image list it makes belongs to the list, which destroys it.
-HIMAGELIST SetUpReportList(HWND list, HFONT font, std::span<const ListColumnSpec> columns);
+HIMAGELIST SetUpReportList(HWND list, HFONT font, std::span<const ReportColumn> columns);
 
 // Appends a row: the first text with `image` (-1: none) and the item data `data`, then the others. The
 // row's index, or -1.

@@ -26,7 +26,7 @@ constexpr int kListHeight = 360;
 constexpr std::size_t kReservedRows = 1000;
 constexpr std::size_t kSortTextCapacity = 256;
 
-constexpr ListColumnSpec kColumns[kListColumnCount] = {
+constexpr ReportColumn kColumns[kListColumnCount] = {
     {L"进程名称", 120},  {L"下载速度", 80},   {L"上传速度", 80},
     {L"已下载流量", 80}, {L"已上传流量", 80}, {L"连接数", 60},
 };
