@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libpcap-dev iproute2 iperf3 tcpdump nethogs gnuplot-nox
   mingw-w64 wine wine64 xvfb xdotool imagemagick x11-utils locales fonts-wqy-microhei fonts-wqy-zenhei
-  clang-format file
+  clang-format file gcovr
   clang libclang-rt-14-dev
 )
 
