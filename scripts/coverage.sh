@@ -13,7 +13,6 @@ build/linux-coverage/tests/kvt_tests --gtest_brief=1
 args=(--root . --filter 'src/' --object-directory build/linux-coverage
       --exclude-throw-branches --exclude-unreachable-branches)
 if [[ ${1:-} == --files ]]; then
-    gcovr "${args[@]}" --print-summary
-else
-    gcovr "${args[@]}" --print-summary | tail -n 2
+    gcovr "${args[@]}" --branches
 fi
+gcovr "${args[@]}" --print-summary | tail -n 3
