@@ -18,7 +18,7 @@ e2e_await 77 10 || e2e_fail "no totals push"
 kill -KILL "$CONSOLE_PID"
 e2e_wait_exit "$CONSOLE_PID" 5 || e2e_fail "the console did not die"
 exec {E2E_IN}>&- {E2E_OUT}<&-
-E2E_IN= E2E_OUT=
+E2E_IN='' E2E_OUT=''
 # Idle: several rounds of pushes into a broken pipe, nothing else.
 e2e_idle_cpu "$MON_PID" 4 "the monitor in the 4 s after the plugin's end went away"
 
