@@ -16,15 +16,15 @@
 //                 list ID=N and its rows, page TEMPLATE=x,y,w,h (a shown page); or "dialog none"
 //   count TITLE   how many visible top-level windows have that title
 //   popup         the open popup menu: ID=X,Y per item, checked ID; or "popup none"
-//   page traffic|alarms|rows|geometry   that page in a window of its own; its list's rows; the list's
-//                 rectangle, header and row centres on the screen
+//   page traffic|alarms   that page in a window of its own; rows: its list's rows; geometry: the
+//                 list's rectangle, header and row centres on the screen
 //   open settings|threshold|info|machine   the modal dialog on the window thread ("event closed NAME ID")
 //   settext TITLE ID TEXT, state ACCELERATION ALARM, traffic DOWN UP, fill (payload on every
 //   connection), accel SENT RECEIVED (answers the tunnel's sums), show, hide, suspension-state N,
-//   fullscreen open|close, exit, close, main-modal, main-key return|escape, main-close, about,
-//   accstate open|close (a tagged stand-in), alarm (Chat.exe and Browser.exe, as the alarm thread
-//   raises it), history [add] (report, or add Game.exe unhandled, Browser.exe ignored, Old.exe without
-//   a record), leave-period MS, blacklist, comctl (the module list views come from)
+//   fullscreen open|close, exit, close, main-modal, main-close, about, alarm (Chat.exe and
+//   Browser.exe, as the alarm thread raises it), history [add] (report, or add Game.exe unhandled,
+//   Browser.exe ignored, Old.exe without a record), leave-period MS, blacklist, comctl (the module list views
+//   come from)
 // Events: "event accelerator-shown|accelerator-closed|ended|closed NAME ID|copydata kind=K bytes=HEX".
 
 #include <windows.h>
@@ -35,25 +35,20 @@
 #include <cstdio>
 #include <functional>
 #include <iostream>
-#include <memory>
+#include <map>
 #include <mutex>
 #include <sstream>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "alarm/acceleration_state.h"
 #include "alarm/alarm_config.h"
 #include "alarm/alarm_history.h"
 #include "alarm/alarm_popup_thread.h"
 #include "alarm/alarm_popup_window.h"
-#include "alarm/program_directory.h"
 #include "alarm/settings.h"
 #include "app/exit_request.h"
 #include "app/monitor_service.h"
-#include "app/single_instance.h"
 #include "app/system_engine_seams.h"
-#include "base/lock.h"
 #include "base/text.h"
 #include "base/wide_win.h"
 #include "base/window_tags.h"
@@ -62,7 +57,6 @@
 #include "res/resource_ids.h"
 #include "skin/border_window_win.h"
 #include "skin/button2x_win.h"
-#include "skin/dialog_base_win.h"
 #include "skin/dialog_x_win.h"
 #include "skin/message_box_win.h"
 #include "skin/my_link_win.h"
@@ -75,7 +69,6 @@
 #include "ui/list_view_win.h"
 #include "ui/machine_traffic_dlg_win.h"
 #include "ui/setting_dlg_win.h"
-#include "ui/shell_window.h"
 #include "ui/suspension_dlg2_win.h"
 #include "ui/traffic_page_win.h"
 #include "ui/window_find_win.h"
@@ -447,155 +440,150 @@ std::string ListViewModule() {
     return "comctl " + Utf8(path);
 }
 
-// A key as the main window's thread would receive it from the keyboard.
-void PostKey(HWND main, WORD key) {
-    GUITHREADINFO info{};
-    info.cbSize = sizeof(info);
-    if (::GetGUIThreadInfo(::GetWindowThreadProcessId(main, nullptr), &info) && info.hwndFocus != nullptr &&
-        ::GetAncestor(info.hwndFocus, GA_ROOT) == main) {
-        main = info.hwndFocus;
+// One command's context: the rest of its line, read as words or whole, and the windows it acts on.
+struct Call {
+    ui::IShellWindow* shell;
+    std::string rest;
+    std::istringstream in{rest};
+    HWND strip = ui::FloatingWindow() != nullptr ? ui::FloatingWindow()->Window() : nullptr;
+    HWND main = ::FindWindowW(nullptr, L"进程流量监控");
+    std::uint64_t Number() {
+        std::uint64_t value = 0;
+        in >> value;
+        return value;
     }
-    ::PostMessageW(main, WM_KEYDOWN, key, 1);
-    ::PostMessageW(main, WM_KEYUP, key, 0xC0000001);
+};
+
+void OpenModal(const std::string& name) {  // posted: the window thread runs the dialog's loop
+    RunOnWindowThread(
+        [name] {
+            const INT_PTR result = name == "settings"    ? ui::ShowSettingDialog(nullptr)
+                                   : name == "threshold" ? ui::ShowThresholdDialog(nullptr)
+                                   : name == "info"      ? ui::ShowAlarmInfoDialog(pageHost)
+                                                         : ui::ShowMachineTrafficDialog(nullptr);
+            Say("event closed " + name + " " + std::to_string(result));
+        },
+        false);
 }
 
+void Fullscreen(HWND strip, bool open) {
+    ::ShowWindow(gameWindow, open ? SW_SHOW : SW_HIDE);
+    if (open) {
+        ::SetForegroundWindow(gameWindow);
+    }
+    ::SendMessageW(strip, ui::kAppBarNotifyMessage, ABN_FULLSCREENAPP, open ? 1 : 0);
+}
+
+// Commands that answer "ok".
+const std::map<std::string, std::function<void(Call&)>> kActions{
+    {"state",
+     [](Call& c) {
+         alarming::AccelerationState = static_cast<std::uint32_t>(c.Number());
+         alarming::HasUnhandledAlarm = static_cast<std::uint32_t>(c.Number());
+         ui::FloatingWindow()->PostAlarmStateChange();
+     }},
+    {"traffic",
+     [](Call& c) {
+         const std::uint64_t down = c.Number();
+         const std::uint64_t up = c.Number();
+         WithTable([&](engine::TrafficMonitor& monitor) {
+             engine::ConnectionRecord* record = monitor.Table().FindPortRecord(kBrowserPort);
+             record->bytesDown += down;
+             record->bytesUp += up;
+         });
+     }},
+    {"fill",  // different for each connection: something to sort
+     [](Call&) {
+         WithTable([](engine::TrafficMonitor& monitor) {
+             std::uint64_t step = 0;
+             for (engine::ProcessRecord& process : monitor.Table().Processes()) {
+                 for (engine::ConnectionRecord& connection : process.connections) {
+                     connection.bytesDown += 150000 * ++step;
+                     connection.bytesUp += 20000 * step;
+                 }
+             }
+         });
+     }},
+    {"show", [](Call& c) { c.shell->SetVisible(true); }},
+    {"hide", [](Call& c) { c.shell->SetVisible(false); }},
+    {"suspension-state",
+     [](Call& c) {
+         const auto state = static_cast<unsigned>(c.Number());
+         alarming::WriteSuspensionSettings(alarming::ProgramDirectory(), state, c.shell->Origin());
+         c.shell->ApplySuspensionState(state == 1);
+     }},
+    {"exit", [](Call&) { app::RequestExit(); }},
+    {"close", [](Call& c) { ::PostMessageW(c.strip, WM_CLOSE, 0, 0); }},
+    {"main-modal", [](Call& c) { c.shell->PostShowMainModal(); }},
+    {"main-close", [](Call& c) { ::PostMessageW(c.main, WM_CLOSE, 0, 0); }},
+    {"about", [](Call& c) { ::PostMessageW(c.strip, WM_COMMAND, MAKEWPARAM(ID_APP_ABOUT, 0), 0); }},
+    {"alarm", [](Call&) { RaiseAlarm(); }},
+    {"leave-period",
+     [](Call& c) {
+         const auto period = static_cast<UINT>(c.Number());
+         ui::SetAccStateLeaveCheckPeriod(period);
+         ui::SetBlackListLeaveCheckPeriod(period);
+     }},
+    {"blacklist", [](Call& c) { c.shell->PostShowBlackList(); }},
+    {"open", [](Call& c) { OpenModal(c.rest); }},
+    {"page", [](Call& c) { RunOnWindowThread([&] { OpenPage(c.rest == "traffic"); }); }},
+    {"settext",
+     [](Call& c) {
+         std::string title;
+         int id = 0;
+         std::string text;
+         c.in >> title >> id >> text;
+         ::SetWindowTextW(::GetDlgItem(::FindWindowW(nullptr, Wide(title).c_str()), id), Wide(text).c_str());
+     }},
+};
+
+// Commands with an answer of their own.
+const std::map<std::string, std::function<std::string(Call&)>> kQueries{
+    {"report", [](Call&) { return Report(); }},
+    {"dialog",
+     [](Call& c) {
+         return DialogReport(c.rest == "msgbox" ? ui::FindWindowByTag(base::kMessageBoxTag)
+                                                : ::FindWindowW(nullptr, Wide(c.rest).c_str()));
+     }},
+    {"count",
+     [](Call& c) {
+         std::pair<std::string, int> search{c.rest, 0};
+         ::EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&search));
+         return "count " + std::to_string(search.second);
+     }},
+    {"popup", [](Call&) { return Popup(); }},
+    {"rows", [](Call&) { return "rows " + ListRows(pageList); }},
+    {"geometry", [](Call&) { return PageGeometry(); }},
+    {"history", [](Call& c) { return History(c.in); }},
+    {"comctl", [](Call&) { return ListViewModule(); }},
+    {"fullscreen",
+     [](Call& c) {
+         Fullscreen(c.strip, c.rest == "open");
+         return std::string("foreground-is-game=") + (::GetForegroundWindow() == gameWindow ? "1" : "0");
+     }},
+    {"accel",
+     [](Call& c) {
+         const std::uint64_t sent = c.Number();
+         ::SendMessageW(c.strip, ui::kAccelAdapterMessage, static_cast<WPARAM>(sent),
+                        static_cast<LPARAM>(c.Number()));
+         engine::AccelerateAdapter::Counters counters;
+         WithTable([&](engine::TrafficMonitor& monitor) { counters = monitor.Adapter().GetCounters(); });
+         return "accel sent=" + std::to_string(counters.sent) +
+                " received=" + std::to_string(counters.received);
+     }},
+};
+
 std::string Run(ui::IShellWindow* shell, const std::string& line) {
-    std::istringstream in(line);
-    std::string command;
-    std::string word;
-    in >> command;
-    std::string rest;
-    std::getline(in >> std::ws, rest);
-    in.clear();
-    in.str(rest);
-    ui::CSuspensionDlg2* floating = ui::FloatingWindow();
-    HWND window = floating != nullptr ? floating->Window() : nullptr;
-    HWND main = ::FindWindowW(nullptr, L"进程流量监控");
-    if (command == "report") {
-        return Report();
+    const std::string command = line.substr(0, line.find(' '));
+    Call call{shell, line.size() > command.size() ? line.substr(command.size() + 1) : ""};
+    if (auto query = kQueries.find(command); query != kQueries.end()) {
+        return query->second(call);
     }
-    if (command == "dialog") {
-        return DialogReport(rest == "msgbox" ? ui::FindWindowByTag(base::kMessageBoxTag)
-                                             : ::FindWindowW(nullptr, Wide(rest).c_str()));
-    }
-    if (command == "count") {
-        std::pair<std::string, int> search{rest, 0};
-        ::EnumWindows(CountWindow, reinterpret_cast<LPARAM>(&search));
-        return "count " + std::to_string(search.second);
-    }
-    if (command == "popup") {
-        return Popup();
-    }
-    if (command == "page" && (rest == "traffic" || rest == "alarms")) {
-        RunOnWindowThread([&] { OpenPage(rest == "traffic"); });
-        return pageList != nullptr ? "ok" : "page none";
-    }
-    if (command == "page") {
-        return rest == "rows" ? "rows " + ListRows(pageList) : PageGeometry();
-    }
-    if (command == "open") {
-        RunOnWindowThread(
-            [rest] {
-                const INT_PTR result = rest == "settings"    ? ui::ShowSettingDialog(nullptr)
-                                       : rest == "threshold" ? ui::ShowThresholdDialog(nullptr)
-                                       : rest == "info"      ? ui::ShowAlarmInfoDialog(pageHost)
-                                                             : ui::ShowMachineTrafficDialog(nullptr);
-                Say("event closed " + rest + " " + std::to_string(result));
-            },
-            false);
-        return "ok";
-    }
-    if (command == "settext") {
-        std::string title;
-        int id = 0;
-        in >> title >> id >> word;
-        HWND control = ::GetDlgItem(::FindWindowW(nullptr, Wide(title).c_str()), id);
-        return ::SetWindowTextW(control, Wide(word).c_str()) ? "ok" : "settext failed";
-    }
-    std::uint64_t a = 0;
-    std::uint64_t b = 0;
-    if (command == "state") {
-        in >> a >> b;
-        alarming::AccelerationState = static_cast<std::uint32_t>(a);
-        alarming::HasUnhandledAlarm = static_cast<std::uint32_t>(b);
-        floating->PostAlarmStateChange();
-    } else if (command == "traffic") {
-        in >> a >> b;
-        WithTable([&](engine::TrafficMonitor& monitor) {
-            if (engine::ConnectionRecord* record = monitor.Table().FindPortRecord(kBrowserPort)) {
-                record->bytesDown += a;
-                record->bytesUp += b;
-            }
-        });
-    } else if (command == "fill") {  // different for each connection: something to sort
-        WithTable([&](engine::TrafficMonitor& monitor) {
-            for (engine::ProcessRecord& process : monitor.Table().Processes()) {
-                for (engine::ConnectionRecord& connection : process.connections) {
-                    connection.bytesDown += 150000 * ++a;
-                    connection.bytesUp += 20000 * a;
-                }
-            }
-        });
-    } else if (command == "accel") {
-        in >> a >> b;
-        ::SendMessageW(window, ui::kAccelAdapterMessage, static_cast<WPARAM>(a), static_cast<LPARAM>(b));
-        engine::AccelerateAdapter::Counters counters;
-        WithTable([&](engine::TrafficMonitor& monitor) { counters = monitor.Adapter().GetCounters(); });
-        return "accel sent=" + std::to_string(counters.sent) +
-               " received=" + std::to_string(counters.received);
-    } else if (command == "show" || command == "hide") {
-        shell->SetVisible(command == "show");
-    } else if (command == "suspension-state") {
-        in >> a;
-        alarming::WriteSuspensionSettings(alarming::ProgramDirectory(), static_cast<unsigned>(a),
-                                          shell->Origin());
-        shell->ApplySuspensionState(a == 1);
-    } else if (command == "fullscreen") {
-        const bool open = rest == "open";
-        ::ShowWindow(gameWindow, open ? SW_SHOW : SW_HIDE);
-        if (open) {
-            ::SetForegroundWindow(gameWindow);
-        }
-        ::SendMessageW(window, ui::kAppBarNotifyMessage, ABN_FULLSCREENAPP, open ? 1 : 0);
-        return std::string("foreground-is-game=") + (::GetForegroundWindow() == gameWindow ? "1" : "0");
-    } else if (command == "exit") {
-        app::RequestExit();
-    } else if (command == "close") {
-        ::PostMessageW(window, WM_CLOSE, 0, 0);
-    } else if (command == "main-modal") {
-        shell->PostShowMainModal();
-    } else if (command == "main-key") {
-        PostKey(main, rest == "escape" ? VK_ESCAPE : VK_RETURN);
-    } else if (command == "main-close") {
-        ::PostMessageW(main, WM_CLOSE, 0, 0);
-    } else if (command == "about") {  // modal: posted, so that the window thread runs it
-        ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(ID_APP_ABOUT, 0), 0);
-    } else if (command == "accstate") {
-        static HWND accState = nullptr;
-        const std::wstring tag = base::Wide(std::u16string(base::kAccStateWindowTag));
-        RunOnWindowThread([&] {
-            if (rest == "open") {
-                accState = MakeWindow(L"KvtFakeAccState", WS_POPUP, RECT{600, 300, 800, 400});
-                ::SetPropW(accState, tag.c_str(), accState);
-            } else {
-                ::DestroyWindow(accState);
-            }
-        });
-    } else if (command == "alarm") {
-        RaiseAlarm();
-    } else if (command == "history") {
-        return History(in);
-    } else if (command == "leave-period") {
-        in >> a;
-        ui::SetAccStateLeaveCheckPeriod(static_cast<UINT>(a));
-        ui::SetBlackListLeaveCheckPeriod(static_cast<UINT>(a));
-    } else if (command == "blacklist") {
-        shell->PostShowBlackList();
-    } else if (command == "comctl") {
-        return ListViewModule();
-    } else {
+    auto action = kActions.find(command);
+    if (action == kActions.end()) {
         return "unknown " + command;
     }
+    action->second(call);
     return "ok";
 }
 

@@ -11,7 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 harness=$1
 . "$here/harness-lib.sh"
 write_settings 1 "-1, -1" 0
-names() { rows_of "$(ask 'page rows')" | cut -d'|' -f1 | paste -sd' '; }
+names() { rows_of "$(ask rows)" | cut -d'|' -f1 | paste -sd' '; }
 names_are() { [ "$(names)" = "$1" ]; }
 wait_dialog() { wait_for "dialog $1" '^dialog [0-9]'; }
 closes() { # clicks button $3 of the dialog answer $2 and waits until the dialog $1 has gone
@@ -25,13 +25,13 @@ ask fill >/dev/null
 [ "$(ask 'page traffic')" = ok ] || fail "the page did not open"
 
 # --- The list: the ordinary processes only, once the statistics have counted the traffic.
-rows=$(wait_for 'page rows' $'^rows 2\t')
+rows=$(wait_for rows $'^rows 2\t')
 names_are "Browser.exe Chat.exe" || fail "listed: $(names)"
 grep -q 'Game.exe\|Updater' <<<"$rows" && fail "the accelerated or exited process is listed: $rows"
 browser=$(rows_of "$rows" | grep '^Browser.exe|')
 chat=$(rows_of "$rows" | grep '^Chat.exe|')
 [ "$(cut -d'|' -f6 <<<"$browser")" = 2 ] && [ "$(cut -d'|' -f6 <<<"$chat")" = 2 ] || fail "connection counts: $browser / $chat"
-geometry=$(ask 'page geometry')
+geometry=$(ask geometry)
 [ "$(cell list "$geometry")" = "110,110,510,360" ] || fail "list rectangle: $(cell list "$geometry")"
 headers=($(cell header "$geometry"))
 [ "${#headers[@]}" = 6 ] || fail "columns: $geometry"
@@ -50,7 +50,7 @@ shot traffic-page-sorted.png
 pass "header clicks sort by name and by download total, each reversed by the next click"
 
 # --- 查看进程流量 on the Browser row (now the second), then its connections.
-row_points=($(cell row "$(ask 'page geometry')"))
+row_points=($(cell row "$(ask geometry)"))
 choose "${row_points[1]}" 32776 traffic-page-menu.png >/dev/null
 dialog=$(wait_dialog 进程流量信息)
 [ "$(cell 1010 "$dialog")" = Browser.exe ] && [ "$(cell 1012 "$dialog")" = 100 ] && [ "$(cell 1017 "$dialog")" = 2 ] ||
@@ -90,7 +90,7 @@ closes msgbox "$notice" 1
 pass "查看进程流量 without a selection: 请选择一行, closed by 确定"
 
 # --- 结束进程 answered 否: the process stays (the list's refresh was seen above).
-row_points=($(cell row "$(ask 'page geometry')"))
+row_points=($(cell row "$(ask geometry)"))
 choose "${row_points[0]}" 32800 >/dev/null
 question=$(wait_dialog msgbox)
 [ "$(cell title "$question")" = 结束进程 ] && grep -q '您确定要关闭Chat.exe进程吗？' <<<"$question" ||
@@ -110,7 +110,7 @@ shot machine-traffic-dialog.png
 closes 本机流量信息 "$machine" 1
 wait_event "closed machine 1"
 pass "本机流量信息: harness, since $(cell 1015 "$machine"), down $(cell 1018 "$machine") at $(cell 1022 "$machine")"
-[ "$(ask 'page rows' | cut -f1)" = "rows 2" ] || fail "the page stopped"
+[ "$(ask rows | cut -f1)" = "rows 2" ] || fail "the page stopped"
 ask close >/dev/null
 wait_exit WM_CLOSE
 pass "the program ran on and ended with exit code 0"
