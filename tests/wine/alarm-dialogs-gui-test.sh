@@ -15,25 +15,25 @@ restore_config() { cp "$work/Alarm.txt.shipped" "$config"; }
 on_cleanup=restore_config
 percentage() { grep -a "^Percentage=" "$config" | head -1 | cut -d= -f2- | tr -d '\r'; }
 # The settings and threshold dialogs are both titled 设置; the answer is the one in front.
-settings() { wait_for "dialog 设置" "${1:-^dialog [0-9]}"; }
-press() { click "$(at "$(settings)" "$1")"; }
-checked() { grep -q $'\t'"checked $1"'\b' <<<"$(settings)"; }
-strip_shown() { [ "$(field visible "$(ask report)")" = 1 ]; }
-strip_hidden() { ! strip_shown; }
+setting_dialog() { wait_for "dialog 设置" "${1:-^dialog [0-9]}"; }
+press() { click "$(at "$(setting_dialog)" "$1")"; }
+checked() { grep -q $'\t'"checked $1"'\b' <<<"$(setting_dialog)"; }
+is_shown() { [ "$(field visible "$(ask report)")" = 1 ]; }
+is_hidden() { ! is_shown; }
 
 write_settings 1 "-1, -1" 1
 printf '[REFLUX]\r\nDownLoadReFlux=5000\r\n[PERCENTAGE]\r\nPercentage=10\r\n' >"$config"
 start_harness
-strip_shown || fail "the strip is not shown"
+strip_shown
 
 # --- The settings dialog.
 ask "open settings" >/dev/null
-checked 1074 && checked 1075 || fail "boxes not ticked: $(settings)"
+checked 1074 && checked 1075 || fail "boxes not ticked: $(setting_dialog)"
 shot settings-dialog.png
 press 1074
 until_ok "the click wrote SHOW=$(setting SHOW)" has_setting SHOW 0
 has_setting ALARM 1 || fail "the click wrote ALARM"
-until_ok "the strip stayed shown" strip_hidden
+until_ok "the strip stayed shown" is_hidden
 shot settings-floating-off.png
 press 1075
 until_ok "the alarm box did not change" eval '! checked 1075'
@@ -45,14 +45,14 @@ pass "settings: the floating-window click writes SHOW=0 and hides the strip; Esc
 
 cp "$settings" "$work/before"
 ask "open settings" >/dev/null
-settings >/dev/null
-! checked 1074 && ! checked 1075 || fail "boxes after Escape: $(settings)"
+setting_dialog >/dev/null
+! checked 1074 && ! checked 1075 || fail "boxes after Escape: $(setting_dialog)"
 key "$(window 设置)" Return
 wait_event "closed settings 1$"
 cmp -s "$settings" "$work/before" || fail "Enter wrote the settings file"
 ask "open settings" >/dev/null
 press 1074
-until_ok "the strip did not come back" strip_shown
+until_ok "the strip did not come back" is_shown
 press 1075
 until_ok "the alarm box did not change" checked 1075
 press 1076
@@ -63,16 +63,16 @@ pass "settings: Enter writes nothing; 确定 writes SHOW=1 ALARM=1; the strip is
 # --- The threshold dialog, opened through the settings dialog's link.
 ask "open settings" >/dev/null
 press 1104
-settings $'\t1014=' >/dev/null
+setting_dialog $'\t1014=' >/dev/null
 shot threshold-dialog.png
 [ "$(percentage)" = 30 ] || fail "Percentage=10 was not written back as 30: $(percentage)"
 press 1041
-until_ok "the threshold click did not hide the strip" strip_hidden
+until_ok "the threshold click did not hide the strip" is_hidden
 has_setting SHOW 1 || fail "the threshold click wrote SHOW"
 ask "settext 设置 1014 150" >/dev/null
 press 1014 # the threshold dialog's edit takes the focus, and the key
 xdotool key Escape
-settings $'\t1074=' >/dev/null
+setting_dialog $'\t1074=' >/dev/null
 [ "$(percentage)" = 30 ] && has_setting SHOW 1 || fail "Escape saved"
 ! checked 1074 || fail "the settings dialog did not follow the cancelled switch"
 key "$(window 设置)" Escape
@@ -87,7 +87,7 @@ press 4
 wait_event "closed threshold 4$"
 [ "$(percentage)" = 100 ] && has_setting SHOW 0 || fail "确定 wrote Percentage=$(percentage) SHOW=$(setting SHOW)"
 ask "open threshold" >/dev/null
-settings >/dev/null
+setting_dialog >/dev/null
 ask "settext 设置 1014 abc" >/dev/null
 press 4
 box=$(wait_for "dialog msgbox" '^dialog [0-9]')

@@ -22,7 +22,7 @@ closes_when_left() {
 
 write_settings 1 "-1, -1" 1
 start_harness --blacklisted
-report=$(wait_for report 'visible=1')
+strip_shown
 ask "leave-period 1500" >/dev/null
 ask "state 1 1" >/dev/null
 xdotool mousemove 5 5
@@ -75,8 +75,8 @@ pass "不再报警 writes ALARM=0 on closing"
 
 # --- The status button while accelerating opens the pop-up over the strip.
 ask "state 1 0" >/dev/null
-report=$(wait_for report 'visible=1')
-xdotool mousemove "$(($(field x "$report") + 156))" "$(($(field y "$report") + 12))" sleep 0.3 click 1
+strip_shown
+xdotool mousemove "$((x + 156))" "$((y + 12))" sleep 0.3 click 1
 dialog=$(wait_for "$popup" '^dialog [0-9]')
 wait_for report 'visible=0' >/dev/null
 closes_when_left

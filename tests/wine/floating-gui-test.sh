@@ -13,9 +13,7 @@ read -r screen_width _ <<<"$(screen_size)"
 # --- Run 1: defaults. The strip appears near the top right corner with the machine's rate.
 write_settings 1 "-1, -1" 1
 start_harness
-report=$(wait_for report 'visible=1')
-x=$(field x "$report")
-y=$(field y "$report")
+strip_shown
 [ "$x" -eq "$((screen_width - 170 - 151))" ] && [ "$y" -eq 15 ] || fail "default position $x,$y"
 grep -q ' w=170 h=25 topmost=1 image=normal text=网络占用：0bps$' <<<"$report" || fail "first report: $report"
 shot floating-default.png
@@ -32,7 +30,7 @@ answer=$(ask "accel 0 0")
 ask "state 1 0" >/dev/null
 report=$(wait_for report 'text=网游流量：24kb')
 shot floating-accelerating.png
-pass "UM_ACCEL_ADAPTER adds to the tunnel sums, an empty one is ignored; accelerating: $(text_of "$report")"
+pass "UM_ACCEL_ADAPTER adds to the tunnel sums, an empty one is ignored; accelerating: $(field text "$report")"
 
 ask "state 1 1" >/dev/null
 report=$(wait_for report 'text=异常流量：10mb')
@@ -41,7 +39,7 @@ wait_for report 'image=alertB' >/dev/null
 shot floating-alarm.png
 ask "state 1 0" >/dev/null
 wait_for report 'image=normal' >/dev/null
-pass "alarm: $(text_of "$report") (1.25 MB outside the tunnel), the status button blinks and stops"
+pass "alarm: $(field text "$report") (1.25 MB outside the tunnel), the status button blinks and stops"
 ask "state 0 0" >/dev/null
 wait_for report 'text=网络占用：0bps' >/dev/null
 

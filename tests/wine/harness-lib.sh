@@ -126,7 +126,6 @@ pixel() { convert "$shots/$1" -format "%[pixel:p{$2,$3}]" info:; }
 
 # A space-separated field KEY=VALUE of an answer; a tab-separated one (all of them for a repeated key).
 field() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<"$2"; }
-text_of() { sed -n 's/.* text=//p' <<<"$1"; }
 cell() { tr '\t' '\n' <<<"$2" | sed -n "s/^$1=//p"; }
 rows_of() { tr '\t' '\n' <<<"$1" | tail -n +2; }
 # The screen point "X Y" of control $2 of the dialog answer $1: its centre, or $3 pixels from its left.
@@ -136,6 +135,12 @@ at() {
     IFS=, read -r bx by bw bh <<<"$(cell "box $2" "$1")"
     [ -n "$bh" ] || fail "no control $2 in $(tr '\t' ' ' <<<"$1")"
     echo "$((cx + bx + ${3:-$((bw / 2))})) $((cy + by + bh / 2))"
+}
+# Waits for the floating strip to be shown; keeps the answer in $report and its position in $x and $y.
+strip_shown() {
+    report=$(wait_for report 'visible=1')
+    x=$(field x "$report")
+    y=$(field y "$report")
 }
 # Clicks button ${2:-1} at the point "X Y" or "X,Y".
 click() {

@@ -27,9 +27,7 @@ click_status_button() { xdotool mousemove "$((x - 60))" "$((y + 120))" sleep 0.3
 
 write_settings 1 "-1, -1" 1
 start_harness
-report=$(wait_for report 'visible=1')
-x=$(field x "$report")
-y=$(field y "$report")
+strip_shown
 ask fill >/dev/null
 answer=$(ask comctl)
 grep -q 'common-controls_6595b64144ccf1df_6\.' <<<"$answer" || fail "list views are not from comctl32 6: $answer"
