@@ -13,7 +13,8 @@ kvt_add_program_resources(kvt_gui_harness)
 kvt_add_program_info(kvt_gui_harness "进程流量监控 GUI harness")
 kvt_copy_skin_library(kvt_gui_harness)
 kvt_copy_config(kvt_gui_harness)
-add_custom_command(TARGET kvt_gui_harness POST_BUILD COMMAND ${CMAKE_COMMAND} -E make_directory ${KVT_GUI_HARNESS_DIR}/tmp)
+add_custom_command(TARGET kvt_gui_harness POST_BUILD
+                   COMMAND ${CMAKE_COMMAND} -E make_directory ${KVT_GUI_HARNESS_DIR}/tmp)
 # The skin test also starts the monitor itself with a frame bitmap taken away.
 add_dependencies(kvt_gui_harness kvtmon)
 foreach(test skin floating alarm-popup main-window traffic-page alarm-dialogs)

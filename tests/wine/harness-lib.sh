@@ -162,7 +162,8 @@ choose() {
 # The X window of the visible top-level window titled $1 (waits up to ${2:-5} s); gone waits for its end.
 window() {
     local title=$1 found=""
-    poll "$((${2:-5} * 10))" 0.1 eval 'found=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1) && [ -n "$found" ]' ||
+    poll "$((${2:-5} * 10))" 0.1 \
+        eval 'found=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1) && [ -n "$found" ]' ||
         fail "no window $title"
     echo "$found"
 }

@@ -8,8 +8,8 @@
 //   kvt_gui_harness msgbox STYLE TEXT CAPTION   the skinned message box; exits with its result
 //   kvt_gui_harness frame TITLE                 a skinned dialog with every caption button; likewise
 //
-// Commands on standard input, one answer line each on standard output (fields of `dialog`, `popup` and
-// `page` separated by tabs):
+// Commands on standard input, one answer line each on standard output (the fields of `dialog`,
+// `popup`, `rows` and `geometry` separated by tabs):
 //   report        the floating window: visible= x= y= w= h= topmost= image=normal|alertA|alertB text=
 //   dialog TITLE  a visible top-level window ("msgbox": the skinned message box): "dialog X,Y,W,H",
 //                 client=X,Y, title=, per control ID=TEXT, box ID=x,y,w,h (client), checked ID,
@@ -19,12 +19,14 @@
 //   page traffic|alarms   that page in a window of its own; rows: its list's rows; geometry: the
 //                 list's rectangle, header and row centres on the screen
 //   open settings|threshold|info|machine   the modal dialog on the window thread ("event closed NAME ID")
-//   settext TITLE ID TEXT, state ACCELERATION ALARM, traffic DOWN UP, fill (payload on every
-//   connection), accel SENT RECEIVED (answers the tunnel's sums), show, hide, suspension-state N,
-//   fullscreen open|close, exit, close, main-modal, main-close, about, alarm (Chat.exe and
-//   Browser.exe, as the alarm thread raises it), history [add] (report, or add Game.exe unhandled,
-//   Browser.exe ignored, Old.exe without a record), leave-period MS, blacklist, comctl (the module list views
-//   come from)
+//   history [add] the alarm history's names and handling states; add: Game.exe unhandled, Browser.exe
+//                 ignored and Old.exe (no record) unhandled
+//   alarm         an alarm about Chat.exe and Browser.exe, raised as the alarm thread does
+//   accel SENT RECEIVED   UM_ACCEL_ADAPTER to the strip; answers the tunnel's sums
+//   fill          payload on every connection, different for each
+//   comctl        the module that list views come from
+//   settext TITLE ID TEXT, state ACCELERATION ALARM, traffic DOWN UP, show, hide, suspension-state N,
+//   fullscreen open|close, exit, close, main-modal, main-close, about, leave-period MS, blacklist
 // Events: "event accelerator-shown|accelerator-closed|ended|closed NAME ID|copydata kind=K bytes=HEX".
 
 #include <windows.h>

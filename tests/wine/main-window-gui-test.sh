@@ -23,7 +23,9 @@ one_main() { never "a second main window" eval '[ "$(ask "count 进程流量监�
 strip_stays_hidden() { never "$1" eval '[ "$(field visible "$(ask report)")" = 1 ]'; }
 # The strip's status button. The pointer comes from elsewhere: a window that appeared under a still
 # pointer may not know yet that the pointer is over it.
-click_status_button() { xdotool mousemove "$((x - 60))" "$((y + 120))" sleep 0.3 mousemove "$((x + 156))" "$((y + 12))" sleep 0.3 click 1; }
+click_status_button() {
+    xdotool mousemove "$((x - 60))" "$((y + 120))" sleep 0.3 mousemove "$((x + 156))" "$((y + 12))" sleep 0.3 click 1
+}
 
 write_settings 1 "-1, -1" 1
 start_harness

@@ -63,7 +63,8 @@ pass "进程流量信息: Browser.exe pid 100, down $(cell 1015 "$dialog"), up $
 
 click "$(at "$dialog" 4)"
 connections=$(wait_dialog 进程连接详细信息)
-[ "$(cell 'list 1001' "$connections" | cut -f1)" = 2 ] && [ "$(rows_of "$connections" | grep -c '^Browser.exe|100|TCP|')" = 2 ] ||
+[ "$(cell 'list 1001' "$connections" | cut -f1)" = 2 ] &&
+    [ "$(rows_of "$connections" | grep -c '^Browser.exe|100|TCP|')" = 2 ] ||
     fail "connection dialog (one process): $(flat "$connections")"
 shot connection-dialog-process.png
 closes 进程连接详细信息 "$connections" 1
@@ -77,7 +78,8 @@ click "$empty"
 choose "$empty" 32779 >/dev/null
 connections=$(wait_dialog 进程连接详细信息)
 [ "$(cell 'list 1001' "$connections" | cut -f1)" = 7 ] || fail "all connections: $(flat "$connections")"
-rows_of "$connections" | grep -q '^Chat.exe|300|UDP|0.0.0.0|50200|0.0.0.0|0|' || fail "the chat program's UDP port: $(flat "$connections")"
+rows_of "$connections" | grep -q '^Chat.exe|300|UDP|0.0.0.0|50200|0.0.0.0|0|' ||
+    fail "the chat program's UDP port: $(flat "$connections")"
 shot connection-dialog-all.png
 closes 进程连接详细信息 "$connections" 1
 pass "查看进程连接信息 without a selection: all 7 connections"
