@@ -66,7 +66,7 @@ TEST(TunnelRules, DottedAddressesParseStrictly) {
 
 // ppp0 and ppp1 are tunnels, eth0 is not.
 class AccelerateAdapterTest : public ::testing::Test {
-protected:
+  protected:
     static engine_test::FakeInterfaceTable Tunnels() {
         engine_test::FakeInterfaceTable table;
         table.rows = {{3, u"ppp0", 100, 200}, {5, u"eth0", 7, 8}, {9, u"ppp1", 300, 400}};

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <future>
 #include <initializer_list>
@@ -54,13 +55,8 @@ inline bool FreeForOthers(base::ReentrantLock& lock) {
         .get();
 }
 
-struct Pushed {
-    std::uint64_t localDown = 0;
-    std::uint64_t localUp = 0;
-    std::uint64_t accelerateDown = 0;
-    std::uint64_t accelerateUp = 0;
-    friend bool operator==(const Pushed&, const Pushed&) = default;
-};
+// Local down, local up, accelerated down, accelerated up.
+using Pushed = std::array<std::uint64_t, 4>;
 
 class RecordingSink final : public engine::ITotalsSink {
   public:
