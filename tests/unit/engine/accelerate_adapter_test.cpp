@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "base/text.h"
 #include "engine/tunnel_rules.h"
 #include "engine_fakes.h"
@@ -62,74 +64,56 @@ TEST(TunnelRules, DottedAddressesParseStrictly) {
     }
 }
 
+// ppp0 and ppp1 are tunnels, eth0 is not.
 class AccelerateAdapterTest : public ::testing::Test {
-protected:
-    AccelerateAdapterTest() {
-        table_.rows = {{3, u"ppp0", 100, 200}, {5, u"eth0", 7, 8}, {9, u"ppp1", 300, 400}};
-        table_.adapters = {{u"ppp0", {"172.16.0.2"}}, {u"eth0", {"10.0.0.2"}}, {u"ppp1", {"172.16.0.3"}}};
+  protected:
+    static engine_test::FakeInterfaceTable Tunnels() {
+        engine_test::FakeInterfaceTable table;
+        table.rows = {{3, u"ppp0", 100, 200}, {5, u"eth0", 7, 8}, {9, u"ppp1", 300, 400}};
+        table.adapters = {{u"ppp0", {"172.16.0.2"}}, {u"eth0", {"10.0.0.2"}}, {u"ppp1", {"172.16.0.3"}}};
+        return table;
     }
-    engine_test::FakeInterfaceTable table_;
+    std::tuple<std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t> State() {
+        const auto counters = adapter_.GetCounters();
+        return {adapter_.InterfaceIndex(), counters.sent, counters.received, counters.ok};
+    }
+    engine_test::FakeInterfaceTable table_ = Tunnels();
+    AccelerateAdapter adapter_{table_};
 };
 
-TEST_F(AccelerateAdapterTest, TheLastMatchingInterfaceInTableOrderWins) {
-    AccelerateAdapter adapter(table_);
-    EXPECT_EQ(adapter.InterfaceIndex(), 9u);
-    const auto counters = adapter.GetCounters();
-    EXPECT_EQ(counters.sent, 400u);
-    EXPECT_EQ(counters.received, 300u);
-    EXPECT_EQ(counters.ok, 1u);
-}
-
-TEST_F(AccelerateAdapterTest, ReportedCountersReplaceTheInterfaceAndWrap) {
-    AccelerateAdapter adapter(table_);
-    adapter.AddReportedCounters(1000, 2000);
-    EXPECT_EQ(adapter.InterfaceIndex(), AccelerateAdapter::kNoInterface);
-    auto counters = adapter.GetCounters();
-    EXPECT_EQ(counters.sent, 1000u);
-    EXPECT_EQ(counters.received, 2000u);
-    EXPECT_EQ(counters.ok, 1u);
-    adapter.AddReportedCounters(500, 0);
-    counters = adapter.GetCounters();
-    EXPECT_EQ(counters.sent, 1500u);
-    EXPECT_EQ(counters.received, 2000u);
-    adapter.AddReportedCounters(0xFFFFFFFF, 0);
-    EXPECT_EQ(adapter.GetCounters().sent, 1499u);
-}
-
-TEST_F(AccelerateAdapterTest, ScanReturnsToTheInterfaceAndKeepsTheSums) {
-    AccelerateAdapter adapter(table_);
-    adapter.AddReportedCounters(5, 6);
-    adapter.ScanTunnelInterface();
-    EXPECT_EQ(adapter.GetCounters().sent, 400u);
-
+// The last matching interface in table order wins. Reported counters replace the interface and wrap; a
+// scan returns to the interface and keeps the sums for when it fails; SetCounters leaves the interface.
+TEST_F(AccelerateAdapterTest, InterfaceCountersOrReportedSums) {
+    constexpr std::uint32_t kNone = AccelerateAdapter::kNoInterface;
+    EXPECT_EQ(State(), std::make_tuple(9u, 400u, 300u, 1u));
+    adapter_.AddReportedCounters(1000, 2000);
+    EXPECT_EQ(State(), std::make_tuple(kNone, 1000u, 2000u, 1u));
+    adapter_.AddReportedCounters(500, 0);
+    adapter_.AddReportedCounters(0xFFFFFFFF, 0);
+    EXPECT_EQ(State(), std::make_tuple(kNone, 1499u, 2000u, 1u));
+    adapter_.ScanTunnelInterface();
+    EXPECT_EQ(State(), std::make_tuple(9u, 400u, 300u, 1u));
+    table_.interfaceStatus = ListStatus::kNoMemory;  // a table that cannot be allocated changes nothing
+    adapter_.ScanTunnelInterface();
+    EXPECT_EQ(adapter_.InterfaceIndex(), 9u);
     table_.interfaceStatus = ListStatus::kFailed;
-    adapter.ScanTunnelInterface();
-    EXPECT_EQ(adapter.InterfaceIndex(), AccelerateAdapter::kNoInterface);
-    EXPECT_EQ(adapter.GetCounters().sent, 5u);
-    EXPECT_EQ(adapter.GetCounters().received, 6u);
-}
+    adapter_.ScanTunnelInterface();
+    EXPECT_EQ(State(), std::make_tuple(kNone, 1499u, 2000u, 1u));
 
-TEST_F(AccelerateAdapterTest, SetCountersLeavesTheInterface) {
-    AccelerateAdapter adapter(table_);
-    adapter.SetCounters(0, 0);
-    EXPECT_EQ(adapter.InterfaceIndex(), 9u);
+    table_.interfaceStatus = ListStatus::kOk;
+    adapter_.ScanTunnelInterface();
+    adapter_.SetCounters(0, 0);
+    EXPECT_EQ(adapter_.InterfaceIndex(), 9u);
     table_.interfaceStatus = ListStatus::kFailed;
-    adapter.ScanTunnelInterface();
-    EXPECT_EQ(adapter.GetCounters().sent, 0u);
-}
-
-TEST_F(AccelerateAdapterTest, ATableThatCannotBeAllocatedChangesNothing) {
-    AccelerateAdapter adapter(table_);
-    table_.interfaceStatus = ListStatus::kNoMemory;
-    adapter.ScanTunnelInterface();
-    EXPECT_EQ(adapter.InterfaceIndex(), 9u);
+    adapter_.ScanTunnelInterface();
+    EXPECT_EQ(adapter_.GetCounters().sent, 0u);
 }
 
 TEST_F(AccelerateAdapterTest, AnAdapterListThatCannotBeAllocatedIsLoggedAndMatchesNothing) {
     testing_support::LogCapture log;
     table_.adapterStatus = ListStatus::kNoMemory;
-    AccelerateAdapter adapter(table_);
-    EXPECT_EQ(adapter.InterfaceIndex(), AccelerateAdapter::kNoInterface);
+    adapter_.ScanTunnelInterface();
+    EXPECT_EQ(adapter_.InterfaceIndex(), AccelerateAdapter::kNoInterface);
     EXPECT_EQ(log.CountStartingWith("分配内存失败，error no = "), 2) << "one per interface a rule names";
 }
 

@@ -63,16 +63,6 @@ TEST(EngineLockHandOff, AThreadBlockedOnTheLockGetsItBeforeTheYieldingThreadTake
     }
 }
 
-TEST(EngineLockHandOff, YieldingWithNobodyWaitingReturnsAtOnce) {
-    base::ReentrantLock lock;
-    const auto before = Clock::now();
-    for (int i = 0; i < 1000; ++i) {
-        lock.YieldToWaiters();
-    }
-    EXPECT_LT(Clock::now() - before, base::ReentrantLock::kYieldLimit);
-    EXPECT_EQ(lock.Waiting(), 0u);
-}
-
 constexpr std::uint16_t kFloodPort = 27015;
 
 // The real port table (one UDP port of one process) counted by the real decoder thread, with a
@@ -138,18 +128,14 @@ TEST(EngineLockHandOff, RequestsGetTheEngineLockWhileTheDecoderWorksThroughABack
     ASSERT_TRUE(Eventually([&] { return flood.Counted() > 0 && flood.queue.Size() > 1000; }));
     // Each hold is what a plugin request or the statistics tick does: read under the engine lock, now
     // and then.
-    constexpr int kRequests = 200;
     std::uint64_t last = 0;
     int rising = 0;
-    const auto before = Clock::now();
-    for (int i = 0; i < kRequests; ++i) {
+    for (int i = 0; i < 200; ++i) {
         const std::uint64_t now = flood.Counted();
         rising += now > last;
         last = now;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    const auto took = Clock::now() - before;
-    EXPECT_LT(took, std::chrono::seconds(10));
     // The decoder was counting meanwhile: the requests interleaved with it rather than waiting for an
     // empty queue. (How often it moves between two requests depends on the scheduler: under Wine on a
     // loaded machine about one sample in eight.)

@@ -10,15 +10,7 @@ namespace {
 using engine::NameLists;
 using Names = std::vector<std::u16string>;
 
-Names Split(std::u16string_view text, std::u16string_view separator) {
-    Names names;
-    EXPECT_EQ(engine::SplitNameList(text.data(), static_cast<std::int32_t>(text.size()), separator.data(),
-                                    static_cast<std::int32_t>(separator.size()), names),
-              1);
-    return names;
-}
-
-// "a;b;c;..." with `count` names, each followed by the separator.
+// "p0.exe;p1.exe;..." with `count` names, each followed by the separator.
 std::u16string ManyNames(int count) {
     std::u16string text;
     for (int i = 0; i < count; ++i) {
@@ -27,60 +19,45 @@ std::u16string ManyNames(int count) {
     return text;
 }
 
+// Every name that a separator follows, up to an empty piece. The separator is searched by its first ten
+// characters and skipped by its stated length; one that starts within the stated length of the text
+// counts wherever it ends.
 TEST(SplitNameList, TakesEveryNameThatASeparatorFollows) {
-    struct Case {
+    const struct {
         std::u16string_view text;
         std::u16string_view separator;
+        int length;  // -1: the whole text
         Names expected;
+    } cases[] = {
+        {u"game.exe;launcher.exe;", u";", -1, {u"game.exe", u"launcher.exe"}},
+        {u"game.exe;launcher.exe", u";", -1, {u"game.exe"}},
+        {u"game.exe;;launcher.exe;", u";", -1, {u"game.exe"}},
+        {u";game.exe;", u";", -1, {}},
+        {u"game.exe", u";", -1, {}},
+        {u"游戏.exe|*|客户端.exe|*|", u"|*|", -1, {u"游戏.exe", u"客户端.exe"}},
+        {u"a b c ", u" ", -1, {u"a", u"b", u"c"}},
+        {std::u16string_view(u"ab.exe;\0cd.exe;", 15), u";", -1, {u"ab.exe"}},  // not searched after a 0
+        {u"a.exe0123456789ABb.exe0123456789AB", u"0123456789AB", -1, {u"a.exe", u"b.exe"}},
+        {u"one0123456789XXtwo0123456789XX", u"0123456789AB", -1, {u"one", u"two"}},
+        {u"alpha.exe;beta.exe;gamma.exe;", u";", 18, {u"alpha.exe"}},  // the second ';' lies at 18
+        {u"alpha.exe;beta.exe;gamma.exe;", u";", 19, {u"alpha.exe", u"beta.exe"}},
+        {u"alpha.exe|*|beta.exe|*|", u"|*|", 9, {}},
+        {u"alpha.exe|*|beta.exe|*|", u"|*|", 10, {u"alpha.exe"}},
+        {u"alpha.exe|*|beta.exe|*|", u"|*|", 21, {u"alpha.exe", u"beta.exe"}},
+        {u"abc.exe;", u";", 4, {}},
     };
-    const Case cases[] = {
-        {u"game.exe;launcher.exe;", u";", {u"game.exe", u"launcher.exe"}},
-        {u"game.exe;launcher.exe", u";", {u"game.exe"}},    // the last piece lacks its separator
-        {u"game.exe;;launcher.exe;", u";", {u"game.exe"}},  // an empty piece ends the list
-        {u";game.exe;", u";", {}},
-        {u"game.exe", u";", {}},
-        {u"游戏.exe|*|客户端.exe|*|", u"|*|", {u"游戏.exe", u"客户端.exe"}},
-        {u"a b c ", u" ", {u"a", u"b", u"c"}},
-        // Text after a 0 character is not searched.
-        {std::u16string_view(u"ab.exe;\0cd.exe;", 15), u";", {u"ab.exe"}},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(Split(c.text, c.separator), c.expected) << base::Utf16ToUtf8(c.text);
+    for (const auto& c : cases) {
+        Names names{u"stale"};
+        const int length = c.length < 0 ? static_cast<int>(c.text.size()) : c.length;
+        EXPECT_EQ(engine::SplitNameList(c.text.data(), length, c.separator.data(),
+                                        static_cast<std::int32_t>(c.separator.size()), names),
+                  1);
+        EXPECT_EQ(names, c.expected) << base::Utf16ToUtf8(c.text) << " " << length;
     }
-}
-
-TEST(SplitNameList, SeparatorIsSearchedByItsFirstTenCharactersAndSkippedByItsStatedLength) {
-    const std::u16string separator = u"0123456789AB";
-    EXPECT_EQ(Split(u"a.exe0123456789ABb.exe0123456789AB", separator), (Names{u"a.exe", u"b.exe"}));
-    // Only "0123456789" is looked for; the two characters after it are skipped whatever they are.
-    EXPECT_EQ(Split(u"one0123456789XXtwo0123456789XX", separator), (Names{u"one", u"two"}));
-}
-
-TEST(SplitNameList, StopsAtTheStatedLength) {
-    const std::u16string text = u"alpha.exe;beta.exe;gamma.exe;";
+    const std::u16string many = ManyNames(200);
     Names names;
-    ASSERT_EQ(engine::SplitNameList(text.data(), 18, u";", 1, names), 1);
-    EXPECT_EQ(names, Names{u"alpha.exe"});  // the second ';' lies at position 18
-    ASSERT_EQ(engine::SplitNameList(text.data(), 19, u";", 1, names), 1);
-    EXPECT_EQ(names, (Names{u"alpha.exe", u"beta.exe"}));
-}
-
-TEST(SplitNameList, ASeparatorThatStartsWithinTheStatedLengthCountsWhereverItEnds) {
-    const std::u16string text = u"alpha.exe|*|beta.exe|*|";
-    Names names;
-    // The first separator takes positions 9 to 11: it starts inside the ten characters, ends beyond them.
-    ASSERT_EQ(engine::SplitNameList(text.data(), 10, u"|*|", 3, names), 1);
-    EXPECT_EQ(names, Names{u"alpha.exe"});
-    ASSERT_EQ(engine::SplitNameList(text.data(), 9, u"|*|", 3, names), 1);
-    EXPECT_EQ(names, Names{});
-    ASSERT_EQ(engine::SplitNameList(text.data(), 21, u"|*|", 3, names), 1);
-    EXPECT_EQ(names, (Names{u"alpha.exe", u"beta.exe"}));
-}
-
-TEST(SplitNameList, KeepsAtMost128Names) {
-    const Names names = Split(ManyNames(200), u";");
+    ASSERT_EQ(engine::SplitNameList(many.data(), static_cast<int>(many.size()), u";", 1, names), 1);
     ASSERT_EQ(names.size(), engine::kMaxNameListNames);
-    EXPECT_EQ(names.front(), u"p0.exe");
     EXPECT_EQ(names.back(), u"p127.exe");
 }
 
@@ -92,11 +69,10 @@ TEST(SplitNameList, RejectsBadArguments) {
     EXPECT_EQ(engine::SplitNameList(text, 3, u";", 1, names), 0);
     EXPECT_EQ(engine::SplitNameList(text, 8, nullptr, 1, names), 0);
     EXPECT_EQ(engine::SplitNameList(text, 8, u";", 0, names), 0);
-    EXPECT_EQ(engine::SplitNameList(text, 4, u";", 1, names), 1);
 }
 
 class NameListsTest : public ::testing::Test {
-protected:
+  protected:
     int SetAccelerated(std::u16string_view text) {
         return lists_.SetAccelerateProcess(text.data(), static_cast<std::int32_t>(text.size()), u";", 1);
     }
@@ -106,76 +82,58 @@ protected:
     NameLists lists_{u"kvtmon.exe"};
 };
 
+// GameClient and the monitor itself never become match names; text without a name changes nothing.
 TEST_F(NameListsTest, AcceleratedNamesAreReplacedWhileMatchNamesOnlyGrow) {
-    ASSERT_EQ(SetAccelerated(u"Game.exe;Launcher.exe;"), 1);
-    EXPECT_EQ(lists_.AccelerateNames(), (Names{u"Game.exe", u"Launcher.exe"}));
-    ASSERT_EQ(SetAccelerated(u"GAME.EXE;Other.exe;"), 1);
-    EXPECT_EQ(lists_.AccelerateNames(), (Names{u"GAME.EXE", u"Other.exe"}));
-    EXPECT_EQ(lists_.AccelerateMatchNames(),
-              (Names{u"Game.exe", u"Game.exe(已关闭)", u"Launcher.exe", u"Launcher.exe(已关闭)", u"Other.exe",
-                     u"Other.exe(已关闭)"}));
-}
-
-TEST_F(NameListsTest, GameClientAndTheMonitorItselfNeverBecomeMatchNames) {
-    ASSERT_EQ(SetAccelerated(u"GameClient.exe;KVTMON.EXE;"), 1);
-    EXPECT_EQ(lists_.AccelerateNames(), (Names{u"GameClient.exe", u"KVTMON.EXE"}));
-    EXPECT_TRUE(lists_.AccelerateMatchNames().empty());
-    EXPECT_EQ(lists_.IsAcceleratedProcessName(u"gameclient.exe"), 1);
-}
-
-TEST_F(NameListsTest, TextWithoutANameLeavesTheListsAsTheyWere) {
     testing_support::LogCapture log;
-    ASSERT_EQ(SetAccelerated(u"Game.exe;"), 1);
+    ASSERT_EQ(SetAccelerated(u"Game.exe;Launcher.exe;GameClient.exe;KVTMON.EXE;"), 1);
+    ASSERT_EQ(SetAccelerated(u"GAME.EXE;Other.exe;GameClient.exe;"), 1);
     EXPECT_EQ(SetAccelerated(u"Game.exe"), 0);
     EXPECT_EQ(lists_.SetAccelerateProcess(nullptr, 10, u";", 1), 0);
     EXPECT_EQ(log.CountStartingWith("参数无效 in SetAccelerateProcess，error no = "), 1);
     EXPECT_EQ(lists_.SetUnclearProcessName(u"x.exe;", 6, u";", 0), 0);
     EXPECT_EQ(log.CountStartingWith("参数无效 in SetUnclearProcessName，error no = "), 1);
-    EXPECT_EQ(lists_.AccelerateNames(), Names{u"Game.exe"});
+    EXPECT_EQ(lists_.AccelerateNames(), (Names{u"GAME.EXE", u"Other.exe", u"GameClient.exe"}));
+    EXPECT_EQ(lists_.AccelerateMatchNames(),
+              (Names{u"Game.exe", u"Game.exe(已关闭)", u"Launcher.exe", u"Launcher.exe(已关闭)", u"Other.exe",
+                     u"Other.exe(已关闭)"}));
+    EXPECT_EQ(lists_.IsAcceleratedProcessName(u"gameclient.exe"), 1);
+    EXPECT_EQ(lists_.IsAcceleratedProcessName(u"Launcher.exe"), 0);
+
+    lists_.ResetToOwnName();
+    EXPECT_EQ(lists_.AccelerateNames(), Names{u"kvtmon.exe"});
+    EXPECT_EQ(lists_.AccelerateMatchNames().size(), 6u);
+    EXPECT_EQ(lists_.IsAcceleratedProcessName(u"Game.exe"), 0);
 }
 
 TEST_F(NameListsTest, AcceleratedNameMatchesWithOrWithoutTheClosedMarker) {
     ASSERT_EQ(SetAccelerated(u"Game.exe;"), 1);
-    struct Case {
-        std::u16string_view name;
-        int expected;
-    };
-    const Case cases[] = {
+    const std::pair<std::u16string_view, int> cases[] = {
         {u"Game.exe", 1},          {u"game.EXE", 1}, {u"Game.exe(已关闭)", 1}, {u"GAME.exe(已关闭)", 1},
         {u"Game.exe(已关闭)x", 0}, {u"Game.ex", 0},  {u"xGame.exe", 0},        {u"", 0},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(lists_.IsAcceleratedProcessName(c.name), c.expected) << base::Utf16ToUtf8(c.name);
+    for (const auto& [name, expected] : cases) {
+        EXPECT_EQ(lists_.IsAcceleratedProcessName(name), expected) << base::Utf16ToUtf8(name);
     }
 }
 
+// Unclear names with the title add an alias each, whose case counts; only the first 32 are kept; the
+// reset forgets them.
 TEST_F(NameListsTest, UnclearNamesWithTheTitleAddAnAliasEach) {
     ASSERT_EQ(SetUnclear(u"侠义道.exe;侠义道更新.exe;other.exe;"), 1);
     EXPECT_EQ(lists_.UnclearNames(), (Names{u"侠义道.exe", u"侠义道更新.exe", u"other.exe"}));
     EXPECT_EQ(lists_.UnclearAliases(), (Names{u"xyd", u"xyd"}));
     EXPECT_EQ(lists_.IsAcceleratedProcessName(u"xydclient.exe"), 1);
-    EXPECT_EQ(lists_.IsAcceleratedProcessName(u"XYDclient.exe"), 0) << "aliases keep their case";
-
+    EXPECT_EQ(lists_.IsAcceleratedProcessName(u"XYDclient.exe"), 0);
     ASSERT_EQ(SetUnclear(u"other.exe;"), 1);
     EXPECT_TRUE(lists_.UnclearAliases().empty());
-}
 
-TEST_F(NameListsTest, UnclearNamesKeepTheFirst32) {
     ASSERT_EQ(SetUnclear(ManyNames(200)), 1);
-    const Names names = lists_.UnclearNames();
-    ASSERT_EQ(names.size(), engine::kMaxUnclearNames);
-    EXPECT_EQ(names.back(), u"p31.exe");
-}
-
-TEST_F(NameListsTest, ResetLeavesOnlyTheMonitorsOwnName) {
-    ASSERT_EQ(SetAccelerated(u"Game.exe;"), 1);
+    ASSERT_EQ(lists_.UnclearNames().size(), engine::kMaxUnclearNames);
+    EXPECT_EQ(lists_.UnclearNames().back(), u"p31.exe");
     ASSERT_EQ(SetUnclear(u"侠义道.exe;"), 1);
     lists_.ResetToOwnName();
-    EXPECT_EQ(lists_.AccelerateNames(), Names{u"kvtmon.exe"});
     EXPECT_TRUE(lists_.UnclearNames().empty());
     EXPECT_TRUE(lists_.UnclearAliases().empty());
-    EXPECT_EQ(lists_.AccelerateMatchNames().size(), 2u);
-    EXPECT_EQ(lists_.IsAcceleratedProcessName(u"Game.exe"), 0);
 }
 
 TEST(OwnExecutableName, IsTheFileNameOfThisProgram) {

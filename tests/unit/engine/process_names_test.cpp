@@ -10,40 +10,36 @@ namespace {
 using engine_test::FakeProcessSource;
 
 class ProcessNamesTest : public ::testing::Test {
-protected:
+  protected:
     FakeProcessSource source_;
     engine::ProcessNames names_{source_};
     std::u16string path_;
 };
 
+// The image path first, then the snapshot name with the image query's error; idle and system are named
+// without asking, where the system has a process of its own.
 TEST_F(ProcessNamesTest, ImagePathFirstThenTheSnapshotWithTheFirstError) {
     source_.processes[10] = {engine_test::PathOf(u"game.exe"), u"game.exe", true, 0};
     source_.processes[20] = {u"", u"protected.exe", true, 0};
-    source_.processes[30] = {u"", u"", true, 0};
-
-    EXPECT_EQ(names_.GetProcessNameById(10, path_), 0u);
-    EXPECT_EQ(path_, engine_test::PathOf(u"game.exe"));
-    EXPECT_FALSE(source_.snapshotQueries.contains(10));
-
-    EXPECT_EQ(names_.GetProcessNameById(20, path_), FakeProcessSource::kAccessDenied);
-    EXPECT_EQ(path_, u"protected.exe");
-
-    EXPECT_EQ(names_.GetProcessNameById(30, path_), FakeProcessSource::kAccessDenied);
-    EXPECT_EQ(path_, u"");
-}
-
-TEST_F(ProcessNamesTest, IdleAndSystemProcessesAreNamedWithoutTheSnapshot) {
-    EXPECT_EQ(names_.GetProcessNameById(0, path_), 0u);
-    EXPECT_EQ(path_, u"System Idle Process");
-    EXPECT_EQ(names_.GetProcessNameById(4, path_), 0u);
-    EXPECT_EQ(path_, u"System");
-    EXPECT_TRUE(source_.snapshotQueries.empty());
-
-    // Where the system has no process of its own, pid 4 is an ordinary process.
-    source_.kernelPid = 0xFFFFFFFF;
-    EXPECT_EQ(names_.GetProcessNameById(4, path_), FakeProcessSource::kAccessDenied);
-    EXPECT_EQ(path_, u"");
-    EXPECT_EQ(source_.snapshotQueries[4], 1);
+    const struct {
+        std::int32_t pid;
+        std::uint32_t kernelPid;
+        std::uint32_t error;
+        std::u16string path;
+    } cases[] = {
+        {10, 4, 0, engine_test::PathOf(u"game.exe")},
+        {20, 4, FakeProcessSource::kAccessDenied, u"protected.exe"},
+        {30, 4, FakeProcessSource::kAccessDenied, u""},
+        {0, 4, 0, u"System Idle Process"},
+        {4, 4, 0, u"System"},
+        {4, 0xFFFFFFFF, FakeProcessSource::kAccessDenied, u""},
+    };
+    for (const auto& c : cases) {
+        source_.kernelPid = c.kernelPid;
+        EXPECT_EQ(names_.GetProcessNameById(c.pid, path_), c.error) << c.pid;
+        EXPECT_EQ(path_, c.path) << c.pid;
+    }
+    EXPECT_EQ(source_.snapshotQueries, (std::map<std::uint32_t, int>{{20, 1}, {30, 1}, {4, 1}}));
 }
 
 TEST_F(ProcessNamesTest, NegativeArgumentsAreRefusedAndLogged) {
@@ -63,18 +59,15 @@ TEST_F(ProcessNamesTest, NegativeArgumentsAreRefusedAndLogged) {
     EXPECT_TRUE(source_.snapshotQueries.empty());
 }
 
-TEST_F(ProcessNamesTest, SnapshotNameIsCutToTheBuffer) {
-    source_.processes[10] = {u"", u"abcdef.exe", true, 0};
+// A snapshot name is cut to the buffer; activity follows the source and the recorded stamp.
+TEST_F(ProcessNamesTest, SnapshotNameIsCutToTheBufferAndActivityFollowsTheStamp) {
+    source_.processes[10] = {u"", u"abcdef.exe", true, 7};
+    source_.processes[11] = {u"", u"", false, 0};
     char16_t buffer[5] = {u'x', u'x', u'x', u'x', u'x'};
     EXPECT_EQ(names_.GetProcessNameByIdEx(10, buffer, 5), 0u);
     EXPECT_EQ(std::u16string(buffer), u"abcd");
     EXPECT_EQ(names_.GetProcessNameByIdEx(10, buffer, 1), 0u);
     EXPECT_EQ(buffer[0], u'\0');
-}
-
-TEST_F(ProcessNamesTest, ActivityFollowsTheSourceAndTheRecordedStamp) {
-    source_.processes[10] = {u"", u"", true, 7};
-    source_.processes[11] = {u"", u"", false, 0};
     EXPECT_EQ(names_.IsPrcessActive(10), 1u);
     EXPECT_EQ(names_.IsPrcessActive(11), 0u);
     EXPECT_EQ(names_.IsPrcessActive(12), 0u);

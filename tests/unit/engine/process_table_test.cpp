@@ -5,18 +5,17 @@
 #include <atomic>
 #include <thread>
 
-#include "engine_fakes.h"
+#include "engine/port_table_counter.h"
+#include "statistics_fixture.h"
 #include "support/log_capture.h"
 
 namespace {
 
-using engine::ConnectionRecord;
-using engine::ProcessRecord;
 using engine::TcpRow;
 using engine::TcpState;
-using engine::UdpRow;
 using engine_test::At;
 using engine_test::Ip;
+using engine_test::Tcp;
 
 constexpr std::uint32_t kGame = 100;
 constexpr std::uint32_t kBrowser = 200;
@@ -26,193 +25,127 @@ TcpRow Listener(std::uint32_t address, std::uint16_t port, std::uint32_t pid) {
     return {TcpState::kListen, address, port, 0, 0, pid};
 }
 
-TcpRow Connection(std::uint16_t localPort, std::uint16_t remotePort, std::uint32_t pid) {
-    return {TcpState::kEstablished, Ip(127, 0, 0, 1), localPort, Ip(127, 0, 0, 1), remotePort, pid};
-}
-
-class ProcessTableTest : public ::testing::Test {
+class ProcessTableTest : public ::testing::Test, protected engine_test::StatisticsScene {
   protected:
     ProcessTableTest() {
         processes_.Add(kGame, u"game.exe", 11);
         processes_.Add(kBrowser, u"browser.exe", 22);
         processes_.Add(kUpdater, u"updater.exe", 33);
     }
-
-    // The port's record, looked up as the decoder does; the clock moves past any miss window first, so
-    // that an earlier miss does not hide it.
-    ConnectionRecord* Find(std::uint16_t port) {
+    // The port's record, looked up as the decoder does, past the miss window of any earlier miss.
+    engine::ConnectionRecord* Find(std::uint16_t port) {
         clock_.tick += engine::kMissCacheWindowMs + 1;
         base::AutoLock hold(lock_);
         return table_.FindPortRecord(port);
     }
-
-    std::vector<const ProcessRecord*> RecordsOf(std::uint32_t pid) {
-        std::vector<const ProcessRecord*> found;
-        for (const ProcessRecord& p : table_.Processes()) {
-            if (p.pid == pid) {
-                found.push_back(&p);
-            }
-        }
-        return found;
+    void Init(std::vector<TcpRow> tcp) {
+        sockets_.tcp = std::move(tcp);
+        ASSERT_EQ(table_.InitProcessList(), 0u);
     }
-
-    const ProcessRecord& OnlyRecordOf(std::uint32_t pid) {
-        const auto records = RecordsOf(pid);
-        EXPECT_EQ(records.size(), 1u) << "pid " << pid;
-        return *records.at(0);
+    void List(std::vector<TcpRow> tcp) {
+        sockets_.tcp = std::move(tcp);
+        ASSERT_EQ(table_.RefreshProcessList(), 0u);
     }
-
-    base::ReentrantLock lock_;
-    engine_test::FakeSocketTable sockets_;
-    engine_test::FakeProcessSource processes_;
-    engine_test::FakeClock clock_;
-    engine::ProcessNames names_{processes_};
-    engine::ProcessTable table_{lock_, sockets_, names_, clock_};
 };
 
 TEST_F(ProcessTableTest, InitFillsTheHeadFirstThenAppendsOneRecordPerProcess) {
-    sockets_.tcp = {Listener(Ip(127, 0, 0, 1), 5000, kGame),
-                    {TcpState::kEstablished, Ip(10, 0, 0, 2), 6000, Ip(1, 2, 3, 4), 80, kBrowser}};
     sockets_.udp = {{0, 53, kGame}};
     clock_.time = At(9, 30, 0);
-    ASSERT_EQ(table_.InitProcessList(), 0u);
-
-    ASSERT_EQ(table_.Processes().Count(), 2u);
-    const ProcessRecord& head = table_.Processes().Head();
-    EXPECT_EQ(head.pid, kGame);
-    EXPECT_EQ(head.name, u"game.exe");
+    Init({Listener(Ip(127, 0, 0, 1), 5000, kGame),
+          {TcpState::kEstablished, Ip(10, 0, 0, 2), 6000, Ip(1, 2, 3, 4), 80, kBrowser}});
+    EXPECT_EQ(Table(), "100 game.exe: 5000 53u | 200 browser.exe: 6000");
+    const engine::ProcessRecord& head = table_.Processes().Head();
     EXPECT_EQ(head.path, engine_test::PathOf(u"game.exe"));
-    EXPECT_EQ(head.state, engine::kStateRunning);
     EXPECT_EQ(head.startTime, At(9, 30, 0));
     EXPECT_EQ(head.startStamp, 11u);
-    ASSERT_EQ(head.connections.size(), 2u);
     EXPECT_EQ(head.portCount, 2u);
-
-    const ConnectionRecord& tcp = head.connections[0];
-    EXPECT_EQ(tcp.protocol, engine::kProtocolTcp);
-    EXPECT_EQ(tcp.localAddress, Ip(127, 0, 0, 1));
-    EXPECT_EQ(tcp.localPort, 5000u);
-    EXPECT_EQ(tcp.state, engine::kStateOpen);
-    const ConnectionRecord& udp = head.connections[1];
-    EXPECT_EQ(udp.protocol, engine::kProtocolUdp);
-    EXPECT_EQ(udp.localPort, 53u);
-    EXPECT_EQ(udp.localAddress, 0u);
-
-    const ProcessRecord& browser = OnlyRecordOf(kBrowser);
-    EXPECT_EQ(browser.name, u"browser.exe");
-    EXPECT_EQ(browser.portCount, 1u);
-    EXPECT_EQ(browser.connections.at(0).remoteAddress, Ip(1, 2, 3, 4));
-    EXPECT_EQ(browser.connections.at(0).remotePort, 80u);
-    EXPECT_EQ(Find(6000), &browser.connections.at(0));
+    EXPECT_EQ(head.connections[0].localAddress, Ip(127, 0, 0, 1));
+    EXPECT_EQ(head.connections[1].localAddress, 0u);
+    const engine::ConnectionRecord* browser = Find(6000);
+    EXPECT_EQ(browser, &Process(kBrowser)->connections.at(0));
+    EXPECT_EQ(browser->remoteAddress, Ip(1, 2, 3, 4));
+    EXPECT_EQ(browser->remotePort, 80u);
 }
 
-TEST_F(ProcessTableTest, TcpAndUdpOnOneNumberShareOneEntryAndTheFirstWins) {
-    sockets_.tcp = {Listener(0, 5000, kGame)};
+TEST_F(ProcessTableTest, OneEntryPerPortNumberAndTheFirstRowWins) {
     sockets_.udp = {{0, 5000, kGame}, {Ip(127, 0, 0, 1), 5000, kBrowser}};
-    ASSERT_EQ(table_.InitProcessList(), 0u);
-
-    const ProcessRecord& game = OnlyRecordOf(kGame);
-    ASSERT_EQ(game.connections.size(), 1u);
-    EXPECT_EQ(game.connections[0].protocol, engine::kProtocolTcp);
-    EXPECT_EQ(Find(5000), &game.connections[0]);
+    Init({Listener(0, 5000, kGame)});
     // The UDP owner is known as a process, but its port counts to the TCP owner.
-    EXPECT_TRUE(OnlyRecordOf(kBrowser).connections.empty());
-}
+    EXPECT_EQ(Table(), "100 game.exe: 5000 | 200 browser.exe:");
+    EXPECT_EQ(Find(5000), &Process(kGame)->connections[0]);
 
-TEST_F(ProcessTableTest, ListenerAndAcceptedConnectionYieldOneRecordFromTheFirstSortedRow) {
-    std::vector<TcpRow> rows = {Connection(8080, 50000, kGame), Connection(50000, 8080, kBrowser),
+    // A listener and the connection it accepted: the listener sorts first.
+    std::vector<TcpRow> rows = {Tcp(8080, kGame, 50000), Tcp(50000, kBrowser, 8080),
                                 Listener(Ip(127, 0, 0, 1), 8080, kGame)};
     engine::SortTcpRows(rows);
-    sockets_.tcp = rows;
-    ASSERT_EQ(table_.InitProcessList(), 0u);
-
-    const ProcessRecord& server = OnlyRecordOf(kGame);
-    ASSERT_EQ(server.connections.size(), 1u);
-    EXPECT_EQ(server.connections[0].remotePort, 0u) << "the listener sorts before the accepted connection";
+    sockets_.udp.clear();
+    Init(rows);
+    EXPECT_EQ(Table(), "100 game.exe: 8080 | 200 browser.exe: 50000");
+    EXPECT_EQ(Find(8080)->remotePort, 0u);
     EXPECT_EQ(Find(50000)->remotePort, 8080u);
 }
 
-TEST_F(ProcessTableTest, RefreshClosesVanishedPortsAndKeepsTheirRecordsAndCounters) {
-    sockets_.tcp = {Connection(5000, 80, kGame), Connection(5001, 80, kGame)};
-    ASSERT_EQ(table_.InitProcessList(), 0u);
+// A port that vanished is closed and keeps its counters; its number goes to a new record of the next
+// owner once a refresh saw it missing, and stays with the old record when none did.
+TEST_F(ProcessTableTest, RefreshClosesVanishedPortsAndHandsTheirNumbersOn) {
+    Init({Tcp(5000, kGame), Tcp(5001, kGame)});
     Find(5000)->bytesDown = 1234;
-
-    sockets_.tcp = {Connection(5001, 80, kGame)};
+    const auto queries = processes_.imageQueries;
     clock_.time = At(10, 5, 0);
-    ASSERT_EQ(table_.RefreshProcessList(), 0u);
-
-    const ProcessRecord& game = OnlyRecordOf(kGame);
-    ASSERT_EQ(game.connections.size(), 2u);
-    EXPECT_EQ(game.state, engine::kStateRunning);
-    EXPECT_EQ(game.connections[0].state, engine::kStateClosed);
-    EXPECT_EQ(game.connections[0].endTime, At(10, 5, 0));
-    EXPECT_EQ(game.connections[0].bytesDown, 1234u);
-    EXPECT_EQ(game.connections[1].state, engine::kStateOpen);
+    List({Tcp(5001, kGame)});
+    EXPECT_EQ(Table(), "100 game.exe: 5000-=0/1234 5001");
+    EXPECT_EQ(Process(kGame)->connections[0].endTime, At(10, 5, 0));
+    EXPECT_EQ(Process(kGame)->connections[1].endTime, At(10, 0, 0));
     EXPECT_EQ(table_.SnapshotPorts(), std::vector<std::uint16_t>{5001});
-}
+    EXPECT_EQ(processes_.imageQueries, queries) << "no new port, no name lookup";
 
-TEST_F(ProcessTableTest, PortReopenedByAnotherProcessGetsANewRecordAtTheNextListing) {
-    sockets_.tcp = {Connection(5000, 80, kGame)};
-    ASSERT_EQ(table_.InitProcessList(), 0u);
-    sockets_.tcp = {};
-    ASSERT_EQ(table_.RefreshProcessList(), 0u);
-    sockets_.tcp = {Connection(5000, 443, kBrowser)};
-    ASSERT_EQ(table_.RefreshProcessList(), 0u);
-
-    const ProcessRecord& game = OnlyRecordOf(kGame);
-    ASSERT_EQ(game.connections.size(), 1u);
-    EXPECT_EQ(game.connections[0].state, engine::kStateClosed);
-    const ProcessRecord& browser = OnlyRecordOf(kBrowser);
-    ASSERT_EQ(browser.connections.size(), 1u);
-    EXPECT_EQ(Find(5000), &browser.connections[0]);
+    List({Tcp(5001, kGame), Tcp(5000, kBrowser, 443)});
+    List({Tcp(5000, kBrowser, 443), Tcp(5001, kUpdater, 443)});
+    EXPECT_EQ(Table(), "100 game.exe: 5000-=0/1234 5001 | 200 browser.exe: 5000");
     EXPECT_EQ(Find(5000)->remotePort, 443u);
-}
-
-TEST_F(ProcessTableTest, PortTakenOverBeforeAnyRefreshSawItMissingKeepsCountingToTheOldRecord) {
-    sockets_.tcp = {Connection(5000, 80, kGame)};
-    ASSERT_EQ(table_.InitProcessList(), 0u);
-    sockets_.tcp = {Connection(5000, 443, kBrowser)};
-    ASSERT_EQ(table_.RefreshProcessList(), 0u);
-
-    EXPECT_EQ(Find(5000), &OnlyRecordOf(kGame).connections.at(0));
-    EXPECT_TRUE(RecordsOf(kBrowser).empty());
-}
-
-TEST_F(ProcessTableTest, UnchangedRefreshTouchesNothingAndResolvesNoName) {
-    sockets_.tcp = {Listener(0, 8080, kGame), Connection(8080, 50000, kGame), Connection(6000, 80, kBrowser)};
-    sockets_.udp = {{0, 53, kUpdater}};
-    ASSERT_EQ(table_.InitProcessList(), 0u);
-    Find(8080)->bytesUp = 77;
-    const auto queriesBefore = processes_.imageQueries;
-
-    clock_.time = At(11, 0, 0);
-    ASSERT_EQ(table_.RefreshProcessList(), 0u);
-
-    EXPECT_EQ(processes_.imageQueries, queriesBefore);
-    EXPECT_EQ(table_.Processes().Count(), 3u);
-    for (const ProcessRecord& p : table_.Processes()) {
-        for (const ConnectionRecord& c : p.connections) {
-            EXPECT_EQ(c.state, engine::kStateOpen);
-            EXPECT_EQ(c.endTime, At(10, 0, 0));
-        }
-    }
-    EXPECT_EQ(Find(8080)->bytesUp, 77u);
+    EXPECT_EQ(Find(5001), &Process(kGame)->connections[1]);
 }
 
 TEST_F(ProcessTableTest, NewPortsJoinTheRunningRecordOfTheirProcessWithOneNameLookupPerPass) {
-    sockets_.tcp = {Connection(5000, 80, kGame)};
-    ASSERT_EQ(table_.InitProcessList(), 0u);
-    sockets_.tcp = {Connection(5000, 80, kGame), Connection(5001, 80, kGame), Connection(5002, 80, kGame)};
-    sockets_.udp = {{0, 5003, kGame}};
+    Init({Tcp(5000, kGame)});
     processes_.imageQueries.clear();
-
-    ASSERT_EQ(table_.RefreshProcessList(), 0u);
-
-    const ProcessRecord& game = OnlyRecordOf(kGame);
-    EXPECT_EQ(game.connections.size(), 4u);
-    EXPECT_EQ(game.portCount, 4u);
+    sockets_.udp = {{0, 5003, kGame}};
+    List({Tcp(5000, kGame), Tcp(5001, kGame), Tcp(5002, kGame)});
+    EXPECT_EQ(Table(), "100 game.exe: 5000 5001 5002 5003u");
+    EXPECT_EQ(Process(kGame)->portCount, 4u);
     EXPECT_EQ(processes_.imageQueries[kGame], 1);
-    EXPECT_EQ(table_.SnapshotPorts(), (std::vector<std::uint16_t>{5000, 5001, 5002, 5003}));
+}
+
+TEST_F(ProcessTableTest, PidReusedByALaterProcessGetsARecordOfItsOwn) {
+    Init({Tcp(5000, kGame)});
+    // The game ended and its pid now belongs to another program, before any exit check ran.
+    processes_.processes[kGame] = {engine_test::PathOf(u"player.exe"), u"player.exe", true, 99};
+    List({Tcp(5000, kGame), Tcp(7000, kGame)});
+    EXPECT_EQ(Table(), "100 game.exe: 5000 | 100 player.exe: 7000");
+    EXPECT_EQ(Find(7000)->localPort, 7000u);
+    EXPECT_EQ(std::next(table_.Processes().begin())->startStamp, 99u);
+}
+
+TEST_F(ProcessTableTest, MarkExitedClosesConnectionsAndFreesOnlyThePortsStillItsOwn) {
+    Init({Tcp(5000, kGame), Tcp(5001, kGame)});
+    List({Tcp(5001, kGame)});
+    List({Tcp(5001, kGame), Tcp(5000, kBrowser, 443)});
+    {
+        base::AutoLock hold(lock_);
+        table_.MarkExited(table_.Processes().Head(), At(12, 0, 0));
+    }
+    EXPECT_EQ(Table(), "100 game.exe(已关闭) exited: 5000- 5001- | 200 browser.exe: 5000");
+    EXPECT_EQ(Process(kGame)->exitTime, At(12, 0, 0));
+    EXPECT_EQ(Process(kGame)->connections[1].endTime, At(12, 0, 0));
+    EXPECT_EQ(Find(5000), &Process(kBrowser)->connections.at(0));
+    EXPECT_EQ(Find(5001), nullptr);
+}
+
+TEST_F(ProcessTableTest, OwnersWithoutANameStillGetRecords) {
+    Init({{TcpState::kTimeWait, Ip(127, 0, 0, 1), 5000, Ip(127, 0, 0, 1), 80, 0},
+          Tcp(5001, 4),
+          Tcp(5002, 777)});
+    EXPECT_EQ(Table(), "0 System Idle Process: 5000 | 4 System: 5001 | 777 : 5002");
 }
 
 TEST_F(ProcessTableTest, WithoutKeepingTheMissCacheHoldsOffLookUpsForTwoSecondsAfterTheFirstMiss) {
@@ -222,8 +155,7 @@ TEST_F(ProcessTableTest, WithoutKeepingTheMissCacheHoldsOffLookUpsForTwoSecondsA
     clock_.tick = 0xFFFFF000;  // across the wrap of the tick counter
     EXPECT_EQ(table_.FindPortRecord(9000), nullptr);
     EXPECT_EQ(table_.MissCache().at(9000).firstMissTick, 0xFFFFF000u);
-    sockets_.tcp = {Connection(9000, 80, kGame)};
-    ASSERT_EQ(table_.RefreshProcessList(), 0u);
+    List({Tcp(9000, kGame)});
     clock_.tick = 0xFFFFF000 + 2000;  // within the window: not looked up, not counted
     EXPECT_EQ(table_.FindPortRecord(9000), nullptr);
     EXPECT_EQ(table_.MissCache().at(9000).misses, 1u);
@@ -253,10 +185,8 @@ TEST_F(ProcessTableTest, MissedBytesGoToTheOwnerARefreshFindsOrAreGivenUp) {
             EXPECT_FALSE(table_.CountPortBytes(9000, false, 40));
             EXPECT_EQ(table_.Unattributed().up, listed ? 600u : 300u) << "the given-up bytes stay";
         }
-        sockets_.tcp = listed ? std::vector<TcpRow>{Connection(9000, 80, kGame)} : std::vector<TcpRow>{};
-        ASSERT_EQ(table_.RefreshProcessList(), 0u);
+        List(listed ? std::vector<TcpRow>{Tcp(9000, kGame)} : std::vector<TcpRow>{});
     };
-
     countAndRefresh(false);
     EXPECT_TRUE(table_.MissCache().contains(9000)) << "too young to give up: its close may still come";
     clock_.tick += engine::kMissGiveUpMs;
@@ -268,10 +198,8 @@ TEST_F(ProcessTableTest, MissedBytesGoToTheOwnerARefreshFindsOrAreGivenUp) {
     EXPECT_FALSE(table_.MissCache().contains(9000));
     EXPECT_EQ(table_.Unattributed(), (engine::ByteTotals{300, 40})) << "only the first socket's bytes";
     base::AutoLock hold(lock_);
-    ConnectionRecord* record = table_.FindPortRecord(9000);
-    ASSERT_NE(record, nullptr) << "found at once, inside the miss window";
-    EXPECT_EQ(record->bytesUp, 300u);
-    EXPECT_EQ(record->bytesDown, 40u);
+    ASSERT_NE(table_.FindPortRecord(9000), nullptr) << "found at once, inside the miss window";
+    EXPECT_EQ(engine_test::Describe(table_.Processes()), "100 game.exe: 9000=300/40");
 
     table_.SetKeepMissedBytes(false);
     EXPECT_FALSE(table_.CountPortBytes(9100, true, 500));
@@ -297,110 +225,29 @@ TEST_F(ProcessTableTest, AReportedCloseClaimsTheBytesOfItsPortForItsProcess) {
     count(9003, 70);    // nobody closed it
     close(9004, kUpdater);
     count(9004, 300);  // still listed, lingering without an owner: listed under its closer
-    sockets_.tcp = {{TcpState::kTimeWait, Ip(10, 0, 0, 2), 9004, Ip(1, 2, 3, 4), 443, 0}};
     clock_.tick += engine::kMissGiveUpMs;
-    ASSERT_EQ(table_.RefreshProcessList(), 0u);
+    List({{TcpState::kTimeWait, Ip(10, 0, 0, 2), 9004, Ip(1, 2, 3, 4), 443, 0}});
     count(9001, 5);  // a late packet of the closed connection joins its record
 
     ASSERT_EQ(table_.RefreshProcessList(), 0u);
-    const ProcessRecord& browser = OnlyRecordOf(kBrowser);
-    ASSERT_EQ(browser.connections.size(), 1u);
-    EXPECT_EQ(browser.connections[0].bytesDown, 1005u);
-    EXPECT_EQ(browser.connections[0].state, engine::kStateClosed);
-    EXPECT_EQ(browser.connections[0].remotePort, 443u);
-    const ProcessRecord& updater = OnlyRecordOf(kUpdater);
-    ASSERT_EQ(updater.connections.size(), 2u);
     // The refresh lists new ports before it settles the misses.
-    EXPECT_EQ(updater.connections[0].localPort, 9004u);
-    EXPECT_EQ(updater.connections[0].bytesDown, 300u);
-    EXPECT_EQ(updater.connections[1].bytesDown, 2000u);
+    EXPECT_EQ(Table(), "200 browser.exe: 9001-=0/1005 | 300 updater.exe: 9004=0/300 9002-=0/2000");
+    EXPECT_EQ(Process(kBrowser)->connections[0].remotePort, 443u);
     EXPECT_EQ(table_.Unattributed(), (engine::ByteTotals{0, 70}));
     EXPECT_EQ(table_.SnapshotPorts(), std::vector<std::uint16_t>{9004}) << "only the listed port is indexed";
 }
 
-TEST_F(ProcessTableTest, PidReusedByALaterProcessGetsARecordOfItsOwn) {
-    sockets_.tcp = {Connection(5000, 80, kGame)};
-    ASSERT_EQ(table_.InitProcessList(), 0u);
-
-    // The game ended and its pid now belongs to another program, before any exit check ran.
-    processes_.processes[kGame] = {engine_test::PathOf(u"player.exe"), u"player.exe", true, 99};
-    sockets_.tcp = {Connection(5000, 80, kGame), Connection(7000, 80, kGame)};
-    ASSERT_EQ(table_.RefreshProcessList(), 0u);
-
-    const auto records = RecordsOf(kGame);
-    ASSERT_EQ(records.size(), 2u);
-    EXPECT_EQ(records[0]->name, u"game.exe");
-    EXPECT_EQ(records[0]->connections.size(), 1u);
-    EXPECT_EQ(records[1]->name, u"player.exe");
-    EXPECT_EQ(records[1]->startStamp, 99u);
-    EXPECT_EQ(Find(7000), &records[1]->connections.at(0));
-}
-
-TEST_F(ProcessTableTest, MarkExitedClosesConnectionsAndFreesOnlyThePortsStillItsOwn) {
-    sockets_.tcp = {Connection(5000, 80, kGame), Connection(5001, 80, kGame)};
-    ASSERT_EQ(table_.InitProcessList(), 0u);
-    sockets_.tcp = {Connection(5001, 80, kGame)};
-    ASSERT_EQ(table_.RefreshProcessList(), 0u);
-    sockets_.tcp = {Connection(5001, 80, kGame), Connection(5000, 443, kBrowser)};
-    ASSERT_EQ(table_.RefreshProcessList(), 0u);
-
-    {
-        base::AutoLock hold(lock_);
-        table_.MarkExited(table_.Processes().Head(), At(12, 0, 0));
-    }
-    const ProcessRecord& game = OnlyRecordOf(kGame);
-    EXPECT_EQ(game.state, engine::kStateExited);
-    EXPECT_EQ(game.name, u"game.exe(已关闭)");
-    EXPECT_EQ(game.exitTime, At(12, 0, 0));
-    for (const ConnectionRecord& c : game.connections) {
-        EXPECT_EQ(c.state, engine::kStateClosed);
-        EXPECT_EQ(c.endTime, At(12, 0, 0));
-    }
-    EXPECT_EQ(Find(5000), &OnlyRecordOf(kBrowser).connections.at(0));
-    EXPECT_EQ(Find(5001), nullptr);
-}
-
-TEST_F(ProcessTableTest, OwnersWithoutANameStillGetRecords) {
-    sockets_.tcp = {{TcpState::kTimeWait, Ip(127, 0, 0, 1), 5000, Ip(127, 0, 0, 1), 80, 0},
-                    Connection(5001, 80, 4),
-                    Connection(5002, 80, 777)};
-    ASSERT_EQ(table_.InitProcessList(), 0u);
-    EXPECT_EQ(OnlyRecordOf(0).name, u"System Idle Process");
-    EXPECT_EQ(OnlyRecordOf(4).name, u"System");
-    EXPECT_EQ(OnlyRecordOf(777).name, u"");
-    EXPECT_EQ(OnlyRecordOf(777).connections.size(), 1u);
-}
-
-TEST_F(ProcessTableTest, FailedTableCallsChangeNothing) {
-    testing_support::LogCapture log;
-    sockets_.tcp = {Connection(5000, 80, kGame)};
-    ASSERT_EQ(table_.InitProcessList(), 0u);
-
-    sockets_.tcp = {Connection(6000, 80, kGame)};
-    sockets_.tcpError = 5;
-    EXPECT_EQ(table_.RefreshProcessList(), 5u);
-    EXPECT_EQ(log.CountStartingWith("获取TCP连接失败 in RefreshProcessList，error no = 5 "), 1);
-    EXPECT_EQ(table_.SnapshotPorts(), std::vector<std::uint16_t>{5000});
-
-    sockets_.tcpError = 0;
-    sockets_.udpError = 31;
-    EXPECT_EQ(table_.RefreshProcessList(), 31u);
-    EXPECT_EQ(table_.SnapshotPorts(), std::vector<std::uint16_t>{5000});
-    EXPECT_EQ(log.CountStartingWith("获取UDP连接失败"), 0);
-}
-
-TEST_F(ProcessTableTest, FailedInitNamesTheTableThatFailed) {
-    struct Case {
+TEST_F(ProcessTableTest, FailedTableCallsChangeNothingAndNameTheirTable) {
+    const struct {
         std::uint32_t tcpError;
         std::uint32_t udpError;
         const char* message;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {1168, 0, "获取TCP连接失败 in InitProcessList，error no = 1168 "},
         {0, 50, "获取UDP连接失败 in InitProcessList，error no = 50 "},
         {engine::kOutOfMemory, 0, "分配内存失败 in InitProcessList，error no = 8 "},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         testing_support::LogCapture log;
         sockets_.tcpError = c.tcpError;
         sockets_.udpError = c.udpError;
@@ -408,26 +255,39 @@ TEST_F(ProcessTableTest, FailedInitNamesTheTableThatFailed) {
         EXPECT_EQ(log.Messages(), std::vector<std::string>{c.message});
         EXPECT_EQ(table_.Processes().Count(), 0u);
     }
+    testing_support::LogCapture log;
+    sockets_.udpError = 0;
+    sockets_.tcpError = 0;
+    Init({Tcp(5000, kGame)});
+    sockets_.tcp = {Tcp(6000, kGame)};
+    sockets_.tcpError = 5;
+    EXPECT_EQ(table_.RefreshProcessList(), 5u);
+    EXPECT_EQ(log.CountStartingWith("获取TCP连接失败 in RefreshProcessList，error no = 5 "), 1);
+    sockets_.tcpError = 0;
+    sockets_.udpError = 31;
+    EXPECT_EQ(table_.RefreshProcessList(), 31u);
+    EXPECT_EQ(log.CountStartingWith("获取UDP连接失败"), 0);
+    EXPECT_EQ(table_.SnapshotPorts(), std::vector<std::uint16_t>{5000});
 }
 
 // The decoder counts under the engine lock while the refresh thread changes the table.
 TEST_F(ProcessTableTest, CountingAndRefreshingRunSideBySide) {
-    sockets_.tcp = {Connection(5000, 80, kGame)};
-    ASSERT_EQ(table_.InitProcessList(), 0u);
+    Init({Tcp(5000, kGame)});
     std::atomic<bool> done{false};
     std::thread decoder([&] {
-        for (int i = 0; i < 20000 && !done.load(); ++i) {
+        for (int i = 0; i < 20000 && !done; ++i) {
             base::AutoLock hold(lock_);
-            if (ConnectionRecord* record = table_.FindPortRecord(static_cast<std::uint16_t>(5000 + i % 4))) {
+            if (engine::ConnectionRecord* record =
+                    table_.FindPortRecord(static_cast<std::uint16_t>(5000 + i % 4))) {
                 record->bytesDown += 1;
             }
         }
     });
     for (int round = 0; round < 50; ++round) {
-        sockets_.tcp = {Connection(5000, 80, kGame)};
+        sockets_.tcp = {Tcp(5000, kGame)};
         for (int p = 1; p < 4; ++p) {
             if ((round + p) % 2 == 0) {
-                sockets_.tcp.push_back(Connection(static_cast<std::uint16_t>(5000 + p), 80, kBrowser));
+                sockets_.tcp.push_back(Tcp(static_cast<std::uint16_t>(5000 + p), kBrowser));
             }
         }
         ASSERT_EQ(table_.RefreshProcessList(), 0u);
@@ -436,6 +296,34 @@ TEST_F(ProcessTableTest, CountingAndRefreshingRunSideBySide) {
     decoder.join();
     base::AutoLock hold(lock_);
     EXPECT_EQ(table_.Processes().Count(), 2u);
+}
+
+// The decoder's counter: each direction to its own counter; a missed port counts from its first packet
+// once a refresh lists it, unless the miss cache holds the port back for its window.
+TEST_F(ProcessTableTest, PortTableCounterAddsEachDirectionAndKeepsMissedPackets) {
+    using engine::CountDirection;
+    using engine::CountProtocol;
+    engine::PortTableCounter counter(table_);
+    sockets_.udp = {{Ip(192, 168, 1, 10), 6000, kGame}};
+    for (const bool keep : {true, false}) {
+        SCOPED_TRACE(keep);
+        table_.SetKeepMissedBytes(keep);
+        Init({Tcp(5000, kGame)});
+        EXPECT_TRUE(counter.CountPacket({CountProtocol::kTcp, CountDirection::kUpload, 5000, 1460}));
+        EXPECT_TRUE(counter.CountPacket({CountProtocol::kTcp, CountDirection::kDownload, 5000, 100}));
+        EXPECT_TRUE(counter.CountPacket({CountProtocol::kTcp, CountDirection::kUpload, 5000, 40}));
+        EXPECT_TRUE(counter.CountPacket({CountProtocol::kUdp, CountDirection::kDownload, 6000, 1200}));
+        const engine::PacketCount missed{CountProtocol::kUdp, CountDirection::kUpload, 7000, 500};
+        EXPECT_FALSE(counter.CountPacket(missed));
+        sockets_.udp.push_back({Ip(192, 168, 1, 10), 7000, kGame});
+        ASSERT_EQ(table_.RefreshProcessList(), 0u);
+        EXPECT_EQ(counter.CountPacket(missed), keep);
+        clock_.tick += engine::kMissCacheWindowMs + 1;
+        EXPECT_TRUE(counter.CountPacket(missed));
+        EXPECT_EQ(Table(), keep ? "100 game.exe: 5000=1500/100 6000u=0/1200 7000u=1500/0"
+                                : "100 game.exe: 5000=1500/100 6000u=0/1200 7000u=500/0");
+        sockets_.udp.pop_back();
+    }
 }
 
 }  // namespace

@@ -1,30 +1,65 @@
 #pragma once
 
-// A port-to-process table, registry, tunnel counters and statistics on fake seams, with ticks whose
-// times lie whole seconds after the engine's start.
+// The engine's model on fake seams: port-to-process table, registry, tunnel counters and statistics,
+// with ticks whose times lie whole seconds after the engine's start.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
+#include <future>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "engine/traffic_statistics.h"
 #include "engine_fakes.h"
 
 namespace engine_test {
 
-struct Pushed {
-    std::uint64_t localDown = 0;
-    std::uint64_t localUp = 0;
-    std::uint64_t accelerateDown = 0;
-    std::uint64_t accelerateUp = 0;
-    friend bool operator==(const Pushed&, const Pushed&) = default;
-};
+// An established TCP connection from 127.0.0.1:`port` of `pid`.
+inline engine::TcpRow Tcp(std::uint16_t port, std::uint32_t pid, std::uint16_t remotePort = 80) {
+    return {engine::TcpState::kEstablished, Ip(127, 0, 0, 1), port, Ip(127, 0, 0, 1), remotePort, pid};
+}
+
+// The table in one line, records joined by " | ": "pid name[ exited]:" then per connection its port,
+// "u" for UDP, "-" once closed and "=up/down" when it has counted bytes.
+inline std::string Describe(const engine::ProcessList& list) {
+    std::string out;
+    for (const engine::ProcessRecord& p : list) {
+        out += (out.empty() ? "" : " | ") + std::to_string(p.pid) + " " + base::Utf16ToUtf8(p.name) +
+               (p.state == engine::kStateRunning ? ":" : " exited:");
+        for (const engine::ConnectionRecord& c : p.connections) {
+            out += " " + std::to_string(c.localPort) + (c.protocol == engine::kProtocolUdp ? "u" : "") +
+                   (c.state == engine::kStateOpen ? "" : "-");
+            if (c.bytesUp + c.bytesDown != 0) {
+                out += "=" + std::to_string(c.bytesUp) + "/" + std::to_string(c.bytesDown);
+            }
+        }
+    }
+    return out;
+}
+
+// Whether another thread can take the lock right now.
+inline bool FreeForOthers(base::ReentrantLock& lock) {
+    return std::async(std::launch::async,
+                      [&lock] {
+                          const bool locked = lock.try_lock();
+                          if (locked) {
+                              lock.unlock();
+                          }
+                          return locked;
+                      })
+        .get();
+}
+
+// Local down, local up, accelerated down, accelerated up.
+using Pushed = std::array<std::uint64_t, 4>;
 
 class RecordingSink final : public engine::ITotalsSink {
-public:
+  public:
     void PushTotals(std::uint64_t localDown, std::uint64_t localUp, std::uint64_t accelerateDown,
                     std::uint64_t accelerateUp) override {
         pushes.push_back({localDown, localUp, accelerateDown, accelerateUp});
@@ -36,13 +71,12 @@ public:
 struct AlarmCall {
     const engine::SpeedAlarmRecord* records = nullptr;
     const std::uint32_t* countAddress = nullptr;
-    std::uint32_t count = 0;
     void* context = nullptr;
     std::size_t pushesBefore = 0;  // pushes made before the call
     std::vector<engine::SpeedAlarmRecord> listed;
 };
 
-// Everything a statistics test works on; a table-driven test may build one per row.
+// Everything a model test works on; a table-driven test may build one per row.
 struct StatisticsScene {
     static constexpr std::uint32_t kTunnelIndex = 7;
 
@@ -63,8 +97,7 @@ struct StatisticsScene {
     void AddProcess(std::uint32_t pid, std::u16string_view name, std::initializer_list<std::uint16_t> ports) {
         processes_.Add(pid, name);
         for (std::uint16_t port : ports) {
-            sockets_.tcp.push_back(
-                {engine::TcpState::kEstablished, Ip(127, 0, 0, 1), port, Ip(127, 0, 0, 1), 80, pid});
+            sockets_.tcp.push_back(Tcp(port, pid));
         }
     }
     // The engine starts at second 0 with the processes added so far.
@@ -87,7 +120,7 @@ struct StatisticsScene {
         processes_.processes[pid].running = false;
         std::erase_if(sockets_.tcp, [pid](const engine::TcpRow& row) { return row.pid == pid; });
         clock_.time = Second(n);
-        ASSERT_TRUE(registry_.RefreshProcessStatus(u"host.exe", {}));
+        ASSERT_TRUE(registry_.RefreshProcessStatus(u"host.exe", hooks_));
     }
 
     engine::ProcessRecord* Process(std::uint32_t pid) {
@@ -98,6 +131,10 @@ struct StatisticsScene {
         }
         ADD_FAILURE() << "no record of pid " << pid;
         return nullptr;
+    }
+    std::string Table() {
+        base::AutoLock hold(lock_);
+        return Describe(table_.Processes());
     }
     // Bytes as the decoder adds them, to the record of `port` (open or closed).
     void Count(std::uint32_t pid, std::uint16_t port, std::uint64_t up, std::uint64_t down) {
@@ -138,7 +175,6 @@ struct StatisticsScene {
         clock_.time = Second(n);
         stats_.UpdateStatistics();
     }
-
     // Whether the tick at second `n` handed the batch to the alarm callback.
     bool AlarmedAt(std::int64_t n) {
         const std::size_t before = alarms_.size();
@@ -146,7 +182,6 @@ struct StatisticsScene {
         EXPECT_LE(alarms_.size(), before + 1);
         return alarms_.size() > before;
     }
-
     std::vector<std::uint32_t> ListedPids() {
         base::AutoLock hold(lock_);
         std::vector<std::uint32_t> pids;
@@ -158,9 +193,8 @@ struct StatisticsScene {
 
     static void OnAlarm(engine::SpeedAlarmRecord* records, std::uint32_t* count, void* context) {
         auto* self = static_cast<StatisticsScene*>(context);
-        AlarmCall call{records, count, *count, context, self->sink_.pushes.size(), {}};
-        call.listed.assign(records, records + *count);
-        self->alarms_.push_back(std::move(call));
+        self->alarms_.push_back(
+            {records, count, context, self->sink_.pushes.size(), {records, records + *count}});
     }
 
     base::ReentrantLock lock_;
@@ -178,6 +212,12 @@ struct StatisticsScene {
     engine::TrafficStatistics stats_{table_, registry_, adapter_, running_, startTime_};
     RecordingSink sink_;
     std::vector<AlarmCall> alarms_;
+    // What the status passes reported: the exited records, and the host's end.
+    std::vector<std::pair<std::uint32_t, std::u16string>> exited_;
+    int exitRequests_ = 0;
+    engine::ProcessStatusHooks hooks_{
+        [this](std::uint32_t pid, const std::u16string& name) { exited_.emplace_back(pid, name); },
+        [this] { ++exitRequests_; }};
 };
 
 class StatisticsTest : public ::testing::Test, protected StatisticsScene {};

@@ -1,0 +1,592 @@
+#include "engine/traffic_statistics.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "engine/port_table_counter.h"
+#include "statistics_fixture.h"
+
+namespace {
+
+using engine::TotalDirection;
+using engine_test::Pushed;
+using engine_test::StatisticsScene;
+using engine_test::StatisticsTest;
+
+// A plugin channel whose pipe is full: it takes nothing, and checks that the engine lock is free.
+struct FullChannel final : engine::ITotalsSink {
+    explicit FullChannel(base::ReentrantLock& engineLock) : lock(engineLock) {}
+    void PushTotals(std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t) override {
+        lockFree = lockFree && engine_test::FreeForOthers(lock);
+        ++pushes;
+    }
+    base::ReentrantLock& lock;
+    bool lockFree = true;
+    int pushes = 0;
+};
+
+// Process totals sum every connection, closed ones included; the tunnel counters are the accelerated
+// totals and part of the local ones, recomputed on each tick; a port no process owns counts for the
+// machine. The four totals go out at the end of every tick, after the engine lock is released.
+TEST_F(StatisticsTest, TicksSumTheConnectionsAndTheTunnelAndPushTheTotals) {
+    AddProcess(100, u"browser.exe", {5000, 5001});
+    AddProcess(200, u"mail.exe", {6000});
+    Start();
+    Count(100, 5000, 1000, 2000);
+    Count(100, 5001, 30, 40);
+    Count(200, 6000, 5, 7);
+    Tunnel(300, 400);
+    TickAt(1);
+    ClosePort(5000, 2);
+    Count(100, 5001, 100, 100);
+    Tunnel(0, 100);
+    {
+        base::AutoLock hold(lock_);
+        table_.CountPortBytes(9999, false, 7);
+    }
+    TickAt(3);
+    FullChannel full(lock_);
+    stats_.SetTotalsSink(&full);
+    TickAt(4);
+
+    EXPECT_EQ(sink_.pushes, (std::vector<Pushed>{{2447, 1335, 400, 300}, {2654, 1435, 500, 300}}));
+    EXPECT_EQ(full.pushes, 1);
+    EXPECT_TRUE(full.lockFree);
+    EXPECT_EQ(stats_.GetAccelerateUpReflux(), 300u);
+    EXPECT_EQ(stats_.GetAccelerateDownReflux(), 500u);
+    EXPECT_EQ(stats_.GetAccelerateTotalReflux(), 800u);
+    EXPECT_EQ(stats_.GetLocalUpReflux(), 1435u);
+    EXPECT_EQ(stats_.GetLocalDownReflux(), 2654u);
+    EXPECT_EQ(stats_.GetLocalTotalReflux(), 1435u + 2654u);
+    EXPECT_EQ(stats_.GetUnattributedReflux(), (engine::ByteTotals{0, 7}));
+    base::AutoLock hold(lock_);
+    EXPECT_EQ(Process(100)->bytesUp, 1130u);
+    EXPECT_EQ(Process(100)->bytesDown, 2140u);
+    EXPECT_EQ(Process(100)->previousUp, 1130u);
+    EXPECT_EQ(Process(200)->bytesDown, 7u);
+}
+
+TEST_F(StatisticsTest, AcceleratedProcessesStayOutOfTheLocalTotals) {
+    const struct {
+        std::uint32_t pid;
+        std::u16string_view name;
+        bool exits;
+        bool local;
+    } cases[] = {
+        {100, u"game.exe", false, false},
+        {101, u"GAME.EXE", false, false},        // letters compare without case
+        {102, u"game.exe", true, false},         // exited: the closed marker is tried too
+        {103, u"game.exe.bak", false, true},     // a longer name is another program
+        {104, u"xyd_client.exe", false, false},  // contains the unclear alias
+        {105, u"XYD_client.exe", false, true},   // aliases keep their case
+        {106, u"browser.exe", true, true},
+    };
+    for (const auto& c : cases) {
+        AddProcess(c.pid, c.name, {static_cast<std::uint16_t>(c.pid)});
+    }
+    Start();
+    Accelerate(u"game.exe;");
+    Unclear(u"侠义道online;");
+    std::uint64_t expectedUp = 0;
+    for (const auto& c : cases) {
+        if (c.exits) {
+            End(c.pid, 1);
+        }
+        const std::uint64_t up = std::uint64_t{1} << (c.pid - 100);  // one bit per process
+        Count(c.pid, static_cast<std::uint16_t>(c.pid), up, 0);
+        expectedUp += c.local ? up : 0;
+    }
+    TickAt(2);
+    EXPECT_EQ(stats_.GetLocalUpReflux(), expectedUp);
+    base::AutoLock hold(lock_);
+    EXPECT_EQ(Process(102)->bytesUp, 4u) << "an accelerated process keeps its own totals";
+}
+
+TEST_F(StatisticsTest, TunnelFiguresStandWhileTheInterfaceCannotBeRead) {
+    AddProcess(100, u"browser.exe", {5000});
+    Start();
+    TunnelInterface(5000, 2000);
+    Count(100, 5000, 10, 20);
+    TickAt(1);
+    ASSERT_EQ(stats_.GetAccelerateDownReflux(), 5000u);
+    ASSERT_EQ(stats_.GetAccelerateUpReflux(), 2000u);
+    interfaces_.rows[0].inOctets = 9000;
+    interfaces_.gone = true;
+    Count(100, 5000, 1, 1);
+    TickAt(2);
+    EXPECT_EQ(stats_.GetAccelerateDownReflux(), 5000u);
+    EXPECT_EQ(stats_.GetAccelerateUpReflux(), 2000u);
+    EXPECT_EQ(stats_.GetLocalDownReflux(), 5021u);
+    interfaces_.gone = false;
+    TickAt(3);
+    EXPECT_EQ(stats_.GetAccelerateDownReflux(), 9000u);
+    EXPECT_EQ(stats_.GetLocalDownReflux(), 9021u);
+}
+
+// The first tick measures from the engine's start, later ones from the previous tick.
+TEST_F(StatisticsTest, ListsProcessesAboveTenKilobytesPerSecond) {
+    const struct {
+        std::int64_t seconds;  // since the previous tick
+        std::uint64_t up;
+        std::uint64_t down;
+        std::u16string_view upText;  // empty: not listed
+        std::u16string_view downText;
+    } cases[] = {
+        {4, 40010, 0, u"10.00KB/S", u"0.00KB/S"},  // 40 KB/s if taken over 1 s
+        {1, 10000, 10000, u"", u""},               // exactly 10.0 KB/s
+        {1, 10010, 0, u"10.01KB/S", u"0.00KB/S"},
+        {1, 0, 10010, u"0.00KB/S", u"10.01KB/S"},
+        {2, 20000, 0, u"", u""},
+        {2, 20040, 0, u"10.02KB/S", u"0.00KB/S"},
+        {0, 10010, 0, u"10.01KB/S", u"0.00KB/S"},  // same second: counted as one
+        {1, 2500000, 1500000000, u"2.50MB/S", u"1.50GB/S"},
+    };
+    AddProcess(100, u"browser.exe", {5000});
+    Start();
+    std::int64_t now = 0;
+    for (const auto& c : cases) {
+        Count(100, 5000, c.up, c.down);
+        TickAt(now += c.seconds);
+        base::AutoLock hold(lock_);
+        ASSERT_EQ(stats_.Batch().count, c.upText.empty() ? 0u : 1u) << now;
+        if (!c.upText.empty()) {
+            EXPECT_EQ(stats_.Batch().records[0].upSpeedText, c.upText) << now;
+            EXPECT_EQ(stats_.Batch().records[0].downSpeedText, c.downText) << now;
+        }
+    }
+}
+
+TEST_F(StatisticsTest, BatchHoldsTheFirstSixteenFastProcesses) {
+    for (std::uint32_t i = 0; i < 17; ++i) {
+        AddProcess(100 + i, u"app.exe", {static_cast<std::uint16_t>(5000 + i)});
+    }
+    Start();
+    std::vector<std::uint32_t> order;
+    for (const engine::ProcessRecord& p : table_.Processes()) {
+        order.push_back(p.pid);
+        Count(p.pid, static_cast<std::uint16_t>(p.connections.front().localPort), 20000, 0);
+    }
+    TickAt(1);
+    order.resize(16);
+    EXPECT_EQ(ListedPids(), order);
+    EXPECT_EQ(stats_.GetLocalUpReflux(), 17u * 20000u) << "every process still counts in the totals";
+}
+
+// Exited and accelerated processes are never listed, nor anything while alarming is stopped.
+TEST_F(StatisticsTest, ListsOnlyRunningLocalProcessesWhileAlarming) {
+    AddProcess(100, u"browser.exe", {5000});
+    AddProcess(200, u"game.exe", {6000});
+    AddProcess(300, u"mail.exe", {7000});
+    Start();
+    Accelerate(u"game.exe;");
+    End(100, 0);
+    const auto countAll = [&] {
+        for (std::uint32_t pid : {100u, 200u, 300u}) {
+            Count(pid, static_cast<std::uint16_t>(5000 + (pid - 100) * 10), 50000, 0);
+        }
+    };
+    countAll();
+    TickAt(1);
+    EXPECT_EQ(ListedPids(), std::vector<std::uint32_t>{300});
+    EXPECT_EQ(stats_.GetLocalUpReflux(), 100000u) << "the exited process counts, the game does not";
+    registry_.StopAlarm(1);
+    countAll();
+    TickAt(2);
+    EXPECT_TRUE(ListedPids().empty());
+    EXPECT_EQ(stats_.GetLocalUpReflux(), 250000u) << "the game, reset by the stop, now counts";
+    registry_.StopAlarm(0);
+    countAll();
+    TickAt(3);
+    EXPECT_EQ(ListedPids().size(), 2u) << "the stop forgot the accelerated names";
+}
+
+// The decoder counts under the engine lock while the alarm thread ticks, a window reads the totals and
+// the thresholds change: every tick sees whole packets, and the totals never go back.
+TEST_F(StatisticsTest, TicksRaceWithDecoderCountingAndReaders) {
+    AddProcess(100, u"browser.exe", {5000});
+    Start();
+    Tunnel(0, 0);
+    engine::PortTableCounter counter(table_);
+    constexpr int kPackets = 20000;
+    constexpr int kTicks = 300;
+    constexpr std::uint64_t kPacketBytes = 3;
+    std::thread decoder([&] {
+        for (int i = 0; i < kPackets; ++i) {
+            counter.CountPacket(
+                {engine::CountProtocol::kTcp,
+                 i % 2 == 0 ? engine::CountDirection::kUpload : engine::CountDirection::kDownload, 5000,
+                 kPacketBytes});
+        }
+    });
+    std::thread window([&] {
+        std::uint64_t last = 0;
+        for (int i = 0; i < kTicks * 10; ++i) {
+            const std::uint64_t total = stats_.GetLocalTotalReflux();
+            EXPECT_GE(total, last);
+            EXPECT_EQ(total % kPacketBytes, 0u);
+            last = total;
+        }
+    });
+    std::thread pipe([&] {
+        for (int i = 0; i < kTicks; ++i) {
+            stats_.SetThresholds(5000, 1000, 100 + i, 50, 30 + i % 70, 1);
+            (void)stats_.GetProcessRefluxByPid(100, TotalDirection::kUp);
+        }
+    });
+    for (int i = 0; i < kTicks; ++i) {
+        stats_.UpdateStatistics();
+    }
+    decoder.join();
+    window.join();
+    pipe.join();
+    stats_.UpdateStatistics();
+    EXPECT_EQ(stats_.GetLocalUpReflux(), kPackets / 2 * kPacketBytes);
+    EXPECT_EQ(stats_.GetLocalDownReflux(), kPackets / 2 * kPacketBytes);
+    ASSERT_EQ(sink_.pushes.size(), static_cast<std::size_t>(kTicks + 1));
+    for (std::size_t i = 1; i < sink_.pushes.size(); ++i) {
+        EXPECT_GE(sink_.pushes[i][0], sink_.pushes[i - 1][0]);
+        EXPECT_GE(sink_.pushes[i][1], sink_.pushes[i - 1][1]);
+    }
+}
+
+// A running game, named as the accelerated process, and a browser.
+std::unique_ptr<StatisticsScene> GameAndBrowser(bool named = true) {
+    auto s = std::make_unique<StatisticsScene>();
+    s->AddProcess(100, u"game.exe", {5000});
+    s->AddProcess(200, u"browser.exe", {6000});
+    s->Start();
+    if (named) {
+        s->Accelerate(u"game.exe;");
+    }
+    return s;
+}
+
+// Another process, on port 9000 from second 0; when `ends`, it has exited by then.
+void Another(StatisticsScene& s, std::u16string_view name, bool ends) {
+    s.AddProcess(500, name, {9000});
+    s.Refresh(0);
+    if (ends) {
+        s.End(500, 0);
+    }
+}
+
+// Default thresholds: more than 50 % outside the tunnel, and more than 100 KB/s down or 50 KB/s up; the
+// tick comes 1 s after the start.
+TEST(CheckUnacceleratedTraffic, EveryConditionMustHold) {
+    const auto none = [](StatisticsScene&) {};
+    const struct {
+        const char* what;
+        std::function<void(StatisticsScene&)> setUp;
+        std::int32_t percentage;  // 0: the default thresholds
+        std::uint32_t tunnelDown;
+        std::uint64_t browserUp;
+        std::uint64_t browserDown;
+        bool alarmed;
+    } cases[] = {
+        {"every condition holds", none, 0, 100, 0, 200000, true},
+        // The stop forgot the names.
+        {"alarming stopped", [](auto& s) { s.registry_.StopAlarm(1), s.Accelerate(u"game.exe;"); }, 0, 100, 0,
+         200000, false},
+        {"the game exited", [](auto& s) { s.End(100, 0); }, 0, 100, 0, 200000, false},
+        {"another game named", [](auto& s) { s.Accelerate(u"other.exe;"); }, 0, 100, 0, 200000, false},
+        {"the monitor itself named",
+         [](auto& s) { Another(s, u"kvtmon.exe", false), s.Accelerate(u"kvtmon.exe;"); }, 0, 100, 0, 200000,
+         false},
+        {"an unclear alias, even of an exited process",
+         [](auto& s) { Another(s, u"xyd.exe", true), s.Accelerate(u"other.exe;"), s.Unclear(u"侠义道;"); }, 0,
+         100, 0, 200000, true},
+        {"no tunnel traffic", none, 0, 0, 0, 200000, false},
+        {"no traffic outside the tunnel", none, 0, 100, 0, 0, false},
+        // The share must exceed the percentage, kept between 30 and 100 %.
+        {"exactly 30 %", none, 30, 700000, 0, 300000, false},
+        {"just above 30 %", none, 30, 700000, 0, 300001, true},
+        {"10 % raised to 30 %", none, 10, 700000, 0, 300001, true},
+        {"exactly 50 %", none, 50, 500000, 0, 500000, false},
+        {"just above 50 %", none, 50, 500000, 0, 500001, true},
+        {"a share never exceeds 100 %", none, 100, 1, 0, 999999, false},
+        {"250 % lowered to 100 %", none, 250, 1, 0, 999999, false},
+        // The download or the upload speed must exceed its threshold.
+        {"100.0 KB/s down", none, 0, 100, 0, 99900, false},
+        {"above 100 KB/s down", none, 0, 100, 0, 99901, true},
+        {"50.0 KB/s up", none, 0, 100, 50000, 0, false},
+        {"above 50 KB/s up", none, 0, 100, 50001, 0, true},
+        {"both at their thresholds", none, 0, 100, 50000, 99900, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto s = GameAndBrowser();
+        c.setUp(*s);
+        if (c.percentage != 0) {
+            s->stats_.SetThresholds(5000, 1000, 100, 50, c.percentage, 1);
+        }
+        s->Tunnel(0, c.tunnelDown);
+        s->Count(200, 6000, c.browserUp, c.browserDown);
+        EXPECT_EQ(s->AlarmedAt(1), c.alarmed);
+    }
+}
+
+// 1 000 000 bytes through the tunnel and 10 000 from the browser by second 1 (a share of 1 %), then
+// 1 500 000 more from the browser by second 10 (60 %). Against 200 KB/s, the machine's download speed
+// reads 251 KB/s over the 10 s since the start, 167 KB/s over the 9 s since second 1: a low share
+// leaves the previous check where it was, a failed condition moves it.
+TEST(CheckUnacceleratedTraffic, SpeedSpansTheTimeSinceTheShareWasLastHighOrAConditionFailed) {
+    for (const bool namedAtFirstTick : {true, false}) {
+        SCOPED_TRACE(namedAtFirstTick);
+        auto s = GameAndBrowser(namedAtFirstTick);
+        s->stats_.SetThresholds(5000, 1000, 200, 1000, 50, 1);
+        s->Tunnel(0, 1000000);
+        s->Count(200, 6000, 0, 10000);
+        ASSERT_FALSE(s->AlarmedAt(1));
+        s->Accelerate(u"game.exe;");
+        s->Count(200, 6000, 0, 1500000);
+        EXPECT_EQ(s->AlarmedAt(10), namedAtFirstTick);
+    }
+}
+
+// Stored as a fraction raised to 0.3 or lowered to 1.0; the rest as given.
+TEST(SetThresholds, KeepsThePercentageBetweenThirtyAndOneHundredPercent) {
+    const std::pair<std::int32_t, float> cases[] = {{-5, 0.3f},  {29, 0.3f},  {30, 0.3f},
+                                                    {45, 0.45f}, {100, 1.0f}, {250, 1.0f}};
+    StatisticsScene scene;
+    for (const auto& [percentage, stored] : cases) {
+        scene.stats_.SetThresholds(7000, 3000, 120, 60, percentage, 0);
+        const engine::AlarmThresholds t = scene.stats_.Thresholds();
+        EXPECT_EQ(t.ratio, stored) << percentage;
+        EXPECT_EQ(std::tie(t.downloadVolume, t.uploadVolume, t.downloadSpeed, t.uploadSpeed, t.thresholdsSet),
+                  std::make_tuple(7000u, 3000u, 120u, 60u, 0u));
+    }
+}
+
+// The game, a browser and a mail client; the game is accelerated.
+class AlarmHandOverTest : public StatisticsTest {
+  protected:
+    void SetUp() override {
+        AddProcess(100, u"game.exe", {5000});
+        AddProcess(200, u"browser.exe", {6000});
+        AddProcess(300, u"mail.exe", {7000});
+        Start();
+        Accelerate(u"game.exe;");
+    }
+};
+
+TEST_F(AlarmHandOverTest, CallbackGetsTheBatchWithTheMachineFiguresBeforeThePushes) {
+    Tunnel(200, 300);
+    Count(100, 5000, 0, 999);  // the game's own bytes count nowhere but in its record
+    Count(200, 6000, 1000, 150000);
+    Count(300, 7000, 20000, 0);
+    ASSERT_TRUE(AlarmedAt(1));
+
+    const engine_test::AlarmCall& call = alarms_.front();
+    base::AutoLock hold(lock_);
+    EXPECT_EQ(call.records, stats_.Batch().records.data());
+    EXPECT_EQ(call.countAddress, &stats_.Batch().count);
+    EXPECT_EQ(call.context, static_cast<StatisticsScene*>(this));
+    EXPECT_EQ(call.pushesBefore, 0u);
+    EXPECT_EQ(sink_.pushes.size(), 1u);
+    ASSERT_EQ(call.listed.size(), 2u);
+    const engine::SpeedAlarmRecord& first = call.listed[0];
+    EXPECT_EQ(first.pid, 200u);
+    EXPECT_EQ(first.name, u"browser.exe");
+    EXPECT_EQ(first.path, engine_test::PathOf(u"browser.exe"));
+    EXPECT_EQ(std::tie(first.upBytes, first.downBytes), std::make_tuple(1000u, 150000u));
+    EXPECT_EQ(first.upSpeedText + u" " + first.downSpeedText, u"1.00KB/S 150.00KB/S");
+    EXPECT_EQ(first.handlingState, engine::kAlarmUnhandled);
+    // The machine figures share the first process's record.
+    EXPECT_EQ(first.acceleratedTotal, 500u);
+    EXPECT_EQ(first.localTotal, 171500u);
+    EXPECT_EQ(first.unacceleratedTotal, 171000u);
+    EXPECT_EQ(first.time, Second(1));
+    EXPECT_EQ(first.machineFlag, 1u);
+    EXPECT_EQ(first.kind, engine::kStateRunning);
+    EXPECT_EQ(call.listed[1].pid, 300u);
+    EXPECT_EQ(call.listed[1].localTotal, 0u);
+}
+
+TEST_F(AlarmHandOverTest, MachineFiguresGoOutEvenWithoutAListedProcess) {
+    stats_.SetThresholds(5000, 1000, 5, 5, 50, 1);
+    Tunnel(0, 100);
+    Count(200, 6000, 0, 9000);  // 9 KB/s: above the machine's threshold, not enough to be listed
+    ASSERT_TRUE(AlarmedAt(1));
+    EXPECT_TRUE(alarms_.front().listed.empty());
+    base::AutoLock hold(lock_);
+    EXPECT_EQ(stats_.Batch().records[0].localTotal, 9100u);
+    EXPECT_EQ(stats_.Batch().records[0].pid, engine::kNoPid);
+}
+
+// A null callback leaves the registered one.
+TEST_F(AlarmHandOverTest, CallbackOnlyOnTicksThatCallForAnAlarm) {
+    stats_.RegisterAlarmCallback(nullptr, nullptr);
+    Tunnel(0, 100);
+    Count(200, 6000, 0, 300000);
+    EXPECT_TRUE(AlarmedAt(1));
+    EXPECT_EQ(alarms_.front().context, static_cast<StatisticsScene*>(this));
+    // Same share, but 50 KB/s: the browser is listed, the batch is not handed over and stays.
+    Count(200, 6000, 0, 50000);
+    EXPECT_FALSE(AlarmedAt(2));
+    EXPECT_EQ(ListedPids(), std::vector<std::uint32_t>{200});
+    Count(200, 6000, 0, 300000);
+    EXPECT_TRUE(AlarmedAt(3));
+    EXPECT_EQ(sink_.pushes.size(), 3u);
+}
+
+TEST_F(AlarmHandOverTest, WithoutACallbackTheMachineFiguresAreStillWritten) {
+    engine::TrafficStatistics bare{table_, registry_, adapter_, running_, startTime_};
+    Tunnel(0, 100);
+    Count(200, 6000, 0, 300000);
+    clock_.time = Second(1);
+    bare.UpdateStatistics();
+    base::AutoLock hold(lock_);
+    EXPECT_EQ(bare.Batch().records[0].localTotal, 300100u);
+    EXPECT_EQ(bare.Batch().records[0].acceleratedTotal, 100u);
+}
+
+// The game (accelerated) with an open and a closed port, its earlier run that has exited, and a browser;
+// one tick at second 1 with tunnel traffic.
+class ResetTest : public StatisticsTest {
+  protected:
+    void SetUp() override {
+        AddProcess(100, u"game.exe", {5000, 5001});
+        AddProcess(150, u"game.exe", {5500});
+        AddProcess(200, u"browser.exe", {6000});
+        Start();
+        Accelerate(u"game.exe;");
+        End(150, 0);
+        ClosePort(5001, 0);
+        Count(100, 5000, 500, 800);
+        Count(100, 5001, 5, 8);
+        Count(150, 5500, 7, 9);
+        Count(200, 6000, 1000, 2000);
+        Tunnel(300, 400);
+        TickAt(1);
+    }
+};
+
+// The local totals wait for the next tick; the baseline only takes what the last tick saw.
+TEST_F(ResetTest, StopAlarmZeroesTheAcceleratedSideAndTakesTheBaseline) {
+    Count(200, 6000, 1, 1);
+    registry_.StopAlarm(1);
+    EXPECT_EQ(
+        Table(),
+        "100 game.exe: 5000 5001- | 150 game.exe(已关闭) exited: 5500- | 200 browser.exe: 6000=1001/2001");
+    base::AutoLock hold(lock_);
+    for (std::uint32_t pid : {100u, 150u}) {
+        EXPECT_EQ(Process(pid)->bytesUp + Process(pid)->bytesDown, 0u) << pid;
+    }
+    EXPECT_EQ(Process(200)->bytesUp, 1000u);
+    const engine::AccelerateAdapter::Counters tunnel = adapter_.GetCounters();
+    EXPECT_EQ(tunnel.sent + tunnel.received, 0u);
+    EXPECT_EQ(stats_.GetAccelerateTotalReflux(), 0u);
+    EXPECT_EQ(stats_.BaselineUp(), 1300u);
+    EXPECT_EQ(stats_.BaselineDown(), 2400u);
+    EXPECT_EQ(stats_.GetLocalUpReflux(), 1300u);
+    EXPECT_EQ(stats_.GetLocalDownReflux(), 2400u);
+}
+
+// After the reset the share counts from the baseline, which holds the browser's 3000 bytes and the
+// tunnel's 700. With 100 000 bytes through the tunnel since, X bytes more from the browser give a share
+// of (X - 700) / (X + 99 300): exactly 50 % at X = 100 700.
+TEST(ResetAcceleratedStatistics, ShareIsMeasuredFromTheBaseline) {
+    for (const auto& [browserDown, alarmed] : {std::pair{100700u, false}, std::pair{100701u, true}}) {
+        SCOPED_TRACE(browserDown);
+        auto s = GameAndBrowser();
+        s->Count(200, 6000, 1000, 2000);
+        s->Tunnel(300, 400);
+        ASSERT_FALSE(s->AlarmedAt(1));
+        s->registry_.StopAlarm(1);
+        s->registry_.StopAlarm(0);
+        s->Accelerate(u"game.exe;");
+        s->Tunnel(0, 100000);
+        s->Count(200, 6000, 0, browserDown);
+        EXPECT_EQ(s->AlarmedAt(2), alarmed);
+    }
+}
+
+TEST(ResetAcceleratedStatistics, GoneStatisticsAreNoLongerCalledByStopAlarm) {
+    StatisticsScene scene;
+    {
+        engine::TrafficStatistics replaced{scene.table_, scene.registry_, scene.adapter_, scene.running_,
+                                           scene.startTime_};
+    }
+    scene.Tunnel(10, 20);
+    scene.registry_.StopAlarm(1);
+    base::AutoLock hold(scene.lock_);
+    EXPECT_EQ(scene.adapter_.GetCounters().received, 20u);
+}
+
+// pid 100 browser.exe from second 0, exited at 20; pid 200 game.exe from 0; pid 300 Browser.EXE from
+// 10. Down and up bytes are distinct powers of two, so every sum names its records.
+class ProcessTotalsTest : public StatisticsTest {
+  protected:
+    void SetUp() override {
+        AddProcess(100, u"browser.exe", {5000});
+        AddProcess(200, u"game.exe", {5001});
+        Start();
+        AddProcess(300, u"Browser.EXE", {5002});
+        Refresh(10);
+        End(100, 20);
+        Count(100, 5000, 2, 1);
+        Count(200, 5001, 8, 4);
+        Count(300, 5002, 32, 16);
+        TickAt(21);
+    }
+    std::int64_t Down(std::u16string_view name) {
+        return stats_.GetProcessRefluxByName(name, TotalDirection::kDown);
+    }
+};
+
+TEST_F(ProcessTotalsTest, ByNameCountsEveryRecordOfTheNameAndByPidOnlyARunningProcess) {
+    EXPECT_EQ(Down(u"browser.exe"), 17);
+    EXPECT_EQ(Down(u"BROWSER.exe"), 17);
+    EXPECT_EQ(Down(u"browser.exe(已关闭)"), 1) << "only the record that carries the marker";
+    EXPECT_EQ(Down(u"browser"), 0);
+    EXPECT_EQ(Down(u"(已关闭)"), 0);
+    EXPECT_EQ(stats_.GetProcessRefluxByName(u"browser.exe", TotalDirection::kUp), 34);
+    EXPECT_EQ(stats_.GetProcessRefluxByName(u"game.exe", TotalDirection::kUp), 8);
+    EXPECT_EQ(stats_.GetProcessRefluxByPid(300, TotalDirection::kDown), 16);
+    EXPECT_EQ(stats_.GetProcessRefluxByPid(300, TotalDirection::kUp), 32);
+    EXPECT_EQ(stats_.GetProcessRefluxByPid(100, TotalDirection::kDown), engine::kNoTotal);
+    EXPECT_EQ(stats_.GetProcessRefluxByPid(999, TotalDirection::kUp), engine::kNoTotal);
+}
+
+// By name: the records started in the span; by id: a running process started since `from`.
+TEST_F(ProcessTotalsTest, BetweenTimesCountRecordsStartedInTheSpan) {
+    const struct {
+        std::uint32_t pid;  // 0: browser.exe by name, downloads
+        std::int64_t from;
+        std::int64_t to;
+        std::int64_t total;
+    } cases[] = {
+        {0, 0, 30, 17},
+        {0, 0, 9, 1},
+        {0, 1, 30, 16},
+        {0, 10, 10, 16},
+        {0, 11, 30, 0},
+        {0, 20, 20, 0},
+        {0, 30, 0, engine::kNoTotal},
+        {300, 0, 30, 32},
+        {300, 10, 11, 32},
+        {300, 11, 30, 0},
+        {300, 30, 0, engine::kNoTotal},
+        {100, 0, 30, engine::kNoTotal},  // exited
+        {200, 0, 0, 8},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.pid == 0 ? stats_.GetRefluxBetweenTimeByName(u"browser.exe", Second(c.from), Second(c.to),
+                                                                 TotalDirection::kDown)
+                             : stats_.GetRefluxBetweenTimeById(c.pid, Second(c.from), Second(c.to),
+                                                               TotalDirection::kUp),
+                  c.total)
+            << c.pid << " " << c.from << ".." << c.to;
+    }
+    // Milliseconds take no part.
+    base::SystemTime lateInSecondTen = Second(10);
+    lateInSecondTen.milliseconds = 999;
+    EXPECT_EQ(
+        stats_.GetRefluxBetweenTimeByName(u"browser.exe", lateInSecondTen, Second(10), TotalDirection::kUp),
+        32);
+}
+
+}  // namespace
