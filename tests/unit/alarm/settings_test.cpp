@@ -1,4 +1,4 @@
-// The settings writers and readers against the real profile functions.
+// The settings values, writers and readers against the real profile functions.
 
 #include "alarm/settings.h"
 
@@ -11,6 +11,7 @@
 
 #include "alarm/alarm_config.h"
 #include "alarm_test_files.h"
+#include "base/text.h"
 
 namespace {
 
@@ -35,38 +36,32 @@ TEST(DecimalValue, ReadsLikeTheRunTimesWtoi) {
     };
     // clang-format on
     for (const auto& [text, value] : cases) {
-        EXPECT_EQ(alarming::DecimalValue(text), value) << std::string(text.begin(), text.end());
+        EXPECT_EQ(alarming::DecimalValue(text), value) << base::Utf16ToUtf8(text);
     }
-}
-
-TEST(DecimalValue, EveryDigitBlockTheRunTimeKnows) {
-    // The zero of each block whose ten digits _wtoi reads (checked under Wine's msvcrt).
-    const char16_t known[] = {u'0',      u'\u0660', u'\u06f0', u'\u0966', u'\u09e6', u'\u0a66',
-                              u'\u0ae6', u'\u0b66', u'\u0c66', u'\u0ce6', u'\u0d66', u'\u0e50',
-                              u'\u0ed0', u'\u0f20', u'\u1040', u'\u17e0', u'\u1810', u'\uff10'};
-    for (const char16_t zero : known) {
+    // The zero of every block of ten digits: those _wtoi reads (checked under Wine's msvcrt), then
+    // blocks it does not.
+    const std::pair<char16_t, bool> blocks[] = {
+        {u'0', true},       {u'\u0660', true},  {u'\u06f0', true},  {u'\u0966', true},  {u'\u09e6', true},
+        {u'\u0a66', true},  {u'\u0ae6', true},  {u'\u0b66', true},  {u'\u0c66', true},  {u'\u0ce6', true},
+        {u'\u0d66', true},  {u'\u0e50', true},  {u'\u0ed0', true},  {u'\u0f20', true},  {u'\u1040', true},
+        {u'\u17e0', true},  {u'\u1810', true},  {u'\uff10', true},  {u'\u07c0', false}, {u'\u0be6', false},
+        {u'\u0de6', false}, {u'\u1090', false}, {u'\u1946', false}, {u'\u19d0', false}, {u'\u1a80', false},
+        {u'\u1b50', false}, {u'\ua620', false}, {u'\ua8d0', false}, {u'\uabf0', false},
+    };
+    for (const auto& [zero, known] : blocks) {
         for (int d = 0; d < 10; ++d) {
             const char16_t text[] = {static_cast<char16_t>(zero + d), u'5'};
-            EXPECT_EQ(alarming::DecimalValue({text, 2}), d * 10 + 5) << std::hex << int(zero) << "+" << d;
-        }
-    }
-    // Decimal digit blocks it does not read.
-    const char16_t unknown[] = {u'\u07c0', u'\u0be6', u'\u0de6', u'\u1090', u'\u1946', u'\u19d0',
-                                u'\u1a80', u'\u1b50', u'\ua620', u'\ua8d0', u'\uabf0'};
-    for (const char16_t zero : unknown) {
-        for (int d = 0; d < 10; ++d) {
-            const char16_t text[] = {static_cast<char16_t>(zero + d), u'5'};
-            EXPECT_EQ(alarming::DecimalValue({text, 2}), 0) << std::hex << int(zero) << "+" << d;
+            EXPECT_EQ(alarming::DecimalValue({text, 2}), known ? d * 10 + 5 : 0)
+                << std::hex << int(zero) << "+" << d;
         }
     }
 }
 
 TEST(ParseLocation, SplitsAtTheFirstComma) {
-    struct Case {
+    const struct {
         std::u16string_view value;
         std::int32_t x, y;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {u"-1, -1", -1, -1},  {u"  120 ,  45 ", 120, 45},
         {u"abc", -1, -1},     {u",7", 0, 7},
         {u"7,", 7, 0},        {u",", 0, 0},
@@ -76,8 +71,7 @@ TEST(ParseLocation, SplitsAtTheFirstComma) {
     };
     for (const auto& c : cases) {
         const alarming::Location l = alarming::ParseLocation(c.value);
-        EXPECT_EQ(l.x, c.x) << std::string(c.value.begin(), c.value.end());
-        EXPECT_EQ(l.y, c.y) << std::string(c.value.begin(), c.value.end());
+        EXPECT_EQ(std::make_pair(l.x, l.y), std::make_pair(c.x, c.y)) << base::Utf16ToUtf8(c.value);
     }
 }
 
@@ -106,12 +100,6 @@ Keys ReadKeys(const ProgramFolder& f) {
     };
 }
 
-struct WriterCase {
-    const char* what;
-    std::function<bool(const ProgramDirectory&)> write;
-    Keys changed;
-};
-
 class SettingsWriters : public ::testing::Test {
   protected:
     void SetUp() override { Flags{7, 7, 7, 7, 7}.Store(); }
@@ -119,46 +107,44 @@ class SettingsWriters : public ::testing::Test {
 };
 
 TEST_F(SettingsWriters, EachWritesExactlyItsKeys) {
-    const WriterCase cases[] = {
+    using alarming::SaveThresholdSettings, alarming::SetAlarmEnabled, alarming::WriteAlarmSetting,
+        alarming::WriteShowAndAlarm, alarming::WriteSuspensionSettings;
+    const struct {
+        const char* what;
+        std::function<bool(const ProgramDirectory&)> write;
+        Keys changed;
+    } cases[] = {
         {"settings dialog",
-         [](auto& d) { return alarming::WriteShowAndAlarm(d, 1, 0); },
+         [](auto& d) { return WriteShowAndAlarm(d, 1, 0); },
          {{u"SHOW", u"1"}, {u"ALARM", u"0"}}},
-        {"settings dialog: any non-zero shows, only 1 alarms",
-         [](auto& d) { return alarming::WriteShowAndAlarm(d, 2, 2); },
+        {"any SHOW but 0 shows, only ALARM 1 alarms",
+         [](auto& d) { return WriteShowAndAlarm(d, 2, 2); },
          {{u"SHOW", u"1"}, {u"ALARM", u"0"}}},
         {"settings dialog: off, on",
-         [](auto& d) { return alarming::WriteShowAndAlarm(d, 0, 1); },
+         [](auto& d) { return WriteShowAndAlarm(d, 0, 1); },
          {{u"SHOW", u"0"}, {u"ALARM", u"1"}}},
         {"threshold dialog",
-         [](auto& d) { return alarming::SaveThresholdSettings(d, u"65", 0); },
+         [](auto& d) { return SaveThresholdSettings(d, u"65", 0); },
          {{u"Percentage", u"65"}, {u"SHOW", u"0"}}},
-        {"threshold dialog writes SHOW as a number",
-         [](auto& d) { return alarming::SaveThresholdSettings(d, u"100", 1); },
+        {"threshold dialog, shown",
+         [](auto& d) { return SaveThresholdSettings(d, u"100", 1); },
          {{u"Percentage", u"100"}, {u"SHOW", u"1"}}},
-        {"pop-up close, alarms on",
-         [](auto& d) { return alarming::WriteAlarmSetting(d, 1); },
-         {{u"ALARM", u"1"}}},
+        {"pop-up close, alarms on", [](auto& d) { return WriteAlarmSetting(d, 1); }, {{u"ALARM", u"1"}}},
         {"pop-up close, any other value",
-         [](auto& d) { return alarming::WriteAlarmSetting(d, 2); },
+         [](auto& d) { return WriteAlarmSetting(d, 2); },
          {{u"ALARM", u"0"}}},
         {"floating window hidden",
          [](auto& d) {
-             return alarming::WriteSuspensionSettings(d, 0, WindowOrigin{-3, 40});
+             return WriteSuspensionSettings(d, 0, WindowOrigin{-3, 40});
          },
          {{u"SHOW", u"0"}, {u"LOCATION", u"-3,40"}}},
         {"floating window not created yet",
-         [](auto& d) { return alarming::WriteSuspensionSettings(d, 1, std::nullopt); },
+         [](auto& d) { return WriteSuspensionSettings(d, 1, std::nullopt); },
          {{u"SHOW", u"1"}}},
-        {"plugin switches alarms off",
-         [](auto& d) { return alarming::SetAlarmEnabled(d, 0); },
-         {{u"ALARM", u"0"}}},
-        {"plugin switches alarms on",
-         [](auto& d) { return alarming::SetAlarmEnabled(d, 1); },
-         {{u"ALARM", u"1"}}},
-        {"refreshing the alarm flag writes nothing",
-         [](auto& d) { return alarming::RefreshAlarmEnabled(d) == 0; },
-         {}},
-        {"reading SHOW writes nothing", [](auto& d) { return alarming::ReadShowSetting(d) == 7; }, {}},
+        {"plugin switches alarms off", [](auto& d) { return SetAlarmEnabled(d, 0); }, {{u"ALARM", u"0"}}},
+        {"plugin switches alarms on", [](auto& d) { return SetAlarmEnabled(d, 1); }, {{u"ALARM", u"1"}}},
+        {"refreshing the alarm flag", [](auto& d) { return alarming::RefreshAlarmEnabled(d) == 0; }, {}},
+        {"reading SHOW", [](auto& d) { return alarming::ReadShowSetting(d) == 7; }, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -174,12 +160,12 @@ TEST_F(SettingsWriters, EachWritesExactlyItsKeys) {
     }
 }
 
-TEST_F(SettingsWriters, FlagsFollowTheWriters) {
+TEST_F(SettingsWriters, FlagsFollowTheWritersAndThePositionIsLoadedAgain) {
     ProgramFolder folder;
     folder.Settings(kSettings);
     alarming::WriteSuspensionSettings(folder.Directory(), 0, std::nullopt);
     EXPECT_EQ(alarming::ShowSuspension.load(), 0u);
-    alarming::WriteSuspensionSettings(folder.Directory(), 1, WindowOrigin{5, 6});
+    alarming::WriteSuspensionSettings(folder.Directory(), 1, WindowOrigin{640, -12});
     EXPECT_EQ(alarming::ShowSuspension.load(), 1u);
     // The plugin's byte is stored as given, the file gets "0" for anything but 1.
     alarming::SetAlarmEnabled(folder.Directory(), 2);
@@ -187,6 +173,9 @@ TEST_F(SettingsWriters, FlagsFollowTheWriters) {
     EXPECT_EQ(folder.Setting(u"ALARM", u"ALARM"), u"0");
     // The position and the other flags are only written, never taken.
     EXPECT_EQ(Flags::Now(), (Flags{1, 2, 7, 7, 7}));
+    alarming::AlarmConfig config;
+    alarming::LoadConfig(config, folder.Directory(), alarming::kAlarmConfigName);
+    EXPECT_EQ(Flags::Now(), (Flags{1, 0, 640, -12, 0}));
 }
 
 TEST_F(SettingsWriters, MissingDirectoriesFailAndAreNotCreated) {
@@ -199,10 +188,9 @@ TEST_F(SettingsWriters, MissingDirectoriesFailAndAreNotCreated) {
     EXPECT_FALSE(alarming::SetAlarmEnabled(d, 0));
     EXPECT_EQ(alarming::AlarmEnabled.load(), 0u);
     EXPECT_FALSE(alarming::SaveThresholdSettings(d, u"40", 1));
-    EXPECT_FALSE(folder.HasTmp());
-    EXPECT_FALSE(std::filesystem::exists(folder.File(u"config")));
+    EXPECT_FALSE(folder.Has("tmp") || folder.Has("config"));
 
-    // The threshold save stops at the failed "Percentage": SHOW keeps its value.
+    // The threshold save stops at the failed "Percentage": SHOW keeps its value...
     folder.Settings(kSettings);
     EXPECT_FALSE(alarming::SaveThresholdSettings(d, u"40", 1));
     EXPECT_EQ(folder.Setting(u"SUSPENSION", u"SHOW"), u"7");
@@ -215,40 +203,29 @@ TEST_F(SettingsWriters, MissingDirectoriesFailAndAreNotCreated) {
 
 TEST_F(SettingsWriters, ReadersCountEmptyAndMissingAsOn) {
     const struct {
-        std::string file;
+        const char* file;  // nullptr: no settings file
         std::uint32_t enabled;
         std::int32_t show;
     } cases[] = {
         {"[ALARM]\r\nALARM=1\r\n[SUSPENSION]\r\nSHOW=0\r\n", 1, 0},
         {"[ALARM]\r\nALARM=0\r\n[SUSPENSION]\r\nSHOW=3\r\n", 0, 3},
         {"[ALARM]\r\nALARM=2\r\n", 0, 1},
-        {"[ALARM]\r\nALARM=\r\n[SUSPENSION]\r\n", 1, 1},
-        {"[SUSPENSION]\r\nSHOW=\r\n", 1, 1},
-        {"[ALARM]\r\n", 1, 1},
+        {"[ALARM]\r\nALARM=\r\n[SUSPENSION]\r\nSHOW=\r\n", 1, 1},
         {"", 1, 1},
         {"[ALARM]\r\nALARM=x\r\n", 0, 1},
+        {nullptr, 1, 1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
+        SCOPED_TRACE(c.file ? c.file : "(no file)");
         ProgramFolder folder;
-        folder.Settings(c.file);
+        if (c.file != nullptr) {
+            folder.Settings(c.file);
+        }
         alarming::AlarmEnabled = 7;
         EXPECT_EQ(alarming::RefreshAlarmEnabled(folder.Directory()), c.enabled);
         EXPECT_EQ(alarming::AlarmEnabled.load(), c.enabled);
         EXPECT_EQ(alarming::ReadShowSetting(folder.Directory()), c.show);
     }
-    ProgramFolder none;
-    EXPECT_EQ(alarming::RefreshAlarmEnabled(none.Directory()), 1u);
-    EXPECT_EQ(alarming::ReadShowSetting(none.Directory()), 1);
-}
-
-TEST_F(SettingsWriters, WrittenPositionIsLoadedAgain) {
-    ProgramFolder folder;
-    folder.Settings(kSettings);
-    alarming::WriteSuspensionSettings(folder.Directory(), 1, WindowOrigin{640, -12});
-    alarming::AlarmConfig config;
-    alarming::LoadConfig(config, folder.Directory(), alarming::kAlarmConfigName);
-    EXPECT_EQ(Flags::Now(), (Flags{1, 0, 640, -12, 0}));
 }
 
 }  // namespace
