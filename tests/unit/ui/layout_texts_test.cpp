@@ -70,10 +70,14 @@ TEST(MainLayout, PagesFillTheFrameAndTheTabLineIsOpenUnderTheActiveTab) {
 TEST(FloatingPosition, StoredPositionOnScreenIsKeptElseTheDefault) {
     const Point fallback{1024 - 321, 15};
     const std::tuple<int, int, Point> cases[] = {
-        {0, 0, {0, 0}},        {1023, 788, {1023, 788}},  // the strip may hang below the bottom edge by up to
-                                                          // 20 pixels
-        {-1, -1, fallback},    {-1, 300, fallback},      {500, -5, fallback},
-        {1024, 300, fallback}, {500, 789, fallback},
+        {0, 0, {0, 0}},
+        {1023, 788, {1023, 788}},  // the strip may hang below the bottom edge by up to
+                                   // 20 pixels
+        {-1, -1, fallback},
+        {-1, 300, fallback},
+        {500, -5, fallback},
+        {1024, 300, fallback},
+        {500, 789, fallback},
     };
     for (const auto& [x, y, expected] : cases) {
         EXPECT_EQ(ui::FloatingInitialPosition(x, y, 1024, 768), expected) << x << "," << y;
