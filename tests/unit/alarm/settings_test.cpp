@@ -6,7 +6,6 @@
 
 #include <functional>
 #include <limits>
-#include <map>
 #include <string>
 
 #include "alarm/alarm_config.h"
@@ -38,21 +37,19 @@ TEST(DecimalValue, ReadsLikeTheRunTimesWtoi) {
     for (const auto& [text, value] : cases) {
         EXPECT_EQ(alarming::DecimalValue(text), value) << base::Utf16ToUtf8(text);
     }
-    // The zero of every block of ten digits: those _wtoi reads (checked under Wine's msvcrt), then
-    // blocks it does not.
-    const std::pair<char16_t, bool> blocks[] = {
-        {u'0', true},       {u'\u0660', true},  {u'\u06f0', true},  {u'\u0966', true},  {u'\u09e6', true},
-        {u'\u0a66', true},  {u'\u0ae6', true},  {u'\u0b66', true},  {u'\u0c66', true},  {u'\u0ce6', true},
-        {u'\u0d66', true},  {u'\u0e50', true},  {u'\u0ed0', true},  {u'\u0f20', true},  {u'\u1040', true},
-        {u'\u17e0', true},  {u'\u1810', true},  {u'\uff10', true},  {u'\u07c0', false}, {u'\u0be6', false},
-        {u'\u0de6', false}, {u'\u1090', false}, {u'\u1946', false}, {u'\u19d0', false}, {u'\u1a80', false},
-        {u'\u1b50', false}, {u'\ua620', false}, {u'\ua8d0', false}, {u'\uabf0', false},
-    };
-    for (const auto& [zero, known] : blocks) {
-        for (int d = 0; d < 10; ++d) {
-            const char16_t text[] = {static_cast<char16_t>(zero + d), u'5'};
-            EXPECT_EQ(alarming::DecimalValue({text, 2}), known ? d * 10 + 5 : 0)
-                << std::hex << int(zero) << "+" << d;
+    // The zero of each block of ten digits _wtoi reads (checked under Wine's msvcrt), and of blocks it
+    // does not.
+    const std::u16string_view known =
+        u"0\u0660\u06f0\u0966\u09e6\u0a66\u0ae6\u0b66\u0c66\u0ce6\u0d66\u0e50"
+        u"\u0ed0\u0f20\u1040\u17e0\u1810\uff10";
+    const std::u16string_view unknown = u"\u07c0\u0be6\u0de6\u1090\u1946\u19d0\u1a80\u1b50\ua620\ua8d0\uabf0";
+    for (const auto& [zeros, read] : {std::pair{known, true}, std::pair{unknown, false}}) {
+        for (const char16_t zero : zeros) {
+            for (int d = 0; d < 10; ++d) {
+                const char16_t text[] = {static_cast<char16_t>(zero + d), u'5'};
+                EXPECT_EQ(alarming::DecimalValue({text, 2}), read ? d * 10 + 5 : 0)
+                    << std::hex << int(zero) << "+" << d;
+            }
         }
     }
 }
@@ -75,29 +72,24 @@ TEST(ParseLocation, SplitsAtTheFirstComma) {
     }
 }
 
-// Every key either file can hold; a writer must change exactly the ones it names.
-using Keys = std::map<std::u16string, std::u16string>;
-
 const std::string kSettings = "[SUSPENSION]\r\nSHOW=7\r\nLOCATION=8,9\r\n[ALARM]\r\nALARM=7\r\n";
 const std::string kAlarm =
     "[REFLUX]\r\nDownLoadReFlux=1\r\nUpLoadReFlux=2\r\n[SPEED]\r\nDownLoadSpeed=3\r\nUpLoadSpeed=4\r\n"
     "[PERCENTAGE]\r\nPercentage=5\r\n";
-const Keys kBefore = {
-    {u"SHOW", u"7"},         {u"LOCATION", u"8,9"},    {u"ALARM", u"7"},       {u"DownLoadReFlux", u"1"},
-    {u"UpLoadReFlux", u"2"}, {u"DownLoadSpeed", u"3"}, {u"UpLoadSpeed", u"4"}, {u"Percentage", u"5"},
-};
 
-Keys ReadKeys(const ProgramFolder& f) {
-    return {
-        {u"SHOW", f.Setting(u"SUSPENSION", u"SHOW")},
-        {u"LOCATION", f.Setting(u"SUSPENSION", u"LOCATION")},
-        {u"ALARM", f.Setting(u"ALARM", u"ALARM")},
-        {u"DownLoadReFlux", f.Threshold(u"REFLUX", u"DownLoadReFlux")},
-        {u"UpLoadReFlux", f.Threshold(u"REFLUX", u"UpLoadReFlux")},
-        {u"DownLoadSpeed", f.Threshold(u"SPEED", u"DownLoadSpeed")},
-        {u"UpLoadSpeed", f.Threshold(u"SPEED", u"UpLoadSpeed")},
-        {u"Percentage", f.Threshold(u"PERCENTAGE", u"Percentage")},
-    };
+// Every key either file can hold, "|" between them: SHOW, LOCATION, ALARM, the volumes down and up, the
+// speeds down and up, Percentage.
+std::string Keys(const ProgramFolder& f) {
+    std::u16string keys = f.Setting(u"SUSPENSION", u"SHOW") + u"|" + f.Setting(u"SUSPENSION", u"LOCATION") +
+                          u"|" + f.Setting(u"ALARM", u"ALARM");
+    for (const auto& [section, key] : {std::pair{u"REFLUX", u"DownLoadReFlux"},
+                                       {u"REFLUX", u"UpLoadReFlux"},
+                                       {u"SPEED", u"DownLoadSpeed"},
+                                       {u"SPEED", u"UpLoadSpeed"},
+                                       {u"PERCENTAGE", u"Percentage"}}) {
+        keys += u"|" + f.Threshold(section, key);
+    }
+    return base::Utf16ToUtf8(keys);
 }
 
 class SettingsWriters : public ::testing::Test {
@@ -106,57 +98,39 @@ class SettingsWriters : public ::testing::Test {
     alarm_test::FlagsGuard guard_;
 };
 
+// A writer changes exactly the keys it names.
 TEST_F(SettingsWriters, EachWritesExactlyItsKeys) {
     using alarming::SaveThresholdSettings, alarming::SetAlarmEnabled, alarming::WriteAlarmSetting,
         alarming::WriteShowAndAlarm, alarming::WriteSuspensionSettings;
-    const struct {
-        const char* what;
-        std::function<bool(const ProgramDirectory&)> write;
-        Keys changed;
-    } cases[] = {
-        {"settings dialog",
-         [](auto& d) { return WriteShowAndAlarm(d, 1, 0); },
-         {{u"SHOW", u"1"}, {u"ALARM", u"0"}}},
-        {"any SHOW but 0 shows, only ALARM 1 alarms",
-         [](auto& d) { return WriteShowAndAlarm(d, 2, 2); },
-         {{u"SHOW", u"1"}, {u"ALARM", u"0"}}},
-        {"settings dialog: off, on",
-         [](auto& d) { return WriteShowAndAlarm(d, 0, 1); },
-         {{u"SHOW", u"0"}, {u"ALARM", u"1"}}},
-        {"threshold dialog",
-         [](auto& d) { return SaveThresholdSettings(d, u"65", 0); },
-         {{u"Percentage", u"65"}, {u"SHOW", u"0"}}},
-        {"threshold dialog, shown",
-         [](auto& d) { return SaveThresholdSettings(d, u"100", 1); },
-         {{u"Percentage", u"100"}, {u"SHOW", u"1"}}},
-        {"pop-up close, alarms on", [](auto& d) { return WriteAlarmSetting(d, 1); }, {{u"ALARM", u"1"}}},
-        {"pop-up close, any other value",
-         [](auto& d) { return WriteAlarmSetting(d, 2); },
-         {{u"ALARM", u"0"}}},
-        {"floating window hidden",
-         [](auto& d) {
+    const std::pair<std::function<bool(const ProgramDirectory&)>, const char*> cases[] = {
+        // The settings dialog: any SHOW but 0 shows, only ALARM 1 alarms.
+        {[](auto& d) { return WriteShowAndAlarm(d, 1, 0); }, "1|8,9|0|1|2|3|4|5"},
+        {[](auto& d) { return WriteShowAndAlarm(d, 2, 2); }, "1|8,9|0|1|2|3|4|5"},
+        {[](auto& d) { return WriteShowAndAlarm(d, 0, 1); }, "0|8,9|1|1|2|3|4|5"},
+        // The threshold dialog.
+        {[](auto& d) { return SaveThresholdSettings(d, u"65", 0); }, "0|8,9|7|1|2|3|4|65"},
+        {[](auto& d) { return SaveThresholdSettings(d, u"100", 1); }, "1|8,9|7|1|2|3|4|100"},
+        // The pop-up's close: "1" for alarms on, "0" for any other value.
+        {[](auto& d) { return WriteAlarmSetting(d, 1); }, "7|8,9|1|1|2|3|4|5"},
+        {[](auto& d) { return WriteAlarmSetting(d, 2); }, "7|8,9|0|1|2|3|4|5"},
+        // The floating window, created or not yet.
+        {[](auto& d) {
              return WriteSuspensionSettings(d, 0, WindowOrigin{-3, 40});
          },
-         {{u"SHOW", u"0"}, {u"LOCATION", u"-3,40"}}},
-        {"floating window not created yet",
-         [](auto& d) { return WriteSuspensionSettings(d, 1, std::nullopt); },
-         {{u"SHOW", u"1"}}},
-        {"plugin switches alarms off", [](auto& d) { return SetAlarmEnabled(d, 0); }, {{u"ALARM", u"0"}}},
-        {"plugin switches alarms on", [](auto& d) { return SetAlarmEnabled(d, 1); }, {{u"ALARM", u"1"}}},
-        {"refreshing the alarm flag", [](auto& d) { return alarming::RefreshAlarmEnabled(d) == 0; }, {}},
-        {"reading SHOW", [](auto& d) { return alarming::ReadShowSetting(d) == 7; }, {}},
+         "0|-3,40|7|1|2|3|4|5"},
+        {[](auto& d) { return WriteSuspensionSettings(d, 1, std::nullopt); }, "1|8,9|7|1|2|3|4|5"},
+        // The plugin's switch, and the readers, which write nothing.
+        {[](auto& d) { return SetAlarmEnabled(d, 0); }, "7|8,9|0|1|2|3|4|5"},
+        {[](auto& d) { return SetAlarmEnabled(d, 1); }, "7|8,9|1|1|2|3|4|5"},
+        {[](auto& d) { return alarming::RefreshAlarmEnabled(d) == 0; }, "7|8,9|7|1|2|3|4|5"},
+        {[](auto& d) { return alarming::ReadShowSetting(d) == 7; }, "7|8,9|7|1|2|3|4|5"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [write, expected] : cases) {
         ProgramFolder folder;
         folder.Settings(kSettings);
         folder.AlarmConfig(kAlarm);
-        EXPECT_TRUE(c.write(folder.Directory()));
-        Keys expected = kBefore;
-        for (const auto& [key, value] : c.changed) {
-            expected[key] = value;
-        }
-        EXPECT_EQ(ReadKeys(folder), expected);
+        EXPECT_TRUE(write(folder.Directory())) << expected;
+        EXPECT_EQ(Keys(folder), expected);
     }
 }
 
