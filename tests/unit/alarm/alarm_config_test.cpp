@@ -8,6 +8,7 @@
 #include <array>
 #include <limits>
 #include <string>
+#include <tuple>
 
 #include "alarm/black_list_detector.h"
 #include "alarm/list_files.h"
@@ -76,69 +77,53 @@ TEST_F(LoadConfigTest, WithoutASettingsFile) {
     EXPECT_EQ(Flags::Now(), (Flags{1, 1, -1, -1, 0}));
 }
 
-TEST_F(LoadConfigTest, SettingsValuesAreTakenAndACompleteFileIsNotWritten) {
+// Values are taken as the run time reads numbers; an empty or missing key is written back with its
+// default and taken, and a complete file is left as it was.
+TEST_F(LoadConfigTest, SettingsFile) {
     const auto file = [](const char* show, const char* location, const char* alarm) {
         return std::string("[SUSPENSION]\r\nSHOW=") + show + "\r\nLOCATION=" + location +
                "\r\n[ALARM]\r\nALARM=" + alarm + "\r\n";
     };
-    const struct {
-        std::string bytes;
-        Flags expected;
-    } cases[] = {
-        {file("1", "10,20", "1"), {1, 1, 10, 20, 0}},
-        {file("0", "-5,-70", "0"), {0, 0, -5, -70, 0}},
-        {file("2", "0,0", "2"), {1, 0, 0, 0, 0}},  // any SHOW but 0 shows, only ALARM 1 alarms
-        {file("-1", "0,0", "-1"), {1, 0, 0, 0, 0}},
-        {file("abc", "x,y", "on"), {0, 0, 0, 0, 0}},
-        {file("0x1", "  120 ,  45 ", "+01abc"), {0, 1, 120, 45, 0}},
-        {file("1", "300", "1"), {1, 1, -1, -1, 0}},
+    const std::tuple<std::string, Flags, bool> cases[] = {
+        // the bytes, the flags, whether keys are written
+        {file("1", "10,20", "1"), {1, 1, 10, 20, 0}, false},
+        {file("0", "-5,-70", "0"), {0, 0, -5, -70, 0}, false},
+        {file("2", "0,0", "2"), {1, 0, 0, 0, 0}, false},  // any SHOW but 0 shows, only ALARM 1 alarms
+        {file("abc", "x,y", "on"), {0, 0, 0, 0, 0}, false},
+        {file("0x1", "  120 ,  45 ", "+01abc"), {0, 1, 120, 45, 0}, false},
+        {file("1", "300", "1"), {1, 1, -1, -1, 0}, false},
         // A value is read into 20 characters: the 1 after 19 zeros never arrives.
-        {file("00000000000000000001", "1,                234", "1"), {0, 1, 1, 2, 0}},
-        {"[suspension]\r\nshow=0\r\nlocation=4,5\r\n[alarm]\r\nalarm=0\r\n", {0, 0, 4, 5, 0}},
-        {Utf16Le(u"[SUSPENSION]\r\nSHOW=0\r\nLOCATION=6,7\r\n[ALARM]\r\nALARM=1\r\n"), {0, 1, 6, 7, 0}},
+        {file("00000000000000000001", "1,                234", "1"), {0, 1, 1, 2, 0}, false},
+        {"[suspension]\r\nshow=0\r\nlocation=4,5\r\n[alarm]\r\nalarm=0\r\n", {0, 0, 4, 5, 0}, false},
+        {Utf16Le(u"[SUSPENSION]\r\nSHOW=0\r\nLOCATION=6,7\r\n[ALARM]\r\nALARM=1\r\n"),
+         {0, 1, 6, 7, 0},
+         false},
+        {"", {1, 1, -1, -1, 0}, true},
+        {"[SUSPENSION]\r\nSHOW=\r\nLOCATION=\r\n[ALARM]\r\nALARM=\r\n", {1, 1, -1, -1, 0}, true},
+        {"[SUSPENSION]\r\nSHOW=\"\"\r\n", {1, 1, -1, -1, 0}, true},
+        {"[OTHER]\r\nSHOW=0\r\n", {1, 1, -1, -1, 0}, true},
+        {"[\xB1\xA8\xBE\xAF]\r\nSHOW=0\r\n", {1, 1, -1, -1, 0}, true},  // a section named in GBK
+        {file("0", "", "0"), {0, 0, -1, -1, 0}, true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.bytes);
+    for (const auto& [bytes, expected, written] : cases) {
+        SCOPED_TRACE(bytes);
         ProgramFolder folder;
-        folder.Settings(c.bytes);
+        folder.Settings(bytes);
         kStale.Store();
         Load(folder);
-        EXPECT_EQ(Flags::Now(), c.expected);
-        EXPECT_EQ(ReadFileBytes(folder.File(alarming::kSettingsFileName)), c.bytes);
-    }
-}
-
-TEST_F(LoadConfigTest, EmptyOrMissingKeysAreWrittenBackAndTaken) {
-    const struct {
-        std::string bytes;
-        Flags expected;
-    } cases[] = {
-        {"", {1, 1, -1, -1, 0}},
-        {"[SUSPENSION]\r\nSHOW=\r\nLOCATION=\r\n[ALARM]\r\nALARM=\r\n", {1, 1, -1, -1, 0}},
-        {"[SUSPENSION]\r\nSHOW=\"\"\r\n", {1, 1, -1, -1, 0}},
-        {"[OTHER]\r\nSHOW=0\r\n", {1, 1, -1, -1, 0}},
-        {"[SUSPENSION]\r\nSHOW=0\r\nLOCATION=\r\n[ALARM]\r\nALARM=0\r\n", {0, 0, -1, -1, 0}},
-        // A section named in GBK is not the one.
-        {"[\xB1\xA8\xBE\xAF]\r\nSHOW=0\r\n", {1, 1, -1, -1, 0}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.bytes);
-        ProgramFolder folder;
-        folder.Settings(c.bytes);
-        kStale.Store();
-        Load(folder);
-        EXPECT_EQ(Flags::Now(), c.expected);
-        EXPECT_EQ(folder.Setting(u"SUSPENSION", u"SHOW"), c.expected.show ? u"1" : u"0");
+        EXPECT_EQ(Flags::Now(), expected);
+        if (!written) {
+            EXPECT_EQ(ReadFileBytes(folder.File(alarming::kSettingsFileName)), bytes);
+            continue;
+        }
+        EXPECT_EQ(folder.Setting(u"SUSPENSION", u"SHOW"), expected.show ? u"1" : u"0");
         EXPECT_EQ(folder.Setting(u"SUSPENSION", u"LOCATION"), u"-1, -1");
-        EXPECT_EQ(folder.Setting(u"ALARM", u"ALARM"), c.expected.alarm ? u"1" : u"0");
+        EXPECT_EQ(folder.Setting(u"ALARM", u"ALARM"), expected.alarm ? u"1" : u"0");
     }
 }
 
 TEST_F(LoadConfigTest, Thresholds) {
-    const struct {
-        std::string bytes;
-        Thresholds expected;
-    } cases[] = {
+    const std::pair<std::string, Thresholds> cases[] = {
         {"", kDefaults},
         {"[REFLUX]\r\nDownLoadReFlux=6000\r\nUpLoadReFlux=1200\r\n[SPEED]\r\nDownLoadSpeed=300\r\n"
          "UpLoadSpeed=80\r\n[PERCENTAGE]\r\nPercentage=70\r\n",
@@ -151,33 +136,29 @@ TEST_F(LoadConfigTest, Thresholds) {
         {Utf16Le(u"[PERCENTAGE]\r\nPercentage=40\r\n"), {5000, 1000, 100, 50, 40}},
         {"[\xB1\xA8\xBE\xAF]\r\nPercentage=\xCE\xE5\xCA\xAE\r\n", kDefaults},  // GBK names match nothing
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.bytes);
+    for (const auto& [bytes, expected] : cases) {
+        SCOPED_TRACE(bytes);
         ProgramFolder folder;
-        folder.AlarmConfig(c.bytes);
-        EXPECT_EQ(Load(folder), c.expected);
+        folder.AlarmConfig(bytes);
+        EXPECT_EQ(Load(folder), expected);
     }
 }
 
 TEST(ReadStoredLocation, TakesTheStoredPositionAndWritesNothing) {
-    const struct {
-        const char* file;  // nullptr: no settings file
-        std::int32_t x, y;
-    } cases[] = {
+    const std::tuple<const char*, std::int32_t, std::int32_t> cases[] = {
+        // nullptr: no settings file
         {"[SUSPENSION]\r\nSHOW=1\r\nLOCATION=  640 , -12 \r\n", 640, -12},
         {"[SUSPENSION]\r\nLOCATION=\r\n", -1, -1},
-        {"[SUSPENSION]\r\nSHOW=1\r\n", -1, -1},
         {nullptr, -1, -1},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file ? c.file : "(no file)");
+    for (const auto& [file, x, y] : cases) {
         ProgramFolder folder;
-        if (c.file != nullptr) {
-            folder.Settings(c.file);
+        if (file != nullptr) {
+            folder.Settings(file);
         }
         const alarming::Location l = alarming::ReadStoredLocation(folder.Directory());
-        EXPECT_EQ(std::make_pair(l.x, l.y), std::make_pair(c.x, c.y));
-        EXPECT_EQ(ReadFileBytes(folder.File(alarming::kSettingsFileName)), c.file ? c.file : "");
+        EXPECT_EQ(std::make_pair(l.x, l.y), std::make_pair(x, y));
+        EXPECT_EQ(ReadFileBytes(folder.File(alarming::kSettingsFileName)), file ? file : "");
     }
     const alarming::Location none = alarming::ReadStoredLocation(alarming::ProgramDirectory(u""));
     EXPECT_EQ(std::make_pair(none.x, none.y), std::make_pair(-1, -1));
