@@ -96,8 +96,9 @@ TEST_F(AlarmThreadTest, InitHandsTheFileThresholdsToTheEngine) {
     EXPECT_EQ(alarm_.Config().DownLoadReFlux, -3);
     EXPECT_EQ(alarm_.Config().Percentage, 10);
     // Without an engine Init fails, but the file is still read.
-    folder_.AlarmConfig(AlarmFile(1, 2, 3, 4, 60));
-    EXPECT_EQ(alarm_.Init(nullptr, quit_, folder_.Directory()), 0);
+    alarm_test::ProgramFolder other;  // a file of its own: Wine caches profile files by name
+    other.AlarmConfig(AlarmFile(1, 2, 3, 4, 60));
+    EXPECT_EQ(alarm_.Init(nullptr, quit_, other.Directory()), 0);
     EXPECT_EQ(alarm_.Config().Percentage, 60);
 }
 
