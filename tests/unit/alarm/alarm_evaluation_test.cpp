@@ -6,9 +6,12 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "alarm_records.h"
+#include "alarm/alarm_handling.h"
+#include "alarm_fakes.h"
+#include "base/text.h"
 
 namespace {
 
@@ -38,8 +41,6 @@ AlarmGateState DueAt(std::int64_t seconds) {
     return state;
 }
 
-// ---- filter ----
-
 TEST(AlarmFilterTest, ProcessesTheUserIgnoredAreDroppedBeforeAnythingElse) {
     const Records history{Record(7, u"seed.exe", 0, engine::kAlarmIgnored), Record(8, u"x.exe", 0)};
     AlarmGateState state = DueAt(100);
@@ -65,8 +66,6 @@ TEST(AlarmFilterTest, OnlyTheFirstSixteenRecordsCount) {
     EXPECT_EQ(decision.output.back().pid, engine::kSpeedAlarmBatchSize);
 }
 
-// ---- pacing ----
-
 TEST(AlarmPacingTest, NeedsThirtyTicksAndMoreThanSixtySeconds) {
     struct Case {
         const char* what;
@@ -89,6 +88,9 @@ TEST(AlarmPacingTest, NeedsThirtyTicksAndMoreThanSixtySeconds) {
         EXPECT_EQ(decision.outcome, c.due ? AlarmOutcome::kShow : AlarmOutcome::kPaced);
         EXPECT_EQ(state.tickCounter, c.due ? 0 : c.ticksBefore + 1);
         EXPECT_EQ(state.lastPopupTime, At(c.due ? c.sinceLastPopup : 0));
+        if (c.due) {  // the first output sets the last alarmed time, even with an empty history
+            EXPECT_EQ(state.lastAlarmedTime, At(c.sinceLastPopup));
+        }
     }
 }
 
@@ -116,46 +118,35 @@ TEST(AlarmPacingSequenceTest, TheFirstRecordPastTheMinuteSetsTheNewPopupTime) {
     EXPECT_EQ(state.lastPopupTime, At(70));
 }
 
-// ---- persistence ----
+TEST(AlarmPersistenceTest, AProcessReachingTwentyWithinItsMinuteIsShownAlone) {
+    // A new process gets an entry counted twice on its first tick.
+    AlarmGateState fresh = DueAt(100);
+    EvaluateAlarm(Records{Record(5, u"dl.exe", 100)}, {}, kNoneExempt, fresh);
+    ASSERT_EQ(fresh.offences.size(), 1u);
+    EXPECT_EQ(std::tie(fresh.offences[0].pid, fresh.offences[0].count), std::make_tuple(5u, 2));
+    EXPECT_EQ(fresh.offences[0].windowStart, At(100));
 
-TEST(AlarmPersistenceTest, ANewProcessGetsAnEntryCountedTwiceOnItsFirstTick) {
-    AlarmGateState state = DueAt(100);
-    EvaluateAlarm(Records{Record(5, u"dl.exe", 100)}, {}, kNoneExempt, state);
-    ASSERT_EQ(state.offences.size(), 1u);
-    EXPECT_EQ(state.offences[0].pid, 5u);
-    EXPECT_EQ(state.offences[0].count, 2);
-    EXPECT_EQ(state.offences[0].windowStart, At(100));
-}
-
-TEST(AlarmPersistenceTest, AProcessReachingTwentyWithinItsWindowIsShownAlone) {
-    AlarmGateState state = DueAt(100);
-    state.offences.push_back(OffenceEntry{5, 18, At(50)});
-    const Records records{Record(5, u"dl.exe", 100), Record(6, u"up.exe", 100)};
-
-    const AlarmDecision at19 = EvaluateAlarm(records, {}, kNoneExempt, state);
-    EXPECT_EQ(Pids(at19.output), (std::vector<std::uint32_t>{5, 6})) << "nobody persistent: everyone";
-
-    MakeDue(state, 100);
-    const AlarmDecision at20 = EvaluateAlarm(records, {}, kNoneExempt, state);
-    EXPECT_EQ(Pids(at20.output), (std::vector<std::uint32_t>{5}));
-    EXPECT_EQ(state.offences[0].count, 20);
-}
-
-TEST(AlarmPersistenceTest, AWindowOlderThanAMinuteStartsOverAtZero) {
-    AlarmGateState state = DueAt(200);
-    state.offences.push_back(OffenceEntry{5, 30, At(139)});  // 61 s before the record
-    const AlarmDecision decision =
-        EvaluateAlarm(Records{Record(5, u"dl.exe", 200), Record(6, u"up.exe", 200)}, {}, kNoneExempt, state);
-    EXPECT_EQ(state.offences[0].count, 0);
-    EXPECT_EQ(state.offences[0].windowStart, At(200));
-    EXPECT_EQ(Pids(decision.output), (std::vector<std::uint32_t>{5, 6}));
-
-    AlarmGateState sixty = DueAt(200);
-    sixty.offences.push_back(OffenceEntry{5, 30, At(140)});  // 60 s: still inside
-    EXPECT_EQ(Pids(EvaluateAlarm(Records{Record(5, u"dl.exe", 200), Record(6, u"up.exe", 200)}, {},
-                                 kNoneExempt, sixty)
-                       .output),
-              (std::vector<std::uint32_t>{5}));
+    const Records records{Record(5, u"dl.exe", 200), Record(6, u"up.exe", 200)};
+    const struct {
+        const char* what;
+        std::int32_t count;
+        std::int64_t windowStart;
+        std::vector<std::uint32_t> shown;
+        std::int32_t countAfter;
+    } cases[] = {
+        {"the 19th: nobody persistent, everyone shown", 18, 150, {5, 6}, 19},
+        {"the 20th", 19, 150, {5}, 20},
+        {"a window of 60 s is still open", 30, 140, {5}, 31},
+        {"a window older than a minute starts over at zero", 30, 139, {5, 6}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        AlarmGateState state = DueAt(200);
+        state.offences.push_back(OffenceEntry{5, c.count, At(c.windowStart)});
+        EXPECT_EQ(Pids(EvaluateAlarm(records, {}, kNoneExempt, state).output), c.shown);
+        EXPECT_EQ(state.offences[0].count, c.countAfter);
+        EXPECT_EQ(state.offences[0].windowStart, At(c.countAfter == 0 ? 200 : c.windowStart));
+    }
 }
 
 TEST(AlarmPersistenceTest, ExemptProcessesAreNeverShown) {
@@ -180,8 +171,6 @@ TEST(AlarmPersistenceTest, ExemptProcessesAreNeverShown) {
     EXPECT_EQ(none.outcome, AlarmOutcome::kNoneToShow);
     EXPECT_TRUE(none.appended.empty());
 }
-
-// ---- repeat suppression ----
 
 TEST(AlarmRepeatTest, TheNewestHistoryProcessWaitsSeventySeconds) {
     struct Case {
@@ -216,15 +205,6 @@ TEST(AlarmRepeatTest, TheNewestHistoryProcessWaitsSeventySeconds) {
         EXPECT_EQ(state.lastAlarmedTime, At(1000 + c.lastAlarmedAfter));
     }
 }
-
-TEST(AlarmRepeatStartTest, TheFirstOutputSetsTheLastAlarmedTimeEvenWithAnEmptyHistory) {
-    AlarmGateState state = DueAt(100);
-    EXPECT_EQ(EvaluateAlarm(Records{Record(5, u"dl.exe", 100)}, {}, kNoneExempt, state).outcome,
-              AlarmOutcome::kShow);
-    EXPECT_EQ(state.lastAlarmedTime, At(100));
-}
-
-// ---- history suppression and append ----
 
 TEST(AlarmHistoryRuleTest, TheOldestEntryOfTheFirstKnownNameDecides) {
     const std::uint32_t kIgnored = engine::kAlarmIgnored;
@@ -273,12 +253,26 @@ TEST(AlarmHistoryRuleTest, TheOldestEntryOfTheFirstKnownNameDecides) {
     }
 }
 
-TEST(AlarmNameMatchTest, AHistoryNameMatchesWithOrWithoutTheClosedMarker) {
-    EXPECT_TRUE(alarming::IsSameProcessName(u"Steam.EXE", u"steam.exe"));
-    EXPECT_TRUE(alarming::IsSameProcessName(u"steam.exe(已关闭)", u"STEAM.exe"));
-    EXPECT_FALSE(alarming::IsSameProcessName(u"steam.exe", u"steam.exe(已关闭)"));
-    EXPECT_FALSE(alarming::IsSameProcessName(u"steam.exe(已关闭)(已关闭)", u"steam.exe"));
-    EXPECT_FALSE(alarming::IsSameProcessName(u"steam.ex", u"steam.exe"));
+// The history's name against the record's, and either way round for the dialogs.
+TEST(AlarmNameMatchTest, CaseAndTheClosedMarker) {
+    const struct {
+        std::u16string_view history, record;
+        bool same, eitherWay;
+    } cases[] = {
+        {u"Steam.EXE", u"steam.exe", true, true},
+        {u"steam.exe(已关闭)", u"STEAM.exe", true, true},
+        {u"steam.exe", u"steam.exe(已关闭)", false, true},
+        {u"steam.exe(已关闭)", u"steam.exe(已关闭)", true, true},
+        {u"steam.exe(已关闭)(已关闭)", u"steam.exe", false, false},
+        {u"steam.ex", u"steam.exe", false, false},
+        {u"(已关闭)", u"", true, true},
+        {u"other.exe(已关闭)", u"steam.exe", false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(base::Utf16ToUtf8(c.history) + " / " + base::Utf16ToUtf8(c.record));
+        EXPECT_EQ(alarming::IsSameProcessName(c.history, c.record), c.same);
+        EXPECT_EQ(alarming::IsSameProcessNameEitherWay(c.history, c.record), c.eitherWay);
+    }
 }
 
 }  // namespace

@@ -1,3 +1,5 @@
+// The black list against the engine's process table, and ending a process from the alarm dialogs.
+
 #include "alarm/black_list_detector.h"
 
 #include <gtest/gtest.h>
@@ -13,15 +15,12 @@
 
 namespace {
 
-using alarm_test::ProgramFolder;
-using alarm_test::Utf16Le;
 using alarming::BlackListDetector;
-using alarming::DetectedProcess;
 using engine::ProcessRecord;
-using engine::TcpRow;
 using engine::TcpState;
 using engine_test::At;
 using engine_test::Ip;
+using Names = std::vector<std::u16string>;
 
 // The engine's process source, with a termination that answers as told and remembers its calls.
 class TerminatingSource final : public engine::IProcessSource {
@@ -53,37 +52,33 @@ struct Seen {
     friend bool operator==(const Seen&, const Seen&) = default;
 };
 
-std::ostream& operator<<(std::ostream& out, const Seen& s) {
-    return out << s.pid << " " << base::Utf16ToUtf8(s.name) << " " << base::Utf16ToUtf8(s.description);
-}
-
 class Detection : public ::testing::Test {
   protected:
     // Starts the table with one port per process.
-    void Run(std::vector<std::pair<std::uint32_t, std::u16string>> processes) {
-        std::uint16_t port = 5000;
+    void Run(const std::vector<std::pair<std::uint32_t, std::u16string>>& processes) {
         for (const auto& [pid, name] : processes) {
-            source_.processes.Add(pid, name, pid * 10);
-            sockets_.tcp.push_back(
-                {TcpState::kEstablished, Ip(127, 0, 0, 1), port++, Ip(127, 0, 0, 1), 80, pid});
+            Add(pid, name, pid * 10);
         }
         ASSERT_EQ(table_.InitProcessList(), 0u);
     }
-    void BlackList(std::u16string_view text) { folder_.Config(alarming::kBlackListName, Utf16Le(text)); }
-    void WhiteList(std::u16string_view text) {
-        folder_.Config(alarming::kWhiteListName, Utf16Le(text));
-        ASSERT_EQ(whiteList_.Load(folder_.Directory(), alarming::kWhiteListName), 1);
+    void Add(std::uint32_t pid, std::u16string_view name, std::uint64_t stamp) {
+        source_.processes.Add(pid, name, stamp);
+        sockets_.tcp.push_back(
+            {TcpState::kEstablished, Ip(127, 0, 0, 1), port_++, Ip(127, 0, 0, 1), 80, pid});
+    }
+    void BlackList(std::u16string_view text) {
+        folder_.Write(alarming::kBlackListName, alarm_test::Utf16Le(text));
     }
     std::vector<Seen> Detect(int expectedCount) {
         BlackListDetector detector(folder_.Directory(), whiteList_);
         EXPECT_EQ(detector.DetectBlackListProcesses(&table_), expectedCount);
         std::vector<Seen> seen;
-        for (const DetectedProcess& d : detector.Detected()) {
+        for (const alarming::DetectedProcess& d : detector.Detected()) {
             seen.push_back({d.name, d.path, d.description, d.pid});
         }
         return seen;
     }
-    ProcessRecord& Record(std::uint32_t pid) {
+    ProcessRecord& Running(std::uint32_t pid) {
         for (ProcessRecord& p : table_.Processes()) {
             if (p.pid == pid && p.state != engine::kStateExited) {
                 return p;
@@ -92,8 +87,16 @@ class Detection : public ::testing::Test {
         ADD_FAILURE() << "no running record of " << pid;
         return table_.Processes().Head();
     }
+    Names TableNames() {
+        Names names;
+        for (const ProcessRecord& p : table_.Processes()) {
+            names.push_back(p.name);
+        }
+        return names;
+    }
 
-    ProgramFolder folder_;
+    std::uint16_t port_ = 5000;
+    alarm_test::ProgramFolder folder_;
     alarming::WhiteList whiteList_;
     base::ReentrantLock lock_;
     engine_test::FakeSocketTable sockets_;
@@ -103,31 +106,24 @@ class Detection : public ::testing::Test {
     engine::ProcessTable table_{lock_, sockets_, names_, clock_};
 };
 
-TEST_F(Detection, MatchesNamesIgnoringCaseInFileOrder) {
+TEST_F(Detection, MatchesRunningNamesIgnoringCaseInTableOrderLessTheWhiteList) {
     BlackList(
-        u"  thunder.exe   迅雷 下载  \r\nBITCOMET.EXE 大写\r\nOneDrive.exe 同步\r\nONEDRIVE.exe 第二条\r\n");
-    Run({{100, u"Thunder.exe"}, {200, u"BitComet.exe"}, {300, u"onedrive.exe"}, {400, u"game.exe"}});
+        u"  thunder.exe   迅雷 下载  \r\nBITCOMET.EXE 大写\r\nOneDrive.exe 同步\r\nONEDRIVE.exe 第二条\r\n"
+        u"Seed.exe 种子\r\n");
+    folder_.Write(alarming::kWhiteListName, alarm_test::Utf16Le(u"SEED.EXE 允许\r\n\r\n"));
+    ASSERT_EQ(whiteList_.Load(folder_.Directory(), alarming::kWhiteListName), 1);
+    Run({{100, u"Thunder.exe"},
+         {101, u"Thunder.exe"},
+         {200, u"BitComet.exe"},
+         {300, u"onedrive.exe"},
+         {400, u"game.exe"},
+         {500, u"seed.exe"}});
+    table_.MarkExited(Running(100), At(10, 5, 0));
     EXPECT_EQ(Detect(2), (std::vector<Seen>{
-                             {u"Thunder.exe", engine_test::PathOf(u"Thunder.exe"), u"迅雷 下载", 100},
+                             {u"Thunder.exe", engine_test::PathOf(u"Thunder.exe"), u"迅雷 下载", 101},
                              {u"onedrive.exe", engine_test::PathOf(u"onedrive.exe"), u"同步", 300},
                          }));
-}
-
-TEST_F(Detection, WhiteListedProcessIsNeverDetected) {
-    BlackList(u"Thunder.exe 迅雷\r\nOneDrive.exe 同步\r\n");
-    WhiteList(u"ONEDRIVE.EXE 允许\r\n\r\n");
-    Run({{100, u"Thunder.exe"}, {300, u"OneDrive.exe"}});
-    EXPECT_EQ(Detect(1),
-              (std::vector<Seen>{{u"Thunder.exe", engine_test::PathOf(u"Thunder.exe"), u"迅雷", 100}}));
-}
-
-TEST_F(Detection, ExitedProcessIsNotDetected) {
-    BlackList(u"Thunder.exe 迅雷\r\n");
-    Run({{100, u"Thunder.exe"}, {101, u"Thunder.exe"}});
-    table_.MarkExited(Record(100), At(10, 5, 0));
-    const std::vector<Seen> seen = Detect(1);
-    ASSERT_EQ(seen.size(), 1u);
-    EXPECT_EQ(seen[0].pid, 101u);
+    EXPECT_EQ(alarming::HasBlackListProcesses(folder_.Directory(), whiteList_, &table_), 1);
 }
 
 TEST_F(Detection, AtMost128ProcessesAreReported) {
@@ -142,7 +138,7 @@ TEST_F(Detection, AtMost128ProcessesAreReported) {
     EXPECT_EQ(seen.back().pid, 1127u);
 }
 
-TEST_F(Detection, NoBlackListOrNoEngineIsMinusOne) {
+TEST_F(Detection, NoBlackListNoEngineOrNoMatch) {
     Run({{100, u"Thunder.exe"}});
     EXPECT_TRUE(Detect(-1).empty());
     EXPECT_EQ(alarming::HasBlackListProcesses(folder_.Directory(), whiteList_, &table_), 0);
@@ -153,16 +149,8 @@ TEST_F(Detection, NoBlackListOrNoEngineIsMinusOne) {
     EXPECT_EQ(detector.DetectBlackListProcesses(nullptr), -1);
     EXPECT_TRUE(detector.Detected().empty());  // the earlier run's results are gone
     EXPECT_EQ(alarming::HasBlackListProcesses(folder_.Directory(), whiteList_, nullptr), 0);
-}
-
-TEST_F(Detection, HasBlackListProcesses) {
-    BlackList(u"Thunder.exe 迅雷\r\n");
-    Run({{400, u"game.exe"}});
+    BlackList(u"Other.exe 别的\r\n");
     EXPECT_EQ(alarming::HasBlackListProcesses(folder_.Directory(), whiteList_, &table_), 0);
-    source_.processes.Add(100, u"Thunder.exe");
-    sockets_.tcp.push_back({TcpState::kListen, Ip(127, 0, 0, 1), 6000, 0, 0, 100});
-    ASSERT_EQ(table_.RefreshProcessList(), 0u);
-    EXPECT_EQ(alarming::HasBlackListProcesses(folder_.Directory(), whiteList_, &table_), 1);
 }
 
 TEST_F(Detection, LoadBlackListReplacesTheTable) {
@@ -184,72 +172,56 @@ TEST_F(Detection, EndProcessEndsItAndMarksItsRecord) {
 
     const ProcessRecord& ended = *table_.Processes().begin();
     EXPECT_EQ(ended.state, engine::kStateExited);
-    EXPECT_EQ(ended.name, u"Thunder.exe(已关闭)");
     EXPECT_EQ(ended.exitTime, At(11, 30, 15));
     for (const auto& connection : ended.connections) {
         EXPECT_EQ(connection.state, engine::kStateClosed);
         EXPECT_EQ(connection.endTime, At(11, 30, 15));
     }
     EXPECT_EQ(table_.FindPortRecord(5000), nullptr);
-    EXPECT_EQ(Record(200).state, engine::kStateRunning);
+    EXPECT_EQ(Running(200).state, engine::kStateRunning);
 
     // Ending it again, or a pid nobody has, does nothing.
     EXPECT_EQ(alarming::EndProcessById(table_, source_, 100), 0u);
     EXPECT_EQ(alarming::EndProcessById(table_, source_, 999), 0u);
     EXPECT_EQ(source_.terminated.size(), 1u);
-    EXPECT_EQ(ended.name, u"Thunder.exe(已关闭)");
+    EXPECT_EQ(TableNames(), (Names{u"Thunder.exe(已关闭)", u"game.exe"}));
 }
 
-TEST_F(Detection, FailedTerminationStillMarksTheRecord) {
-    const std::pair<std::uint32_t, std::uint32_t> answers[] = {{engine::kCannotOpenProcess, 100}, {5, 200}};
-    Run({{100, u"a.exe"}, {200, u"b.exe"}});
-    for (const auto& [answer, pid] : answers) {
-        source_.answer = answer;
-        EXPECT_EQ(alarming::EndProcessById(table_, source_, pid), answer);
+// A failed termination still marks the record, unless the process could not be opened at all and the
+// caller was the lists' end button.
+TEST_F(Detection, FailedTerminations) {
+    Run({{100, u"a.exe"}, {200, u"b.exe"}, {300, u"c.exe"}, {400, u"d.exe"}});
+    const struct {
+        std::uint32_t pid, answer;
+        bool openableOnly;
+    } cases[] = {{100, engine::kCannotOpenProcess, false},
+                 {200, engine::kCannotOpenProcess, true},
+                 {300, 5, true},
+                 {400, 0, true}};
+    for (const auto& c : cases) {
+        source_.answer = c.answer;
+        EXPECT_EQ(c.openableOnly ? alarming::EndOpenableProcess(table_, source_, c.pid)
+                                 : alarming::EndProcessById(table_, source_, c.pid),
+                  c.answer);
     }
-    for (const ProcessRecord& p : table_.Processes()) {
-        EXPECT_EQ(p.state, engine::kStateExited);
-    }
+    EXPECT_EQ(TableNames(), (Names{u"a.exe(已关闭)", u"b.exe", u"c.exe(已关闭)", u"d.exe(已关闭)"}));
+    EXPECT_EQ(alarming::EndOpenableProcess(table_, source_, 300), 0u);
+    EXPECT_EQ(source_.terminated.size(), 4u);
 }
 
 TEST_F(Detection, EndsTheRunningProcessOfAReusedPid) {
     Run({{100, u"old.exe"}});
-    table_.MarkExited(Record(100), At(10, 1, 0));
-    source_.processes.Add(100, u"new.exe", 4242);
-    sockets_.tcp.push_back({TcpState::kListen, Ip(127, 0, 0, 1), 6000, 0, 0, 100});
+    table_.MarkExited(Running(100), At(10, 1, 0));
+    Add(100, u"new.exe", 4242);
     ASSERT_EQ(table_.RefreshProcessList(), 0u);
-    EXPECT_EQ(Record(100).name, u"new.exe");
-
     EXPECT_EQ(alarming::EndProcessById(table_, source_, 100), 0u);
     EXPECT_EQ(source_.terminated, (std::vector<std::pair<std::uint32_t, std::uint64_t>>{{100, 4242}}));
-    std::vector<std::u16string> names;
-    for (const ProcessRecord& p : table_.Processes()) {
-        names.push_back(p.name);
-    }
-    EXPECT_EQ(names, (std::vector<std::u16string>{u"old.exe(已关闭)", u"new.exe(已关闭)"}));
-}
-
-}  // namespace
-
-TEST_F(Detection, TheListsEndLeavesAProcessThatCannotBeOpened) {
-    Run({{100, u"a.exe"}, {200, u"b.exe"}, {300, u"c.exe"}});
-    const std::pair<std::uint32_t, std::uint32_t> answers[] = {
-        {engine::kCannotOpenProcess, 100}, {5, 200}, {0, 300}};
-    for (const auto& [answer, pid] : answers) {
-        source_.answer = answer;
-        EXPECT_EQ(alarming::EndOpenableProcess(table_, source_, pid), answer);
-    }
-    std::vector<std::u16string> names;
-    for (const ProcessRecord& p : table_.Processes()) {
-        names.push_back(p.name);
-    }
-    EXPECT_EQ(names, (std::vector<std::u16string>{u"a.exe", u"b.exe(已关闭)", u"c.exe(已关闭)"}));
-    EXPECT_EQ(Record(100).state, engine::kStateRunning);
-    EXPECT_EQ(alarming::EndOpenableProcess(table_, source_, 300), 0u);
-    EXPECT_EQ(source_.terminated.size(), 3u);
+    EXPECT_EQ(TableNames(), (Names{u"old.exe(已关闭)", u"new.exe(已关闭)"}));
 }
 
 TEST(EndEngineProcess, WithoutAnEngineNothingCanBeOpened) {
     ASSERT_EQ(engine::CurrentTrafficMonitor(), nullptr);
     EXPECT_EQ(alarming::EndEngineProcess(100), engine::kCannotOpenProcess);
 }
+
+}  // namespace

@@ -1,4 +1,4 @@
-// The settings writers and readers against the real profile functions.
+// The settings values, writers and readers against the real profile functions.
 
 #include "alarm/settings.h"
 
@@ -6,11 +6,11 @@
 
 #include <functional>
 #include <limits>
-#include <map>
 #include <string>
 
 #include "alarm/alarm_config.h"
 #include "alarm_test_files.h"
+#include "base/text.h"
 
 namespace {
 
@@ -35,38 +35,30 @@ TEST(DecimalValue, ReadsLikeTheRunTimesWtoi) {
     };
     // clang-format on
     for (const auto& [text, value] : cases) {
-        EXPECT_EQ(alarming::DecimalValue(text), value) << std::string(text.begin(), text.end());
+        EXPECT_EQ(alarming::DecimalValue(text), value) << base::Utf16ToUtf8(text);
     }
-}
-
-TEST(DecimalValue, EveryDigitBlockTheRunTimeKnows) {
-    // The zero of each block whose ten digits _wtoi reads (checked under Wine's msvcrt).
-    const char16_t known[] = {u'0',      u'\u0660', u'\u06f0', u'\u0966', u'\u09e6', u'\u0a66',
-                              u'\u0ae6', u'\u0b66', u'\u0c66', u'\u0ce6', u'\u0d66', u'\u0e50',
-                              u'\u0ed0', u'\u0f20', u'\u1040', u'\u17e0', u'\u1810', u'\uff10'};
-    for (const char16_t zero : known) {
-        for (int d = 0; d < 10; ++d) {
-            const char16_t text[] = {static_cast<char16_t>(zero + d), u'5'};
-            EXPECT_EQ(alarming::DecimalValue({text, 2}), d * 10 + 5) << std::hex << int(zero) << "+" << d;
-        }
-    }
-    // Decimal digit blocks it does not read.
-    const char16_t unknown[] = {u'\u07c0', u'\u0be6', u'\u0de6', u'\u1090', u'\u1946', u'\u19d0',
-                                u'\u1a80', u'\u1b50', u'\ua620', u'\ua8d0', u'\uabf0'};
-    for (const char16_t zero : unknown) {
-        for (int d = 0; d < 10; ++d) {
-            const char16_t text[] = {static_cast<char16_t>(zero + d), u'5'};
-            EXPECT_EQ(alarming::DecimalValue({text, 2}), 0) << std::hex << int(zero) << "+" << d;
+    // The zero of each block of ten digits _wtoi reads (checked under Wine's msvcrt), and of blocks it
+    // does not.
+    const std::u16string_view known =
+        u"0\u0660\u06f0\u0966\u09e6\u0a66\u0ae6\u0b66\u0c66\u0ce6\u0d66\u0e50"
+        u"\u0ed0\u0f20\u1040\u17e0\u1810\uff10";
+    const std::u16string_view unknown = u"\u07c0\u0be6\u0de6\u1090\u1946\u19d0\u1a80\u1b50\ua620\ua8d0\uabf0";
+    for (const auto& [zeros, read] : {std::pair{known, true}, std::pair{unknown, false}}) {
+        for (const char16_t zero : zeros) {
+            for (int d = 0; d < 10; ++d) {
+                const char16_t text[] = {static_cast<char16_t>(zero + d), u'5'};
+                EXPECT_EQ(alarming::DecimalValue({text, 2}), read ? d * 10 + 5 : 0)
+                    << std::hex << int(zero) << "+" << d;
+            }
         }
     }
 }
 
 TEST(ParseLocation, SplitsAtTheFirstComma) {
-    struct Case {
+    const struct {
         std::u16string_view value;
         std::int32_t x, y;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {u"-1, -1", -1, -1},  {u"  120 ,  45 ", 120, 45},
         {u"abc", -1, -1},     {u",7", 0, 7},
         {u"7,", 7, 0},        {u",", 0, 0},
@@ -76,41 +68,29 @@ TEST(ParseLocation, SplitsAtTheFirstComma) {
     };
     for (const auto& c : cases) {
         const alarming::Location l = alarming::ParseLocation(c.value);
-        EXPECT_EQ(l.x, c.x) << std::string(c.value.begin(), c.value.end());
-        EXPECT_EQ(l.y, c.y) << std::string(c.value.begin(), c.value.end());
+        EXPECT_EQ(std::make_pair(l.x, l.y), std::make_pair(c.x, c.y)) << base::Utf16ToUtf8(c.value);
     }
 }
-
-// Every key either file can hold; a writer must change exactly the ones it names.
-using Keys = std::map<std::u16string, std::u16string>;
 
 const std::string kSettings = "[SUSPENSION]\r\nSHOW=7\r\nLOCATION=8,9\r\n[ALARM]\r\nALARM=7\r\n";
 const std::string kAlarm =
     "[REFLUX]\r\nDownLoadReFlux=1\r\nUpLoadReFlux=2\r\n[SPEED]\r\nDownLoadSpeed=3\r\nUpLoadSpeed=4\r\n"
     "[PERCENTAGE]\r\nPercentage=5\r\n";
-const Keys kBefore = {
-    {u"SHOW", u"7"},         {u"LOCATION", u"8,9"},    {u"ALARM", u"7"},       {u"DownLoadReFlux", u"1"},
-    {u"UpLoadReFlux", u"2"}, {u"DownLoadSpeed", u"3"}, {u"UpLoadSpeed", u"4"}, {u"Percentage", u"5"},
-};
 
-Keys ReadKeys(const ProgramFolder& f) {
-    return {
-        {u"SHOW", f.Setting(u"SUSPENSION", u"SHOW")},
-        {u"LOCATION", f.Setting(u"SUSPENSION", u"LOCATION")},
-        {u"ALARM", f.Setting(u"ALARM", u"ALARM")},
-        {u"DownLoadReFlux", f.Threshold(u"REFLUX", u"DownLoadReFlux")},
-        {u"UpLoadReFlux", f.Threshold(u"REFLUX", u"UpLoadReFlux")},
-        {u"DownLoadSpeed", f.Threshold(u"SPEED", u"DownLoadSpeed")},
-        {u"UpLoadSpeed", f.Threshold(u"SPEED", u"UpLoadSpeed")},
-        {u"Percentage", f.Threshold(u"PERCENTAGE", u"Percentage")},
-    };
+// Every key either file can hold, "|" between them: SHOW, LOCATION, ALARM, the volumes down and up, the
+// speeds down and up, Percentage.
+std::string Keys(const ProgramFolder& f) {
+    std::u16string keys = f.Setting(u"SUSPENSION", u"SHOW") + u"|" + f.Setting(u"SUSPENSION", u"LOCATION") +
+                          u"|" + f.Setting(u"ALARM", u"ALARM");
+    for (const auto& [section, key] : {std::pair{u"REFLUX", u"DownLoadReFlux"},
+                                       {u"REFLUX", u"UpLoadReFlux"},
+                                       {u"SPEED", u"DownLoadSpeed"},
+                                       {u"SPEED", u"UpLoadSpeed"},
+                                       {u"PERCENTAGE", u"Percentage"}}) {
+        keys += u"|" + f.Threshold(section, key);
+    }
+    return base::Utf16ToUtf8(keys);
 }
-
-struct WriterCase {
-    const char* what;
-    std::function<bool(const ProgramDirectory&)> write;
-    Keys changed;
-};
 
 class SettingsWriters : public ::testing::Test {
   protected:
@@ -118,68 +98,48 @@ class SettingsWriters : public ::testing::Test {
     alarm_test::FlagsGuard guard_;
 };
 
+// A writer changes exactly the keys it names.
 TEST_F(SettingsWriters, EachWritesExactlyItsKeys) {
-    const WriterCase cases[] = {
-        {"settings dialog",
-         [](auto& d) { return alarming::WriteShowAndAlarm(d, 1, 0); },
-         {{u"SHOW", u"1"}, {u"ALARM", u"0"}}},
-        {"settings dialog: any non-zero shows, only 1 alarms",
-         [](auto& d) { return alarming::WriteShowAndAlarm(d, 2, 2); },
-         {{u"SHOW", u"1"}, {u"ALARM", u"0"}}},
-        {"settings dialog: off, on",
-         [](auto& d) { return alarming::WriteShowAndAlarm(d, 0, 1); },
-         {{u"SHOW", u"0"}, {u"ALARM", u"1"}}},
-        {"threshold dialog",
-         [](auto& d) { return alarming::SaveThresholdSettings(d, u"65", 0); },
-         {{u"Percentage", u"65"}, {u"SHOW", u"0"}}},
-        {"threshold dialog writes SHOW as a number",
-         [](auto& d) { return alarming::SaveThresholdSettings(d, u"100", 1); },
-         {{u"Percentage", u"100"}, {u"SHOW", u"1"}}},
-        {"pop-up close, alarms on",
-         [](auto& d) { return alarming::WriteAlarmSetting(d, 1); },
-         {{u"ALARM", u"1"}}},
-        {"pop-up close, any other value",
-         [](auto& d) { return alarming::WriteAlarmSetting(d, 2); },
-         {{u"ALARM", u"0"}}},
-        {"floating window hidden",
-         [](auto& d) {
-             return alarming::WriteSuspensionSettings(d, 0, WindowOrigin{-3, 40});
+    using alarming::SaveThresholdSettings, alarming::SetAlarmEnabled, alarming::WriteAlarmSetting,
+        alarming::WriteShowAndAlarm, alarming::WriteSuspensionSettings;
+    const std::pair<std::function<bool(const ProgramDirectory&)>, const char*> cases[] = {
+        // The settings dialog: any SHOW but 0 shows, only ALARM 1 alarms.
+        {[](auto& d) { return WriteShowAndAlarm(d, 1, 0); }, "1|8,9|0|1|2|3|4|5"},
+        {[](auto& d) { return WriteShowAndAlarm(d, 2, 2); }, "1|8,9|0|1|2|3|4|5"},
+        {[](auto& d) { return WriteShowAndAlarm(d, 0, 1); }, "0|8,9|1|1|2|3|4|5"},
+        // The threshold dialog.
+        {[](auto& d) { return SaveThresholdSettings(d, u"65", 0); }, "0|8,9|7|1|2|3|4|65"},
+        {[](auto& d) { return SaveThresholdSettings(d, u"100", 1); }, "1|8,9|7|1|2|3|4|100"},
+        // The pop-up's close: "1" for alarms on, "0" for any other value.
+        {[](auto& d) { return WriteAlarmSetting(d, 1); }, "7|8,9|1|1|2|3|4|5"},
+        {[](auto& d) { return WriteAlarmSetting(d, 2); }, "7|8,9|0|1|2|3|4|5"},
+        // The floating window, created or not yet.
+        {[](auto& d) {
+             return WriteSuspensionSettings(d, 0, WindowOrigin{-3, 40});
          },
-         {{u"SHOW", u"0"}, {u"LOCATION", u"-3,40"}}},
-        {"floating window not created yet",
-         [](auto& d) { return alarming::WriteSuspensionSettings(d, 1, std::nullopt); },
-         {{u"SHOW", u"1"}}},
-        {"plugin switches alarms off",
-         [](auto& d) { return alarming::SetAlarmEnabled(d, 0); },
-         {{u"ALARM", u"0"}}},
-        {"plugin switches alarms on",
-         [](auto& d) { return alarming::SetAlarmEnabled(d, 1); },
-         {{u"ALARM", u"1"}}},
-        {"refreshing the alarm flag writes nothing",
-         [](auto& d) { return alarming::RefreshAlarmEnabled(d) == 0; },
-         {}},
-        {"reading SHOW writes nothing", [](auto& d) { return alarming::ReadShowSetting(d) == 7; }, {}},
+         "0|-3,40|7|1|2|3|4|5"},
+        {[](auto& d) { return WriteSuspensionSettings(d, 1, std::nullopt); }, "1|8,9|7|1|2|3|4|5"},
+        // The plugin's switch, and the readers, which write nothing.
+        {[](auto& d) { return SetAlarmEnabled(d, 0); }, "7|8,9|0|1|2|3|4|5"},
+        {[](auto& d) { return SetAlarmEnabled(d, 1); }, "7|8,9|1|1|2|3|4|5"},
+        {[](auto& d) { return alarming::RefreshAlarmEnabled(d) == 0; }, "7|8,9|7|1|2|3|4|5"},
+        {[](auto& d) { return alarming::ReadShowSetting(d) == 7; }, "7|8,9|7|1|2|3|4|5"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [write, expected] : cases) {
         ProgramFolder folder;
         folder.Settings(kSettings);
         folder.AlarmConfig(kAlarm);
-        EXPECT_TRUE(c.write(folder.Directory()));
-        Keys expected = kBefore;
-        for (const auto& [key, value] : c.changed) {
-            expected[key] = value;
-        }
-        EXPECT_EQ(ReadKeys(folder), expected);
+        EXPECT_TRUE(write(folder.Directory())) << expected;
+        EXPECT_EQ(Keys(folder), expected);
     }
 }
 
-TEST_F(SettingsWriters, FlagsFollowTheWriters) {
+TEST_F(SettingsWriters, FlagsFollowTheWritersAndThePositionIsLoadedAgain) {
     ProgramFolder folder;
     folder.Settings(kSettings);
     alarming::WriteSuspensionSettings(folder.Directory(), 0, std::nullopt);
     EXPECT_EQ(alarming::ShowSuspension.load(), 0u);
-    alarming::WriteSuspensionSettings(folder.Directory(), 1, WindowOrigin{5, 6});
+    alarming::WriteSuspensionSettings(folder.Directory(), 1, WindowOrigin{640, -12});
     EXPECT_EQ(alarming::ShowSuspension.load(), 1u);
     // The plugin's byte is stored as given, the file gets "0" for anything but 1.
     alarming::SetAlarmEnabled(folder.Directory(), 2);
@@ -187,6 +147,9 @@ TEST_F(SettingsWriters, FlagsFollowTheWriters) {
     EXPECT_EQ(folder.Setting(u"ALARM", u"ALARM"), u"0");
     // The position and the other flags are only written, never taken.
     EXPECT_EQ(Flags::Now(), (Flags{1, 2, 7, 7, 7}));
+    alarming::AlarmConfig config;
+    alarming::LoadConfig(config, folder.Directory(), alarming::kAlarmConfigName);
+    EXPECT_EQ(Flags::Now(), (Flags{1, 0, 640, -12, 0}));
 }
 
 TEST_F(SettingsWriters, MissingDirectoriesFailAndAreNotCreated) {
@@ -199,10 +162,9 @@ TEST_F(SettingsWriters, MissingDirectoriesFailAndAreNotCreated) {
     EXPECT_FALSE(alarming::SetAlarmEnabled(d, 0));
     EXPECT_EQ(alarming::AlarmEnabled.load(), 0u);
     EXPECT_FALSE(alarming::SaveThresholdSettings(d, u"40", 1));
-    EXPECT_FALSE(folder.HasTmp());
-    EXPECT_FALSE(std::filesystem::exists(folder.File(u"config")));
+    EXPECT_FALSE(folder.Has("tmp") || folder.Has("config"));
 
-    // The threshold save stops at the failed "Percentage": SHOW keeps its value.
+    // The threshold save stops at the failed "Percentage": SHOW keeps its value...
     folder.Settings(kSettings);
     EXPECT_FALSE(alarming::SaveThresholdSettings(d, u"40", 1));
     EXPECT_EQ(folder.Setting(u"SUSPENSION", u"SHOW"), u"7");
@@ -215,40 +177,29 @@ TEST_F(SettingsWriters, MissingDirectoriesFailAndAreNotCreated) {
 
 TEST_F(SettingsWriters, ReadersCountEmptyAndMissingAsOn) {
     const struct {
-        std::string file;
+        const char* file;  // nullptr: no settings file
         std::uint32_t enabled;
         std::int32_t show;
     } cases[] = {
         {"[ALARM]\r\nALARM=1\r\n[SUSPENSION]\r\nSHOW=0\r\n", 1, 0},
         {"[ALARM]\r\nALARM=0\r\n[SUSPENSION]\r\nSHOW=3\r\n", 0, 3},
         {"[ALARM]\r\nALARM=2\r\n", 0, 1},
-        {"[ALARM]\r\nALARM=\r\n[SUSPENSION]\r\n", 1, 1},
-        {"[SUSPENSION]\r\nSHOW=\r\n", 1, 1},
-        {"[ALARM]\r\n", 1, 1},
+        {"[ALARM]\r\nALARM=\r\n[SUSPENSION]\r\nSHOW=\r\n", 1, 1},
         {"", 1, 1},
         {"[ALARM]\r\nALARM=x\r\n", 0, 1},
+        {nullptr, 1, 1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
+        SCOPED_TRACE(c.file ? c.file : "(no file)");
         ProgramFolder folder;
-        folder.Settings(c.file);
+        if (c.file != nullptr) {
+            folder.Settings(c.file);
+        }
         alarming::AlarmEnabled = 7;
         EXPECT_EQ(alarming::RefreshAlarmEnabled(folder.Directory()), c.enabled);
         EXPECT_EQ(alarming::AlarmEnabled.load(), c.enabled);
         EXPECT_EQ(alarming::ReadShowSetting(folder.Directory()), c.show);
     }
-    ProgramFolder none;
-    EXPECT_EQ(alarming::RefreshAlarmEnabled(none.Directory()), 1u);
-    EXPECT_EQ(alarming::ReadShowSetting(none.Directory()), 1);
-}
-
-TEST_F(SettingsWriters, WrittenPositionIsLoadedAgain) {
-    ProgramFolder folder;
-    folder.Settings(kSettings);
-    alarming::WriteSuspensionSettings(folder.Directory(), 1, WindowOrigin{640, -12});
-    alarming::AlarmConfig config;
-    alarming::LoadConfig(config, folder.Directory(), alarming::kAlarmConfigName);
-    EXPECT_EQ(Flags::Now(), (Flags{1, 0, 640, -12, 0}));
 }
 
 }  // namespace

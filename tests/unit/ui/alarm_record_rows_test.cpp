@@ -64,13 +64,6 @@ TEST(AlarmRecordRows, OneRowPerEntryOldestFirst) {
     }
 }
 
-TEST(HandlingText, StateAndRunning) {
-    EXPECT_EQ(ui::HandlingText(kAlarmUnhandled, true), u"未处理");
-    EXPECT_EQ(ui::HandlingText(kAlarmUnhandled, false), u"已优化");
-    EXPECT_EQ(ui::HandlingText(kAlarmIgnored, false), u"已忽略");
-    EXPECT_EQ(ui::HandlingText(kAlarmOptimized, true), u"已优化");
-}
-
 TEST(AlarmInfoRows, RatesInBitsVolumesAndTime) {
     const auto rows = ui::AlarmInfoRows({Entry(0, u"Idle", kAlarmUnhandled, 125, 1250000)}, Running({0}));
     ASSERT_EQ(rows.size(), 1u);

@@ -1,6 +1,11 @@
+// The floating strip's state rules: keeping it on top, its status button's face, hiding it for a
+// full-screen game, and which accelerator reports count.
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "ui/floating_state.h"
@@ -10,83 +15,52 @@ namespace {
 using ui::StatusImage;
 
 TEST(FloatingTopmost, ReassertedOnlyWhenLostAndDue) {
-    const struct {
-        bool phase;
-        bool visible;
-        bool topmost;
-        bool expected;
-    } cases[] = {
+    // Phase: the first 20 s are over; then whether the strip is visible and still top-most.
+    const std::tuple<bool, bool, bool, bool> cases[] = {
         {false, false, false, false},  // hidden during the first 20 s: left alone
-        {false, true, false, true},
-        {true, false, false, true},  // after 20 s even a hidden strip takes the top back
-        {true, true, false, true},
-        {false, true, true, false},  // still top-most: nothing to do
-        {true, true, true, false},
-        {true, false, true, false},
+        {false, true, false, true},   {true, false, false, true}, {true, true, false, true},
+        {false, true, true, false},   {true, true, true, false},  {true, false, true, false},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(ui::ShouldReassertTopmost(c.phase, c.visible, c.topmost), c.expected)
-            << c.phase << c.visible << c.topmost;
-}
-
-TEST(StatusButton, InitialFaceShowsPastAlarms) {
+    for (const auto& [phase, visible, topmost, expected] : cases) {
+        EXPECT_EQ(ui::ShouldReassertTopmost(phase, visible, topmost), expected)
+            << phase << visible << topmost;
+    }
     EXPECT_EQ(ui::InitialStatusImage(0), StatusImage::kNormal);
     EXPECT_EQ(ui::InitialStatusImage(1), StatusImage::kAlertA);
     EXPECT_EQ(ui::InitialStatusImage(0xFFFFFFFFu), StatusImage::kAlertA);
 }
 
 TEST(AlarmBlink, AlternatesWhileAnAlarmIsOpenThenReturnsToNormal) {
-    struct Tick {
-        std::uint32_t state;
-        bool alarm;
-        StatusImage image;
-        bool keep;
-    };
-    const struct {
-        const char* what;
-        std::vector<Tick> ticks;
-    } cases[] = {
+    using Tick = std::tuple<std::uint32_t, bool, StatusImage, bool>;  // state, alarm; image, keep blinking
+    constexpr StatusImage kA = StatusImage::kAlertA, kB = StatusImage::kAlertB,
+                          kNormal = StatusImage::kNormal;
+    const std::pair<const char*, std::vector<Tick>> cases[] = {
         {"blinks A, B, A, then the alarm is handled",
-         {{1, true, StatusImage::kAlertA, true},
-          {1, true, StatusImage::kAlertB, true},
-          {1, true, StatusImage::kAlertA, true},
-          {1, false, StatusImage::kNormal, false}}},
-        {"not accelerating: stops at the first tick", {{0, true, StatusImage::kNormal, false}}},
-        {"state 2 is not accelerating for the blink", {{2, true, StatusImage::kNormal, false}}},
+         {{1, true, kA, true}, {1, true, kB, true}, {1, true, kA, true}, {1, false, kNormal, false}}},
+        {"not accelerating: stops at the first tick", {{0, true, kNormal, false}}},
+        {"state 2 is not accelerating for the blink", {{2, true, kNormal, false}}},
         // The stopping tick moved the toggle on: a new blink starts on B.
         {"a stopped blink restarts where the toggle stands",
-         {{1, true, StatusImage::kAlertA, true},
-          {0, false, StatusImage::kNormal, false},
-          {1, true, StatusImage::kAlertA, true},
-          {1, true, StatusImage::kAlertB, true}}},
+         {{1, true, kA, true}, {0, false, kNormal, false}, {1, true, kA, true}, {1, true, kB, true}}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [what, ticks] : cases) {
         ui::AlarmBlink blink;
-        int n = 0;
-        for (const Tick& t : c.ticks) {
-            const auto step = blink.Tick(t.state, t.alarm);
-            EXPECT_EQ(step.image, t.image) << c.what << ", tick " << n;
-            EXPECT_EQ(step.keepBlinking, t.keep) << c.what << ", tick " << n;
-            ++n;
+        for (std::size_t n = 0; n < ticks.size(); ++n) {
+            const auto& [state, alarm, image, keep] = ticks[n];
+            const auto step = blink.Tick(state, alarm);
+            EXPECT_EQ(std::tie(step.image, step.keepBlinking), std::tie(image, keep))
+                << what << ", tick " << n;
         }
     }
 }
 
 TEST(FullScreen, HidesForAGameAndShowsWhenItLeaves) {
-    constexpr std::uintptr_t kGame = 0x1234;
-    constexpr std::uintptr_t kOtherGame = 0x5678;
-    enum Kind { kOpened, kClosed };
-    struct Event {
-        Kind kind;
-        std::uintptr_t window;
-        bool flag;  // opened: the strip is visible; closed: ShowSuspension
-        bool expected;
-        bool activeAfter;
-    };
-    const struct {
-        const char* what;
-        std::vector<Event> events;
-    } cases[] = {
+    constexpr std::uintptr_t kGame = 0x1234, kOtherGame = 0x5678;
+    // Opened or closed, the foreground window, the flag (opened: the strip is visible; closed:
+    // ShowSuspension); the answer and whether the tracker is active afterwards.
+    using Event = std::tuple<bool, std::uintptr_t, bool, bool, bool>;
+    constexpr bool kOpened = true, kClosed = false;
+    const std::pair<const char*, std::vector<Event>> cases[] = {
         {"a game opens and closes", {{kOpened, kGame, true, true, true}, {kClosed, 0, true, true, false}}},
         {"the foreground window is not full screen", {{kOpened, 0, true, false, false}}},
         {"closed while the game is still in front: stays hidden",
@@ -99,25 +73,19 @@ TEST(FullScreen, HidesForAGameAndShowsWhenItLeaves) {
          {{kOpened, kGame, false, false, true}, {kClosed, 0, true, false, false}}},
         {"closed without an open: nothing", {{kClosed, 0, true, false, false}}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [what, events] : cases) {
         ui::FullScreenTracker tracker;
-        int n = 0;
-        for (const Event& e : c.events) {
-            const bool answer =
-                e.kind == kOpened ? tracker.Opened(e.window, e.flag) : tracker.Closed(e.window, e.flag);
-            EXPECT_EQ(answer, e.expected) << c.what << ", event " << n;
-            EXPECT_EQ(tracker.Active(), e.activeAfter) << c.what << ", event " << n;
-            ++n;
+        for (std::size_t n = 0; n < events.size(); ++n) {
+            const auto& [opened, window, flag, expected, activeAfter] = events[n];
+            EXPECT_EQ(opened ? tracker.Opened(window, flag) : tracker.Closed(window, flag), expected)
+                << what << ", event " << n;
+            EXPECT_EQ(tracker.Active(), activeAfter) << what << ", event " << n;
         }
     }
 }
 
 TEST(AcceleratorReport, EmptyReportsAreIgnored) {
-    const struct {
-        std::uintptr_t sent;
-        std::intptr_t received;
-        bool expected;
-    } cases[] = {
+    const std::tuple<std::uintptr_t, std::intptr_t, bool> cases[] = {
         {0, 0, false},
         {1000, 2000, true},
         {500, 0, true},
@@ -129,8 +97,9 @@ TEST(AcceleratorReport, EmptyReportsAreIgnored) {
         {0, static_cast<std::intptr_t>(0x7FFFFFFFu), true},
         {0xFFFFFFFFu, -5, true},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(ui::IsAcceleratorReport(c.sent, c.received), c.expected) << c.sent << "," << c.received;
+    for (const auto& [sent, received, expected] : cases) {
+        EXPECT_EQ(ui::IsAcceleratorReport(sent, received), expected) << sent << "," << received;
+    }
 }
 
 }  // namespace

@@ -2,11 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/local_time.h"
+#include "unit/engine/engine_fakes.h"
 
 namespace {
 
@@ -40,17 +41,11 @@ std::vector<Kind> Kinds(const std::vector<ui::ListChange>& changes) {
 }
 
 TEST(ProcessListModel, WhichNewRecordsAreListed) {
-    struct Case {
-        const char* what;
-        engine::ProcessRow row;
-        std::uint64_t localTotal;
-        bool listed;
-    };
     auto accelerated = Row(1, u"game.exe");
     accelerated.accelerated = true;
     auto exited = Row(1, u"gone.exe(已关闭)");
     exited.state = 1;
-    const Case cases[] = {
+    const std::tuple<const char*, engine::ProcessRow, std::uint64_t, bool> cases[] = {
         {"running", Row(1, u"app.exe"), 1, true},
         {"no traffic on the machine yet", Row(1, u"app.exe"), 0, false},
         {"accelerated", accelerated, 1, false},
@@ -58,16 +53,16 @@ TEST(ProcessListModel, WhichNewRecordsAreListed) {
         {"the closed marker alone", Row(1, u"(已关闭)"), 1, false},
         {"exited before it was listed", exited, 1, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& [what, row, localTotal, listed] : cases) {
         ui::ProcessListModel model;
-        EXPECT_EQ(model.Refresh({c.row}, c.localTotal, kNow).size(), c.listed ? 1u : 0u) << c.what;
-        EXPECT_EQ(model.HasRow(1), c.listed) << c.what;
+        EXPECT_EQ(model.Refresh({row}, localTotal, kNow).size(), listed ? 1u : 0u) << what;
+        EXPECT_EQ(model.HasRow(1), listed) << what;
     }
 }
 
-TEST(ProcessListModel, ANewRowShowsTheAverageSinceTheStart) {
+TEST(ProcessListModel, ANewRowShowsTheAverageSinceTheStartThenTheRateOverOneSecond) {
     ui::ProcessListModel model;
-    const auto changes = model.Refresh({Row(4, u"app.exe")}, 1, kNow);
+    auto changes = model.Refresh({Row(4, u"app.exe")}, 1, kNow);
     ui::ListChange expected;
     expected.kind = Kind::kAdd;
     expected.record = 4;
@@ -77,14 +72,10 @@ TEST(ProcessListModel, ANewRowShowsTheAverageSinceTheStart) {
     expected.texts = {u"app.exe", u"10.00kbps", u"100bps", u"100.00kb", u"1.00kb", u"3"};
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0], expected);
-}
 
-TEST(ProcessListModel, UpdatesRateOverOneSecondFromTheLastRefresh) {
-    ui::ProcessListModel model;
-    model.Refresh({Row(4, u"app.exe")}, 1, kNow);
     auto row = Row(4, u"app.exe", 12'500 + 125'000, 125 + 1'250);
     row.connectionCount = 12;
-    auto changes = model.Refresh({row}, 1, kNow);
+    changes = model.Refresh({row}, 1, kNow);
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0].kind, Kind::kUpdate);
     EXPECT_EQ(changes[0].texts,
@@ -97,44 +88,31 @@ TEST(ProcessListModel, UpdatesRateOverOneSecondFromTheLastRefresh) {
     EXPECT_EQ(changes.at(0).texts[ui::kDownTotalColumn], u"1.00Tb");
 }
 
-TEST(ProcessListModel, RowsLeaveWhenAcceleratedOrExited) {
+TEST(ProcessListModel, RowsLeaveWhenAcceleratedExitedOrForgotten) {
     ui::ProcessListModel model;
     auto game = Row(1, u"game.exe");
     auto app = Row(2, u"app.exe");
-    EXPECT_EQ(Kinds(model.Refresh({game, app}, 1, kNow)), (std::vector{Kind::kAdd, Kind::kAdd}));
+    auto other = Row(3, u"other.exe");
+    EXPECT_EQ(Kinds(model.Refresh({game, app, other}, 1, kNow)),
+              (std::vector{Kind::kAdd, Kind::kAdd, Kind::kAdd}));
+    model.Forget(3);  // a forgotten row is not removed nor listed again
     game.accelerated = true;
     app.state = 1;
     app.name += u"(已关闭)";
-    EXPECT_EQ(Kinds(model.Refresh({game, app}, 1, kNow)), (std::vector{Kind::kRemove, Kind::kRemove}));
+    EXPECT_EQ(Kinds(model.Refresh({game, app, other}, 1, kNow)), (std::vector{Kind::kRemove, Kind::kRemove}));
     EXPECT_EQ(model.RowCount(), 0u);
-    EXPECT_TRUE(model.Refresh({game, app}, 1, kNow).empty());
+    EXPECT_TRUE(model.Refresh({game, app, other}, 1, kNow).empty());
     // No longer accelerated: listed again. An exited record never comes back.
     game.accelerated = false;
     app.state = 2;
-    EXPECT_EQ(Kinds(model.Refresh({game, app}, 1, kNow)), (std::vector{Kind::kAdd}));
+    other.state = 1;
+    EXPECT_EQ(Kinds(model.Refresh({game, app, other}, 1, kNow)), (std::vector{Kind::kAdd}));
     EXPECT_TRUE(model.HasRow(1));
     EXPECT_FALSE(model.HasRow(2));
 }
 
-TEST(ProcessListModel, AForgottenRowIsNotRemovedNorListedAgain) {
-    ui::ProcessListModel model;
-    auto app = Row(1, u"app.exe");
-    model.Refresh({app}, 1, kNow);
-    model.Forget(1);
-    EXPECT_EQ(model.RowCount(), 0u);
-    EXPECT_TRUE(model.Refresh({app}, 1, kNow).empty());
-    app.state = 1;
-    EXPECT_TRUE(model.Refresh({app}, 1, kNow).empty());
-}
-
 TEST(CompareListTexts, EachColumnAscendingAndTurnedRound) {
-    struct Case {
-        int column;
-        std::u16string_view a;
-        std::u16string_view b;
-        int ascending;
-    };
-    const Case cases[] = {
+    const std::tuple<int, std::u16string_view, std::u16string_view, int> cases[] = {
         {ui::kNameColumn, u"a.exe", u"b.exe", -1},
         {ui::kNameColumn, u"B.exe", u"a.exe", -1},  // ordinal: upper case first
         {ui::kNameColumn, u"a.exe", u"a.exe", 0},
@@ -147,26 +125,18 @@ TEST(CompareListTexts, EachColumnAscendingAndTurnedRound) {
         {ui::kConnectionsColumn, u"7", u"7", 0},
         {ui::kListColumnCount, u"a", u"b", 1},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(ui::CompareListTexts(c.column, c.a, c.b, 1), c.ascending) << c.column;
-        EXPECT_EQ(ui::CompareListTexts(c.column, c.a, c.b, -1), -c.ascending) << c.column;
+    for (const auto& [column, a, b, ascending] : cases) {
+        EXPECT_EQ(ui::CompareListTexts(column, a, b, 1), ascending) << column;
+        EXPECT_EQ(ui::CompareListTexts(column, a, b, -1), -ascending) << column;
     }
-}
-
-// An address as the engine keeps it: its bytes in network order in memory.
-std::uint32_t Address(unsigned char a, unsigned char b, unsigned char c, unsigned char d) {
-    const unsigned char bytes[4] = {a, b, c, d};
-    std::uint32_t address = 0;
-    std::memcpy(&address, bytes, sizeof address);
-    return address;
 }
 
 engine::ConnectionRow Connection(std::uint32_t protocol, std::uint32_t state) {
     engine::ConnectionRow c;
     c.protocol = protocol;
-    c.localAddress = protocol == 6 ? Address(192, 168, 1, 5) : 0;
+    c.localAddress = protocol == 6 ? engine_test::Ip(192, 168, 1, 5) : 0;
     c.localPort = 50000;
-    c.remoteAddress = protocol == 6 ? Address(1, 2, 3, 4) : 0;
+    c.remoteAddress = protocol == 6 ? engine_test::Ip(1, 2, 3, 4) : 0;
     c.remotePort = protocol == 6 ? 443 : 0;
     c.state = state;
     c.bytesDown = 125'000;

@@ -82,43 +82,35 @@ TEST_F(SettingsDialogTest, SettingDlgShowClickWritesAtOnceAlarmClickWaitsForOk) 
     EXPECT_EQ(Alarm(), u"1");
 }
 
-TEST_F(SettingsDialogTest, ThresholdInput) {
-    const struct {
-        std::u16string_view input;
-        const char16_t* stored;  // null: not a number
-    } cases[] = {
+// What the user typed, or what the file held when the dialog opened, is kept between 30 and 100.
+TEST_F(SettingsDialogTest, ThresholdInputAndOpenAreClamped) {
+    const std::pair<std::u16string_view, const char16_t*> typed[] = {
+        // null: not a number
         {u"5", u"30"},           {u"150", u"100"},          {u"-20", u"30"},
         {u" 75 ", u"75"},        {u"+30", u"30"},           {u"100", u"100"},
         {u"", nullptr},          {u"abc", nullptr},         {u"7a", nullptr},
         {u"-", nullptr},         {u"99999999999", nullptr}, {u"2147483647", u"100"},
         {u"-2147483648", u"30"},
     };
-    for (const auto& c : cases) {
-        const auto value = ui::ParseSignedDecimal(c.input);
-        ASSERT_EQ(value.has_value(), c.stored != nullptr) << std::string(c.input.begin(), c.input.end());
+    for (const auto& [input, stored] : typed) {
+        const auto value = ui::ParseSignedDecimal(input);
+        ASSERT_EQ(value.has_value(), stored != nullptr) << std::string(input.begin(), input.end());
         if (value) {
-            EXPECT_EQ(ui::ClampedPercentage(*value), c.stored);
+            EXPECT_EQ(ui::ClampedPercentage(*value), stored);
         }
     }
-}
-
-TEST_F(SettingsDialogTest, ThresholdOpenClampsAndWritesBackAtOnce) {
-    const struct {
-        const char* file;
-        std::u16string shown, stored;
-    } cases[] = {{"Percentage=10", u"30", u"30"},
-                 {"Percentage=250", u"100", u"100"},
-                 {"Percentage=0045", u"0045", u"0045"},
-                 {"Percentage=12345678901234567890123", u"100", u"100"}};
-    for (const auto& c : cases) {
+    // The file's value is read as the run time reads numbers, clamped and written back at once.
+    const std::pair<const char*, std::u16string> opened[] = {
+        {"10", u"30"}, {"0045", u"0045"}, {"12345678901234567890123", u"100"}};
+    for (const auto& [file, expected] : opened) {
         ProgramFolder folder;
         folder.Settings("[SUSPENSION]\r\nSHOW=0\r\n");
-        folder.AlarmConfig(std::string("[PERCENTAGE]\r\n") + c.file + "\r\n");
+        folder.AlarmConfig(std::string("[PERCENTAGE]\r\nPercentage=") + file + "\r\n");
         Flags{1, 1, 0, 0, 0}.Store();
         ui::YuZhiSetRules rules(folder.Directory(), floating_, nullptr);
         EXPECT_FALSE(rules.Open());  // SHOW=0 read, since no reload was pending
-        EXPECT_EQ(rules.Percentage(), c.shown);
-        EXPECT_EQ(folder.Threshold(kPercentageSection, kPercentageKey), c.stored);
+        EXPECT_EQ(rules.Percentage(), expected);
+        EXPECT_EQ(folder.Threshold(kPercentageSection, kPercentageKey), expected);
         EXPECT_EQ(alarming::SettingsReloadPending.load(), 1u);
     }
 }
