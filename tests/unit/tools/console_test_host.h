@@ -74,11 +74,14 @@ struct Program : comm_if_test::FakeRequests {
 
 class InProcessMonitor : public console::MonitorProcess {
   public:
-    InProcessMonitor(Program& program, const std::u16string& pipe, std::uint8_t startResult)
+    // A negative start result: the process ends with exit code 7 before it connects.
+    InProcessMonitor(Program& program, const std::u16string& pipe, int startResult)
         : comm(std::make_unique<ipc::CCommIF>(program)) {
         thread_ = std::thread([this, &program, pipe, startResult] {
-            if (comm->Init(pipe) == 1) {
-                comm->PostStartResult(startResult);
+            if (startResult < 0) {
+                exitCode_ = 7;
+            } else if (comm->Init(pipe) == 1) {
+                comm->PostStartResult(static_cast<std::uint8_t>(startResult));
                 base::Event* events[] = {&program.exit, &close_};
                 exitCode_ = startResult == 0 || base::Event::WaitAny(events, 30000) == 0 ? 0 : 3;
             }
@@ -95,8 +98,9 @@ class InProcessMonitor : public console::MonitorProcess {
 
     std::uint32_t Id() const override { return 77; }
     bool WaitForEnd(std::uint32_t timeoutMs, std::uint32_t& exitCode) override {
+        const bool ended = ended_.Wait(timeoutMs);
         exitCode = exitCode_;
-        return ended_.Wait(timeoutMs);
+        return ended;
     }
 
     std::unique_ptr<ipc::CCommIF> comm;  // the test's pushes go through it while the monitor runs
@@ -106,15 +110,6 @@ class InProcessMonitor : public console::MonitorProcess {
     base::Event ended_{base::EventReset::kManual, false};
     std::uint32_t exitCode_ = 0;  // written before ended_ is set
     std::thread thread_;
-};
-
-// A monitor that ended with exit code 7 before it could connect.
-struct EndedMonitor : console::MonitorProcess {
-    std::uint32_t Id() const override { return 78; }
-    bool WaitForEnd(std::uint32_t, std::uint32_t& exitCode) override {
-        exitCode = 7;
-        return true;
-    }
 };
 
 // Launch paths by file name: "monitor" starts an in-process monitor, "start-0" one that reports a failed
@@ -129,16 +124,14 @@ class InProcessHost : public console::ConsoleHost {
         launchedHost = hostName;
         launchedPipe = pipeName;
         const std::u16string name = path.substr(path.find_last_of(u"/\\") + 1);
-        if (name == u"monitor" || name == u"start-0") {
-            auto launched = std::make_unique<InProcessMonitor>(program, pipeName, name == u"monitor");
-            monitor = launched.get();
-            return launched;
+        const int start = name == u"monitor" ? 1 : name == u"start-0" ? 0 : name == u"ends-at-once" ? -1 : 2;
+        if (start == 2) {
+            error = "cannot start that";
+            return nullptr;
         }
-        if (name == u"ends-at-once") {
-            return std::make_unique<EndedMonitor>();
-        }
-        error = "cannot start that";
-        return nullptr;
+        auto launched = std::make_unique<InProcessMonitor>(program, pipeName, start);
+        monitor = launched.get();
+        return launched;
     }
     void SetInterruptHandler(std::function<void()> onInterrupt) override {
         std::lock_guard<std::mutex> lock(mutex_);
