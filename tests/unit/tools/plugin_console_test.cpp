@@ -60,7 +60,8 @@ bool Has(const console_test::Capture& capture, const std::string& part) {
 TEST(PluginConsole, DrivesAScriptedConversationWithTheMonitor) {
     InProcessHost host;
     ConsoleRun run;
-    // A length field that says 10 for 9 bytes is dropped; a StopAlarm without its byte is answered 0.
+    // A length field that says 10 for 9 bytes is dropped; a StopAlarm without its byte is answered 0; a
+    // GetLocalUpReflux with a byte too many is taken (its length is not checked).
     const std::string script =
         "# a whole conversation\n"
         "SetAccelerateProcess names=GameClient.exe|b.exe sep=|\n"
@@ -71,6 +72,7 @@ TEST(PluginConsole, DrivesAScriptedConversationWithTheMonitor) {
         "GetProcessUpRefluxBetweenTimeById pid=7 from=2026-12-06T10:00:00 to=2026-12-06T11:00:00\n"
         "raw 0A000000 07000000 01\n"
         "raw 09 00 00 00 07 00 00 00 01\n"
+        "raw 0A000000 15000000 0000\n"
         "StopAlarm stop=1\r\n"
         "wait-for 77\n";
     const std::string before = Now();
@@ -88,6 +90,7 @@ TEST(PluginConsole, DrivesAScriptedConversationWithTheMonitor) {
                       "< GetProcessDownRefluxByProcessNameResponse (40) bytes=111",
                       "< GetProcessUpRefluxBetweenTimeByIdResponse (67) bytes=888",
                       "< StopAlarmResponse (8) result=0",
+                      "< GetLocalUpRefluxResponse (22) bytes=2000002",
                       "< StopAlarmResponse (8) result=1",
                       "< PostLocalDownReflux (77) bytes=5",
                       "< PostLocalUpReflux (78) bytes=6",
@@ -102,6 +105,7 @@ TEST(PluginConsole, DrivesAScriptedConversationWithTheMonitor) {
                        "to=2026-12-06 11:00:00.000",
                        "> id (0): bad frame, 9 bytes",
                        "> StopAlarm (7): malformed, 9 bytes",
+                       "> GetLocalUpReflux (21)",
                        "> StopAlarm (7) stop=1",
                        "> ExitMonitor (37)",
                    }));
@@ -109,7 +113,7 @@ TEST(PluginConsole, DrivesAScriptedConversationWithTheMonitor) {
               (Lines{"SetAccelerateProcess(\"GameClient.exe|b.exe\", 20, \"|\", 1)", "GetReflux(LocalDown)",
                      "GetProcessRefluxByName(\"Game Client.exe\", down)",
                      "GetRefluxBetweenTimeById(7, 2026-12-06 10:00:00, 2026-12-06 11:00:00, up)",
-                     "StopAlarm(1)", "RequestExit"}));
+                     "GetReflux(LocalUp)", "StopAlarm(1)", "RequestExit"}));
     EXPECT_EQ(host.launchedHost, u"Accelerator.exe");
     EXPECT_TRUE(Has(run.err, "the monitor ended with exit code 0")) << run.err.Text();
 }
