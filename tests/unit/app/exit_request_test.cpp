@@ -13,7 +13,7 @@ namespace {
 
 // Records what the exit does to the windows, in order.
 class RecordingShell final : public ui::IShellWindow {
-public:
+  public:
     bool Create(bool) override { return true; }
     void SetVisible(bool) override {}
     bool IsCreated() const override { return created; }
@@ -36,7 +36,7 @@ public:
     bool created = true;
     base::Event closed{base::EventReset::kManual, false};
 
-private:
+  private:
     void Record(const std::string& step) {
         std::lock_guard<std::mutex> guard(lock);
         steps.push_back(step);
@@ -56,12 +56,16 @@ TEST(ExitRequest, SavesTheWindowSettingsClosesTheWindowsAndLetsANewInstanceStart
     app::SingleInstance instance;
     ASSERT_TRUE(instance.Acquire(kLockName));
     {
+        app::RequestExit();  // nothing registered: nothing happens
         app::ExitRequest exit(shell, instance, folder.Directory());
-        exit.Request();
+        app::SetProgramExitRequest(&exit);
+        app::RequestExit();  // the program-wide request reaches the registered one
+        app::SetProgramExitRequest(nullptr);
         exit.Request();  // later requests do nothing
         ASSERT_TRUE(shell.closed.Wait(5000));
     }  // waits for the exit thread
-    EXPECT_EQ(shell.Steps(), (std::vector<std::string>{"close other windows", "close owned pop-ups", "close"}));
+    EXPECT_EQ(shell.Steps(),
+              (std::vector<std::string>{"close other windows", "close owned pop-ups", "close"}));
     EXPECT_EQ(folder.Setting(alarming::kSuspensionSection, alarming::kShowKey), u"0");
     EXPECT_EQ(folder.Setting(alarming::kSuspensionSection, alarming::kLocationKey), u"12,34");
     app::SingleInstance next;
@@ -81,20 +85,6 @@ TEST(ExitRequest, WithoutTheShellWindowOnlyTheOtherWindowsAreClosed) {
         EXPECT_TRUE(exit.Requested());
     }
     EXPECT_EQ(shell.Steps(), std::vector<std::string>{"close other windows"});
-}
-
-TEST(ExitRequest, TheProgramWideRequestReachesOnlyTheRegisteredOne) {
-    alarm_test::FlagsGuard flags;
-    alarm_test::ProgramFolder folder;
-    RecordingShell shell;
-    app::SingleInstance instance;
-    app::RequestExit();  // nothing registered: nothing happens
-    app::ExitRequest exit(shell, instance, folder.Directory());
-    app::SetProgramExitRequest(&exit);
-    app::RequestExit();
-    app::SetProgramExitRequest(nullptr);
-    EXPECT_TRUE(exit.Requested());
-    EXPECT_TRUE(shell.closed.Wait(5000));
 }
 
 }  // namespace

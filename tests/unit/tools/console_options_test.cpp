@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -10,34 +11,24 @@ namespace {
 
 using console::ConsoleOptions;
 
-bool Parse(const std::vector<std::string>& args, ConsoleOptions& options, std::string& error) {
-    return console::ParseConsoleOptions(args, options, error);
+// The words of a command line written with single blanks.
+std::vector<std::string> Words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;) {
+        words.push_back(word);
+    }
+    return words;
 }
 
 TEST(ConsoleOptions, ReadsEveryOptionInBothSpellings) {
     ConsoleOptions o;
     std::string error;
-    ASSERT_TRUE(Parse({"--pipe",
-                       "\\\\.\\pipe\\acc1",
-                       "--launch=/opt/kvtmon",
-                       "--host",
-                       "游戏加速器.exe",
-                       "--connect-timeout=2.5",
-                       "--timeout",
-                       "3",
-                       "--exit-timeout",
-                       "4",
-                       "--script",
-                       "--listen=0",
-                       "--exit",
-                       "--json",
-                       "--echo",
-                       "-q",
-                       "--",
-                       "StopAlarm",
-                       "stop=1",
-                       "GetLocalUpReflux"},
-                      o, error))
+    ASSERT_TRUE(console::ParseConsoleOptions(
+        Words("--pipe \\\\.\\pipe\\acc1 --launch=/opt/kvtmon --host 游戏加速器.exe --connect-timeout=2.5 "
+              "--timeout 3 --exit-timeout 4 --script --listen=0 --exit --json --echo -q -- StopAlarm stop=1 "
+              "GetLocalUpReflux"),
+        o, error))
         << error;
     EXPECT_EQ(o.pipeName, u"\\\\.\\pipe\\acc1");
     EXPECT_EQ(o.launchPath, u"/opt/kvtmon");
@@ -50,42 +41,38 @@ TEST(ConsoleOptions, ReadsEveryOptionInBothSpellings) {
     EXPECT_EQ(o.format, console::OutputFormat::kJson);
     EXPECT_EQ(o.requests,
               (std::vector<std::vector<std::string>>{{"StopAlarm", "stop=1"}, {"GetLocalUpReflux"}}));
+    ConsoleOptions watch;
+    ASSERT_TRUE(
+        console::ParseConsoleOptions(Words("--launch ./kvtmon --watch=游戏.exe;b.exe --exit"), watch, error));
+    EXPECT_EQ(watch.watchNames, u"游戏.exe;b.exe");
 }
 
 TEST(ConsoleOptions, RefusesMistakesWithAnExplanation) {
-    const std::pair<std::vector<std::string>, const char*> cases[] = {
-        {{"--frob"}, "unknown option '--frob'"},
-        {{"GetLocalUpReflux"}, "unexpected 'GetLocalUpReflux': requests go after --"},
-        {{"--pipe"}, "--pipe needs a name like \\\\.\\pipe\\NAME"},
-        {{"--pipe", "acc1"}, "pipe name must look like \\\\.\\pipe\\NAME"},
-        {{"--launch"}, "--launch needs the path"},
-        {{"--host", "Acc.exe"}, "--host is the name the launched monitor is given: it needs --launch"},
-        {{"--launch", "x", "--host", "C:\\Acc.exe"},
-         "--host needs an executable file name without a backslash"},
-        {{"--timeout", "soon"}, "--timeout needs a number of seconds, not 'soon'"},
-        {{"--listen"}, "--listen needs a number of seconds"},
-        {{"--json=1"}, "--json takes no value"},
-        {{"--", "stop=1"}, "'stop=1' comes before any request name"},
-        {{"--watch"}, "--watch needs the accelerated process's name"},
-        {{"--watch", ";a.exe;"}, "--watch needs the accelerated process's name"},
-        {{"--watch", "a.exe", "--script"}, "--watch prints a view of its own"},
-        {{"--watch", "a.exe", "--listen", "0"}, "--watch prints a view of its own"},
-        {{"--watch", "a.exe", "--json"}, "--watch prints a view of its own"},
-        {{"--watch", "a.exe", "--", "GetLocalUpReflux"}, "--watch prints a view of its own"},
+    const std::pair<const char*, const char*> cases[] = {
+        {"--frob", "unknown option '--frob'"},
+        {"GetLocalUpReflux", "unexpected 'GetLocalUpReflux': requests go after --"},
+        {"--pipe", "--pipe needs a name like \\\\.\\pipe\\NAME"},
+        {"--pipe acc1", "pipe name must look like \\\\.\\pipe\\NAME"},
+        {"--launch", "--launch needs the path"},
+        {"--host Acc.exe", "--host is the name the launched monitor is given: it needs --launch"},
+        {"--launch x --host C:\\Acc.exe", "--host needs an executable file name without a backslash"},
+        {"--timeout soon", "--timeout needs a number of seconds, not 'soon'"},
+        {"--listen", "--listen needs a number of seconds"},
+        {"--json=1", "--json takes no value"},
+        {"-- stop=1", "'stop=1' comes before any request name"},
+        {"--watch", "--watch needs the accelerated process's name"},
+        {"--watch ;a.exe;", "--watch needs the accelerated process's name"},
+        {"--watch a.exe --script", "--watch prints a view of its own"},
+        {"--watch a.exe --listen 0", "--watch prints a view of its own"},
+        {"--watch a.exe --json", "--watch prints a view of its own"},
+        {"--watch a.exe -- GetLocalUpReflux", "--watch prints a view of its own"},
     };
     for (const auto& [args, expected] : cases) {
         ConsoleOptions o;
         std::string error;
-        EXPECT_FALSE(Parse(args, o, error)) << expected;
-        EXPECT_NE(error.find(expected), std::string::npos) << "gave: " << error;
+        EXPECT_FALSE(console::ParseConsoleOptions(Words(args), o, error)) << args;
+        EXPECT_NE(error.find(expected), std::string::npos) << args << " gave: " << error;
     }
-}
-
-TEST(ConsoleOptions, WatchTakesTheAcceleratedNames) {
-    ConsoleOptions o;
-    std::string error;
-    ASSERT_TRUE(Parse({"--launch", "./kvtmon", "--watch=游戏.exe;b.exe", "--exit"}, o, error)) << error;
-    EXPECT_EQ(o.watchNames, u"游戏.exe;b.exe");
 }
 
 TEST(ConsoleOptions, AcceptsOnlyPipeNamesBothBuildsCanServe) {
@@ -100,9 +87,6 @@ TEST(ConsoleOptions, AcceptsOnlyPipeNamesBothBuildsCanServe) {
         EXPECT_FALSE(console::CheckPipeName(bad, error));
         EXPECT_EQ(error.rfind("pipe name must look like \\\\.\\pipe\\NAME", 0), 0u) << error;
     }
-}
-
-TEST(ConsoleOptions, TheMonitorsCommandLineStartsWithItsQuotedPath) {
     EXPECT_EQ(console::MonitorCommandLine(u"C:\\Program Files\\kvt\\kvtmon.exe", u"Accelerator.exe",
                                           u"\\\\.\\pipe\\acc1"),
               u"\"C:\\Program Files\\kvt\\kvtmon.exe\" Accelerator.exe \\\\.\\pipe\\acc1");

@@ -1,76 +1,58 @@
 #pragma once
 
-// Helpers of the console tests: a stream that collects lines and can be waited on while the console
-// runs, and a host whose "launched monitor" is the fake monitor on a thread of the test process.
+// The console tests' scene: output kept whole and waited on while the console runs, and a host whose
+// launched "monitor" is the real CCommIF over the ipc tests' fake program, on a thread of this process.
 
-#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <ostream>
+#include <sstream>
 #include <streambuf>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/event.h"
-#include "base/worker_thread.h"
+#include "ipc/comm_if.h"
+#include "ipc/command_ids.h"
 #include "plugin/console_host.h"
-#include "support/fake_monitor.h"
+#include "unit/ipc/comm_if_test_util.h"
 
 namespace console_test {
 
-// Collects what is written, line by line; any thread may write while another waits.
-class LineCapture : public std::streambuf {
+// What is written; any thread may write while another waits.
+class Capture : public std::streambuf {
   public:
-    LineCapture() : stream_(this) {}
+    std::ostream stream{this};
 
-    std::ostream& Stream() { return stream_; }
-
-    std::vector<std::string> Lines() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return lines_;
-    }
     std::string Text() const {
         std::lock_guard<std::mutex> lock(mutex_);
-        std::string text;
-        for (const std::string& line : lines_) {
-            text += line + "\n";
-        }
-        return text + partial_;
+        return text_;
     }
-    // Until a complete line contains `part`.
-    bool WaitForLineWith(const std::string& part,
-                         std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    std::vector<std::string> Lines() const {
+        std::vector<std::string> lines;
+        std::istringstream in(Text());
+        for (std::string line; std::getline(in, line);) {
+            lines.push_back(line);
+        }
+        return lines;
+    }
+    bool WaitFor(const std::string& part) {
         std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, timeout, [&] {
-            for (const std::string& line : lines_) {
-                if (line.find(part) != std::string::npos) {
-                    return true;
-                }
-            }
-            return false;
-        });
+        return changed_.wait_for(lock, std::chrono::seconds(10),
+                                 [&] { return text_.find(part) != text_.npos; });
     }
 
   protected:
     int_type overflow(int_type c) override {
-        if (c != traits_type::eof()) {
-            const char ch = traits_type::to_char_type(c);
-            xsputn(&ch, 1);
-        }
-        return traits_type::not_eof(c);
+        const char ch = traits_type::to_char_type(c);
+        return c == traits_type::eof() ? traits_type::not_eof(c) : (xsputn(&ch, 1), c);
     }
     std::streamsize xsputn(const char* s, std::streamsize n) override {
         std::lock_guard<std::mutex> lock(mutex_);
-        for (std::streamsize i = 0; i < n; ++i) {
-            if (s[i] == '\n') {
-                lines_.push_back(std::move(partial_));
-                partial_.clear();
-            } else {
-                partial_.push_back(s[i]);
-            }
-        }
+        text_.append(s, static_cast<std::size_t>(n));
         changed_.notify_all();
         return n;
     }
@@ -78,63 +60,63 @@ class LineCapture : public std::streambuf {
   private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    std::vector<std::string> lines_;
-    std::string partial_;
-    std::ostream stream_;
+    std::string text_;
 };
 
-// The fake monitor on a worker thread, as a "process".
+// The program behind the monitor: its exit request makes the monitor close the pipe and end with 0.
+struct Program : comm_if_test::FakeRequests {
+    void RequestExit() override {
+        FakeRequests::RequestExit();
+        exit.Set();
+    }
+    base::Event exit{base::EventReset::kManual, false};
+};
+
 class InProcessMonitor : public console::MonitorProcess {
   public:
-    InProcessMonitor(const std::u16string& pipeName, const testing_support::FakeMonitorOptions& options)
-        : monitor_(options) {
-        if (!thread_.Start([this, pipeName] {
-                exitCode_ = static_cast<std::uint32_t>(monitor_.Run(pipeName, 30000));
-                ended_.Set();
-            })) {
-            // No monitor: the console sees it end at once.
+    // A negative start result: the process ends with exit code 7 before it connects.
+    InProcessMonitor(Program& program, const std::u16string& pipe, int startResult)
+        : comm(std::make_unique<ipc::CCommIF>(program)) {
+        thread_ = std::thread([this, &program, pipe, startResult] {
+            if (startResult < 0) {
+                exitCode_ = 7;
+            } else if (comm->Init(pipe) == 1) {
+                comm->PostStartResult(static_cast<std::uint8_t>(startResult));
+                base::Event* events[] = {&program.exit, &close_};
+                exitCode_ = startResult == 0 || base::Event::WaitAny(events, 30000) == 0 ? 0 : 3;
+            }
+            comm.reset();  // closes the pipe, as the process's end would
             ended_.Set();
-        }
+        });
     }
     ~InProcessMonitor() override {
-        monitor_.Stop();
-        thread_.Join(10000);
+        close_.Set();
+        thread_.join();
     }
+    // Closes the pipe unasked, as a monitor that ends on its own (exit code 3).
+    void Close() { close_.Set(); }
 
     std::uint32_t Id() const override { return 77; }
     bool WaitForEnd(std::uint32_t timeoutMs, std::uint32_t& exitCode) override {
-        if (!ended_.Wait(timeoutMs)) {
-            return false;
-        }
+        const bool ended = ended_.Wait(timeoutMs);
         exitCode = exitCode_;
-        return true;
+        return ended;
     }
+
+    std::unique_ptr<ipc::CCommIF> comm;  // the test's pushes go through it while the monitor runs
 
   private:
-    testing_support::FakeMonitor monitor_;
-    std::uint32_t exitCode_ = 0;  // written before ended_ is set
+    base::Event close_{base::EventReset::kManual, false};
     base::Event ended_{base::EventReset::kManual, false};
-    base::WorkerThread thread_;
+    std::uint32_t exitCode_ = 0;  // written before ended_ is set
+    std::thread thread_;
 };
 
-// A monitor that ended before it could connect.
-class EndedMonitor : public console::MonitorProcess {
-  public:
-    std::uint32_t Id() const override { return 78; }
-    bool WaitForEnd(std::uint32_t, std::uint32_t& exitCode) override {
-        exitCode = 7;
-        return true;
-    }
-};
-
-// Launch paths, by their file name: "fake" starts the fake monitor, "fake-closing" one that closes the
-// pipe after its first request, "fake-pushing" one that pushes totals every 20 ms and the process list
-// every third round, "fake-start-0" one that reports a failed start, "ends-at-once" one that has ended
-// already; anything else fails to start.
+// Launch paths by file name: "monitor" starts an in-process monitor, "start-0" one that reports a failed
+// start and ends, "ends-at-once" one that has ended already; anything else fails to start.
 class InProcessHost : public console::ConsoleHost {
   public:
     std::uint32_t ProcessId() override { return 4242; }
-
     std::unique_ptr<console::MonitorProcess> LaunchMonitor(const std::u16string& path,
                                                            const std::u16string& hostName,
                                                            const std::u16string& pipeName,
@@ -142,43 +124,27 @@ class InProcessHost : public console::ConsoleHost {
         launchedHost = hostName;
         launchedPipe = pipeName;
         const std::u16string name = path.substr(path.find_last_of(u"/\\") + 1);
-        if (name == u"fake") {
-            return std::make_unique<InProcessMonitor>(pipeName, testing_support::FakeMonitorOptions{});
+        const int start = name == u"monitor" ? 1 : name == u"start-0" ? 0 : name == u"ends-at-once" ? -1 : 2;
+        if (start == 2) {
+            error = "cannot start that";
+            return nullptr;
         }
-        if (name == u"fake-closing") {
-            return std::make_unique<InProcessMonitor>(
-                pipeName, testing_support::FakeMonitorOptions{.closeAfterRequests = 1});
-        }
-        if (name == u"fake-pushing") {
-            return std::make_unique<InProcessMonitor>(
-                pipeName, testing_support::FakeMonitorOptions{.totalsPeriodMs = 20, .listEveryRounds = 3});
-        }
-        if (name == u"fake-start-0") {
-            return std::make_unique<InProcessMonitor>(pipeName,
-                                                      testing_support::FakeMonitorOptions{.startResult = 0});
-        }
-        if (name == u"ends-at-once") {
-            return std::make_unique<EndedMonitor>();
-        }
-        error = "cannot start that";
-        return nullptr;
+        auto launched = std::make_unique<InProcessMonitor>(program, pipeName, start);
+        monitor = launched.get();
+        return launched;
     }
-
     void SetInterruptHandler(std::function<void()> onInterrupt) override {
         std::lock_guard<std::mutex> lock(mutex_);
         handler_ = std::move(onInterrupt);
     }
-
-    // The test's Ctrl-C. False when no handler is installed.
+    // The test's Ctrl-C; false when no handler is installed.
     bool Interrupt() {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (!handler_) {
-            return false;
-        }
-        handler_();
-        return true;
+        return handler_ ? (handler_(), true) : false;
     }
 
+    Program program;
+    InProcessMonitor* monitor = nullptr;  // the last one launched, while the console holds it
     std::u16string launchedHost;
     std::u16string launchedPipe;
 

@@ -1,9 +1,8 @@
-// kvtmon-plugin --watch in-process against the fake monitor: the view as the pushes come, Ctrl-C, and a
+// kvtmon-plugin --watch in-process against the real CCommIF: the view as the pushes come, Ctrl-C, and a
 // monitor that cannot start, shown with the end of its traffic log.
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <future>
 #include <sstream>
 #include <string>
@@ -13,17 +12,15 @@
 #include "base/text.h"
 #include "plugin/plugin_console.h"
 #include "support/temp_dir.h"
-#include "unit/ipc/pipe_test_util.h"
 #include "unit/tools/console_test_host.h"
 
 namespace {
 
 using console_test::InProcessHost;
-using console_test::LineCapture;
 
 struct WatchRun {
-    LineCapture out;
-    LineCapture err;
+    console_test::Capture out;
+    console_test::Capture err;
 };
 
 int RunWatch(const std::string& launch, InProcessHost& host, WatchRun& run) {
@@ -32,28 +29,29 @@ int RunWatch(const std::string& launch, InProcessHost& host, WatchRun& run) {
                                            "--launch",       launch,
                                            "--watch",        "GameClient.exe",
                                            "--exit-timeout", "5"};
-    return console::RunPluginConsole(args, {in, run.out.Stream(), run.err.Stream()}, host);
+    return console::RunPluginConsole(args, {in, run.out.stream, run.err.stream}, host);
 }
 
 TEST(WatchConsole, PrintsTheTotalsAndTheProcessListUntilCtrlCThenEndsTheMonitor) {
     InProcessHost host;
     WatchRun run;
-    auto done = std::async(std::launch::async, [&] { return RunWatch("fake-pushing", host, run); });
-    ASSERT_TRUE(run.out.WaitForLineWith("processes (2)")) << run.out.Text() << run.err.Text();
-    ASSERT_EQ(done.wait_for(std::chrono::milliseconds(0)), std::future_status::timeout);
+    auto done = std::async(std::launch::async, [&] { return RunWatch("monitor", host, run); });
+    ASSERT_TRUE(run.out.WaitFor("accelerated process: GameClient.exe\n")) << run.out.Text() << run.err.Text();
+    // Rounds in the same moment are taken as a second apart. (The view's lines are watch_view_test's.)
+    ipc::CCommIF& comm = *host.monitor->comm;
+    comm.PushTotals(1000, 2000, 100, 200);
+    // state, pid, bytes up and down, name; the sequence and index go by position.
+    const engine::ProcessListEntry list[] = {
+        {1, 0, 2, 0, 0, 100, 10, 20, {}, {}, u"GameClient.exe", u""},
+        {1, 0, 1, 0, 0, 101, 30, 60, {}, {}, u"Downloader.exe(已关闭)", u""}};
+    comm.PostProcessList(list);
+    comm.PushTotals(2000, 4000, 200, 400);
+    ASSERT_TRUE(run.out.WaitFor("processes (2)")) << run.out.Text();
+    ASSERT_TRUE(run.out.WaitFor("Downloader.exe(已关闭)\n")) << run.out.Text();
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
     ASSERT_TRUE(host.Interrupt());
-    ASSERT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
     EXPECT_EQ(done.get(), console::kExitOk) << run.err.Text();
 
-    const std::vector<std::string> lines = run.out.Lines();
-    ASSERT_GE(lines.size(), 7u) << run.out.Text();
-    // The fake pushes from the moment it connects, so totals may come before the answer that names the
-    // accelerated process.
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "accelerated process: GameClient.exe"), lines.end())
-        << run.out.Text();
-    EXPECT_EQ(lines.back(), "the monitor ended with exit code 0") << run.out.Text();
-    // The fake's totals grow by 1000, 2000, 100 and 200 bytes a round; its rounds come far quicker than
-    // once a second and are taken as a second apart. (The view's lines themselves are watch_view_test's.)
     const std::string text = run.out.Text();
     EXPECT_NE(
         text.find(
@@ -63,7 +61,11 @@ TEST(WatchConsole, PrintsTheTotalsAndTheProcessListUntilCtrlCThenEndsTheMonitor)
     EXPECT_NE(text.find("      101  exited          0bps       240b       480b   Downloader.exe(已关闭)\n"),
               std::string::npos)
         << text;
+    EXPECT_EQ(run.out.Lines().back(), "the monitor ended with exit code 0") << text;
     EXPECT_NE(run.err.Text().find("ExitMonitor sent"), std::string::npos) << run.err.Text();
+    EXPECT_EQ(host.program.TakeCalls(),
+              (std::vector<std::string>{"SetAccelerateProcess(\"GameClient.exe;\", 15, \";\", 1)",
+                                        "GetReflux(Unattributed)", "RequestExit"}));
     EXPECT_FALSE(host.Interrupt()) << "the handler is removed at the end";
 }
 
@@ -74,8 +76,7 @@ TEST(WatchConsole, AMonitorThatCannotStartIsShownWithTheEndOfItsLog) {
         const char* why;
     };
     const Case cases[] = {
-        {"fake-start-0", true, "it reported start result 0 and ended with exit code 0"},
-        {"ends-at-once", true, "it ended with exit code 7 before it connected"},
+        {"start-0", true, "it reported start result 0 and ended with exit code 0"},
         {"ends-at-once", false, "it ended with exit code 7 before it connected"},
     };
     for (const Case& c : cases) {
@@ -90,22 +91,18 @@ TEST(WatchConsole, AMonitorThatCannotStartIsShownWithTheEndOfItsLog) {
         }
         InProcessHost host;
         WatchRun run;
-        EXPECT_EQ(RunWatch(base::Utf16ToUtf8(directory + base::Utf8ToUtf16(c.program)), host, run),
-                  console::kExitFailure);
+        EXPECT_EQ(RunWatch(base::Utf16ToUtf8(directory) + c.program, host, run), console::kExitFailure);
         const std::string err = run.err.Text();
         EXPECT_NE(err.find(std::string("kvtmon-plugin: the monitor could not start: ") + c.why),
                   std::string::npos)
             << err;
         const std::string log = base::Utf16ToUtf8(directory + u"traffic.log");
-        if (c.withLog) {
-            EXPECT_NE(err.find("kvtmon-plugin: the end of " + log +
-                               ":\n    [2026-12-06 10:00:00]打开日志\n    "
-                               "[2026-12-06 10:00:00]无法抓包，error no = 1 \n"),
-                      std::string::npos)
-                << err;
-        } else {
-            EXPECT_NE(err.find("kvtmon-plugin: no traffic log at " + log), std::string::npos) << err;
-        }
+        EXPECT_NE(err.find(c.withLog ? "kvtmon-plugin: the end of " + log +
+                                           ":\n    [2026-12-06 10:00:00]打开日志\n    "
+                                           "[2026-12-06 10:00:00]无法抓包，error no = 1 \n"
+                                     : "kvtmon-plugin: no traffic log at " + log),
+                  std::string::npos)
+            << err;
         EXPECT_EQ(run.out.Text(), "");
     }
 }
@@ -113,8 +110,10 @@ TEST(WatchConsole, AMonitorThatCannotStartIsShownWithTheEndOfItsLog) {
 TEST(WatchConsole, SaysSoWhenTheMonitorEndsOnItsOwn) {
     InProcessHost host;
     WatchRun run;
-    // This fake closes the pipe after its first request, SetAccelerateProcess.
-    EXPECT_EQ(RunWatch("fake-closing", host, run), console::kExitFailure);
+    auto done = std::async(std::launch::async, [&] { return RunWatch("monitor", host, run); });
+    ASSERT_TRUE(run.out.WaitFor("accelerated process: GameClient.exe\n")) << run.out.Text() << run.err.Text();
+    host.monitor->Close();
+    EXPECT_EQ(done.get(), console::kExitFailure);
     const std::string err = run.err.Text();
     EXPECT_NE(err.find("kvtmon-plugin: the monitor closed the pipe\n"), std::string::npos) << err;
     EXPECT_NE(err.find("kvtmon-plugin: the monitor ended with exit code 3\n"), std::string::npos) << err;
