@@ -10,8 +10,9 @@ cmake --build --preset linux-coverage -j "$jobs"
 find build/linux-coverage -name '*.gcda' -delete
 build/linux-coverage/tests/kvt_tests --gtest_brief=1
 # Exception and throw-path branches are the compiler's, not the code's decisions.
+# Only the coverage build is searched (a Wine prefix elsewhere in build/ links to the whole disk).
 args=(--root . --filter 'src/' --object-directory build/linux-coverage
-      --exclude-throw-branches --exclude-unreachable-branches)
+      --exclude-throw-branches --exclude-unreachable-branches build/linux-coverage)
 if [[ ${1:-} == --files ]]; then
     gcovr "${args[@]}" --branches
 fi
