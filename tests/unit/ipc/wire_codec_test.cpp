@@ -14,22 +14,6 @@ using ipc::WireWriter;
 using ipc_test::Hex;
 using ipc_test::ToHex;
 
-const base::SystemTime kTime{2024, 5, 3, 1, 12, 30, 45, 123};
-
-TEST(WireWriter, WritesLittleEndianUnalignedFields) {
-    std::vector<std::uint8_t> buffer(1 + 2 + 4 + 4 + 8 + 16);
-    WireWriter w(buffer);
-    w.PutU8(0xAB);
-    w.PutU16(0x1234);
-    w.PutU32(0x89ABCDEF);
-    w.PutI32(-1);
-    w.PutU64(0x0102030405060708);
-    w.PutTime(kTime);
-    EXPECT_TRUE(w.Complete());
-    EXPECT_EQ(ToHex(buffer), ToHex(Hex("ab 3412 efcdab89 ffffffff 0807060504030201"
-                                       "e807 0500 0300 0100 0c00 1e00 2d00 7b00")));
-}
-
 TEST(WireWriter, RefusesWhatDoesNotFitAndStaysFailed) {
     std::vector<std::uint8_t> buffer(3, 0xEE);
     WireWriter w(buffer);
@@ -43,36 +27,6 @@ TEST(WireWriter, RefusesWhatDoesNotFitAndStaysFailed) {
     WireWriter t(small);
     EXPECT_FALSE(t.PutText(u"abc"));  // 6 bytes into 5
     EXPECT_EQ(t.Position(), 0u);
-}
-
-TEST(WireReader, ReadsWhatTheWriterWrote) {
-    std::vector<std::uint8_t> buffer(2 + 4 + 4 + 8 + 16 + 6);
-    WireWriter w(buffer);
-    w.PutU16(0xFFFE);
-    w.PutU32(0xDEADBEEF);
-    w.PutI32(-2);
-    w.PutU64(~0ull);
-    w.PutTime(kTime);
-    w.PutText(u"游戏");
-    w.PutZeros(2);
-    ASSERT_TRUE(w.Complete());
-
-    WireReader r(buffer);
-    std::uint16_t u16 = 0;
-    std::uint32_t u32 = 0;
-    std::int32_t i32 = 0;
-    std::uint64_t u64 = 0;
-    base::SystemTime time;
-    std::u16string text;
-    EXPECT_TRUE(r.ReadU16(u16) && r.ReadU32(u32) && r.ReadI32(i32) && r.ReadU64(u64) && r.ReadTime(time) &&
-                r.ReadText(6, text));
-    EXPECT_EQ(u16, 0xFFFE);
-    EXPECT_EQ(u32, 0xDEADBEEFu);
-    EXPECT_EQ(i32, -2);
-    EXPECT_EQ(u64, ~0ull);
-    EXPECT_EQ(time, kTime);
-    EXPECT_EQ(text, u"游戏");
-    EXPECT_EQ(r.Remaining(), 0u);
 }
 
 // One read into a throw-away value.
