@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <concepts>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -45,74 +45,55 @@ class FakeRequests : public IMonitorRequests {
             return static_cast<T>(value);
         }
     };
-    void SetAnswer(std::int64_t value) {
-        std::lock_guard<std::mutex> lock(mutex_);
-        answer_ = value;
-    }
+    std::atomic<std::int64_t> answer{1};
     std::vector<std::string> TakeCalls() {
         std::lock_guard<std::mutex> lock(mutex_);
         return std::exchange(calls_, {});
     }
 
-    void PauseMonitor() override { Call("PauseMonitor"); }
-    void ResumeMonitor() override { Call("ResumeMonitor"); }
-    std::uint8_t StopAlarm(std::uint8_t stop) override { return Call("StopAlarm", stop); }
-    void ShowBlackListDlg() override { Call("ShowBlackListDlg"); }
-    void ShowMainDlg() override { Call("ShowMainDlg"); }
-    void ShowSuspensionDlg() override { Call("ShowSuspensionDlg"); }
+    using Name = std::u16string_view;
+    using Time = base::SystemTime;
+    using Dir = FlowDirection;
+    using Pid = std::uint32_t;
+    void PauseMonitor() override { Call(__func__); }
+    void ResumeMonitor() override { Call(__func__); }
+    std::uint8_t StopAlarm(std::uint8_t stop) override { return Call(__func__, stop); }
+    void ShowBlackListDlg() override { Call(__func__); }
+    void ShowMainDlg() override { Call(__func__); }
+    void ShowSuspensionDlg() override { Call(__func__); }
     std::uint8_t SetAccelerateProcess(const char16_t* n, std::int32_t nl, const char16_t* s,
                                       std::int32_t sl) override {
-        return Call("SetAccelerateProcess", std::u16string_view(n, nl), nl, std::u16string_view(s, sl), sl);
+        return Call(__func__, Name(n, nl), nl, Name(s, sl), sl);
     }
     std::uint8_t SetUnclearProcessName(const char16_t* n, std::int32_t nl, const char16_t* s,
                                        std::int32_t sl) override {
-        return Call("SetUnclearProcessName", std::u16string_view(n, nl), nl, std::u16string_view(s, sl), sl);
+        return Call(__func__, Name(n, nl), nl, Name(s, sl), sl);
     }
-    std::int64_t GetReflux(Reflux which) override { return Call("GetReflux", static_cast<int>(which)); }
-    std::int64_t GetProcessRefluxByName(std::u16string_view name, FlowDirection d) override {
-        return Call("GetProcessRefluxByName", name, d);
+    std::int64_t GetReflux(Reflux which) override { return Call(__func__, static_cast<int>(which)); }
+    std::int64_t GetProcessRefluxByName(Name name, Dir d) override { return Call(__func__, name, d); }
+    std::int64_t GetProcessRefluxByPid(Pid pid, Dir d) override { return Call(__func__, pid, d); }
+    std::int64_t GetRefluxBetweenTimeByName(Name n, const Time& from, const Time& to, Dir d) override {
+        return Call(__func__, n, from, to, d);
     }
-    std::int64_t GetProcessRefluxByPid(std::uint32_t pid, FlowDirection d) override {
-        return Call("GetProcessRefluxByPid", pid, d);
+    std::int64_t GetRefluxBetweenTimeById(Pid pid, const Time& from, const Time& to, Dir d) override {
+        return Call(__func__, pid, from, to, d);
     }
-    std::int64_t GetRefluxBetweenTimeByName(std::u16string_view name, const base::SystemTime& from,
-                                            const base::SystemTime& to, FlowDirection d) override {
-        return Call("GetRefluxBetweenTimeByName", name, from, to, d);
-    }
-    std::int64_t GetRefluxBetweenTimeById(std::uint32_t pid, const base::SystemTime& from,
-                                          const base::SystemTime& to, FlowDirection d) override {
-        return Call("GetRefluxBetweenTimeById", pid, from, to, d);
-    }
-    std::int32_t GetProcessStartTimeByName(std::u16string_view name, base::SystemTime& time) override {
-        return Timed(time, Call("GetProcessStartTimeByName", name));
-    }
-    std::int32_t GetProcessStartTimeByPid(std::uint32_t pid, base::SystemTime& time) override {
-        return Timed(time, Call("GetProcessStartTimeByPid", pid));
-    }
-    std::int32_t GetProcessExitTimeByName(std::u16string_view name, base::SystemTime& time) override {
-        return Timed(time, Call("GetProcessExitTimeByName", name));
-    }
-    std::int32_t GetProcessExitTimeByPid(std::uint32_t pid, base::SystemTime& time) override {
-        return Timed(time, Call("GetProcessExitTimeByPid", pid));
-    }
-    std::uint32_t GetProcessTotalTime(std::u16string_view name) override {
-        return Call("GetProcessTotalTime", name);
-    }
-    std::int32_t GetFirstAccelerateStartTime(base::SystemTime& time) override {
-        return Timed(time, Call("GetFirstAccelerateStartTime"));
-    }
-    std::int32_t GetLastAccelerateExitTime(base::SystemTime& time) override {
-        return Timed(time, Call("GetLastAccelerateExitTime"));
-    }
-    std::uint8_t GetSuspensionDlgState() override { return Call("GetSuspensionDlgState"); }
-    void SetSuspensionDlgState(std::uint8_t state) override { Call("SetSuspensionDlgState", state); }
-    void RequestExit() override { Call("RequestExit"); }
-    std::uint8_t GetAlarmState() override { return Call("GetAlarmState"); }
-    void SetAlarmState(std::uint8_t state) override { Call("SetAlarmState", state); }
-    void SetAccelerateState(std::uint32_t state) override { Call("SetAccelerateState", state); }
+    std::int32_t GetProcessStartTimeByName(Name n, Time& t) override { return Timed(t, Call(__func__, n)); }
+    std::int32_t GetProcessStartTimeByPid(Pid p, Time& t) override { return Timed(t, Call(__func__, p)); }
+    std::int32_t GetProcessExitTimeByName(Name n, Time& t) override { return Timed(t, Call(__func__, n)); }
+    std::int32_t GetProcessExitTimeByPid(Pid p, Time& t) override { return Timed(t, Call(__func__, p)); }
+    std::uint32_t GetProcessTotalTime(Name name) override { return Call(__func__, name); }
+    std::int32_t GetFirstAccelerateStartTime(Time& t) override { return Timed(t, Call(__func__)); }
+    std::int32_t GetLastAccelerateExitTime(Time& t) override { return Timed(t, Call(__func__)); }
+    std::uint8_t GetSuspensionDlgState() override { return Call(__func__); }
+    void SetSuspensionDlgState(std::uint8_t state) override { Call(__func__, state); }
+    void RequestExit() override { Call(__func__); }
+    std::uint8_t GetAlarmState() override { return Call(__func__); }
+    void SetAlarmState(std::uint8_t state) override { Call(__func__, state); }
+    void SetAccelerateState(std::uint32_t state) override { Call(__func__, state); }
     void SetAccelerateGameInfo(std::uint32_t id, const std::u16string& name,
                                const std::u16string& info) override {
-        Call("SetAccelerateGameInfo", id, std::u16string_view(name), std::u16string_view(info));
+        Call(__func__, id, Name(name), Name(info));
     }
 
   private:
@@ -138,11 +119,10 @@ class FakeRequests : public IMonitorRequests {
         call += sizeof...(Args) > 0 ? ")" : "";
         std::lock_guard<std::mutex> lock(mutex_);
         calls_.push_back(std::move(call));
-        return {answer_};
+        return {answer.load()};
     }
 
     std::mutex mutex_;
-    std::int64_t answer_ = 1;
     std::vector<std::string> calls_;
 };
 
@@ -152,16 +132,14 @@ struct FakePipe : CNamedPipeClientCallBackMode {
     std::uint32_t StartReading() override { return 1; }
     std::uint32_t WriteWithin(const void* data, std::uint32_t size, std::uint32_t* written,
                               std::uint32_t waitMs) override {
-        std::lock_guard<std::mutex> lock(mutex);
         waits.push_back(waitMs);
         if (error == 0) {
-            sent.emplace_back(static_cast<const std::uint8_t*>(data),
-                              static_cast<const std::uint8_t*>(data) + size);
+            const auto* bytes = static_cast<const std::uint8_t*>(data);
+            sent.emplace_back(bytes, bytes + size);
         }
         *written = error == 0 ? size : 0;
         return error;
     }
-    std::mutex mutex;
     std::uint32_t error = 0;
     std::vector<Message> sent;
     std::vector<std::uint32_t> waits;
@@ -196,16 +174,12 @@ class CommIf : public ::testing::Test {
 
     std::vector<ParsedMonitorMessage> Sent() {
         std::vector<ParsedMonitorMessage> out;
-        std::lock_guard<std::mutex> lock(comm_.pipe->mutex);
         for (const Message& m : std::exchange(comm_.pipe->sent, {})) {
             out.push_back(ParseMonitorMessage(m));
         }
         return out;
     }
-    std::vector<std::uint32_t> Waits() {
-        std::lock_guard<std::mutex> lock(comm_.pipe->mutex);
-        return std::exchange(comm_.pipe->waits, {});
-    }
+    std::vector<std::uint32_t> Waits() { return std::exchange(comm_.pipe->waits, {}); }
     // The request as the reader hands it over; its answer goes out under AnswerIdOf its id.
     void Check(const Row& row, std::uint32_t read = 1) {
         SCOPED_TRACE(FormatMessageText(DescribeRequest(row.request)));
@@ -303,7 +277,7 @@ TEST_F(CommIf, EachRequestMakesItsCallAndSendsTheProgramsAnswer) {
     std::set<std::uint32_t> covered;
     for (const std::int64_t v : {std::int64_t{1}, std::int64_t{0x100000002}, kNoReflux}) {
         SCOPED_TRACE(v);
-        requests_.SetAnswer(v);
+        requests_.answer = v;
         for (const Row& row : WellFormedRows(v)) {
             Check(row);
             covered.insert(ReadHeader(row.request)->commandId);
@@ -403,32 +377,6 @@ TEST_F(CommIf, PushesGoOutInOrderAndAProcessListRoundIsNumberedByPosition) {
         got.sequence = entry.sequence;
         got.index = entry.index;
         EXPECT_TRUE(got == entry);
-    }
-}
-
-// Pushes come from the alarm thread while the reader answers: the totals of one tick keep their order.
-TEST_F(CommIf, PushesFromAnotherThreadAndAnswersDoNotMix) {
-    constexpr int kTicks = 25;
-    std::thread alarm([this] {
-        for (int i = 0; i < kTicks; ++i) {
-            comm_.PushTotals(i, i, i, i);
-        }
-    });
-    const Message ask = Encode(cmd::kGetLocalUpReflux, NoArgs{});
-    for (int i = 0; i < kTicks; ++i) {
-        comm_.OnRead(ask.data(), static_cast<std::uint32_t>(ask.size()), 0);
-    }
-    alarm.join();
-    std::vector<std::uint32_t> pushes;
-    for (const ParsedMonitorMessage& m : Sent()) {
-        if (m.id != cmd::kGetLocalUpRefluxResponse) {
-            pushes.push_back(m.id);
-        }
-    }
-    ASSERT_EQ(pushes.size(), 4u * kTicks);
-    for (std::size_t i = 0; i < pushes.size(); i += 4) {
-        EXPECT_EQ(std::vector(pushes.begin() + i, pushes.begin() + i + 4),
-                  (std::vector<std::uint32_t>{77, 78, 80, 81}));
     }
 }
 

@@ -27,12 +27,7 @@ ipc::PipeSocketLocation Located(std::u16string_view name) {
 }
 
 TEST(NamedPipeLinux, NamesThatCouldLeaveTheDirectoryFailLikeAMissingPipe) {
-    const std::u16string_view names[] = {
-        u"kvt-no-prefix",
-        u"\\\\.\\pipe\\a/b",
-        u"\\\\.\\pipe\\../kvtmon",
-    };
-    for (std::u16string_view name : names) {
+    for (std::u16string_view name : {u"kvt-no-prefix", u"\\\\.\\pipe\\a/b", u"\\\\.\\pipe\\../kvtmon"}) {
         ipc::CNamedPipeClientCallBackMode client;
         EXPECT_EQ(client.Open(name), 0u);
         EXPECT_EQ(client.Endpoint().LastError(), ipc::kPipeErrorFileNotFound);
@@ -57,44 +52,35 @@ TEST(NamedPipeLinux, ASecondClientWaitingBeforeTheServerLooksIsBusyToo) {
     EXPECT_EQ(base::Utf16ToUtf8(second.Endpoint().Text()), "SetNamedPipeState failed");
 }
 
-TEST(NamedPipeLinux, TheSocketAndLockFilesLiveAsLongAsTheServer) {
+// A socket file left by a server that ended without removing it is replaced; the files of a server
+// are its own, in a directory only its owner can enter, and go with it.
+TEST(NamedPipeLinux, AServersSocketAndLockFilesLiveAsLongAsItAndReplaceStaleOnes) {
     const std::u16string name = UniquePipeName();
-    const std::string path = Located(name).path;
+    const ipc::PipeSocketLocation at = Located(name);
+    ASSERT_EQ(ipc::EnsurePipeDirectory(at.directory, ::geteuid(), true), 0u);
+    {
+        base::ScopedFd stale;
+        ASSERT_EQ(ipc::ListenAtPipeSocket(at.path, stale), 0u);
+    }
+    ipc::CNamedPipeClientCallBackMode early;
+    EXPECT_EQ(early.Open(name), 0u);  // nobody listens: refused like a busy pipe
+    EXPECT_EQ(early.Endpoint().LastError(), ipc::kPipeErrorPipeBusy);
     {
         CallbackServer server(name);
         ASSERT_TRUE(server.created);
         struct stat st {};
-        ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+        ASSERT_EQ(::lstat(at.path.c_str(), &st), 0);
         EXPECT_TRUE(S_ISSOCK(st.st_mode));
-        const std::string directory = Located(name).directory;
-        ASSERT_EQ(::lstat(directory.c_str(), &st), 0);
+        ASSERT_EQ(::lstat(at.directory.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0700u);
         EXPECT_EQ(st.st_uid, ::geteuid());
-        EXPECT_TRUE(std::filesystem::exists(ipc::PipeLockPath(path)));
+        EXPECT_TRUE(std::filesystem::exists(ipc::PipeLockPath(at.path)));
+        ReadingClient client(name);
+        ASSERT_TRUE(WriteText(client.client, "fresh"));
+        EXPECT_TRUE(server.sink.WaitForMessages(1));
     }
-    EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_FALSE(std::filesystem::exists(ipc::PipeLockPath(path)));
-}
-
-TEST(NamedPipeLinux, ASocketFileLeftByAnEndedServerIsReplaced) {
-    const std::u16string name = UniquePipeName();
-    const std::string path = Located(name).path;
-    ASSERT_EQ(ipc::EnsurePipeDirectory(Located(name).directory, ::geteuid(), true), 0u);
-    {
-        base::ScopedFd stale;
-        ASSERT_EQ(ipc::ListenAtPipeSocket(path, stale), 0u);
-    }
-    ASSERT_TRUE(std::filesystem::exists(path));
-    ipc::CNamedPipeClientCallBackMode early;
-    EXPECT_EQ(early.Open(name), 0u);  // nobody listens: refused like a busy pipe
-    EXPECT_EQ(early.Endpoint().LastError(), ipc::kPipeErrorPipeBusy);
-
-    CallbackServer server(name);
-    ASSERT_TRUE(server.created);
-    ReadingClient client(name);
-    ASSERT_TRUE(client.opened);
-    ASSERT_TRUE(WriteText(client.client, "fresh"));
-    EXPECT_TRUE(server.sink.WaitForMessages(1));
+    EXPECT_FALSE(std::filesystem::exists(at.path));
+    EXPECT_FALSE(std::filesystem::exists(ipc::PipeLockPath(at.path)));
 }
 
 // Who else may reach the socket, as another user, is the end-to-end pipe door test's.
@@ -149,6 +135,7 @@ TEST(EnsurePipeDirectory, AcceptsOnlyAPrivateDirectoryOfItsOwner) {
     testing_support::TempDir temp;
     const uid_t me = ::geteuid();
     const std::string dir = (temp.path() / "kvtmon").string();
+    constexpr std::uint32_t kDenied = ipc::kPipeErrorAccessDenied;
 
     EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me, false), ipc::kPipeErrorFileNotFound);
     ASSERT_EQ(ipc::EnsurePipeDirectory(dir, me, true), 0u);
@@ -159,35 +146,25 @@ TEST(EnsurePipeDirectory, AcceptsOnlyAPrivateDirectoryOfItsOwner) {
     EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me, false), 0u);
 
     // owned by somebody else
-    EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me + 1, false), ipc::kPipeErrorAccessDenied);
-    EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me + 1, true), ipc::kPipeErrorAccessDenied);
+    EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me + 1, false), kDenied);
+    EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me + 1, true), kDenied);
 
-    struct ModeCase {
-        mode_t mode;
-        std::uint32_t expected;
-    };
-    const ModeCase modes[] = {
-        {0700, 0},
-        {0500, 0},
-        {0710, ipc::kPipeErrorAccessDenied},
-        {0701, ipc::kPipeErrorAccessDenied},
-        {0750, ipc::kPipeErrorAccessDenied},
-        {0744, ipc::kPipeErrorAccessDenied},
-        {0777, ipc::kPipeErrorAccessDenied},
-    };
-    for (const ModeCase& m : modes) {
-        ASSERT_EQ(::chmod(dir.c_str(), m.mode), 0);
-        EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me, true), m.expected) << std::oct << m.mode;
+    const std::pair<mode_t, std::uint32_t> modes[] = {{0700, 0},       {0500, 0},       {0710, kDenied},
+                                                      {0701, kDenied}, {0750, kDenied}, {0744, kDenied},
+                                                      {0777, kDenied}};
+    for (const auto& [mode, expected] : modes) {
+        ASSERT_EQ(::chmod(dir.c_str(), mode), 0);
+        EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me, true), expected) << std::oct << mode;
     }
     ::chmod(dir.c_str(), 0700);
 
     // not a directory, or a link to one
     const std::string file = (temp.path() / "file").string();
     testing_support::WriteFileBytes(file, "x");
-    EXPECT_EQ(ipc::EnsurePipeDirectory(file, me, true), ipc::kPipeErrorAccessDenied);
+    EXPECT_EQ(ipc::EnsurePipeDirectory(file, me, true), kDenied);
     const std::string link = (temp.path() / "link").string();
     ASSERT_EQ(::symlink(dir.c_str(), link.c_str()), 0);
-    EXPECT_EQ(ipc::EnsurePipeDirectory(link, me, true), ipc::kPipeErrorAccessDenied);
+    EXPECT_EQ(ipc::EnsurePipeDirectory(link, me, true), kDenied);
 }
 
 TEST(PipeSocket, TruncatedMessageIsDroppedAndTheNextOneIsIntact) {

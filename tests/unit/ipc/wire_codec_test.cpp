@@ -1,5 +1,8 @@
+// The bounds of the field readers and writers and the text fields; the field layouts are the golden table's.
+
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,44 +32,31 @@ TEST(WireWriter, RefusesWhatDoesNotFitAndStaysFailed) {
     EXPECT_EQ(t.Position(), 0u);
 }
 
-// One read into a throw-away value.
-template <typename T>
-bool Into(WireReader& r, bool (WireReader::*read)(T&)) {
-    T value;
-    return (r.*read)(value);
-}
-template <typename T>
-bool Into(WireReader& r, bool (WireReader::*read)(std::size_t, T&), std::size_t count) {
-    T value;
-    return (r.*read)(count, value);
-}
-
 TEST(WireReader, NeverReadsPastTheBytesAndKeepsItsPosition) {
     // Exactly sized heap copies, so that the sanitizer sees any read beyond them.
     const std::vector<std::uint8_t> bytes = Hex("01 02 03");
-    struct Case {
-        const char* what;
-        bool (*read)(WireReader&);
+    std::uint32_t u32;
+    std::uint64_t u64;
+    base::SystemTime time;
+    std::u16string text;
+    const std::function<bool(WireReader&)> reads[] = {
+        [&](WireReader& r) { return r.ReadU32(u32); },
+        [&](WireReader& r) { return r.ReadU64(u64); },
+        [&](WireReader& r) { return r.ReadTime(time); },
+        [&](WireReader& r) { return r.ReadText(4, text); },
+        [&](WireReader& r) { return r.ReadFixedText(text); },
+        [&](WireReader& r) { return r.Skip(4); },
+        [&](WireReader& r) { return r.ReadText(~std::size_t{0}, text); },
     };
-    const Case cases[] = {
-        {"u32", [](WireReader& r) { return Into<std::uint32_t>(r, &WireReader::ReadU32); }},
-        {"u64", [](WireReader& r) { return Into<std::uint64_t>(r, &WireReader::ReadU64); }},
-        {"time", [](WireReader& r) { return Into<base::SystemTime>(r, &WireReader::ReadTime); }},
-        {"text", [](WireReader& r) { return Into<std::u16string>(r, &WireReader::ReadText, 4); }},
-        {"fixed text", [](WireReader& r) { return Into<std::u16string>(r, &WireReader::ReadFixedText); }},
-        {"skip", [](WireReader& r) { return r.Skip(4); }},
-        {"huge count",
-         [](WireReader& r) { return Into<std::u16string>(r, &WireReader::ReadText, ~std::size_t{0}); }},
-    };
-    for (const Case& c : cases) {
+    for (const auto& read : reads) {
         WireReader r(bytes);
         std::uint8_t first = 0;
         ASSERT_TRUE(r.ReadU8(first));
-        EXPECT_FALSE(c.read(r)) << c.what;
-        EXPECT_TRUE(r.Failed()) << c.what;
-        EXPECT_EQ(r.Position(), 1u) << c.what;
+        EXPECT_FALSE(read(r));
+        EXPECT_TRUE(r.Failed());
+        EXPECT_EQ(r.Position(), 1u);
         std::uint16_t rest = 0;
-        EXPECT_TRUE(r.ReadU16(rest)) << c.what;  // what is there can still be read
+        EXPECT_TRUE(r.ReadU16(rest));  // what is there can still be read
         EXPECT_EQ(rest, 0x0302);
     }
     WireReader beyond(bytes, 4);
@@ -79,17 +69,16 @@ TEST(DecodeText, StopsAtTheFirstNulOrTheEndOfTheCountedBytes) {
         const char* hex;
         std::u16string expected;
     };
-    const Case cases[] = {
-        {"", u""},
-        {"61 00", u"a"},
-        {"61 00 62 00", u"ab"},
-        {"61 00 00 00 62 00", u"a"},
-        {"00 00 62 00", u""},
-        {"61 00 62", u"a"},  // an odd last byte is no character
-        {"61", u""},
-        {"38 6e 0f 62", u"游戏"},  // little-endian units
-        {"3d d8 00 de", u"\U0001F600"},
-    };
+    // An odd last byte is no character; units are little-endian.
+    const Case cases[] = {{"", u""},
+                          {"61 00", u"a"},
+                          {"61 00 62 00", u"ab"},
+                          {"61 00 00 00 62 00", u"a"},
+                          {"00 00 62 00", u""},
+                          {"61 00 62", u"a"},
+                          {"61", u""},
+                          {"38 6e 0f 62", u"游戏"},
+                          {"3d d8 00 de", u"\U0001F600"}};
     for (const Case& c : cases) {
         EXPECT_EQ(ipc::DecodeText(Hex(c.hex)), c.expected) << c.hex;
     }
