@@ -29,15 +29,26 @@ std::string Patterned(const std::string& tag, std::size_t size) {
     return text;
 }
 
-TEST(NamedPipe, MessagesArriveOneReadEachAndThoseLongerThanTheReceiveBufferAreDropped) {
+// A server and the client it has taken: the first message, "hello", proves that it has.
+struct Connected {
+    explicit Connected(std::uint32_t policy = ipc::IPipeReadCallBack::kBrokenPipeStop)
+        : server(name, policy) {
+        client = std::make_unique<ReadingClient>(name);
+        ok = server.created && server.reading && client->opened && client->reading &&
+             WriteText(client->client, "hello") && server.sink.WaitForMessages(1);
+    }
     const std::u16string name = UniquePipeName();
-    CallbackServer server(name);
-    ASSERT_TRUE(server.created && server.reading);
-    ReadingClient client(name);
-    ASSERT_TRUE(client.opened && client.reading);
-    EXPECT_EQ(Utf16ToUtf8(client.client.Endpoint().Text()), Utf16ToUtf8(name));
+    CallbackServer server;
+    std::unique_ptr<ReadingClient> client;
+    bool ok = false;
+};
 
-    std::vector<std::string> expected;
+TEST(NamedPipe, MessagesArriveOneReadEachAndThoseLongerThanTheReceiveBufferAreDropped) {
+    Connected pipe;
+    ASSERT_TRUE(pipe.ok);
+    auto [server, client] = std::tie(pipe.server, *pipe.client);
+    EXPECT_EQ(Utf16ToUtf8(client.client.Endpoint().Text()), Utf16ToUtf8(pipe.name));
+    std::vector<std::string> expected{"hello"};
     for (const std::size_t size : {std::size_t{1}, std::size_t{4095}, ipc::kPipeReceiveBufferSize,
                                    std::size_t{4097}, std::size_t{3 * 4096 + 5}}) {
         const std::string before = "before " + std::to_string(size);
@@ -64,11 +75,10 @@ TEST(NamedPipe, MessagesArriveOneReadEachAndThoseLongerThanTheReceiveBufferAreDr
 }
 
 TEST(NamedPipe, WritesFromSeveralThreadsArriveWhole) {
-    const std::u16string name = UniquePipeName();
-    CallbackServer server(name);
-    ReadingClient client(name);
-    ASSERT_TRUE(client.opened);
-    std::set<std::string> sent;
+    Connected pipe;
+    ASSERT_TRUE(pipe.ok);
+    auto [server, client] = std::tie(pipe.server, *pipe.client);
+    std::set<std::string> sent{"hello"};
     std::vector<std::thread> writers;
     std::atomic<int> failures{0};
     for (int t = 0; t < 4; ++t) {
@@ -127,18 +137,14 @@ TEST(NamedPipe, CallsWithoutAPeerFailWithTheirSystemTexts) {
 }
 
 TEST(NamedPipe, ABusyPipeRefusesASecondClientAtTheReadModeStepAndKeepsTheFirst) {
-    const std::u16string name = UniquePipeName();
-    CallbackServer server(name);
-    ReadingClient first(name);
-    ASSERT_TRUE(WriteText(first.client, "hello"));  // proves the server has taken it
-    ASSERT_TRUE(server.sink.WaitForMessages(1));
-
+    Connected pipe;
+    ASSERT_TRUE(pipe.ok);
     ipc::CNamedPipeClientCallBackMode second;
-    EXPECT_EQ(second.Open(name), 0u);
+    EXPECT_EQ(second.Open(pipe.name), 0u);
     EXPECT_EQ(Utf16ToUtf8(second.Endpoint().Text()), "SetNamedPipeState failed");
     EXPECT_FALSE(second.Endpoint().IsOpen());
-    ASSERT_TRUE(WriteText(server.server, "still yours"));
-    ASSERT_TRUE(first.sink.WaitForMessages(1));
+    ASSERT_TRUE(WriteText(pipe.server.server, "still yours"));
+    ASSERT_TRUE(pipe.client->sink.WaitForMessages(1));
 }
 
 // Blocks the reader inside OnRead until released. Static storage: the abandoned reader returns from
@@ -181,30 +187,28 @@ TEST(NamedPipe, AClientWhoseReaderIsStuckInItsCallbackIsDestroyedAfterItsStopWai
     EXPECT_GE(took, std::chrono::milliseconds(ipc::kPipeReaderStopWaitMs - 100));
 }
 
-TEST(NamedPipe, AClosedClientCanNoLongerWriteAndItsServerSeesItGo) {
-    const std::u16string name = UniquePipeName();
-    CallbackServer server(name);
-    ReadingClient client(name);
-    ASSERT_TRUE(WriteText(client.client, "hello"));
-    ASSERT_TRUE(server.sink.WaitForMessages(1));
-    EXPECT_EQ(client.client.Close(), 0u);
-    EXPECT_EQ(Utf16ToUtf8(client.client.Endpoint().Text()), "ConnectNamedPipe failed");
-    EXPECT_FALSE(client.client.Endpoint().IsOpen());
-    EXPECT_TRUE(server.sink.WaitForPolicyQuestions(1));
+// A client that closes its end can no longer write and its server sees it go; a client whose server
+// has gone sees the broken pipe and cannot write either.
+TEST(NamedPipe, WhenOneEndGoesTheOtherSeesItAndWritesFail) {
+    Connected closing;
+    ASSERT_TRUE(closing.ok);
+    ipc::CNamedPipeClientCallBackMode& client = closing.client->client;
+    EXPECT_EQ(client.Close(), 0u);
+    EXPECT_EQ(Utf16ToUtf8(client.Endpoint().Text()), "ConnectNamedPipe failed");
+    EXPECT_FALSE(client.Endpoint().IsOpen());
+    EXPECT_TRUE(closing.server.sink.WaitForPolicyQuestions(1));
     std::uint32_t written = 1;
-    EXPECT_EQ(client.client.Write("x", 1, &written), 0u);
+    EXPECT_EQ(client.Write("x", 1, &written), 0u);
     EXPECT_EQ(written, 0u);
-}
 
-TEST(NamedPipe, AClientWritesNoMoreOnceItsServerHasGone) {
-    const std::u16string name = UniquePipeName();
-    auto server = std::make_unique<CallbackServer>(name);
-    ReadingClient client(name);
-    ASSERT_TRUE(WriteText(client.client, "hello"));
-    ASSERT_TRUE(server->sink.WaitForMessages(1));
-    server.reset();
-    EXPECT_FALSE(WriteText(client.client, "anyone?"));
-    const std::uint32_t error = client.client.Endpoint().LastError();
+    auto left = std::make_unique<Connected>();
+    ASSERT_TRUE(left->ok);
+    const std::unique_ptr<ReadingClient> orphan = std::move(left->client);
+    left.reset();
+    EXPECT_TRUE(
+        Eventually([&] { return orphan->client.Endpoint().LastError() == ipc::kPipeErrorBrokenPipe; }));
+    EXPECT_FALSE(WriteText(orphan->client, "anyone?"));
+    const std::uint32_t error = orphan->client.Endpoint().LastError();
     EXPECT_TRUE(error == ipc::kPipeErrorNoData || error == ipc::kPipeErrorPipeNotConnected) << error;
 }
 
@@ -213,26 +217,22 @@ TEST(NamedPipe, TheBrokenPipePolicyDecidesWhetherTheNextClientIsServed) {
     for (const std::uint32_t policy :
          {ipc::IPipeReadCallBack::kBrokenPipeAcceptNext, ipc::IPipeReadCallBack::kBrokenPipeStop}) {
         SCOPED_TRACE(policy);
-        const std::u16string name = UniquePipeName();
-        CallbackServer server(name, policy);
-        {
-            ReadingClient first(name);
-            ASSERT_TRUE(WriteText(first.client, "from the first"));
-            ASSERT_TRUE(server.sink.WaitForMessages(1));
-        }
-        ASSERT_TRUE(server.sink.WaitForPolicyQuestions(1));
+        Connected pipe(policy);
+        ASSERT_TRUE(pipe.ok);
+        pipe.client.reset();
+        ASSERT_TRUE(pipe.server.sink.WaitForPolicyQuestions(1));
         if (policy == ipc::IPipeReadCallBack::kBrokenPipeStop) {
             ipc::CNamedPipeClientCallBackMode late;
-            EXPECT_TRUE(OpenFailsWith(late, name, ipc::kPipeErrorFileNotFound));
-            EXPECT_FALSE(server.server.Endpoint().IsOpen());
-            EXPECT_EQ(server.sink.PolicyQuestions(), 1);
+            EXPECT_TRUE(OpenFailsWith(late, pipe.name, ipc::kPipeErrorFileNotFound));
+            EXPECT_FALSE(pipe.server.server.Endpoint().IsOpen());
+            EXPECT_EQ(pipe.server.sink.PolicyQuestions(), 1);
             continue;
         }
-        ReadingClient second(name);
+        ReadingClient second(pipe.name);
         ASSERT_TRUE(WriteText(second.client, "from the second"));
-        ASSERT_TRUE(server.sink.WaitForMessages(2));
-        EXPECT_EQ(server.sink.Messages(), (std::vector<std::string>{"from the first", "from the second"}));
-        ASSERT_TRUE(WriteText(server.server, "welcome"));
+        ASSERT_TRUE(pipe.server.sink.WaitForMessages(2));
+        EXPECT_EQ(pipe.server.sink.Messages(), (std::vector<std::string>{"hello", "from the second"}));
+        ASSERT_TRUE(WriteText(pipe.server.server, "welcome"));
         EXPECT_TRUE(second.sink.WaitForMessages(1));
     }
 }

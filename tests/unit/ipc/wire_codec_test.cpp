@@ -84,14 +84,13 @@ TEST(DecodeText, StopsAtTheFirstNulOrTheEndOfTheCountedBytes) {
     }
 }
 
-TEST(FixedFieldText, CutsAt259UnitsWithoutSplittingASurrogatePair) {
+// A fixed text field is 520 bytes with at least one NUL: the text is cut at 259 units, never inside a
+// surrogate pair, and the rest is zeros.
+TEST(FixedText, CutsAt259UnitsWithoutSplittingASurrogatePairAndReadsBack) {
     const std::u16string emoji = u"\U0001F600";
-    struct Case {
-        std::u16string text;
-        std::size_t kept;
-    };
-    const Case cases[] = {
-        {std::u16string(258, u'a'), 258},
+    const std::pair<std::u16string, std::size_t> cases[] = {
+        {u"", 0},
+        {std::u16string(258, u'名'), 258},
         {std::u16string(259, u'a'), 259},
         {std::u16string(260, u'a'), 259},
         {std::u16string(300, u'a'), 259},
@@ -99,26 +98,17 @@ TEST(FixedFieldText, CutsAt259UnitsWithoutSplittingASurrogatePair) {
         {std::u16string(258, u'a') + emoji, 258},  // the cut would split it: both halves go
         {std::u16string(258, u'a') + emoji + u"b", 258},
     };
-    for (const Case& c : cases) {
-        const std::u16string_view kept = ipc::FixedFieldText(c.text);
-        EXPECT_EQ(kept.size(), c.kept) << c.text.size();
-        EXPECT_EQ(kept, std::u16string_view(c.text).substr(0, c.kept));
-    }
-}
-
-TEST(FixedText, Is520BytesWithAtLeastOneNulAndReadsBack) {
-    for (const std::size_t length : {0u, 1u, 258u, 259u, 260u, 300u}) {
-        const std::u16string text(length, u'名');
+    for (const auto& [text, kept] : cases) {
+        SCOPED_TRACE(text.size());
+        EXPECT_EQ(ipc::FixedFieldText(text), std::u16string_view(text).substr(0, kept));
         std::vector<std::uint8_t> buffer(ipc::kFixedTextSize + 1, 0xEE);
         const std::span<std::uint8_t> field = std::span(buffer).first(ipc::kFixedTextSize);
         WireWriter w(field);
         ASSERT_TRUE(w.PutFixedText(text));
         EXPECT_TRUE(w.Complete());
         EXPECT_EQ(buffer[ipc::kFixedTextSize], 0xEE) << "wrote past the field";
-        const std::size_t kept = std::min<std::size_t>(length, 259);
-        for (std::size_t i = kept * 2; i < ipc::kFixedTextSize; ++i) {
-            ASSERT_EQ(buffer[i], 0) << "length " << length << " byte " << i;
-        }
+        EXPECT_EQ(std::vector(buffer.begin() + 2 * kept, buffer.end() - 1),
+                  std::vector<std::uint8_t>(ipc::kFixedTextSize - 2 * kept, 0));
         WireReader r(field);
         std::u16string back;
         ASSERT_TRUE(r.ReadFixedText(back));
