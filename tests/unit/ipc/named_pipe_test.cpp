@@ -188,7 +188,7 @@ TEST(NamedPipe, AClientWhoseReaderIsStuckInItsCallbackIsDestroyedAfterItsStopWai
 }
 
 // A client that closes its end can no longer write and its server sees it go; a client whose server
-// has gone sees the broken pipe and cannot write either.
+// has gone sees it from its reader and cannot write either.
 TEST(NamedPipe, WhenOneEndGoesTheOtherSeesItAndWritesFail) {
     Connected closing;
     ASSERT_TRUE(closing.ok);
@@ -205,8 +205,11 @@ TEST(NamedPipe, WhenOneEndGoesTheOtherSeesItAndWritesFail) {
     ASSERT_TRUE(left->ok);
     const std::unique_ptr<ReadingClient> orphan = std::move(left->client);
     left.reset();
-    EXPECT_TRUE(
-        Eventually([&] { return orphan->client.Endpoint().LastError() == ipc::kPipeErrorBrokenPipe; }));
+    // The reader records the end: 109 on Linux; 233 on Windows, where the server disconnected it.
+    EXPECT_TRUE(Eventually([&] {
+        const std::uint32_t seen = orphan->client.Endpoint().LastError();
+        return seen == ipc::kPipeErrorBrokenPipe || seen == ipc::kPipeErrorPipeNotConnected;
+    }));
     EXPECT_FALSE(WriteText(orphan->client, "anyone?"));
     const std::uint32_t error = orphan->client.Endpoint().LastError();
     EXPECT_TRUE(error == ipc::kPipeErrorNoData || error == ipc::kPipeErrorPipeNotConnected) << error;

@@ -60,25 +60,14 @@ class RecordingCallback : public ipc::IPipeReadCallBack {
     }
 
     bool WaitForMessages(std::size_t count) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return messages_.size() >= count; });
+        return Wait([&] { return messages_.size() >= count; });
     }
     bool WaitForPolicyQuestions(int count) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, std::chrono::seconds(10), [&] { return policyQuestions_ >= count; });
+        return Wait([&] { return policyQuestions_ >= count; });
     }
-    std::vector<std::string> Messages() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return messages_;
-    }
-    std::vector<std::uintptr_t> Contexts() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return contexts_;
-    }
-    int PolicyQuestions() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return policyQuestions_;
-    }
+    std::vector<std::string> Messages() const { return Locked(messages_); }
+    std::vector<std::uintptr_t> Contexts() const { return Locked(contexts_); }
+    int PolicyQuestions() const { return Locked(policyQuestions_); }
 
   private:
     const std::uint32_t policy_;
@@ -87,6 +76,16 @@ class RecordingCallback : public ipc::IPipeReadCallBack {
     std::vector<std::string> messages_;
     std::vector<std::uintptr_t> contexts_;
     int policyQuestions_ = 0;
+
+    bool Wait(const std::function<bool()>& done) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(10), done);
+    }
+    template <typename T>
+    T Locked(const T& value) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return value;
+    }
 };
 
 template <typename Pipe>
