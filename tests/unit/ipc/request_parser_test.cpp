@@ -54,9 +54,6 @@ TEST(ParseRequest, LengthRulesOfEveryBodyShape) {
         {cmd::kGetProcessDownRefluxBetweenTimeById, Z(36), kOk},
         {cmd::kGetProcessUpRefluxBetweenTimeById, Z(37), kBad},
         // Requests whose fields the monitor does not read take any length.
-        {cmd::kGetLocalDownReflux, "00", kOk},
-        {cmd::kExitMonitor, Z(4), kOk},
-        {cmd::kUnnamed31, Z(3), kOk},
         {cmd::kShowBlackListDlg, "", kOk},
         {cmd::kShowBlackListDlg, Z(3), kOk},
         {cmd::kShowSuspensionDlg, "", kOk},
@@ -87,6 +84,13 @@ TEST(ParseRequest, LengthRulesOfEveryBodyShape) {
     };
     for (const Case& c : cases) {
         Check(c);
+    }
+    for (const std::uint32_t id :
+         {cmd::kPauseMonitor, cmd::kResumeMonitor, cmd::kShowMainDlg, cmd::kGetLocalDownReflux,
+          cmd::kGetLocalUpReflux, cmd::kGetLocalTotalReflux, cmd::kGetAccelerateDownReflux,
+          cmd::kGetAccelerateUpReflux, cmd::kGetAccelerateTotalReflux, cmd::kUnnamed31,
+          cmd::kGetSuspensionDlgState, cmd::kExitMonitor, cmd::kGetUnattributedReflux}) {
+        Check({id, Z(3), kOk});
     }
     // By name: u16 nameBytes (at least 5), the name, the times of a range query, nothing after.
     const std::pair<std::uint32_t, bool> byName[] = {
