@@ -34,11 +34,12 @@ TEST(WireWriter, RefusesWhatDoesNotFitAndStaysFailed) {
 
 TEST(WireReader, NeverReadsPastTheBytesAndKeepsItsPosition) {
     // Exactly sized heap copies, so that the sanitizer sees any read beyond them.
-    const std::vector<std::uint8_t> bytes = Hex("01 02 03");
+    const std::vector<std::uint8_t> three = Hex("01 02 03");
     std::uint32_t u32;
     std::uint64_t u64;
     base::SystemTime time;
     std::u16string text;
+    ipc::Bytes bytes;
     const std::function<bool(WireReader&)> reads[] = {
         [&](WireReader& r) { return r.ReadU32(u32); },
         [&](WireReader& r) { return r.ReadU64(u64); },
@@ -47,9 +48,10 @@ TEST(WireReader, NeverReadsPastTheBytesAndKeepsItsPosition) {
         [&](WireReader& r) { return r.ReadFixedText(text); },
         [&](WireReader& r) { return r.Skip(4); },
         [&](WireReader& r) { return r.ReadText(~std::size_t{0}, text); },
+        [&](WireReader& r) { return r.ReadBytes(4, bytes); },
     };
     for (const auto& read : reads) {
-        WireReader r(bytes);
+        WireReader r(three);
         std::uint8_t first = 0;
         ASSERT_TRUE(r.ReadU8(first));
         EXPECT_FALSE(read(r));
@@ -59,7 +61,7 @@ TEST(WireReader, NeverReadsPastTheBytesAndKeepsItsPosition) {
         EXPECT_TRUE(r.ReadU16(rest));  // what is there can still be read
         EXPECT_EQ(rest, 0x0302);
     }
-    WireReader beyond(bytes, 4);
+    WireReader beyond(three, 4);
     EXPECT_TRUE(beyond.Failed());
     EXPECT_EQ(beyond.Remaining(), 0u);
 }
