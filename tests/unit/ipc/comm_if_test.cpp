@@ -1,320 +1,446 @@
+// CCommIF: each request makes its call and gets its answer, pushes go out as given, a full pipe holds
+// nobody up. A recording pipe stands in for the transport; the last test runs on a real one.
+
+#include "ipc/comm_if.h"
+
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <concepts>
+#include <memory>
+#include <mutex>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "base/text.h"
 #include "ipc/command_ids.h"
+#include "ipc/message_fields.h"
 #include "ipc/message_header.h"
+#include "ipc/message_text.h"
+#include "ipc/monitor_message.h"
+#include "ipc/request_builder.h"
 #include "ipc/request_table.h"
-#include "unit/ipc/comm_if_test_util.h"
+#include "unit/ipc/ipc_test_bytes.h"
+#include "unit/ipc/pipe_test_util.h"
 
 namespace {
 
 using namespace ipc;
-using comm_if_test::Answers;
-using comm_if_test::CommIfOnPipe;
-using comm_if_test::Encode;
-using comm_if_test::Exchanged;
-using comm_if_test::FakeRequests;
-using comm_if_test::kWhen;
-using comm_if_test::Message;
-using comm_if_test::OfSize;
-using ipc_test::Poke;
-using ipc_test::Resized;
+using namespace ipc_test;
+using engine::ProcessListEntry;
 
+const base::SystemTime kWhen{2024, 5, 3, 1, 12, 30, 45, 0};
 const base::SystemTime kFrom{2024, 5, 3, 1, 12, 0, 0, 0};
 const base::SystemTime kTo{2024, 5, 3, 1, 13, 0, 0, 0};
-const base::SystemTime kNoTime{};
-constexpr std::uint64_t kAllBits = ~std::uint64_t{0};
 
-struct Answer {
-    std::uint32_t id;
-    MonitorFields fields;
+// Records every call as text; every query answers the same value cast to its type and reports kWhen.
+class FakeRequests : public IMonitorRequests {
+  public:
+    struct Answer {
+        std::int64_t value;
+        template <typename T>
+        operator T() const {
+            return static_cast<T>(value);
+        }
+    };
+    std::atomic<std::int64_t> answer{1};
+    std::vector<std::string> TakeCalls() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return std::exchange(calls_, {});
+    }
+
+    using Name = std::u16string_view;
+    using Time = base::SystemTime;
+    using Dir = FlowDirection;
+    using Pid = std::uint32_t;
+    void PauseMonitor() override { Call(__func__); }
+    void ResumeMonitor() override { Call(__func__); }
+    std::uint8_t StopAlarm(std::uint8_t stop) override { return Call(__func__, stop); }
+    void ShowBlackListDlg() override { Call(__func__); }
+    void ShowMainDlg() override { Call(__func__); }
+    void ShowSuspensionDlg() override { Call(__func__); }
+    std::uint8_t SetAccelerateProcess(const char16_t* n, std::int32_t nl, const char16_t* s,
+                                      std::int32_t sl) override {
+        return Call(__func__, Name(n, nl), nl, Name(s, sl), sl);
+    }
+    std::uint8_t SetUnclearProcessName(const char16_t* n, std::int32_t nl, const char16_t* s,
+                                       std::int32_t sl) override {
+        return Call(__func__, Name(n, nl), nl, Name(s, sl), sl);
+    }
+    std::int64_t GetReflux(Reflux which) override { return Call(__func__, static_cast<int>(which)); }
+    std::int64_t GetProcessRefluxByName(Name name, Dir d) override { return Call(__func__, name, d); }
+    std::int64_t GetProcessRefluxByPid(Pid pid, Dir d) override { return Call(__func__, pid, d); }
+    std::int64_t GetRefluxBetweenTimeByName(Name n, const Time& from, const Time& to, Dir d) override {
+        return Call(__func__, n, from, to, d);
+    }
+    std::int64_t GetRefluxBetweenTimeById(Pid pid, const Time& from, const Time& to, Dir d) override {
+        return Call(__func__, pid, from, to, d);
+    }
+    std::int32_t GetProcessStartTimeByName(Name n, Time& t) override { return Timed(t, Call(__func__, n)); }
+    std::int32_t GetProcessStartTimeByPid(Pid p, Time& t) override { return Timed(t, Call(__func__, p)); }
+    std::int32_t GetProcessExitTimeByName(Name n, Time& t) override { return Timed(t, Call(__func__, n)); }
+    std::int32_t GetProcessExitTimeByPid(Pid p, Time& t) override { return Timed(t, Call(__func__, p)); }
+    std::uint32_t GetProcessTotalTime(Name name) override { return Call(__func__, name); }
+    std::int32_t GetFirstAccelerateStartTime(Time& t) override { return Timed(t, Call(__func__)); }
+    std::int32_t GetLastAccelerateExitTime(Time& t) override { return Timed(t, Call(__func__)); }
+    std::uint8_t GetSuspensionDlgState() override { return Call(__func__); }
+    void SetSuspensionDlgState(std::uint8_t state) override { Call(__func__, state); }
+    void RequestExit() override { Call(__func__); }
+    std::uint8_t GetAlarmState() override { return Call(__func__); }
+    void SetAlarmState(std::uint8_t state) override { Call(__func__, state); }
+    void SetAccelerateState(std::uint32_t state) override { Call(__func__, state); }
+    void SetAccelerateGameInfo(std::uint32_t id, const std::u16string& name,
+                               const std::u16string& info) override {
+        Call(__func__, id, Name(name), Name(info));
+    }
+
+  private:
+    static Answer Timed(base::SystemTime& time, Answer result) {
+        time = kWhen;
+        return result;
+    }
+    // Texts quoted with their NULs shown, times as the console shows them.
+    static std::string Text(std::u16string_view text) {
+        std::string out = "\"";
+        for (char c : base::Utf16ToUtf8(text)) {
+            out += c == '\0' ? std::string("\\0") : std::string(1, c);
+        }
+        return out + "\"";
+    }
+    static std::string Text(const base::SystemTime& t) { return FormatTimeText(t); }
+    static std::string Text(FlowDirection d) { return d == FlowDirection::kDown ? "down" : "up"; }
+    static std::string Text(std::integral auto n) { return std::to_string(n); }
+    template <typename... Args>
+    Answer Call(std::string call, const Args&... args) {
+        std::string separator = "(";
+        ((call += separator + Text(args), separator = ", "), ...);
+        call += sizeof...(Args) > 0 ? ")" : "";
+        std::lock_guard<std::mutex> lock(mutex_);
+        calls_.push_back(std::move(call));
+        return {answer.load()};
+    }
+
+    std::mutex mutex_;
+    std::vector<std::string> calls_;
+};
+
+// Takes or refuses every write as told; records what it took and how long each write could wait.
+struct FakePipe : CNamedPipeClientCallBackMode {
+    std::uint32_t Open(std::u16string_view) override { return 1; }
+    std::uint32_t StartReading() override { return 1; }
+    std::uint32_t WriteWithin(const void* data, std::uint32_t size, std::uint32_t* written,
+                              std::uint32_t waitMs) override {
+        waits.push_back(waitMs);
+        if (error == 0) {
+            const auto* bytes = static_cast<const std::uint8_t*>(data);
+            sent.emplace_back(bytes, bytes + size);
+        }
+        *written = error == 0 ? size : 0;
+        return error;
+    }
+    std::uint32_t error = 0;
+    std::vector<Message> sent;
+    std::vector<std::uint32_t> waits;
+};
+
+struct CommIfOnFakePipe : CCommIF {
+    using CCommIF::CCommIF;
+    std::unique_ptr<CNamedPipeClientCallBackMode> NewClient() override {
+        auto client = std::make_unique<FakePipe>();
+        pipe = client.get();
+        return client;
+    }
+    FakePipe* pipe = nullptr;
 };
 
 struct Row {
-    const char* what;  // null: the request's name and size
     Message request;
-    std::vector<std::string> calls;
-    std::vector<Answer> answers;
+    std::string call;      // empty: none
+    MonitorFields answer;  // monostate: none
 };
 
-// A row of a request that makes `call` (none when empty) and is answered once, under its answer id.
-Row Answered(Message request, std::string call, MonitorFields fields) {
-    const std::uint32_t id = AnswerIdOf(ReadHeader(request)->commandId);
-    std::vector<std::string> calls;
-    if (!call.empty()) {
-        calls.push_back(std::move(call));
+Message Encode(std::uint32_t id, const RequestArgs& args) {
+    return EncodeRequest(id, args);
+}
+Message OfSize(std::uint32_t id, std::size_t size) {
+    return Resized(Framed(id, {}), size);
+}
+
+class CommIf : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_EQ(comm_.Init(u"\\\\.\\pipe\\fake"), 1u); }
+
+    std::vector<ParsedMonitorMessage> Sent() {
+        std::vector<ParsedMonitorMessage> out;
+        for (const Message& m : std::exchange(comm_.pipe->sent, {})) {
+            out.push_back(ParseMonitorMessage(m));
+        }
+        return out;
     }
-    return {nullptr, std::move(request), std::move(calls), {{id, std::move(fields)}}};
-}
-
-// A malformed request: nothing is asked, and the answer is the failure value.
-Row Refused(Message request, MonitorFields failure) {
-    return Answered(std::move(request), "", std::move(failure));
-}
-
-// A request that makes its one call and gets no answer.
-Row Told(Message request, std::string call) {
-    return {nullptr, std::move(request), {std::move(call)}, {}};
-}
-
-std::string Describe(const Row& row) {
-    if (row.what != nullptr) {
-        return row.what;
+    std::vector<std::uint32_t> Waits() { return std::exchange(comm_.pipe->waits, {}); }
+    // The request as the reader hands it over; its answer goes out under AnswerIdOf its id.
+    void Check(const Row& row, std::uint32_t read = 1) {
+        SCOPED_TRACE(FormatMessageText(DescribeRequest(row.request)));
+        EXPECT_EQ(comm_.OnRead(row.request.data(), static_cast<std::uint32_t>(row.request.size()), 0), read);
+        EXPECT_EQ(requests_.TakeCalls(),
+                  row.call.empty() ? std::vector<std::string>{} : std::vector{row.call});
+        const auto sent = Sent();
+        ASSERT_EQ(sent.size(), std::holds_alternative<std::monostate>(row.answer) ? 0u : 1u);
+        if (!sent.empty()) {
+            ASSERT_TRUE(sent[0].Ok());
+            EXPECT_EQ(sent[0].id, AnswerIdOf(ReadHeader(row.request)->commandId));
+            EXPECT_EQ(sent[0].fields, row.answer);
+        }
     }
-    const auto header = ReadHeader(row.request);
-    const RequestInfo* info = header ? FindRequest(header->commandId) : nullptr;
-    return std::string(info != nullptr ? info->name : "?") + " of " + std::to_string(row.request.size()) +
-           " bytes";
-}
 
-BytesAnswer Bytes64(std::int64_t value) {
-    return BytesAnswer{static_cast<std::uint64_t>(value)};
-}
+    FakeRequests requests_;
+    CommIfOnFakePipe comm_{requests_};
+};
 
-// The message with `by` more (fewer) bytes and a length field that says so.
-Message Longer(const Message& m, std::size_t by) {
-    return Resized(m, m.size() + by);
-}
-
-Message Shorter(const Message& m, std::size_t by) {
-    return Resized(m, m.size() - by);
-}
-
-// The message cut or padded to `size` bytes, its length field saying `lengthField`.
-Message WithLengthField(Message m, std::size_t size, std::uint32_t lengthField) {
-    m.resize(size, 0);
-    Poke(m, 0, lengthField, 4);
-    return m;
-}
-
-// The fake reports kWhen with every result; the plugin gets it only with result 1.
-TimeAnswer Reported(std::int32_t result) {
-    return TimeAnswer{result, result == 1 ? kWhen : kNoTime};
-}
-
-void CheckAnswers(const Row& row, const Exchanged& got) {
-    ASSERT_EQ(got.sent.size(), row.answers.size());
-    for (std::size_t i = 0; i < row.answers.size(); ++i) {
-        ASSERT_TRUE(got.sent[i].Ok()) << ParseStatusName(got.sent[i].status);
-        EXPECT_EQ(got.sent[i].id, row.answers[i].id);
-        EXPECT_TRUE(got.sent[i].fields == row.answers[i].fields) << got.sentText[i];
-    }
-}
-
-void CheckExchange(const Row& row, const Exchanged& got) {
-    SCOPED_TRACE(Describe(row));
-    EXPECT_EQ(got.calls, row.calls);
-    CheckAnswers(row, got);
-}
-
-// Well-formed requests, answered from the fake's working values.
-std::vector<Row> WellFormedRows(const Answers& a) {
-    const std::u16string listWithNuls(u"game.exe\0;\0", 11);
+// Well-formed requests, answered with the program's value v.
+std::vector<Row> WellFormedRows(std::int64_t v) {
+    const ByteAnswer byte{static_cast<std::uint8_t>(v)};
+    const BytesAnswer bytes{static_cast<std::uint64_t>(v)};
+    const std::int32_t result = static_cast<std::int32_t>(v);
+    const TimeAnswer time{result, result == 1 ? kWhen : base::SystemTime{}};  // the time only with 1
     const NameArgs game{u"Game.exe"};
+    const std::u16string withNuls(u"game.exe\0;\0", 11);
+    const std::string range = "2024-05-01 12:00:00.000, 2024-05-01 13:00:00.000";
     return {
-        Answered(Encode(cmd::kStart, StartArgs{{1, 2, 3, 4}}), "", ByteAnswer{0}),
-        Told(Encode(cmd::kPauseMonitor, NoArgs{}), "PauseMonitor"),
-        Told(Encode(cmd::kResumeMonitor, NoArgs{}), "ResumeMonitor"),
-        Answered(Encode(cmd::kStopAlarm, ByteArgs{1}), "StopAlarm(1)", ByteAnswer{a.stopAlarm}),
-        Answered(Encode(cmd::kStopAlarm, ByteArgs{0}), "StopAlarm(0)", ByteAnswer{a.stopAlarm}),
-        Told(Encode(cmd::kShowBlackListDlg, U32Args{7}), "ShowBlackListDlg"),
-        Told(Encode(cmd::kShowMainDlg, NoArgs{}), "ShowMainDlg"),
-        Told(OfSize(cmd::kShowMainDlg, 13), "ShowMainDlg"),  // with bytes it does not read
-        Told(Encode(cmd::kShowSuspensionDlg, ByteArgs{0}), "ShowSuspensionDlg"),
-        Answered(Encode(cmd::kSetAccelerateProcess, NameListArgs{u"game.exe|helper.exe", u"|"}),
-                 R"(SetAccelerateProcess("game.exe|helper.exe", 19, "|", 1))",
-                 ByteAnswer{a.setAccelerateProcess}),
+        {Encode(cmd::kStart, StartArgs{{1, 2, 3, 4}}), "", ByteAnswer{0}},
+        {Encode(cmd::kPauseMonitor, NoArgs{}), "PauseMonitor", {}},
+        {Encode(cmd::kResumeMonitor, NoArgs{}), "ResumeMonitor", {}},
+        {Encode(cmd::kStopAlarm, ByteArgs{1}), "StopAlarm(1)", byte},
+        {Encode(cmd::kStopAlarm, ByteArgs{0}), "StopAlarm(0)", byte},
+        {Encode(cmd::kShowBlackListDlg, U32Args{7}), "ShowBlackListDlg", {}},
+        {Encode(cmd::kShowMainDlg, NoArgs{}), "ShowMainDlg", {}},
+        {OfSize(cmd::kShowMainDlg, 13), "ShowMainDlg", {}},  // with bytes it does not read
+        {Encode(cmd::kShowSuspensionDlg, ByteArgs{0}), "ShowSuspensionDlg", {}},
+        {Encode(cmd::kSetAccelerateProcess, NameListArgs{u"game.exe|helper.exe", u"|"}),
+         R"(SetAccelerateProcess("game.exe|helper.exe", 19, "|", 1))", byte},
         // Every received unit is kept.
-        Answered(Encode(cmd::kSetAccelerateProcess, NameListArgs{listWithNuls, std::u16string(u";\0", 2)}),
-                 R"(SetAccelerateProcess("game.exe\0;\0", 11, ";\0", 2))",
-                 ByteAnswer{a.setAccelerateProcess}),
-        Answered(Encode(cmd::kSetUnclearProcessName, NameListArgs{u"侠义道;x.exe", u";"}),
-                 R"(SetUnclearProcessName("侠义道;x.exe", 9, ";", 1))",
-                 ByteReservedAnswer{a.setUnclearProcessName, 0}),
-        Answered(Encode(cmd::kGetLocalDownReflux, NoArgs{}), "GetReflux(LocalDown)",
-                 PaddedBytesAnswer{static_cast<std::uint64_t>(a.localDown), 0}),
-        Answered(Encode(cmd::kGetLocalUpReflux, NoArgs{}), "GetReflux(LocalUp)", Bytes64(a.localUp)),
-        Answered(Encode(cmd::kGetLocalTotalReflux, NoArgs{}), "GetReflux(LocalTotal)", Bytes64(a.localTotal)),
-        Answered(Encode(cmd::kGetAccelerateDownReflux, NoArgs{}), "GetReflux(AccelerateDown)",
-                 Bytes64(a.accelerateDown)),
-        Answered(Encode(cmd::kGetAccelerateUpReflux, NoArgs{}), "GetReflux(AccelerateUp)",
-                 Bytes64(a.accelerateUp)),
-        Answered(Encode(cmd::kGetAccelerateTotalReflux, NoArgs{}), "GetReflux(AccelerateTotal)",
-                 Bytes64(a.accelerateTotal)),
-        {"31", Encode(cmd::kUnnamed31, NoArgs{}), {}, {}},
-        Answered(Encode(cmd::kGetUnattributedReflux, NoArgs{}), "GetReflux(Unattributed)",
-                 Bytes64(a.unattributed)),
-        Answered(Encode(cmd::kGetSuspensionDlgState, NoArgs{}), "GetSuspensionDlgState",
-                 ByteAnswer{a.suspensionDlgState}),
-        Told(Encode(cmd::kSetSuspensionDlgState, ByteArgs{1}), "SetSuspensionDlgState(1)"),
-        Told(Encode(cmd::kSetSuspensionDlgState, ByteArgs{0}), "SetSuspensionDlgState(0)"),
-        Told(Encode(cmd::kExitMonitor, NoArgs{}), "RequestExit"),
-        Answered(Encode(cmd::kGetProcessDownRefluxByProcessName, game),
-                 R"(GetProcessRefluxByName("Game.exe", down))", Bytes64(a.byNameDown)),
-        Answered(Encode(cmd::kGetProcessDownRefluxByPId, U32Args{4242}), "GetProcessRefluxByPid(4242, down)",
-                 Bytes64(a.byPidDown)),
-        Answered(Encode(cmd::kGetProcessUpRefluxByProcessName, game),
-                 R"(GetProcessRefluxByName("Game.exe", up))", Bytes64(a.byNameUp)),
-        Answered(Encode(cmd::kGetProcessUpRefluxByPId, U32Args{0xFFFFFFFE}),
-                 "GetProcessRefluxByPid(4294967294, up)", Bytes64(a.byPidUp)),
-        Answered(Encode(cmd::kGetProcessStartTimeByProcessName, game),
-                 R"(GetProcessStartTimeByName("Game.exe"))", Reported(a.startByName)),
-        Answered(Encode(cmd::kGetProcessStartTimeByPId, U32Args{4242}), "GetProcessStartTimeByPid(4242)",
-                 Reported(a.startByPid)),
-        Answered(Encode(cmd::kGetProcessExitTimeByProcessName, game),
-                 R"(GetProcessExitTimeByName("Game.exe"))", Reported(a.exitByName)),
-        Answered(Encode(cmd::kGetProcessExitTimeByPId, U32Args{4242}), "GetProcessExitTimeByPid(4242)",
-                 Reported(a.exitByPid)),
-        Answered(Encode(cmd::kGetProcessTotalTime, game), R"(GetProcessTotalTime("Game.exe"))",
-                 SecondsAnswer{a.totalTime}),
-        Answered(Encode(cmd::kGetFirstAccelerateStartTime, NoArgs{}), "GetFirstAccelerateStartTime",
-                 Reported(a.firstAccelerateStart)),
-        Answered(Encode(cmd::kGetLastAccelerateExitTime, NoArgs{}), "GetLastAccelerateExitTime",
-                 Reported(a.lastAccelerateExit)),
-        Answered(
-            Encode(cmd::kGetProcessDownRefluxBetweenTimeByName, NameTimeRangeArgs{u"Game.exe", kFrom, kTo}),
-            R"(GetRefluxBetweenTimeByName("Game.exe", 2024-05-01 12:00:00, 2024-05-01 13:00:00, down))",
-            Bytes64(a.betweenByNameDown)),
-        Answered(Encode(cmd::kGetProcessDownRefluxBetweenTimeById, PidTimeRangeArgs{4242, kFrom, kTo}),
-                 "GetRefluxBetweenTimeById(4242, 2024-05-01 12:00:00, 2024-05-01 13:00:00, down)",
-                 Bytes64(a.betweenByIdDown)),
-        Answered(
-            Encode(cmd::kGetProcessUpRefluxBetweenTimeByName, NameTimeRangeArgs{u"Game.exe", kTo, kFrom}),
-            R"(GetRefluxBetweenTimeByName("Game.exe", 2024-05-01 13:00:00, 2024-05-01 12:00:00, up))",
-            Bytes64(a.betweenByNameUp)),
-        {"GetProcessUpRefluxBetweenTimeById is answered under its own id 67",
-         Encode(cmd::kGetProcessUpRefluxBetweenTimeById, PidTimeRangeArgs{4242, kFrom, kTo}),
-         {"GetRefluxBetweenTimeById(4242, 2024-05-01 12:00:00, 2024-05-01 13:00:00, up)"},
-         {{67, Bytes64(a.betweenByIdUp)}}},
-        Answered(Encode(cmd::kGetAlarmState, NoArgs{}), "GetAlarmState", ByteAnswer{a.alarmState}),
-        Told(Encode(cmd::kSetAlarmState, ByteArgs{0}), "SetAlarmState(0)"),
-        Told(Encode(cmd::kSetAlarmState, ByteArgs{1}), "SetAlarmState(1)"),
-        Told(Encode(cmd::kSetAccelerateState, U32Args{3}), "SetAccelerateState(3)"),
-        Told(Encode(cmd::kSetAccelerateGameInfo, GameInfoArgs{1024, u"某游戏", u"info text"}),
-             R"(SetAccelerateGameInfo(1024, "某游戏", "info text"))"),
+        {Encode(cmd::kSetAccelerateProcess, NameListArgs{withNuls, std::u16string(u";\0", 2)}),
+         R"(SetAccelerateProcess("game.exe\0;\0", 11, ";\0", 2))", byte},
+        {Encode(cmd::kSetUnclearProcessName, NameListArgs{u"侠义道;x.exe", u";"}),
+         R"(SetUnclearProcessName("侠义道;x.exe", 9, ";", 1))", ByteReservedAnswer{byte.value, 0}},
+        {Encode(cmd::kGetLocalDownReflux, NoArgs{}), "GetReflux(0)", PaddedBytesAnswer{bytes.bytes, 0}},
+        {Encode(cmd::kGetLocalUpReflux, NoArgs{}), "GetReflux(1)", bytes},
+        {Encode(cmd::kGetLocalTotalReflux, NoArgs{}), "GetReflux(2)", bytes},
+        {Encode(cmd::kGetAccelerateDownReflux, NoArgs{}), "GetReflux(3)", bytes},
+        {Encode(cmd::kGetAccelerateUpReflux, NoArgs{}), "GetReflux(4)", bytes},
+        {Encode(cmd::kGetAccelerateTotalReflux, NoArgs{}), "GetReflux(5)", bytes},
+        {Encode(cmd::kGetUnattributedReflux, NoArgs{}), "GetReflux(6)", bytes},
+        {Encode(cmd::kUnnamed31, NoArgs{}), "", {}},
+        {Encode(cmd::kGetSuspensionDlgState, NoArgs{}), "GetSuspensionDlgState", byte},
+        {Encode(cmd::kSetSuspensionDlgState, ByteArgs{1}), "SetSuspensionDlgState(1)", {}},
+        {Encode(cmd::kSetSuspensionDlgState, ByteArgs{0}), "SetSuspensionDlgState(0)", {}},
+        {Encode(cmd::kExitMonitor, NoArgs{}), "RequestExit", {}},
+        {Encode(cmd::kGetProcessDownRefluxByProcessName, game), R"(GetProcessRefluxByName("Game.exe", down))",
+         bytes},
+        {Encode(cmd::kGetProcessDownRefluxByPId, U32Args{4242}), "GetProcessRefluxByPid(4242, down)", bytes},
+        {Encode(cmd::kGetProcessUpRefluxByProcessName, game), R"(GetProcessRefluxByName("Game.exe", up))",
+         bytes},
+        {Encode(cmd::kGetProcessUpRefluxByPId, U32Args{0xFFFFFFFE}), "GetProcessRefluxByPid(4294967294, up)",
+         bytes},
+        {Encode(cmd::kGetProcessStartTimeByProcessName, game), R"(GetProcessStartTimeByName("Game.exe"))",
+         time},
+        {Encode(cmd::kGetProcessStartTimeByPId, U32Args{4242}), "GetProcessStartTimeByPid(4242)", time},
+        {Encode(cmd::kGetProcessExitTimeByProcessName, game), R"(GetProcessExitTimeByName("Game.exe"))",
+         time},
+        {Encode(cmd::kGetProcessExitTimeByPId, U32Args{4242}), "GetProcessExitTimeByPid(4242)", time},
+        {Encode(cmd::kGetProcessTotalTime, game), R"(GetProcessTotalTime("Game.exe"))",
+         SecondsAnswer{static_cast<std::uint32_t>(v)}},
+        {Encode(cmd::kGetFirstAccelerateStartTime, NoArgs{}), "GetFirstAccelerateStartTime", time},
+        {Encode(cmd::kGetLastAccelerateExitTime, NoArgs{}), "GetLastAccelerateExitTime", time},
+        {Encode(cmd::kGetProcessDownRefluxBetweenTimeByName, NameTimeRangeArgs{u"Game.exe", kFrom, kTo}),
+         R"(GetRefluxBetweenTimeByName("Game.exe", )" + range + ", down)", bytes},
+        {Encode(cmd::kGetProcessDownRefluxBetweenTimeById, PidTimeRangeArgs{4242, kFrom, kTo}),
+         "GetRefluxBetweenTimeById(4242, " + range + ", down)", bytes},
+        {Encode(cmd::kGetProcessUpRefluxBetweenTimeByName, NameTimeRangeArgs{u"Game.exe", kFrom, kTo}),
+         R"(GetRefluxBetweenTimeByName("Game.exe", )" + range + ", up)", bytes},
+        {Encode(cmd::kGetProcessUpRefluxBetweenTimeById, PidTimeRangeArgs{4242, kFrom, kTo}),
+         "GetRefluxBetweenTimeById(4242, " + range + ", up)", bytes},
+        {Encode(cmd::kGetAlarmState, NoArgs{}), "GetAlarmState", byte},
+        {Encode(cmd::kSetAlarmState, ByteArgs{0}), "SetAlarmState(0)", {}},
+        {Encode(cmd::kSetAlarmState, ByteArgs{1}), "SetAlarmState(1)", {}},
+        {Encode(cmd::kSetAccelerateState, U32Args{3}), "SetAccelerateState(3)", {}},
+        {Encode(cmd::kSetAccelerateGameInfo, GameInfoArgs{1024, u"某游戏", u"info text"}),
+         R"(SetAccelerateGameInfo(1024, "某游戏", "info text"))",
+         {}},
     };
 }
 
-TEST(CommIfTable, EveryRequestIdHasAWellFormedRow) {
+// A count beyond 32 bits, a time result without its time, and the program's -1 (all bits set on the wire).
+TEST_F(CommIf, EachRequestMakesItsCallAndSendsTheProgramsAnswer) {
     std::set<std::uint32_t> covered;
-    for (const Row& row : WellFormedRows(Answers{})) {
-        covered.insert(ReadHeader(row.request)->commandId);
+    for (const std::int64_t v : {std::int64_t{1}, std::int64_t{0x100000002}, kNoReflux}) {
+        SCOPED_TRACE(v);
+        requests_.answer = v;
+        for (const Row& row : WellFormedRows(v)) {
+            Check(row);
+            covered.insert(ReadHeader(row.request)->commandId);
+        }
     }
     for (const RequestInfo& info : RequestTable()) {
         EXPECT_TRUE(covered.count(info.id)) << info.name;
     }
 }
 
-TEST_F(CommIfOnPipe, EachRequestMakesItsCallAndGetsItsAnswer) {
-    const Answers answers;
-    requests_.SetAnswers(answers);
-    for (const Row& row : WellFormedRows(answers)) {
-        CheckExchange(row, Exchange(row.request));
-    }
-}
-
-TEST_F(CommIfOnPipe, WithoutAServiceTheProgramsFailureValuesGoOutOnTheWire) {
-    const Answers answers = Answers::NoService();
-    requests_.SetAnswers(answers);
-    for (const Row& row : WellFormedRows(answers)) {
-        SCOPED_TRACE(row.what);
-        CheckAnswers(row, Exchange(row.request));
-    }
-    // The -1 of a byte count travels with all bits set.
-    EXPECT_EQ(
-        std::get<BytesAnswer>(Exchange(Encode(cmd::kGetLocalUpReflux, NoArgs{})).sent.at(0).fields).bytes,
-        kAllBits);
-}
-
 // One row per request that reads its fields; the length rules themselves are the parser's tests.
-TEST_F(CommIfOnPipe, MalformedRequestsGetTheFailureValueAndAskNothing) {
+TEST_F(CommIf, MalformedRequestsGetTheFailureValueAndAskNothing) {
     Message nameListTooLong = Encode(cmd::kSetUnclearProcessName, NameListArgs{u"a.exe", u";"});
     Poke(nameListTooLong, 9, 100, 4);
-    const BytesAnswer noBytes{kAllBits};
-    const TimeAnswer noTime{-1, kNoTime};
+    const Message nameList = Encode(cmd::kSetAccelerateProcess, NameListArgs{u"game.exe", u";"});
+    const Message byName = Encode(cmd::kGetProcessDownRefluxByProcessName, NameArgs{u"Game.exe"});
+    const Message range =
+        Encode(cmd::kGetProcessDownRefluxBetweenTimeByName, NameTimeRangeArgs{u"G.exe", kFrom, kTo});
+    const BytesAnswer noBytes{~0ull};
+    const TimeAnswer noTime{-1, {}};
     const Row rows[] = {
-        Refused(OfSize(cmd::kStart, 12), ByteAnswer{0}),
-        Refused(OfSize(cmd::kStopAlarm, 9), ByteAnswer{0}),
-        Refused(Longer(Encode(cmd::kSetAccelerateProcess, NameListArgs{u"game.exe", u";"}), 1),
-                ByteAnswer{0}),
-        Refused(nameListTooLong, ByteReservedAnswer{0, 0}),
-        {nullptr, OfSize(cmd::kSetSuspensionDlgState, 9), {}, {}},
-        Refused(Longer(Encode(cmd::kGetProcessDownRefluxByProcessName, NameArgs{u"Game.exe"}), 2), noBytes),
-        Refused(OfSize(cmd::kGetProcessDownRefluxByPId, 12), noBytes),
-        Refused(Encode(cmd::kGetProcessUpRefluxByProcessName, NameArgs{u"ab"}), noBytes),
-        Refused(OfSize(cmd::kGetProcessUpRefluxByPId, 14), noBytes),
-        Refused(OfSize(cmd::kGetProcessStartTimeByProcessName, 12), noTime),
-        Refused(OfSize(cmd::kGetProcessStartTimeByPId, 9), noTime),
-        Refused(Shorter(Encode(cmd::kGetProcessExitTimeByProcessName, NameArgs{u"Game.exe"}), 1), noTime),
-        Refused(OfSize(cmd::kGetProcessExitTimeByPId, 12), noTime),
-        Refused(OfSize(cmd::kGetProcessTotalTime, 9), SecondsAnswer{0}),
-        Refused(OfSize(cmd::kGetFirstAccelerateStartTime, 10), noTime),
-        Refused(OfSize(cmd::kGetLastAccelerateExitTime, 10), noTime),
-        Refused(Shorter(Encode(cmd::kGetProcessDownRefluxBetweenTimeByName,
-                               NameTimeRangeArgs{u"Game.exe", kFrom, kTo}),
-                        1),
-                noBytes),
-        Refused(OfSize(cmd::kGetProcessDownRefluxBetweenTimeById, 44), noBytes),
-        Refused(OfSize(cmd::kGetProcessUpRefluxBetweenTimeByName, 44), noBytes),
-        {"GetProcessUpRefluxBetweenTimeById of 46 bytes, still answered as 67",
-         OfSize(cmd::kGetProcessUpRefluxBetweenTimeById, 46),
-         {},
-         {{67, noBytes}}},
-        Refused(OfSize(cmd::kGetAlarmState, 10), ByteAnswer{0}),
-        {nullptr, OfSize(cmd::kSetAlarmState, 9), {}, {}},
-        {nullptr, OfSize(cmd::kSetAccelerateState, 12), {}, {}},
-        {nullptr, OfSize(cmd::kSetAccelerateGameInfo, 25), {}, {}},
+        {OfSize(cmd::kStart, 12), "", ByteAnswer{0}},
+        {OfSize(cmd::kStopAlarm, 9), "", ByteAnswer{0}},
+        {Resized(nameList, nameList.size() + 1), "", ByteAnswer{0}},
+        {nameListTooLong, "", ByteReservedAnswer{0, 0}},
+        {OfSize(cmd::kSetSuspensionDlgState, 9), "", {}},
+        {Resized(byName, byName.size() + 2), "", noBytes},
+        {OfSize(cmd::kGetProcessDownRefluxByPId, 12), "", noBytes},
+        {Encode(cmd::kGetProcessUpRefluxByProcessName, NameArgs{u"ab"}), "", noBytes},
+        {OfSize(cmd::kGetProcessUpRefluxByPId, 14), "", noBytes},
+        {OfSize(cmd::kGetProcessStartTimeByProcessName, 12), "", noTime},
+        {OfSize(cmd::kGetProcessStartTimeByPId, 9), "", noTime},
+        {Encode(cmd::kGetProcessExitTimeByProcessName, NameArgs{u"ab"}), "", noTime},
+        {OfSize(cmd::kGetProcessExitTimeByPId, 12), "", noTime},
+        {OfSize(cmd::kGetProcessTotalTime, 9), "", SecondsAnswer{0}},
+        {OfSize(cmd::kGetFirstAccelerateStartTime, 10), "", noTime},
+        {OfSize(cmd::kGetLastAccelerateExitTime, 10), "", noTime},
+        {Resized(range, range.size() - 1), "", noBytes},
+        {OfSize(cmd::kGetProcessDownRefluxBetweenTimeById, 44), "", noBytes},
+        {OfSize(cmd::kGetProcessUpRefluxBetweenTimeByName, 44), "", noBytes},
+        {OfSize(cmd::kGetProcessUpRefluxBetweenTimeById, 46), "", noBytes},
+        {OfSize(cmd::kGetAlarmState, 10), "", ByteAnswer{0}},
+        {OfSize(cmd::kSetAlarmState, 9), "", {}},
+        {OfSize(cmd::kSetAccelerateState, 12), "", {}},
+        {OfSize(cmd::kSetAccelerateGameInfo, 25), "", {}},
     };
     for (const Row& row : rows) {
-        CheckExchange(row, Exchange(row.request));
+        Check(row);
     }
 }
 
-TEST_F(CommIfOnPipe, MessagesThatAreNotWholeOrNotRequestsAreIgnored) {
-    const Message stop = Encode(cmd::kStopAlarm, ByteArgs{1});
-    const Message pid = Encode(cmd::kGetProcessDownRefluxByPId, U32Args{4242});
-    const Row rows[] = {
-        {"length field 11 on 10 bytes", WithLengthField(stop, 10, 11), {}, {}},
-        {"length field 13 on 17 bytes", WithLengthField(pid, 17, 13), {}, {}},
-        {"shorter than a header", Message{5, 0, 0, 0, 7}, {}, {}},
-        {"the id of an answer", Encode(cmd::kStopAlarmResponse, ByteArgs{1}), {}, {}},
-        {"the id of a push", Encode(cmd::kPostLocalDownReflux, NoArgs{}), {}, {}},
-        {"79, of the same set but never handled", Encode(79, NoArgs{}), {}, {}},
-        {"an odd id far out", Encode(0xFFFFFFFF, NoArgs{}), {}, {}},
-    };
-    for (const Row& row : rows) {
-        CheckExchange(row, Exchange(row.request));
+TEST_F(CommIf, WhatIsNotOneWholeRequestIsIgnoredAndOnlyABadFrameReadsAsZero) {
+    Message shortOfItsLength = Encode(cmd::kStopAlarm, ByteArgs{1});
+    Poke(shortOfItsLength, 0, 11, 4);
+    Message longerThanItsLength = Encode(cmd::kGetProcessDownRefluxByPId, U32Args{4242});
+    longerThanItsLength.resize(17);
+    for (const Message& m : {shortOfItsLength, longerThanItsLength, Message{5, 0, 0, 0, 7}, Message{}}) {
+        Check({m, "", {}}, 0);
+    }
+    EXPECT_EQ(comm_.OnRead(nullptr, 9, 0), 0u);
+    for (const std::uint32_t id :
+         {cmd::kStopAlarmResponse, cmd::kPostLocalDownReflux, 2u, 79u, 0xFFFFFFFFu}) {
+        Check({Encode(id, ByteArgs{1}), "", {}});  // answers, pushes and ids without a handler
     }
 }
 
-TEST(CommIfOnRead, DropsWhatIsNotOneWholeMessageAndDispatchesTheRest) {
-    struct Case {
-        const char* what;
-        Message message;
-        std::uint32_t result;
-        std::vector<std::string> calls;
+TEST_F(CommIf, PushesGoOutInOrderAndAProcessListRoundIsNumberedByPosition) {
+    comm_.PushTotals(11, 22, 0x100000033, 44);
+    comm_.PostStartResult(0);
+    ProcessListEntry entry;
+    entry.sequence = 9;  // whatever the caller left here, a round numbers its entries itself
+    entry.index = 99;
+    entry.pid = 7;
+    entry.name = u"下载器.exe";
+    comm_.PostProcessList({});  // an empty round sends nothing
+    comm_.PostProcessList(std::vector<ProcessListEntry>(3, entry));
+    EXPECT_TRUE(comm_.PostProcessListEntry(entry));  // a single entry goes out as given
+    const auto numbered = [&](std::uint32_t sequence, std::uint32_t index) {
+        ProcessListEntry e = entry;
+        e.sequence = sequence;
+        e.index = index;
+        return e;
     };
-    const Case cases[] = {
-        {"PauseMonitor", Encode(cmd::kPauseMonitor, NoArgs{}), 1, {"PauseMonitor"}},
-        {"length field 10 on 9 bytes", WithLengthField(Encode(cmd::kPauseMonitor, NoArgs{}), 9, 10), 0, {}},
-        {"4 bytes", Message{4, 0, 0, 0}, 0, {}},
-        {"nothing", Message{}, 0, {}},
-        {"unknown id, well framed", Encode(2, NoArgs{}), 1, {}},
-        {"malformed StopAlarm, well framed", OfSize(cmd::kStopAlarm, 9), 1, {}},
-        {"SetAccelerateState", Encode(cmd::kSetAccelerateState, U32Args{1}), 1, {"SetAccelerateState(1)"}},
-    };
+    const std::pair<std::uint32_t, MonitorFields> expected[] = {
+        {cmd::kPostLocalDownReflux, BytesAnswer{11}},
+        {cmd::kPostLocalUpReflux, BytesAnswer{22}},
+        {cmd::kPostAccelerateDownReflux, BytesAnswer{0x100000033}},
+        {cmd::kPostAccelerateUpReflux, BytesAnswer{44}},
+        {cmd::kStartResponse, ByteAnswer{0}},
+        {cmd::kPostProcessListReflux, numbered(1, 0)},
+        {cmd::kPostProcessListReflux, numbered(2, 1)},
+        {cmd::kPostProcessListReflux, numbered(2, 2)},
+        {cmd::kPostProcessListReflux, numbered(9, 99)}};
+    const auto sent = Sent();
+    ASSERT_EQ(sent.size(), std::size(expected));
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        EXPECT_EQ(sent[i].id, expected[i].first) << i;
+        EXPECT_EQ(sent[i].fields, expected[i].second) << i;
+    }
+}
+
+TEST_F(CommIf, AFullPipeHoldsNobodyUpAndCountsWhatItDrops) {
+    const Row dropped{Encode(cmd::kGetLocalDownReflux, NoArgs{}), "GetReflux(0)", {}};
+    // A peer that has closed is no full pipe: nothing is counted, and answers still wait.
+    comm_.pipe->error = kPipeErrorNoData;
+    comm_.PushTotals(1, 2, 3, 4);
+    Check(dropped);
+    EXPECT_EQ(Waits(), (std::vector<std::uint32_t>{0, 0, 0, 0, CCommIF::kAnswerWaitMs}));
+    EXPECT_EQ(comm_.DroppedPushes() + comm_.DroppedAnswers(), 0u);
+    // Full: pushes never wait, the first answer waits its bound and nothing waits for the rest of the stall.
+    comm_.pipe->error = kPipeErrorWaitTimeout;
+    Check(dropped);
+    comm_.PushTotals(1, 2, 3, 4);
+    comm_.PostStartResult(1);
+    Check(dropped);
+    // The plugin reads again: the stall ends with the next message taken, and answers wait again.
+    comm_.pipe->error = 0;
+    Check({dropped.request, dropped.call, PaddedBytesAnswer{1, 0}});
+    comm_.pipe->error = kPipeErrorWaitTimeout;
+    Check(dropped);
+    EXPECT_EQ(Waits(), (std::vector<std::uint32_t>{CCommIF::kAnswerWaitMs, 0, 0, 0, 0, 0, 0, 0,
+                                                   CCommIF::kAnswerWaitMs}));
+    EXPECT_EQ(comm_.DroppedPushes(), 5u);
+    EXPECT_EQ(comm_.DroppedAnswers(), 3u);
+}
+
+TEST(CommIfWithoutAPipe, PushesGoNowhereAndRequestsStillReachTheProgram) {
     FakeRequests requests;
-    // No pipe: the answers go nowhere, the calls are made all the same.
-    ipc::CCommIF comm(requests);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_EQ(comm.OnRead(c.message.data(), static_cast<std::uint32_t>(c.message.size()), 0), c.result);
-        EXPECT_EQ(requests.TakeCalls(), c.calls);
-    }
-    EXPECT_EQ(comm.OnRead(nullptr, 9, 0), 0u);
+    CCommIF comm(requests);
+    comm.PushTotals(1, 2, 3, 4);
+    EXPECT_FALSE(comm.PostProcessListEntry(ProcessListEntry{}));
+    const Message request = Encode(cmd::kGetAlarmState, NoArgs{});
+    EXPECT_EQ(comm.OnRead(request.data(), static_cast<std::uint32_t>(request.size()), 0), 1u);
+    EXPECT_EQ(requests.TakeCalls(), std::vector<std::string>{"GetAlarmState"});
+    EXPECT_EQ(comm.Init(pipe_test::UniquePipeName()), 0u);  // nobody serves it
+    comm.PushTotals(1, 2, 3, 4);                            // a failed pipe swallows writes
+}
+
+// The reader of a real pipe answers; Init again lets the first pipe go, destruction the second.
+TEST(CommIfOnARealPipe, AnswersOnThePipeItWasLastGivenAndClosesItWhenDestroyed) {
+    const std::u16string firstName = pipe_test::UniquePipeName();
+    const std::u16string secondName = pipe_test::UniquePipeName();
+    pipe_test::CallbackServer first(firstName);
+    pipe_test::CallbackServer second(secondName);
+    FakeRequests requests;
+    auto comm = std::make_unique<CCommIF>(requests);
+    ASSERT_EQ(comm->Init(firstName), 1u);
+    comm->PostStartResult(1);
+    ASSERT_TRUE(first.sink.WaitForMessages(1));
+    ASSERT_EQ(comm->Init(secondName), 1u);
+    EXPECT_TRUE(first.sink.WaitForPolicyQuestions(1));
+    comm->PostStartResult(1);
+    ASSERT_TRUE(second.sink.WaitForMessages(1));
+    const Message request = Encode(cmd::kGetSuspensionDlgState, NoArgs{});
+    ASSERT_TRUE(pipe_test::WriteText(second.server, std::string(request.begin(), request.end())));
+    ASSERT_TRUE(second.sink.WaitForMessages(2));
+    const std::string answer = second.sink.Messages()[1];
+    EXPECT_EQ(ParseMonitorMessage(Message(answer.begin(), answer.end())).id,
+              cmd::kGetSuspensionDlgStateResponse);
+    EXPECT_EQ(requests.TakeCalls(), std::vector<std::string>{"GetSuspensionDlgState"});
+    EXPECT_EQ(first.sink.Messages().size(), 1u);
+    comm.reset();
+    EXPECT_TRUE(second.sink.WaitForPolicyQuestions(1));
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #pragma once
 
-// Byte helpers for the protocol tests: golden messages are written as hex, with spaces for readability.
+// Byte helpers for the protocol tests: messages are written as hex, with spaces for readability.
 
+#include <cctype>
 #include <cstdint>
+#include <cstdio>
+#include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,57 +13,63 @@
 
 namespace ipc_test {
 
-inline std::vector<std::uint8_t> Hex(std::string_view text) {
-    std::vector<std::uint8_t> bytes;
-    int high = -1;
+using Message = std::vector<std::uint8_t>;
+
+inline Message Hex(std::string_view text) {
+    std::string digits;
     for (char c : text) {
-        int nibble = -1;
-        if (c >= '0' && c <= '9') {
-            nibble = c - '0';
-        } else if (c >= 'a' && c <= 'f') {
-            nibble = c - 'a' + 10;
-        } else if (c >= 'A' && c <= 'F') {
-            nibble = c - 'A' + 10;
-        } else {
-            continue;
+        if (std::isxdigit(static_cast<unsigned char>(c))) {
+            digits += c;
         }
-        if (high < 0) {
-            high = nibble;
-        } else {
-            bytes.push_back(static_cast<std::uint8_t>(high << 4 | nibble));
-            high = -1;
-        }
+    }
+    Message bytes;
+    for (std::size_t i = 0; i + 1 < digits.size(); i += 2) {
+        bytes.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
     }
     return bytes;
 }
 
 inline std::string ToHex(std::span<const std::uint8_t> bytes) {
-    static constexpr char kDigits[] = "0123456789abcdef";
     std::string text;
+    char two[3];
     for (std::uint8_t b : bytes) {
-        text.push_back(kDigits[b >> 4]);
-        text.push_back(kDigits[b & 0xF]);
+        std::snprintf(two, sizeof(two), "%02x", b);
+        text += two;
     }
     return text;
 }
 
+// `count` zero bytes as hex.
+inline std::string Z(std::size_t count) {
+    return std::string(2 * count, '0');
+}
+
+// Overwrites a little-endian field of `width` bytes.
+inline void Poke(Message& message, std::size_t offset, std::uint64_t value, std::size_t width) {
+    for (std::size_t i = 0; i < width; ++i) {
+        message.at(offset + i) = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
 // The message cut or padded with zeros to `size` bytes, its length field set to match (when it fits).
-inline std::vector<std::uint8_t> Resized(std::vector<std::uint8_t> message, std::size_t size) {
+inline Message Resized(Message message, std::size_t size) {
     message.resize(size, 0);
     if (size >= 4) {
-        for (int i = 0; i < 4; ++i) {
-            message[i] = static_cast<std::uint8_t>(size >> (8 * i));
-        }
+        Poke(message, 0, size, 4);
     }
     return message;
 }
 
-// Overwrites a little-endian field of `width` bytes.
-inline void Poke(std::vector<std::uint8_t>& message, std::size_t offset, std::uint64_t value,
-                 std::size_t width) {
-    for (std::size_t i = 0; i < width; ++i) {
-        message.at(offset + i) = static_cast<std::uint8_t>(value >> (8 * i));
+// A message of id, version 1, with the body given in hex pieces and a length field that matches.
+inline Message Framed(std::uint32_t id, std::initializer_list<std::string_view> body) {
+    Message m(9, 0);
+    Poke(m, 4, id, 4);
+    m[8] = 1;
+    for (std::string_view piece : body) {
+        const Message bytes = Hex(piece);
+        m.insert(m.end(), bytes.begin(), bytes.end());
     }
+    return Resized(m, m.size());
 }
 
 }  // namespace ipc_test

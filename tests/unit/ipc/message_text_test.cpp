@@ -14,11 +14,6 @@ namespace {
 using namespace ipc;
 using engine::ProcessListEntry;
 
-std::vector<std::uint8_t> Bytes(const CKvtComProtocolFactory& f) {
-    const auto m = f.GetBytes();
-    return {m.begin(), m.end()};
-}
-
 TEST(DescribeMonitorMessage, NamesEveryFieldOfTheProcessListPush) {
     ProcessListEntry e;
     e.index = 3;
@@ -29,7 +24,7 @@ TEST(DescribeMonitorMessage, NamesEveryFieldOfTheProcessListPush) {
     e.path = u"C:\\\"q\"";
     CPostProcessListRefluxProtocolFactory f;
     ASSERT_EQ(f.BuildPostProcessListReflux(e), 1);
-    const DecodedMessage d = DescribeMonitorMessage(Bytes(f));
+    const DecodedMessage d = DescribeMonitorMessage(f.GetBytes());
     EXPECT_EQ(FormatMessageText(d),
               "PostProcessListReflux (83)\n"
               "  sequence: 1\n  index: 3\n  state: 2\n  reserved: 4294967295\n  portCount: 0\n  pid: 99\n"
@@ -44,16 +39,10 @@ TEST(DescribeMonitorMessage, NamesEveryFieldOfTheProcessListPush) {
 }
 
 TEST(DescribeMonitorMessage, SignedResultsAndTheOddAnswerId) {
-    CGetProcessExitTimeByPIdResponseProtocolFactory exitTime;
-    ASSERT_EQ(exitTime.BuildGetProcessExitTimeByPIdResponse(-1, {}), 1);
-    const DecodedMessage exit = DescribeMonitorMessage(Bytes(exitTime));
+    const DecodedMessage exit = DescribeMonitorMessage(ipc_test::Framed(54, {"ffffffff", ipc_test::Z(16)}));
     ASSERT_NE(exit.Find("result"), nullptr);
     EXPECT_EQ(FormatFieldValue(exit.Find("result")->value), "-1");
-    CGetProcessUpRefluxBetweenTimeByIdResponseProtocolFactory upBetween;
-    ASSERT_EQ(upBetween.BuildGetProcessUpRefluxBetweenTimeByIdResponse(12), 1);
-    const DecodedMessage up = DescribeMonitorMessage(Bytes(upBetween));
-    EXPECT_EQ(up.name, "GetProcessUpRefluxBetweenTimeByIdResponse");
-    EXPECT_EQ(FormatMessageJson(up),
+    EXPECT_EQ(FormatMessageJson(DescribeMonitorMessage(ipc_test::Framed(67, {"0c00000000000000"}))),
               "{\"id\":67,\"name\":\"GetProcessUpRefluxBetweenTimeByIdResponse\",\"status\":\"ok\","
               "\"fields\":{\"bytes\":12}}");
 }

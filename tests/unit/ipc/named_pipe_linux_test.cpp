@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "base/text.h"
 #include "ipc/pipe_socket_linux.h"
 #include "support/temp_dir.h"
 #include "unit/ipc/pipe_test_util.h"
@@ -19,33 +20,23 @@ using pipe_test::ReadingClient;
 using pipe_test::UniquePipeName;
 using pipe_test::WriteText;
 
-std::string SocketPathOf(std::u16string_view name) {
+ipc::PipeSocketLocation Located(std::u16string_view name) {
     ipc::PipeSocketLocation location;
     EXPECT_TRUE(ipc::LocatePipeSocketForThisUser(name, location));
-    return location.path;
-}
-
-std::string DirectoryOf(std::u16string_view name) {
-    ipc::PipeSocketLocation location;
-    EXPECT_TRUE(ipc::LocatePipeSocketForThisUser(name, location));
-    return location.directory;
+    return location;
 }
 
 TEST(NamedPipeLinux, NamesThatCouldLeaveTheDirectoryFailLikeAMissingPipe) {
-    const std::u16string_view names[] = {
-        u"kvt-no-prefix",   u"\\\\.\\pipe\\",    u"\\\\.\\pipe\\a/b",
-        u"\\\\.\\pipe\\..", u"\\\\.\\pipe\\..x", u"\\\\.\\pipe\\../kvtmon",
-    };
-    for (std::u16string_view name : names) {
+    for (std::u16string_view name : {u"kvt-no-prefix", u"\\\\.\\pipe\\a/b", u"\\\\.\\pipe\\../kvtmon"}) {
         ipc::CNamedPipeClientCallBackMode client;
         EXPECT_EQ(client.Open(name), 0u);
         EXPECT_EQ(client.Endpoint().LastError(), ipc::kPipeErrorFileNotFound);
-        EXPECT_EQ(pipe_test::Bytes(client.Endpoint().Text()), "CreateFile failed");
+        EXPECT_EQ(base::Utf16ToUtf8(client.Endpoint().Text()), "CreateFile failed");
 
         ipc::CNamedPipeSvcCallBackMode server;
         EXPECT_EQ(server.Create(name, 1, 4096, 4096, 1000), 0u);
         EXPECT_EQ(server.Endpoint().LastError(), ipc::kPipeErrorInvalidName);
-        EXPECT_EQ(pipe_test::Bytes(server.Endpoint().Text()), "CreateNamedPipe failed");
+        EXPECT_EQ(base::Utf16ToUtf8(server.Endpoint().Text()), "CreateNamedPipe failed");
     }
 }
 
@@ -58,47 +49,38 @@ TEST(NamedPipeLinux, ASecondClientWaitingBeforeTheServerLooksIsBusyToo) {
     ipc::CNamedPipeClientCallBackMode second;
     EXPECT_EQ(second.Open(name), 0u);
     EXPECT_EQ(second.Endpoint().LastError(), ipc::kPipeErrorPipeBusy);
-    EXPECT_EQ(pipe_test::Bytes(second.Endpoint().Text()), "SetNamedPipeState failed");
+    EXPECT_EQ(base::Utf16ToUtf8(second.Endpoint().Text()), "SetNamedPipeState failed");
 }
 
-TEST(NamedPipeLinux, TheSocketAndLockFilesLiveAsLongAsTheServer) {
+// A socket file left by a server that ended without removing it is replaced; the files of a server
+// are its own, in a directory only its owner can enter, and go with it.
+TEST(NamedPipeLinux, AServersSocketAndLockFilesLiveAsLongAsItAndReplaceStaleOnes) {
     const std::u16string name = UniquePipeName();
-    const std::string path = SocketPathOf(name);
+    const ipc::PipeSocketLocation at = Located(name);
+    ASSERT_EQ(ipc::EnsurePipeDirectory(at.directory, ::geteuid(), true), 0u);
+    {
+        base::ScopedFd stale;
+        ASSERT_EQ(ipc::ListenAtPipeSocket(at.path, stale), 0u);
+    }
+    ipc::CNamedPipeClientCallBackMode early;
+    EXPECT_EQ(early.Open(name), 0u);  // nobody listens: refused like a busy pipe
+    EXPECT_EQ(early.Endpoint().LastError(), ipc::kPipeErrorPipeBusy);
     {
         CallbackServer server(name);
         ASSERT_TRUE(server.created);
         struct stat st {};
-        ASSERT_EQ(::lstat(path.c_str(), &st), 0);
+        ASSERT_EQ(::lstat(at.path.c_str(), &st), 0);
         EXPECT_TRUE(S_ISSOCK(st.st_mode));
-        const std::string directory = DirectoryOf(name);
-        ASSERT_EQ(::lstat(directory.c_str(), &st), 0);
+        ASSERT_EQ(::lstat(at.directory.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0700u);
         EXPECT_EQ(st.st_uid, ::geteuid());
-        EXPECT_TRUE(std::filesystem::exists(ipc::PipeLockPath(path)));
+        EXPECT_TRUE(std::filesystem::exists(ipc::PipeLockPath(at.path)));
+        ReadingClient client(name);
+        ASSERT_TRUE(WriteText(client.client, "fresh"));
+        EXPECT_TRUE(server.sink.WaitForMessages(1));
     }
-    EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_FALSE(std::filesystem::exists(ipc::PipeLockPath(path)));
-}
-
-TEST(NamedPipeLinux, ASocketFileLeftByAnEndedServerIsReplaced) {
-    const std::u16string name = UniquePipeName();
-    const std::string path = SocketPathOf(name);
-    ASSERT_EQ(ipc::EnsurePipeDirectory(DirectoryOf(name), ::geteuid(), true), 0u);
-    {
-        base::ScopedFd stale;
-        ASSERT_EQ(ipc::ListenAtPipeSocket(path, stale), 0u);
-    }
-    ASSERT_TRUE(std::filesystem::exists(path));
-    ipc::CNamedPipeClientCallBackMode early;
-    EXPECT_EQ(early.Open(name), 0u);  // nobody listens: refused like a busy pipe
-    EXPECT_EQ(early.Endpoint().LastError(), ipc::kPipeErrorPipeBusy);
-
-    CallbackServer server(name);
-    ASSERT_TRUE(server.created);
-    ReadingClient client(name);
-    ASSERT_TRUE(client.opened);
-    ASSERT_TRUE(WriteText(client.client, "fresh"));
-    EXPECT_TRUE(server.sink.WaitForMessages(1));
+    EXPECT_FALSE(std::filesystem::exists(at.path));
+    EXPECT_FALSE(std::filesystem::exists(ipc::PipeLockPath(at.path)));
 }
 
 // Who else may reach the socket, as another user, is the end-to-end pipe door test's.
@@ -107,8 +89,8 @@ TEST(NamedPipeLinux, ASymbolicLinkAtTheSocketPathIsNotFollowed) {
     CallbackServer server(realName);
     ASSERT_TRUE(server.created);
     const std::u16string linkedName = UniquePipeName();
-    const std::string link = SocketPathOf(linkedName);
-    ASSERT_EQ(::symlink(SocketPathOf(realName).c_str(), link.c_str()), 0);
+    const std::string link = Located(linkedName).path;
+    ASSERT_EQ(::symlink(Located(realName).path.c_str(), link.c_str()), 0);
 
     base::ScopedFd socket;
     EXPECT_EQ(ipc::ConnectToPipeSocket(link, socket), ipc::kPipeErrorAccessDenied);
@@ -116,7 +98,7 @@ TEST(NamedPipeLinux, ASymbolicLinkAtTheSocketPathIsNotFollowed) {
     ipc::CNamedPipeClientCallBackMode linked;
     EXPECT_EQ(linked.Open(linkedName), 0u);
     EXPECT_EQ(linked.Endpoint().LastError(), ipc::kPipeErrorAccessDenied);
-    EXPECT_EQ(pipe_test::Bytes(linked.Endpoint().Text()), "CreateFile failed");
+    EXPECT_EQ(base::Utf16ToUtf8(linked.Endpoint().Text()), "CreateFile failed");
 
     // The server behind the link never saw a client: the first one to come by its own name is taken.
     ipc::CNamedPipeClientCallBackMode client;
@@ -127,27 +109,22 @@ TEST(NamedPipeLinux, ASymbolicLinkAtTheSocketPathIsNotFollowed) {
 }
 
 // Opens the pipe directory to others for the test's duration.
-class LooseDirectory {
-  public:
-    explicit LooseDirectory(std::string directory) : directory_(std::move(directory)) {
-        ::chmod(directory_.c_str(), 0755);
-    }
-    ~LooseDirectory() { ::chmod(directory_.c_str(), 0700); }
-
-  private:
-    std::string directory_;
+struct LooseDirectory {
+    explicit LooseDirectory(std::string dir) : directory(std::move(dir)) { ::chmod(directory.c_str(), 0755); }
+    ~LooseDirectory() { ::chmod(directory.c_str(), 0700); }
+    std::string directory;
 };
 
 TEST(NamedPipeLinux, NeitherEndUsesADirectoryThatOthersCanEnter) {
     const std::u16string name = UniquePipeName();
     CallbackServer server(name);
     ASSERT_TRUE(server.created);
-    LooseDirectory loose(DirectoryOf(name));
+    LooseDirectory loose(Located(name).directory);
 
     ipc::CNamedPipeClientCallBackMode client;
     EXPECT_EQ(client.Open(name), 0u);
     EXPECT_EQ(client.Endpoint().LastError(), ipc::kPipeErrorAccessDenied);
-    EXPECT_EQ(pipe_test::Bytes(client.Endpoint().Text()), "CreateFile failed");
+    EXPECT_EQ(base::Utf16ToUtf8(client.Endpoint().Text()), "CreateFile failed");
 
     ipc::CNamedPipeSvcCallBackMode other;
     EXPECT_EQ(other.Create(UniquePipeName(), 1, 4096, 4096, 1000), 0u);
@@ -158,6 +135,7 @@ TEST(EnsurePipeDirectory, AcceptsOnlyAPrivateDirectoryOfItsOwner) {
     testing_support::TempDir temp;
     const uid_t me = ::geteuid();
     const std::string dir = (temp.path() / "kvtmon").string();
+    constexpr std::uint32_t kDenied = ipc::kPipeErrorAccessDenied;
 
     EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me, false), ipc::kPipeErrorFileNotFound);
     ASSERT_EQ(ipc::EnsurePipeDirectory(dir, me, true), 0u);
@@ -168,35 +146,25 @@ TEST(EnsurePipeDirectory, AcceptsOnlyAPrivateDirectoryOfItsOwner) {
     EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me, false), 0u);
 
     // owned by somebody else
-    EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me + 1, false), ipc::kPipeErrorAccessDenied);
-    EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me + 1, true), ipc::kPipeErrorAccessDenied);
+    EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me + 1, false), kDenied);
+    EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me + 1, true), kDenied);
 
-    struct ModeCase {
-        mode_t mode;
-        std::uint32_t expected;
-    };
-    const ModeCase modes[] = {
-        {0700, 0},
-        {0500, 0},
-        {0710, ipc::kPipeErrorAccessDenied},
-        {0701, ipc::kPipeErrorAccessDenied},
-        {0750, ipc::kPipeErrorAccessDenied},
-        {0744, ipc::kPipeErrorAccessDenied},
-        {0777, ipc::kPipeErrorAccessDenied},
-    };
-    for (const ModeCase& m : modes) {
-        ASSERT_EQ(::chmod(dir.c_str(), m.mode), 0);
-        EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me, true), m.expected) << std::oct << m.mode;
+    const std::pair<mode_t, std::uint32_t> modes[] = {{0700, 0},       {0500, 0},       {0710, kDenied},
+                                                      {0701, kDenied}, {0750, kDenied}, {0744, kDenied},
+                                                      {0777, kDenied}};
+    for (const auto& [mode, expected] : modes) {
+        ASSERT_EQ(::chmod(dir.c_str(), mode), 0);
+        EXPECT_EQ(ipc::EnsurePipeDirectory(dir, me, true), expected) << std::oct << mode;
     }
     ::chmod(dir.c_str(), 0700);
 
     // not a directory, or a link to one
     const std::string file = (temp.path() / "file").string();
     testing_support::WriteFileBytes(file, "x");
-    EXPECT_EQ(ipc::EnsurePipeDirectory(file, me, true), ipc::kPipeErrorAccessDenied);
+    EXPECT_EQ(ipc::EnsurePipeDirectory(file, me, true), kDenied);
     const std::string link = (temp.path() / "link").string();
     ASSERT_EQ(::symlink(dir.c_str(), link.c_str()), 0);
-    EXPECT_EQ(ipc::EnsurePipeDirectory(link, me, true), ipc::kPipeErrorAccessDenied);
+    EXPECT_EQ(ipc::EnsurePipeDirectory(link, me, true), kDenied);
 }
 
 TEST(PipeSocket, TruncatedMessageIsDroppedAndTheNextOneIsIntact) {

@@ -6,12 +6,15 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
+#include "base/text.h"
 #include "ipc/named_pipe_client.h"
 #include "ipc/named_pipe_server.h"
 
@@ -20,15 +23,24 @@ namespace pipe_test {
 inline std::u16string UniquePipeName() {
     static std::atomic<unsigned> counter{0};
     static const unsigned run = std::random_device{}();
-    const std::string name = "\\\\.\\pipe\\kvt-test-" + std::to_string(run) + "-" + std::to_string(counter++);
-    return std::u16string(name.begin(), name.end());
+    return base::AsciiToUtf16("\\\\.\\pipe\\kvt-test-" + std::to_string(run) + "-" +
+                              std::to_string(counter++));
 }
 
-inline std::string Bytes(std::u16string_view text) {
-    return std::string(text.begin(), text.end());
+// Polls until `done`, for at most 10 s: for what a pipe shows only a moment later (a server listening
+// again, or no more).
+inline bool Eventually(const std::function<bool()>& done) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
-// Records every message and every policy question; waits with a condition variable.
+// Records every message, its context and every policy question; waits with a condition variable.
 class RecordingCallback : public ipc::IPipeReadCallBack {
   public:
     explicit RecordingCallback(std::uint32_t policy = kBrokenPipeStop) : policy_(policy) {}
@@ -47,26 +59,15 @@ class RecordingCallback : public ipc::IPipeReadCallBack {
         return policy_;
     }
 
-    bool WaitForMessages(std::size_t count, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, timeout, [&] { return messages_.size() >= count; });
+    bool WaitForMessages(std::size_t count) {
+        return Wait([&] { return messages_.size() >= count; });
     }
-    bool WaitForPolicyQuestions(int count, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        return changed_.wait_for(lock, timeout, [&] { return policyQuestions_ >= count; });
+    bool WaitForPolicyQuestions(int count) {
+        return Wait([&] { return policyQuestions_ >= count; });
     }
-    std::vector<std::string> Messages() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return messages_;
-    }
-    std::vector<std::uintptr_t> Contexts() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return contexts_;
-    }
-    int PolicyQuestions() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return policyQuestions_;
-    }
+    std::vector<std::string> Messages() const { return Locked(messages_); }
+    std::vector<std::uintptr_t> Contexts() const { return Locked(contexts_); }
+    int PolicyQuestions() const { return Locked(policyQuestions_); }
 
   private:
     const std::uint32_t policy_;
@@ -75,43 +76,35 @@ class RecordingCallback : public ipc::IPipeReadCallBack {
     std::vector<std::string> messages_;
     std::vector<std::uintptr_t> contexts_;
     int policyQuestions_ = 0;
+
+    bool Wait(const std::function<bool()>& done) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return changed_.wait_for(lock, std::chrono::seconds(10), done);
+    }
+    template <typename T>
+    T Locked(const T& value) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return value;
+    }
 };
 
 template <typename Pipe>
-bool WriteText(Pipe& pipe, const std::string& text) {
+bool WriteText(Pipe& pipe, std::string_view text) {
     std::uint32_t written = 0;
     return pipe.Write(text.data(), static_cast<std::uint32_t>(text.size()), &written) == 1 &&
            written == text.size();
 }
 
-// A server that has just let its client go listens again a moment later, and until then a new client
-// is turned away as busy, as a real client would be: such a client tries again.
-inline bool OpenWhenListening(ipc::CNamedPipeClientCallBackMode& client, std::u16string_view name,
-                              std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!client.Open(name)) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+// A server that has just let its client go listens again a moment later, and until then turns a new
+// client away as busy; a real client tries again.
+inline bool OpenWhenListening(ipc::CNamedPipeClientCallBackMode& client, std::u16string_view name) {
+    return Eventually([&] { return client.Open(name) == 1; });
 }
 
-// Retries Open until it fails with `error`: a server that stops listens no more a moment after it has
-// answered its last question.
+// A server that stops listens no more a moment after it has answered its last question.
 inline bool OpenFailsWith(ipc::CNamedPipeClientCallBackMode& client, std::u16string_view name,
-                          std::uint32_t error, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        if (!client.Open(name) && client.Endpoint().LastError() == error) {
-            return true;
-        }
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+                          std::uint32_t error) {
+    return Eventually([&] { return client.Open(name) == 0 && client.Endpoint().LastError() == error; });
 }
 
 // A callback server with its recording callback, created and reading.

@@ -1,5 +1,8 @@
+// The bounds of the field readers and writers and the text fields; the field layouts are the golden table's.
+
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,22 +16,6 @@ using ipc::WireReader;
 using ipc::WireWriter;
 using ipc_test::Hex;
 using ipc_test::ToHex;
-
-const base::SystemTime kTime{2024, 5, 3, 1, 12, 30, 45, 123};
-
-TEST(WireWriter, WritesLittleEndianUnalignedFields) {
-    std::vector<std::uint8_t> buffer(1 + 2 + 4 + 4 + 8 + 16);
-    WireWriter w(buffer);
-    w.PutU8(0xAB);
-    w.PutU16(0x1234);
-    w.PutU32(0x89ABCDEF);
-    w.PutI32(-1);
-    w.PutU64(0x0102030405060708);
-    w.PutTime(kTime);
-    EXPECT_TRUE(w.Complete());
-    EXPECT_EQ(ToHex(buffer), ToHex(Hex("ab 3412 efcdab89 ffffffff 0807060504030201"
-                                       "e807 0500 0300 0100 0c00 1e00 2d00 7b00")));
-}
 
 TEST(WireWriter, RefusesWhatDoesNotFitAndStaysFailed) {
     std::vector<std::uint8_t> buffer(3, 0xEE);
@@ -45,77 +32,36 @@ TEST(WireWriter, RefusesWhatDoesNotFitAndStaysFailed) {
     EXPECT_EQ(t.Position(), 0u);
 }
 
-TEST(WireReader, ReadsWhatTheWriterWrote) {
-    std::vector<std::uint8_t> buffer(2 + 4 + 4 + 8 + 16 + 6);
-    WireWriter w(buffer);
-    w.PutU16(0xFFFE);
-    w.PutU32(0xDEADBEEF);
-    w.PutI32(-2);
-    w.PutU64(~0ull);
-    w.PutTime(kTime);
-    w.PutText(u"游戏");
-    w.PutZeros(2);
-    ASSERT_TRUE(w.Complete());
-
-    WireReader r(buffer);
-    std::uint16_t u16 = 0;
-    std::uint32_t u32 = 0;
-    std::int32_t i32 = 0;
-    std::uint64_t u64 = 0;
-    base::SystemTime time;
-    std::u16string text;
-    EXPECT_TRUE(r.ReadU16(u16) && r.ReadU32(u32) && r.ReadI32(i32) && r.ReadU64(u64) && r.ReadTime(time) &&
-                r.ReadText(6, text));
-    EXPECT_EQ(u16, 0xFFFE);
-    EXPECT_EQ(u32, 0xDEADBEEFu);
-    EXPECT_EQ(i32, -2);
-    EXPECT_EQ(u64, ~0ull);
-    EXPECT_EQ(time, kTime);
-    EXPECT_EQ(text, u"游戏");
-    EXPECT_EQ(r.Remaining(), 0u);
-}
-
-// One read into a throw-away value.
-template <typename T>
-bool Into(WireReader& r, bool (WireReader::*read)(T&)) {
-    T value;
-    return (r.*read)(value);
-}
-template <typename T>
-bool Into(WireReader& r, bool (WireReader::*read)(std::size_t, T&), std::size_t count) {
-    T value;
-    return (r.*read)(count, value);
-}
-
 TEST(WireReader, NeverReadsPastTheBytesAndKeepsItsPosition) {
     // Exactly sized heap copies, so that the sanitizer sees any read beyond them.
-    const std::vector<std::uint8_t> bytes = Hex("01 02 03");
-    struct Case {
-        const char* what;
-        bool (*read)(WireReader&);
+    const std::vector<std::uint8_t> three = Hex("01 02 03");
+    std::uint32_t u32;
+    std::uint64_t u64;
+    base::SystemTime time;
+    std::u16string text;
+    ipc::Bytes bytes;
+    const std::function<bool(WireReader&)> reads[] = {
+        [&](WireReader& r) { return r.ReadU32(u32); },
+        [&](WireReader& r) { return r.ReadU64(u64); },
+        [&](WireReader& r) { return r.ReadTime(time); },
+        [&](WireReader& r) { return r.ReadText(4, text); },
+        [&](WireReader& r) { return r.ReadFixedText(text); },
+        [&](WireReader& r) { return r.Skip(4); },
+        [&](WireReader& r) { return r.ReadText(~std::size_t{0}, text); },
+        [&](WireReader& r) { return r.ReadBytes(4, bytes); },
     };
-    const Case cases[] = {
-        {"u32", [](WireReader& r) { return Into<std::uint32_t>(r, &WireReader::ReadU32); }},
-        {"u64", [](WireReader& r) { return Into<std::uint64_t>(r, &WireReader::ReadU64); }},
-        {"time", [](WireReader& r) { return Into<base::SystemTime>(r, &WireReader::ReadTime); }},
-        {"text", [](WireReader& r) { return Into<std::u16string>(r, &WireReader::ReadText, 4); }},
-        {"fixed text", [](WireReader& r) { return Into<std::u16string>(r, &WireReader::ReadFixedText); }},
-        {"skip", [](WireReader& r) { return r.Skip(4); }},
-        {"huge count",
-         [](WireReader& r) { return Into<std::u16string>(r, &WireReader::ReadText, ~std::size_t{0}); }},
-    };
-    for (const Case& c : cases) {
-        WireReader r(bytes);
+    for (const auto& read : reads) {
+        WireReader r(three);
         std::uint8_t first = 0;
         ASSERT_TRUE(r.ReadU8(first));
-        EXPECT_FALSE(c.read(r)) << c.what;
-        EXPECT_TRUE(r.Failed()) << c.what;
-        EXPECT_EQ(r.Position(), 1u) << c.what;
+        EXPECT_FALSE(read(r));
+        EXPECT_TRUE(r.Failed());
+        EXPECT_EQ(r.Position(), 1u);
         std::uint16_t rest = 0;
-        EXPECT_TRUE(r.ReadU16(rest)) << c.what;  // what is there can still be read
+        EXPECT_TRUE(r.ReadU16(rest));  // what is there can still be read
         EXPECT_EQ(rest, 0x0302);
     }
-    WireReader beyond(bytes, 4);
+    WireReader beyond(three, 4);
     EXPECT_TRUE(beyond.Failed());
     EXPECT_EQ(beyond.Remaining(), 0u);
 }
@@ -125,30 +71,28 @@ TEST(DecodeText, StopsAtTheFirstNulOrTheEndOfTheCountedBytes) {
         const char* hex;
         std::u16string expected;
     };
-    const Case cases[] = {
-        {"", u""},
-        {"61 00", u"a"},
-        {"61 00 62 00", u"ab"},
-        {"61 00 00 00 62 00", u"a"},
-        {"00 00 62 00", u""},
-        {"61 00 62", u"a"},  // an odd last byte is no character
-        {"61", u""},
-        {"38 6e 0f 62", u"游戏"},  // little-endian units
-        {"3d d8 00 de", u"\U0001F600"},
-    };
+    // An odd last byte is no character; units are little-endian.
+    const Case cases[] = {{"", u""},
+                          {"61 00", u"a"},
+                          {"61 00 62 00", u"ab"},
+                          {"61 00 00 00 62 00", u"a"},
+                          {"00 00 62 00", u""},
+                          {"61 00 62", u"a"},
+                          {"61", u""},
+                          {"38 6e 0f 62", u"游戏"},
+                          {"3d d8 00 de", u"\U0001F600"}};
     for (const Case& c : cases) {
         EXPECT_EQ(ipc::DecodeText(Hex(c.hex)), c.expected) << c.hex;
     }
 }
 
-TEST(FixedFieldText, CutsAt259UnitsWithoutSplittingASurrogatePair) {
+// A fixed text field is 520 bytes with at least one NUL: the text is cut at 259 units, never inside a
+// surrogate pair, and the rest is zeros.
+TEST(FixedText, CutsAt259UnitsWithoutSplittingASurrogatePairAndReadsBack) {
     const std::u16string emoji = u"\U0001F600";
-    struct Case {
-        std::u16string text;
-        std::size_t kept;
-    };
-    const Case cases[] = {
-        {std::u16string(258, u'a'), 258},
+    const std::pair<std::u16string, std::size_t> cases[] = {
+        {u"", 0},
+        {std::u16string(258, u'名'), 258},
         {std::u16string(259, u'a'), 259},
         {std::u16string(260, u'a'), 259},
         {std::u16string(300, u'a'), 259},
@@ -156,26 +100,17 @@ TEST(FixedFieldText, CutsAt259UnitsWithoutSplittingASurrogatePair) {
         {std::u16string(258, u'a') + emoji, 258},  // the cut would split it: both halves go
         {std::u16string(258, u'a') + emoji + u"b", 258},
     };
-    for (const Case& c : cases) {
-        const std::u16string_view kept = ipc::FixedFieldText(c.text);
-        EXPECT_EQ(kept.size(), c.kept) << c.text.size();
-        EXPECT_EQ(kept, std::u16string_view(c.text).substr(0, c.kept));
-    }
-}
-
-TEST(FixedText, Is520BytesWithAtLeastOneNulAndReadsBack) {
-    for (const std::size_t length : {0u, 1u, 258u, 259u, 260u, 300u}) {
-        const std::u16string text(length, u'名');
+    for (const auto& [text, kept] : cases) {
+        SCOPED_TRACE(text.size());
+        EXPECT_EQ(ipc::FixedFieldText(text), std::u16string_view(text).substr(0, kept));
         std::vector<std::uint8_t> buffer(ipc::kFixedTextSize + 1, 0xEE);
         const std::span<std::uint8_t> field = std::span(buffer).first(ipc::kFixedTextSize);
         WireWriter w(field);
         ASSERT_TRUE(w.PutFixedText(text));
         EXPECT_TRUE(w.Complete());
         EXPECT_EQ(buffer[ipc::kFixedTextSize], 0xEE) << "wrote past the field";
-        const std::size_t kept = std::min<std::size_t>(length, 259);
-        for (std::size_t i = kept * 2; i < ipc::kFixedTextSize; ++i) {
-            ASSERT_EQ(buffer[i], 0) << "length " << length << " byte " << i;
-        }
+        EXPECT_EQ(std::vector(buffer.begin() + 2 * kept, buffer.end() - 1),
+                  std::vector<std::uint8_t>(ipc::kFixedTextSize - 2 * kept, 0));
         WireReader r(field);
         std::u16string back;
         ASSERT_TRUE(r.ReadFixedText(back));
