@@ -18,7 +18,8 @@
 #include "ipc/comm_if.h"
 #include "ipc/command_ids.h"
 #include "plugin/console_host.h"
-#include "unit/ipc/comm_if_test_util.h"
+#include "unit/ipc/fake_requests.h"
+#include "unit/ipc/pipe_test_util.h"
 
 namespace console_test {
 
@@ -64,7 +65,7 @@ class Capture : public std::streambuf {
 };
 
 // The program behind the monitor: its exit request makes the monitor close the pipe and end with 0.
-struct Program : comm_if_test::FakeRequests {
+struct Program : ipc_test::FakeRequests {
     void RequestExit() override {
         FakeRequests::RequestExit();
         exit.Set();

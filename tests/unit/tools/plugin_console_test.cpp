@@ -86,11 +86,11 @@ TEST(PluginConsole, DrivesAScriptedConversationWithTheMonitor) {
     EXPECT_EQ(in, (Lines{
                       "< StartResponse (2) result=1",
                       "< SetAccelerateProcessResponse (16) result=1",
-                      "< GetLocalDownRefluxResponse (20) bytes=1000001 reserved=0",
-                      "< GetProcessDownRefluxByProcessNameResponse (40) bytes=111",
-                      "< GetProcessUpRefluxBetweenTimeByIdResponse (67) bytes=888",
+                      "< GetLocalDownRefluxResponse (20) bytes=1 reserved=0",
+                      "< GetProcessDownRefluxByProcessNameResponse (40) bytes=1",
+                      "< GetProcessUpRefluxBetweenTimeByIdResponse (67) bytes=1",
                       "< StopAlarmResponse (8) result=0",
-                      "< GetLocalUpRefluxResponse (22) bytes=2000002",
+                      "< GetLocalUpRefluxResponse (22) bytes=1",
                       "< StopAlarmResponse (8) result=1",
                       "< PostLocalDownReflux (77) bytes=5",
                       "< PostLocalUpReflux (78) bytes=6",
@@ -110,10 +110,10 @@ TEST(PluginConsole, DrivesAScriptedConversationWithTheMonitor) {
                        "> ExitMonitor (37)",
                    }));
     EXPECT_EQ(host.program.TakeCalls(),
-              (Lines{"SetAccelerateProcess(\"GameClient.exe|b.exe\", 20, \"|\", 1)", "GetReflux(LocalDown)",
+              (Lines{"SetAccelerateProcess(\"GameClient.exe|b.exe\", 20, \"|\", 1)", "GetReflux(0)",
                      "GetProcessRefluxByName(\"Game Client.exe\", down)",
-                     "GetRefluxBetweenTimeById(7, 2026-12-06 10:00:00, 2026-12-06 11:00:00, up)",
-                     "GetReflux(LocalUp)", "StopAlarm(1)", "RequestExit"}));
+                     "GetRefluxBetweenTimeById(7, 2026-12-06 10:00:00.000, 2026-12-06 11:00:00.000, up)",
+                     "GetReflux(1)", "StopAlarm(1)", "RequestExit"}));
     EXPECT_EQ(host.launchedHost, u"Accelerator.exe");
     EXPECT_TRUE(Has(run.err, "the monitor ended with exit code 0")) << run.err.Text();
 }
@@ -150,7 +150,7 @@ TEST(PluginConsole, SendsCommandLineRequestsAndPrintsJsonLines) {
     EXPECT_LT(at("GetAccelerateUpReflux"), at("GetAccelerateUpRefluxResponse"));
     EXPECT_LT(at("GetAccelerateUpRefluxResponse"), at("ExitMonitor"));
     EXPECT_EQ(host.program.TakeCalls(),
-              (Lines{"GetProcessStartTimeByPid(9)", "GetReflux(AccelerateUp)", "RequestExit"}));
+              (Lines{"GetProcessStartTimeByPid(9)", "GetReflux(4)", "RequestExit"}));
 }
 
 TEST(PluginConsole, ListensUntilInterruptedThenEndsTheMonitor) {
@@ -281,7 +281,7 @@ TEST(PluginConsole, AFloodOfEchoedRequestsIsAnsweredInFull) {
         return n;
     };
     EXPECT_EQ(count("> GetLocalDownReflux (19)\n"), kRequests);
-    EXPECT_EQ(count("< GetLocalDownRefluxResponse (20) bytes=1000001"), kRequests);
+    EXPECT_EQ(count("< GetLocalDownRefluxResponse (20) bytes=1 reserved=0"), kRequests);
 }
 
 }  // namespace

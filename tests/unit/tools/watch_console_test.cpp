@@ -65,7 +65,7 @@ TEST(WatchConsole, PrintsTheTotalsAndTheProcessListUntilCtrlCThenEndsTheMonitor)
     EXPECT_NE(run.err.Text().find("ExitMonitor sent"), std::string::npos) << run.err.Text();
     EXPECT_EQ(host.program.TakeCalls(),
               (std::vector<std::string>{"SetAccelerateProcess(\"GameClient.exe;\", 15, \";\", 1)",
-                                        "GetReflux(Unattributed)", "RequestExit"}));
+                                        "GetReflux(6)", "RequestExit"}));
     EXPECT_FALSE(host.Interrupt()) << "the handler is removed at the end";
 }
 
