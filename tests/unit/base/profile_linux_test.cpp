@@ -33,9 +33,8 @@ TEST(ProfileLinux, WriteKeepsEveryOtherByte) {
          "; top\r\n\r\n[a]\r\nx=2\r\n\r\n; n\r\ny = 3\r\n"},
         {"[A]\r\n Key=1\r\n", u"a", u"KEY", u"2", "[A]\r\nKey=2\r\n"},  // the name keeps its spelling
         {"[a]\r\n k \r\nz=1\r\n", u"a", u"k", u"v", "[a]\r\nk=v\r\nz=1\r\n"},
-        // A new key goes after the section's last non-blank line.
-        {"[a]\r\nx=1\r\n; tail\r\n\r\n\r\n[b]\r\n", u"a", u"z", u"3",
-         "[a]\r\nx=1\r\n; tail\r\nz=3\r\n\r\n\r\n[b]\r\n"},
+        // A new key goes after the section's last non-blank line, one character long here.
+        {"[a]\r\nx=1\r\n;\r\n\r\n\r\n[b]\r\n", u"a", u"z", u"3", "[a]\r\nx=1\r\n;\r\nz=3\r\n\r\n\r\n[b]\r\n"},
         {"[a]\r\nx=1\r\n[b]", u"b", u"z", u"3", "[a]\r\nx=1\r\n[b]\r\nz=3\r\n"},
         // Added lines take the file's first break; a file without one gets CRLF.
         {"[a]\nx=1\n", u"a", u"y", u"2", "[a]\nx=1\ny=2\n"},
