@@ -100,9 +100,9 @@ TEST(FormatRateCompact, PicksTheRungOnWholeKilobitsPerSecond) {
         {1'249'999, 1, u"10.0mbps"},
         {1'250'000, 1, u"10mbps"},
         {124'999'999, 1, u"1000mbps"},
-        {187'500'000, 1, u"1.5gbps"},
+        {125'000'000, 1, u"1.0gbps"},
         {1'249'999'999, 1, u"10.0gbps"},
-        {1'500'000'000, 1, u"12gbps"},
+        {1'250'000'000, 1, u"10gbps"},
         {1'000, 4, u"2.0kbps"},
         {1'000, 0, u"8.0kbps"},
     };

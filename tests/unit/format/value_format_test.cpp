@@ -20,6 +20,7 @@ TEST(FormatVolume, PicksTheRungOnTheExactBitCount) {
         {124, u"992b", u"992b", u"992b"},
         {125, u"1.00kb", u"1.00kb", u"1kb"},
         {124'999, u"999.99kb", u"999.99kb", u"999.99kb"},
+        {125'000, u"1.00mb", u"1.00mb", u"1mb"},
         {131'250, u"1.05mb", u"1.05mb", u"1.05mb"},  // a zero in the first place alone is kept
         {187'500, u"1.50mb", u"1.50mb", u"1.5mb"},
         {1'562'500, u"12.50mb", u"12.50mb", u"12.5mb"},
