@@ -34,6 +34,9 @@ TEST(Utf8Utf16, RoundTripsAndInvalidInputBecomesReplacementCharacters) {
     }
     EXPECT_EQ(base::Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
     EXPECT_EQ(base::Utf16ToUtf8(u"x" + std::u16string(1, char16_t(0xDC00)) + u"y"), "x\xEF\xBF\xBDy");
+    // A high surrogate before a unit above the low ones is unpaired too.
+    EXPECT_EQ(base::Utf16ToUtf8(u"x" + std::u16string(1, char16_t(0xD800)) + u"\uE000"),
+              "x\xEF\xBF\xBD\xEE\x80\x80");
 }
 
 TEST(Gbk, EncodesTheLogMessagesAsCodePage936) {
