@@ -5,6 +5,7 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 #include <vector>
 
@@ -14,40 +15,31 @@ namespace {
 
 using base::Event;
 using base::EventReset;
-using Clock = std::chrono::steady_clock;
 
-long long ElapsedMs(Clock::time_point since) {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count();
+TEST(Event, ManualStaysSignalledAutomaticLetsOneWaitThrough) {
+    Event manual(EventReset::kManual, false);
+    ASSERT_TRUE(manual.IsValid());
+    EXPECT_FALSE(manual.Wait(0));
+    manual.Set();
+    EXPECT_TRUE(manual.Wait(0));
+    EXPECT_TRUE(manual.Wait(0));
+    manual.Reset();
+    EXPECT_FALSE(manual.Wait(0));
+
+    Event automatic(EventReset::kAutomatic, true);
+    EXPECT_TRUE(automatic.Wait(0));
+    EXPECT_FALSE(automatic.Wait(0));
+    automatic.Set();
+    automatic.Set();  // setting twice still releases one wait
+    EXPECT_TRUE(automatic.Wait(0));
+    EXPECT_FALSE(automatic.Wait(0));
 }
 
-TEST(Event, ManualResetStaysSignalledUntilReset) {
+TEST(Event, WaitTimesOutNoEarlierThanItsTimeout) {
     Event e(EventReset::kManual, false);
-    ASSERT_TRUE(e.IsValid());
-    EXPECT_FALSE(e.Wait(0));
-    e.Set();
-    EXPECT_TRUE(e.Wait(0));
-    EXPECT_TRUE(e.Wait(0));
-    e.Reset();
-    EXPECT_FALSE(e.Wait(0));
-}
-
-TEST(Event, AutomaticResetLetsOneWaitThrough) {
-    Event e(EventReset::kAutomatic, true);
-    EXPECT_TRUE(e.Wait(0));
-    EXPECT_FALSE(e.Wait(0));
-    e.Set();
-    e.Set();  // setting twice still releases one wait
-    EXPECT_TRUE(e.Wait(0));
-    EXPECT_FALSE(e.Wait(0));
-}
-
-TEST(Event, WaitTimesOutAfterRoughlyItsTimeout) {
-    Event e(EventReset::kManual, false);
-    const auto start = Clock::now();
+    const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(e.Wait(100));
-    const auto ms = ElapsedMs(start);
-    EXPECT_GE(ms, 90);
-    EXPECT_LT(ms, 2000);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(90));
 }
 
 TEST(Event, WaitAnyReturnsTheLowestSignalledIndex) {
@@ -72,13 +64,11 @@ TEST(Event, WaitAnyWakesWhenAnotherThreadSets) {
     const std::array<Event*, 2> events{&stop, &data};
     base::WorkerThread setter;
     ASSERT_TRUE(setter.Start([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));  // most likely after the wait began
         data.Set();
     }));
-    const auto start = Clock::now();
     EXPECT_EQ(Event::WaitAny(events, 5000), 1);
-    EXPECT_LT(ElapsedMs(start), 4000);
-    EXPECT_TRUE(setter.Join(2000));
+    EXPECT_TRUE(setter.Join(base::WorkerThread::kShutdownWaitMs));
 }
 
 TEST(Event, AutomaticEventReleasesExactlyOneOfManyWaiters) {
@@ -95,7 +85,7 @@ TEST(Event, AutomaticEventReleasesExactlyOneOfManyWaiters) {
     }
     gate.Set();
     for (auto& w : waiters) {
-        EXPECT_TRUE(w->Join(2000));
+        EXPECT_TRUE(w->Join(base::WorkerThread::kShutdownWaitMs));
     }
     EXPECT_EQ(passed.load(), 1);
 }
@@ -110,7 +100,6 @@ TEST(Event, SameNameSharesOneStateUnnamedNone) {
     EXPECT_FALSE(other.Wait(0));
     first.Reset();
     EXPECT_FALSE(second.Wait(0));
-    // Unnamed events share nothing.
     Event a(EventReset::kManual, false);
     Event b(EventReset::kManual, false);
     a.Set();

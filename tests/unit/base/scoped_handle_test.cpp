@@ -18,60 +18,38 @@ struct CountingTraits {
 };
 using Owner = base::ScopedHandle<CountingTraits>;
 
-class ScopedHandle : public ::testing::Test {
-  protected:
-    void SetUp() override { gClosed.clear(); }
-};
-
 static_assert(!std::is_copy_constructible_v<Owner> && !std::is_copy_assignable_v<Owner>);
 static_assert(std::is_nothrow_move_constructible_v<Owner> && std::is_nothrow_move_assignable_v<Owner>);
 
-TEST_F(ScopedHandle, ClosesOnceWhenItGoesOutOfScope) {
+TEST(ScopedHandle, ClosesEachHandleOnceUnlessReleased) {
+    gClosed.clear();
     {
         const Owner empty;
-        EXPECT_FALSE(empty.IsValid());
         EXPECT_FALSE(empty);
-        const Owner owner(7);
-        EXPECT_TRUE(owner);
-        EXPECT_EQ(owner.Get(), 7);
-    }
-    EXPECT_EQ(gClosed, std::vector<int>{7});
-}
+        Owner first(1);
+        EXPECT_TRUE(first.IsValid());
+        Owner second(std::move(first));
+        EXPECT_FALSE(first.IsValid());
+        EXPECT_EQ(second.Get(), 1);
+        Owner third(3);
+        third = std::move(second);  // 3 closes, 1 moves on
+        auto& self = third;
+        third = std::move(self);
+        EXPECT_EQ(third.Get(), 1);
+        EXPECT_EQ(gClosed, std::vector<int>{3});
 
-TEST_F(ScopedHandle, MoveHandsTheHandleOverWithoutClosingIt) {
-    Owner first(1);
-    Owner second(std::move(first));
-    EXPECT_FALSE(first.IsValid());
-    EXPECT_EQ(second.Get(), 1);
-
-    Owner third(3);
-    third = std::move(second);  // 3 closes, 1 moves on
-    EXPECT_EQ(gClosed, std::vector<int>{3});
-    EXPECT_EQ(third.Get(), 1);
-    auto& self = third;
-    third = std::move(self);
-    EXPECT_EQ(third.Get(), 1);
-    EXPECT_EQ(gClosed, std::vector<int>{3});
-}
-
-TEST_F(ScopedHandle, ResetClosesTheOldHandleButNotTheSameOne) {
-    Owner owner(4);
-    owner.Reset(5);
-    owner.Reset(5);
-    EXPECT_EQ(gClosed, std::vector<int>{4});
-    owner.Reset();
-    EXPECT_FALSE(owner);
-    owner.Reset();
-    EXPECT_EQ(gClosed, (std::vector<int>{4, 5}));
-}
-
-TEST_F(ScopedHandle, ReleaseEndsOwnership) {
-    {
-        Owner owner(6);
-        EXPECT_EQ(owner.Release(), 6);
+        Owner owner(4);
+        owner.Reset(5);
+        owner.Reset(5);  // the same handle is not closed
+        owner.Reset();
         EXPECT_FALSE(owner);
+        owner.Reset();
+        EXPECT_EQ(gClosed, (std::vector<int>{3, 4, 5}));
+        Owner released(6);
+        EXPECT_EQ(released.Release(), 6);
+        EXPECT_FALSE(released);
     }
-    EXPECT_TRUE(gClosed.empty());
+    EXPECT_EQ(gClosed, (std::vector<int>{3, 4, 5, 1}));
 }
 
 }  // namespace

@@ -7,54 +7,47 @@
 #include <string>
 
 #include "base/event.h"
-#include "base/text.h"
 #include "base/traffic_log.h"
 #include "support/temp_dir.h"
 
 namespace {
 
-TEST(WorkerThread, RunsItsBodyAndJoins) {
+constexpr std::uint32_t kWait = base::WorkerThread::kShutdownWaitMs;
+
+TEST(WorkerThread, RunsItsBodyOnceAndEndsOnItsQuitEvent) {
+    base::Event quit(base::EventReset::kManual, false);
+    base::Event running(base::EventReset::kManual, false);
     std::atomic<int> runs{0};
     base::WorkerThread t;
     EXPECT_FALSE(t.IsStarted());
-    ASSERT_TRUE(t.Start([&] { ++runs; }));
+    EXPECT_FALSE(t.Join(0)) << "a thread never started is not joined";
+    ASSERT_TRUE(t.Start([&] {
+        ++runs;
+        running.Set();
+        quit.Wait(base::Event::kInfinite);
+    }));
     EXPECT_TRUE(t.IsStarted());
-    EXPECT_TRUE(t.Join(2000));
+    ASSERT_TRUE(running.Wait(kWait));
+    EXPECT_FALSE(t.HasEnded());
+    quit.Set();
+    EXPECT_TRUE(t.Join(kWait));
     EXPECT_TRUE(t.HasEnded());
     EXPECT_EQ(runs.load(), 1);
     EXPECT_FALSE(t.Join(0)) << "a thread is joined once";
     EXPECT_FALSE(t.Start([] {})) << "and started once";
     EXPECT_NE(t.LastError(), 0u);
-
-    base::WorkerThread never;
-    EXPECT_FALSE(never.Join(10));
-    EXPECT_FALSE(never.HasEnded());
-}
-
-TEST(WorkerThread, CooperativeEndThroughAQuitEvent) {
-    base::Event quit(base::EventReset::kManual, false);
-    std::atomic<int> rounds{0};
-    base::WorkerThread t;
-    ASSERT_TRUE(t.Start([&] {
-        while (!quit.Wait(10)) {
-            ++rounds;
-        }
-    }));
-    quit.Set();
-    EXPECT_TRUE(t.Join(base::WorkerThread::kShutdownWaitMs));
 }
 
 TEST(WorkerThread, AnEscapingExceptionIsLoggedAndEndsOnlyTheBody) {
     testing_support::TempDir dir;
     const auto file = dir.File("traffic.log");
-    const auto u8 = file.u8string();
-    ASSERT_TRUE(base::OpenTrafficLogAt(base::Utf8ToUtf16(std::string(u8.begin(), u8.end()))));
+    ASSERT_TRUE(base::OpenTrafficLogAt(file.u16string()));
     base::WorkerThread throwing;
     ASSERT_TRUE(throwing.Start([] { throw std::runtime_error("lost"); }));
-    EXPECT_TRUE(throwing.Join(base::WorkerThread::kShutdownWaitMs));
+    EXPECT_TRUE(throwing.Join(kWait));
     base::WorkerThread unknown;
     ASSERT_TRUE(unknown.Start([] { throw 7; }));
-    EXPECT_TRUE(unknown.Join(base::WorkerThread::kShutdownWaitMs));
+    EXPECT_TRUE(unknown.Join(kWait));
     base::CloseTrafficLog();
     const std::string log = testing_support::ReadFileBytes(file);
     const std::string line = "catch some execptions in worker thread ";

@@ -22,28 +22,25 @@ class ProbeDialog : public skin::Dialog {
     explicit ProbeDialog(int templateId, INT_PTR endWith = 0) : skin::Dialog(templateId), endWith_(endWith) {}
 
     std::vector<UINT> seen;
-    HWND handleAtInit = nullptr;
     skin::Dialog* foundAtInit = nullptr;
     int finalMessages = 0;
 
   protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
         seen.push_back(message);
-        switch (message) {
-            case WM_INITDIALOG:
-                handleAtInit = Handle();
-                foundAtInit = FromHandle(Handle());
-                if (endWith_ != 0) {
-                    EndDialog(endWith_);
-                }
-                result = TRUE;
-                return true;
-            case kAskValue:
-                result = kAnswer;
-                return true;
-            default:
-                return skin::Dialog::HandleMessage(message, wParam, lParam, result);
+        if (message == WM_INITDIALOG) {
+            foundAtInit = FromHandle(Handle());
+            if (endWith_ != 0) {
+                EndDialog(endWith_);
+            }
+            result = TRUE;
+            return true;
         }
+        if (message == kAskValue) {
+            result = kAnswer;
+            return true;
+        }
+        return skin::Dialog::HandleMessage(message, wParam, lParam, result);
     }
     void OnFinalMessage() override { ++finalMessages; }
 
@@ -55,17 +52,15 @@ TEST(SkinDialog, AModalRunReturnsTheValueGivenToEndDialog) {
     ProbeDialog dialog(IDD_FLOATING, 77);
     EXPECT_EQ(dialog.DoModal(nullptr), 77);
     ASSERT_FALSE(dialog.seen.empty());
-    EXPECT_EQ(dialog.seen.front(), static_cast<UINT>(WM_INITDIALOG)) << "the object is known from WM_INITDIALOG on";
-    EXPECT_NE(dialog.handleAtInit, nullptr);
+    EXPECT_EQ(dialog.seen.front(), static_cast<UINT>(WM_INITDIALOG))
+        << "the object is known from WM_INITDIALOG on";
     EXPECT_EQ(dialog.foundAtInit, &dialog);
     EXPECT_EQ(dialog.Handle(), nullptr) << "no window after the run";
     EXPECT_EQ(dialog.finalMessages, 0) << "a modal dialog lives on its caller's stack";
-}
 
-TEST(SkinDialog, AMissingTemplateFailsTheModalRun) {
-    ProbeDialog dialog(4999);
-    EXPECT_EQ(dialog.DoModal(nullptr), -1);
-    EXPECT_TRUE(dialog.seen.empty());
+    ProbeDialog missing(4999);
+    EXPECT_EQ(missing.DoModal(nullptr), -1);
+    EXPECT_TRUE(missing.seen.empty());
 }
 
 TEST(SkinDialog, AModelessDialogAnswersThroughItsHandlerAndEndsWithItsWindow) {
@@ -74,21 +69,14 @@ TEST(SkinDialog, AModelessDialogAnswersThroughItsHandlerAndEndsWithItsWindow) {
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(skin::Dialog::FromHandle(window), &dialog);
     EXPECT_EQ(SendMessageW(window, kAskValue, 0, 0), kAnswer) << "the value travels through DWLP_MSGRESULT";
-    EXPECT_NE(dialog.Item(IDC_TEXT_LINE), nullptr);
     EXPECT_NE(dialog.Item(IDC_STATUS_BUTTON), nullptr);
+    EXPECT_EQ(skin::Dialog::FromHandle(dialog.Item(IDC_STATUS_BUTTON)), nullptr)
+        << "a window of another kind";
 
     SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     EXPECT_FALSE(IsWindow(window)) << "a modeless dialog is destroyed by IDCANCEL";
     EXPECT_EQ(dialog.finalMessages, 1);
     EXPECT_EQ(dialog.Handle(), nullptr);
-}
-
-TEST(SkinDialog, AWindowOfAnotherKindHasNoObject) {
-    HWND plain = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                 GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(plain, nullptr);
-    EXPECT_EQ(skin::Dialog::FromHandle(plain), nullptr);
-    DestroyWindow(plain);
 }
 
 // A dialog with the control colours mixed in, as the program's dialogs have them.
@@ -98,18 +86,10 @@ class ColouredDialog : public skin::Dialog, public skin::CCtrlColor<0, 0xF6FBF3>
 
   protected:
     bool HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
-        if (ProcessCtrlColor(message, wParam, lParam, result)) {
-            return true;
-        }
-        return skin::Dialog::HandleMessage(message, wParam, lParam, result);
+        return ProcessCtrlColor(message, wParam, lParam, result) ||
+               skin::Dialog::HandleMessage(message, wParam, lParam, result);
     }
 };
-
-COLORREF BrushColor(HBRUSH brush) {
-    LOGBRUSH logBrush{};
-    GetObjectW(brush, sizeof(logBrush), &logBrush);
-    return logBrush.lbColor;
-}
 
 struct StaticColours {
     HBRUSH brush;
@@ -126,52 +106,40 @@ StaticColours AskStaticColours(HWND dialog, HWND control) {
     return {brush, GetTextColor(dc.Get()), GetBkMode(dc.Get())};
 }
 
-TEST(CtrlColor, StaticsAreTransparentWithBlackTextOnTheDialogBrush) {
-    ColouredDialog dialog;
-    HWND window = dialog.Create(nullptr);
-    ASSERT_NE(window, nullptr);
-    HWND text = dialog.Item(IDC_TEXT_LINE);
-
-    const StaticColours plain = AskStaticColours(window, text);
-    EXPECT_EQ(plain.brush, dialog.DefaultBrush());
-    EXPECT_EQ(BrushColor(plain.brush), RGB(243, 251, 246));
-    EXPECT_EQ(plain.text, RGB(0, 0, 0));
-    EXPECT_EQ(plain.mode, TRANSPARENT);
-
-    dialog.RegisterTextColor(text, RGB(0, 86, 31));
-    EXPECT_EQ(AskStaticColours(window, text).text, RGB(0, 86, 31));
-    DestroyWindow(window);
-}
-
-TEST(CtrlColor, RegisteredBrushesWinAndTransparentStaticsGetTheNullBrush) {
+TEST(CtrlColor, StaticsAreTransparentTextOnTheDialogBrushUnlessRegisteredOtherwise) {
     ColouredDialog dialog;
     HWND window = dialog.Create(nullptr);
     ASSERT_NE(window, nullptr);
     HWND text = dialog.Item(IDC_TEXT_LINE);
     HWND button = dialog.Item(IDC_STATUS_BUTTON);
-    auto nullBrush = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+
+    const StaticColours plain = AskStaticColours(window, text);
+    EXPECT_EQ(plain.brush, dialog.DefaultBrush());
+    LOGBRUSH logBrush{};
+    GetObjectW(plain.brush, sizeof(logBrush), &logBrush);
+    EXPECT_EQ(logBrush.lbColor, RGB(243, 251, 246));
+    EXPECT_EQ(plain.text, RGB(0, 0, 0));
+    EXPECT_EQ(plain.mode, TRANSPARENT);
+    dialog.RegisterTextColor(text, RGB(0, 86, 31));
+    EXPECT_EQ(AskStaticColours(window, text).text, RGB(0, 86, 31));
 
     HBRUSH background = CreateSolidBrush(RGB(247, 251, 255));
     dialog.RegisterBrush(window, background);
-    EXPECT_EQ(reinterpret_cast<HBRUSH>(SendMessageW(window, WM_CTLCOLORDLG, 0, reinterpret_cast<LPARAM>(window))),
-              background);
-
+    EXPECT_EQ(
+        reinterpret_cast<HBRUSH>(SendMessageW(window, WM_CTLCOLORDLG, 0, reinterpret_cast<LPARAM>(window))),
+        background);
     dialog.SetTransparentStatics(true);
-    EXPECT_EQ(AskStaticColours(window, text).brush, nullBrush);
+    EXPECT_EQ(AskStaticColours(window, text).brush, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)));
     EXPECT_EQ(dialog.BrushFor(button), dialog.DefaultBrush()) << "only statics become transparent";
-
     HBRUSH own = CreateSolidBrush(RGB(1, 2, 3));
     dialog.RegisterBrush(text, own);
     EXPECT_EQ(AskStaticColours(window, text).brush, own) << "a registered brush wins over transparency";
-    DestroyWindow(window);
-}
 
-TEST(CtrlColor, OtherControlColourMessagesAreLeftToTheSystem) {
-    skin::CCtrlColor<0, 0xF6FBF3> colours;
     LRESULT result = 0;
-    EXPECT_FALSE(colours.ProcessCtrlColor(WM_CTLCOLORBTN, 0, 0, result));
-    EXPECT_FALSE(colours.ProcessCtrlColor(WM_CTLCOLOREDIT, 0, 0, result));
-    EXPECT_FALSE(colours.ProcessCtrlColor(WM_PAINT, 0, 0, result));
+    for (const UINT other : {WM_CTLCOLORBTN, WM_CTLCOLOREDIT, WM_PAINT}) {
+        EXPECT_FALSE(dialog.ProcessCtrlColor(other, 0, 0, result)) << "left to the system: " << other;
+    }
+    DestroyWindow(window);
 }
 
 }  // namespace

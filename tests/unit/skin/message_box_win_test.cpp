@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/text.h"
@@ -19,28 +20,27 @@
 
 namespace {
 
+constexpr int kPressEnter = -1;
+
 struct SeenButton {
     int id;
-    std::wstring text;
+    std::u16string text;
     RECT rect;  // client coordinates of the box
 };
 
 struct Inspection {
+    int answer = 0;  // the command posted to end the box, or kPressEnter
     bool found = false;
-    std::vector<SeenButton> buttons;
+    std::vector<SeenButton> buttons;  // left to right
     RECT client{};
     RECT window{};
     int defaultId = 0;
     bool hasIcon = false;
-    int answer = 0;  // the command posted to end the box, or kPressEnter
 };
-
-constexpr int kPressEnter = -1;
 
 Inspection* current = nullptr;
 
-BOOL CALLBACK CollectButton(HWND child, LPARAM parameter) {
-    auto* seen = reinterpret_cast<Inspection*>(parameter);
+BOOL CALLBACK CollectChild(HWND child, LPARAM) {
     wchar_t className[16] = {};
     GetClassNameW(child, className, 16);
     if (lstrcmpiW(className, L"Button") == 0) {
@@ -49,21 +49,21 @@ BOOL CALLBACK CollectButton(HWND child, LPARAM parameter) {
         RECT rect{};
         GetWindowRect(child, &rect);
         MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
-        seen->buttons.push_back({GetDlgCtrlID(child), text, rect});
+        current->buttons.push_back({GetDlgCtrlID(child), reinterpret_cast<const char16_t*>(text), rect});
     } else if ((GetWindowLongPtrW(child, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) {
-        seen->hasIcon = true;
+        current->hasIcon = true;
     }
     return TRUE;
 }
 
 void CALLBACK Inspect(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND box = ui::FindWindowByTag(base::kMessageBoxTag);
-    if (box == nullptr || current == nullptr || !IsWindowVisible(box)) {
+    if (box == nullptr || current == nullptr || current->found || !IsWindowVisible(box)) {
         return;
     }
     KillTimer(nullptr, timer);
     current->found = true;
-    EnumChildWindows(box, CollectButton, reinterpret_cast<LPARAM>(current));
+    EnumChildWindows(box, CollectChild, 0);
     std::sort(current->buttons.begin(), current->buttons.end(),
               [](const SeenButton& a, const SeenButton& b) { return a.rect.left < b.rect.left; });
     GetClientRect(box, &current->client);
@@ -78,26 +78,31 @@ void CALLBACK Inspect(HWND, UINT, UINT_PTR timer, DWORD) {
     }
 }
 
-int RunInspected(UINT style, const std::string& text, int answer, Inspection& seen) {
+void CALLBACK AnswerNo(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    PostMessageW(ui::FindWindowByTag(base::kMessageBoxTag), WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
+}
+
+// Runs the box and answers it; a yes/no box can also be answered IDNO after a while.
+int RunInspected(UINT style, const std::string& text, int answer, Inspection& seen,
+                 UINT answerNoAfterMs = 0) {
     seen.answer = answer;
     current = &seen;
     SetTimer(nullptr, 0, 50, Inspect);
+    const UINT_PTR later = answerNoAfterMs == 0 ? 0 : SetTimer(nullptr, 0, answerNoAfterMs, AnswerNo);
     const int result = skin::SkinnedMessageBox(nullptr, text.c_str(), "kvt", style);
+    KillTimer(nullptr, later);
     current = nullptr;
     return result;
 }
 
-std::wstring W(std::u16string_view text) { return std::wstring(text.begin(), text.end()); }
-
-struct ButtonCase {
-    UINT style;
-    std::vector<int> ids;
-    int defaultId;  // 0: none
-    bool icon;
-};
-
 TEST(SkinnedMessageBox, ShowsTheButtonSetOfTheStyleAndReturnsThePressedButton) {
-    const ButtonCase cases[] = {
+    const struct {
+        UINT style;
+        std::vector<int> ids;
+        int defaultId;  // 0: none
+        bool icon;
+    } cases[] = {
         {MB_OK, {1}, 1, false},
         {MB_OKCANCEL | MB_ICONINFORMATION, {1, 2}, 1, true},
         {MB_ABORTRETRYIGNORE | MB_DEFBUTTON3, {3, 4, 5}, 5, false},
@@ -106,85 +111,57 @@ TEST(SkinnedMessageBox, ShowsTheButtonSetOfTheStyleAndReturnsThePressedButton) {
         {MB_RETRYCANCEL | MB_ICONSTOP, {4, 2}, 4, true},
         {MB_CANCELTRYCONTINUE, {2, 10, 11}, 2, false},
         {MB_OK | MB_HELP | MB_DEFBUTTON2, {1, 9}, 9, false},
-        // The default index past the row: no default button.
-        {MB_YESNO | MB_DEFBUTTON3, {6, 7}, 0, false},
+        {MB_YESNO | MB_DEFBUTTON3, {6, 7}, 0, false},  // the default index past the row: no default button
     };
-    for (const ButtonCase& c : cases) {
+    const std::string text = base::Utf16ToGbk(u"您确定要关闭GameClient.exe进程吗？");
+    for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "style 0x" << std::hex << c.style);
         Inspection seen;
-        const std::string text = base::Utf16ToGbk(u"您确定要关闭GameClient.exe进程吗？");
-        if (c.defaultId != 0) {
-            EXPECT_EQ(RunInspected(c.style, text, kPressEnter, seen), c.defaultId) << "Enter presses the default button";
-        } else {
-            EXPECT_EQ(RunInspected(c.style, text, c.ids.back(), seen), c.ids.back());
-        }
-        ASSERT_TRUE(seen.found);
+        EXPECT_EQ(RunInspected(c.style, text, c.defaultId != 0 ? kPressEnter : c.ids.back(), seen),
+                  c.defaultId != 0 ? c.defaultId : c.ids.back());
+        ASSERT_TRUE(seen.found && !seen.buttons.empty());
         std::vector<int> ids;
+        int left = seen.buttons.front().rect.left - skin::kMbButtonPitch;
         for (const SeenButton& b : seen.buttons) {
             ids.push_back(b.id);
-            EXPECT_EQ(b.text, W(skin::MessageBoxButtonText(b.id)));
+            EXPECT_EQ(b.text, skin::MessageBoxButtonText(b.id));
             EXPECT_EQ(b.rect.right - b.rect.left, skin::kMbButtonWidth);
             EXPECT_EQ(b.rect.bottom - b.rect.top, skin::kMbButtonHeight);
+            EXPECT_EQ(b.rect.left - std::exchange(left, b.rect.left), skin::kMbButtonPitch);
         }
         EXPECT_EQ(ids, c.ids);
-        if (c.defaultId != 0) {
-            EXPECT_EQ(seen.defaultId, c.defaultId);
-        } else {
-            // No default button of the row (Wine reports IDOK for a dialog that never set one).
-            EXPECT_EQ(std::find(c.ids.begin(), c.ids.end(), seen.defaultId), c.ids.end());
-        }
+        // Without a default button of the row, Wine reports IDOK for a dialog that never set one.
+        EXPECT_TRUE(c.defaultId != 0 ? seen.defaultId == c.defaultId
+                                     : std::find(c.ids.begin(), c.ids.end(), seen.defaultId) == c.ids.end());
         EXPECT_EQ(seen.hasIcon, c.icon);
-        for (std::size_t i = 1; i < seen.buttons.size(); ++i) {
-            EXPECT_EQ(seen.buttons[i].rect.left - seen.buttons[i - 1].rect.left, skin::kMbButtonPitch);
-        }
         // The row is centred in the client area.
-        if (!seen.buttons.empty()) {
-            const int left = seen.buttons.front().rect.left;
-            const int right = seen.buttons.back().rect.right;
-            EXPECT_LE(std::abs(left - (seen.client.right - right)), 1);
-        }
+        EXPECT_LE(
+            std::abs(seen.buttons.front().rect.left - (seen.client.right - seen.buttons.back().rect.right)),
+            1);
     }
 }
 
 TEST(SkinnedMessageBox, TheClientAreaFollowsTheLayoutInsideTheSkinFrame) {
-    // The question icon and no text: the client is max(icon + gap, one button) + 40 wide.
     Inspection seen;
     EXPECT_EQ(RunInspected(MB_OK | MB_ICONQUESTION, "", IDOK, seen), IDOK);
     ASSERT_TRUE(seen.found);
     const skin::MessageBoxLayout layout = skin::LayoutMessageBox({32, 32}, {0, 0}, 1);
     EXPECT_EQ(seen.client.right, layout.client.width);
     EXPECT_EQ(seen.client.bottom, layout.client.height);
-    EXPECT_EQ(seen.client.right, std::max(32 + 16, 70) + 40);
     const SIZE window = skin::DialogFrame::WindowSizeFor(seen.client.right, seen.client.bottom);
     EXPECT_EQ(seen.window.right - seen.window.left, window.cx);
     EXPECT_EQ(seen.window.bottom - seen.window.top, window.cy);
-}
 
-TEST(SkinnedMessageBox, ALongTextWrapsAt240Pixels) {
-    Inspection seen;
-    const std::string text(120, 'W');
-    EXPECT_EQ(RunInspected(MB_OK, text, IDOK, seen), IDOK);
-    ASSERT_TRUE(seen.found);
-    EXPECT_EQ(seen.client.right, skin::kMbTextWidth + 40);
-}
-
-void CALLBACK AnswerNo(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    if (HWND box = ui::FindWindowByTag(base::kMessageBoxTag); box != nullptr) {
-        PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDNO, BN_CLICKED), 0);
-    }
+    Inspection wrapped;  // a long text wraps at 240 pixels
+    EXPECT_EQ(RunInspected(MB_OK, std::string(120, 'W'), IDOK, wrapped), IDOK);
+    EXPECT_EQ(wrapped.client.right, skin::kMbTextWidth + 40);
 }
 
 TEST(SkinnedMessageBox, CommandsOfButtonsItDoesNotShowAreIgnored) {
     // IDCANCEL (Esc) on a yes/no box changes nothing; the box ends only with one of its buttons.
     Inspection seen;
-    current = &seen;
-    seen.answer = IDCANCEL;
-    SetTimer(nullptr, 0, 50, Inspect);
-    const UINT_PTR later = SetTimer(nullptr, 0, 400, AnswerNo);
-    EXPECT_EQ(skin::SkinnedMessageBox(nullptr, "?", nullptr, MB_YESNO), IDNO);
-    KillTimer(nullptr, later);
-    current = nullptr;
+    EXPECT_EQ(RunInspected(MB_YESNO, "?", IDCANCEL, seen, 400), IDNO);
+    EXPECT_TRUE(seen.found);
 }
 
 }  // namespace
