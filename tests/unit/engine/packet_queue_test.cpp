@@ -149,6 +149,9 @@ TEST_F(PacketQueue, BatchesQueueTakeAndReleaseInOrder) {
     q_.Release(single);
     q_.ReleaseBatch(std::vector<engine::PacketBuffer*>{two[0], rest[0]});
     EXPECT_EQ(q_.Size(), 0u);
+    // With spares at hand, skipped lengths still take none of them.
+    q_.PushBatch(bytes.data(), lengths);
+    EXPECT_EQ(q_.Size(), 3u);
 }
 
 // A backlog far larger than the spares and the ring's first size: every packet comes out once, in

@@ -155,14 +155,6 @@ TEST_F(LinuxSocketTable, ProcessTableAttributesOwnPortsToThisProgram) {
     EXPECT_EQ(find(listener_.Port())->remotePort, 0u);
     EXPECT_EQ(find(udp_.Port())->protocol, engine::kProtocolUdp);
 
-    // A socket opened later is found after a refresh; one closed is closed after the next.
-    Socket later = engine_test::BoundSocket(SOCK_DGRAM);
-    const std::uint16_t closedPort = udp_.Port();
-    udp_.Close();
-    ASSERT_EQ(table.RefreshProcessList(), 0u);
-    ASSERT_NE(find(later.Port()), nullptr);
-    EXPECT_EQ(find(closedPort), nullptr);
-
     base::AutoLock hold(lock);
     const auto self = std::find_if(table.Processes().begin(), table.Processes().end(),
                                    [&](const engine::ProcessRecord& p) { return p.pid == self_; });
@@ -170,10 +162,6 @@ TEST_F(LinuxSocketTable, ProcessTableAttributesOwnPortsToThisProgram) {
     EXPECT_EQ(self->name, u"kvt_tests");
     EXPECT_EQ(self->path, base::ModuleFileName());
     EXPECT_NE(self->startStamp, 0u);
-    const auto closed = std::find_if(self->connections.begin(), self->connections.end(),
-                                     [&](const auto& c) { return c.localPort == closedPort; });
-    ASSERT_NE(closed, self->connections.end());
-    EXPECT_EQ(closed->state, engine::kStateClosed);
 }
 
 }  // namespace
