@@ -32,6 +32,7 @@ TEST(ProcStat, ReadsPidCommandStateAndStartTime) {
           "42 (cap) R 1 1 1 0 -1 4 1 0 0 0 0 0 0 0 20 0 1 0 x9"}) {
         EXPECT_FALSE(engine::ParseProcStat(text)) << text;
     }
+    EXPECT_FALSE(engine::ParseProcStat("4294967296 (cap) S" + tail)) << "a pid beyond 32 bits";
     // Every cut before the start time's last digit leaves the line incomplete.
     const std::string_view line = engine_test::kProcStat;
     for (std::size_t size = 0; size < line.find(" 336717 ") + 1; ++size) {
