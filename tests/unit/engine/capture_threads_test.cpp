@@ -3,10 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <mutex>
+#include <chrono>
 #include <optional>
-#include <set>
-#include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "base/event.h"
@@ -21,55 +20,84 @@
 namespace {
 
 using namespace decoder_test;
+using enum engine::CountProtocol;
 using testing_support::TransportPacket;
 
-struct Engine {
+TEST(DealWithPacketBatch, CountsInOrderReportsAMissingPortAndReleasesTheWholeBatch) {
+    testing_support::LogCapture log;
+    engine::PacketQueue q([](std::chrono::milliseconds) {});  // an empty take returns at once
+    RecordingCounter counter({443, 27015});
+    counter.ThrowOnPort(81);
+    EXPECT_EQ(engine::DealWithPacketBatch(q, kLocals, counter).taken, 0u);
+    Push(q, TransportPacket(6, kLocalA, kRemote, 443, 50000, 100));
+    Push(q, TransportPacket(17, kRemote, kOther, 1, 2, 100));   // not ours
+    Push(q, TransportPacket(6, kLocalA, kRemote, 81, 9, 100));  // the counter fails for this one alone
+    Push(q, TransportPacket(17, kRemote, kLocalB, 53, 27015, 300));
+    Push(q, TransportPacket(6, kLocalA, kRemote, 443, 50000, 40));  // a bare acknowledgement
+    engine::BatchOutcome outcome = engine::DealWithPacketBatch(q, kLocals, counter);
+    EXPECT_EQ(outcome.taken, 5u);
+    EXPECT_EQ(outcome.counted, 2u);
+    EXPECT_FALSE(outcome.portMissing);
+    EXPECT_EQ(q.Size(), 0u);
+    EXPECT_EQ(log.CountStartingWith("catac execption in DealWithRecvData，error no = "), 1);
+    EXPECT_EQ(counter.Counted(),
+              (std::vector<engine::PacketCount>{Up(kTcp, 443, 60), Down(kUdp, 27015, 272)}));
+
+    Push(q, TransportPacket(17, kRemote, kLocalA, 53, 41000, 90));  // port not in the table
+    Push(q, TransportPacket(6, kLocalA, kRemote, 443, 50000, 100));
+    outcome = engine::DealWithPacketBatch(q, kLocals, counter);
+    EXPECT_EQ(outcome.taken, 2u);
+    EXPECT_EQ(outcome.counted, 1u);
+    EXPECT_TRUE(outcome.portMissing);
+    EXPECT_EQ(counter.Counted().size(), 4u);
+}
+
+TEST(DealWithPacketBatch, TakesAtMostABatchAndLeavesTheRestQueuedInOrder) {
+    engine::PacketQueue q([](std::chrono::milliseconds) {});
+    RecordingCounter counter({});
+    for (std::uint16_t i = 0; i < engine::kDecoderBatch + 10; ++i) {
+        Push(q, TransportPacket(17, kLocalA, kRemote, static_cast<std::uint16_t>(1000 + i), 53, 100));
+    }
+    EXPECT_EQ(engine::DealWithPacketBatch(q, kLocals, counter).taken, engine::kDecoderBatch);
+    EXPECT_EQ(q.Size(), 10u);
+    EXPECT_EQ(engine::DealWithPacketBatch(q, kLocals, counter).taken, 10u);
+    const auto counted = counter.Counted();
+    ASSERT_EQ(counted.size(), engine::kDecoderBatch + 10);
+    for (std::size_t i = 0; i < counted.size(); ++i) {
+        EXPECT_EQ(counted[i].localPort, 1000 + i);
+    }
+}
+
+TEST(DealWithRecvData, CountsQueuedPacketsAsksForARefreshOnAMissAndEndsWithTheRunningFlag) {
     std::atomic<std::uint32_t> running{1};
     std::atomic<std::uint32_t> state{1};
     std::atomic<std::uint8_t> refresh{0};
     base::Event snifferEvent{base::EventReset::kManual, true};
     base::Event quitEvent{base::EventReset::kManual, false};
-    engine::PacketQueue queue;
-    engine::SnifferLinks links;
-    engine::SnifferContext context{links, queue};
-
-    explicit Engine(engine::IPacketCounter& counter)
-        : links{running, state, snifferEvent, quitEvent, kLocals, counter, refresh} {}
-};
-
-TEST(DealWithRecvData, CountsQueuedPacketsAsksForARefreshOnAMissAndEndsWithTheRunningFlag) {
     RecordingCounter counter({443, 27015});
-    Engine engine(counter);
-    counter.Expect(3);
+    engine::PacketQueue queue;
+    engine::SnifferLinks links{running, state, snifferEvent, quitEvent, kLocals, counter, refresh};
+    engine::SnifferContext context{links, queue};
     base::WorkerThread decoder;
-    ASSERT_TRUE(decoder.Start([&] { engine::DealWithRecvData(engine.context); }));
-    Push(engine.queue, TransportPacket(6, kLocalA, kRemote, 443, 50000, 1500));
-    Push(engine.queue,
-         TransportPacket(17, kRemote, kOther, 1, 2, 100));  // not ours: never reaches the counter
-    Push(engine.queue, TransportPacket(17, kLocalB, kRemote, 27015, 27016, 300));
-    Push(engine.queue, TransportPacket(17, kRemote, kLocalA, 53, 41000, 90));  // port not in the table
+    ASSERT_TRUE(decoder.Start([&] { engine::DealWithRecvData(context); }));
+    // Known ports leave the refresh flag alone.
+    counter.Expect(2);
+    Push(queue, TransportPacket(6, kLocalA, kRemote, 443, 50000, 1500));
+    Push(queue, TransportPacket(17, kRemote, kOther, 1, 2, 100));  // not ours: never reaches the counter
+    Push(queue, TransportPacket(17, kLocalB, kRemote, 27015, 27016, 300));
     ASSERT_TRUE(counter.WaitForExpected(5000));
-    engine.running = 0;
+    EXPECT_EQ(refresh.load(), 0);
+    Push(queue, TransportPacket(17, kRemote, kLocalA, 53, 41000, 90));  // port not in the table
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (refresh.load() == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    running = 0;
     ASSERT_TRUE(decoder.Join(2000));
-    EXPECT_EQ(counter.Counted(),
-              (std::vector<engine::PacketCount>{Up(engine::CountProtocol::kTcp, 443, 1460),
-                                                Up(engine::CountProtocol::kUdp, 27015, 272),
-                                                Down(engine::CountProtocol::kUdp, 41000, 62)}));
-    EXPECT_EQ(engine.refresh.load(), 1);
-    EXPECT_EQ(engine.queue.Size(), 0u);
-}
-
-TEST(DealWithRecvData, KnownPortsLeaveTheRefreshFlagAlone) {
-    RecordingCounter counter({443});
-    Engine engine(counter);
-    counter.Expect(1);
-    base::WorkerThread decoder;
-    ASSERT_TRUE(decoder.Start([&] { engine::DealWithRecvData(engine.context); }));
-    Push(engine.queue, TransportPacket(6, kLocalA, kRemote, 443, 50000, 100));
-    ASSERT_TRUE(counter.WaitForExpected(5000));
-    engine.running = 0;
-    ASSERT_TRUE(decoder.Join(2000));
-    EXPECT_EQ(engine.refresh.load(), 0);
+    EXPECT_EQ(counter.Counted(), (std::vector<engine::PacketCount>{Up(kTcp, 443, 1460), Up(kUdp, 27015, 272),
+                                                                   Down(kUdp, 41000, 62)}));
+    EXPECT_EQ(refresh.load(), 1);
+    EXPECT_EQ(queue.Size(), 0u);
 }
 
 TEST(DealWithL2TPVPN, MissingInnerPacketIsLogged) {

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "engine/adapter_info.h"
-#include "engine/capture_threads.h"
 #include "engine/packet_counter.h"
 #include "engine/packet_decoder.h"
 #include "engine/packet_queue.h"
@@ -24,8 +23,7 @@ inline constexpr std::uint32_t kLocalA = engine::MakeIpv4(192, 168, 1, 10);
 inline constexpr std::uint32_t kLocalB = engine::MakeIpv4(10, 0, 0, 5);
 inline constexpr std::uint32_t kRemote = engine::MakeIpv4(203, 0, 113, 7);
 inline constexpr std::uint32_t kOther = engine::MakeIpv4(198, 51, 100, 9);
-inline constexpr std::uint32_t kTunnelSide =
-    engine::MakeIpv4(172, 16, 0, 2);  // inner addresses are never looked at
+inline constexpr std::uint32_t kTunnelSide = engine::MakeIpv4(172, 16, 0, 2);  // inner: never looked at
 inline const std::vector<std::uint32_t> kLocals{kLocalA, kLocalB};
 
 // Decodes a heap copy of exactly the first `captured` bytes, so that AddressSanitizer reports any read
@@ -40,13 +38,6 @@ inline std::optional<engine::PacketCount> Decode(const Packet& packet, std::size
 // Queues one whole packet, as the capture thread does.
 inline void Push(engine::PacketQueue& q, const Packet& p) {
     q.Push(p.data(), static_cast<std::int32_t>(p.size()));
-}
-
-// Queues one packet and lets the decoder take it, as a batch of one.
-inline engine::BatchOutcome DealWithOne(engine::PacketQueue& q, const Packet& p,
-                                        engine::IPacketCounter& counter) {
-    Push(q, p);
-    return engine::DealWithPacketBatch(q, kLocals, counter);
 }
 
 inline engine::PacketCount Up(engine::CountProtocol protocol, std::uint16_t port, std::uint32_t bytes) {

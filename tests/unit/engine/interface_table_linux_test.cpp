@@ -10,7 +10,7 @@
 namespace {
 
 class LinuxInterfaceTable : public ::testing::Test {
-protected:
+  protected:
     std::unique_ptr<engine::IInterfaceTable> table_ = engine::CreateInterfaceTable();
     const std::uint32_t loopback_ = if_nametoindex("lo");
 };
@@ -40,20 +40,16 @@ TEST_F(LinuxInterfaceTable, LoopbackCountersGrowWithLoopbackTraffic) {
 
     const engine_test::Socket receiver = engine_test::BoundSocket(SOCK_DGRAM);
     const engine_test::Socket sender = engine_test::BoundSocket(SOCK_DGRAM);
-    const sockaddr_in to = engine_test::Loopback(receiver.Port());
-    const std::vector<char> payload(1000, 'x');
-    constexpr int kDatagrams = 64;
-    for (int i = 0; i < kDatagrams; ++i) {
-        ASSERT_EQ(sendto(sender.fd(), payload.data(), payload.size(), 0,
-                         reinterpret_cast<const sockaddr*>(&to), sizeof to),
-                  static_cast<ssize_t>(payload.size()));
+    constexpr std::uint32_t kDatagrams = 64, kBytes = 1000;
+    for (std::uint32_t i = 0; i < kDatagrams; ++i) {
+        ASSERT_TRUE(engine_test::SendTo(sender, receiver.Port(), kBytes));
     }
 
     std::uint32_t inAfter = 0, outAfter = 0;
     ASSERT_TRUE(table_->ReadInterfaceCounters(loopback_, inAfter, outAfter));
     // 32-bit counters: the difference is taken modulo 2^32.
-    EXPECT_GE(static_cast<std::uint32_t>(outAfter - outBefore), kDatagrams * payload.size());
-    EXPECT_GE(static_cast<std::uint32_t>(inAfter - inBefore), kDatagrams * payload.size());
+    EXPECT_GE(static_cast<std::uint32_t>(outAfter - outBefore), kDatagrams * kBytes);
+    EXPECT_GE(static_cast<std::uint32_t>(inAfter - inBefore), kDatagrams * kBytes);
     EXPECT_FALSE(table_->ReadInterfaceCounters(0x7FFFFFF0, inAfter, outAfter)) << "an unknown index";
 }
 

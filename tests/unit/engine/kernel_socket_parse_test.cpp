@@ -31,10 +31,6 @@ const std::vector<KernelSocket> kCapturedTcp = {
     {1, Ip(127, 0, 0, 1), 47001, Ip(127, 0, 0, 1), 52834, 369153},
 };
 
-std::vector<std::uint8_t> Bytes(std::span<const std::uint8_t> bytes) {
-    return {bytes.begin(), bytes.end()};
-}
-
 // One netlink message of the given type with a payload of `payloadSize` zero bytes.
 std::vector<std::uint8_t> Message(std::uint16_t type, std::size_t payloadSize) {
     std::vector<std::uint8_t> m(engine::netlink::kHeaderSize + payloadSize, 0);
@@ -44,20 +40,20 @@ std::vector<std::uint8_t> Message(std::uint16_t type, std::size_t payloadSize) {
     return m;
 }
 
-DumpProgress Parse(const std::vector<std::uint8_t>& bytes, std::vector<KernelSocket>& out) {
+DumpProgress Parse(std::span<const std::uint8_t> bytes, std::vector<KernelSocket>& out) {
     return engine::ParseSockDiagDatagram(bytes, out);
 }
 
 TEST(SockDiagParser, CapturedDumpsGiveTheSocketsThatProcNetListed) {
     std::vector<KernelSocket> tcp;
-    EXPECT_EQ(Parse(Bytes(engine_test::kTcpDiagDatagram), tcp).status, DumpProgress::kMore);
-    EXPECT_EQ(Parse(Bytes(engine_test::kTcpDiagDone), tcp).status, DumpProgress::kDone);
+    EXPECT_EQ(Parse(engine_test::kTcpDiagDatagram, tcp).status, DumpProgress::kMore);
+    EXPECT_EQ(Parse(engine_test::kTcpDiagDone, tcp).status, DumpProgress::kDone);
     EXPECT_EQ(Sorted(tcp), kCapturedTcp);
     EXPECT_EQ(Sorted(tcp), Sorted(engine::ParseProcNetTable(engine_test::kProcNetTcp)));
 
     std::vector<KernelSocket> udp;
-    EXPECT_EQ(Parse(Bytes(engine_test::kUdpDiagDatagram), udp).status, DumpProgress::kMore);
-    EXPECT_EQ(Parse(Bytes(engine_test::kUdpDiagDone), udp).status, DumpProgress::kDone);
+    EXPECT_EQ(Parse(engine_test::kUdpDiagDatagram, udp).status, DumpProgress::kMore);
+    EXPECT_EQ(Parse(engine_test::kUdpDiagDone, udp).status, DumpProgress::kDone);
     ASSERT_EQ(udp.size(), 1u);
     EXPECT_EQ(udp[0], (KernelSocket{7, Ip(127, 0, 0, 1), 47002, 0, 0, 369162}));
     EXPECT_EQ(udp, engine::ParseProcNetTable(engine_test::kProcNetUdp));
@@ -160,12 +156,10 @@ TEST(SocketInode, OnlySocketLinks) {
 }
 
 TEST(TcpStates, LinuxNumbersMapToTheOwnerTables) {
-    using engine::TcpState;
-    const TcpState expected[] = {TcpState::kUnknown,     TcpState::kEstablished, TcpState::kSynSent,
-                                 TcpState::kSynReceived, TcpState::kFinWait1,    TcpState::kFinWait2,
-                                 TcpState::kTimeWait,    TcpState::kClosed,      TcpState::kCloseWait,
-                                 TcpState::kLastAck,     TcpState::kListen,      TcpState::kClosing,
-                                 TcpState::kSynReceived, TcpState::kUnknown};
+    using enum engine::TcpState;
+    const engine::TcpState expected[] = {kUnknown,  kEstablished, kSynSent,     kSynReceived, kFinWait1,
+                                         kFinWait2, kTimeWait,    kClosed,      kCloseWait,   kLastAck,
+                                         kListen,   kClosing,     kSynReceived, kUnknown};
     for (std::uint8_t state = 0; state < std::size(expected); ++state) {
         EXPECT_EQ(engine::TcpStateFromLinux(state), expected[state]) << int(state);
     }

@@ -8,13 +8,14 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "base/scoped_handle_linux.h"
 
 namespace engine_test {
 
 class Socket {
-public:
+  public:
     explicit Socket(int fd = -1) : fd_(fd) {}
     int fd() const { return fd_.Get(); }
     void Close() { fd_.Reset(); }
@@ -25,8 +26,8 @@ public:
         return getsockname(fd_.Get(), reinterpret_cast<sockaddr*>(&a), &length) == 0 ? ntohs(a.sin_port) : 0;
     }
 
-private:
-  base::ScopedFd fd_;
+  private:
+    base::ScopedFd fd_;
 };
 
 inline sockaddr_in Loopback(std::uint16_t port) {
@@ -61,6 +62,14 @@ inline Socket ConnectTo(std::uint16_t port) {
         return Socket();
     }
     return s;
+}
+
+// Sends `bytes` bytes to 127.0.0.1:port; false if they did not all go.
+inline bool SendTo(const Socket& from, std::uint16_t port, std::size_t bytes) {
+    const std::vector<char> payload(bytes, 'k');
+    const sockaddr_in to = Loopback(port);
+    return sendto(from.fd(), payload.data(), bytes, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) ==
+           static_cast<ssize_t>(bytes);
 }
 
 inline Socket Accept(const Socket& listener) {

@@ -1,10 +1,13 @@
+// Each packet is decoded from an exact-size heap copy of what was captured, so that AddressSanitizer
+// reports any read past it. (Random frames are the captured-packet fuzz target's.)
+
 #include "engine/packet_decoder.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <ostream>
-#include <string>
+#include <vector>
 
 #include "decoder_test_packets.h"
 
@@ -17,154 +20,167 @@ void PrintTo(const engine::PacketCount& c, std::ostream* os) {
 namespace {
 
 using namespace decoder_test;
+using enum engine::CountProtocol;
+using testing_support::GrePacket;
 using testing_support::L2tpDownload;
 using testing_support::L2tpUpload;
-using testing_support::TransportPacket;
+using Count = std::optional<engine::PacketCount>;
 
-constexpr std::uint8_t kTcp = 6;
-constexpr std::uint8_t kUdp = 17;
-constexpr std::uint8_t kIcmp = 1;
+constexpr std::uint32_t A = kLocalA, B = kLocalB, R = kRemote, O = kOther, T = kTunnelSide;
+constexpr Count kNone = std::nullopt;
 
-struct SizeCase {
+Packet Tcp(std::uint32_t from, std::uint32_t to, std::uint16_t fromPort, std::uint16_t toPort,
+           std::uint16_t total) {
+    return testing_support::TransportPacket(6, from, to, fromPort, toPort, total);
+}
+Packet Udp(std::uint32_t from, std::uint32_t to, std::uint16_t fromPort, std::uint16_t toPort,
+           std::uint16_t total) {
+    return testing_support::TransportPacket(17, from, to, fromPort, toPort, total);
+}
+Packet Icmp(std::uint32_t from, std::uint32_t to) {
+    return testing_support::TransportPacket(1, from, to, 7, 8, 100);
+}
+Packet Be16(Packet p, std::size_t at, std::uint16_t value) {
+    testing_support::PutBe16(p, at, value);
+    return p;
+}
+Packet Byte(Packet p, std::size_t at, std::uint8_t value) {
+    p.at(at) = value;
+    return p;
+}
+
+struct Case {
     const char* name;
-    std::uint8_t protocol;
-    std::uint16_t totalLength;
-    std::optional<std::uint32_t> counted;
+    Packet packet;
+    Count expected;
+    std::size_t captured = SIZE_MAX;
 };
 
-void PrintTo(const SizeCase& c, std::ostream* os) {
-    *os << c.name;
-}
-
-class TransportSizes : public ::testing::TestWithParam<SizeCase> {};
-
-TEST_P(TransportSizes, CountedInBothDirectionsWithTheLocalPort) {
-    const SizeCase& c = GetParam();
-    const auto protocol = c.protocol == kTcp ? engine::CountProtocol::kTcp : engine::CountProtocol::kUdp;
-    const auto up = Decode(TransportPacket(c.protocol, kLocalA, kRemote, 40001, 443, c.totalLength));
-    const auto down = Decode(TransportPacket(c.protocol, kRemote, kLocalA, 443, 40002, c.totalLength));
-    if (c.counted) {
-        EXPECT_EQ(up, Up(protocol, 40001, *c.counted));
-        EXPECT_EQ(down, Down(protocol, 40002, *c.counted));
-    } else {
-        EXPECT_EQ(up, std::nullopt);
-        EXPECT_EQ(down, std::nullopt);
+std::vector<Case> Cases() {
+    const Packet upTcp = Tcp(T, R, 50000, 443, 1000), upUdp = Udp(T, R, 27015, 27016, 200);
+    const Packet downTcp = Tcp(R, T, 443, 50000, 1000), downUdp = Udp(R, T, 27016, 27015, 200);
+    const Packet up100 = Tcp(T, R, 50000, 443, 100), down100 = Tcp(R, T, 443, 50000, 100);
+    const Packet gre = GrePacket(A, R, 12, Tcp(T, R, 7, 8, 100));  // 133 bytes, P = 101
+    const Packet lookalike = Udp(T, R, 9, 9, 100);
+    Packet padded = Tcp(A, R, 1, 2, 40);
+    padded.resize(46, 0xAA);
+    // L = 41 from port 1701 opens a tunnel of one byte; what follows looks like an inner packet.
+    Packet shortTunnel = Be16(Udp(A, R, 1701, 1701, 41), 38, 0x21);
+    shortTunnel.insert(shortTunnel.end(), lookalike.begin() + 1, lookalike.end());
+    std::vector<Case> cases = {
+        // Between two local addresses: once, as the sender's upload. 127.0.0.1 is never local.
+        {"LocalToLocal", Udp(A, B, 1111, 2222, 100), Up(kUdp, 1111, 72)},
+        {"LocalToLocalBack", Udp(B, A, 2222, 1111, 100), Up(kUdp, 2222, 72)},
+        {"NeitherLocal", Tcp(R, O, 80, 5000, 1500), kNone},
+        {"NeitherLocalBack", Tcp(O, R, 5000, 80, 1500), kNone},
+        {"Loopback", Udp(engine::MakeIpv4(127, 0, 0, 1), engine::MakeIpv4(127, 0, 0, 1), 1, 2, 100), kNone},
+        {"HeaderUnder20", Be16(Tcp(A, R, 1, 2, 100), 2, 19), kNone},
+        {"EthernetPadding", padded, kNone},
+        // L2TP: the outer UDP packet is not counted once the tunnel opens; the inner one is.
+        {"L2tpUpTcp", L2tpUpload(A, R, upTcp), Up(kTcp, 50000, 960)},
+        {"L2tpUpUdp", L2tpUpload(A, R, upUdp), Up(kUdp, 27015, 172)},
+        {"L2tpDownTcp", L2tpDownload(R, A, downTcp), Down(kTcp, 50000, 960)},
+        {"L2tpDownUdp", L2tpDownload(R, A, downUdp), Down(kUdp, 27015, 172)},
+        {"L2tpInnerBareAck", L2tpUpload(A, R, Tcp(T, R, 7, 8, 40)), kNone},
+        {"L2tpInnerTcp41", L2tpUpload(A, R, Tcp(T, R, 7, 8, 41)), Up(kTcp, 7, 1)},
+        {"L2tpInnerEmptyUdp", L2tpUpload(A, R, Udp(T, R, 7, 8, 28)), kNone},
+        {"L2tpInnerUdp29", L2tpUpload(A, R, Udp(T, R, 7, 8, 29)), Up(kUdp, 7, 1)},
+        {"L2tpInnerIcmp", L2tpUpload(A, R, Icmp(T, R)), kNone},
+        {"L2tpInL2tpIsUdp", L2tpUpload(A, R, L2tpUpload(T, R, up100)), Up(kUdp, 1701, 112)},
+        {"L2tpShortTunnelPadding", shortTunnel, kNone},
+        // Near misses count as ordinary UDP: the wrong protocol form for the direction, L too small
+        // (L > 40 up, L > 37 down), or port 1701 at the other end.
+        {"UpOneByteForm", L2tpDownload(A, R, up100), Up(kUdp, 1701, 109)},
+        {"Up40", Be16(Udp(A, R, 1701, 1701, 40), 38, 0x21), Up(kUdp, 1701, 12)},
+        {"Up41", Be16(Udp(A, R, 1701, 1701, 41), 38, 0x21), kNone},
+        {"Up29", Udp(A, R, 1701, 1701, 29), Up(kUdp, 1701, 1)},
+        {"UpToServerPort", Be16(L2tpUpload(A, R, up100), 20, 5555), Up(kUdp, 5555, 112)},
+        {"DownTwoByteForm", L2tpUpload(R, A, down100), Down(kUdp, 1701, 112)},
+        {"Down37", Byte(Udp(R, A, 1701, 1701, 37), 36, 0x21), Down(kUdp, 1701, 9)},
+        {"Down38", Byte(Udp(R, A, 1701, 1701, 38), 36, 0x21), kNone},
+        {"DownFromServerPort", Be16(L2tpDownload(R, A, down100), 22, 6666), Down(kUdp, 6666, 109)},
+        // GRE: the outer packet must be longer than 61 bytes, P must point at the 0x21 inside it, the
+        // protocol type must be PPP; the flags are not looked at.
+        {"Gre61", GrePacket(A, R, 8, Udp(T, R, 7, 8, 32)), kNone},
+        {"Gre62", GrePacket(A, R, 8, Udp(T, R, 7, 8, 33)), Up(kUdp, 7, 5)},
+        {"GreP101", Be16(gre, 24, 101), Up(kTcp, 7, 60)},
+        {"GreP0", Be16(gre, 24, 0), kNone},
+        {"GreP100", Be16(gre, 24, 100), kNone},
+        {"GreP102", Be16(gre, 24, 102), kNone},
+        {"GrePLength", Be16(gre, 24, 133), kNone},
+        {"GrePBeyond", Be16(gre, 24, 134), kNone},
+        {"GrePMax", Be16(gre, 24, 0xFFFF), kNone},
+        {"GreIpv4Type", Be16(gre, 22, 0x0800), kNone},
+        {"GreSwappedType", Be16(gre, 22, 0x0B88), kNone},
+        {"GreAnyFlags", Be16(GrePacket(R, A, 16, Udp(R, T, 8, 9, 100)), 20, 0xFFFF), Down(kUdp, 9, 72)},
+        {"GreInnerBareAck", GrePacket(R, A, 8, Tcp(R, T, 8, 9, 40)), kNone},
+        {"GreInnerTcp41", GrePacket(R, A, 8, Tcp(R, T, 8, 9, 41)), Down(kTcp, 9, 1)},
+        {"GreInnerUdp33", GrePacket(R, A, 8, Udp(R, T, 8, 9, 33)), Down(kUdp, 9, 5)},
+        {"GreInnerIcmp", GrePacket(R, A, 8, Icmp(R, T)), kNone},
+        {"GreNeitherLocal", GrePacket(R, O, 8, up100), kNone},
+        // Cut by the snapshot length: the total length counts once the port was captured; a tunnel
+        // is not guessed at without its protocol field and inner ports.
+        {"CutTcp22", Tcp(A, R, 40001, 443, 1500), Up(kTcp, 40001, 1460), 22},
+        {"CutTcp21", Tcp(A, R, 40001, 443, 1500), kNone, 21},
+        {"CutUdp24", Udp(R, A, 443, 40002, 1500), Down(kUdp, 40002, 1472), 24},
+        {"CutUdp23", Udp(R, A, 443, 40002, 1500), kNone, 23},
+        {"CutL2tpUp39", L2tpUpload(A, R, upTcp), kNone, 39},
+        {"CutL2tpUp40", L2tpUpload(A, R, upTcp), kNone, 40},
+        {"CutL2tpUp61", L2tpUpload(A, R, upTcp), kNone, 61},
+        {"CutL2tpUp62", L2tpUpload(A, R, upTcp), Up(kTcp, 50000, 960), 62},
+        {"CutL2tpDown36", L2tpDownload(R, A, downTcp), kNone, 36},
+        {"CutL2tpDown37", L2tpDownload(R, A, downTcp), kNone, 37},
+        {"CutL2tpDown60", L2tpDownload(R, A, downTcp), kNone, 60},
+        {"CutL2tpDown61", L2tpDownload(R, A, downTcp), Down(kTcp, 50000, 960), 61},
+        {"CutGre25", GrePacket(A, R, 16, upTcp), kNone, 25},
+        {"CutGre36", GrePacket(A, R, 16, upTcp), kNone, 36},
+        {"CutGre58", GrePacket(A, R, 16, upTcp), kNone, 58},
+        {"CutGre59", GrePacket(A, R, 16, upTcp), Up(kTcp, 50000, 960), 59},
+    };
+    // Every GRE header size: the payload is found from P alone.
+    for (const std::size_t header : {8, 12, 16}) {
+        cases.push_back({"GreUpTcp", GrePacket(A, R, header, upTcp), Up(kTcp, 50000, 960)});
+        cases.push_back({"GreUpUdp", GrePacket(A, R, header, upUdp), Up(kUdp, 27015, 172)});
+        cases.push_back({"GreDownTcp", GrePacket(R, A, header, downTcp), Down(kTcp, 50000, 960)});
+        cases.push_back({"GreDownUdp", GrePacket(R, A, header, downUdp), Down(kUdp, 27015, 172)});
     }
+    for (std::size_t captured = 0; captured < 20; ++captured) {
+        cases.push_back({"CutInHeader", Tcp(A, R, 40001, 443, 1500), kNone, captured});
+    }
+    return cases;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Decoder, TransportSizes,
-    ::testing::Values(SizeCase{"TcpBareAck40", kTcp, 40, std::nullopt}, SizeCase{"Tcp41", kTcp, 41, 1},
-                      SizeCase{"TcpWithOptions52", kTcp, 52, 12}, SizeCase{"TcpFull1500", kTcp, 1500, 1460},
-                      SizeCase{"TcpLargest", kTcp, 65535, 65495},
-                      SizeCase{"UdpEmpty28", kUdp, 28, std::nullopt}, SizeCase{"Udp29", kUdp, 29, 1},
-                      SizeCase{"UdpFull1500", kUdp, 1500, 1472},
-                      SizeCase{"IcmpIgnored", kIcmp, 100, std::nullopt}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST(Decoder, DirectionComesFromTheLocalAddresses) {
-    // Between two local addresses: once, as the sender's upload.
-    EXPECT_EQ(Decode(TransportPacket(kUdp, kLocalA, kLocalB, 1111, 2222, 100)),
-              Up(engine::CountProtocol::kUdp, 1111, 72));
-    EXPECT_EQ(Decode(TransportPacket(kUdp, kLocalB, kLocalA, 2222, 1111, 100)),
-              Up(engine::CountProtocol::kUdp, 2222, 72));
-    // Seen in receive-all mode but neither end is this machine.
-    EXPECT_EQ(Decode(TransportPacket(kTcp, kRemote, kOther, 80, 5000, 1500)), std::nullopt);
-    EXPECT_EQ(Decode(TransportPacket(kTcp, kOther, kRemote, 5000, 80, 1500)), std::nullopt);
-    // 127.0.0.1 is never a local address.
-    const auto loopback = engine::MakeIpv4(127, 0, 0, 1);
-    EXPECT_EQ(Decode(TransportPacket(kUdp, loopback, loopback, 1, 2, 100)), std::nullopt);
+TEST(Decoder, CountsTheRightPacketsWithTheirPortsAndSizes) {
+    for (const Case& c : Cases()) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Decode(c.packet, c.captured), c.expected) << c.captured;
+    }
+    // Plain TCP and UDP in both directions: 40 and 28 bytes of headers, never counted empty.
+    const struct {
+        std::uint8_t protocol;
+        std::uint16_t total;
+        std::uint32_t counted;  // 0: nothing
+    } sizes[] = {{6, 40, 0},  {6, 41, 1},  {6, 52, 12},      {6, 1500, 1460}, {6, 65535, 65495},
+                 {17, 28, 0}, {17, 29, 1}, {17, 1500, 1472}, {1, 100, 0}};
+    for (const auto& s : sizes) {
+        SCOPED_TRACE(testing::Message() << int(s.protocol) << " " << s.total);
+        const auto protocol = s.protocol == 6 ? kTcp : kUdp;
+        const auto up = Decode(testing_support::TransportPacket(s.protocol, A, R, 40001, 443, s.total));
+        const auto down = Decode(testing_support::TransportPacket(s.protocol, R, A, 443, 40002, s.total));
+        EXPECT_EQ(up, s.counted ? Up(protocol, 40001, s.counted) : kNone);
+        EXPECT_EQ(down, s.counted ? Down(protocol, 40002, s.counted) : kNone);
+    }
+    EXPECT_EQ(engine::DecodePacket(Tcp(A, R, 1, 2, 100), {}), kNone) << "no local addresses";
 }
 
-TEST(Decoder, NoLocalAddressesCountsNothing) {
-    const Packet p = TransportPacket(kTcp, kLocalA, kRemote, 1, 2, 100);
-    EXPECT_EQ(engine::DecodePacket(p, {}), std::nullopt);
-}
-
-// L2TP: the outer UDP packet is never counted once the tunnel is opened; the inner packet is.
-TEST(DecoderL2tp, UploadOpensTheTunnelWithTheTwoByteProtocolField) {
-    const Packet tcp = TransportPacket(kTcp, kTunnelSide, kRemote, 50000, 443, 1000);
-    EXPECT_EQ(Decode(L2tpUpload(kLocalA, kRemote, tcp)), Up(engine::CountProtocol::kTcp, 50000, 960));
-    const Packet udp = TransportPacket(kUdp, kTunnelSide, kRemote, 27015, 27016, 200);
-    EXPECT_EQ(Decode(L2tpUpload(kLocalA, kRemote, udp)), Up(engine::CountProtocol::kUdp, 27015, 172));
-}
-
-TEST(DecoderL2tp, DownloadOpensTheTunnelWithTheOneByteProtocolField) {
-    const Packet tcp = TransportPacket(kTcp, kRemote, kTunnelSide, 443, 50000, 1000);
-    EXPECT_EQ(Decode(L2tpDownload(kRemote, kLocalA, tcp)), Down(engine::CountProtocol::kTcp, 50000, 960));
-    const Packet udp = TransportPacket(kUdp, kRemote, kTunnelSide, 27016, 27015, 200);
-    EXPECT_EQ(Decode(L2tpDownload(kRemote, kLocalA, udp)), Down(engine::CountProtocol::kUdp, 27015, 172));
-}
-
-TEST(DecoderL2tp, InnerPacketFollowsTheSizeRulesAndNothingElse) {
-    const auto up = [](const Packet& inner) { return Decode(L2tpUpload(kLocalA, kRemote, inner)); };
-    EXPECT_EQ(up(TransportPacket(kTcp, kTunnelSide, kRemote, 7, 8, 40)), std::nullopt);
-    EXPECT_EQ(up(TransportPacket(kTcp, kTunnelSide, kRemote, 7, 8, 41)),
-              Up(engine::CountProtocol::kTcp, 7, 1));
-    EXPECT_EQ(up(TransportPacket(kUdp, kTunnelSide, kRemote, 7, 8, 28)), std::nullopt);
-    EXPECT_EQ(up(TransportPacket(kUdp, kTunnelSide, kRemote, 7, 8, 29)),
-              Up(engine::CountProtocol::kUdp, 7, 1));
-    EXPECT_EQ(up(TransportPacket(kIcmp, kTunnelSide, kRemote, 7, 8, 100)), std::nullopt);
-    // No tunnel inside the tunnel: an inner L2TP packet is plain UDP from port 1701.
-    const Packet nested =
-        L2tpUpload(kTunnelSide, kRemote, TransportPacket(kTcp, kTunnelSide, kRemote, 7, 8, 100));
-    EXPECT_EQ(up(nested),
-              Up(engine::CountProtocol::kUdp, 1701, static_cast<std::uint32_t>(nested.size() - 28)));
-}
-
-TEST(DecoderL2tp, UploadNearMissesCountAsOrdinaryUdpOfPort1701) {
-    const Packet inner = TransportPacket(kTcp, kTunnelSide, kRemote, 50000, 443, 100);
-    // The one-byte protocol form going up.
-    const Packet oneByte = L2tpDownload(kLocalA, kRemote, inner);
-    EXPECT_EQ(Decode(oneByte),
-              Up(engine::CountProtocol::kUdp, 1701, static_cast<std::uint32_t>(oneByte.size() - 28)));
-    // The right field, but L = 40 leaves no inner packet: L > 40 is required.
-    Packet forty = TransportPacket(kUdp, kLocalA, kRemote, 1701, 1701, 40);
-    testing_support::PutBe16(forty, 38, 0x0021);
-    EXPECT_EQ(Decode(forty), Up(engine::CountProtocol::kUdp, 1701, 12));
-    // L = 41 passes the test: the tunnel is opened and its one byte counts nothing.
-    Packet fortyOne = TransportPacket(kUdp, kLocalA, kRemote, 1701, 1701, 41);
-    testing_support::PutBe16(fortyOne, 38, 0x0021);
-    EXPECT_EQ(Decode(fortyOne), std::nullopt);
-    // 40 bytes or less from port 1701 is plain UDP.
-    EXPECT_EQ(Decode(TransportPacket(kUdp, kLocalA, kRemote, 1701, 1701, 29)),
-              Up(engine::CountProtocol::kUdp, 1701, 1));
-    // Only the source port opens an upload: a client port sending to 1701 is its own traffic.
-    Packet toServer = L2tpUpload(kLocalA, kRemote, inner);
-    testing_support::PutBe16(toServer, 20, 5555);
-    EXPECT_EQ(Decode(toServer),
-              Up(engine::CountProtocol::kUdp, 5555, static_cast<std::uint32_t>(toServer.size() - 28)));
-}
-
-TEST(DecoderL2tp, DownloadNearMissesCountAsOrdinaryUdpOfPort1701) {
-    const Packet inner = TransportPacket(kTcp, kRemote, kTunnelSide, 443, 50000, 100);
-    // The two-byte protocol form coming down: byte 36 is the PPP address 0xFF.
-    const Packet twoByte = L2tpUpload(kRemote, kLocalA, inner);
-    EXPECT_EQ(Decode(twoByte),
-              Down(engine::CountProtocol::kUdp, 1701, static_cast<std::uint32_t>(twoByte.size() - 28)));
-    // L = 37: no room for an inner packet, plain UDP even with 0x21 at 36.
-    Packet thirtySeven = TransportPacket(kUdp, kRemote, kLocalA, 1701, 1701, 37);
-    thirtySeven[36] = 0x21;
-    EXPECT_EQ(Decode(thirtySeven), Down(engine::CountProtocol::kUdp, 1701, 9));
-    // L = 38 opens the tunnel; its one byte counts nothing.
-    Packet thirtyEight = TransportPacket(kUdp, kRemote, kLocalA, 1701, 1701, 38);
-    thirtyEight[36] = 0x21;
-    EXPECT_EQ(Decode(thirtyEight), std::nullopt);
-    // Only the destination port opens a download.
-    Packet fromServer = L2tpDownload(kRemote, kLocalA, inner);
-    testing_support::PutBe16(fromServer, 22, 6666);
-    EXPECT_EQ(Decode(fromServer),
-              Down(engine::CountProtocol::kUdp, 6666, static_cast<std::uint32_t>(fromServer.size() - 28)));
-}
-
-TEST(DecoderTunnels, DirectionOutsideOneAndTwoCountsNothing) {
-    const Packet udp = TransportPacket(kUdp, kTunnelSide, kRemote, 7, 8, 100);
+TEST(Decoder, TunnelDirectionOutsideOneAndTwoCountsNothing) {
+    const Packet udp = Udp(T, R, 7, 8, 100);
     for (const std::uint32_t direction : {0u, 3u, 0xFFFFFFFFu}) {
-        EXPECT_EQ(engine::DealWithL2TPVPN(udp, direction), std::nullopt) << direction;
-        EXPECT_EQ(engine::DealWithGreVPN(udp, direction), std::nullopt) << direction;
+        EXPECT_EQ(engine::DealWithL2TPVPN(udp, direction), kNone) << direction;
+        EXPECT_EQ(engine::DealWithGreVPN(udp, direction), kNone) << direction;
     }
-    EXPECT_EQ(engine::DealWithL2TPVPN(udp, 2), Up(engine::CountProtocol::kUdp, 7, 72));
-    EXPECT_EQ(engine::DealWithGreVPN(udp, 1), Down(engine::CountProtocol::kUdp, 8, 72));
+    EXPECT_EQ(engine::DealWithL2TPVPN(udp, 2), Up(kUdp, 7, 72));
+    EXPECT_EQ(engine::DealWithGreVPN(udp, 1), Down(kUdp, 8, 72));
 }
 
 }  // namespace

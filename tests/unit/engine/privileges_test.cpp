@@ -8,25 +8,26 @@
 
 namespace {
 
+using Exceptions = std::vector<std::pair<std::u16string, std::u16string>>;
 const std::u16string kSeparator(1, base::kPathSeparator);
+const std::u16string kDir = u"opt" + kSeparator + u"平台" + kSeparator;
 
 TEST(InitPrivileges, ExceptionsForTheMonitorAndForTheHostBesideIt) {
     engine_test::FakePrivilegeOps ops;
-    const std::u16string dir = u"opt" + kSeparator + u"平台" + kSeparator;
-    EXPECT_EQ(engine::InitPrivileges(ops, dir + u"kvtmon.exe", u"host.exe"), 0u);
-    ASSERT_EQ(ops.exceptions.size(), 2u);
-    EXPECT_EQ(ops.exceptions[0], std::make_pair(std::u16string(u"Zelvan平台-kvt"), dir + u"kvtmon.exe"));
-    EXPECT_EQ(ops.exceptions[1], std::make_pair(std::u16string(u"Zelvan平台"), dir + u"host.exe"));
+    EXPECT_EQ(engine::InitPrivileges(ops, kDir + u"kvtmon.exe", u"host.exe"), 0u);
+    EXPECT_EQ(ops.exceptions,
+              (Exceptions{{u"Zelvan平台-kvt", kDir + u"kvtmon.exe"}, {u"Zelvan平台", kDir + u"host.exe"}}));
     EXPECT_EQ(ops.privilegeCalls, 1);
-}
-
-TEST(InitPrivileges, NoHostExceptionWithoutADirectory) {
+    // Without a directory there is no host beside the monitor; without its own path nothing is tried.
     for (const std::u16string& path : {std::u16string(u"kvtmon.exe"), kSeparator + u"kvtmon.exe"}) {
-        engine_test::FakePrivilegeOps ops;
-        EXPECT_EQ(engine::InitPrivileges(ops, path, u"host.exe"), 0u);
-        ASSERT_EQ(ops.exceptions.size(), 1u);
-        EXPECT_EQ(ops.exceptions[0].first, u"Zelvan平台-kvt");
+        engine_test::FakePrivilegeOps alone;
+        EXPECT_EQ(engine::InitPrivileges(alone, path, u"host.exe"), 0u);
+        EXPECT_EQ(alone.exceptions, (Exceptions{{u"Zelvan平台-kvt", path}}));
     }
+    engine_test::FakePrivilegeOps none;
+    EXPECT_NE(engine::InitPrivileges(none, u"", u"host.exe"), 0u);
+    EXPECT_TRUE(none.exceptions.empty());
+    EXPECT_EQ(none.privilegeCalls, 0);
 }
 
 TEST(InitPrivileges, AFirewallFailureIsLoggedAndAPrivilegeFailureStopsTheStart) {
@@ -34,16 +35,9 @@ TEST(InitPrivileges, AFirewallFailureIsLoggedAndAPrivilegeFailureStopsTheStart) 
     engine_test::FakePrivilegeOps ops;
     ops.firewallResult = static_cast<std::int32_t>(0x80070005);
     ops.privilegeResult = 1300;
-    EXPECT_EQ(engine::InitPrivileges(ops, u"opt" + kSeparator + u"kvtmon.exe", u"host.exe"), 1300u);
+    EXPECT_EQ(engine::InitPrivileges(ops, kDir + u"kvtmon.exe", u"host.exe"), 1300u);
     EXPECT_EQ(ops.exceptions.size(), 2u);
     EXPECT_EQ(log.CountStartingWith("添加防火墙例外失败，error no = "), 2) << "one line per exception";
-}
-
-TEST(InitPrivileges, WithoutItsOwnPathNothingIsTried) {
-    engine_test::FakePrivilegeOps ops;
-    EXPECT_NE(engine::InitPrivileges(ops, u"", u"host.exe"), 0u);
-    EXPECT_TRUE(ops.exceptions.empty());
-    EXPECT_EQ(ops.privilegeCalls, 0);
 }
 
 }  // namespace

@@ -6,45 +6,37 @@
 
 namespace {
 
-TEST(ProcStat, CapturedLine) {
-    const auto stat = engine::ParseProcStat(engine_test::kProcStat);
-    ASSERT_TRUE(stat);
-    EXPECT_EQ(stat->pid, 17498u);
-    EXPECT_EQ(stat->comm, "cap");
-    EXPECT_EQ(stat->state, 'R');
-    EXPECT_EQ(stat->startTime, 336717u);
-}
-
-TEST(ProcStat, CommandNamesMayHoldBlanksAndParentheses) {
+TEST(ProcStat, ReadsPidCommandStateAndStartTime) {
     const std::string tail = " 1 1 1 0 -1 4194560 104 0 0 0 0 0 0 0 20 0 1 0 99 2600960 314\n";
-    const auto odd = engine::ParseProcStat("42 (a) b) (c) Z" + tail);
-    ASSERT_TRUE(odd);
-    EXPECT_EQ(odd->comm, "a) b) (c");
-    EXPECT_EQ(odd->state, 'Z');
-    EXPECT_EQ(odd->startTime, 99u);
-    const auto empty = engine::ParseProcStat("42 () S" + tail);
-    ASSERT_TRUE(empty);
-    EXPECT_EQ(empty->comm, "");
-}
-
-TEST(ProcStat, RejectsMalformedText) {
+    const struct {
+        std::string text;
+        std::uint32_t pid;
+        std::string comm;
+        char state;
+        std::uint64_t startTime;
+    } cases[] = {
+        {std::string(engine_test::kProcStat), 17498, "cap", 'R', 336717},
+        {"42 (a) b) (c) Z" + tail, 42, "a) b) (c", 'Z', 99},  // names may hold blanks and parentheses
+        {"42 () S" + tail, 42, "", 'S', 99},
+    };
+    for (const auto& c : cases) {
+        const auto stat = engine::ParseProcStat(c.text);
+        ASSERT_TRUE(stat) << c.text;
+        EXPECT_EQ(stat->pid, c.pid);
+        EXPECT_EQ(stat->comm, c.comm);
+        EXPECT_EQ(stat->state, c.state);
+        EXPECT_EQ(stat->startTime, c.startTime);
+    }
     for (std::string_view text :
          {"", "42", "42 (x", "x (cap) R 1", "42 (cap) RR 1 1 1 0 -1 4 1 0 0 0 0 0 0 0 20 0 1 0 9",
           "42 (cap) R 1 1 1 0 -1 4 1 0 0 0 0 0 0 0 20 0 1 0 x9"}) {
         EXPECT_FALSE(engine::ParseProcStat(text)) << text;
     }
-}
-
-// Every cut before the start time's last digit leaves the line incomplete.
-TEST(ProcStat, EveryCutIsSafe) {
+    EXPECT_FALSE(engine::ParseProcStat("4294967296 (cap) S" + tail)) << "a pid beyond 32 bits";
+    // Every cut before the start time's last digit leaves the line incomplete.
     const std::string_view line = engine_test::kProcStat;
-    const std::size_t startTimeEnd = line.find(" 336717 ") + 7;
-    for (std::size_t size = 0; size < line.size(); ++size) {
-        const std::string cut(line.substr(0, size));
-        const auto stat = engine::ParseProcStat(cut);
-        if (size < startTimeEnd - 6) {
-            EXPECT_FALSE(stat) << size;
-        }
+    for (std::size_t size = 0; size < line.find(" 336717 ") + 1; ++size) {
+        EXPECT_FALSE(engine::ParseProcStat(std::string(line.substr(0, size)))) << size;
     }
 }
 

@@ -13,12 +13,10 @@ namespace {
 
 // A child that waits until its end of a pipe closes, or until it is killed.
 class Child {
-public:
+  public:
     Child() {
-        int ends[2];
-        if (pipe(ends) != 0) {
-            return;
-        }
+        int ends[2] = {-1, -1};
+        (void)!pipe(ends);
         const base::ScopedFd readEnd(ends[0]);
         writeEnd_.Reset(ends[1]);
         pid_ = fork();
@@ -29,18 +27,16 @@ public:
             _exit(0);
         }
     }
-    ~Child() {
-        Release();
-        Reap();
-    }
+    ~Child() { Reap(); }
     std::uint32_t pid() const { return static_cast<std::uint32_t>(pid_); }
-    void Release() { writeEnd_.Reset(); }
-    // Waits until the child has ended without collecting it: it stays as a zombie.
-    void WaitForEnd() {
+    // Lets the child end and waits for it without collecting it: it stays a zombie.
+    void EndAsZombie() {
+        writeEnd_.Reset();
         siginfo_t info{};
         waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOWAIT);
     }
     int Reap() {
+        writeEnd_.Reset();
         int status = 0;
         if (pid_ > 0) {
             waitpid(pid_, &status, 0);
@@ -49,13 +45,13 @@ public:
         return status;
     }
 
-private:
-  base::ScopedFd writeEnd_;
-  pid_t pid_ = -1;
+  private:
+    base::ScopedFd writeEnd_;
+    pid_t pid_ = -1;
 };
 
 class LinuxProcessSource : public ::testing::Test {
-protected:
+  protected:
     std::unique_ptr<engine::IProcessSource> source_ = engine::CreateProcessSource();
     const std::uint32_t self_ = static_cast<std::uint32_t>(getpid());
 };
@@ -81,8 +77,7 @@ TEST_F(LinuxProcessSource, AProcessThatEndedIsNotRunningEvenAsAZombie) {
     EXPECT_TRUE(source_->IsRunning(child.pid(), stamp));
     EXPECT_FALSE(source_->IsRunning(child.pid(), stamp + 1)) << "another process with the same pid";
 
-    child.Release();
-    child.WaitForEnd();
+    child.EndAsZombie();
     EXPECT_FALSE(source_->IsRunning(child.pid(), stamp));
     child.Reap();
     EXPECT_FALSE(source_->IsRunning(child.pid(), 0));
