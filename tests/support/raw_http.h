@@ -1,0 +1,21 @@
+#pragma once
+
+// A one-shot HTTP client for the endpoint tests: sends `request` as it stands to 127.0.0.1:`port`, reads
+// until the server closes, and answers everything it got (empty when the connection failed).
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace test_support {
+
+std::string RawHttp(std::uint16_t port, const std::string& request);
+
+// The status code of a raw answer ("HTTP/1.1 404 Not Found..." gives 404); 0 for none.
+inline int HttpStatus(const std::string& answer) {
+    const std::size_t space = answer.find(' ');
+    return answer.starts_with("HTTP/1.") && space != std::string::npos ? std::atoi(answer.c_str() + space + 1)
+                                                                       : 0;
+}
+
+}  // namespace test_support
