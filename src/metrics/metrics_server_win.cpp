@@ -37,6 +37,12 @@ std::uint16_t FreePort(const std::string& host) {
     return port;
 }
 
+bool ArrivedAt(const HTTP_REQUEST& request, ULONG address) {
+    const auto* local = reinterpret_cast<const sockaddr_in*>(request.Address.pLocalAddress);
+    return address == INADDR_ANY ||
+           (local != nullptr && local->sin_family == AF_INET && local->sin_addr.s_addr == address);
+}
+
 void Answer(HANDLE queue, HTTP_REQUEST_ID id, USHORT status, const char* reason, const std::string& body) {
     HTTP_RESPONSE response{};
     response.StatusCode = status;
@@ -60,6 +66,7 @@ void Answer(HANDLE queue, HTTP_REQUEST_ID id, USHORT status, const char* reason,
 
 struct MetricsServer::Impl {
     std::function<std::string()> exposition;
+    ULONG address = INADDR_ANY;  // network byte order; INADDR_ANY answers every local address
     HANDLE queue = nullptr;
     HANDLE stop = nullptr;
     std::wstring url;
@@ -93,6 +100,8 @@ void MetricsServer::Impl::Serve() {
         }
         if (result == ERROR_MORE_DATA) {
             Answer(queue, request->RequestId, 431, "Request Header Fields Too Large", {});
+        } else if (result == NO_ERROR && !ArrivedAt(*request, address)) {
+            Answer(queue, request->RequestId, 404, "Not Found", "not found\n");
         } else if (result == NO_ERROR) {
             const bool metrics =
                 request->Verb == HttpVerbGET && request->CookedUrl.pAbsPath != nullptr &&
@@ -126,8 +135,9 @@ bool MetricsServer::Start(const ListenAddress& address) {
     if (error == NO_ERROR) {
         error = HttpCreateHttpHandle(&impl_->queue, 0);
         if (error == NO_ERROR) {
-            const std::u16string url = u"http://" + base::Utf8ToUtf16(address.host) + u":" +
-                                       base::Utf8ToUtf16(std::to_string(port)) + u"/";
+            // http.sys routes by the Host header, not by the address a connection arrived on: take every
+            // host name on the port and answer only connections to the configured address (Serve).
+            const std::u16string url = u"http://+:" + base::Utf8ToUtf16(std::to_string(port)) + u"/";
             impl_->url.assign(url.begin(), url.end());
             error = HttpAddUrl(impl_->queue, impl_->url.c_str(), nullptr);
             if (error != NO_ERROR) {
@@ -143,6 +153,7 @@ bool MetricsServer::Start(const ListenAddress& address) {
         base::WriteTrafficLogError("metrics endpoint: cannot listen (%u)", error);
         return false;
     }
+    impl_->address = inet_addr(address.host.c_str());
     impl_->stop = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     impl_->port = port;
     impl_->thread = std::thread([impl = impl_.get()] { impl->Serve(); });

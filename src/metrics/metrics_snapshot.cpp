@@ -8,6 +8,7 @@
 #include "alarm/settings.h"
 #include "base/lock.h"
 #include "base/text.h"
+#include "engine/capture_set.h"
 #include "engine/process_records.h"
 #include "engine/traffic_monitor.h"
 
@@ -56,6 +57,12 @@ MetricsSnapshot ReadMetricsSnapshot(std::string_view version) {
         totals = engine::ReadTrafficTotals(source);
         rows = engine::ReadProcessRows(source);
         unattributed = monitor->Statistics().GetUnattributedReflux();
+        if (const engine::CaptureSet* captures = monitor->Captures(); captures != nullptr) {
+            for (const auto& context : captures->Contexts()) {
+                snapshot.drops.push_back(
+                    {base::Utf16ToUtf8(context->adapterName), context->capture.Dropped()});
+            }
+        }
     }
     snapshot.machine = {totals.localUp, totals.localDown};
     snapshot.accelerated = {totals.accelerateUp, totals.accelerateDown};

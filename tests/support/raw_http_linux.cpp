@@ -16,8 +16,10 @@ std::string RawHttp(std::uint16_t port, const std::string& request) {
     std::string answer;
     if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
         send(fd, request.data(), request.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(request.size())) {
+        const timeval wait{5, 0};
+        setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
         char buffer[4096];
-        for (ssize_t n; (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) {
+        for (ssize_t n; !HttpAnswerComplete(answer) && (n = recv(fd, buffer, sizeof buffer, 0)) > 0;) {
             answer.append(buffer, static_cast<std::size_t>(n));
         }
     }

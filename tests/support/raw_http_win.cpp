@@ -16,8 +16,10 @@ std::string RawHttp(std::uint16_t port, const std::string& request) {
     std::string answer;
     if (connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
         send(s, request.data(), static_cast<int>(request.size()), 0) == static_cast<int>(request.size())) {
+        const DWORD wait = 5000;
+        setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait), sizeof wait);
         char buffer[4096];
-        for (int n; (n = recv(s, buffer, sizeof buffer, 0)) > 0;) {
+        for (int n; !HttpAnswerComplete(answer) && (n = recv(s, buffer, sizeof buffer, 0)) > 0;) {
             answer.append(buffer, static_cast<std::size_t>(n));
         }
     }

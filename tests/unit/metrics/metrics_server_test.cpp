@@ -35,8 +35,9 @@ TEST(MetricsServer, ListenAddressIsAnIpv4AddressAndPortOrABarePortOnLoopback) {
 TEST(MetricsServer, AnswersOnlyGetMetricsAndRefusesOversizedRequests) {
     MetricsServer server([] { return std::string("kvtmon_up 1\n"); });
     ASSERT_TRUE(server.Start({"127.0.0.1", 0}));
+    const std::string host = "Host: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n";
     const auto get = [&](std::string_view path, const std::string& headers = {}) {
-        return test_support::RawHttp(server.Port(), "GET " + std::string(path) + " HTTP/1.1\r\nHost: x\r\n" +
+        return test_support::RawHttp(server.Port(), "GET " + std::string(path) + " HTTP/1.1\r\n" + host +
                                                         headers + "Connection: close\r\n\r\n");
     };
     const std::string scrape = get("/metrics");
@@ -49,7 +50,7 @@ TEST(MetricsServer, AnswersOnlyGetMetricsAndRefusesOversizedRequests) {
     EXPECT_EQ(test_support::HttpStatus(get("/metrics/x")), 404);
     EXPECT_EQ(test_support::HttpStatus(test_support::RawHttp(
                   server.Port(),
-                  "POST /metrics HTTP/1.1\r\nHost: x\r\nContent-Length: 1\r\nConnection: close\r\n\r\nx")),
+                  "POST /metrics HTTP/1.1\r\n" + host + "Content-Length: 1\r\nConnection: close\r\n\r\nx")),
               404);
     const int oversized =
         test_support::HttpStatus(get("/metrics", "X-Pad: " + std::string(16384, 'x') + "\r\n"));
