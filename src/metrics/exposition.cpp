@@ -1,5 +1,6 @@
 #include "metrics/exposition.h"
 
+#include <charconv>
 #include <string>
 
 namespace metrics {
@@ -27,6 +28,13 @@ void Directions(std::string& out, std::string_view name, const std::string& labe
     const std::string prefix = labels.empty() ? std::string() : labels + ",";
     Sample(out, name, prefix + Label("direction", "up"), bytes.up);
     Sample(out, name, prefix + Label("direction", "down"), bytes.down);
+}
+
+// The shortest text that reads back as the same float ("0.3", not "0.300000012").
+std::string FloatText(float value) {
+    char buffer[32];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return error == std::errc() ? std::string(buffer, end) : "NaN";
 }
 
 }  // namespace
@@ -80,6 +88,12 @@ std::string ExpositionText(const MetricsSnapshot& s) {
 
     Family(out, "kvtmon_alarm_enabled", "gauge", "1 while alarm pop-ups are switched on.");
     Sample(out, "kvtmon_alarm_enabled", {}, s.alarmEnabled ? 1 : 0);
+    Family(out, "kvtmon_alarm_share_threshold_ratio", "gauge",
+           "Share of traffic outside the accelerator above which the alarm is raised.");
+    out.append("kvtmon_alarm_share_threshold_ratio ").append(FloatText(s.shareThreshold)).append("\n");
+    Family(out, "kvtmon_alarm_speed_threshold_bytes_per_second", "gauge",
+           "Machine speed above which the alarm is raised, by direction.");
+    Directions(out, "kvtmon_alarm_speed_threshold_bytes_per_second", {}, s.speedThreshold);
     Family(out, "kvtmon_alarms_raised_total", "counter", "Alarms raised since the monitor started.");
     Sample(out, "kvtmon_alarms_raised_total", {}, s.alarmsRaised);
     Family(out, "kvtmon_build_info", "gauge", "The monitor's version; always 1.");

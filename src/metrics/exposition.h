@@ -35,6 +35,10 @@ struct MetricsSnapshot {
     std::vector<ProcessFigures> processes;
     std::vector<InterfaceDrops> drops;
     bool alarmEnabled = false;
+    // The alarm's thresholds: the share of traffic outside the accelerator (0.3 to 1.0) and the
+    // machine's speeds in bytes per second, above which the alarm is raised.
+    float shareThreshold = 0.5f;
+    ByteCounts speedThreshold;
     std::uint64_t alarmsRaised = 0;
     std::string version;
 };

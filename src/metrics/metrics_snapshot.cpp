@@ -57,6 +57,11 @@ MetricsSnapshot ReadMetricsSnapshot(std::string_view version) {
         totals = engine::ReadTrafficTotals(source);
         rows = engine::ReadProcessRows(source);
         unattributed = monitor->Statistics().GetUnattributedReflux();
+        const engine::AlarmThresholds thresholds = monitor->Statistics().Thresholds();
+        snapshot.shareThreshold = thresholds.ratio;
+        // The thresholds are in KB/s of 1000 bytes.
+        snapshot.speedThreshold = {std::uint64_t{thresholds.uploadSpeed} * 1000,
+                                   std::uint64_t{thresholds.downloadSpeed} * 1000};
         if (const engine::CaptureSet* captures = monitor->Captures(); captures != nullptr) {
             for (const auto& context : captures->Contexts()) {
                 snapshot.drops.push_back(

@@ -26,6 +26,8 @@ TEST(Exposition, FixedSnapshotGivesEveryFamilyWithItsTypeLine) {
     s.drops = {{"eth0", 9}};
     s.alarmEnabled = true;
     s.alarmsRaised = 1;
+    s.shareThreshold = 0.3f;
+    s.speedThreshold = {50000, 100000};
     s.version = "1.0.0";
     EXPECT_EQ(ExpositionText(s),
               "# HELP kvtmon_machine_bytes_total IPv4 payload bytes of the whole machine.\n"
@@ -53,6 +55,15 @@ TEST(Exposition, FixedSnapshotGivesEveryFamilyWithItsTypeLine) {
               "# HELP kvtmon_alarm_enabled 1 while alarm pop-ups are switched on.\n"
               "# TYPE kvtmon_alarm_enabled gauge\n"
               "kvtmon_alarm_enabled 1\n"
+              "# HELP kvtmon_alarm_share_threshold_ratio Share of traffic outside the accelerator above "
+              "which the alarm is raised.\n"
+              "# TYPE kvtmon_alarm_share_threshold_ratio gauge\n"
+              "kvtmon_alarm_share_threshold_ratio 0.3\n"
+              "# HELP kvtmon_alarm_speed_threshold_bytes_per_second Machine speed above which the alarm is "
+              "raised, by direction.\n"
+              "# TYPE kvtmon_alarm_speed_threshold_bytes_per_second gauge\n"
+              "kvtmon_alarm_speed_threshold_bytes_per_second{direction=\"up\"} 50000\n"
+              "kvtmon_alarm_speed_threshold_bytes_per_second{direction=\"down\"} 100000\n"
               "# HELP kvtmon_alarms_raised_total Alarms raised since the monitor started.\n"
               "# TYPE kvtmon_alarms_raised_total counter\n"
               "kvtmon_alarms_raised_total 1\n"
