@@ -1,7 +1,7 @@
 # The set-up the benchmark scripts share, sourced after tests/e2e/lib.sh: the programs of a build tree,
 # and two network namespaces of the script's own, joined by a veth pair, apart from the e2e tests'.
 
-# bench_programs BUILD: the monitor, the plugin console and the traffic tool of that build tree.
+# bench_programs BUILD: the monitor, the plugin console and the UDP flood tool of that build tree.
 bench_programs() {
     export KVT_MONITOR=$1/src/app/kvtmon KVT_CONSOLE=$1/tools/plugin/kvtmon-plugin
     export KVT_TRAFFIC=$1/bench/kvt_udp_flood

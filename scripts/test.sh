@@ -31,7 +31,7 @@ cmake --build --preset linux-tsan -j "$jobs"
 step "Linux, ThreadSanitizer: unit tests"
 ctest --preset linux-tsan -L unit -j "$jobs"
 # The real monitor's threads on real traffic: one end-to-end test of the ThreadSanitizer build (the
-# build above made the monitor, the console and the traffic tool). A report fails it.
+# build above made the monitor and the console). A report fails it.
 step "Linux, ThreadSanitizer: end-to-end test of the monitor's life"
 ctest --preset linux-tsan -L e2e -R '^e2e_lifecycle$'
 

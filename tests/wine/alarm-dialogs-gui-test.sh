@@ -1,175 +1,125 @@
 #!/usr/bin/env bash
-# The alarm and settings dialogs under Wine and Xvfb: the harness (the dialogs beside the floating
-# window, on an engine with fake system tables) driven by xdotool and by commands on its standard input.
-# Screenshots go to wine-shots/ of the build tree.
-#
-# Checked: the settings dialog writes SHOW (and ALARM) on the floating-window click and hides the strip
-# at once, keeps ALARM on Escape, writes nothing on Enter, writes both on 确定; the threshold dialog
-# writes a clamped percentage back on opening, switches the strip at once without writing, writes
-# nothing on Escape, saves 150 as 100 with SHOW, and answers a non-number with "保存失败" and no write;
-# the history page lists the history; the alarm information dialog opens only once.
+# The alarm and settings dialogs beside the floating window. Checked: the settings dialog writes SHOW
+# (and ALARM) on the floating-window click and hides the strip at once, keeps ALARM on Escape, writes
+# nothing on Enter, writes both on 确定; the threshold dialog writes a clamped percentage back on
+# opening, switches the strip at once without writing, writes nothing on Escape, saves 150 as 100 with
+# SHOW, and answers a non-number with "保存失败" and no write; the history page lists the history; the
+# alarm information dialog opens only once.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 harness=$1
 . "$here/harness-lib.sh"
-config="$dir/config/Alarm.txt"
+config="$(dirname "$harness")/config/Alarm.txt"
 cp "$config" "$work/Alarm.txt.shipped"
 restore_config() { cp "$work/Alarm.txt.shipped" "$config"; }
 on_cleanup=restore_config
-
 percentage() { grep -a "^Percentage=" "$config" | head -1 | cut -d= -f2- | tr -d '\r'; }
+# The settings and threshold dialogs are both titled 设置; the answer is the one in front.
+setting_dialog() { wait_for "dialog 设置" "${1:-^dialog [0-9]}"; }
+press() { click "$(at "$(setting_dialog)" "$1")"; }
+checked() { grep -q $'\t'"checked $1"'\b' <<<"$(setting_dialog)"; }
+is_shown() { [ "$(field visible "$(ask report)")" = 1 ]; }
+is_hidden() { ! is_shown; }
 
-closed_seen=0
-wait_closed() {  # waits for the next "closed NAME ID" event and checks it
-    local got
-    for _ in $(seq 50); do
-        got=$(tr -d '\r' <"$work/out" | grep '^closed ' | sed -n "$((closed_seen + 1))p")
-        if [ -n "$got" ]; then
-            closed_seen=$((closed_seen + 1))
-            [ "$got" = "closed $1 $2" ] || fail "expected 'closed $1 $2', got '$got'"
-            return 0
-        fi
-        sleep 0.1
-    done
-    fail "$1 did not close"
-}
-
-wait_window() {  # the visible window titled $1
-    local w=""
-    for _ in $(seq 50); do
-        w=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1 || true)
-        [ -n "$w" ] && { echo "$w"; return 0; }
-        sleep 0.1
-    done
-    fail "no window $1"
-}
-
-click() {  # clicks control $2 of the window titled $1
-    local at
-    at=$(ask "ctl $1 $2")
-    [ "${at#ctl }" != none ] || fail "no control $2 in $1"
-    # shellcheck disable=SC2086
-    xdotool mousemove ${at#ctl } click 1
-    sleep 0.3
-}
-key() { xdotool windowfocus --sync "$1" key "$2"; }
-
-printf '[SUSPENSION]\r\nSHOW=1\r\nLOCATION=-1, -1\r\n[ALARM]\r\nALARM=1\r\n' >"$settings"
+write_settings 1 "-1, -1" 1
 printf '[REFLUX]\r\nDownLoadReFlux=5000\r\n[PERCENTAGE]\r\nPercentage=10\r\n' >"$config"
 start_harness
-for _ in $(seq 50); do
-    [ "$(ask records)" = "records 2" ] && break
-    sleep 0.2
-done
-[ "$(ask records)" = "records 2" ] || fail "the engine has no records: $(ask records)"
-[ "$(field floating "$(ask report)")" = 1 ] || fail "the strip is not shown"
+strip_shown
 
 # --- The settings dialog.
-ask settings >/dev/null
-w=$(wait_window 设置)
+ask "open settings" >/dev/null
+checked 1074 && checked 1075 || fail "boxes not ticked: $(setting_dialog)"
 shot settings-dialog.png
-[ "$(ask 'check 设置 1074')" = "check 1" ] && [ "$(ask 'check 设置 1075')" = "check 1" ] || fail "boxes not ticked"
-click 设置 1074
-[ "$(setting SHOW)" = 0 ] && [ "$(setting ALARM)" = 1 ] || fail "the click wrote SHOW=$(setting SHOW) ALARM=$(setting ALARM)"
-[ "$(field floating "$(ask report)")" = 0 ] || fail "the strip stayed shown"
+press 1074
+until_ok "the click wrote SHOW=$(setting SHOW)" has_setting SHOW 0
+has_setting ALARM 1 || fail "the click wrote ALARM"
+until_ok "the strip stayed shown" is_hidden
 shot settings-floating-off.png
-click 设置 1075
-[ "$(setting ALARM)" = 1 ] || fail "the alarm click wrote ALARM"
-key "$w" Escape
-wait_closed settings 2
-[ "$(setting SHOW)" = 0 ] && [ "$(setting ALARM)" = 1 ] || fail "Escape wrote the settings"
+press 1075
+until_ok "the alarm box did not change" eval '! checked 1075'
+has_setting ALARM 1 || fail "the alarm click wrote ALARM"
+key "$(window 设置)" Escape
+wait_event "closed settings 2$"
+has_setting SHOW 0 && has_setting ALARM 1 || fail "Escape wrote the settings"
 pass "settings: the floating-window click writes SHOW=0 and hides the strip; Escape keeps ALARM=1"
 
 cp "$settings" "$work/before"
-ask settings >/dev/null
-w=$(wait_window 设置)
-[ "$(ask 'check 设置 1074')" = "check 0" ] && [ "$(ask 'check 设置 1075')" = "check 0" ] || fail "boxes after Escape"
-key "$w" Return
-wait_closed settings 1
+ask "open settings" >/dev/null
+setting_dialog >/dev/null
+! checked 1074 && ! checked 1075 || fail "boxes after Escape: $(setting_dialog)"
+key "$(window 设置)" Return
+wait_event "closed settings 1$"
 cmp -s "$settings" "$work/before" || fail "Enter wrote the settings file"
-ask settings >/dev/null
-wait_window 设置 >/dev/null
-click 设置 1074
-[ "$(field floating "$(ask report)")" = 1 ] || fail "the strip did not come back"
-click 设置 1075
-click 设置 1076
-wait_closed settings 1076
-[ "$(setting SHOW)" = 1 ] && [ "$(setting ALARM)" = 1 ] || fail "确定 wrote SHOW=$(setting SHOW) ALARM=$(setting ALARM)"
+ask "open settings" >/dev/null
+press 1074
+until_ok "the strip did not come back" is_shown
+press 1075
+until_ok "the alarm box did not change" checked 1075
+press 1076
+wait_event "closed settings 1076$"
+has_setting SHOW 1 && has_setting ALARM 1 || fail "确定 wrote SHOW=$(setting SHOW) ALARM=$(setting ALARM)"
 pass "settings: Enter writes nothing; 确定 writes SHOW=1 ALARM=1; the strip is back at once"
 
 # --- The threshold dialog, opened through the settings dialog's link.
-ask settings >/dev/null
-wait_window 设置 >/dev/null
-click 设置 1104
-for _ in $(seq 50); do
-    [ "$(ask 'ctl 设置 1014')" != "ctl none" ] && break
-    sleep 0.1
-done
+ask "open settings" >/dev/null
+press 1104
+setting_dialog $'\t1014=' >/dev/null
 shot threshold-dialog.png
 [ "$(percentage)" = 30 ] || fail "Percentage=10 was not written back as 30: $(percentage)"
-click 设置 1041
-[ "$(field floating "$(ask report)")" = 0 ] || fail "the threshold click did not hide the strip"
-[ "$(setting SHOW)" = 1 ] || fail "the threshold click wrote SHOW"
+press 1041
+until_ok "the threshold click did not hide the strip" is_hidden
+has_setting SHOW 1 || fail "the threshold click wrote SHOW"
 ask "settext 设置 1014 150" >/dev/null
-click 设置 1014  # the threshold dialog's edit takes the focus, and the key
+press 1014 # the threshold dialog's edit takes the focus, and the key
 xdotool key Escape
-sleep 0.5
-[ "$(percentage)" = 30 ] && [ "$(setting SHOW)" = 1 ] || fail "Escape saved"
-[ "$(ask 'check 设置 1074')" = "check 0" ] || fail "the settings dialog did not follow the cancelled switch"
-w=$(wait_window 设置)
-key "$w" Escape
-wait_closed settings 2
+setting_dialog $'\t1074=' >/dev/null
+[ "$(percentage)" = 30 ] && has_setting SHOW 1 || fail "Escape saved"
+! checked 1074 || fail "the settings dialog did not follow the cancelled switch"
+key "$(window 设置)" Escape
+wait_event "closed settings 2$"
 pass "threshold: 10 written back as 30 on opening; its click hides the strip without writing; Escape saves nothing"
 
-ask threshold >/dev/null
-w=$(wait_window 设置)
+ask "open threshold" >/dev/null
 # The cancelled switch is kept in memory: no reload is pending since the last threshold dialog.
-[ "$(ask 'check 设置 1041')" = "check 0" ] || fail "显示悬浮窗 ticked after the cancelled switch"
+! checked 1041 || fail "显示悬浮窗 ticked after the cancelled switch"
 ask "settext 设置 1014 150" >/dev/null
-click 设置 4
-wait_closed threshold 4
-[ "$(percentage)" = 100 ] && [ "$(setting SHOW)" = 0 ] || fail "确定 wrote Percentage=$(percentage) SHOW=$(setting SHOW)"
-ask threshold >/dev/null
-w=$(wait_window 设置)
+press 4
+wait_event "closed threshold 4$"
+[ "$(percentage)" = 100 ] && has_setting SHOW 0 || fail "确定 wrote Percentage=$(percentage) SHOW=$(setting SHOW)"
+ask "open threshold" >/dev/null
+setting_dialog >/dev/null
 ask "settext 设置 1014 abc" >/dev/null
-click 设置 4
-for _ in $(seq 30); do
-    [ "$(field msgbox "$(ask report)")" = 1 ] && break
-    sleep 0.1
-done
-[ "$(field msgbox "$(ask report)")" = 1 ] || fail "no message box for a non-number"
+press 4
+box=$(wait_for "dialog msgbox" '^dialog [0-9]')
+grep -q '保存失败' <<<"$box" || fail "no 保存失败 for a non-number: $(tr '\t' ' ' <<<"$box")"
 shot threshold-save-failed.png
-ask dismiss >/dev/null
-wait_closed threshold 4
-[ "$(percentage)" = 100 ] && [ "$(setting SHOW)" = 0 ] || fail "a non-number was saved"
+click "$(at "$box" 1)"
+wait_event "closed threshold 4$"
+[ "$(percentage)" = 100 ] && has_setting SHOW 0 || fail "a non-number was saved"
 pass "threshold: 150 saved as 100 with SHOW=0; abc gives 保存失败 and writes nothing"
 
 # --- The history page and the alarm information dialog.
-ask history >/dev/null
-page=$(ask page)
-IFS='|' read -r count game browser old <<<"$page"
-[ "$count" = "page 3" ] || fail "page rows: $page"
-[ "$game" = "Game.exe,100,1.50KB/S,250.00KB/S,2.50MB,1.50KB,未处理," ] || fail "first row: $game"
-[ "$browser" = "Browser.exe,200,1.50KB/S,250.00KB/S,2.50MB,1.50KB,已忽略," ] || fail "second row: $browser"
-[ "$old" = "Old.exe(已关闭),300,1.50KB/S,250.00KB/S,2.50MB,1.50KB,已优化," ] || fail "third row: $old"
-wait_window 报警记录页 >/dev/null
-sleep 0.3
+ask "history add" >/dev/null
+[ "$(ask "page alarms")" = ok ] || fail "the history page did not open"
+rows=$(ask rows)
+figures='1.50KB/S|250.00KB/S|2.50MB|1.50KB'
+[ "$rows" = $'rows 3\t'"Game.exe|200|$figures|未处理"$'\t'"Browser.exe|100|$figures|已忽略"$'\t'"Old.exe(已关闭)|900|$figures|已优化" ] ||
+    fail "history rows: $(tr '\t' ' ' <<<"$rows")"
+sleep 0.5 # its first paint
 shot alarm-record-page.png
 pass "history page: 3 rows, 未处理 / 已忽略 / 已优化, the closed marker on the process without a record"
 
-ask info >/dev/null
-w=$(wait_window 报警信息)
-sleep 0.3
+ask "open info" >/dev/null
+info=$(window 报警信息)
+sleep 0.3 # its first paint
 shot alarm-info-dialog.png
-ask info >/dev/null
-wait_closed info 0
-[ "$(field infos "$(ask report)")" = 1 ] || fail "a second 报警信息 window: $(ask report)"
-key "$w" Return
-wait_closed info 1
-[ "$(field infos "$(ask report)")" = 0 ] || fail "报警信息 still open"
+ask "open info" >/dev/null
+wait_event "closed info 0$"
+[ "$(ask "count 报警信息")" = "count 1" ] || fail "a second 报警信息 window"
+key "$info" Return
+wait_event "closed info 1$"
+[ "$(ask "count 报警信息")" = "count 0" ] || fail "报警信息 still open"
 pass "alarm information dialog: opens once; a second request raises it"
 
-# The harness ends before it could answer.
-echo exit >&3
-wait_exit exit
-echo "screenshots in $shots"
+ask close >/dev/null
+wait_end "after WM_CLOSE"

@@ -1,22 +1,19 @@
-# Sourced by the GUI tests of the harness program (the floating window on an engine with fake system
-# tables): its start in a directory of its own with a settings file, commands on its standard input and
-# their answers, xdotool steps, screenshots into wine-shots/ of the build tree. The caller sets `here`
-# and `harness` (the harness program) and runs with set -euo pipefail.
+# Sourced by the GUI tests (see kvt_gui_harness_win.cpp for its commands): the harness's start in its own
+# directory, commands on its standard input and their answers, polls for awaited states, xdotool steps,
+# screenshots into wine-shots/ of the build tree. The caller sets `here` and `harness` and runs with
+# set -euo pipefail.
 . "$here/wine-env.sh"
-dir=$(cd "$(dirname "$harness")" && pwd)
-exe=$(basename "$harness")
 shots="${KVT_BUILD_DIR:?}/wine-shots"
 work=$(mktemp -d)
-settings="$dir/tmp/kestrivonsetting.txt"
-mkdir -p "$shots" "$dir/tmp"
+settings="$(dirname "$harness")/tmp/kestrivonsetting.txt"
+mkdir -p "$shots" "$(dirname "$settings")"
 pid=""
+events=0 # the output line of the last event awaited
 
 # A script may name a function in `on_cleanup` that runs at the end, before the work folder goes.
 cleanup() {
     exec 3>&- 2>/dev/null || true
-    if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
-        kill "$pid" 2>/dev/null || true
-    fi
+    [ -z "$pid" ] || kill "$pid" 2>/dev/null || true
     [ -z "${on_cleanup:-}" ] || "$on_cleanup"
     rm -rf "$work"
 }
@@ -29,92 +26,95 @@ fail() {
 }
 pass() { echo "ok: $*"; }
 
+# Runs the command up to $1 times, $2 seconds apart, until it succeeds.
+poll() {
+    local tries=$1 pause=$2
+    shift 2
+    for _ in $(seq "$tries"); do
+        "$@" && return 0
+        sleep "$pause"
+    done
+    return 1
+}
+# Waits up to 5 s for the command to succeed, else fails with $1.
+until_ok() {
+    local what=$1
+    shift
+    poll 50 0.1 "$@" || fail "$what"
+}
+
 # The settings file in the ANSI form the program writes itself.
 write_settings() {
     printf '[SUSPENSION]\r\nSHOW=%s\r\nLOCATION=%s\r\n[ALARM]\r\nALARM=%s\r\n' "$1" "$2" "$3" >"$settings"
 }
 setting() { grep -a "^$1=" "$settings" | head -1 | cut -d= -f2- | tr -d '\r'; }
+has_setting() { [ "$(setting "$1")" = "$2" ]; }
 
-lines() { wc -l <"$work/out"; }
-
+# Starts the harness with the arguments given, in its own directory, and waits for its "ready".
 start_harness() {
-    local attempt
     for attempt in 1 2; do
-        rm -f "$work/in" "$work/out"
+        rm -f "$work/in"
         mkfifo "$work/in"
         : >"$work/out"
-        (cd "$dir" && exec wine "./$exe" ${harness_args:-} <"$work/in" >"$work/out" 2>"$work/err") &
+        events=0
+        (cd "$(dirname "$harness")" && exec wine "./$(basename "$harness")" "$@" <"$work/in" >"$work/out" 2>"$work/err") &
         pid=$!
         exec 3>"$work/in"
-        for _ in $(seq 150); do
-            grep -q '^ready' "$work/out" && return 0
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
-        done
+        poll 150 0.1 eval "grep -q '^ready' '$work/out' || ! kill -0 $pid 2>/dev/null"
+        grep -q '^ready' "$work/out" && return 0
         # The desktop process sometimes times out on a first start: one retry.
         exec 3>&-
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
         echo "harness start $attempt failed, retrying" >&2
     done
-    fail "the harness did not start: $(cat "$work/err" 2>/dev/null | tail -5)"
+    fail "the harness did not start: $(tail -5 "$work/err" 2>/dev/null)"
 }
 
-# Sends one command and prints its answer (events, and the dialogs' "closed" notices, are skipped).
+# Sends one command and prints its answer (standard output is in text mode: lines end in CR LF).
 ask() {
-    local before
-    before=$(lines)
+    local before answer
+    before=$(wc -l <"$work/out")
     echo "$*" >&3
     for _ in $(seq 100); do
-        local answer
-        # Standard output is in text mode on Windows: lines end in CR LF.
-        answer=$(tail -n +"$((before + 1))" "$work/out" | tr -d '\r' | grep -Ev '^(event|closed) ' | head -1 || true)
-        if [ -n "$answer" ]; then
-            echo "$answer"
-            return 0
-        fi
+        answer=$(tail -n +"$((before + 1))" "$work/out" | tr -d '\r' | grep -v '^event ' | head -1 || true)
+        [ -n "$answer" ] && { echo "$answer"; return 0; }
         sleep 0.05
     done
     fail "no answer to '$*'"
 }
 
-field() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<"$2"; }
-text_of() { sed -n 's/.* text=//p' <<<"$1"; }
-
-# Waits up to 5 s for the answer to command $2 (default: report) to match the extended regular
-# expression $1.
-wait_report() {
-    local report=""
+# Waits up to 5 s for the answer to command $1 to match the extended regular expression $2; prints it.
+wait_for() {
+    local answer=""
     for _ in $(seq 25); do
-        report=$(ask "${2:-report}")
-        grep -Eq "$1" <<<"$report" && { echo "$report"; return 0; }
+        answer=$(ask "$1")
+        grep -Eq -- "$2" <<<"$answer" && { echo "$answer"; return 0; }
         sleep 0.2
     done
-    fail "${2:-report} never matched /$1/: $report"
+    fail "$1 never matched /$2/: $answer"
 }
 
+# Waits for the next event matching /^event $1/ after the last one awaited (not in a subshell).
 wait_event() {
+    local line
     for _ in $(seq 50); do
-        grep -q "^event $1" "$work/out" && return 0
+        line=$(tr -d '\r' <"$work/out" | awk -v from="$events" -v re="^event $1" 'NR > from && $0 ~ re {print NR; exit}')
+        [ -n "$line" ] && { events=$line; return 0; }
         sleep 0.1
     done
     fail "no event $1"
 }
 
-# Waits for the harness to end and checks its exit code 0; $1 names the step for the failure.
+# Waits for the harness to end with exit code $2 (default 0); $1 names the step for the failure.
 wait_exit() {
-    for _ in $(seq 100); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$pid" 2>/dev/null && fail "the harness did not end: $1"
+    poll 100 0.1 eval "! kill -0 $pid 2>/dev/null" || fail "the harness did not end: $1"
     local code=0
     wait "$pid" || code=$?
     pid=""
     exec 3>&-
-    [ "$code" -eq 0 ] || fail "the harness ended with $code: $1"
+    [ "$code" -eq "${2:-0}" ] || fail "the harness ended with $code: $1"
 }
-
 # wait_exit, and the message loop reported its own end.
 wait_end() {
     wait_exit "$1"
@@ -124,26 +124,59 @@ wait_end() {
 shot() { import -window root "$shots/$1"; }
 pixel() { convert "$shots/$1" -format "%[pixel:p{$2,$3}]" info:; }
 
-menu_item() {  # the centre "X Y" of the menu item with command id $1 in the menu answer $2
-    tr ' ' '\n' <<<"$2" | grep "^$1:" | cut -d: -f2 | tr ',' ' '
+# A space-separated field KEY=VALUE of an answer; a tab-separated one (all of them for a repeated key).
+field() { sed -n "s/.* $1=\([^ ]*\).*/\1/p" <<<"$2"; }
+cell() { tr '\t' '\n' <<<"$2" | sed -n "s/^$1=//p"; }
+rows_of() { tr '\t' '\n' <<<"$1" | tail -n +2; }
+# The screen point "X Y" of control $2 of the dialog answer $1: its centre, or $3 pixels from its left.
+at() {
+    local cx cy bx by bw bh
+    IFS=, read -r cx cy <<<"$(cell client "$1")"
+    IFS=, read -r bx by bw bh <<<"$(cell "box $2" "$1")"
+    [ -n "$bh" ] || fail "no control $2 in $(tr '\t' ' ' <<<"$1")"
+    echo "$((cx + bx + ${3:-$((bw / 2))})) $((cy + by + bh / 2))"
 }
-open_menu() {
-    xdotool mousemove "$((x + 10))" "$((y + 12))" click 3
-    local menu=""
-    for _ in $(seq 40); do
-        menu=$(ask menu)
-        grep -q '32798:' <<<"$menu" && { echo "$menu"; return 0; }
-        sleep 0.1
-    done
-    fail "the context menu did not open: $menu"
+# Waits for the floating strip to be shown; keeps the answer in $report and its position in $x and $y.
+strip_shown() {
+    report=$(wait_for report 'visible=1')
+    x=$(field x "$report")
+    y=$(field y "$report")
 }
-choose() {  # opens the menu and clicks the item with command id $1
-    local menu
-    menu=$(open_menu)
-    [ -n "${2:-}" ] && shot "$2"
+# Clicks button ${2:-1} at the point "X Y" or "X,Y".
+click() {
     # shellcheck disable=SC2046
-    xdotool mousemove $(menu_item "$1" "$menu") click 1
-    sleep 0.3
+    xdotool mousemove $(tr ',' ' ' <<<"$1") click "${2:-1}"
+}
+# Right-clicks at $1, chooses the menu item with command id $2 ($3 names a screenshot of the menu) and
+# prints the menu.
+choose() {
+    click "$1" 3
+    local menu
+    menu=$(wait_for popup $'\t'"$2=")
+    [ -z "${3:-}" ] || shot "$3"
+    click "$(cell "$2" "$menu")"
+    wait_for popup '^popup none' >/dev/null
     echo "$menu"
 }
 
+# The X window of the visible top-level window titled $1 (waits up to ${2:-5} s); gone waits for its end.
+window() {
+    local title=$1 found=""
+    poll "$((${2:-5} * 10))" 0.1 \
+        eval 'found=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1) && [ -n "$found" ]' ||
+        fail "no window $title"
+    echo "$found"
+}
+gone() {
+    local title=$1
+    until_ok "$title is still shown" eval '! xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1'
+}
+key() { xdotool windowfocus --sync "$1" key "$2"; }
+screen_size() { xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\) .*/\1 \2/p'; }
+# The negative of until_ok: fails with $1 if the command succeeds within 1.5 s. The script must have
+# seen the positive it looks for by a poll before, so that its absence means something.
+never() {
+    local what=$1
+    shift
+    ! poll 15 0.1 "$@" || fail "$what"
+}

@@ -13,54 +13,37 @@ RT_BITMAP = 2
 
 
 def fail(message):
-    print("renumber_resource: " + message, file=sys.stderr)
-    sys.exit(1)
+    sys.exit("renumber_resource: " + message)
 
 
-def main():
-    if len(sys.argv) != 4:
-        fail("usage: renumber_resource.py FILE OLD NEW")
-    path, old, new = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
+def main(path, old, new):
     data = bytearray(open(path, "rb").read())
-    if data[:2] != b"MZ" or len(data) < 0x40:
-        fail("not a PE file")
-    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    u16 = lambda at: struct.unpack_from("<H", data, at)[0]
+    u32 = lambda at: struct.unpack_from("<I", data, at)[0]
+    pe = u32(0x3C) if data[:2] == b"MZ" and len(data) >= 0x40 else 0
     if data[pe:pe + 4] != b"PE\0\0":
-        fail("no PE signature")
-    sections, optional_size = struct.unpack_from("<H", data, pe + 6)[0], struct.unpack_from("<H", data, pe + 20)[0]
+        fail("not a PE file")
     optional = pe + 24
-    magic = struct.unpack_from("<H", data, optional)[0]
-    directories = optional + (96 if magic == 0x10B else 112)
-    resource_rva = struct.unpack_from("<I", data, directories + 2 * 8)[0]
-    if resource_rva == 0:
+    resources = u32(optional + (96 if u16(optional) == 0x10B else 112) + 2 * 8)
+    base = None
+    sections = optional + u16(pe + 20)
+    for section in range(sections, sections + 40 * u16(pe + 6), 40):
+        size, address, raw_size, raw = struct.unpack_from("<IIII", data, section + 8)
+        if address <= resources < address + max(size, raw_size):
+            base = raw + resources - address
+    if resources == 0 or base is None:
         fail("no resources")
 
-    table = optional + optional_size
-
-    def file_offset(rva):
-        for i in range(sections):
-            virtual_size, virtual_address, raw_size, raw_pointer = struct.unpack_from("<IIII", data, table + i * 40 + 8)
-            if virtual_address <= rva < virtual_address + max(virtual_size, raw_size):
-                return raw_pointer + rva - virtual_address
-        fail("RVA 0x%x outside every section" % rva)
-
-    base = file_offset(resource_rva)
-
-    def entries(directory):
+    def entries(directory):  # (where, id) of the entries named by an id
         named, ids = struct.unpack_from("<HH", data, directory + 12)
-        first = directory + 16
-        return [first + i * 8 for i in range(named + ids)], named
+        first = directory + 16 + 8 * named
+        return [(at, u32(at)) for at in range(first, first + 8 * ids, 8)]
 
-    top, _ = entries(base)
-    bitmaps = None
-    for entry in top:
-        name, target = struct.unpack_from("<II", data, entry)
-        if name == RT_BITMAP and target & 0x80000000:
-            bitmaps = base + (target & 0x7FFFFFFF)
-    if bitmaps is None:
+    bitmaps = [base + (u32(at + 4) & 0x7FFFFFFF) for at, id in entries(base) if id == RT_BITMAP]
+    if not bitmaps:
         fail("no bitmap resources")
-    listed, named = entries(bitmaps)
-    ids = [struct.unpack_from("<I", data, e)[0] for e in listed[named:]]
+    listed = entries(bitmaps[0])
+    ids = [id for _, id in listed]
     if old not in ids:
         fail("no bitmap %d" % old)
     if new in ids:
@@ -68,9 +51,11 @@ def main():
     index = ids.index(old)
     if (index > 0 and ids[index - 1] > new) or (index + 1 < len(ids) and ids[index + 1] < new):
         fail("%d would break the directory's order" % new)
-    struct.pack_into("<I", data, listed[named + index], new)
+    struct.pack_into("<I", data, listed[index][0], new)
     open(path, "wb").write(data)
 
 
 if __name__ == "__main__":
-    main()
+    if len(sys.argv) != 4:
+        fail("usage: renumber_resource.py FILE OLD NEW")
+    main(sys.argv[1], int(sys.argv[2]), int(sys.argv[3]))

@@ -29,8 +29,9 @@ start_display() {
     xdpyinfo -display ":$n" >/dev/null 2>&1 || { echo "Xvfb :$n did not start" >&2; cat "$state/xvfb.log" >&2; exit 1; }
 }
 
+# The marker names the prefix's settings: a prefix made with other settings is made anew.
 make_prefix() {
-    [ -f "$WINEPREFIX/.kvt-ready" ] && return 0
+    [ -f "$WINEPREFIX/.kvt-ready-unmanaged" ] && return 0
     rm -rf "$WINEPREFIX"
     if ! wineboot --init </dev/null >"$state/wineboot.log" 2>&1; then
         cat "$state/wineboot.log" >&2
@@ -41,23 +42,19 @@ make_prefix() {
     for font in 宋体 SimSun NSimSun; do
         wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$font" /t REG_SZ /d 'WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1
     done
-    # No window manager under Xvfb: let Wine draw captions itself.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+    # No window manager runs under Xvfb: Wine draws captions itself, and with managed windows it would
+    # wait up to 2 s for one on every top-level window it hides.
+    for setting in Decorated Managed; do
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v $setting /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+    done
     wineserver -w
-    touch "$WINEPREFIX/.kvt-ready"
+    touch "$WINEPREFIX/.kvt-ready-unmanaged"
 }
 
 start() {
     start_display
     export DISPLAY="$(cat "$state/display")"
     make_prefix
-    # No window manager runs under Xvfb: with managed windows Wine waits up to 2 s for one on every
-    # top-level window it hides. Prefixes made before this setting get it once here.
-    if [ ! -f "$WINEPREFIX/.kvt-unmanaged" ]; then
-        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
-        wineserver -w
-        touch "$WINEPREFIX/.kvt-unmanaged"
-    fi
     # A persistent wineserver makes each program start in well under a second. Its output must not
     # hold the test runner's pipe open; it answers 2 when one already runs.
     wineserver -p </dev/null >/dev/null 2>&1 || true
