@@ -119,7 +119,7 @@ void MonitorService::StartMetricsEndpoint() {
         [] { return metrics::ExpositionText(metrics::ReadMetricsSnapshot(KVT_VERSION)); });
     if (metrics_->Start(*address)) {
         base::WriteTrafficLog(u"metrics endpoint: listening on " + base::Utf8ToUtf16(address->host) + u":" +
-                              base::Utf8ToUtf16(std::to_string(address->port)));
+                              base::Utf8ToUtf16(std::to_string(address->port)) + u"\n");
     } else {
         metrics_.reset();
     }

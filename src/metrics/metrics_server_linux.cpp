@@ -73,7 +73,7 @@ bool MetricsServer::Start(const ListenAddress& address) {
                          : (server.bind_to_port(address.host, address.port) ? address.port : -1);
     if (port <= 0) {
         base::WriteTrafficLog(u"metrics endpoint: cannot listen on " + base::Utf8ToUtf16(address.host) +
-                              u":" + base::Utf8ToUtf16(std::to_string(address.port)));
+                              u":" + base::Utf8ToUtf16(std::to_string(address.port)) + u"\n");
         return false;
     }
     impl_->port = static_cast<std::uint16_t>(port);

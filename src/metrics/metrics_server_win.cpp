@@ -113,7 +113,7 @@ void MetricsServer::Impl::Serve() {
                 Answer(queue, request->RequestId, 404, "Not Found", "not found\n");
             }
         } else if (result != ERROR_CONNECTION_INVALID) {
-            base::WriteTrafficLogError("metrics endpoint: HttpReceiveHttpRequest failed (%u)", result);
+            base::WriteTrafficLogError("metrics endpoint: HttpReceiveHttpRequest failed (%u)\n", result);
             break;
         }
     }
@@ -150,7 +150,7 @@ bool MetricsServer::Start(const ListenAddress& address) {
         }
     }
     if (error != NO_ERROR || port == 0) {
-        base::WriteTrafficLogError("metrics endpoint: cannot listen (%u)", error);
+        base::WriteTrafficLogError("metrics endpoint: cannot listen (%u)\n", error);
         return false;
     }
     impl_->address = inet_addr(address.host.c_str());

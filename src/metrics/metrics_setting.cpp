@@ -17,7 +17,7 @@ std::optional<ListenAddress> ReadListenSetting(const alarming::ProgramDirectory&
     }
     std::optional<ListenAddress> address = ParseListenAddress(value);
     if (!address) {
-        base::WriteTrafficLog(u"metrics endpoint off: LISTEN is not an IPv4 address and port: " + value);
+        base::WriteTrafficLog(u"metrics endpoint off: LISTEN is not an IPv4 address and port: " + value + u"\n");
     }
     return address;
 }
