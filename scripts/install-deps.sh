@@ -9,6 +9,7 @@ packages=(
   libpcap-dev iproute2 iperf3 tcpdump nethogs gnuplot-nox
   mingw-w64 wine wine64 xvfb xdotool imagemagick x11-utils locales fonts-wqy-microhei fonts-wqy-zenhei
   clang-format file gcovr
+  libcpp-httplib-dev prometheus curl
   clang libclang-rt-14-dev
 )
 

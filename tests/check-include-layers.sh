@@ -8,7 +8,8 @@ root=${1:?usage: check-include-layers.sh PROJECT_DIR}
 # Directory -> the directories its files may include ("dir/file.h"), itself included. tools/plugin is the
 # plugin console; res/ holds the resource ids.
 declare -A may=(
-  [app]="app plugin ui alarm ipc skin engine format base res"
+  [app]="app plugin metrics ui alarm ipc skin engine format base res"
+  [metrics]="metrics alarm engine format base"
   [plugin]="plugin ipc format base"
   [ui]="ui alarm engine skin format base res"
   [alarm]="alarm engine base"

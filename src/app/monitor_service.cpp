@@ -11,6 +11,9 @@
 #include "base/os_error.h"
 #include "base/text.h"
 #include "base/traffic_log.h"
+#include "metrics/exposition.h"
+#include "metrics/metrics_setting.h"
+#include "metrics/metrics_snapshot.h"
 
 namespace app {
 namespace {
@@ -34,6 +37,7 @@ void SetCurrentMonitorService(MonitorService* service) {
 MonitorService::MonitorService(ServiceLinks links) : links_(std::move(links)) {}
 
 MonitorService::~MonitorService() {
+    metrics_.reset();
     alarmThread_.Join(kThreadWaitMs);
     if (engine_) {
         engine::SetCurrentTrafficMonitor(nullptr);
@@ -99,8 +103,26 @@ std::uint32_t MonitorService::StartUnguarded(std::u16string_view hostProcessName
                                    alarmThread_.LastError());
         return 0;
     }
+    StartMetricsEndpoint();
     std::this_thread::sleep_for(kStartSettleTime);
     return 1;
+}
+
+void MonitorService::StartMetricsEndpoint() {
+    const std::optional<metrics::ListenAddress> address =
+        metrics::ReadListenSetting(alarming::ProgramDirectory());
+    if (!address) {
+        return;
+    }
+    // The monitor runs on without the endpoint when the address cannot be bound (that is logged).
+    metrics_ = std::make_unique<metrics::MetricsServer>(
+        [] { return metrics::ExpositionText(metrics::ReadMetricsSnapshot(KVT_VERSION)); });
+    if (metrics_->Start(*address)) {
+        base::WriteTrafficLog(u"metrics endpoint: listening on " + base::Utf8ToUtf16(address->host) + u":" +
+                              base::Utf8ToUtf16(std::to_string(address->port)) + u"\n");
+    } else {
+        metrics_.reset();
+    }
 }
 
 std::uint32_t MonitorService::Pause() {

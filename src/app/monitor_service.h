@@ -15,6 +15,7 @@
 #include "engine/engine_seams.h"
 #include "engine/plugin_channel.h"
 #include "engine/traffic_monitor.h"
+#include "metrics/metrics_server.h"
 
 namespace app {
 
@@ -46,6 +47,7 @@ class MonitorService {
 
   private:
     std::uint32_t StartUnguarded(std::u16string_view hostProcessName, std::u16string_view pipeName);
+    void StartMetricsEndpoint();
 
     // What the alarm thread drives: the engine's thresholds, its statistics tick and its stop.
     class AlarmEngineLink final : public alarming::IAlarmEngine {
@@ -69,6 +71,8 @@ class MonitorService {
     std::unique_ptr<engine::TrafficMonitor> engine_;
     std::unique_ptr<AlarmEngineLink> alarmLink_;
     base::WorkerThread alarmThread_;
+    // The metrics endpoint, when the settings switch it on.
+    std::unique_ptr<metrics::MetricsServer> metrics_;
 };
 
 // The result of one of the service's operations: 0 when it threw.

@@ -40,6 +40,10 @@ class Capture {
     // delivers one packet a call; a capture that the kernel fills in blocks hands over what it holds.
     int ReceiveBatch(std::span<std::uint8_t> buffer, std::vector<std::int32_t>& lengths);
 
+    // Packets the system dropped for this capture since it opened, as the receiving thread last read
+    // it (about once a second); any thread may ask. Always 0 on Windows: a raw socket counts none.
+    std::uint64_t Dropped() const;
+
     void Close();
     bool IsOpen() const;
     // The OS error of the last failed call.

@@ -2,6 +2,7 @@
 #include <poll.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -55,6 +56,22 @@ struct Capture::Impl {
     int linkType = -1;
     int descriptor = -1;  // polled for the receive time-out
     std::string device;
+    // libpcap's drop count, read by the receiving thread (the handle is not to be shared) and published
+    // for other threads: after an idle receive, and every kStatsEvery receives on a busy capture.
+    static constexpr unsigned kStatsEvery = 256;
+    unsigned receivesSinceStats = 0;
+    std::atomic<std::uint64_t> dropped{0};
+
+    void RefreshDrops(int received) {
+        if (received > 0 && ++receivesSinceStats < kStatsEvery) {
+            return;
+        }
+        receivesSinceStats = 0;
+        pcap_stat stats{};
+        if (pcap_stats(handle.Get(), &stats) == 0) {
+            dropped.store(std::uint64_t{stats.ps_drop} + stats.ps_ifdrop, std::memory_order_relaxed);
+        }
+    }
 };
 
 namespace {
@@ -184,13 +201,21 @@ void CopyPacket(u_char* user, const pcap_pkthdr* header, const u_char* frame) {
 
 int Capture::Receive(std::span<std::uint8_t> buffer) {
     std::vector<std::int32_t> lengths;
-    return ReceivePackets(*impl_, lastError_, buffer, 1, lengths);
+    const int received = ReceivePackets(*impl_, lastError_, buffer, 1, lengths);
+    impl_->RefreshDrops(received);
+    return received;
 }
 
 int Capture::ReceiveBatch(std::span<std::uint8_t> buffer, std::vector<std::int32_t>& lengths) {
     // No frame is longer than the snapshot: this many always fit.
     const int most = std::max<int>(1, static_cast<int>(buffer.size() / kSnapshotBytes));
-    return ReceivePackets(*impl_, lastError_, buffer, most, lengths);
+    const int received = ReceivePackets(*impl_, lastError_, buffer, most, lengths);
+    impl_->RefreshDrops(received);
+    return received;
+}
+
+std::uint64_t Capture::Dropped() const {
+    return impl_->dropped.load(std::memory_order_relaxed);
 }
 
 namespace {

@@ -90,6 +90,11 @@ int Capture::Open(std::u16string_view /*adapterName*/, std::uint16_t port, std::
     }
 }
 
+// A raw socket keeps no count of the packets it could not queue.
+std::uint64_t Capture::Dropped() const {
+    return 0;
+}
+
 int Capture::Receive(std::span<std::uint8_t> buffer) {
     const int received =
         recv(impl_->socket.Get(), reinterpret_cast<char*>(buffer.data()), static_cast<int>(buffer.size()), 0);
