@@ -241,20 +241,21 @@ std::string RenderRatesPlot(const SessionReport& report, const std::string& pngP
         plot += std::string(plot.empty() ? "plot " : ", \\\n     ") + block + " using 1:2 " + style +
                 " title " + GnuplotQuote(title);
     };
+    // The machine's line first, under the processes'.
+    if (!report.MachineRates().empty()) {
+        add("$machine", report.MachineRates(), "machine, all traffic (every second)",
+            "with lines lw 1 lc rgb '#c0c0c0'");
+    }
     std::size_t drawn = 0;
     for (const ReportProcess& p : report.Processes()) {
         if (drawn == top) {
             break;
         }
-        if (!p.rates.empty()) {
+        if (!p.rates.empty() && p.bytesUp + p.bytesDown > 0) {
             add("$p" + std::to_string(drawn++), p.rates, p.name, "with linespoints lw 2 pt 7");
         }
     }
-    if (!report.MachineRates().empty()) {
-        add("$machine", report.MachineRates(), "machine, all traffic (every second)",
-            "with lines lw 1 dt 2 lc rgb '#909090'");
-    }
-    if (plot.empty()) {
+    if (drawn == 0 && report.MachineRates().empty()) {
         return {};
     }
     // pngcairo draws the Chinese names with a font that has them; the plain png terminal is the fallback.
@@ -276,7 +277,7 @@ std::string RenderRatesPlot(const SessionReport& report, const std::string& pngP
            "set format y '%.1s %cB/s'\n"
            "set yrange [0:*]\n"
            "set grid\n"
-           "set key outside right top\n" +
+           "set key below\n" +
            data + plot + "\n";
 }
 
