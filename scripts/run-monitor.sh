@@ -2,7 +2,9 @@
 # Runs the monitor with a live view of its figures: builds kvtmon and kvtmon-plugin (linux-release),
 # starts the monitor through the plugin console, names GAME as the accelerated process and prints the
 # machine's and the accelerated totals with their rates every second and the process list every
-# minute. Ctrl-C ends the monitor. Run scripts/install-deps.sh first on a fresh machine.
+# minute. Ctrl-C ends the monitor; the session's report (report.csv, report.json, rates.png) then goes to
+# $KVT_REPORT_DIR (default build/report, made if missing; a relative path is from the repository's top).
+# Run scripts/install-deps.sh first on a fresh machine.
 #   bash scripts/run-monitor.sh [GAME]      (as root; GAME defaults to GameClient.exe)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,4 +19,6 @@ cmake --preset linux-release >/dev/null
 cmake --build --preset linux-release -j "${KVT_JOBS:-$(nproc)}" --target kvtmon kvtmon-plugin
 
 build=build/linux-release
-exec "$build/tools/plugin/kvtmon-plugin" --launch "$build/src/app/kvtmon" --watch "$game"
+report=${KVT_REPORT_DIR:-build/report}
+mkdir -p "$report"
+exec "$build/tools/plugin/kvtmon-plugin" --launch "$build/src/app/kvtmon" --watch "$game" --report "$report"

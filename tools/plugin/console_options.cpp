@@ -133,7 +133,8 @@ OptionTaken TakeSecondsOption(const OptionWord& option, ArgCursor& cursor, Conso
 OptionTaken TakeTextOption(const OptionWord& option, ArgCursor& cursor, ConsoleOptions& options,
                            bool& hostGiven, std::string& error) {
     const std::string& name = option.name;
-    if (name != "--pipe" && name != "--launch" && name != "--host" && name != "--watch") {
+    if (name != "--pipe" && name != "--launch" && name != "--host" && name != "--watch" &&
+        name != "--report") {
         return OptionTaken::kUnknown;
     }
     const std::optional<std::string> value = cursor.Value(option.inlineValue);
@@ -161,6 +162,13 @@ OptionTaken TakeTextOption(const OptionWord& option, ArgCursor& cursor, ConsoleO
         }
         options.hostName = base::Utf8ToUtf16(*value);
         hostGiven = true;
+        return OptionTaken::kTaken;
+    }
+    if (name == "--report") {
+        if (!value || value->empty()) {
+            return refuse("--report needs the directory to write the session's report into");
+        }
+        options.reportDir = base::Utf8ToUtf16(*value);
         return OptionTaken::kTaken;
     }
     if (!value || value->empty() || value->front() == ';') {
@@ -271,6 +279,8 @@ Options:
   --watch NAME             name NAME as the accelerated process (several: a.exe;b.exe) and print the
                            totals with their rates every second and the process list every minute;
                            Ctrl-C ends the monitor (see Watching)
+  --report DIR             when the session ends write report.csv, report.json (each process's pids,
+                           times, bytes and peak rates; the totals) and rates.png (gnuplot) into DIR
   --exit                   at the end send ExitMonitor and wait for the monitor to end
   --exit-timeout SECS      how long to wait for the monitor to end (default 10)
   --json                   print JSON lines instead of text

@@ -29,6 +29,8 @@ struct ConsoleOptions {
     bool exit = false;
     // --watch: the accelerated process names (';' between several); empty without --watch.
     std::u16string watchNames;
+    // --report: the directory the session's report goes to; empty without --report.
+    std::u16string reportDir;
     OutputFormat format = OutputFormat::kText;
     bool echo = false;
     bool quiet = false;

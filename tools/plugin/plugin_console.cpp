@@ -11,6 +11,7 @@
 #include "plugin/console_options.h"
 #include "plugin/console_session.h"
 #include "plugin/line_feed.h"
+#include "plugin/report_files.h"
 #include "plugin/script_line.h"
 #include "plugin/watch_console.h"
 
@@ -97,6 +98,7 @@ class Console {
     ConsoleHost& host_;
     ConsoleOptions options_;
     std::u16string pipeName_;
+    ReportRecorder report_;  // before the session: its reader thread feeds the report until it ends
     std::optional<ConsoleSession> session_;
     std::unique_ptr<MonitorProcess> monitor_;
     std::mutex feedMutex_;  // the feed is made and dropped while an interrupt may come
@@ -357,22 +359,34 @@ int Console::Run(std::span<const std::string> args) {
     if (!ParseRequests(calls, error)) {
         return Usage(error);
     }
+    if (!options_.reportDir.empty() && !CheckReportDir(options_.reportDir, error)) {
+        Error(error);
+        return kExitFailure;
+    }
     pipeName_ = options_.pipeName.empty() ? DefaultPipeName(host_.ProcessId()) : options_.pipeName;
 
     std::ostream& out = io_.out;
     session_.emplace(options_.format, options_.echo, [&out](const std::string& line) {
         out << line << '\n' << std::flush;
     });
+    if (!options_.reportDir.empty()) {
+        const auto started = std::chrono::steady_clock::now();
+        session_->SetObserver([this, started](ipc::Bytes bytes) {
+            const auto ms = std::chrono::duration_cast<Duration>(std::chrono::steady_clock::now() - started);
+            report_.OnMessage(ipc::ParseMonitorMessage(bytes), ms.count(), base::LocalNow());
+        });
+    }
     // Before any thread starts: on Linux the threads started later inherit the blocked signals.
     const InterruptScope interrupts(host_, [this] { OnInterrupt(); });
     if (options_.script) {
         std::lock_guard<std::mutex> lock(feedMutex_);
         feed_ = std::make_unique<LineFeed>(io_.in);
     }
-    if (const int connected = OpenAndConnect(); connected != kExitOk) {
-        return connected;
+    int result = OpenAndConnect();
+    if (result == kExitOk) {
+        result = Finish(Converse(calls));
     }
-    return Finish(Converse(calls));
+    return options_.reportDir.empty() ? result : WriteReportAndSay(report_, options_, io_.err, result);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "ipc/monitor_message.h"
 #include "plugin/console_session.h"
 #include "plugin/log_tail.h"
+#include "plugin/report_files.h"
 #include "plugin/watch_view.h"
 
 namespace console {
@@ -36,6 +37,7 @@ class Watcher {
         : options_(options), io_(io), host_(host) {}
 
     int Run();
+    const ReportRecorder& Report() const { return report_; }
 
   private:
     void Out(const std::string& text) {
@@ -75,6 +77,7 @@ class Watcher {
     std::optional<std::uint8_t> accelerateResult_;
     std::u16string pipeName_;
     std::unique_ptr<MonitorProcess> monitor_;
+    ReportRecorder report_;
     // The lines the session would print are not wanted here: the view prints instead.
     ConsoleSession session_{OutputFormat::kText, false, [](const std::string&) {}};
 };
@@ -83,6 +86,10 @@ void Watcher::OnMessage(ipc::Bytes bytes) {
     const ipc::ParsedMonitorMessage message = ipc::ParseMonitorMessage(bytes);
     const auto steadyMs =
         std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - started_).count();
+    const base::SystemTime at = base::LocalNow();
+    if (!options_.reportDir.empty()) {
+        report_.OnMessage(message, steadyMs, at);
+    }
     std::string text;
     {
         std::lock_guard<std::mutex> lock(viewMutex_);
@@ -93,7 +100,7 @@ void Watcher::OnMessage(ipc::Bytes bytes) {
                 accelerateResult_ = answer->value;
             }
         }
-        text = view_.OnMessage(message, steadyMs, base::LocalNow());
+        text = view_.OnMessage(message, steadyMs, at);
     }
     if (!text.empty()) {
         Out(text);
@@ -295,8 +302,14 @@ int Watcher::Run() {
 }  // namespace
 
 int RunWatch(const ConsoleOptions& options, const ConsoleStreams& io, ConsoleHost& host) {
+    std::string error;
+    if (!options.reportDir.empty() && !CheckReportDir(options.reportDir, error)) {
+        io.err << "kvtmon-plugin: " << error << "\n" << std::flush;
+        return kExitFailure;
+    }
     Watcher watcher(options, io, host);
-    return watcher.Run();
+    const int code = watcher.Run();
+    return options.reportDir.empty() ? code : WriteReportAndSay(watcher.Report(), options, io.err, code);
 }
 
 }  // namespace console
