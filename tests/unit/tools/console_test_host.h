@@ -86,6 +86,7 @@ class InProcessMonitor : public console::MonitorProcess {
                 base::Event* events[] = {&program.exit, &close_};
                 exitCode_ = startResult == 0 || base::Event::WaitAny(events, 30000) == 0 ? 0 : 3;
             }
+            std::lock_guard<std::mutex> lock(commMutex_);
             comm.reset();  // closes the pipe, as the process's end would
             ended_.Set();
         });
@@ -104,9 +105,18 @@ class InProcessMonitor : public console::MonitorProcess {
         return ended;
     }
 
-    std::unique_ptr<ipc::CCommIF> comm;  // the test's pushes go through it while the monitor runs
+    // The test's pushes: the monitor's end waits for one under way (the console may have read its
+    // message before the write has returned).
+    template <typename Push>
+    void WithComm(Push push) {
+        std::lock_guard<std::mutex> lock(commMutex_);
+        push(*comm);
+    }
+
+    std::unique_ptr<ipc::CCommIF> comm;
 
   private:
+    std::mutex commMutex_;
     base::Event close_{base::EventReset::kManual, false};
     base::Event ended_{base::EventReset::kManual, false};
     std::uint32_t exitCode_ = 0;  // written before ended_ is set

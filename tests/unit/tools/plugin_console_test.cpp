@@ -78,7 +78,7 @@ TEST(PluginConsole, DrivesAScriptedConversationWithTheMonitor) {
     const std::string before = Now();
     auto done = RunAsync({"--launch", "monitor", "--script", "--echo", "--exit"}, host, run, script);
     ASSERT_TRUE(run.out.WaitFor("< StopAlarmResponse (8) result=1")) << run.out.Text() << run.err.Text();
-    host.monitor->comm->PushTotals(5, 6, 7, 8);
+    host.monitor->WithComm([](ipc::CCommIF& comm) { comm.PushTotals(5, 6, 7, 8); });
     ASSERT_EQ(done.get(), console::kExitOk) << run.err.Text();
     Lines in;
     Lines out;
@@ -160,7 +160,7 @@ TEST(PluginConsole, ListensUntilInterruptedThenEndsTheMonitor) {
         RunAsync({"--launch", "monitor", "--listen", "0", "--exit", "--", "GetAlarmState"}, host, run);
     ASSERT_TRUE(run.out.WaitFor("< GetAlarmStateResponse (70) state=1\n"))
         << run.out.Text() << run.err.Text();
-    host.monitor->comm->PushTotals(1, 2, 3, 4);
+    host.monitor->WithComm([](ipc::CCommIF& comm) { comm.PushTotals(1, 2, 3, 4); });
     ASSERT_TRUE(run.out.WaitFor("< PostAccelerateUpReflux (81) bytes=4\n")) << run.out.Text();
     ASSERT_EQ(done.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
     ASSERT_TRUE(host.Interrupt());

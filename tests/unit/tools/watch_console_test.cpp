@@ -38,14 +38,15 @@ TEST(WatchConsole, PrintsTheTotalsAndTheProcessListUntilCtrlCThenEndsTheMonitor)
     auto done = std::async(std::launch::async, [&] { return RunWatch("monitor", host, run); });
     ASSERT_TRUE(run.out.WaitFor("accelerated process: GameClient.exe\n")) << run.out.Text() << run.err.Text();
     // Rounds in the same moment are taken as a second apart. (The view's lines are watch_view_test's.)
-    ipc::CCommIF& comm = *host.monitor->comm;
-    comm.PushTotals(1000, 2000, 100, 200);
+    host.monitor->WithComm([](ipc::CCommIF& comm) { comm.PushTotals(1000, 2000, 100, 200); });
     // state, pid, bytes up and down, name; the sequence and index go by position.
     const engine::ProcessListEntry list[] = {
         {1, 0, 2, 0, 0, 100, 10, 20, {}, {}, u"GameClient.exe", u""},
         {1, 0, 1, 0, 0, 101, 30, 60, {}, {}, u"Downloader.exe(已关闭)", u""}};
-    comm.PostProcessList(list);
-    comm.PushTotals(2000, 4000, 200, 400);
+    host.monitor->WithComm([&](ipc::CCommIF& comm) {
+        comm.PostProcessList(list);
+        comm.PushTotals(2000, 4000, 200, 400);
+    });
     ASSERT_TRUE(run.out.WaitFor("processes (2)")) << run.out.Text();
     ASSERT_TRUE(run.out.WaitFor("Downloader.exe(已关闭)\n")) << run.out.Text();
     ASSERT_EQ(done.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
