@@ -3,6 +3,7 @@
 // The console tests' scene: output kept whole and waited on while the console runs, and a host whose
 // launched "monitor" is the real CCommIF over the ipc tests' fake program, on a thread of this process.
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <memory>
@@ -119,7 +120,7 @@ class InProcessMonitor : public console::MonitorProcess {
     std::mutex commMutex_;
     base::Event close_{base::EventReset::kManual, false};
     base::Event ended_{base::EventReset::kManual, false};
-    std::uint32_t exitCode_ = 0;  // written before ended_ is set
+    std::atomic<std::uint32_t> exitCode_{0};  // read also while the monitor runs
     std::thread thread_;
 };
 
