@@ -53,6 +53,12 @@ TEST(TunnelRules, ChooseByDescriptionPrefixAndAdapterAddress) {
             << base::Utf16ToUtf8(c.interfaceDescription) << " "
             << (c.addresses.empty() ? "" : c.addresses[0]);
     }
+    // The shipped prefixes never start like the unusable addresses; any prefix still refuses them.
+    for (const char* unusable : {"127.0.0.1", "0.0.0.0", "255.255.255.255"}) {
+        const engine::AdapterEntry adapters[] = {{u"x", {unusable}}};
+        EXPECT_FALSE(engine::AdapterHasTunnelAddress(adapters, u"x", std::u16string(unusable, unusable + 3)))
+            << unusable;
+    }
 }
 
 TEST(TunnelRules, DottedAddressesParseStrictly) {
