@@ -71,6 +71,13 @@ start_harness() {
     fail "the harness did not start: $(tail -5 "$work/err" 2>/dev/null)"
 }
 
+# The program with the strip shown at its default place and alarms on; the strip's answer as strip_shown.
+start_strip() {
+    write_settings 1 "-1, -1" 1
+    start_harness "$@"
+    strip_shown
+}
+
 # Sends one command and prints its answer (standard output is in text mode: lines end in CR LF).
 ask() {
     local before answer
@@ -121,6 +128,11 @@ wait_end() {
     grep -q '^event ended' "$work/out" || fail "the loop did not end: $1"
 }
 
+# Waits for the visible dialog titled $1 (or "msgbox") to answer /${2:-^dialog [0-9]}/; prints the answer.
+wait_dialog() { wait_for "dialog $1" "${2:-^dialog [0-9]}"; }
+flat() { tr '\t' ' ' <<<"$1"; }
+strip_visible() { [ "$(field visible "$(ask report)")" = 1 ]; }
+
 shot() { import -window root "$shots/$1"; }
 pixel() { convert "$shots/$1" -format "%[pixel:p{$2,$3}]" info:; }
 
@@ -159,17 +171,13 @@ choose() {
     echo "$menu"
 }
 
-# The X window of the visible top-level window titled $1 (waits up to ${2:-5} s); gone waits for its end.
+# The X window of the visible top-level window titled $1 (waits up to ${2:-5} s).
 window() {
     local title=$1 found=""
     poll "$((${2:-5} * 10))" 0.1 \
         eval 'found=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1) && [ -n "$found" ]' ||
         fail "no window $title"
     echo "$found"
-}
-gone() {
-    local title=$1
-    until_ok "$title is still shown" eval '! xdotool search --onlyvisible --name "^$title\$" >/dev/null 2>&1'
 }
 key() { xdotool windowfocus --sync "$1" key "$2"; }
 screen_size() { xdpyinfo | sed -n 's/.*dimensions: *\([0-9]*\)x\([0-9]*\) .*/\1 \2/p'; }

@@ -6,7 +6,6 @@
 //
 //   kvt_gui_harness [--blacklisted]             the program as above
 //   kvt_gui_harness msgbox STYLE TEXT CAPTION   the skinned message box; exits with its result
-//   kvt_gui_harness frame TITLE                 a skinned dialog with every caption button; likewise
 //
 // Commands on standard input, one answer line each on standard output (the fields of `dialog`,
 // `popup`, `rows` and `geometry` separated by tabs):
@@ -22,11 +21,11 @@
 //   history [add] the alarm history's names and handling states; add: Game.exe unhandled, Browser.exe
 //                 ignored and Old.exe (no record) unhandled
 //   alarm         an alarm about Chat.exe and Browser.exe, raised as the alarm thread does
-//   accel SENT RECEIVED   UM_ACCEL_ADAPTER to the strip; answers the tunnel's sums
 //   fill          payload on every connection, different for each
 //   comctl        the module that list views come from
-//   settext TITLE ID TEXT, state ACCELERATION ALARM, traffic DOWN UP, show, hide, suspension-state N,
-//   fullscreen open|close, exit, close, main-modal, main-close, about, leave-period MS, blacklist
+//   accel SENT RECEIVED (UM_ACCEL_ADAPTER to the strip), settext TITLE ID TEXT, state ACCELERATION
+//   ALARM, traffic DOWN UP, show, hide, suspension-state N, fullscreen open|close, exit, close,
+//   main-modal, main-close, about, leave-period MS, blacklist
 // Events: "event accelerator-shown|accelerator-closed|ended|closed NAME ID|copydata kind=K bytes=HEX".
 
 #include <windows.h>
@@ -57,11 +56,8 @@
 #include "engine/accelerator_report.h"
 #include "engine/traffic_monitor.h"
 #include "res/resource_ids.h"
-#include "skin/border_window_win.h"
-#include "skin/button2x_win.h"
-#include "skin/dialog_x_win.h"
+#include "skin/dialog_base_win.h"
 #include "skin/message_box_win.h"
-#include "skin/my_link_win.h"
 #include "ui/acc_state_dlg_win.h"
 #include "ui/alarm_info_dlg_win.h"
 #include "ui/alarm_popup.h"
@@ -520,6 +516,11 @@ const std::map<std::string, std::function<void(Call&)>> kActions{
     {"main-close", [](Call& c) { ::PostMessageW(c.main, WM_CLOSE, 0, 0); }},
     {"about", [](Call& c) { ::PostMessageW(c.strip, WM_COMMAND, MAKEWPARAM(ID_APP_ABOUT, 0), 0); }},
     {"alarm", [](Call&) { RaiseAlarm(); }},
+    {"accel",
+     [](Call& c) {
+         const auto sent = static_cast<WPARAM>(c.Number());
+         ::SendMessageW(c.strip, ui::kAccelAdapterMessage, sent, static_cast<LPARAM>(c.Number()));
+     }},
     {"leave-period",
      [](Call& c) {
          const auto period = static_cast<UINT>(c.Number());
@@ -563,16 +564,6 @@ const std::map<std::string, std::function<std::string(Call&)>> kQueries{
          Fullscreen(c.strip, c.rest == "open");
          return std::string("foreground-is-game=") + (::GetForegroundWindow() == gameWindow ? "1" : "0");
      }},
-    {"accel",
-     [](Call& c) {
-         const std::uint64_t sent = c.Number();
-         ::SendMessageW(c.strip, ui::kAccelAdapterMessage, static_cast<WPARAM>(sent),
-                        static_cast<LPARAM>(c.Number()));
-         engine::AccelerateAdapter::Counters counters;
-         WithTable([&](engine::TrafficMonitor& monitor) { counters = monitor.Adapter().GetCounters(); });
-         return "accel sent=" + std::to_string(counters.sent) +
-                " received=" + std::to_string(counters.received);
-     }},
 };
 
 std::string Run(ui::IShellWindow* shell, const std::string& line) {
@@ -604,47 +595,6 @@ void ServeCommands(ui::IShellWindow* shell) {
         }
     }).detach();
 }
-
-// What the program's windows are made of: every caption button, a settings label, a skinned button, a
-// link and a page frame with a gap.
-class FrameDialog : public skin::SkinnedDialog<skin::CDialogX<3>, skin::CCtrlColor<0, 0xF6FBF3>> {
-  public:
-    explicit FrameDialog(std::string title) : SkinnedDialog(IDD_ABOUTBOX) {
-        SetTitle(std::move(title));
-        SetSettingsLabel(base::Utf16ToGbk(u"设置"));
-    }
-
-  protected:
-    bool OnMessage(UINT message, WPARAM, LPARAM, LRESULT&) override {
-        if (message != WM_INITDIALOG) {
-            return false;
-        }
-        ::SetWindowTextW(Handle(), skin::NarrowToWide(Title()).c_str());
-        ::SetWindowLongPtrW(
-            Handle(), GWL_STYLE,
-            ::GetWindowLongPtrW(Handle(), GWL_STYLE) | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME);
-        ::SetWindowPos(Handle(), nullptr, 200, 150, 360, 200, SWP_NOZORDER);
-        face_.Reset(LoadSkinBitmap(L"IDB_BITMAP_BTN"));
-        ok_.Attach(Item(IDOK));
-        ok_.SetFace(face_.Get());
-        ::MoveWindow(Item(IDOK), 270, 125, 70, 27, FALSE);
-        HWND link = ::CreateWindowExW(0, L"STATIC", L"查看网络使用详情", WS_CHILD | WS_VISIBLE, 20, 132, 120,
-                                      16, Handle(), reinterpret_cast<HMENU>(1086), nullptr, nullptr);
-        ::SendMessageW(link, WM_SETFONT, ::SendMessageW(Handle(), WM_GETFONT, 0, 0), FALSE);
-        link_.Attach(link);
-        border_.Attach(::CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_GRAYFRAME, 10, 84, 336,
-                                         36, Handle(), nullptr, nullptr, nullptr));
-        border_.SetColors(RGB(189, 204, 187), RGB(255, 255, 255));
-        border_.SetGap(30, 120);
-        return false;
-    }
-
-  private:
-    skin::Bitmap face_;
-    skin::CButton2X ok_;
-    skin::CMyLink link_;
-    skin::CBorderWindow border_;
-};
 
 // The program's end, as the monitor runs it when its window closes.
 void EndService() {
@@ -727,9 +677,6 @@ int wmain(int argc, wchar_t** argv) {
         ServeCommands(nullptr);
         result = skin::SkinnedMessageBox(nullptr, narrow(3).c_str(), narrow(4).c_str(),
                                          static_cast<UINT>(std::wcstoul(argv[2], nullptr, 0)));
-    } else if (mode == L"frame") {
-        ServeCommands(nullptr);
-        result = static_cast<int>(FrameDialog(narrow(2)).DoModal(nullptr));
     } else {
         result = RunProgram();
     }
