@@ -2,10 +2,14 @@
 # Per-process totals against what the processes moved: one process per kind of traffic (TCP and UDP,
 # sent and received), 20 MB each. The by-name and by-pid answers match within 1 % while the processes
 # run; once they have exited the by-pid answers fail and the by-name ones still count them; and the
-# first process-list push, 60 s after the start, carries the same figures.
+# first process-list push, 60 s after the start, carries the same figures. Then one of the two links
+# goes down, comes back and is deleted: the monitor counts on the other all along, on the first again
+# once it is back, and does not spin once its capture there fails for good.
 source "$(dirname "$0")/lib.sh"
 e2e_init process_totals
 e2e_netns
+# A second link between the namespaces, captured from the start like the first.
+e2e_link "kvt${E2E_ID}c" "kvt${E2E_ID}d" 10.232.0.1 10.232.0.2
 e2e_console_start
 e2e_monitor_start Accelerator.exe
 
@@ -74,4 +78,22 @@ while :; do
     ((${#LISTED[@]} == ${#roles[@]})) && break
     e2e_await 83 5 || e2e_fail "the process list lacks some of the processes: listed ${!LISTED[*]}"
 done
+
+# e2e_counted NAME ADDR PORT WHAT: 1 MB sent by a process of that name from ADDR, counted by name.
+e2e_counted() {
+    e2e_server "$1" "$3"
+    e2e_client "$1" "$2" "$3" -R -u -l 1400 -b 32M -n 1000000
+    e2e_sent "$1"
+    e2e_await_up "$1" "$SENT"
+    e2e_near "$ANSWER" "$SENT" 10 "$4"
+}
+ip -n "$NS_HOST" link set "$IF_HOST" down
+e2e_counted "e2e-while-down-$E2E_ID" 10.232.0.1 5702 "sent over the second link while the first is down"
+e2e_idle_cpu "$MON_PID" 3 "the monitor with one of its interfaces down"
+ip -n "$NS_HOST" link set "$IF_HOST" up
+e2e_counted "e2e-back-up-$E2E_ID" "$HOST_ADDR" 5703 "sent over the first link once it is up again"
+ip -n "$NS_HOST" link del "$IF_HOST"
+# The capture on the deleted interface fails from now on: it must wait between tries, not spin.
+e2e_idle_cpu "$MON_PID" 4 "the monitor after one of its interfaces was deleted"
+e2e_counted "e2e-after-delete-$E2E_ID" 10.232.0.1 5704 "sent over the second link after the first was deleted"
 e2e_finish
