@@ -108,18 +108,15 @@ TEST(RequestLine, EveryRequestParsesAndSurvivesTheWire) {
 TEST(RequestLine, SaysWhatIsWrongAndWhatIsExpected) {
     const std::pair<const char*, const char*> cases[] = {
         {"GetLocalDwnReflux", "unknown request 'GetLocalDwnReflux'; did you mean GetLocalDownReflux?"},
-        {"localup", "unknown request 'localup'; did you mean GetLocalUpReflux?"},
         {"Reflux", "did you mean GetLocalDownReflux, GetLocalUpReflux or GetLocalTotalReflux?"},
         {"Frobnicate", "unknown request 'Frobnicate' (--list shows them all)"},
         {"32", "unknown request '32'"},
         {"StopAlarm", "StopAlarm: missing stop=0..255 (usage: StopAlarm stop=0..255)"},
-        {"StopAlarm 1", "StopAlarm: '1' is not NAME=VALUE (usage: StopAlarm stop=0..255)"},
         {"StopAlarm stop=256", "StopAlarm: stop=256 is not a number from 0 to 255"},
         {"StopAlarm stop=1 stop=0", "StopAlarm: stop given twice"},
         {"StopAlarm halt=1", "StopAlarm: unknown argument 'halt' (usage: StopAlarm stop=0..255)"},
         {"GetLocalDownReflux x=1", "GetLocalDownReflux: takes no arguments (usage: GetLocalDownReflux)"},
         {"GetProcessDownRefluxByPId pid=-1", "pid=-1 is not a number from 0 to 4294967295"},
-        {"ShowBlackListDlg value=0x", "value=0x is not a number"},
         {"Start data=abc", "Start: data=abc is not an even number of hex digits (usage: Start [data=HEX])"},
         {"SetAccelerateProcess names=a.exe",
          "SetAccelerateProcess: missing separator=TEXT (usage: SetAccelerateProcess names=TEXT "
