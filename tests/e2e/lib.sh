@@ -125,9 +125,6 @@ e2e_netns() {
     e2e_link "$IF_HOST" "$IF_PEER" "$HOST_ADDR" "$PEER_ADDR"
 }
 
-# The accelerator's tunnel as the monitor recognises it, made before the monitor starts.
-e2e_tunnel() { e2e_link "$IF_TUNNEL" "kvt${E2E_ID}t" "$TUNNEL_ADDR" "$TUNNEL_PEER_ADDR"; }
-
 # rx_bytes, tx_packets, ... of a host-side interface.
 e2e_if_stat() { ip netns exec "$NS_HOST" cat "/sys/class/net/$1/statistics/$2"; }
 
@@ -206,10 +203,11 @@ e2e_monitor_start() {
     e2e_log "monitor started (pid $MON_PID)"
 }
 
-# The namespaces, the tunnel, the console and the monitor as the accelerator starts it.
+# The namespaces, the tunnel (as the monitor recognises it, made before it starts), the console and
+# the monitor as the accelerator starts it.
 e2e_accelerated_monitor_start() {
     e2e_netns
-    e2e_tunnel
+    e2e_link "$IF_TUNNEL" "kvt${E2E_ID}t" "$TUNNEL_ADDR" "$TUNNEL_PEER_ADDR"
     e2e_console_start
     e2e_monitor_start Accelerator.exe
 }
@@ -273,8 +271,18 @@ e2e_ask_until() {
     done
 }
 
-# e2e_await_up NAME BYTES: the up total of the processes named NAME reaches 99 % of BYTES.
-e2e_await_up() { e2e_ask_until "GetProcessUpRefluxByProcessName name=$1" 44 bytes "ANSWER >= $2 * 99 / 100"; }
+# e2e_ask_near 'REQUEST ARGS' ANSWER_ID EXPECTED WHAT: its answer's bytes within 1 % of EXPECTED.
+e2e_ask_near() {
+    e2e_ask "$1" "$2" bytes
+    e2e_near "$ANSWER" "$3" 10 "$4"
+}
+
+# e2e_counted_near 'REQUEST ARGS' ANSWER_ID EXPECTED WHAT [SECONDS]: asks until the answer's bytes
+# reach 99 % of EXPECTED (the statistics tick sums once a second), then within 1 % of it.
+e2e_counted_near() {
+    e2e_ask_until "$1" "$2" bytes "ANSWER >= $3 * 99 / 100" "${5:-10}"
+    e2e_near "$ANSWER" "$3" 10 "$4"
+}
 
 e2e_accelerate() {
     e2e_ask "SetAccelerateProcess names=$1; separator=;" 16 result

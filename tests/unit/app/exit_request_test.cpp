@@ -70,21 +70,17 @@ TEST(ExitRequest, SavesTheWindowSettingsClosesTheWindowsAndLetsANewInstanceStart
     EXPECT_EQ(folder.Setting(alarming::kSuspensionSection, alarming::kLocationKey), u"12,34");
     app::SingleInstance next;
     EXPECT_TRUE(next.Acquire(kLockName));
-}
 
-TEST(ExitRequest, WithoutTheShellWindowOnlyTheOtherWindowsAreClosed) {
-    alarm_test::FlagsGuard flags;
-    alarm_test::ProgramFolder folder;
-    RecordingShell shell;
-    shell.created = false;
-    app::SingleInstance instance;
+    // Without the shell window only the other windows are closed.
+    RecordingShell hidden;
+    hidden.created = false;
     {
-        app::ExitRequest exit(shell, instance, folder.Directory());
+        app::ExitRequest exit(hidden, next, folder.Directory());
         EXPECT_FALSE(exit.Requested());
         exit.Request();
         EXPECT_TRUE(exit.Requested());
     }
-    EXPECT_EQ(shell.Steps(), std::vector<std::string>{"close other windows"});
+    EXPECT_EQ(hidden.Steps(), std::vector<std::string>{"close other windows"});
 }
 
 }  // namespace

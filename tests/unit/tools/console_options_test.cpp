@@ -53,18 +53,14 @@ TEST(ConsoleOptions, RefusesMistakesWithAnExplanation) {
         {"GetLocalUpReflux", "unexpected 'GetLocalUpReflux': requests go after --"},
         {"--pipe", "--pipe needs a name like \\\\.\\pipe\\NAME"},
         {"--pipe acc1", "pipe name must look like \\\\.\\pipe\\NAME"},
-        {"--launch", "--launch needs the path"},
         {"--host Acc.exe", "--host is the name the launched monitor is given: it needs --launch"},
         {"--launch x --host C:\\Acc.exe", "--host needs an executable file name without a backslash"},
         {"--timeout soon", "--timeout needs a number of seconds, not 'soon'"},
-        {"--listen", "--listen needs a number of seconds"},
         {"--json=1", "--json takes no value"},
         {"-- stop=1", "'stop=1' comes before any request name"},
         {"--watch", "--watch needs the accelerated process's name"},
         {"--watch ;a.exe;", "--watch needs the accelerated process's name"},
         {"--watch a.exe --script", "--watch prints a view of its own"},
-        {"--watch a.exe --listen 0", "--watch prints a view of its own"},
-        {"--watch a.exe --json", "--watch prints a view of its own"},
         {"--watch a.exe -- GetLocalUpReflux", "--watch prints a view of its own"},
     };
     for (const auto& [args, expected] : cases) {

@@ -108,20 +108,15 @@ TEST(RequestLine, EveryRequestParsesAndSurvivesTheWire) {
 TEST(RequestLine, SaysWhatIsWrongAndWhatIsExpected) {
     const std::pair<const char*, const char*> cases[] = {
         {"GetLocalDwnReflux", "unknown request 'GetLocalDwnReflux'; did you mean GetLocalDownReflux?"},
-        {"localup", "unknown request 'localup'; did you mean GetLocalUpReflux?"},
         {"Reflux", "did you mean GetLocalDownReflux, GetLocalUpReflux or GetLocalTotalReflux?"},
         {"Frobnicate", "unknown request 'Frobnicate' (--list shows them all)"},
         {"32", "unknown request '32'"},
         {"StopAlarm", "StopAlarm: missing stop=0..255 (usage: StopAlarm stop=0..255)"},
-        {"StopAlarm 1", "StopAlarm: '1' is not NAME=VALUE (usage: StopAlarm stop=0..255)"},
         {"StopAlarm stop=256", "StopAlarm: stop=256 is not a number from 0 to 255"},
-        {"StopAlarm stop=", "StopAlarm: stop= is not a number from 0 to 255"},
         {"StopAlarm stop=1 stop=0", "StopAlarm: stop given twice"},
         {"StopAlarm halt=1", "StopAlarm: unknown argument 'halt' (usage: StopAlarm stop=0..255)"},
         {"GetLocalDownReflux x=1", "GetLocalDownReflux: takes no arguments (usage: GetLocalDownReflux)"},
         {"GetProcessDownRefluxByPId pid=-1", "pid=-1 is not a number from 0 to 4294967295"},
-        {"GetProcessDownRefluxByPId pid=4294967296", "pid=4294967296 is not a number"},
-        {"ShowBlackListDlg value=0x", "value=0x is not a number"},
         {"Start data=abc", "Start: data=abc is not an even number of hex digits (usage: Start [data=HEX])"},
         {"SetAccelerateProcess names=a.exe",
          "SetAccelerateProcess: missing separator=TEXT (usage: SetAccelerateProcess names=TEXT "
@@ -129,8 +124,6 @@ TEST(RequestLine, SaysWhatIsWrongAndWhatIsExpected) {
         {"GetProcessUpRefluxBetweenTimeById pid=1 from=2026-02-29 to=now",
          "from=2026-02-29 is not a time: write YYYY-MM-DDTHH:MM:SS[.mmm], now, or now-N[s|m|h|d] (usage: "
          "GetProcessUpRefluxBetweenTimeById pid=N from=TIME to=TIME)"},
-        {"GetProcessUpRefluxBetweenTimeByName name=a from=now to=2026-12-06T24:00:00",
-         "to=2026-12-06T24:00:00 is not a time"},
         {"GetProcessTotalTime name=\"open", "unclosed quote"},
     };
     for (const auto& [line, expected] : cases) {
@@ -146,7 +139,6 @@ TEST(RequestLine, SplitsWordsAtBlanksOutsideQuotes) {
         {"  a\tb  c ", {"a", "b", "c"}},
         {"name=\"My Game.exe\" x", {"name=My Game.exe", "x"}},
         {"\"a \"\"quoted\"\" word\"", {"a \"quoted\" word"}},
-        {"name=\"\"", {"name="}},
         {"path=C:\\Games\\a.exe", {"path=C:\\Games\\a.exe"}},
         {"", {}},
     };
@@ -156,22 +148,6 @@ TEST(RequestLine, SplitsWordsAtBlanksOutsideQuotes) {
         EXPECT_TRUE(console::SplitWords(line, words, error)) << line;
         EXPECT_EQ(words, expected) << line;
     }
-}
-
-TEST(RequestLine, GroupsCommandLineWordsIntoRequests) {
-    const std::vector<std::string> words = {"GetLocalDownReflux",   "StopAlarm",           "stop=1",
-                                            "SetAccelerateProcess", "names=a b.exe|c.exe", "sep=|"};
-    std::vector<std::vector<std::string>> requests;
-    std::string error;
-    ASSERT_TRUE(console::GroupRequestWords(words, requests, error));
-    EXPECT_EQ(requests, (std::vector<std::vector<std::string>>{
-                            {"GetLocalDownReflux"},
-                            {"StopAlarm", "stop=1"},
-                            {"SetAccelerateProcess", "names=a b.exe|c.exe", "sep=|"},
-                        }));
-    const std::vector<std::string> orphan = {"stop=1", "StopAlarm"};
-    EXPECT_FALSE(console::GroupRequestWords(orphan, requests, error));
-    EXPECT_EQ(error, "'stop=1' comes before any request name");
 }
 
 }  // namespace

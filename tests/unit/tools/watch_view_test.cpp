@@ -44,15 +44,7 @@ std::string Process(WatchView& view, std::uint32_t sequence, std::uint32_t pid, 
                     std::uint64_t up, std::uint64_t down, const std::u16string& name,
                     const base::SystemTime& start = {}, const base::SystemTime& exit = {},
                     std::int64_t steadyMs = 0) {
-    ipc::ProcessListEntry e;
-    e.sequence = sequence;
-    e.pid = pid;
-    e.state = state;
-    e.bytesUp = up;
-    e.bytesDown = down;
-    e.name = name;
-    e.startTime = start;
-    e.exitTime = exit;
+    const ipc::ProcessListEntry e{sequence, 0, state, 0, 0, pid, up, down, start, exit, name, u""};
     ipc::CPostProcessListRefluxProtocolFactory f;
     f.BuildPostProcessListReflux(e);
     return view.OnMessage(Parsed(f), steadyMs, kAt);
