@@ -76,7 +76,7 @@ TEST(ProfileLinux, ALargeFileIsReadAndEditedWhole) {
     testing_support::TempDir dir;
     const auto file = dir.File("large.ini").u16string();
     std::string filler;
-    for (int i = 0; filler.size() < 3 * 1024 * 1024; ++i) {
+    for (int i = 0; filler.size() < 64 * 1024; ++i) {
         filler += "filler line " + std::to_string(i) + " \xD6\xD0\r\n";
     }
     const std::string head = "[first]\r\n" + filler + "[last]\r\n" + filler;
