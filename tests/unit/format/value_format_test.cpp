@@ -158,10 +158,7 @@ TEST(FormatVolume, PicksTheRungOnTheExactBitCount) {
 }
 
 TEST(FormatBytesKB, CountsBytesAndReadsAtLeastOneKB) {
-    const struct {
-        std::uint64_t bytes;
-        std::u16string_view expected;
-    } cases[] = {
+    const std::pair<std::uint64_t, std::u16string_view> cases[] = {
         {0, u"1KB"},
         {1'001, u"1KB"},
         {1'010, u"1.01KB"},
@@ -177,8 +174,8 @@ TEST(FormatBytesKB, CountsBytesAndReadsAtLeastOneKB) {
         {1'000'000'000, u"1GB"},
         {3'250'000'000, u"3.25GB"},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(format::FormatBytesKB(c.bytes), c.expected) << c.bytes;
+    for (const auto& [bytes, expected] : cases) {
+        EXPECT_EQ(format::FormatBytesKB(bytes), expected) << bytes;
     }
 }
 
@@ -200,9 +197,7 @@ TEST(ValueFormat, LargestFiguresFitInThirtyOneCharacters) {
 }
 
 TEST(ConvertSpeedText, ReexpressesByteSpeedsInBits) {
-    const struct {
-        std::u16string_view text, expected;
-    } cases[] = {
+    const std::pair<std::u16string_view, std::u16string_view> cases[] = {
         {u"12.9KB/S", u"96kbps"},  // decimals are dropped before the multiply
         {u"124KB/S", u"992kbps"},
         {u"125KB/S", u"1.00mbps"},
@@ -226,8 +221,8 @@ TEST(ConvertSpeedText, ReexpressesByteSpeedsInBits) {
         {u"KB", u"KB"},
         {u"", u""},
     };
-    for (const auto& c : cases) {
-        EXPECT_EQ(format::ConvertSpeedText(c.text), c.expected);
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(format::ConvertSpeedText(text), expected);
     }
 }
 
