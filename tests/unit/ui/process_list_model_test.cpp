@@ -56,8 +56,8 @@ TEST(ProcessListModel, ANewRowShowsTheAverageSinceTheStartThenTheRateOverOneSeco
     ui::ProcessListModel model;
     auto changes = model.Refresh({Row(4, u"app.exe")}, 1, kNow);
     ASSERT_EQ(changes.size(), 1u);
-    EXPECT_EQ(std::tie(changes[0].kind, changes[0].record, changes[0].pid, changes[0].path),
-              std::make_tuple(ui::ListChange::Kind::kAdd, 4u, 104u, u"C:\\bin\\app.exe"));
+    EXPECT_EQ(changes[0],
+              (ui::ListChange{ui::ListChange::Kind::kAdd, 4, 104, u"C:\\bin\\app.exe", changes[0].texts}));
     // 100 000 bits and 1 000 bits over 10 s.
     EXPECT_EQ(Joined(changes[0].texts), u"app.exe|10.00kbps|100bps|100.00kb|1.00kb|3");
 
@@ -103,6 +103,7 @@ TEST(CompareListTexts, EachColumnAscendingAndTurnedRound) {
         {ui::kDownTotalColumn, u"1.00Tb", u"9.00gb", 1},
         {ui::kUpTotalColumn, u"2.00kb", u"10.00kb", -1},
         {ui::kConnectionsColumn, u"9", u"10", -1},
+        {ui::kConnectionsColumn, u"10", u"9", 1},
         {ui::kConnectionsColumn, u"7", u"7", 0},
         {ui::kListColumnCount, u"a", u"b", 1}};
     for (const auto& [column, a, b, ascending] : cases) {
