@@ -2,13 +2,21 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <stdexcept>
 
 namespace testing_support {
 
 namespace {
-constexpr std::uint16_t kL2tpPort = 1701;
+// L2TP over UDP (ports 1701): `header` from byte 28 on, then the inner packet.
+Packet L2tp(std::uint32_t source, std::uint32_t destination, std::initializer_list<std::uint8_t> header,
+            const Packet& inner) {
+    const auto total = static_cast<std::uint16_t>(28 + header.size() + inner.size());
+    Packet p = TransportPacket(17, source, destination, 1701, 1701, total);
+    std::copy(inner.begin(), inner.end(), std::copy(header.begin(), header.end(), p.begin() + 28));
+    return p;
 }
+}  // namespace
 
 void PutBe16(Packet& packet, std::size_t at, std::uint16_t value) {
     packet.at(at) = static_cast<std::uint8_t>(value >> 8);
@@ -44,30 +52,17 @@ Packet TransportPacket(std::uint8_t protocol, std::uint32_t source, std::uint32_
 }
 
 Packet L2tpUpload(std::uint32_t source, std::uint32_t destination, const Packet& inner) {
-    const auto total = static_cast<std::uint16_t>(40 + inner.size());
-    Packet p = TransportPacket(17, source, destination, kL2tpPort, kL2tpPort, total);
-    PutBe16(p, 28, 0x4002);  // length bit, version 2
-    PutBe16(p, 30, static_cast<std::uint16_t>(total - 28));
-    PutBe16(p, 32, 7);  // tunnel id
-    PutBe16(p, 34, 9);  // session id
-    p[36] = 0xFF;
-    p[37] = 0x03;
-    PutBe16(p, 38, 0x0021);
-    std::memcpy(&p[40], inner.data(), inner.size());
-    return p;
+    // Length bit and version 2, the length, tunnel 7, session 9, address and control, protocol 0x0021.
+    const auto length = static_cast<std::uint16_t>(12 + inner.size());
+    return L2tp(source, destination,
+                {0x40, 0x02, static_cast<std::uint8_t>(length >> 8), static_cast<std::uint8_t>(length), 0, 7,
+                 0, 9, 0xFF, 0x03, 0x00, 0x21},
+                inner);
 }
 
 Packet L2tpDownload(std::uint32_t source, std::uint32_t destination, const Packet& inner) {
-    const auto total = static_cast<std::uint16_t>(37 + inner.size());
-    Packet p = TransportPacket(17, source, destination, kL2tpPort, kL2tpPort, total);
-    PutBe16(p, 28, 0x0002);  // version 2, no length
-    PutBe16(p, 30, 7);
-    PutBe16(p, 32, 9);
-    p[34] = 0xFF;
-    p[35] = 0x03;
-    p[36] = 0x21;
-    std::memcpy(&p[37], inner.data(), inner.size());
-    return p;
+    // Version 2 without a length, tunnel 7, session 9, address and control, the one-byte protocol 0x21.
+    return L2tp(source, destination, {0x00, 0x02, 0, 7, 0, 9, 0xFF, 0x03, 0x21}, inner);
 }
 
 Packet GrePacket(std::uint32_t source, std::uint32_t destination, std::size_t greHeaderBytes,
@@ -78,19 +73,15 @@ Packet GrePacket(std::uint32_t source, std::uint32_t destination, std::size_t gr
     const std::size_t payload = 1 + inner.size();
     const auto total = static_cast<std::uint16_t>(20 + greHeaderBytes + payload);
     Packet p = Ipv4Packet(47, source, destination, total, total);
-    std::uint16_t flags = 0x2001;  // key present, version 1
-    if (greHeaderBytes >= 12) {
-        flags |= 0x1000;  // sequence number present
-    }
-    if (greHeaderBytes == 16) {
-        flags |= 0x0080;  // acknowledgement present
-    }
-    PutBe16(p, 20, flags);
+    // Key present and version 1; a sequence number from 12 bytes on, an acknowledgement at 16.
+    PutBe16(p, 20,
+            static_cast<std::uint16_t>(0x2001 | (greHeaderBytes >= 12 ? 0x1000 : 0) |
+                                       (greHeaderBytes == 16 ? 0x80 : 0)));
     PutBe16(p, 22, 0x880B);
     PutBe16(p, 24, static_cast<std::uint16_t>(payload));
     PutBe16(p, 26, 0x1234);  // call id
     p[20 + greHeaderBytes] = 0x21;
-    std::memcpy(&p[20 + greHeaderBytes + 1], inner.data(), inner.size());
+    std::copy(inner.begin(), inner.end(), p.begin() + 21 + static_cast<std::ptrdiff_t>(greHeaderBytes));
     return p;
 }
 

@@ -1,5 +1,6 @@
 #include "support/log_capture.h"
 
+#include <algorithm>
 #include <sstream>
 #include <stdexcept>
 
@@ -8,17 +9,8 @@
 
 namespace testing_support {
 
-namespace {
-constexpr std::size_t kStampBytes = 21;  // "[YYYY-MM-DD hh:mm:ss]"
-
-std::u16string PathOf(const std::filesystem::path& p) {
-    const auto u8 = p.u8string();
-    return base::Utf8ToUtf16(std::string(u8.begin(), u8.end()));
-}
-}  // namespace
-
 LogCapture::LogCapture() {
-    if (!base::OpenTrafficLogAt(PathOf(dir_.File("traffic.log")))) {
+    if (!base::OpenTrafficLogAt(dir_.File("traffic.log").u16string())) {
         throw std::runtime_error("cannot open the traffic log");
     }
 }
@@ -28,12 +20,11 @@ LogCapture::~LogCapture() {
 }
 
 std::vector<std::string> LogCapture::Messages() const {
+    constexpr std::size_t kStampBytes = 21;  // "[YYYY-MM-DD hh:mm:ss]"
     std::vector<std::string> messages;
     std::istringstream in(ReadFileBytes(dir_.File("traffic.log")));
     for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
+        std::erase(line, '\r');
         messages.push_back(line.size() > kStampBytes
                                ? base::Utf16ToUtf8(base::GbkToUtf16(line.substr(kStampBytes)))
                                : std::string());
@@ -42,13 +33,9 @@ std::vector<std::string> LogCapture::Messages() const {
 }
 
 int LogCapture::CountStartingWith(std::string_view prefix) const {
-    int count = 0;
-    for (const auto& message : Messages()) {
-        if (message.starts_with(prefix)) {
-            ++count;
-        }
-    }
-    return count;
+    const auto messages = Messages();
+    return static_cast<int>(
+        std::ranges::count_if(messages, [&](const auto& m) { return m.starts_with(prefix); }));
 }
 
 }  // namespace testing_support

@@ -15,13 +15,9 @@
 
 namespace {
 
-constexpr std::u16string_view kDefault = u"DEF";
+using testing_support::Utf16LeFile;
 
-// A UTF-16LE file with its byte-order mark (every build runs on a little-endian machine).
-std::string Utf16File(std::u16string_view text) {
-    const std::u16string units = u"\uFEFF" + std::u16string(text);
-    return {reinterpret_cast<const char*>(units.data()), units.size() * 2};
-}
+constexpr std::u16string_view kDefault = u"DEF";
 
 struct ReadCase {
     std::string file;
@@ -77,7 +73,7 @@ TEST_F(Profile, ReadsStringsLikeWindows) {
         {"[a]\nk=1\n", u"a", u"k", u"1"},
         {"[a]\rk=1\r", u"a", u"k", u"1"},
         {"[\xD6\xD0]\r\nk=\xCE\xC4\r\n", u"中", u"k", u"文"},
-        {Utf16File(u"[中]\r\n键=文本\r\n"), u"中", u"键", u"文本"},
+        {Utf16LeFile(u"[中]\r\n键=文本\r\n"), u"中", u"键", u"文本"},
         {"", u"a", u"k", kDefault},
         {"\xFF\xFE", u"a", u"k", kDefault},
         // A matching pair of quotes goes, before the cut; anything else stays.
@@ -173,7 +169,7 @@ TEST_F(Profile, WritesKeysAndSections) {
         // A new file is ANSI (GBK); a UTF-16LE one stays UTF-16LE.
         {std::nullopt, u"设置", u"键", u"中文", u"中文",
          "[\xC9\xE8\xD6\xC3]\r\n\xBC\xFC=\xD6\xD0\xCE\xC4\r\n"},
-        {Utf16File(u"[a]\r\n"), u"a", u"k", u"中文", u"中文", Utf16File(u"[a]\r\nk=中文\r\n")},
+        {Utf16LeFile(u"[a]\r\n"), u"a", u"k", u"中文", u"中文", Utf16LeFile(u"[a]\r\nk=中文\r\n")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.before));

@@ -4,11 +4,9 @@
 
 #include <atomic>
 #include <stdexcept>
-#include <string>
 
 #include "base/event.h"
-#include "base/traffic_log.h"
-#include "support/temp_dir.h"
+#include "support/log_capture.h"
 
 namespace {
 
@@ -39,21 +37,14 @@ TEST(WorkerThread, RunsItsBodyOnceAndEndsOnItsQuitEvent) {
 }
 
 TEST(WorkerThread, AnEscapingExceptionIsLoggedAndEndsOnlyTheBody) {
-    testing_support::TempDir dir;
-    const auto file = dir.File("traffic.log");
-    ASSERT_TRUE(base::OpenTrafficLogAt(file.u16string()));
+    testing_support::LogCapture log;
     base::WorkerThread throwing;
     ASSERT_TRUE(throwing.Start([] { throw std::runtime_error("lost"); }));
     EXPECT_TRUE(throwing.Join(kWait));
     base::WorkerThread unknown;
     ASSERT_TRUE(unknown.Start([] { throw 7; }));
     EXPECT_TRUE(unknown.Join(kWait));
-    base::CloseTrafficLog();
-    const std::string log = testing_support::ReadFileBytes(file);
-    const std::string line = "catch some execptions in worker thread ";
-    const auto first = log.find(line);
-    ASSERT_NE(first, std::string::npos) << log;
-    EXPECT_NE(log.find(line, first + line.size()), std::string::npos) << log;
+    EXPECT_EQ(log.CountStartingWith("catch some execptions in worker thread "), 2);
 }
 
 }  // namespace

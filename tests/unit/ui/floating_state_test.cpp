@@ -15,11 +15,11 @@ namespace {
 using ui::StatusImage;
 
 TEST(FloatingTopmost, ReassertedOnlyWhenLostAndDue) {
-    // Phase: the first 20 s are over; then whether the strip is visible and still top-most.
+    // Whether the first 20 s are over, whether the strip is visible and still top-most.
     const std::tuple<bool, bool, bool, bool> cases[] = {
         {false, false, false, false},  // hidden during the first 20 s: left alone
-        {false, true, false, true},   {true, false, false, true}, {true, true, false, true},
-        {false, true, true, false},   {true, true, true, false},  {true, false, true, false},
+        {false, true, false, true},   {true, false, false, true},
+        {false, true, true, false},   {true, false, true, false},
     };
     for (const auto& [phase, visible, topmost, expected] : cases) {
         EXPECT_EQ(ui::ShouldReassertTopmost(phase, visible, topmost), expected)
@@ -27,30 +27,21 @@ TEST(FloatingTopmost, ReassertedOnlyWhenLostAndDue) {
     }
     EXPECT_EQ(ui::InitialStatusImage(0), StatusImage::kNormal);
     EXPECT_EQ(ui::InitialStatusImage(1), StatusImage::kAlertA);
-    EXPECT_EQ(ui::InitialStatusImage(0xFFFFFFFFu), StatusImage::kAlertA);
 }
 
 TEST(AlarmBlink, AlternatesWhileAnAlarmIsOpenThenReturnsToNormal) {
     using Tick = std::tuple<std::uint32_t, bool, StatusImage, bool>;  // state, alarm; image, keep blinking
     constexpr StatusImage kA = StatusImage::kAlertA, kB = StatusImage::kAlertB,
                           kNormal = StatusImage::kNormal;
-    const std::pair<const char*, std::vector<Tick>> cases[] = {
-        {"blinks A, B, A, then the alarm is handled",
-         {{1, true, kA, true}, {1, true, kB, true}, {1, true, kA, true}, {1, false, kNormal, false}}},
-        {"not accelerating: stops at the first tick", {{0, true, kNormal, false}}},
-        {"state 2 is not accelerating for the blink", {{2, true, kNormal, false}}},
-        // The stopping tick moved the toggle on: a new blink starts on B.
-        {"a stopped blink restarts where the toggle stands",
-         {{1, true, kA, true}, {0, false, kNormal, false}, {1, true, kA, true}, {1, true, kB, true}}},
-    };
-    for (const auto& [what, ticks] : cases) {
-        ui::AlarmBlink blink;
-        for (std::size_t n = 0; n < ticks.size(); ++n) {
-            const auto& [state, alarm, image, keep] = ticks[n];
-            const auto step = blink.Tick(state, alarm);
-            EXPECT_EQ(std::tie(step.image, step.keepBlinking), std::tie(image, keep))
-                << what << ", tick " << n;
-        }
+    // State 2 is not accelerating for the blink; a stopping tick moves the toggle on too.
+    const std::vector<Tick> ticks = {{1, true, kA, true},        {1, true, kB, true},
+                                     {1, false, kNormal, false}, {1, true, kB, true},
+                                     {2, true, kNormal, false},  {1, true, kB, true}};
+    ui::AlarmBlink blink;
+    for (std::size_t n = 0; n < ticks.size(); ++n) {
+        const auto& [state, alarm, image, keep] = ticks[n];
+        const auto step = blink.Tick(state, alarm);
+        EXPECT_EQ(std::tie(step.image, step.keepBlinking), std::tie(image, keep)) << "tick " << n;
     }
 }
 
@@ -85,14 +76,12 @@ TEST(FullScreen, HidesForAGameAndShowsWhenItLeaves) {
 }
 
 TEST(AcceleratorReport, EmptyReportsAreIgnored) {
+    // Only the low 32 bits of the received count are read.
     const std::tuple<std::uintptr_t, std::intptr_t, bool> cases[] = {
         {0, 0, false},
-        {1000, 2000, true},
         {500, 0, true},
         {0, 1, true},
         {0, -1, false},
-        // Only the low 32 bits of the received count are read.
-        {0, static_cast<std::intptr_t>(0xFFFFFFFFu), false},
         {0, static_cast<std::intptr_t>(0x80000000u), false},
         {0, static_cast<std::intptr_t>(0x7FFFFFFFu), true},
         {0xFFFFFFFFu, -5, true},

@@ -12,91 +12,59 @@
 
 namespace {
 
-using ui::HeaderCase;
 using ui::Point;
 using ui::Rect;
 
+std::u16string Digit(int value) {
+    return std::u16string(1, static_cast<char16_t>(u'0' + value));
+}
+
+// Any state but 0 counts as accelerating; the alarm matters only then.
 TEST(MainHeader, ByAccelerationStateAndAlarm) {
-    using Fields = std::tuple<HeaderCase, std::u16string_view, std::u16string_view, int, std::u16string_view,
-                              int, bool, bool>;
-    const Fields idle{
-        HeaderCase::kNotAccelerating, u"尚未开启网游加速", u"本机上传：", 9, u"本机下载：", 8, true, false};
-    const Fields abnormal{HeaderCase::kAbnormal,
-                          u"检测到异常流量，游戏前请关闭相关进程",
-                          u"网游：",
-                          4,
-                          u"其他：",
-                          7,
-                          true,
-                          true};
-    const Fields monitoring{HeaderCase::kMonitoring,
-                            u"流量监控已开启，尚未检测到异常流量",
-                            u"网游：",
-                            4,
-                            u"其他：",
-                            7,
-                            false,
-                            false};
-    // Any state but 0 counts as accelerating; the alarm matters only then.
-    const std::tuple<std::uint32_t, bool, Fields> cases[] = {{0, false, idle},       {0, true, idle},
-                                                             {1, true, abnormal},    {2, true, abnormal},
-                                                             {1, false, monitoring}, {2, false, monitoring}};
+    const std::tuple<std::uint32_t, bool, std::u16string_view> cases[] = {
+        // case, description, the figures' labels and quantities, whether rates, whether the abnormal icon
+        {0, true, u"0 尚未开启网游加速 本机上传：9 本机下载：8 rates"},
+        {1, true, u"1 检测到异常流量，游戏前请关闭相关进程 网游：4 其他：7 rates icon"},
+        {2, true, u"1 检测到异常流量，游戏前请关闭相关进程 网游：4 其他：7 rates icon"},
+        {2, false, u"2 流量监控已开启，尚未检测到异常流量 网游：4 其他：7"},
+    };
     for (const auto& [state, alarm, expected] : cases) {
         const ui::HeaderChoice c = ui::ChooseHeader(state, alarm);
-        EXPECT_EQ(Fields(c.headerCase, c.description, c.leftLabel, c.leftQuantity, c.rightLabel,
-                         c.rightQuantity, c.rates, c.abnormalIcon),
+        EXPECT_EQ(Digit(static_cast<int>(c.headerCase)) + u" " + std::u16string(c.description) + u" " +
+                      ui::HeaderFigure(c.leftLabel, Digit(c.leftQuantity)) + u" " +
+                      ui::HeaderFigure(c.rightLabel, Digit(c.rightQuantity)) + (c.rates ? u" rates" : u"") +
+                      (c.abnormalIcon ? u" icon" : u""),
                   expected)
             << state << alarm;
     }
-    EXPECT_EQ(ui::HeaderFigure(u"网游：", u"1.5mb"), u"网游：1.5mb");
 }
 
-TEST(MainLayout, PagesFillTheFrameAndTheTabLineIsOpenUnderTheActiveTab) {
+TEST(FloatingTextLine, LabelAndFigureByState) {
+    const std::tuple<int, bool, std::u16string_view> cases[] = {
+        {0, true, u"网络占用：7 rate"}, {1, true, u"异常流量：7"}, {2, false, u"网游流量：4"}};
+    for (const auto& [state, alarm, expected] : cases) {
+        const auto c = ui::ChooseTextLine(state, alarm);
+        EXPECT_EQ(ui::TextLine(c, Digit(c.quantity)) + (c.rate ? u" rate" : u""), expected);
+    }
+}
+
+TEST(MainLayout, PageFillsTheFrameAndTheTabLineIsOpenUnderTheActiveTab) {
     EXPECT_EQ(ui::PageBox(ui::kPageFrameBox), (ui::Box{11, 102, 520, 373}));
-    // The page is made at the size it ends up with.
-    EXPECT_EQ(ui::PageBox(ui::kPageFrameBox).width, ui::kPageCreateBox.width);
-    EXPECT_EQ(ui::PageBox(ui::kPageFrameBox).height, ui::kPageCreateBox.height);
-    const ui::TabLine first = ui::TabLineFor(0, 548);
-    EXPECT_EQ(first.left, (ui::LineSegment{0, 42, 100}));
-    EXPECT_EQ(first.right, (ui::LineSegment{127, 548, 100}));
-    const ui::TabLine second = ui::TabLineFor(1, 548);
-    EXPECT_EQ(second.left, (ui::LineSegment{0, 127, 100}));
-    EXPECT_EQ(second.right, (ui::LineSegment{212, 548, 100}));
-    // The tabs sit side by side on the frame's top edge.
-    EXPECT_EQ(ui::kTrafficTabBox.Right(), ui::kAlarmTabBox.x);
-    EXPECT_EQ(ui::kAlarmTabBox.Bottom(), ui::kPageFrameBox.y);
+    EXPECT_EQ(ui::TabLineFor(0, 548).left, (ui::LineSegment{0, 42, 100}));
+    EXPECT_EQ(ui::TabLineFor(0, 548).right, (ui::LineSegment{127, 548, 100}));
+    EXPECT_EQ(ui::TabLineFor(1, 548).left, (ui::LineSegment{0, 127, 100}));
+    EXPECT_EQ(ui::TabLineFor(1, 548).right, (ui::LineSegment{212, 548, 100}));
 }
 
 TEST(FloatingPosition, StoredPositionOnScreenIsKeptElseTheDefault) {
     const Point fallback{1024 - 321, 15};
     const std::tuple<int, int, Point> cases[] = {
-        {0, 0, {0, 0}},
-        {1023, 788, {1023, 788}},  // the strip may hang below the bottom edge by up to
-                                   // 20 pixels
-        {-1, -1, fallback},
-        {-1, 300, fallback},
-        {500, -5, fallback},
-        {1024, 300, fallback},
-        {500, 789, fallback},
+        {0, 0, {0, 0}},      {1023, 788, {1023, 788}},  // the strip may hang 20 pixels below the screen
+        {-1, 300, fallback}, {500, -5, fallback},      {1024, 300, fallback}, {500, 789, fallback},
     };
     for (const auto& [x, y, expected] : cases) {
         EXPECT_EQ(ui::FloatingInitialPosition(x, y, 1024, 768), expected) << x << "," << y;
     }
-    EXPECT_EQ(ui::FloatingDefaultPosition(1920), (Point{1920 - ui::kFloatingWidth - 151, 15}));
-    EXPECT_EQ(ui::FloatingDefaultPosition(800), (Point{479, 15}));
-}
-
-TEST(FloatingTextLine, LabelAndFigureByState) {
-    const std::tuple<int, bool, std::u16string_view, int, bool> cases[] = {
-        {0, false, u"网络占用：", 7, true},  {0, true, u"网络占用：", 7, true},
-        {1, true, u"异常流量：", 7, false},  {1, false, u"网游流量：", 4, false},
-        {2, false, u"网游流量：", 4, false},
-    };
-    for (const auto& [state, alarm, label, quantity, rate] : cases) {
-        const auto choice = ui::ChooseTextLine(state, alarm);
-        EXPECT_EQ(std::tie(choice.label, choice.quantity, choice.rate), std::tie(label, quantity, rate));
-    }
-    EXPECT_EQ(ui::TextLine(ui::ChooseTextLine(1, false), u"1.5mb"), u"网游流量：1.5mb");
 }
 
 TEST(AccStatePopup, PulledInsideTheMonitor) {
@@ -111,45 +79,35 @@ TEST(AccStatePopup, PulledInsideTheMonitor) {
     }
 }
 
-TEST(AccStateTexts, StateUsageAndDescription) {
+TEST(AccStateTexts, StateUsageDescriptionAndListHeight) {
     EXPECT_EQ(ui::AccelerationStateText(1), u"网游加速：已加速");
-    EXPECT_EQ(ui::AccelerationStateText(0), u"网游加速：尚未加速游戏");
     EXPECT_EQ(ui::AccelerationStateText(2), u"网游加速：尚未加速游戏");
-    const auto usage = [](std::uint32_t state, bool alarm) {
+    const std::tuple<std::uint32_t, bool, std::u16string_view> usage[] = {
+        {1, false, u"网游：1.5MB|其它：20KB"}, {2, true, u"异常流量：20KB|"}, {0, true, u"|"}};
+    for (const auto& [state, alarm, expected] : usage) {
         const ui::UsageTexts t = ui::ChooseUsageTexts(state, alarm, u"1.5MB", u"20KB");
-        return std::make_pair(t.first, t.second);
-    };
-    EXPECT_EQ(usage(1, false), std::make_pair(std::u16string(u"网游：1.5MB"), std::u16string(u"其它：20KB")));
-    EXPECT_EQ(usage(2, true), std::make_pair(std::u16string(u"异常流量：20KB"), std::u16string()));
-    EXPECT_EQ(usage(0, true), std::make_pair(std::u16string(), std::u16string()));
+        EXPECT_EQ(t.first + u"|" + t.second, expected);
+    }
     EXPECT_EQ(ui::AccStateDescription(3), u"当前有3个进程可能会影响您网游加速效果，建议关闭下列进程");
-    // A 20-pixel header and 16-pixel rows, two pixels of border at each end, up to a limit.
+    // A 20-pixel header and 16-pixel rows (at least one, at most six), two pixels of border at each end.
     EXPECT_EQ(ui::AccStateListHeight(0, 16, 20), 20 + 16 + 4);
     EXPECT_EQ(ui::AccStateListHeight(2, 16, 20), 20 + 32 + 4);
-    EXPECT_EQ(ui::AccStateListHeight(50, 16, 20), 20 + 16 * static_cast<int>(ui::kAccStateMaxRows) + 4);
+    EXPECT_EQ(ui::AccStateListHeight(50, 16, 20), 20 + 6 * 16 + 4);
 }
 
 TEST(AccStateTexts, LogoFromTheGameIdElseTheAcceleratedProcess) {
-    const auto row = [](std::uint32_t pid, std::u16string name, std::u16string path, std::uint32_t state) {
-        engine::ProcessRow process;
-        process.pid = pid;
-        process.name = std::move(name);
-        process.path = std::move(path);
-        process.state = state;
-        process.accelerated = true;
-        return process;
+    const auto row = [](std::uint32_t pid, std::u16string name, std::uint32_t state) {
+        return engine::ProcessRow{0, pid, name, u"C:\\" + name, state, {}, {}, 0, 0, 0, true};  // accelerated
     };
-    const engine::ProcessRow exited = row(5, u"Old.exe(已关闭)", u"C:\\old.exe", engine::kStateExited);
-    const std::vector<engine::ProcessRow> rows{
-        exited, row(7, u"Game.exe", u"C:\\g\\Game.exe", engine::kStateRunning)};
+    const engine::ProcessRow exited = row(5, u"Old.exe(已关闭)", engine::kStateExited);
+    const std::vector<engine::ProcessRow> rows{exited, row(7, u"Game.exe", engine::kStateRunning)};
     const auto logo = [&](int id, const std::vector<engine::ProcessRow>& processes) {
         const ui::LogoChoice c = ui::ChooseLogo(id, u"Fancy Game", u"C:\\x\\fancy.exe", processes);
-        return std::vector<std::u16string>{c.name, c.logoFile, c.iconPath};
+        return c.name + u"|" + c.logoFile + u"|" + c.iconPath;
     };
-    EXPECT_EQ(logo(12, rows),
-              (std::vector<std::u16string>{u"Fancy Game", u"gamelogo\\12.ico", u"C:\\x\\fancy.exe"}));
-    EXPECT_EQ(logo(0, rows), (std::vector<std::u16string>{u"Game.exe", u"", u"C:\\g\\Game.exe"}));
-    EXPECT_TRUE(ui::ChooseLogo(-1, u"", u"", {exited}).name.empty());
+    EXPECT_EQ(logo(12, rows), u"Fancy Game|gamelogo\\12.ico|C:\\x\\fancy.exe");
+    EXPECT_EQ(logo(0, rows), u"Game.exe||C:\\Game.exe");
+    EXPECT_EQ(logo(-1, {exited}), u"||");
 }
 
 }  // namespace

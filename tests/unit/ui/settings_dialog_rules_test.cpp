@@ -1,5 +1,5 @@
-// The settings and threshold dialogs' paths: what each writes, what it leaves alone, the floating
-// window it switches and the reload signal.
+// The settings and threshold dialogs' paths: what each writes, what it leaves
+// alone, the floating window it switches and the reload signal.
 
 #include "ui/settings_dialog_rules.h"
 
@@ -14,12 +14,6 @@ namespace {
 
 using alarm_test::Flags;
 using alarm_test::ProgramFolder;
-using alarming::kAlarmKey;
-using alarming::kAlarmSection;
-using alarming::kPercentageKey;
-using alarming::kPercentageSection;
-using alarming::kShowKey;
-using alarming::kSuspensionSection;
 
 // Records the requests as letters: c(reate and show), s(how), h(ide).
 class FakeFloating final : public ui::IFloatingSwitch {
@@ -41,9 +35,12 @@ class SettingsDialogTest : public ::testing::Test {
         folder_.Settings("[SUSPENSION]\r\nSHOW=1\r\n[ALARM]\r\nALARM=1\r\n");
         folder_.AlarmConfig("[PERCENTAGE]\r\nPercentage=40\r\n");
     }
-    std::u16string Show() const { return folder_.Setting(kSuspensionSection, kShowKey); }
-    std::u16string Alarm() const { return folder_.Setting(kAlarmSection, kAlarmKey); }
-    std::u16string Percentage() const { return folder_.Threshold(kPercentageSection, kPercentageKey); }
+    // The files' SHOW, ALARM and Percentage.
+    std::u16string Files(const ProgramFolder& folder) const {
+        return folder.Setting(alarming::kSuspensionSection, alarming::kShowKey) + u"|" +
+               folder.Setting(alarming::kAlarmSection, alarming::kAlarmKey) + u"|" +
+               folder.Threshold(alarming::kPercentageSection, alarming::kPercentageKey);
+    }
 
     alarm_test::FlagsGuard guard_;
     ProgramFolder folder_;
@@ -66,11 +63,10 @@ TEST_F(SettingsDialogTest, SettingDlgShowClickWritesAtOnceAlarmClickWaitsForOk) 
     rules.Open();
     rules.ClickAlarm(false);
     EXPECT_EQ(alarming::AlarmEnabled.load(), 0u);
-    EXPECT_EQ(Alarm(), u"1");  // Escape now would keep the file's ALARM
+    EXPECT_EQ(Files(folder_),
+              u"1|1|40");  // Escape now would keep the file's ALARM
     rules.ClickShow(false);
-    EXPECT_EQ(floating_.calls, "h");
-    EXPECT_EQ(Show(), u"0");
-    EXPECT_EQ(Alarm(), u"0");  // the click writes both keys
+    EXPECT_EQ(Files(folder_), u"0|0|40");  // the click writes both keys
     floating_.visible = false;
     rules.ClickShow(true);
     floating_.exists = false;
@@ -78,11 +74,11 @@ TEST_F(SettingsDialogTest, SettingDlgShowClickWritesAtOnceAlarmClickWaitsForOk) 
     EXPECT_EQ(floating_.calls, "hsc");
     rules.ClickAlarm(true);
     EXPECT_TRUE(rules.Ok());
-    EXPECT_EQ(Show(), u"1");
-    EXPECT_EQ(Alarm(), u"1");
+    EXPECT_EQ(Files(folder_), u"1|1|40");
 }
 
-// What the user typed, or what the file held when the dialog opened, is kept between 30 and 100.
+// What the user typed, or what the file held when the dialog opened, is kept
+// between 30 and 100.
 TEST_F(SettingsDialogTest, ThresholdInputAndOpenAreClamped) {
     const std::pair<std::u16string_view, const char16_t*> typed[] = {
         // null: not a number
@@ -99,7 +95,8 @@ TEST_F(SettingsDialogTest, ThresholdInputAndOpenAreClamped) {
             EXPECT_EQ(ui::ClampedPercentage(*value), stored);
         }
     }
-    // The file's value is read as the run time reads numbers, clamped and written back at once.
+    // The file's value is read as the run time reads numbers, clamped and written
+    // back at once.
     const std::pair<const char*, std::u16string> opened[] = {
         {"10", u"30"}, {"0045", u"0045"}, {"12345678901234567890123", u"100"}};
     for (const auto& [file, expected] : opened) {
@@ -110,7 +107,7 @@ TEST_F(SettingsDialogTest, ThresholdInputAndOpenAreClamped) {
         ui::YuZhiSetRules rules(folder.Directory(), floating_, nullptr);
         EXPECT_FALSE(rules.Open());  // SHOW=0 read, since no reload was pending
         EXPECT_EQ(rules.Percentage(), expected);
-        EXPECT_EQ(folder.Threshold(kPercentageSection, kPercentageKey), expected);
+        EXPECT_EQ(Files(folder), u"0|(none)|" + expected);
         EXPECT_EQ(alarming::SettingsReloadPending.load(), 1u);
     }
 }
@@ -124,21 +121,18 @@ TEST_F(SettingsDialogTest, ThresholdSaveCancelAndClick) {
     rules.ClickShow(false);
     rules.ClickShow(true);
     EXPECT_EQ(floating_.calls, "hs");
-    EXPECT_EQ(alarming::ShowSuspension.load(), 1u);  // the click waits for the save
+    EXPECT_EQ(alarming::ShowSuspension.load(),
+              1u);  // the click waits for the save
 
     EXPECT_EQ(rules.Ok(u"x", false), ui::ThresholdSave::kNotANumber);
-    EXPECT_EQ(Percentage(), u"40");
-    EXPECT_EQ(Show(), u"1");
     EXPECT_EQ(alarming::ShowSuspension.load(), 1u);
     rules.Cancel(false);
     EXPECT_EQ(alarming::ShowSuspension.load(), 0u);
-    EXPECT_EQ(Show(), u"1");
+    EXPECT_EQ(Files(folder_), u"1|1|40");
     EXPECT_EQ(reloads, 0);
 
     EXPECT_EQ(rules.Ok(u"150", false), ui::ThresholdSave::kSaved);
-    EXPECT_EQ(Percentage(), u"100");
-    EXPECT_EQ(Show(), u"0");
-    EXPECT_EQ(Alarm(), u"1");
+    EXPECT_EQ(Files(folder_), u"0|1|100");
     EXPECT_EQ(reloads, 1);
 }
 
@@ -150,7 +144,7 @@ TEST_F(SettingsDialogTest, ThresholdSaveFailsWithoutTheConfigDirectory) {
     rules.Open();
     EXPECT_EQ(rules.Percentage(), u"50");
     EXPECT_EQ(rules.Ok(u"60", false), ui::ThresholdSave::kWriteFailed);
-    EXPECT_EQ(folder.Setting(kSuspensionSection, kShowKey), u"1");  // SHOW only after Percentage
+    EXPECT_EQ(Files(folder), u"1|(none)|(none)");  // SHOW only after Percentage
     EXPECT_EQ(reloads, 0);
 }
 
