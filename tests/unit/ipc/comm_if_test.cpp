@@ -5,18 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <concepts>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "base/text.h"
 #include "ipc/command_ids.h"
-#include "ipc/message_fields.h"
 #include "ipc/message_header.h"
 #include "ipc/message_text.h"
 #include "ipc/monitor_message.h"
@@ -42,8 +37,8 @@ struct FakePipe : CNamedPipeClientCallBackMode {
     std::uint32_t WriteWithin(const void* data, std::uint32_t size, std::uint32_t* written,
                               std::uint32_t waitMs) override {
         waits.push_back(waitMs);
+        const auto* bytes = static_cast<const std::uint8_t*>(data);
         if (error == 0) {
-            const auto* bytes = static_cast<const std::uint8_t*>(data);
             sent.emplace_back(bytes, bytes + size);
         }
         *written = error == 0 ? size : 0;
@@ -70,9 +65,7 @@ struct Row {
     MonitorFields answer;  // monostate: none
 };
 
-Message Encode(std::uint32_t id, const RequestArgs& args) {
-    return EncodeRequest(id, args);
-}
+constexpr auto& Encode = EncodeRequest;
 Message OfSize(std::uint32_t id, std::size_t size) {
     return Resized(Framed(id, {}), size);
 }
@@ -256,20 +249,18 @@ TEST_F(CommIf, WhatIsNotOneWholeRequestIsIgnoredAndOnlyABadFrameReadsAsZero) {
 TEST_F(CommIf, PushesGoOutInOrderAndAProcessListRoundIsNumberedByPosition) {
     comm_.PushTotals(11, 22, 0x100000033, 44);
     comm_.PostStartResult(0);
-    ProcessListEntry entry;
-    entry.sequence = 9;  // whatever the caller left here, a round numbers its entries itself
-    entry.index = 99;
-    entry.pid = 7;
-    entry.name = u"下载器.exe";
-    comm_.PostProcessList({});  // an empty round sends nothing
-    comm_.PostProcessList(std::vector<ProcessListEntry>(3, entry));
-    EXPECT_TRUE(comm_.PostProcessListEntry(entry));  // a single entry goes out as given
-    const auto numbered = [&](std::uint32_t sequence, std::uint32_t index) {
-        ProcessListEntry e = entry;
+    // Whatever sequence and index the caller left, a round numbers its entries itself.
+    const auto numbered = [](std::uint32_t sequence, std::uint32_t index) {
+        ProcessListEntry e;
         e.sequence = sequence;
         e.index = index;
+        e.pid = 7;
+        e.name = u"下载器.exe";
         return e;
     };
+    comm_.PostProcessList({});  // an empty round sends nothing
+    comm_.PostProcessList(std::vector<ProcessListEntry>(3, numbered(9, 99)));
+    EXPECT_TRUE(comm_.PostProcessListEntry(numbered(9, 99)));  // a single entry goes out as given
     const std::pair<std::uint32_t, MonitorFields> expected[] = {
         {cmd::kPostLocalDownReflux, BytesAnswer{11}},
         {cmd::kPostLocalUpReflux, BytesAnswer{22}},
@@ -283,8 +274,7 @@ TEST_F(CommIf, PushesGoOutInOrderAndAProcessListRoundIsNumberedByPosition) {
     const auto sent = Sent();
     ASSERT_EQ(sent.size(), std::size(expected));
     for (std::size_t i = 0; i < sent.size(); ++i) {
-        EXPECT_EQ(sent[i].id, expected[i].first) << i;
-        EXPECT_EQ(sent[i].fields, expected[i].second) << i;
+        EXPECT_EQ(std::pair(sent[i].id, sent[i].fields), expected[i]) << i;
     }
 }
 
