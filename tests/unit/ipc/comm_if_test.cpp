@@ -251,12 +251,13 @@ TEST_F(CommIf, PushesGoOutInOrderAndAProcessListRoundIsNumberedByPosition) {
     comm_.PostStartResult(0);
     // Whatever sequence and index the caller left, a round numbers its entries itself.
     const auto numbered = [](std::uint32_t sequence, std::uint32_t index) {
-        ProcessListEntry e;
-        e.sequence = sequence;
-        e.index = index;
-        e.pid = 7;
-        e.name = u"下载器.exe";
-        return e;
+        return ProcessListEntry{.sequence = sequence,
+                                .index = index,
+                                .pid = 7,
+                                .startTime = {},
+                                .exitTime = {},
+                                .name = u"下载器.exe",
+                                .path = {}};
     };
     comm_.PostProcessList({});  // an empty round sends nothing
     comm_.PostProcessList(std::vector<ProcessListEntry>(3, numbered(9, 99)));

@@ -15,13 +15,13 @@ using namespace ipc;
 using engine::ProcessListEntry;
 
 TEST(DescribeMonitorMessage, NamesEveryFieldOfTheProcessListPush) {
-    ProcessListEntry e;
-    e.index = 3;
-    e.pid = 99;
-    e.bytesUp = 1000;
-    e.startTime = {2024, 1, 2, 2, 3, 4, 5, 6};
-    e.name = u"游戏.exe";
-    e.path = u"C:\\\"q\"";
+    const ProcessListEntry e{.index = 3,
+                             .pid = 99,
+                             .bytesUp = 1000,
+                             .startTime = {2024, 1, 2, 2, 3, 4, 5, 6},
+                             .exitTime = {},
+                             .name = u"游戏.exe",
+                             .path = u"C:\\\"q\""};
     CPostProcessListRefluxProtocolFactory f;
     ASSERT_EQ(f.BuildPostProcessListReflux(e), 1);
     const DecodedMessage d = DescribeMonitorMessage(f.GetBytes());
