@@ -49,8 +49,8 @@ TEST(NamedPipeLinux, ASecondClientWaitingBeforeTheServerLooksIsBusyToo) {
     EXPECT_EQ(base::Utf16ToUtf8(second.Endpoint().Text()), "SetNamedPipeState failed");
 }
 
-// A socket file left by a server that ended without removing it is replaced; the files of a server
-// are its own, in a directory only its owner can enter, and go with it.
+// A socket file left by a server that ended without removing it is replaced; the files of a server are its
+// own, in a directory only its owner can enter, and go with it.
 TEST(NamedPipeLinux, AServersSocketAndLockFilesLiveAsLongAsItAndReplaceStaleOnes) {
     const std::u16string name = UniquePipeName();
     const ipc::PipeSocketLocation at = Located(name);

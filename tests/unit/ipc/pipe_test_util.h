@@ -27,8 +27,8 @@ inline std::u16string UniquePipeName() {
                               std::to_string(counter++));
 }
 
-// Polls until `done` (called once more only while it fails), for at most 10 s: for what a pipe
-// shows only a moment later.
+// Polls until `done` (called once more only while it fails), for at most 10 s: for what a pipe shows only a
+// moment later.
 inline bool Eventually(const std::function<bool()>& done) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!done()) {
@@ -94,8 +94,8 @@ bool WriteText(Pipe& pipe, std::string_view text) {
            written == text.size();
 }
 
-// A server that has let its client go listens again (or, stopping, no more) only a moment later:
-// until then a new client is turned away as busy, and a real client tries again.
+// A server that has let its client go listens again (or, stopping, no more) only a moment later: until then a
+// new client is turned away as busy, and a real client tries again.
 inline bool OpenWhenListening(ipc::CNamedPipeClientCallBackMode& client, std::u16string_view name) {
     return Eventually([&] { return client.Open(name) == 1; });
 }

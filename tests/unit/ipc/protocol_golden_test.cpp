@@ -1,5 +1,5 @@
-// The wire format of both directions: every message the monitor sends and one request of each body
-// shape, built, compared byte for byte and parsed back.
+// The wire format of both directions: every message the monitor sends and one request of each body shape,
+// built, compared byte for byte and parsed back.
 
 #include <gtest/gtest.h>
 
@@ -107,10 +107,10 @@ TEST(Protocol, EveryMessageIsBuiltByteForByteAndParsesBack) {
         {B(PostAccelerateDownReflux, kB), Framed(80, {kBHex}), BytesAnswer{kB}},
         {B(PostAccelerateUpReflux, kAll), Framed(81, {kAllHex}), BytesAnswer{kAll}},
         {B(PostProcessListReflux, entry),
-         Framed(83,
-                {"02000000 07000000 01000000 ffffffff 03000000 34120000 8877665544332211 9900000000000000",
-                 kT, kToHex, TextField("386e 0f62 2e00 6500 7800 6500"),
-                 TextField("4300 3a00 5c00 4700 5c00 6100")}),
+         Framed(83, {"02000000 07000000 01000000 ffffffff 03000000 34120000 "
+                     "8877665544332211 9900000000000000",
+                     kT, kToHex, TextField("386e 0f62 2e00 6500 7800 6500"),
+                     TextField("4300 3a00 5c00 4700 5c00 6100")}),
          sent},
         Request(cmd::kPauseMonitor, NoArgs{}, Framed(3, {})),
         Request(cmd::kStart, StartArgs{{0xAA, 0xBB}}, Framed(1, {"0200 aabb"})),
@@ -147,15 +147,6 @@ TEST(Protocol, EveryMessageIsBuiltByteForByteAndParsesBack) {
     EXPECT_EQ(answers.size(), MonitorMessageTable().size());
 }
 
-TEST(Protocol, ABuilderHoldsNothingBeforeABuildAndOnlyTheLastMessageAfter) {
-    CStartResponseProtocolFactory f;
-    EXPECT_EQ(f.GetBuffer(), nullptr);
-    EXPECT_EQ(f.GetLength(), 0u);
-    ASSERT_EQ(f.BuildStartResponse(1), 1);
-    ASSERT_EQ(f.BuildStartResponse(0), 1);
-    EXPECT_EQ(ToHex(f.GetBytes()), "0a000000020000000100");
-}
-
 TEST(Protocol, EncodeRequestRefusesTextsTooLongForTheirCounts) {
     EXPECT_TRUE(
         EncodeRequest(cmd::kSetAccelerateProcess, NameListArgs{u"a;", std::u16string(128, u';')}).empty());
@@ -183,7 +174,8 @@ TEST(ParseMonitorMessage, RequiresTheExactLengthOfItsIdAndReportsReservedBytesAs
     Poke(lengthField, 0, 20, 4);
     EXPECT_EQ(ParseMonitorMessage(Resized(bytes, 16)).status, ParseStatus::kMalformed);
     EXPECT_EQ(ParseMonitorMessage(Resized(bytes, 18)).status, ParseStatus::kMalformed);
-    EXPECT_EQ(ParseMonitorMessage(Framed(20, {kBHex})).status, ParseStatus::kMalformed);  // no padding
+    EXPECT_EQ(ParseMonitorMessage(Framed(20, {kBHex})).status,
+              ParseStatus::kMalformed);  // no padding
     EXPECT_EQ(ParseMonitorMessage(lengthField).status, ParseStatus::kBadFrame);
     for (const std::uint32_t id : {0u, 1u, 68u, 79u, 82u, 84u}) {
         EXPECT_EQ(ParseMonitorMessage(Framed(id, {kBHex})).status, ParseStatus::kUnknownId) << id;

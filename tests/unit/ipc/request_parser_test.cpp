@@ -105,7 +105,8 @@ TEST(ParseRequest, LengthRulesOfEveryBodyShape) {
 }
 
 TEST(ParseRequest, ReadsOnlyWhatArrived) {
-    EXPECT_EQ(ArgsOf<U32Args>(cmd::kShowBlackListDlg, "").value, 0u);  // a field that did not arrive
+    EXPECT_EQ(ArgsOf<U32Args>(cmd::kShowBlackListDlg, "").value,
+              0u);  // a field that did not arrive
     EXPECT_EQ(ArgsOf<U32Args>(cmd::kShowBlackListDlg, "05000000 00").value, 5u);
     EXPECT_EQ(ArgsOf<ByteArgs>(cmd::kShowSuspensionDlg, "07").value, 7);
     EXPECT_EQ(ArgsOf<StartArgs>(cmd::kStart, "ffff 0102").data, (std::vector<std::uint8_t>{1, 2}));

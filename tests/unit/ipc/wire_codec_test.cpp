@@ -66,15 +66,6 @@ TEST(WireReader, NeverReadsPastTheBytesAndKeepsItsPosition) {
     EXPECT_EQ(beyond.Remaining(), 0u);
 }
 
-TEST(DecodeText, StopsAtTheFirstNulOrTheEndOfTheCountedBytes) {
-    // An odd last byte is no character; units are little-endian.
-    const std::pair<const char*, std::u16string> cases[] = {
-        {"", u""}, {"61 00 00 00 62 00", u"a"}, {"61 00 62", u"a"}, {"38 6e 0f 62", u"游戏"}};
-    for (const auto& [hex, expected] : cases) {
-        EXPECT_EQ(ipc::DecodeText(Hex(hex)), expected) << hex;
-    }
-}
-
 // A fixed text field is 520 bytes with at least one NUL: the text is cut at 259 units, never inside a
 // surrogate pair, and the rest is zeros.
 TEST(FixedText, CutsAt259UnitsWithoutSplittingASurrogatePairAndReadsBack) {
