@@ -14,8 +14,8 @@
 
 #include "base/system_time.h"
 #include "base/text.h"
-#include "ipc/monitor_requests.h"
 #include "ipc/message_text.h"
+#include "ipc/monitor_requests.h"
 
 namespace ipc_test {
 

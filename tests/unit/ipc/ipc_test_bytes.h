@@ -4,11 +4,11 @@
 
 #include <cctype>
 #include <cstdint>
-#include <cstdio>
 #include <initializer_list>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace ipc_test {
@@ -16,25 +16,21 @@ namespace ipc_test {
 using Message = std::vector<std::uint8_t>;
 
 inline Message Hex(std::string_view text) {
+    Message bytes;
     std::string digits;
     for (char c : text) {
-        if (std::isxdigit(static_cast<unsigned char>(c))) {
-            digits += c;
+        if (std::isxdigit(static_cast<unsigned char>(c)) && (digits += c).size() == 2) {
+            bytes.push_back(static_cast<std::uint8_t>(std::stoi(std::exchange(digits, {}), nullptr, 16)));
         }
-    }
-    Message bytes;
-    for (std::size_t i = 0; i + 1 < digits.size(); i += 2) {
-        bytes.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
     }
     return bytes;
 }
 
 inline std::string ToHex(std::span<const std::uint8_t> bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
     std::string text;
-    char two[3];
     for (std::uint8_t b : bytes) {
-        std::snprintf(two, sizeof(two), "%02x", b);
-        text += two;
+        text += {kDigits[b >> 4], kDigits[b & 15]};
     }
     return text;
 }

@@ -1,6 +1,8 @@
+// The decoded form of a message as the console prints it in JSON (its text form only shows in traces).
+
 #include <gtest/gtest.h>
 
-#include <vector>
+#include <utility>
 
 #include "ipc/command_ids.h"
 #include "ipc/message_fields.h"
@@ -12,62 +14,46 @@
 namespace {
 
 using namespace ipc;
-using engine::ProcessListEntry;
+using ipc_test::Framed;
 
-TEST(DescribeMonitorMessage, NamesEveryFieldOfTheProcessListPush) {
-    ProcessListEntry e;
-    e.index = 3;
-    e.pid = 99;
-    e.bytesUp = 1000;
-    e.startTime = {2024, 1, 2, 2, 3, 4, 5, 6};
-    e.name = u"游戏.exe";
-    e.path = u"C:\\\"q\"";
-    CPostProcessListRefluxProtocolFactory f;
-    ASSERT_EQ(f.BuildPostProcessListReflux(e), 1);
-    const DecodedMessage d = DescribeMonitorMessage(f.GetBytes());
-    EXPECT_EQ(FormatMessageText(d),
-              "PostProcessListReflux (83)\n"
-              "  sequence: 1\n  index: 3\n  state: 2\n  reserved: 4294967295\n  portCount: 0\n  pid: 99\n"
-              "  bytesUp: 1000\n  bytesDown: 0\n  startTime: 2024-01-02 03:04:05.006\n"
-              "  exitTime: 0000-00-00 00:00:00.000\n  name: 游戏.exe\n  path: C:\\\"q\"\n");
-    EXPECT_EQ(
-        FormatMessageJson(d),
-        "{\"id\":83,\"name\":\"PostProcessListReflux\",\"status\":\"ok\",\"fields\":{\"sequence\":1,"
-        "\"index\":3,\"state\":2,\"reserved\":4294967295,\"portCount\":0,\"pid\":99,\"bytesUp\":1000,"
-        "\"bytesDown\":0,\"startTime\":\"2024-01-02 03:04:05.006\",\"exitTime\":\"0000-00-00 00:00:00.000\","
-        "\"name\":\"游戏.exe\",\"path\":\"C:\\\\\\\"q\\\"\"}}");
-}
-
-TEST(DescribeMonitorMessage, SignedResultsAndTheOddAnswerId) {
-    const DecodedMessage exit = DescribeMonitorMessage(ipc_test::Framed(54, {"ffffffff", ipc_test::Z(16)}));
-    ASSERT_NE(exit.Find("result"), nullptr);
-    EXPECT_EQ(FormatFieldValue(exit.Find("result")->value), "-1");
-    EXPECT_EQ(FormatMessageJson(DescribeMonitorMessage(ipc_test::Framed(67, {"0c00000000000000"}))),
-              "{\"id\":67,\"name\":\"GetProcessUpRefluxBetweenTimeByIdResponse\",\"status\":\"ok\","
-              "\"fields\":{\"bytes\":12}}");
-}
-
-TEST(DescribeRequest, ShowsRequestFieldsAndWhyAMessageDidNotDecode) {
-    const DecodedMessage list =
-        DescribeRequest(EncodeRequest(cmd::kSetAccelerateProcess, NameListArgs{u"a.exe\n", u"\n"}));
-    EXPECT_EQ(FormatMessageJson(list),
-              "{\"id\":15,\"name\":\"SetAccelerateProcess\",\"status\":\"ok\",\"fields\":{\"names\":\"a."
-              "exe\\u000a\","
-              "\"separator\":\"\\u000a\"}}");
-    const DecodedMessage start = DescribeRequest(EncodeRequest(cmd::kStart, StartArgs{{0x00, 0xAB}}));
-    EXPECT_EQ(FormatMessageText(start), "Start (1)\n  data: 00ab\n");
-
-    EXPECT_EQ(FormatMessageText(DescribeRequest(EncodeRequest(cmd::kStopAlarm, NoArgs{}))),
-              "StopAlarm (7): malformed\n");
+TEST(DescribeMessage, EveryFieldInJsonWithItsTextsEscapedAndWhyAMessageDidNotDecode) {
+    const engine::ProcessListEntry e{.index = 3,
+                                     .pid = 99,
+                                     .bytesUp = 1000,
+                                     .startTime = {2024, 1, 2, 2, 3, 4, 5, 6},
+                                     .exitTime = {},
+                                     .name = u"游戏.exe",
+                                     .path = u"C:\\\"q\"\n"};
+    CPostProcessListRefluxProtocolFactory push;
+    ASSERT_EQ(push.BuildPostProcessListReflux(e), 1);
+    const std::pair<DecodedMessage, const char*> cases[] = {
+        {DescribeMonitorMessage(push.GetBytes()),
+         R"({"id":83,"name":"PostProcessListReflux","status":"ok","fields":{"sequence":1,"index":3,"state":2,)"
+         R"("reserved":4294967295,"portCount":0,"pid":99,"bytesUp":1000,"bytesDown":0,)"
+         R"("startTime":"2024-01-02 03:04:05.006","exitTime":"0000-00-00 00:00:00.000","name":"游戏.exe",)"
+         R"("path":"C:\\\"q\"\u000a"}})"},
+        // A signed result; id 67 answers under its own id, and in the other direction is the request.
+        {DescribeMonitorMessage(Framed(54, {"ffffffff", ipc_test::Z(16)})),
+         R"({"id":54,"name":"GetProcessExitTimeByPIdResponse","status":"ok","fields":{"result":-1,)"
+         R"("time":"0000-00-00 00:00:00.000"}})"},
+        {DescribeMonitorMessage(Framed(67, {"0c00000000000000"})),
+         R"({"id":67,"name":"GetProcessUpRefluxBetweenTimeByIdResponse","status":"ok","fields":{"bytes":12}})"},
+        {DescribeRequest(EncodeRequest(cmd::kGetProcessUpRefluxBetweenTimeById, PidTimeRangeArgs{5, {}, {}})),
+         R"({"id":67,"name":"GetProcessUpRefluxBetweenTimeById","status":"ok","fields":{"pid":5,)"
+         R"("from":"0000-00-00 00:00:00.000","to":"0000-00-00 00:00:00.000"}})"},
+        {DescribeRequest(EncodeRequest(cmd::kStart, StartArgs{{0x00, 0xAB}})),
+         R"({"id":1,"name":"Start","status":"ok","fields":{"data":"00ab"}})"},
+        {DescribeRequest(EncodeRequest(cmd::kStopAlarm, NoArgs{})),
+         R"({"id":7,"name":"StopAlarm","status":"malformed","fields":{}})"},
+        {DescribeRequest(EncodeRequest(80, NoArgs{})),
+         R"({"id":80,"name":"","status":"unknown id","fields":{}})"},
+        {DescribeRequest(ipc_test::Hex("0a000000")),
+         R"({"id":0,"name":"","status":"bad frame","fields":{}})"},
+    };
+    for (const auto& [message, json] : cases) {
+        EXPECT_EQ(FormatMessageJson(message), json);
+    }
     EXPECT_EQ(FormatMessageText(DescribeRequest(EncodeRequest(80, NoArgs{}))), "id (80): unknown id\n");
-    EXPECT_EQ(FormatMessageJson(DescribeRequest(ipc_test::Hex("0a000000"))),
-              "{\"id\":0,\"name\":\"\",\"status\":\"bad frame\",\"fields\":{}}");
-    // Id 67 in this direction is the request.
-    const DecodedMessage range = DescribeRequest(EncodeRequest(
-        cmd::kGetProcessUpRefluxBetweenTimeById, PidTimeRangeArgs{5, {2024, 1, 1, 1, 0, 0, 0, 0}, {}}));
-    EXPECT_EQ(FormatMessageText(range),
-              "GetProcessUpRefluxBetweenTimeById (67)\n  pid: 5\n  from: 2024-01-01 00:00:00.000\n"
-              "  to: 0000-00-00 00:00:00.000\n");
 }
 
 }  // namespace

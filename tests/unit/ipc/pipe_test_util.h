@@ -27,8 +27,8 @@ inline std::u16string UniquePipeName() {
                               std::to_string(counter++));
 }
 
-// Polls until `done`, for at most 10 s: for what a pipe shows only a moment later (a server listening
-// again, or no more).
+// Polls until `done` (called once more only while it fails), for at most 10 s: for what a pipe shows only a
+// moment later.
 inline bool Eventually(const std::function<bool()>& done) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!done()) {
@@ -58,7 +58,6 @@ class RecordingCallback : public ipc::IPipeReadCallBack {
         changed_.notify_all();
         return policy_;
     }
-
     bool WaitForMessages(std::size_t count) {
         return Wait([&] { return messages_.size() >= count; });
     }
@@ -95,13 +94,11 @@ bool WriteText(Pipe& pipe, std::string_view text) {
            written == text.size();
 }
 
-// A server that has just let its client go listens again a moment later, and until then turns a new
-// client away as busy; a real client tries again.
+// A server that has let its client go listens again (or, stopping, no more) only a moment later: until then a
+// new client is turned away as busy, and a real client tries again.
 inline bool OpenWhenListening(ipc::CNamedPipeClientCallBackMode& client, std::u16string_view name) {
     return Eventually([&] { return client.Open(name) == 1; });
 }
-
-// A server that stops listens no more a moment after it has answered its last question.
 inline bool OpenFailsWith(ipc::CNamedPipeClientCallBackMode& client, std::u16string_view name,
                           std::uint32_t error) {
     return Eventually([&] { return client.Open(name) == 0 && client.Endpoint().LastError() == error; });

@@ -1,5 +1,5 @@
-// The wire format of both directions: every message the monitor sends and one request of each body
-// shape, built, compared byte for byte and parsed back.
+// The wire format of both directions: every message the monitor sends and one request of each body shape,
+// built, compared byte for byte and parsed back.
 
 #include <gtest/gtest.h>
 
@@ -54,19 +54,19 @@ Row Request(std::uint32_t id, const RequestArgs& args, Message wire) {
 }
 
 TEST(Protocol, EveryMessageIsBuiltByteForByteAndParsesBack) {
-    ProcessListEntry entry;
-    entry.sequence = 2;
-    entry.index = 7;
-    entry.state = 1;
-    entry.reserved = 0;  // the builder always sends 0xFFFFFFFF
-    entry.portCount = 3;
-    entry.pid = 0x1234;
-    entry.bytesUp = 0x1122334455667788;
-    entry.bytesDown = 0x99;
-    entry.startTime = kTime;
-    entry.exitTime = kTo;
-    entry.name = u"游戏.exe";
-    entry.path = u"C:\\G\\a";
+    // reserved: the builder always sends 0xFFFFFFFF
+    const ProcessListEntry entry{.sequence = 2,
+                                 .index = 7,
+                                 .state = 1,
+                                 .reserved = 0,
+                                 .portCount = 3,
+                                 .pid = 0x1234,
+                                 .bytesUp = 0x1122334455667788,
+                                 .bytesDown = 0x99,
+                                 .startTime = kTime,
+                                 .exitTime = kTo,
+                                 .name = u"游戏.exe",
+                                 .path = u"C:\\G\\a"};
     ProcessListEntry sent = entry;
     sent.reserved = engine::kProcessListReserved;
     const base::SystemTime noTime{};
@@ -107,10 +107,10 @@ TEST(Protocol, EveryMessageIsBuiltByteForByteAndParsesBack) {
         {B(PostAccelerateDownReflux, kB), Framed(80, {kBHex}), BytesAnswer{kB}},
         {B(PostAccelerateUpReflux, kAll), Framed(81, {kAllHex}), BytesAnswer{kAll}},
         {B(PostProcessListReflux, entry),
-         Framed(83,
-                {"02000000 07000000 01000000 ffffffff 03000000 34120000 8877665544332211 9900000000000000",
-                 kT, kToHex, TextField("386e 0f62 2e00 6500 7800 6500"),
-                 TextField("4300 3a00 5c00 4700 5c00 6100")}),
+         Framed(83, {"02000000 07000000 01000000 ffffffff 03000000 34120000 "
+                     "8877665544332211 9900000000000000",
+                     kT, kToHex, TextField("386e 0f62 2e00 6500 7800 6500"),
+                     TextField("4300 3a00 5c00 4700 5c00 6100")}),
          sent},
         Request(cmd::kPauseMonitor, NoArgs{}, Framed(3, {})),
         Request(cmd::kStart, StartArgs{{0xAA, 0xBB}}, Framed(1, {"0200 aabb"})),
@@ -147,15 +147,6 @@ TEST(Protocol, EveryMessageIsBuiltByteForByteAndParsesBack) {
     EXPECT_EQ(answers.size(), MonitorMessageTable().size());
 }
 
-TEST(Protocol, ABuilderHoldsNothingBeforeABuildAndOnlyTheLastMessageAfter) {
-    CStartResponseProtocolFactory f;
-    EXPECT_EQ(f.GetBuffer(), nullptr);
-    EXPECT_EQ(f.GetLength(), 0u);
-    ASSERT_EQ(f.BuildStartResponse(1), 1);
-    ASSERT_EQ(f.BuildStartResponse(0), 1);
-    EXPECT_EQ(ToHex(f.GetBytes()), "0a000000020000000100");
-}
-
 TEST(Protocol, EncodeRequestRefusesTextsTooLongForTheirCounts) {
     EXPECT_TRUE(
         EncodeRequest(cmd::kSetAccelerateProcess, NameListArgs{u"a;", std::u16string(128, u';')}).empty());
@@ -165,23 +156,15 @@ TEST(Protocol, EncodeRequestRefusesTextsTooLongForTheirCounts) {
     EXPECT_FALSE(EncodeRequest(cmd::kGetProcessTotalTime, NameArgs{std::u16string(32767, u'n')}).empty());
 }
 
+// A whole header whose length matches the bytes read; the version is not checked.
 TEST(CheckFrame, AcceptsOnlyAWholeHeaderWhoseLengthMatchesTheBytesRead) {
-    const struct {
-        const char* hex;
-        bool accepted;
-    } cases[] = {
-        {"", false},
-        {"04000000", false},
-        {"08000000 13000000", false},  // one byte short of a header
-        {"09000000 13000000 01", true},
-        {"10000000 16000000 01 0000000000000000", false},
-        {"11000000 16000000 01 0000000000000000", true},
-        {"12000000 16000000 01 0000000000000000", false},
-        {"0a000000 07000000 02 01", true},  // the version is not checked
-        {"09000001 13000000 01", false},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(CheckFrame(Hex(c.hex)).has_value(), c.accepted) << c.hex;
+    for (const auto& [hex, accepted] : {std::pair{"08000000 13000000", false},
+                                        {"09000000 13000000 01", true},
+                                        {"0a000000 07000000 02 01", true},
+                                        {"0b000000 07000000 02 01", false},
+                                        {"09000000 07000000 02 01", false},
+                                        {"09000001 13000000 01", false}}) {
+        EXPECT_EQ(CheckFrame(Hex(hex)).has_value(), accepted) << hex;
     }
 }
 
@@ -191,9 +174,10 @@ TEST(ParseMonitorMessage, RequiresTheExactLengthOfItsIdAndReportsReservedBytesAs
     Poke(lengthField, 0, 20, 4);
     EXPECT_EQ(ParseMonitorMessage(Resized(bytes, 16)).status, ParseStatus::kMalformed);
     EXPECT_EQ(ParseMonitorMessage(Resized(bytes, 18)).status, ParseStatus::kMalformed);
-    EXPECT_EQ(ParseMonitorMessage(Framed(20, {kBHex})).status, ParseStatus::kMalformed);  // no padding
+    EXPECT_EQ(ParseMonitorMessage(Framed(20, {kBHex})).status,
+              ParseStatus::kMalformed);  // no padding
     EXPECT_EQ(ParseMonitorMessage(lengthField).status, ParseStatus::kBadFrame);
-    for (const std::uint32_t id : {0u, 1u, 19u, 68u, 79u, 82u, 84u, 95u}) {
+    for (const std::uint32_t id : {0u, 1u, 68u, 79u, 82u, 84u}) {
         EXPECT_EQ(ParseMonitorMessage(Framed(id, {kBHex})).status, ParseStatus::kUnknownId) << id;
     }
     EXPECT_EQ(std::get<ByteReservedAnswer>(ParseMonitorMessage(Framed(18, {"01 5a"})).fields).reserved, 0x5A);
