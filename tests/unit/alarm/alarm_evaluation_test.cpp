@@ -41,81 +41,61 @@ AlarmGateState DueAt(std::int64_t seconds) {
     return state;
 }
 
-TEST(AlarmFilterTest, ProcessesTheUserIgnoredAreDroppedBeforeAnythingElse) {
+TEST(AlarmFilterTest, TheUserIgnoredAreDroppedBeforeAnythingElseAndOnlySixteenRecordsCount) {
     const Records history{Record(7, u"seed.exe", 0, engine::kAlarmIgnored), Record(8, u"x.exe", 0)};
     AlarmGateState state = DueAt(100);
-    const AlarmDecision onlyIgnored =
-        EvaluateAlarm(Records{Record(7, u"seed.exe", 100)}, history, kNoneExempt, state);
-    EXPECT_EQ(onlyIgnored.outcome, AlarmOutcome::kAllIgnored);
+    EXPECT_EQ(EvaluateAlarm(Records{Record(7, u"seed.exe", 100)}, history, kNoneExempt, state).outcome,
+              AlarmOutcome::kAllIgnored);
     EXPECT_EQ(state.tickCounter, alarming::kTicksBetweenPopups - 1) << "an empty filter stops before pacing";
 
-    const AlarmDecision mixed = EvaluateAlarm(Records{Record(7, u"seed.exe", 100), Record(9, u"dl.exe", 100)},
-                                              history, kNoneExempt, state);
-    EXPECT_EQ(mixed.outcome, AlarmOutcome::kShow);
-    EXPECT_EQ(Pids(mixed.output), (std::vector<std::uint32_t>{9}));
-}
-
-TEST(AlarmFilterTest, OnlyTheFirstSixteenRecordsCount) {
-    Records records;
+    Records records{Record(7, u"seed.exe", 100)};
     for (std::uint32_t pid = 1; pid <= engine::kSpeedAlarmBatchSize + 2; ++pid) {
-        records.push_back(Record(pid, u"p" + base::AsciiToUtf16(std::to_string(pid)) + u".exe", 100));
+        records.push_back(Record(pid + 10, u"p" + base::AsciiToUtf16(std::to_string(pid)) + u".exe", 100));
     }
-    AlarmGateState state = DueAt(100);
-    const AlarmDecision decision = EvaluateAlarm(records, {}, kNoneExempt, state);
-    ASSERT_EQ(decision.output.size(), engine::kSpeedAlarmBatchSize);
-    EXPECT_EQ(decision.output.back().pid, engine::kSpeedAlarmBatchSize);
+    const AlarmDecision decision = EvaluateAlarm(records, history, kNoneExempt, state);
+    EXPECT_EQ(decision.outcome, AlarmOutcome::kShow);
+    ASSERT_EQ(decision.output.size(), engine::kSpeedAlarmBatchSize - 1);
+    EXPECT_EQ(decision.output.front().pid, 11u);
+    EXPECT_EQ(decision.output.back().pid, 10u + engine::kSpeedAlarmBatchSize - 1);
 }
 
-TEST(AlarmPacingTest, NeedsThirtyTicksAndMoreThanSixtySeconds) {
+TEST(AlarmPacingTest, NeedsThirtyTicksAndARecordMoreThanSixtySecondsAfterTheLastPopup) {
     struct Case {
         const char* what;
         std::int32_t ticksBefore;     // firing ticks since the last pop-up
-        std::int64_t sinceLastPopup;  // seconds from the last pop-up to the record
+        std::int64_t sinceLastPopup;  // seconds from the last pop-up to the second record
         bool due;
     };
     const Case cases[] = {{"29th tick", 28, 61, false},
                           {"30th tick", 29, 61, true},
                           {"many ticks, 60 s exactly", 100, 60, false},
-                          {"many ticks, 61 s", 100, 61, true},
-                          {"many ticks, shortly after", 100, 5, false}};
+                          {"many ticks, 61 s", 100, 61, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         AlarmGateState state;
         state.tickCounter = c.ticksBefore;
         state.lastPopupTime = At(0);
-        const AlarmDecision decision =
-            EvaluateAlarm(Records{Record(5, u"dl.exe", c.sinceLastPopup)}, {}, kNoneExempt, state);
-        EXPECT_EQ(decision.outcome, c.due ? AlarmOutcome::kShow : AlarmOutcome::kPaced);
+        // The first record is not due: the first one past the minute sets the new pop-up time.
+        const Records records{Record(4, u"a.exe", 30), Record(5, u"dl.exe", c.sinceLastPopup)};
+        EXPECT_EQ(EvaluateAlarm(records, {}, kNoneExempt, state).outcome,
+                  c.due ? AlarmOutcome::kShow : AlarmOutcome::kPaced);
         EXPECT_EQ(state.tickCounter, c.due ? 0 : c.ticksBefore + 1);
         EXPECT_EQ(state.lastPopupTime, At(c.due ? c.sinceLastPopup : 0));
-        if (c.due) {  // the first output sets the last alarmed time, even with an empty history
-            EXPECT_EQ(state.lastAlarmedTime, At(c.sinceLastPopup));
-        }
     }
 }
 
-TEST(AlarmPacingSequenceTest, OneTickASecondPopsUpFirstOnTheTickMoreThanAMinuteAfterTheFirstAlarm) {
+TEST(AlarmPacingTest, OneTickASecondPopsUpFirstOnTheTickMoreThanAMinuteAfterTheFirstAlarm) {
     AlarmGateState state;
     std::vector<std::int64_t> shown;
     for (std::int64_t second = 0; second <= 200; ++second) {
-        const AlarmDecision decision =
-            EvaluateAlarm(Records{Record(5, u"dl.exe", second)}, {}, kNoneExempt, state);
-        if (decision.outcome == AlarmOutcome::kShow) {
+        if (EvaluateAlarm(Records{Record(5, u"dl.exe", second)}, {}, kNoneExempt, state).outcome ==
+            AlarmOutcome::kShow) {
             shown.push_back(second);
         }
     }
     // The first call sets the last pop-up time, so a minute must pass before the first pop-up; every
     // later one waits another minute (the history is left empty here, so no other rule interferes).
     EXPECT_EQ(shown, (std::vector<std::int64_t>{61, 122, 183}));
-}
-
-TEST(AlarmPacingSequenceTest, TheFirstRecordPastTheMinuteSetsTheNewPopupTime) {
-    AlarmGateState state;
-    state.tickCounter = 40;
-    state.lastPopupTime = At(0);
-    Records records{Record(1, u"a.exe", 30), Record(2, u"b.exe", 70), Record(3, u"c.exe", 90)};
-    EXPECT_EQ(EvaluateAlarm(records, {}, kNoneExempt, state).outcome, AlarmOutcome::kShow);
-    EXPECT_EQ(state.lastPopupTime, At(70));
 }
 
 TEST(AlarmPersistenceTest, AProcessReachingTwentyWithinItsMinuteIsShownAlone) {
@@ -262,11 +242,8 @@ TEST(AlarmNameMatchTest, CaseAndTheClosedMarker) {
         {u"Steam.EXE", u"steam.exe", true, true},
         {u"steam.exe(已关闭)", u"STEAM.exe", true, true},
         {u"steam.exe", u"steam.exe(已关闭)", false, true},
-        {u"steam.exe(已关闭)", u"steam.exe(已关闭)", true, true},
         {u"steam.exe(已关闭)(已关闭)", u"steam.exe", false, false},
         {u"steam.ex", u"steam.exe", false, false},
-        {u"(已关闭)", u"", true, true},
-        {u"other.exe(已关闭)", u"steam.exe", false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(base::Utf16ToUtf8(c.history) + " / " + base::Utf16ToUtf8(c.record));
