@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <limits>
 #include <string>
 #include <tuple>
 
@@ -40,6 +39,14 @@ Thresholds Of(const AlarmConfig& c) {
     return {c.DownLoadReFlux, c.UpLoadReFlux, c.DownLoadSpeed, c.UpLoadSpeed, c.Percentage};
 }
 
+// The readers of single settings take the file as it is and write nothing; the flags as LoadConfig
+// would set them.
+Flags Readers(const alarming::ProgramDirectory& d) {
+    const alarming::Location l = alarming::ReadStoredLocation(d);
+    const std::uint32_t alarm = alarming::RefreshAlarmEnabled(d);
+    return {alarming::ReadShowSetting(d) != 0 ? 1u : 0u, alarm, l.x, l.y, 0};
+}
+
 class LoadConfigTest : public ::testing::Test {
   protected:
     void SetUp() override { kStale.Store(); }
@@ -57,8 +64,11 @@ TEST_F(LoadConfigTest, WithoutASettingsFile) {
     AlarmConfig config;
     EXPECT_EQ(LoadConfig(config, alarming::ProgramDirectory(u""), kAlarm), 1);
     EXPECT_EQ(Of(config), kDefaults);
-    // Without tmp the program runs on defaults and creates nothing; the reload flag is left as it was.
     ProgramFolder folder;
+    for (const auto& d : {alarming::ProgramDirectory(u""), folder.Directory()}) {
+        EXPECT_EQ(Readers(d), (Flags{1, 1, -1, -1, 0}));
+    }
+    // Without tmp the program runs on defaults and creates nothing; the reload flag is left as it was.
     kStale.Store();
     EXPECT_EQ(Load(folder), kDefaults);
     EXPECT_EQ(Flags::Now(), (Flags{1, 1, -1, -1, 1}));
@@ -87,11 +97,9 @@ TEST_F(LoadConfigTest, SettingsFile) {
     const std::tuple<std::string, Flags, bool> cases[] = {
         // the bytes, the flags, whether keys are written
         {file("1", "10,20", "1"), {1, 1, 10, 20, 0}, false},
-        {file("0", "-5,-70", "0"), {0, 0, -5, -70, 0}, false},
-        {file("2", "0,0", "2"), {1, 0, 0, 0, 0}, false},  // any SHOW but 0 shows, only ALARM 1 alarms
-        {file("abc", "x,y", "on"), {0, 0, 0, 0, 0}, false},
+        {file("1", "300", "1"), {1, 1, -1, -1, 0}, false},  // no comma, no position
+        {file("2", "0,0", "2"), {1, 0, 0, 0, 0}, false},    // any SHOW but 0 shows, only ALARM 1 alarms
         {file("0x1", "  120 ,  45 ", "+01abc"), {0, 1, 120, 45, 0}, false},
-        {file("1", "300", "1"), {1, 1, -1, -1, 0}, false},
         // A value is read into 20 characters: the 1 after 19 zeros never arrives.
         {file("00000000000000000001", "1,                234", "1"), {0, 1, 1, 2, 0}, false},
         {"[suspension]\r\nshow=0\r\nlocation=4,5\r\n[alarm]\r\nalarm=0\r\n", {0, 0, 4, 5, 0}, false},
@@ -100,8 +108,6 @@ TEST_F(LoadConfigTest, SettingsFile) {
          false},
         {"", {1, 1, -1, -1, 0}, true},
         {"[SUSPENSION]\r\nSHOW=\r\nLOCATION=\r\n[ALARM]\r\nALARM=\r\n", {1, 1, -1, -1, 0}, true},
-        {"[SUSPENSION]\r\nSHOW=\"\"\r\n", {1, 1, -1, -1, 0}, true},
-        {"[OTHER]\r\nSHOW=0\r\n", {1, 1, -1, -1, 0}, true},
         {"[\xB1\xA8\xBE\xAF]\r\nSHOW=0\r\n", {1, 1, -1, -1, 0}, true},  // a section named in GBK
         {file("0", "", "0"), {0, 0, -1, -1, 0}, true},
     };
@@ -109,6 +115,7 @@ TEST_F(LoadConfigTest, SettingsFile) {
         SCOPED_TRACE(bytes);
         ProgramFolder folder;
         folder.Settings(bytes);
+        EXPECT_EQ(Readers(folder.Directory()), expected);
         kStale.Store();
         Load(folder);
         EXPECT_EQ(Flags::Now(), expected);
@@ -128,12 +135,11 @@ TEST_F(LoadConfigTest, Thresholds) {
         {"[REFLUX]\r\nDownLoadReFlux=6000\r\nUpLoadReFlux=1200\r\n[SPEED]\r\nDownLoadSpeed=300\r\n"
          "UpLoadSpeed=80\r\n[PERCENTAGE]\r\nPercentage=70\r\n",
          {6000, 1200, 300, 80, 70}},
-        {"[SPEED]\r\nUpLoadSpeed=9\r\n", {5000, 1000, 100, 9, 50}},
-        {"[SPEED]\r\nDownLoadSpeed=\r\nUpLoadSpeed=\r\n", kDefaults},
-        {"[PERCENTAGE]\r\nPercentage=abc\r\n[SPEED]\r\nUpLoadSpeed=12kb\r\n", {5000, 1000, 100, 12, 0}},
-        {"[REFLUX]\r\nDownLoadReFlux=-5\r\nUpLoadReFlux=0x20\r\n", {-5, 32, 100, 50, 50}},
-        {"[PERCENTAGE]\r\nPercentage=250\r\n", {5000, 1000, 100, 50, 250}},  // kept as written
-        {Utf16Le(u"[PERCENTAGE]\r\nPercentage=40\r\n"), {5000, 1000, 100, 50, 40}},
+        // Read as the profile reads numbers: an empty value is the default, hex is taken.
+        {"[SPEED]\r\nDownLoadSpeed=\r\nUpLoadSpeed=12kb\r\n[PERCENTAGE]\r\nPercentage=abc\r\n"
+         "[REFLUX]\r\nDownLoadReFlux=-5\r\nUpLoadReFlux=0x20\r\n",
+         {-5, 32, 100, 12, 0}},
+        {Utf16Le(u"[PERCENTAGE]\r\nPercentage=250\r\n"), {5000, 1000, 100, 50, 250}},  // kept as written
         {"[\xB1\xA8\xBE\xAF]\r\nPercentage=\xCE\xE5\xCA\xAE\r\n", kDefaults},  // GBK names match nothing
     };
     for (const auto& [bytes, expected] : cases) {
@@ -144,54 +150,13 @@ TEST_F(LoadConfigTest, Thresholds) {
     }
 }
 
-TEST(ReadStoredLocation, TakesTheStoredPositionAndWritesNothing) {
-    const std::tuple<const char*, std::int32_t, std::int32_t> cases[] = {
-        // nullptr: no settings file
-        {"[SUSPENSION]\r\nSHOW=1\r\nLOCATION=  640 , -12 \r\n", 640, -12},
-        {"[SUSPENSION]\r\nLOCATION=\r\n", -1, -1},
-        {nullptr, -1, -1},
-    };
-    for (const auto& [file, x, y] : cases) {
-        ProgramFolder folder;
-        if (file != nullptr) {
-            folder.Settings(file);
-        }
-        const alarming::Location l = alarming::ReadStoredLocation(folder.Directory());
-        EXPECT_EQ(std::make_pair(l.x, l.y), std::make_pair(x, y));
-        EXPECT_EQ(ReadFileBytes(folder.File(alarming::kSettingsFileName)), file ? file : "");
-    }
-    const alarming::Location none = alarming::ReadStoredLocation(alarming::ProgramDirectory(u""));
-    EXPECT_EQ(std::make_pair(none.x, none.y), std::make_pair(-1, -1));
-}
-
-TEST(EngineThresholds, VolumesSignExtendAndEverythingElsePassesThrough) {
-    AlarmConfig config;
-    config.DownLoadReFlux = -1;
-    config.UpLoadReFlux = std::numeric_limits<std::int32_t>::min();
-    config.DownLoadSpeed = -2;
-    config.UpLoadSpeed = 7;
-    config.Percentage = 45;
-    const engine::AlarmThresholds t = alarming::EngineThresholdsOf(config);
-    EXPECT_EQ(t.downloadVolume, 0xFFFFFFFFFFFFFFFFull);
-    EXPECT_EQ(t.uploadVolume, 0xFFFFFFFF80000000ull);
-    EXPECT_EQ(t.downloadSpeed, 0xFFFFFFFEu);
-    EXPECT_EQ(t.uploadSpeed, 7u);
-    EXPECT_EQ(t.ratio, 0.45f);
-    EXPECT_EQ(t.thresholdsSet, 1u);
-}
-
 // The files the build copies beside the program, read where the program reads them.
-TEST(ShippedConfig, AlarmFileHoldsTheDefaults) {
+TEST_F(LoadConfigTest, TheShippedAlarmFileHoldsTheDefaults) {
     std::string bytes;
     ASSERT_TRUE(base::ReadWholeFile(base::ProgramPath(kAlarm), bytes));
     ProgramFolder folder;  // so that no settings file is ever made beside the program
     folder.AlarmConfig(bytes);
-    alarm_test::FlagsGuard guard;
-    AlarmConfig loaded;
-    loaded.DownLoadReFlux = loaded.UpLoadReFlux = loaded.DownLoadSpeed = loaded.UpLoadSpeed =
-        loaded.Percentage = 0;
-    LoadConfig(loaded, folder.Directory(), kAlarm);
-    EXPECT_EQ(Of(loaded), kDefaults);
+    EXPECT_EQ(Load(folder), kDefaults);
 }
 
 TEST(ShippedConfig, ListsAreReadableAndConsistent) {

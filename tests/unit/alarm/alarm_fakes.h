@@ -83,14 +83,8 @@ class FakePopupWindow final : public alarming::IAlarmPopupWindow {
     bool IsFullScreenForeground() override { return fullScreen; }
     void StartAlarmIndicator() override { ++indicatorStarts; }
     void HideFloatingWindow() override { ++hides; }
-    void FullScreenClientSize(std::int32_t& w, std::int32_t& h) override {
-        w = width;
-        h = height;
-    }
-    bool RaiseExistingPopup() override {
-        ++raises;
-        return popupOpen;
-    }
+    void FullScreenClientSize(std::int32_t& w, std::int32_t& h) override { w = 1024, h = 738; }
+    bool RaiseExistingPopup() override { return popupOpen; }
     // Stays "open" until `release` is signalled, when a test gives one.
     void ShowAccelerationStatePopup(const alarming::PopupRect& rect,
                                     std::span<const engine::SpeedAlarmRecord> output) override {
@@ -109,8 +103,7 @@ class FakePopupWindow final : public alarming::IAlarmPopupWindow {
     }
 
     std::atomic<bool> fullScreen{false}, popupOpen{false};
-    std::atomic<int> indicatorStarts{0}, hides{0}, raises{0};
-    std::int32_t width = 1024, height = 738;
+    std::atomic<int> indicatorStarts{0}, hides{0};
     base::Event* release = nullptr;
     base::Event shownSignal{base::EventReset::kManual, false};  // a pop-up was shown
 

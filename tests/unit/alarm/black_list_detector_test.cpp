@@ -22,26 +22,18 @@ using engine_test::At;
 using engine_test::Ip;
 using Names = std::vector<std::u16string>;
 
-// The engine's process source, with a termination that answers as told and remembers its calls.
+// The source the dialogs end processes through: answers as told and remembers its calls.
 class TerminatingSource final : public engine::IProcessSource {
   public:
-    std::uint32_t QueryImagePath(std::uint32_t pid, std::u16string& path) override {
-        return processes.QueryImagePath(pid, path);
-    }
-    std::uint32_t QuerySnapshotName(std::uint32_t pid, std::u16string& name) override {
-        return processes.QuerySnapshotName(pid, name);
-    }
-    bool IsRunning(std::uint32_t pid, std::uint64_t stamp) override {
-        return processes.IsRunning(pid, stamp);
-    }
-    std::uint64_t StartStamp(std::uint32_t pid) override { return processes.StartStamp(pid); }
-    std::uint32_t KernelPid() const override { return processes.KernelPid(); }
+    std::uint32_t QueryImagePath(std::uint32_t, std::u16string&) override { return 0; }
+    std::uint32_t QuerySnapshotName(std::uint32_t, std::u16string&) override { return 0; }
+    bool IsRunning(std::uint32_t, std::uint64_t) override { return true; }
+    std::uint64_t StartStamp(std::uint32_t) override { return 0; }
+    std::uint32_t KernelPid() const override { return 4; }
     std::uint32_t Terminate(std::uint32_t pid, std::uint64_t stamp) override {
         terminated.emplace_back(pid, stamp);
         return answer;
     }
-
-    engine_test::FakeProcessSource processes;
     std::uint32_t answer = 0;
     std::vector<std::pair<std::uint32_t, std::uint64_t>> terminated;
 };
@@ -62,7 +54,7 @@ class Detection : public ::testing::Test {
         ASSERT_EQ(table_.InitProcessList(), 0u);
     }
     void Add(std::uint32_t pid, std::u16string_view name, std::uint64_t stamp) {
-        source_.processes.Add(pid, name, stamp);
+        processes_.Add(pid, name, stamp);
         sockets_.tcp.push_back(
             {TcpState::kEstablished, Ip(127, 0, 0, 1), port_++, Ip(127, 0, 0, 1), 80, pid});
     }
@@ -89,9 +81,8 @@ class Detection : public ::testing::Test {
     }
     Names TableNames() {
         Names names;
-        for (const ProcessRecord& p : table_.Processes()) {
+        for (const ProcessRecord& p : table_.Processes())
             names.push_back(p.name);
-        }
         return names;
     }
 
@@ -100,9 +91,10 @@ class Detection : public ::testing::Test {
     alarming::WhiteList whiteList_;
     base::ReentrantLock lock_;
     engine_test::FakeSocketTable sockets_;
+    engine_test::FakeProcessSource processes_;
     TerminatingSource source_;
     engine_test::FakeClock clock_;
-    engine::ProcessNames names_{source_};
+    engine::ProcessNames names_{processes_};
     engine::ProcessTable table_{lock_, sockets_, names_, clock_};
 };
 
@@ -133,9 +125,7 @@ TEST_F(Detection, AtMost128ProcessesAreReported) {
         many.emplace_back(pid, u"p.exe");
     }
     Run(many);
-    const std::vector<Seen> seen = Detect(128);
-    EXPECT_EQ(seen.front().pid, 1000u);
-    EXPECT_EQ(seen.back().pid, 1127u);
+    EXPECT_EQ(Detect(128).back().pid, 1127u);
 }
 
 TEST_F(Detection, NoBlackListNoEngineOrNoMatch) {
@@ -148,27 +138,26 @@ TEST_F(Detection, NoBlackListNoEngineOrNoMatch) {
     EXPECT_EQ(detector.DetectBlackListProcesses(&table_), 1);
     EXPECT_EQ(detector.DetectBlackListProcesses(nullptr), -1);
     EXPECT_TRUE(detector.Detected().empty());  // the earlier run's results are gone
-    EXPECT_EQ(alarming::HasBlackListProcesses(folder_.Directory(), whiteList_, nullptr), 0);
     BlackList(u"Other.exe 别的\r\n");
     EXPECT_EQ(alarming::HasBlackListProcesses(folder_.Directory(), whiteList_, &table_), 0);
+    // A load replaces the table, and a failed one empties it.
+    EXPECT_EQ(detector.LoadBlackList(alarming::kBlackListName), 1);
+    EXPECT_EQ(detector.BlackList(), (std::vector<alarming::ListEntry>{{u"Other.exe", u"别的"}}));
+    EXPECT_EQ(detector.LoadBlackList(u"config\\none.txt"), 0);
+    EXPECT_TRUE(detector.BlackList().empty());
 }
 
-TEST_F(Detection, LoadBlackListReplacesTheTable) {
-    BlackListDetector detector(folder_.Directory(), whiteList_);
-    EXPECT_EQ(detector.LoadBlackList(alarming::kBlackListName), 0);
-    BlackList(u"a.exe 1\r\nb.exe 2\r\n");
-    EXPECT_EQ(detector.LoadBlackList(alarming::kBlackListName), 1);
-    EXPECT_EQ(detector.LoadBlackList(alarming::kBlackListName), 1);
-    EXPECT_EQ(detector.BlackList(), (std::vector<alarming::ListEntry>{{u"a.exe", u"1"}, {u"b.exe", u"2"}}));
-    BlackListDetector nowhere(alarming::ProgramDirectory(u""), whiteList_);
-    EXPECT_EQ(nowhere.LoadBlackList(alarming::kBlackListName), 0);
-}
-
-TEST_F(Detection, EndProcessEndsItAndMarksItsRecord) {
-    Run({{100, u"Thunder.exe"}, {200, u"game.exe"}});
+// Only the running record of a pid is ended: here an earlier process had the same pid.
+TEST_F(Detection, EndProcessEndsTheRunningOneAndMarksItsRecord) {
+    Run({{100, u"Thunder.exe"}, {200, u"game.exe"}, {300, u"old.exe"}});
+    table_.MarkExited(Running(300), At(10, 1, 0));
+    Add(300, u"new.exe", 4242);
+    ASSERT_EQ(table_.RefreshProcessList(), 0u);
     clock_.time = At(11, 30, 15);
     EXPECT_EQ(alarming::EndProcessById(table_, source_, 100), 0u);
-    EXPECT_EQ(source_.terminated, (std::vector<std::pair<std::uint32_t, std::uint64_t>>{{100, 1000}}));
+    EXPECT_EQ(alarming::EndProcessById(table_, source_, 300), 0u);
+    EXPECT_EQ(source_.terminated,
+              (std::vector<std::pair<std::uint32_t, std::uint64_t>>{{100, 1000}, {300, 4242}}));
 
     const ProcessRecord& ended = *table_.Processes().begin();
     EXPECT_EQ(ended.state, engine::kStateExited);
@@ -183,8 +172,9 @@ TEST_F(Detection, EndProcessEndsItAndMarksItsRecord) {
     // Ending it again, or a pid nobody has, does nothing.
     EXPECT_EQ(alarming::EndProcessById(table_, source_, 100), 0u);
     EXPECT_EQ(alarming::EndProcessById(table_, source_, 999), 0u);
-    EXPECT_EQ(source_.terminated.size(), 1u);
-    EXPECT_EQ(TableNames(), (Names{u"Thunder.exe(已关闭)", u"game.exe"}));
+    EXPECT_EQ(source_.terminated.size(), 2u);
+    EXPECT_EQ(TableNames(),
+              (Names{u"Thunder.exe(已关闭)", u"game.exe", u"old.exe(已关闭)", u"new.exe(已关闭)"}));
 }
 
 // A failed termination still marks the record, unless the process could not be opened at all and the
@@ -207,16 +197,6 @@ TEST_F(Detection, FailedTerminations) {
     EXPECT_EQ(TableNames(), (Names{u"a.exe(已关闭)", u"b.exe", u"c.exe(已关闭)", u"d.exe(已关闭)"}));
     EXPECT_EQ(alarming::EndOpenableProcess(table_, source_, 300), 0u);
     EXPECT_EQ(source_.terminated.size(), 4u);
-}
-
-TEST_F(Detection, EndsTheRunningProcessOfAReusedPid) {
-    Run({{100, u"old.exe"}});
-    table_.MarkExited(Running(100), At(10, 1, 0));
-    Add(100, u"new.exe", 4242);
-    ASSERT_EQ(table_.RefreshProcessList(), 0u);
-    EXPECT_EQ(alarming::EndProcessById(table_, source_, 100), 0u);
-    EXPECT_EQ(source_.terminated, (std::vector<std::pair<std::uint32_t, std::uint64_t>>{{100, 4242}}));
-    EXPECT_EQ(TableNames(), (Names{u"old.exe(已关闭)", u"new.exe(已关闭)"}));
 }
 
 TEST(EndEngineProcess, WithoutAnEngineNothingCanBeOpened) {

@@ -18,15 +18,12 @@ TEST(ImageDirectoryTest, CutsAtTheLastSeparatorOnlyForAnExecutable) {
         std::u16string_view path, marker, directory;
     } cases[] = {
         {u"C:\\Zelvan\\kvt.exe", u".exe", u"C:\\Zelvan"},
-        {u"C:\\Zelvan\\sub\\tool.exe", u".exe", u"C:\\Zelvan\\sub"},
         // No ".exe": the path is taken as a directory, less one trailing separator.
         {u"C:\\Zelvan\\", u".exe", u"C:\\Zelvan"},
-        {u"C:\\Zelvan", u".exe", u"C:\\Zelvan"},
         {u"C:\\Zelvan\\data.bin", u".exe", u"C:\\Zelvan\\data.bin"},
         // The marker is searched with case, as the name part of the path is.
         {u"C:\\Zelvan\\KVT.EXE", u".exe", u"C:\\Zelvan\\KVT.EXE"},
         {u"kvt.exe", u".exe", u"kvt.exe"},
-        {u"", u".exe", u""},
         // An empty marker treats every path as naming its file.
         {u"C:\\Zelvan\\kvtmon", u"", u"C:\\Zelvan"},
     };
@@ -38,8 +35,6 @@ TEST(ImageDirectoryTest, CutsAtTheLastSeparatorOnlyForAnExecutable) {
 
 TEST(IsInDirectoryTest, ComparesWithoutCase) {
     EXPECT_TRUE(IsInDirectory(u"c:\\zelvan\\KVT.exe", u"C:\\ZELVAN", u'\\', u".exe"));
-    EXPECT_TRUE(IsInDirectory(u"C:\\Zelvan\\", u"c:\\zelvan", u'\\', u".exe"));
-    EXPECT_FALSE(IsInDirectory(u"C:\\Zelvan\\sub\\a.exe", u"C:\\Zelvan", u'\\', u".exe"));
     EXPECT_FALSE(IsInDirectory(u"C:\\Zelvan2\\a.exe", u"C:\\Zelvan", u'\\', u".exe"));
     EXPECT_FALSE(IsInDirectory(u"", u"C:\\Zelvan", u'\\', u".exe"));
 }
