@@ -1,15 +1,17 @@
-// The alarm's decision rules, on records with injected times and state.
+// The alarm's decision rules, on records with injected times and state; the alarm history and the
+// dialogs' rules on it: the pop-up's entries, ignoring and optimising by index, pid or name, the
+// unhandled-alarm flag and the accelerator's notice.
 
 #include "alarm/alarm_evaluation.h"
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "alarm/alarm_handling.h"
+#include "alarm/alarm_history.h"
 #include "alarm_fakes.h"
 #include "base/text.h"
 
@@ -30,14 +32,10 @@ const alarming::ExemptionTest kNoneExempt = [](const SpeedAlarmRecord&) { return
 
 // A gate whose next evaluation at `seconds` passes the pacing rule, so that later rules can be looked at
 // alone.
-void MakeDue(AlarmGateState& state, std::int64_t seconds) {
-    state.tickCounter = alarming::kTicksBetweenPopups - 1;
-    state.lastPopupTime = At(seconds - alarming::kSecondsBetweenPopups - 1);
-}
-
 AlarmGateState DueAt(std::int64_t seconds) {
     AlarmGateState state;
-    MakeDue(state, seconds);
+    state.tickCounter = alarming::kTicksBetweenPopups - 1;
+    state.lastPopupTime = At(seconds - alarming::kSecondsBetweenPopups - 1);
     return state;
 }
 
@@ -84,20 +82,6 @@ TEST(AlarmPacingTest, NeedsThirtyTicksAndARecordMoreThanSixtySecondsAfterTheLast
     }
 }
 
-TEST(AlarmPacingTest, OneTickASecondPopsUpFirstOnTheTickMoreThanAMinuteAfterTheFirstAlarm) {
-    AlarmGateState state;
-    std::vector<std::int64_t> shown;
-    for (std::int64_t second = 0; second <= 200; ++second) {
-        if (EvaluateAlarm(Records{Record(5, u"dl.exe", second)}, {}, kNoneExempt, state).outcome ==
-            AlarmOutcome::kShow) {
-            shown.push_back(second);
-        }
-    }
-    // The first call sets the last pop-up time, so a minute must pass before the first pop-up; every
-    // later one waits another minute (the history is left empty here, so no other rule interferes).
-    EXPECT_EQ(shown, (std::vector<std::int64_t>{61, 122, 183}));
-}
-
 TEST(AlarmPersistenceTest, AProcessReachingTwentyWithinItsMinuteIsShownAlone) {
     // A new process gets an entry counted twice on its first tick.
     AlarmGateState fresh = DueAt(100);
@@ -130,26 +114,17 @@ TEST(AlarmPersistenceTest, AProcessReachingTwentyWithinItsMinuteIsShownAlone) {
 }
 
 TEST(AlarmPersistenceTest, ExemptProcessesAreNeverShown) {
-    const std::set<std::u16string> exemptNames{u"white.exe", u"own.exe"};
-    const alarming::ExemptionTest exempt = [&](const SpeedAlarmRecord& r) {
-        return exemptNames.count(r.name) > 0;
-    };
+    const alarming::ExemptionTest exempt = [](const SpeedAlarmRecord& r) { return r.pid != 2; };
     const Records records{Record(1, u"white.exe", 100), Record(2, u"dl.exe", 100),
                           Record(3, u"own.exe", 100)};
-
     AlarmGateState fallback = DueAt(100);
     EXPECT_EQ(Pids(EvaluateAlarm(records, {}, exempt, fallback).output), (std::vector<std::uint32_t>{2}));
-
+    // Persistent but exempt: the fallback takes the others.
     AlarmGateState persistent = DueAt(100);
     persistent.offences = {OffenceEntry{1, 25, At(90)}, OffenceEntry{3, 25, At(90)}};
-    EXPECT_EQ(Pids(EvaluateAlarm(records, {}, exempt, persistent).output), (std::vector<std::uint32_t>{2}))
-        << "persistent but exempt: the fallback takes the others";
-
+    EXPECT_EQ(Pids(EvaluateAlarm(records, {}, exempt, persistent).output), (std::vector<std::uint32_t>{2}));
     AlarmGateState onlyExempt = DueAt(100);
-    const AlarmDecision none = EvaluateAlarm(
-        Records{Record(1, u"white.exe", 100), Record(3, u"own.exe", 100)}, {}, exempt, onlyExempt);
-    EXPECT_EQ(none.outcome, AlarmOutcome::kNoneToShow);
-    EXPECT_TRUE(none.appended.empty());
+    EXPECT_EQ(EvaluateAlarm(Records{records[0]}, {}, exempt, onlyExempt).outcome, AlarmOutcome::kNoneToShow);
 }
 
 TEST(AlarmRepeatTest, TheNewestHistoryProcessWaitsSeventySeconds) {
@@ -216,8 +191,6 @@ TEST(AlarmHistoryRuleTest, TheOldestEntryOfTheFirstKnownNameDecides) {
         // The oldest entry lets it through, but an ignored entry of the name keeps it out of the history.
         {"the oldest decides, the append skips ignored names",
          {old(5, u"dl.exe"), Record(6, u"dl.exe", 10, kIgnored)}, {now(7, u"dl.exe")}, kShow, {}},
-        {"the first known record decides", {old(5, u"game.exe", kIgnored)},
-         {now(6, u"fresh.exe"), now(7, u"game.exe")}, kKnown, {}},
         {"a later ignored name is not appended", {old(4, u"dl.exe"), old(5, u"game.exe", kIgnored)},
          {now(6, u"dl.exe"), now(7, u"game.exe"), now(8, u"new.exe")}, kShow, {6, 8}},
     };
@@ -233,23 +206,97 @@ TEST(AlarmHistoryRuleTest, TheOldestEntryOfTheFirstKnownNameDecides) {
     }
 }
 
-// The history's name against the record's, and either way round for the dialogs.
-TEST(AlarmNameMatchTest, CaseAndTheClosedMarker) {
+using engine::kAlarmIgnored;
+using engine::kAlarmOptimized;
+using engine::kAlarmUnhandled;
+using engine::kStateExited;
+using engine::kStateRunning;
+
+engine::SpeedAlarmRecord Entry(std::uint32_t pid, std::uint32_t state, std::uint32_t kind = kStateRunning) {
+    engine::SpeedAlarmRecord record = Record(pid, u"p.exe", pid, state);
+    record.kind = kind;
+    return record;
+}
+
+std::vector<std::uint32_t> States(const alarming::AlarmHistory& history) {
+    std::vector<std::uint32_t> states;
+    for (const auto& entry : history.Snapshot()) {
+        states.push_back(entry.handlingState);
+    }
+    return states;
+}
+
+TEST(AlarmHistoryTest, HandlingStatesChangeByIndexPidOrName) {
+    alarming::AlarmHistory history;
+    history.Locked([](Records& entries) {
+        entries = {Record(5, u"dl.exe", 0), Record(6, u"Game.exe", 0), Record(5, u"dl.exe", 70),
+                   Record(7, u"game.exe(已关闭)", 1), Record(8, u"other.exe", 2)};
+    });
+    EXPECT_TRUE(history.SetHandlingState(1, kAlarmOptimized));
+    EXPECT_FALSE(history.SetHandlingState(5, kAlarmOptimized));
+    EXPECT_EQ(history.SetHandlingStateOfPid(5, kAlarmIgnored), 2u);
+    EXPECT_EQ(history.SetHandlingStateOfPid(77, kAlarmIgnored), 0u);
+    EXPECT_EQ(history.AnyUnhandledRunning(), 1u);
+    EXPECT_EQ(States(history),
+              (std::vector{kAlarmIgnored, kAlarmOptimized, kAlarmIgnored, kAlarmUnhandled, kAlarmUnhandled}));
+    // By name: every entry of the name, with or without the closed marker, and no other.
+    EXPECT_EQ(alarming::SetHandlingStateOfName(history, u"GAME.EXE", kAlarmIgnored), 2u);
+    EXPECT_EQ(alarming::SetHandlingStateOfName(history, u"other.exe(已关闭)", kAlarmOptimized), 1u);
+    EXPECT_EQ(States(history),
+              (std::vector{kAlarmIgnored, kAlarmIgnored, kAlarmIgnored, kAlarmIgnored, kAlarmOptimized}));
+    EXPECT_EQ(history.AnyUnhandledRunning(), 0u);
+    EXPECT_EQ(Pids(history.Snapshot()), (std::vector<std::uint32_t>{5, 6, 5, 7, 8})) << "oldest first";
+}
+
+TEST(PopupEntries, UnhandledRunningProcessesOnceNewestFirst) {
+    // 5 has an exited record and a running one; 6 only an exited one; 7 no record.
+    std::vector<engine::ProcessRow> processes;
+    for (const auto& [pid, state] : {std::pair{1u, kStateRunning},
+                                     {2u, kStateRunning},
+                                     {3u, kStateRunning},
+                                     {5u, kStateExited},
+                                     {5u, kStateRunning},
+                                     {6u, kStateExited}}) {
+        processes.emplace_back().pid = pid;
+        processes.back().state = state;
+    }
+    Records history = {
+        Entry(1, kAlarmUnhandled), Entry(2, kAlarmIgnored),   Entry(3, kAlarmUnhandled, kStateExited),
+        Entry(5, kAlarmUnhandled), Entry(6, kAlarmUnhandled), Entry(7, kAlarmUnhandled),
+        Entry(2, kAlarmOptimized), Entry(1, kAlarmUnhandled)};
+    history[7].downBytes = 99;  // the newer entry of 1 is the one listed
+    const auto entries = alarming::PopupEntries(history, processes);
+    EXPECT_EQ(Pids(entries), (std::vector<std::uint32_t>{1, 5}));
+    EXPECT_EQ(entries[0].downBytes, 99u);
+    EXPECT_TRUE(alarming::PopupEntries(history, {}).empty());
+}
+
+TEST(UnhandledAlarmFlag, IgnoreOptimizeAndClose) {
+    const Records open = {Entry(1, kAlarmIgnored), Entry(2, kAlarmUnhandled, kStateExited)};
+    const Records done = {Entry(1, kAlarmIgnored), Entry(2, kAlarmOptimized)};
     const struct {
-        std::u16string_view history, record;
-        bool same, eitherWay;
+        std::uint32_t acceleration, current;
+        const Records& history;
+        std::uint32_t ignore, optimize;
     } cases[] = {
-        {u"Steam.EXE", u"steam.exe", true, true},
-        {u"steam.exe(已关闭)", u"STEAM.exe", true, true},
-        {u"steam.exe", u"steam.exe(已关闭)", false, true},
-        {u"steam.exe(已关闭)(已关闭)", u"steam.exe", false, false},
-        {u"steam.ex", u"steam.exe", false, false},
+        {1, 0, open, 1, 1}, {1, 1, done, 0, 1}, {0, 1, open, 1, 1}, {0, 0, open, 0, 0}, {2, 0, done, 0, 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(base::Utf16ToUtf8(c.history) + " / " + base::Utf16ToUtf8(c.record));
-        EXPECT_EQ(alarming::IsSameProcessName(c.history, c.record), c.same);
-        EXPECT_EQ(alarming::IsSameProcessNameEitherWay(c.history, c.record), c.eitherWay);
+        EXPECT_EQ(alarming::UnhandledAfterIgnore(c.acceleration, c.current, c.history), c.ignore);
+        EXPECT_EQ(alarming::UnhandledAfterOptimize(c.acceleration, c.current, c.history), c.optimize);
     }
+    EXPECT_EQ(alarming::UnhandledOnClose(1, true), 1u);
+    EXPECT_EQ(alarming::UnhandledOnClose(1, false) + alarming::UnhandledOnClose(0, true), 0u);
+}
+
+TEST(NoticePayload, GbkTitleSemicolonBodyAndZero) {
+    EXPECT_EQ(alarming::NoticePayload(u"ab", u"c"), std::string("ab;c\0", 5));
+    EXPECT_EQ(alarming::IgnoredNotice(2),
+              std::string("\xb1\xa8\xbe\xaf\xcc\xe1\xca\xbe;\xd2\xd1\xba\xf6\xc2\xd4"
+                          "2\xb8\xf6\xbd\xf8\xb3\xcc\xb1\xa8\xbe\xaf\0",
+                          27));
+    EXPECT_EQ(alarming::OptimizedNotice(3),
+              alarming::NoticePayload(u"优化提示", u"已优化3个进程, 为加速留出了更多带宽"));
 }
 
 }  // namespace
