@@ -34,31 +34,16 @@ TEST(UnicodeTextLines, EncodingsLineEndsAndPiecesOf255Characters) {
         Pieces expected;
     } cases[] = {
         {"UTF-16LE with mark, CR LF", Utf16Le(u"a.exe\r\n下载\r\n"), {u"a.exe\n", u"下载\n"}},
-        {"UTF-16LE without mark", Utf16Le(u"a.exe\r\n", false), {u"a.exe\n"}},
         {"UTF-8 with mark", Utf8(u"a.exe\r\n下载\r\n"), {u"a.exe\n", u"下载\n"}},
         {"a lone CR stays, LF alone, no last line end", Utf16Le(u"a\rb\nc"), {u"a\rb\n", u"c"}},
-        {"mark alone", "\xEF\xBB\xBF", {}},
         // Without a mark, ASCII bytes pair up into UTF-16 units; an odd last byte is dropped.
         {"ASCII without mark", "ab\r\nA", {u"\u6261\u0a0d"}},
-        {"Ctrl-Z ends the text",
-         Utf16Le(u"a\r\nb\x1A"
-                 u"c\r\n"),
-         {u"a\n", u"b"}},
+        {"Ctrl-Z ends the text", Utf16Le(u"x\r\ny\x1Az\r\n"), {u"x\n", u"y"}},
         {"NUL cuts the piece, not the line", Utf16Le(u"ab\0cd\r\nef\r\n"s), {u"ab", u"ef\n"}},
         {"UTF-8 two- and four-byte characters", Utf8(u"\u00E9\U0001F600\n"), {u"\u00E9\U0001F600\n"}},
-        {"invalid UTF-8 ends the text",
-         "\xEF\xBB\xBF"
-         "a\nb\xFF"
-         "c\n",
-         {u"a\n", u"b"}},
-        {"encoded surrogate is invalid",
-         "\xEF\xBB\xBF"
-         "a\xED\xA0\x80\n",
-         {u"a"}},
-        {"truncated UTF-8 at the end",
-         "\xEF\xBB\xBF"
-         "a\n\xE4\xB8",
-         {u"a\n"}},
+        {"invalid UTF-8 ends the text", "\xEF\xBB\xBFx\ny\xFFz\n", {u"x\n", u"y"}},
+        {"encoded surrogate is invalid", "\xEF\xBB\xBFx\xED\xA0\x80\n", {u"x"}},
+        {"truncated UTF-8 at the end", "\xEF\xBB\xBFx\n\xE4\xB8", {u"x\n"}},
         {"254 and the line end fill one read", Utf16Le(x254 + u"\r\n"), {x254 + u"\n"}},
         {"255 and the line end take two", Utf16Le(x254 + u"x\r\n"), {x254 + u"x", u"\n"}},
     };
@@ -69,38 +54,15 @@ TEST(UnicodeTextLines, EncodingsLineEndsAndPiecesOf255Characters) {
     }
 }
 
-TEST(ListLines, TrimAndTheBlackAndWhiteListForms) {
-    EXPECT_EQ(alarming::TrimLine(u"\u3000 a b \t\r\n"), u"a b");
-    const std::pair<std::u16string_view, ListEntry> black[] = {
-        {u"Thunder.exe   迅雷 下载", {u"Thunder.exe", u"迅雷 下载"}},
-        {u"a.exeb.exe  x", {u"a.exe", u"b.exe  x"}},  // cut after the first ".exe"
-        {u"my tool.exe\tdesc", {u"my tool.exe", u"desc"}},
-        {u"THUNDER.EXE 迅雷", {u"?", u"?"}},  // not taken: ".exe" with case
-    };
-    for (const auto& [line, expected] : black) {
-        ListEntry entry{u"?", u"?"};
-        EXPECT_EQ(alarming::SplitBlackListLine(line, entry), expected.name != u"?")
-            << base::Utf16ToUtf8(line);
-        EXPECT_EQ(entry, expected) << base::Utf16ToUtf8(line);
-    }
-    // ".exe" first, then a space, a comma, a semicolon; the separator stays with the description.
-    const std::pair<std::u16string_view, ListEntry> white[] = {
-        {u"name.exe,text", {u"name.exe", u",text"}},
-        {u"two   words", {u"two", u"words"}},
-        {u"a, b", {u"a,", u"b"}},
-        {u"a,b;c", {u"a", u",b;c"}},
-        {u"a;b", {u"a", u";b"}},
-        {u"tab\tinside", {u"tab\tinside", u""}},
-    };
-    for (const auto& [line, entry] : white) {
-        EXPECT_EQ(alarming::SplitWhiteListLine(line), entry) << base::Utf16ToUtf8(line);
-    }
-}
-
+// A black list line is the name up to the first ".exe" (with case) and a description after blanks.
 TEST(ParseBlackList, TheFileFormat) {
-    EXPECT_EQ(alarming::ParseBlackList(Utf16Le(u"  Thunder.exe   迅雷下载  \r\n\r\n; downloaders\r\n"
-                                               u"BITCOMET.EXE x\r\n\tOneDrive.exe\t同步\t\r\nThunder.exe 2")),
-              (Entries{{u"Thunder.exe", u"迅雷下载"}, {u"OneDrive.exe", u"同步"}, {u"Thunder.exe", u"2"}}));
+    EXPECT_EQ(alarming::ParseBlackList(
+                  Utf16Le(u"  Thunder.exe   迅雷 下载  \r\n\r\n; downloaders\r\nBITCOMET.EXE x\r\n"
+                          u"\u3000OneDrive.exe\t同步\t\r\nmy tool.exe\td\r\na.exeb.exe  x")),
+              (Entries{{u"Thunder.exe", u"迅雷 下载"},
+                       {u"OneDrive.exe", u"同步"},
+                       {u"my tool.exe", u"d"},
+                       {u"a.exe", u"b.exe  x"}}));
     // 250 + 5 characters fill the first read without ".exe"; the rest is a line of its own.
     EXPECT_EQ(alarming::ParseBlackList(Utf16Le(std::u16string(250, u'a') + u"bbbbbccccc.exe 描述\r\n")),
               (Entries{{u"ccccc.exe", u"描述"}}));
@@ -120,11 +82,20 @@ TEST(WhiteList, EveryLineIsAnEntryAndNamesMatchIgnoringCase) {
     EXPECT_EQ(list.Load(folder.Directory(), alarming::kWhiteListName), 0);
     EXPECT_EQ(list.Load(alarming::ProgramDirectory(u""), alarming::kWhiteListName), 0);
 
+    // ".exe" first, then a space, a comma, a semicolon; the separator stays with the description.
     folder.Write(alarming::kWhiteListName,
-                 Utf16Le(u"Explorer.exe 资源管理器\r\n\r\nSystem 系统\r\n  \r\nlast"));
+                 Utf16Le(u"Explorer.exe 资源管理器\r\n\r\nSystem 系统\r\n  \r\nname.exe,text\r\n"
+                         u"a, b\r\na,b;c\r\na;b\r\ntab\tinside"));
     ASSERT_EQ(list.Load(folder.Directory(), alarming::kWhiteListName), 1);
-    EXPECT_EQ(list.Entries(),
-              (Entries{{u"Explorer.exe", u"资源管理器"}, {}, {u"System", u"系统"}, {}, {u"last", u""}}));
+    EXPECT_EQ(list.Entries(), (Entries{{u"Explorer.exe", u"资源管理器"},
+                                       {},
+                                       {u"System", u"系统"},
+                                       {},
+                                       {u"name.exe", u",text"},
+                                       {u"a,", u"b"},
+                                       {u"a", u",b;c"},
+                                       {u"a", u";b"},
+                                       {u"tab\tinside", u""}}));
     EXPECT_EQ(list.IsWhiteListed(u"EXPLORER.EXE") + list.IsWhiteListed(u"system"), 2);
     EXPECT_EQ(list.IsWhiteListed(u"explorer"), 0);
     EXPECT_EQ(list.IsWhiteListed(u"explorer.exe(已关闭)"), 0);
@@ -137,7 +108,7 @@ TEST(WhiteList, EveryLineIsAnEntryAndNamesMatchIgnoringCase) {
     }
     folder.Write(u"config\\many.txt", Utf16Le(many));
     EXPECT_EQ(list.Load(folder.Directory(), u"config\\many.txt"), 1);
-    EXPECT_EQ(list.Entries().size(), 205u);
+    EXPECT_EQ(list.Entries().size(), 209u);
 }
 
 }  // namespace
