@@ -102,7 +102,7 @@ TEST_F(AlarmThreadTest, TheNamedThresholdEventReloadsTheFileAndIsResetButQuitWin
 }
 
 // A second without an event runs the statistics tick; an exception from the engine ends the thread.
-TEST_F(AlarmThreadTest, EachSecondWithoutAnEventRunsTheStatisticsTick) {
+TEST_F(AlarmThreadTest, EachSecondWithoutAnEventRunsTheTickAndAnEngineExceptionEndsTheThread) {
     engine_.onTick = [] { throw std::runtime_error("engine gone"); };
     base::WorkerThread thread;
     const auto started = std::chrono::steady_clock::now();
