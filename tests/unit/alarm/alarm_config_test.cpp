@@ -99,7 +99,7 @@ TEST_F(LoadConfigTest, SettingsFile) {
         // the bytes, the flags, whether keys are written
         {file("1", "10,20", "1"), {1, 1, 10, 20, 0}, false},
         {file("1", "300", "1"), {1, 1, -1, -1, 0}, false},  // no comma, no position
-        {file("2", "0,0", "2"), {1, 0, 0, 0, 0}, false},    // any SHOW but 0 shows, only ALARM 1 alarms
+        {file("2", ",0", "2"), {1, 0, 0, 0, 0}, false},     // any SHOW but 0 shows, only ALARM 1 alarms
         {file("0x1", "  120 ,  45 ", "+01abc"), {0, 1, 120, 45, 0}, false},
         // A value is read into 20 characters: the 1 after 19 zeros never arrives.
         {file("00000000000000000001", "1,                234", "1"), {0, 1, 1, 2, 0}, false},

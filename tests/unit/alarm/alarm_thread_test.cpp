@@ -103,7 +103,8 @@ TEST_F(AlarmThreadTest, TheNamedThresholdEventReloadsTheFileAndIsResetButQuitWin
 
 // A second without an event runs the statistics tick; an exception from the engine ends the thread.
 TEST_F(AlarmThreadTest, EachSecondWithoutAnEventRunsTheTickAndAnEngineExceptionEndsTheThread) {
-    engine_.onTick = [] { throw std::runtime_error("engine gone"); };
+    engine_.onTick = [&] { alarm_.YuZhiChangeEvent()->Set(); };  // the reload that follows throws
+    engine_.onThresholds = [] { throw std::runtime_error("engine gone"); };
     base::WorkerThread thread;
     const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(thread.Start([&] { alarming::AlarmThreadProc(&alarm_); }));

@@ -35,13 +35,14 @@ TEST(UnicodeTextLines, EncodingsLineEndsAndPiecesOf255Characters) {
     } cases[] = {
         {"UTF-16LE with mark, CR LF", Utf16Le(u"a.exe\r\n下载\r\n"), {u"a.exe\n", u"下载\n"}},
         {"UTF-8 with mark", Utf8(u"a.exe\r\n下载\r\n"), {u"a.exe\n", u"下载\n"}},
-        {"a lone CR stays, LF alone, no last line end", Utf16Le(u"a\rb\nc"), {u"a\rb\n", u"c"}},
+        {"a lone CR stays, LF alone, no last line end", Utf16Le(u"a\rb\nc\r"), {u"a\rb\n", u"c\r"}},
         // Without a mark, ASCII bytes pair up into UTF-16 units; an odd last byte is dropped.
         {"ASCII without mark", "ab\r\nA", {u"\u6261\u0a0d"}},
         {"Ctrl-Z ends the text", Utf16Le(u"x\r\ny\x1Az\r\n"), {u"x\n", u"y"}},
         {"NUL cuts the piece, not the line", Utf16Le(u"ab\0cd\r\nef\r\n"s), {u"ab", u"ef\n"}},
         {"UTF-8 two- and four-byte characters", Utf8(u"\u00E9\U0001F600\n"), {u"\u00E9\U0001F600\n"}},
         {"invalid UTF-8 ends the text", "\xEF\xBB\xBFx\ny\xFFz\n", {u"x\n", u"y"}},
+        {"overlong form is invalid", "\xEF\xBB\xBFx\xC0\xAF\n", {u"x"}},
         {"encoded surrogate is invalid", "\xEF\xBB\xBFx\xED\xA0\x80\n", {u"x"}},
         {"truncated UTF-8 at the end", "\xEF\xBB\xBFx\n\xE4\xB8", {u"x\n"}},
         {"254 and the line end fill one read", Utf16Le(x254 + u"\r\n"), {x254 + u"\n"}},
