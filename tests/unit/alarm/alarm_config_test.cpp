@@ -1,11 +1,13 @@
-// LoadConfig, the stored location and the shipped files against the real profile functions: the
-// project's INI code on Linux, the system's under Wine.
+// The settings file and config\Alarm.txt against the real profile functions (the project's INI code on
+// Linux, the system's under Wine): LoadConfig, the single readers and writers, the numbers as the run
+// time reads them, and the shipped files.
 
 #include "alarm/alarm_config.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <limits>
 #include <string>
 #include <tuple>
@@ -17,7 +19,6 @@
 #include "base/file.h"
 #include "base/module_path.h"
 #include "base/text.h"
-#include "engine/name_lists.h"
 
 namespace {
 
@@ -26,6 +27,8 @@ using alarm_test::ProgramFolder;
 using alarm_test::Utf16Le;
 using alarming::AlarmConfig;
 using alarming::LoadConfig;
+using alarming::ProgramDirectory;
+using alarming::WindowOrigin;
 using testing_support::ReadFileBytes;
 
 constexpr std::u16string_view kAlarm = alarming::kAlarmConfigName;
@@ -38,6 +41,14 @@ constexpr Thresholds kDefaults{5000, 1000, 100, 50, 50};
 
 Thresholds Of(const AlarmConfig& c) {
     return {c.DownLoadReFlux, c.UpLoadReFlux, c.DownLoadSpeed, c.UpLoadSpeed, c.Percentage};
+}
+
+// The readers of single settings take the file as it is and write nothing; the flags as LoadConfig
+// would set them.
+Flags Readers(const ProgramDirectory& d) {
+    const alarming::Location l = alarming::ReadStoredLocation(d);
+    const std::uint32_t alarm = alarming::RefreshAlarmEnabled(d);
+    return {alarming::ReadShowSetting(d) != 0 ? 1u : 0u, alarm, l.x, l.y, 0};
 }
 
 class LoadConfigTest : public ::testing::Test {
@@ -55,26 +66,26 @@ class LoadConfigTest : public ::testing::Test {
 
 TEST_F(LoadConfigTest, WithoutASettingsFile) {
     AlarmConfig config;
-    EXPECT_EQ(LoadConfig(config, alarming::ProgramDirectory(u""), kAlarm), 1);
+    EXPECT_EQ(LoadConfig(config, ProgramDirectory(u""), kAlarm), 1);
     EXPECT_EQ(Of(config), kDefaults);
-    // Without tmp the program runs on defaults and creates nothing; the reload flag is left as it was.
     ProgramFolder folder;
-    kStale.Store();
+    for (const auto& d : {ProgramDirectory(u""), folder.Directory()}) {
+        EXPECT_EQ(Readers(d), (Flags{1, 1, -1, -1, 0}));
+    }
+    // Without tmp the program runs on defaults and creates nothing; the reload flag is left as it was.
     EXPECT_EQ(Load(folder), kDefaults);
     EXPECT_EQ(Flags::Now(), (Flags{1, 1, -1, -1, 1}));
     EXPECT_FALSE(folder.Has("tmp"));
-
     // With tmp the file is made with its three keys, in this order, and the next load reads it.
     folder.MakeTmp();
-    kStale.Store();
-    Load(folder);
-    EXPECT_EQ(Flags::Now(), (Flags{1, 1, -1, -1, 1}));
+    for (const std::uint32_t reloadPending : {1u, 0u}) {
+        kStale.Store();
+        Load(folder);
+        EXPECT_EQ(Flags::Now(), (Flags{1, 1, -1, -1, reloadPending}));
+    }
     const std::string text = ReadFileBytes(folder.File(alarming::kSettingsFileName));
     EXPECT_LT(text.find("SHOW=1"), text.find("LOCATION=-1, -1"));
     EXPECT_LT(text.find("LOCATION"), text.find("[ALARM]\r\nALARM=1"));
-    kStale.Store();
-    Load(folder);
-    EXPECT_EQ(Flags::Now(), (Flags{1, 1, -1, -1, 0}));
 }
 
 // Values are taken as the run time reads numbers; an empty or missing key is written back with its
@@ -87,11 +98,9 @@ TEST_F(LoadConfigTest, SettingsFile) {
     const std::tuple<std::string, Flags, bool> cases[] = {
         // the bytes, the flags, whether keys are written
         {file("1", "10,20", "1"), {1, 1, 10, 20, 0}, false},
-        {file("0", "-5,-70", "0"), {0, 0, -5, -70, 0}, false},
-        {file("2", "0,0", "2"), {1, 0, 0, 0, 0}, false},  // any SHOW but 0 shows, only ALARM 1 alarms
-        {file("abc", "x,y", "on"), {0, 0, 0, 0, 0}, false},
+        {file("1", "300", "1"), {1, 1, -1, -1, 0}, false},  // no comma, no position
+        {file("2", ",0", "2"), {1, 0, 0, 0, 0}, false},     // any SHOW but 0 shows, only ALARM 1 alarms
         {file("0x1", "  120 ,  45 ", "+01abc"), {0, 1, 120, 45, 0}, false},
-        {file("1", "300", "1"), {1, 1, -1, -1, 0}, false},
         // A value is read into 20 characters: the 1 after 19 zeros never arrives.
         {file("00000000000000000001", "1,                234", "1"), {0, 1, 1, 2, 0}, false},
         {"[suspension]\r\nshow=0\r\nlocation=4,5\r\n[alarm]\r\nalarm=0\r\n", {0, 0, 4, 5, 0}, false},
@@ -100,8 +109,6 @@ TEST_F(LoadConfigTest, SettingsFile) {
          false},
         {"", {1, 1, -1, -1, 0}, true},
         {"[SUSPENSION]\r\nSHOW=\r\nLOCATION=\r\n[ALARM]\r\nALARM=\r\n", {1, 1, -1, -1, 0}, true},
-        {"[SUSPENSION]\r\nSHOW=\"\"\r\n", {1, 1, -1, -1, 0}, true},
-        {"[OTHER]\r\nSHOW=0\r\n", {1, 1, -1, -1, 0}, true},
         {"[\xB1\xA8\xBE\xAF]\r\nSHOW=0\r\n", {1, 1, -1, -1, 0}, true},  // a section named in GBK
         {file("0", "", "0"), {0, 0, -1, -1, 0}, true},
     };
@@ -109,32 +116,29 @@ TEST_F(LoadConfigTest, SettingsFile) {
         SCOPED_TRACE(bytes);
         ProgramFolder folder;
         folder.Settings(bytes);
+        EXPECT_EQ(Readers(folder.Directory()), expected);
         kStale.Store();
         Load(folder);
         EXPECT_EQ(Flags::Now(), expected);
-        if (!written) {
+        if (written) {
+            EXPECT_EQ(Readers(folder.Directory()), expected) << "written back";
+        } else {
             EXPECT_EQ(ReadFileBytes(folder.File(alarming::kSettingsFileName)), bytes);
-            continue;
         }
-        EXPECT_EQ(folder.Setting(u"SUSPENSION", u"SHOW"), expected.show ? u"1" : u"0");
-        EXPECT_EQ(folder.Setting(u"SUSPENSION", u"LOCATION"), u"-1, -1");
-        EXPECT_EQ(folder.Setting(u"ALARM", u"ALARM"), expected.alarm ? u"1" : u"0");
     }
 }
 
 TEST_F(LoadConfigTest, Thresholds) {
     const std::pair<std::string, Thresholds> cases[] = {
         {"", kDefaults},
+        // A percentage beyond 100 is kept as written.
         {"[REFLUX]\r\nDownLoadReFlux=6000\r\nUpLoadReFlux=1200\r\n[SPEED]\r\nDownLoadSpeed=300\r\n"
-         "UpLoadSpeed=80\r\n[PERCENTAGE]\r\nPercentage=70\r\n",
-         {6000, 1200, 300, 80, 70}},
-        {"[SPEED]\r\nUpLoadSpeed=9\r\n", {5000, 1000, 100, 9, 50}},
-        {"[SPEED]\r\nDownLoadSpeed=\r\nUpLoadSpeed=\r\n", kDefaults},
-        {"[PERCENTAGE]\r\nPercentage=abc\r\n[SPEED]\r\nUpLoadSpeed=12kb\r\n", {5000, 1000, 100, 12, 0}},
-        {"[REFLUX]\r\nDownLoadReFlux=-5\r\nUpLoadReFlux=0x20\r\n", {-5, 32, 100, 50, 50}},
-        {"[PERCENTAGE]\r\nPercentage=250\r\n", {5000, 1000, 100, 50, 250}},  // kept as written
-        {Utf16Le(u"[PERCENTAGE]\r\nPercentage=40\r\n"), {5000, 1000, 100, 50, 40}},
-        {"[\xB1\xA8\xBE\xAF]\r\nPercentage=\xCE\xE5\xCA\xAE\r\n", kDefaults},  // GBK names match nothing
+         "UpLoadSpeed=80\r\n[PERCENTAGE]\r\nPercentage=250\r\n",
+         {6000, 1200, 300, 80, 250}},
+        // Read as the profile reads numbers: an empty value is the default, hex is taken.
+        {"[SPEED]\r\nDownLoadSpeed=\r\nUpLoadSpeed=12kb\r\n[PERCENTAGE]\r\nPercentage=abc\r\n"
+         "[REFLUX]\r\nDownLoadReFlux=-5\r\nUpLoadReFlux=0x20\r\n",
+         {-5, 32, 100, 12, 0}},
     };
     for (const auto& [bytes, expected] : cases) {
         SCOPED_TRACE(bytes);
@@ -144,76 +148,143 @@ TEST_F(LoadConfigTest, Thresholds) {
     }
 }
 
-TEST(ReadStoredLocation, TakesTheStoredPositionAndWritesNothing) {
-    const std::tuple<const char*, std::int32_t, std::int32_t> cases[] = {
-        // nullptr: no settings file
-        {"[SUSPENSION]\r\nSHOW=1\r\nLOCATION=  640 , -12 \r\n", 640, -12},
-        {"[SUSPENSION]\r\nLOCATION=\r\n", -1, -1},
-        {nullptr, -1, -1},
-    };
-    for (const auto& [file, x, y] : cases) {
-        ProgramFolder folder;
-        if (file != nullptr) {
-            folder.Settings(file);
-        }
-        const alarming::Location l = alarming::ReadStoredLocation(folder.Directory());
-        EXPECT_EQ(std::make_pair(l.x, l.y), std::make_pair(x, y));
-        EXPECT_EQ(ReadFileBytes(folder.File(alarming::kSettingsFileName)), file ? file : "");
-    }
-    const alarming::Location none = alarming::ReadStoredLocation(alarming::ProgramDirectory(u""));
-    EXPECT_EQ(std::make_pair(none.x, none.y), std::make_pair(-1, -1));
-}
-
-TEST(EngineThresholds, VolumesSignExtendAndEverythingElsePassesThrough) {
-    AlarmConfig config;
-    config.DownLoadReFlux = -1;
-    config.UpLoadReFlux = std::numeric_limits<std::int32_t>::min();
-    config.DownLoadSpeed = -2;
-    config.UpLoadSpeed = 7;
-    config.Percentage = 45;
-    const engine::AlarmThresholds t = alarming::EngineThresholdsOf(config);
-    EXPECT_EQ(t.downloadVolume, 0xFFFFFFFFFFFFFFFFull);
-    EXPECT_EQ(t.uploadVolume, 0xFFFFFFFF80000000ull);
-    EXPECT_EQ(t.downloadSpeed, 0xFFFFFFFEu);
-    EXPECT_EQ(t.uploadSpeed, 7u);
-    EXPECT_EQ(t.ratio, 0.45f);
-    EXPECT_EQ(t.thresholdsSet, 1u);
-}
-
 // The files the build copies beside the program, read where the program reads them.
-TEST(ShippedConfig, AlarmFileHoldsTheDefaults) {
+TEST_F(LoadConfigTest, TheShippedAlarmFileHoldsTheDefaults) {
     std::string bytes;
     ASSERT_TRUE(base::ReadWholeFile(base::ProgramPath(kAlarm), bytes));
     ProgramFolder folder;  // so that no settings file is ever made beside the program
     folder.AlarmConfig(bytes);
-    alarm_test::FlagsGuard guard;
-    AlarmConfig loaded;
-    loaded.DownLoadReFlux = loaded.UpLoadReFlux = loaded.DownLoadSpeed = loaded.UpLoadSpeed =
-        loaded.Percentage = 0;
-    LoadConfig(loaded, folder.Directory(), kAlarm);
-    EXPECT_EQ(Of(loaded), kDefaults);
+    EXPECT_EQ(Load(folder), kDefaults);
 }
 
+// Every shipped black list entry has a description and is not white-listed (it would never be reported).
 TEST(ShippedConfig, ListsAreReadableAndConsistent) {
     alarming::BlackListDetector detector;
-    ASSERT_EQ(detector.LoadBlackList(alarming::kBlackListName), 1);
-    const auto& black = detector.BlackList();
-    ASSERT_FALSE(black.empty());
     alarming::WhiteList white;
-    ASSERT_EQ(white.Load(alarming::ProgramDirectory(), alarming::kWhiteListName), 1);
-    ASSERT_FALSE(white.Entries().empty());
-    for (std::size_t i = 0; i < black.size(); ++i) {
-        SCOPED_TRACE(base::Utf16ToUtf8(black[i].name));
-        EXPECT_FALSE(black[i].description.empty());
-        // A second entry of the same name would never be reached; a white-listed one never reported.
-        for (std::size_t j = 0; j < i; ++j) {
-            EXPECT_FALSE(engine::EqualsIgnoringCase(black[i].name, black[j].name));
+    ASSERT_EQ(detector.LoadBlackList(alarming::kBlackListName), 1);
+    ASSERT_EQ(white.Load(ProgramDirectory(), alarming::kWhiteListName), 1);
+    ASSERT_FALSE(detector.BlackList().empty() || white.Entries().empty());
+    for (const alarming::ListEntry& entry : detector.BlackList()) {
+        EXPECT_FALSE(entry.description.empty() || white.IsWhiteListed(entry.name))
+            << base::Utf16ToUtf8(entry.name);
+    }
+}
+
+TEST(DecimalValue, ReadsLikeTheRunTimesWtoi) {
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    // clang-format off
+    const std::pair<std::u16string_view, std::int32_t> cases[] = {
+        {u"", 0}, {u"\t\r\n 5", 5}, {u"+7", 7}, {u"-7", -7}, {u"- 7", 0}, {u"+-7", 0}, {u"12abc", 12},
+        {u"2147483648", kMax}, {u"-2147483648", kMin}, {u"-2147483649", kMin}, {u"99999999999999999999999", kMax},
+        // Full-width and other decimal digits, and the wider white space, as _wtoi reads them.
+        {u"-１2٣", -123}, {u"\u3000１", 1}, {u"\u00a07", 7}, {u"\u2003\u205f8", 8}, {u"\u0085 1", 0},
+        {u"－１", 0}, {u"\u00b2", 0}, {u"\uff21", 0},
+    };
+    // clang-format on
+    for (const auto& [text, value] : cases) {
+        EXPECT_EQ(alarming::DecimalValue(text), value) << base::Utf16ToUtf8(text);
+    }
+    // The zero of each block of ten digits _wtoi reads (checked under Wine's msvcrt), and of blocks it
+    // does not.
+    const std::u16string_view known =
+        u"0\u0660\u06f0\u0966\u09e6\u0a66\u0ae6\u0b66\u0c66\u0ce6\u0d66\u0e50"
+        u"\u0ed0\u0f20\u1040\u17e0\u1810\uff10";
+    const std::u16string_view unknown = u"\u07c0\u0be6\u0de6\u1090\u1946\u19d0\u1a80\u1b50\ua620\ua8d0\uabf0";
+    for (const auto& [zeros, read] : {std::pair{known, true}, std::pair{unknown, false}}) {
+        for (const char16_t zero : zeros) {
+            for (int d = 0; d < 10; ++d) {
+                const char16_t text[] = {static_cast<char16_t>(zero + d), u'5'};
+                EXPECT_EQ(alarming::DecimalValue({text, 2}), read ? d * 10 + 5 : 0)
+                    << std::hex << int(zero) << "+" << d;
+            }
         }
-        EXPECT_EQ(white.IsWhiteListed(black[i].name), 0);
     }
-    for (const auto& entry : white.Entries()) {
-        EXPECT_FALSE(entry.name.empty() || entry.description.empty());
+}
+
+const std::string kSettings = "[SUSPENSION]\r\nSHOW=7\r\nLOCATION=8,9\r\n[ALARM]\r\nALARM=7\r\n";
+const std::string kAlarmFile =
+    "[REFLUX]\r\nDownLoadReFlux=1\r\nUpLoadReFlux=2\r\n[SPEED]\r\nDownLoadSpeed=3\r\nUpLoadSpeed=4\r\n"
+    "[PERCENTAGE]\r\nPercentage=5\r\n";
+
+// Every key either file can hold, "|" between them: SHOW, LOCATION, ALARM, the volumes down and up, the
+// speeds down and up, Percentage.
+std::string Keys(const ProgramFolder& f) {
+    std::u16string keys = f.Setting(u"SUSPENSION", u"SHOW") + u"|" + f.Setting(u"SUSPENSION", u"LOCATION") +
+                          u"|" + f.Setting(u"ALARM", u"ALARM");
+    // clang-format off
+    for (const auto& [section, key] : {std::pair{u"REFLUX", u"DownLoadReFlux"}, {u"REFLUX", u"UpLoadReFlux"},
+                                       {u"SPEED", u"DownLoadSpeed"}, {u"SPEED", u"UpLoadSpeed"},
+                                       {u"PERCENTAGE", u"Percentage"}}) {
+        // clang-format on
+        keys += u"|" + f.Threshold(section, key);
     }
+    return base::Utf16ToUtf8(keys);
+}
+
+constexpr Flags kSevens{7, 7, 7, 7, 7};
+
+class SettingsWriters : public ::testing::Test {
+  protected:
+    void SetUp() override { kSevens.Store(); }
+    alarm_test::FlagsGuard guard_;
+};
+
+// A writer changes exactly the keys it names; the flags it sets in memory are never read back from the
+// file by it.
+TEST_F(SettingsWriters, EachWritesExactlyItsKeys) {
+    using alarming::SaveThresholdSettings, alarming::SetAlarmEnabled, alarming::WriteAlarmSetting,
+        alarming::WriteShowAndAlarm, alarming::WriteSuspensionSettings;
+    // clang-format off
+    const std::tuple<std::function<bool(const ProgramDirectory&)>, const char*, Flags> cases[] = {
+        // The settings dialog: any SHOW but 0 shows, only ALARM 1 alarms.
+        {[](auto& d) { return WriteShowAndAlarm(d, 2, 2); }, "1|8,9|0|1|2|3|4|5", kSevens},
+        {[](auto& d) { return WriteShowAndAlarm(d, 0, 1); }, "0|8,9|1|1|2|3|4|5", kSevens},
+        // The threshold dialog.
+        {[](auto& d) { return SaveThresholdSettings(d, u"65", 0); }, "0|8,9|7|1|2|3|4|65", kSevens},
+        // The pop-up's close.
+        {[](auto& d) { return WriteAlarmSetting(d, 1); }, "7|8,9|1|1|2|3|4|5", kSevens},
+        // The floating window, created or not yet.
+        {[](auto& d) { return WriteSuspensionSettings(d, 0, WindowOrigin{-3, 40}); }, "0|-3,40|7|1|2|3|4|5", {0, 7, 7, 7, 7}},
+        {[](auto& d) { return WriteSuspensionSettings(d, 1, std::nullopt); }, "1|8,9|7|1|2|3|4|5", {1, 7, 7, 7, 7}},
+        // The plugin's byte is stored as given, the file gets "0" for anything but 1.
+        {[](auto& d) { return SetAlarmEnabled(d, 2); }, "7|8,9|0|1|2|3|4|5", {7, 2, 7, 7, 7}},
+        // The readers write nothing; SHOW is read as it is.
+        {[](auto& d) { return alarming::RefreshAlarmEnabled(d) == 0 && alarming::ReadShowSetting(d) == 7; },
+         "7|8,9|7|1|2|3|4|5", {7, 0, 7, 7, 7}},
+    };
+    // clang-format on
+    for (const auto& [write, expected, flags] : cases) {
+        ProgramFolder folder;
+        folder.Settings(kSettings);
+        folder.AlarmConfig(kAlarmFile);
+        kSevens.Store();
+        EXPECT_TRUE(write(folder.Directory())) << expected;
+        EXPECT_EQ(Keys(folder), expected);
+        EXPECT_EQ(Flags::Now(), flags) << expected;
+    }
+}
+
+TEST_F(SettingsWriters, MissingDirectoriesFailAndAreNotCreated) {
+    ProgramFolder folder;
+    const ProgramDirectory& d = folder.Directory();
+    EXPECT_FALSE(alarming::WriteShowAndAlarm(d, 1, 1));
+    EXPECT_FALSE(alarming::WriteSuspensionSettings(d, 0, WindowOrigin{1, 2}));
+    EXPECT_EQ(alarming::ShowSuspension.load(), 0u);  // memory changes even when the file cannot
+    EXPECT_FALSE(alarming::SetAlarmEnabled(d, 0));
+    EXPECT_EQ(alarming::AlarmEnabled.load(), 0u);
+    EXPECT_FALSE(alarming::SaveThresholdSettings(d, u"40", 1));
+    EXPECT_FALSE(folder.Has("tmp") || folder.Has("config"));
+
+    // The threshold save stops at the failed "Percentage": SHOW keeps its value...
+    folder.Settings(kSettings);
+    EXPECT_FALSE(alarming::SaveThresholdSettings(d, u"40", 1));
+    EXPECT_EQ(folder.Setting(u"SUSPENSION", u"SHOW"), u"7");
+    // ...while a missing tmp only fails the second write.
+    ProgramFolder other;
+    other.AlarmConfig(kAlarmFile);
+    EXPECT_FALSE(alarming::SaveThresholdSettings(other.Directory(), u"40", 1));
+    EXPECT_EQ(other.Threshold(u"PERCENTAGE", u"Percentage"), u"40");
 }
 
 }  // namespace

@@ -1,21 +1,23 @@
-// The alarm's decision rules, on records with injected times and state.
+// The alarm's decision rules, on records with injected times and state; the alarm history and the
+// dialogs' rules on it: the pop-up's entries, ignoring and optimising by index, pid or name, the
+// unhandled-alarm flag and the accelerator's notice.
 
 #include "alarm/alarm_evaluation.h"
 
 #include <gtest/gtest.h>
 
-#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "alarm/alarm_handling.h"
+#include "alarm/alarm_history.h"
 #include "alarm_fakes.h"
-#include "base/text.h"
 
 namespace {
 
 using alarm_test::At;
+using alarm_test::PidList;
 using alarm_test::Pids;
 using alarm_test::Record;
 using alarming::AlarmDecision;
@@ -23,6 +25,11 @@ using alarming::AlarmGateState;
 using alarming::AlarmOutcome;
 using alarming::EvaluateAlarm;
 using alarming::OffenceEntry;
+using engine::kAlarmIgnored;
+using engine::kAlarmOptimized;
+using engine::kAlarmUnhandled;
+using engine::kStateExited;
+using engine::kStateRunning;
 using engine::SpeedAlarmRecord;
 using Records = std::vector<SpeedAlarmRecord>;
 
@@ -30,92 +37,53 @@ const alarming::ExemptionTest kNoneExempt = [](const SpeedAlarmRecord&) { return
 
 // A gate whose next evaluation at `seconds` passes the pacing rule, so that later rules can be looked at
 // alone.
-void MakeDue(AlarmGateState& state, std::int64_t seconds) {
-    state.tickCounter = alarming::kTicksBetweenPopups - 1;
-    state.lastPopupTime = At(seconds - alarming::kSecondsBetweenPopups - 1);
-}
-
 AlarmGateState DueAt(std::int64_t seconds) {
     AlarmGateState state;
-    MakeDue(state, seconds);
+    state.tickCounter = alarming::kTicksBetweenPopups - 1;
+    state.lastPopupTime = At(seconds - alarming::kSecondsBetweenPopups - 1);
     return state;
 }
 
-TEST(AlarmFilterTest, ProcessesTheUserIgnoredAreDroppedBeforeAnythingElse) {
-    const Records history{Record(7, u"seed.exe", 0, engine::kAlarmIgnored), Record(8, u"x.exe", 0)};
+TEST(AlarmFilterTest, TheUserIgnoredAreDroppedBeforeAnythingElseAndOnlySixteenRecordsCount) {
+    const Records history{Record(7, u"seed.exe", 0, kAlarmIgnored), Record(8, u"x.exe", 0)};
     AlarmGateState state = DueAt(100);
-    const AlarmDecision onlyIgnored =
-        EvaluateAlarm(Records{Record(7, u"seed.exe", 100)}, history, kNoneExempt, state);
-    EXPECT_EQ(onlyIgnored.outcome, AlarmOutcome::kAllIgnored);
+    EXPECT_EQ(EvaluateAlarm(Records{Record(7, u"seed.exe", 100)}, history, kNoneExempt, state).outcome,
+              AlarmOutcome::kAllIgnored);
     EXPECT_EQ(state.tickCounter, alarming::kTicksBetweenPopups - 1) << "an empty filter stops before pacing";
 
-    const AlarmDecision mixed = EvaluateAlarm(Records{Record(7, u"seed.exe", 100), Record(9, u"dl.exe", 100)},
-                                              history, kNoneExempt, state);
-    EXPECT_EQ(mixed.outcome, AlarmOutcome::kShow);
-    EXPECT_EQ(Pids(mixed.output), (std::vector<std::uint32_t>{9}));
-}
-
-TEST(AlarmFilterTest, OnlyTheFirstSixteenRecordsCount) {
-    Records records;
+    Records records{Record(7, u"seed.exe", 100)};
     for (std::uint32_t pid = 1; pid <= engine::kSpeedAlarmBatchSize + 2; ++pid) {
-        records.push_back(Record(pid, u"p" + base::AsciiToUtf16(std::to_string(pid)) + u".exe", 100));
+        records.push_back(Record(pid + 10, u"p.exe", 100));
     }
-    AlarmGateState state = DueAt(100);
-    const AlarmDecision decision = EvaluateAlarm(records, {}, kNoneExempt, state);
-    ASSERT_EQ(decision.output.size(), engine::kSpeedAlarmBatchSize);
-    EXPECT_EQ(decision.output.back().pid, engine::kSpeedAlarmBatchSize);
+    const AlarmDecision decision = EvaluateAlarm(records, history, kNoneExempt, state);
+    EXPECT_EQ(decision.outcome, AlarmOutcome::kShow);
+    ASSERT_EQ(decision.output.size(), engine::kSpeedAlarmBatchSize - 1);
+    EXPECT_EQ(decision.output.back().pid, 10u + engine::kSpeedAlarmBatchSize - 1);
 }
 
-TEST(AlarmPacingTest, NeedsThirtyTicksAndMoreThanSixtySeconds) {
+TEST(AlarmPacingTest, NeedsThirtyTicksAndARecordMoreThanSixtySecondsAfterTheLastPopup) {
     struct Case {
         const char* what;
         std::int32_t ticksBefore;     // firing ticks since the last pop-up
-        std::int64_t sinceLastPopup;  // seconds from the last pop-up to the record
+        std::int64_t sinceLastPopup;  // seconds from the last pop-up to the second record
         bool due;
     };
     const Case cases[] = {{"29th tick", 28, 61, false},
                           {"30th tick", 29, 61, true},
                           {"many ticks, 60 s exactly", 100, 60, false},
-                          {"many ticks, 61 s", 100, 61, true},
-                          {"many ticks, shortly after", 100, 5, false}};
+                          {"many ticks, 61 s", 100, 61, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         AlarmGateState state;
         state.tickCounter = c.ticksBefore;
         state.lastPopupTime = At(0);
-        const AlarmDecision decision =
-            EvaluateAlarm(Records{Record(5, u"dl.exe", c.sinceLastPopup)}, {}, kNoneExempt, state);
-        EXPECT_EQ(decision.outcome, c.due ? AlarmOutcome::kShow : AlarmOutcome::kPaced);
+        // The first record is not due: the first one past the minute sets the new pop-up time.
+        const Records records{Record(4, u"a.exe", 30), Record(5, u"dl.exe", c.sinceLastPopup)};
+        EXPECT_EQ(EvaluateAlarm(records, {}, kNoneExempt, state).outcome,
+                  c.due ? AlarmOutcome::kShow : AlarmOutcome::kPaced);
         EXPECT_EQ(state.tickCounter, c.due ? 0 : c.ticksBefore + 1);
         EXPECT_EQ(state.lastPopupTime, At(c.due ? c.sinceLastPopup : 0));
-        if (c.due) {  // the first output sets the last alarmed time, even with an empty history
-            EXPECT_EQ(state.lastAlarmedTime, At(c.sinceLastPopup));
-        }
     }
-}
-
-TEST(AlarmPacingSequenceTest, OneTickASecondPopsUpFirstOnTheTickMoreThanAMinuteAfterTheFirstAlarm) {
-    AlarmGateState state;
-    std::vector<std::int64_t> shown;
-    for (std::int64_t second = 0; second <= 200; ++second) {
-        const AlarmDecision decision =
-            EvaluateAlarm(Records{Record(5, u"dl.exe", second)}, {}, kNoneExempt, state);
-        if (decision.outcome == AlarmOutcome::kShow) {
-            shown.push_back(second);
-        }
-    }
-    // The first call sets the last pop-up time, so a minute must pass before the first pop-up; every
-    // later one waits another minute (the history is left empty here, so no other rule interferes).
-    EXPECT_EQ(shown, (std::vector<std::int64_t>{61, 122, 183}));
-}
-
-TEST(AlarmPacingSequenceTest, TheFirstRecordPastTheMinuteSetsTheNewPopupTime) {
-    AlarmGateState state;
-    state.tickCounter = 40;
-    state.lastPopupTime = At(0);
-    Records records{Record(1, u"a.exe", 30), Record(2, u"b.exe", 70), Record(3, u"c.exe", 90)};
-    EXPECT_EQ(EvaluateAlarm(records, {}, kNoneExempt, state).outcome, AlarmOutcome::kShow);
-    EXPECT_EQ(state.lastPopupTime, At(70));
 }
 
 TEST(AlarmPersistenceTest, AProcessReachingTwentyWithinItsMinuteIsShownAlone) {
@@ -131,7 +99,7 @@ TEST(AlarmPersistenceTest, AProcessReachingTwentyWithinItsMinuteIsShownAlone) {
         const char* what;
         std::int32_t count;
         std::int64_t windowStart;
-        std::vector<std::uint32_t> shown;
+        PidList shown;
         std::int32_t countAfter;
     } cases[] = {
         {"the 19th: nobody persistent, everyone shown", 18, 150, {5, 6}, 19},
@@ -150,54 +118,40 @@ TEST(AlarmPersistenceTest, AProcessReachingTwentyWithinItsMinuteIsShownAlone) {
 }
 
 TEST(AlarmPersistenceTest, ExemptProcessesAreNeverShown) {
-    const std::set<std::u16string> exemptNames{u"white.exe", u"own.exe"};
-    const alarming::ExemptionTest exempt = [&](const SpeedAlarmRecord& r) {
-        return exemptNames.count(r.name) > 0;
-    };
+    const alarming::ExemptionTest exempt = [](const SpeedAlarmRecord& r) { return r.pid != 2; };
     const Records records{Record(1, u"white.exe", 100), Record(2, u"dl.exe", 100),
                           Record(3, u"own.exe", 100)};
-
     AlarmGateState fallback = DueAt(100);
-    EXPECT_EQ(Pids(EvaluateAlarm(records, {}, exempt, fallback).output), (std::vector<std::uint32_t>{2}));
-
+    EXPECT_EQ(Pids(EvaluateAlarm(records, {}, exempt, fallback).output), (PidList{2}));
+    // Persistent but exempt: the fallback takes the others.
     AlarmGateState persistent = DueAt(100);
     persistent.offences = {OffenceEntry{1, 25, At(90)}, OffenceEntry{3, 25, At(90)}};
-    EXPECT_EQ(Pids(EvaluateAlarm(records, {}, exempt, persistent).output), (std::vector<std::uint32_t>{2}))
-        << "persistent but exempt: the fallback takes the others";
-
+    EXPECT_EQ(Pids(EvaluateAlarm(records, {}, exempt, persistent).output), (PidList{2}));
     AlarmGateState onlyExempt = DueAt(100);
-    const AlarmDecision none = EvaluateAlarm(
-        Records{Record(1, u"white.exe", 100), Record(3, u"own.exe", 100)}, {}, exempt, onlyExempt);
-    EXPECT_EQ(none.outcome, AlarmOutcome::kNoneToShow);
-    EXPECT_TRUE(none.appended.empty());
+    EXPECT_EQ(EvaluateAlarm(Records{records[0]}, {}, exempt, onlyExempt).outcome, AlarmOutcome::kNoneToShow);
 }
 
 TEST(AlarmRepeatTest, TheNewestHistoryProcessWaitsSeventySeconds) {
-    struct Case {
+    const struct {
         const char* what;
-        std::vector<std::int64_t> newestPidTimes;  // records of the newest history entry's process
-        bool withOther;                            // plus a record of another process
+        std::vector<std::pair<std::uint32_t, std::int64_t>> records;  // pid 5 is the newest entry's
         AlarmOutcome outcome;
         std::int64_t lastAlarmedAfter;
-    };
-    const Case cases[] = {
-        {"at 70", {70}, false, AlarmOutcome::kRepeated, 70},
-        {"at 71", {71}, false, AlarmOutcome::kShow, 71},
-        {"the other process only", {}, true, AlarmOutcome::kShow, 0},
-        {"with the other still repeated", {30}, true, AlarmOutcome::kRepeated, 30},
+    } cases[] = {
+        {"at 70", {{5, 70}}, AlarmOutcome::kRepeated, 70},
+        {"at 71", {{5, 71}}, AlarmOutcome::kShow, 71},
+        {"the other process only", {{6, 0}}, AlarmOutcome::kShow, 0},
+        {"with the other still repeated", {{6, 0}, {5, 30}}, AlarmOutcome::kRepeated, 30},
         // Each sighting moves the time on: 50 then 100 is only 50 s later.
-        {"the walk moves the time", {50, 100}, false, AlarmOutcome::kRepeated, 100},
-        {"a late one ends the walk", {50, 121, 130}, false, AlarmOutcome::kShow, 121},
+        {"the walk moves the time", {{5, 50}, {5, 100}}, AlarmOutcome::kRepeated, 100},
+        {"a late one ends the walk", {{5, 50}, {5, 121}, {5, 130}}, AlarmOutcome::kShow, 121},
     };
-    const Records history{Record(20, u"old.exe", 0, engine::kAlarmOptimized), Record(5, u"dl.exe", 0)};
-    for (const Case& c : cases) {
+    const Records history{Record(20, u"old.exe", 0, kAlarmOptimized), Record(5, u"dl.exe", 0)};
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         Records records;
-        if (c.withOther) {
-            records.push_back(Record(6, u"up.exe", 1000));
-        }
-        for (std::int64_t t : c.newestPidTimes) {
-            records.push_back(Record(5, u"dl.exe", 1000 + t));
+        for (const auto& [pid, t] : c.records) {
+            records.push_back(Record(pid, pid == 5 ? u"dl.exe" : u"up.exe", 1000 + t));
         }
         AlarmGateState state = DueAt(1000);
         state.lastAlarmedTime = At(1000);
@@ -207,38 +161,32 @@ TEST(AlarmRepeatTest, TheNewestHistoryProcessWaitsSeventySeconds) {
 }
 
 TEST(AlarmHistoryRuleTest, TheOldestEntryOfTheFirstKnownNameDecides) {
-    const std::uint32_t kIgnored = engine::kAlarmIgnored;
-    const std::uint32_t kOptimized = engine::kAlarmOptimized;
-    const AlarmOutcome kKnown = AlarmOutcome::kAlreadyKnown;
-    const AlarmOutcome kShow = AlarmOutcome::kShow;
+    using enum AlarmOutcome;
     // History entries at 0 s, records at 500 s.
-    const auto old = [](std::uint32_t pid, std::u16string_view name,
-                        std::uint32_t state = engine::kAlarmUnhandled) {
-        return Record(pid, name, 0, state);
+    const auto old = [](std::uint32_t pid, std::u16string_view name, std::uint32_t s = kAlarmUnhandled) {
+        return Record(pid, name, 0, s);
     };
     const auto now = [](std::uint32_t pid, std::u16string_view name) { return Record(pid, name, 500); };
     struct Case {
         const char* what;
-        Records history;  // the newest entry is never the record's process, so the repeat rule stays out
+        Records history;  // the newest entry is never the record's process: no repeat rule
         Records records;
         AlarmOutcome outcome;
-        std::vector<std::uint32_t> appended;
+        PidList appended;
     };
     // clang-format off
     const Case cases[] = {
-        {"an ignored name, in any case", {old(5, u"game.exe", kIgnored)}, {now(6, u"GAME.EXE")}, kKnown, {}},
-        {"an ignored exited name", {old(5, u"Game.exe(已关闭)", kIgnored)}, {now(6, u"game.exe")}, kKnown, {}},
+        {"an ignored name, in any case", {old(5, u"game.exe", kAlarmIgnored)}, {now(6, u"GAME.EXE")}, kAlreadyKnown, {}},
+        {"an ignored exited name", {old(5, u"Game.exe(已关闭)", kAlarmIgnored)}, {now(6, u"game.exe")}, kAlreadyKnown, {}},
         // A record of an exited process does not match the entry without the marker.
-        {"an exited record", {old(5, u"game.exe", kIgnored)}, {now(6, u"game.exe(已关闭)")}, kShow, {6}},
-        {"optimized, same pid", {old(6, u"dl.exe", kOptimized)}, {now(6, u"dl.exe")}, kKnown, {}},
-        {"optimized, other pid", {old(5, u"dl.exe", kOptimized)}, {now(6, u"dl.exe")}, kShow, {6}},
+        {"an exited record", {old(5, u"game.exe", kAlarmIgnored)}, {now(6, u"game.exe(已关闭)")}, kShow, {6}},
+        {"optimized, same pid", {old(6, u"dl.exe", kAlarmOptimized)}, {now(6, u"dl.exe")}, kAlreadyKnown, {}},
+        {"optimized, other pid", {old(5, u"dl.exe", kAlarmOptimized)}, {now(6, u"dl.exe")}, kShow, {6}},
         {"unhandled lets it through", {old(6, u"dl.exe")}, {now(6, u"dl.exe")}, kShow, {6}},
         // The oldest entry lets it through, but an ignored entry of the name keeps it out of the history.
         {"the oldest decides, the append skips ignored names",
-         {old(5, u"dl.exe"), Record(6, u"dl.exe", 10, kIgnored)}, {now(7, u"dl.exe")}, kShow, {}},
-        {"the first known record decides", {old(5, u"game.exe", kIgnored)},
-         {now(6, u"fresh.exe"), now(7, u"game.exe")}, kKnown, {}},
-        {"a later ignored name is not appended", {old(4, u"dl.exe"), old(5, u"game.exe", kIgnored)},
+         {old(5, u"dl.exe"), Record(6, u"dl.exe", 10, kAlarmIgnored)}, {now(7, u"dl.exe")}, kShow, {}},
+        {"a later ignored name is not appended", {old(4, u"dl.exe"), old(5, u"game.exe", kAlarmIgnored)},
          {now(6, u"dl.exe"), now(7, u"game.exe"), now(8, u"new.exe")}, kShow, {6, 8}},
     };
     // clang-format on
@@ -253,26 +201,78 @@ TEST(AlarmHistoryRuleTest, TheOldestEntryOfTheFirstKnownNameDecides) {
     }
 }
 
-// The history's name against the record's, and either way round for the dialogs.
-TEST(AlarmNameMatchTest, CaseAndTheClosedMarker) {
+engine::SpeedAlarmRecord Entry(std::uint32_t pid, std::uint32_t state, std::uint32_t kind = kStateRunning) {
+    engine::SpeedAlarmRecord record = Record(pid, u"p.exe", pid, state);
+    record.kind = kind;
+    return record;
+}
+
+TEST(AlarmHistoryTest, HandlingStatesChangeByIndexPidOrName) {
+    alarming::AlarmHistory history;
+    history.Locked([](Records& entries) {
+        entries = {Record(5, u"dl.exe", 0), Record(6, u"Game.exe", 0), Record(5, u"dl.exe", 70),
+                   Record(7, u"game.exe(已关闭)", 1), Record(8, u"other.exe", 2)};
+    });
+    EXPECT_TRUE(history.SetHandlingState(1, kAlarmOptimized));
+    EXPECT_FALSE(history.SetHandlingState(5, kAlarmOptimized));
+    EXPECT_EQ(history.SetHandlingStateOfPid(5, kAlarmIgnored), 2u);
+    EXPECT_EQ(history.SetHandlingStateOfPid(77, kAlarmIgnored), 0u);
+    EXPECT_EQ(history.AnyUnhandledRunning(), 1u);
+    EXPECT_EQ(history.Snapshot()[1].handlingState, kAlarmOptimized);
+    // By name: every entry of the name, with or without the closed marker, and no other.
+    EXPECT_EQ(alarming::SetHandlingStateOfName(history, u"GAME.EXE", kAlarmIgnored), 2u);
+    EXPECT_EQ(alarming::SetHandlingStateOfName(history, u"other.exe(已关闭)", kAlarmOptimized), 1u);
+    EXPECT_EQ(history.Snapshot()[4].handlingState, kAlarmOptimized);
+    EXPECT_EQ(history.AnyUnhandledRunning(), 0u);
+}
+
+TEST(PopupEntries, UnhandledRunningProcessesOnceNewestFirst) {
+    // 5 has an exited record and a running one; 6 only an exited one; 7 no record.
+    std::vector<engine::ProcessRow> processes;
+    // clang-format off
+    for (const auto& [pid, state] : {std::pair{1u, kStateRunning}, {2u, kStateRunning}, {3u, kStateRunning},
+                                     {5u, kStateExited}, {5u, kStateRunning}, {6u, kStateExited}}) {
+        // clang-format on
+        processes.emplace_back().pid = pid;
+        processes.back().state = state;
+    }
+    Records history = {
+        Entry(1, kAlarmUnhandled), Entry(2, kAlarmIgnored),   Entry(3, kAlarmUnhandled, kStateExited),
+        Entry(5, kAlarmUnhandled), Entry(6, kAlarmUnhandled), Entry(7, kAlarmUnhandled),
+        Entry(2, kAlarmOptimized), Entry(1, kAlarmUnhandled)};
+    history[7].downBytes = 99;  // the newer entry of 1 is the one listed
+    const auto entries = alarming::PopupEntries(history, processes);
+    EXPECT_EQ(Pids(entries), (PidList{1, 5}));
+    EXPECT_EQ(entries[0].downBytes, 99u);
+    EXPECT_TRUE(alarming::PopupEntries(history, {}).empty());
+}
+
+TEST(UnhandledAlarmFlag, IgnoreOptimizeAndClose) {
+    const Records open = {Entry(1, kAlarmIgnored), Entry(2, kAlarmUnhandled, kStateExited)};
+    const Records done = {Entry(1, kAlarmIgnored), Entry(2, kAlarmOptimized)};
     const struct {
-        std::u16string_view history, record;
-        bool same, eitherWay;
+        std::uint32_t acceleration, current;
+        const Records& history;
+        std::uint32_t ignore, optimize;
     } cases[] = {
-        {u"Steam.EXE", u"steam.exe", true, true},
-        {u"steam.exe(已关闭)", u"STEAM.exe", true, true},
-        {u"steam.exe", u"steam.exe(已关闭)", false, true},
-        {u"steam.exe(已关闭)", u"steam.exe(已关闭)", true, true},
-        {u"steam.exe(已关闭)(已关闭)", u"steam.exe", false, false},
-        {u"steam.ex", u"steam.exe", false, false},
-        {u"(已关闭)", u"", true, true},
-        {u"other.exe(已关闭)", u"steam.exe", false, false},
+        {1, 0, open, 1, 1}, {1, 1, done, 0, 1}, {0, 1, open, 1, 1}, {0, 0, open, 0, 0}, {2, 0, done, 0, 0},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(base::Utf16ToUtf8(c.history) + " / " + base::Utf16ToUtf8(c.record));
-        EXPECT_EQ(alarming::IsSameProcessName(c.history, c.record), c.same);
-        EXPECT_EQ(alarming::IsSameProcessNameEitherWay(c.history, c.record), c.eitherWay);
+        EXPECT_EQ(alarming::UnhandledAfterIgnore(c.acceleration, c.current, c.history), c.ignore);
+        EXPECT_EQ(alarming::UnhandledAfterOptimize(c.acceleration, c.current, c.history), c.optimize);
     }
+    EXPECT_EQ(alarming::UnhandledOnClose(1, true), 1u);
+    EXPECT_EQ(alarming::UnhandledOnClose(1, false) + alarming::UnhandledOnClose(0, true), 0u);
+}
+
+TEST(NoticePayload, GbkTitleSemicolonBodyAndZero) {
+    EXPECT_EQ(alarming::NoticePayload(u"ab", u"c"), std::string("ab;c\0", 5));
+    EXPECT_EQ(alarming::IgnoredNotice(2),
+              std::string("\xb1\xa8\xbe\xaf\xcc\xe1\xca\xbe;\xd2\xd1\xba\xf6\xc2\xd4"
+                          "2\xb8\xf6\xbd\xf8\xb3\xcc\xb1\xa8\xbe\xaf\0",
+                          27));
+    EXPECT_EQ(alarming::OptimizedNotice(3),
+              alarming::NoticePayload(u"优化提示", u"已优化3个进程, 为加速留出了更多带宽"));
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <span>
 #include <tuple>
 #include <vector>
@@ -38,8 +37,10 @@ inline engine::SpeedAlarmRecord Record(std::uint32_t pid, std::u16string_view na
     return record;
 }
 
-inline std::vector<std::uint32_t> Pids(std::span<const engine::SpeedAlarmRecord> records) {
-    std::vector<std::uint32_t> pids;
+using PidList = std::vector<std::uint32_t>;
+
+inline PidList Pids(std::span<const engine::SpeedAlarmRecord> records) {
+    PidList pids;
     for (const auto& r : records) {
         pids.push_back(r.pid);
     }
@@ -55,21 +56,17 @@ class FakeAlarmEngine final : public alarming::IAlarmEngine {
     void SetThresholds(std::uint64_t downVolume, std::uint64_t upVolume, std::uint32_t downSpeed,
                        std::uint32_t upSpeed, std::int32_t percentage, std::uint32_t setFlag) override {
         thresholds.emplace_back(downVolume, upVolume, downSpeed, upSpeed, percentage, setFlag);
-        if (onThresholds) {
-            onThresholds();
-        }
+        onThresholds();
     }
     void UpdateStatistics() override {
         ++ticks;
-        if (onTick) {
-            onTick();
-        }
+        onTick();
     }
     void Stop() override { ++stops; }
 
     std::vector<Thresholds> thresholds;
     int ticks = 0, stops = 0;
-    std::function<void()> onThresholds, onTick;
+    std::function<void()> onThresholds = [] {}, onTick = [] {};
 };
 
 // The window side: answers as told and records what the pop-up thread asked of it.
@@ -83,40 +80,24 @@ class FakePopupWindow final : public alarming::IAlarmPopupWindow {
     bool IsFullScreenForeground() override { return fullScreen; }
     void StartAlarmIndicator() override { ++indicatorStarts; }
     void HideFloatingWindow() override { ++hides; }
-    void FullScreenClientSize(std::int32_t& w, std::int32_t& h) override {
-        w = width;
-        h = height;
-    }
-    bool RaiseExistingPopup() override {
-        ++raises;
-        return popupOpen;
-    }
-    // Stays "open" until `release` is signalled, when a test gives one.
+    void FullScreenClientSize(std::int32_t& w, std::int32_t& h) override { w = 1024, h = 738; }
+    bool RaiseExistingPopup() override { return popupOpen; }
+    // Stays "open" until `release` is signalled, when a test gives one. `shown` may be read once
+    // `shownSignal` is set, or when no pop-up thread runs.
     void ShowAccelerationStatePopup(const alarming::PopupRect& rect,
                                     std::span<const engine::SpeedAlarmRecord> output) override {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            shown_.push_back({rect, {output.begin(), output.end()}});
-        }
+        shown.push_back({rect, {output.begin(), output.end()}});
         shownSignal.Set();
         if (release != nullptr) {
             release->Wait(10000);
         }
     }
-    std::vector<Shown> ShownPopups() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return shown_;
-    }
 
     std::atomic<bool> fullScreen{false}, popupOpen{false};
-    std::atomic<int> indicatorStarts{0}, hides{0}, raises{0};
-    std::int32_t width = 1024, height = 738;
+    std::atomic<int> indicatorStarts{0}, hides{0};
     base::Event* release = nullptr;
     base::Event shownSignal{base::EventReset::kManual, false};  // a pop-up was shown
-
-  private:
-    mutable std::mutex mutex_;
-    std::vector<Shown> shown_;
+    std::vector<Shown> shown;
 };
 
 }  // namespace alarm_test

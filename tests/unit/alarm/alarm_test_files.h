@@ -15,9 +15,9 @@
 
 namespace alarm_test {
 
-// UTF-16LE bytes, with the byte-order mark when `mark` is set.
-inline std::string Utf16Le(std::u16string_view text, bool mark = true) {
-    std::string bytes = mark ? "\xFF\xFE" : "";
+// UTF-16LE bytes with their byte-order mark.
+inline std::string Utf16Le(std::u16string_view text) {
+    std::string bytes = "\xFF\xFE";
     for (const char16_t c : text) {
         bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
     }

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <stdexcept>
@@ -21,6 +20,7 @@
 
 namespace {
 
+using alarm_test::PidList;
 using alarm_test::Pids;
 using alarm_test::Record;
 using alarming::AlarmOutcome;
@@ -29,12 +29,7 @@ using engine::kStateRunning;
 using Records = std::vector<engine::SpeedAlarmRecord>;
 using Thresholds = alarm_test::FakeAlarmEngine::Thresholds;
 
-std::string AlarmFile(int down, int up, int downSpeed, int upSpeed, int percentage) {
-    return "[REFLUX]\r\nDownLoadReFlux=" + std::to_string(down) + "\r\nUpLoadReFlux=" + std::to_string(up) +
-           "\r\n[SPEED]\r\nDownLoadSpeed=" + std::to_string(downSpeed) +
-           "\r\nUpLoadSpeed=" + std::to_string(upSpeed) +
-           "\r\n[PERCENTAGE]\r\nPercentage=" + std::to_string(percentage) + "\r\n";
-}
+const Thresholds kDefaults{5000, 1000, 100, 50, 50, 1};
 
 class AlarmThreadTest : public ::testing::Test {
   protected:
@@ -46,36 +41,22 @@ class AlarmThreadTest : public ::testing::Test {
     ~AlarmThreadTest() override {
         release_.Set();  // no pop-up outlives the test
         alarming::HasUnhandledAlarm = savedUnhandled_;
-        alarming::AlarmPopupCount = savedPopups_;
     }
 
-    // The engine's call with a batch whose records all carry the time `seconds`.
-    void Fire(const Records& records, std::int64_t seconds) {
-        engine::SpeedAlarmBatch batch;
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            batch.records[i] = records[i];
-            batch.records[i].time = alarm_test::At(seconds);
-        }
-        batch.count = static_cast<std::uint32_t>(records.size());
-        alarming::OnAlarm(batch.records.data(), &batch.count, &alarm_);
-    }
-    // 29 firing ticks at 0 s, then the 30th more than a minute later: the first pop-up is due then.
+    // 29 firing ticks through the engine's callback at 0 s, then the 30th more than a minute later: the
+    // first pop-up is due then.
     alarming::AlarmResult FireUntilDue(Records records) {
+        std::uint32_t count = static_cast<std::uint32_t>(records.size());
         for (int tick = 1; tick < alarming::kTicksBetweenPopups; ++tick) {
-            Fire(records, 0);
+            alarming::OnAlarm(records.data(), &count, &alarm_);
         }
         for (auto& r : records) {
             r.time = alarm_test::At(alarming::kSecondsBetweenPopups + 1);
         }
         return alarm_.HandleAlarm(records);
     }
-    void Append(const Records& records) {
-        history_.Locked(
-            [&](Records& entries) { entries.insert(entries.end(), records.begin(), records.end()); });
-    }
 
     std::uint32_t savedUnhandled_ = alarming::HasUnhandledAlarm;
-    std::uint32_t savedPopups_ = alarming::AlarmPopupCount;
     alarm_test::FlagsGuard flags_;  // the configuration load sets the settings flags
     alarm_test::ProgramFolder folder_;
     alarm_test::FakeAlarmEngine engine_;
@@ -88,74 +69,48 @@ class AlarmThreadTest : public ::testing::Test {
 };
 
 TEST_F(AlarmThreadTest, InitHandsTheFileThresholdsToTheEngine) {
-    EXPECT_EQ(engine_.thresholds, (std::vector<Thresholds>{{5000, 1000, 100, 50, 50, 1}}));
-    folder_.AlarmConfig(AlarmFile(-3, 700, 11, 22, 10));
+    EXPECT_EQ(engine_.thresholds, std::vector<Thresholds>{kDefaults});
+    folder_.AlarmConfig("[REFLUX]\r\nDownLoadReFlux=-3\r\n[PERCENTAGE]\r\nPercentage=10\r\n");
     ASSERT_EQ(alarm_.Init(&engine_, quit_, folder_.Directory()), 1);
     // The volumes are sign-extended, the percentage goes as written (the engine keeps it within range).
-    EXPECT_EQ(engine_.thresholds.back(), (Thresholds{static_cast<std::uint64_t>(-3), 700, 11, 22, 10, 1}));
-    EXPECT_EQ(alarm_.Config().DownLoadReFlux, -3);
-    EXPECT_EQ(alarm_.Config().Percentage, 10);
+    EXPECT_EQ(engine_.thresholds.back(), (Thresholds{static_cast<std::uint64_t>(-3), 1000, 100, 50, 10, 1}));
     // Without an engine Init fails, but the file is still read.
     alarm_test::ProgramFolder other;  // a file of its own: Wine caches profile files by name
-    other.AlarmConfig(AlarmFile(1, 2, 3, 4, 60));
+    other.AlarmConfig("[PERCENTAGE]\r\nPercentage=60\r\n");
     EXPECT_EQ(alarm_.Init(nullptr, quit_, other.Directory()), 0);
     EXPECT_EQ(alarm_.Config().Percentage, 60);
 }
 
-TEST_F(AlarmThreadTest, TheThresholdEventIsTheNamedOne) {
-    ASSERT_NE(alarm_.YuZhiChangeEvent(), nullptr);
-    EXPECT_FALSE(alarm_.YuZhiChangeEvent()->Wait(0));
-    // Whoever changes the thresholds opens the event by its name.
-    base::Event byName(base::EventReset::kManual, false, alarming::kYuZhiChangeEventName);
-    byName.Set();
-    EXPECT_TRUE(alarm_.YuZhiChangeEvent()->Wait(0));
-    EXPECT_TRUE(alarm_.YuZhiChangeEvent()->Wait(0)) << "manual reset";
-    byName.Reset();
-}
-
-TEST_F(AlarmThreadTest, QuitStopsTheEngineAndEndsTheThread) {
-    quit_.Set();
-    alarm_.YuZhiChangeEvent()->Set();  // quitting wins
-    EXPECT_EQ(alarming::AlarmThreadProc(&alarm_), 0u);
-    EXPECT_EQ(engine_.stops, 1);
-    EXPECT_EQ(engine_.ticks, 0);
-    EXPECT_EQ(engine_.thresholds.size(), 1u);
-}
-
-TEST_F(AlarmThreadTest, AThresholdChangeReloadsTheFileAndResetsTheEvent) {
-    folder_.AlarmConfig(AlarmFile(6000, 1200, 300, 80, 40));
+// Whoever changes the thresholds opens the manual-reset event by its name.
+TEST_F(AlarmThreadTest, TheNamedThresholdEventReloadsTheFileAndIsResetButQuitWins) {
+    folder_.AlarmConfig("[SPEED]\r\nDownLoadSpeed=300\r\n");
     // A later time stamp, so that a cached copy of the file is not taken for it.
     const auto file = folder_.File(alarming::kAlarmConfigName);
     std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) + std::chrono::seconds(10));
-    // The reload is the second hand-over; quitting after it ends the loop.
-    engine_.onThresholds = [&] { quit_.Set(); };
-    alarm_.YuZhiChangeEvent()->Set();
-
+    base::Event byName(base::EventReset::kManual, false, alarming::kYuZhiChangeEventName);
+    byName.Set();
+    quit_.Set();
     EXPECT_EQ(alarming::AlarmThreadProc(&alarm_), 0u);
-    EXPECT_EQ(engine_.thresholds,
-              (std::vector<Thresholds>{{5000, 1000, 100, 50, 50, 1}, {6000, 1200, 300, 80, 40, 1}}));
-    EXPECT_EQ(alarm_.Config().DownLoadSpeed, 300);
+    EXPECT_EQ(engine_.thresholds.size(), 1u);
+
+    quit_.Reset();
+    engine_.onThresholds = [&] { quit_.Set(); };  // quitting after the reload ends the loop
+    EXPECT_EQ(alarming::AlarmThreadProc(&alarm_), 0u);
+    EXPECT_EQ(engine_.thresholds, (std::vector<Thresholds>{kDefaults, {5000, 1000, 300, 50, 50, 1}}));
     EXPECT_FALSE(alarm_.YuZhiChangeEvent()->Wait(0)) << "reset after the reload";
-    EXPECT_EQ(engine_.stops, 1);
-    EXPECT_EQ(engine_.ticks, 0);
+    EXPECT_EQ(std::tie(engine_.stops, engine_.ticks), std::make_tuple(2, 0));
 }
 
-TEST_F(AlarmThreadTest, AnExceptionSignalsQuitAndEndsTheThread) {
+// A second without an event runs the statistics tick; an exception from the engine ends the thread.
+TEST_F(AlarmThreadTest, EachSecondWithoutAnEventRunsTheTickAndAnEngineExceptionEndsTheThread) {
+    engine_.onTick = [&] { alarm_.YuZhiChangeEvent()->Set(); };  // the reload that follows throws
     engine_.onThresholds = [] { throw std::runtime_error("engine gone"); };
-    alarm_.YuZhiChangeEvent()->Set();
-    EXPECT_EQ(alarming::AlarmThreadProc(&alarm_), 0u);
-    EXPECT_TRUE(quit_.Wait(0)) << "every other worker is told to end";
-    EXPECT_EQ(engine_.stops, 0);
-}
-
-TEST_F(AlarmThreadTest, EachSecondWithoutAnEventRunsTheStatisticsTick) {
-    engine_.onTick = [&] { quit_.Set(); };
     base::WorkerThread thread;
     const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(thread.Start([&] { alarming::AlarmThreadProc(&alarm_); }));
     ASSERT_TRUE(thread.Join(10000));
-    EXPECT_EQ(engine_.ticks, 1);
-    EXPECT_EQ(engine_.stops, 1);
+    EXPECT_TRUE(quit_.Wait(0)) << "every other worker is told to end";
+    EXPECT_EQ(std::tie(engine_.stops, engine_.ticks), std::make_tuple(0, 1));
     // The tick came from the time-out, not from a busy loop.
     EXPECT_GE(std::chrono::steady_clock::now() - started,
               std::chrono::milliseconds(alarming::kAlarmWaitMs - 50));
@@ -163,7 +118,6 @@ TEST_F(AlarmThreadTest, EachSecondWithoutAnEventRunsTheStatisticsTick) {
 
 TEST(AlarmThreadInstanceTest, OneInstanceAndWithoutInitTheProcedureReturnsAtOnce) {
     EXPECT_EQ(alarming::CAlarmThread::GetInstance(), alarming::CAlarmThread::GetInstance());
-    EXPECT_NE(alarming::CAlarmThread::GetInstance(), nullptr);
     alarming::AlarmHistory history;
     alarming::WhiteList whiteList;
     alarm_test::FakePopupWindow window;
@@ -174,21 +128,22 @@ TEST(AlarmThreadInstanceTest, OneInstanceAndWithoutInitTheProcedureReturnsAtOnce
 
 TEST_F(AlarmThreadTest, ADueAlarmAppendsToTheHistoryAndWaitsOnlyForThePopupToStart) {
     window_.release = &release_;  // the pop-up stays open until the end of the test
-    alarming::HasUnhandledAlarm = 0;
     const std::uint32_t popupsBefore = alarming::AlarmPopupCount;
+    // The white-listed and the program's own processes are left out.
+    folder_.Write(alarming::kWhiteListName, alarm_test::Utf16Le(u"White.exe 白名单程序\r\n"));
+    ASSERT_EQ(whiteList_.Load(folder_.Directory(), alarming::kWhiteListName), 1);
+    auto own = Record(7, u"Zelvan.exe", 0);
+    own.path = alarming::OwnDirectory() + std::u16string(1, base::kPathSeparator) + u"Zelvan.exe";
 
-    const alarming::AlarmResult result = FireUntilDue({Record(5, u"dl.exe", 0), Record(6, u"up.exe", 0)});
+    const alarming::AlarmResult result =
+        FireUntilDue({Record(5, u"dl.exe", 0), Record(4, u"white.exe", 0), own, Record(6, u"up.exe", 0)});
     EXPECT_EQ(result.outcome, AlarmOutcome::kShow);
     EXPECT_TRUE(result.popupStarted);
     EXPECT_TRUE(result.popupReady) << "the hand-shake, not the 2000 ms time-out, let the alarm go on";
     EXPECT_EQ(alarming::AlarmPopupCount, popupsBefore + 1);
-    EXPECT_EQ(alarming::HasUnhandledAlarm, 1u);
-    EXPECT_EQ(Pids(history_.Snapshot()), (std::vector<std::uint32_t>{5, 6}));
-
+    EXPECT_EQ(Pids(history_.Snapshot()), (PidList{5, 6}));
     ASSERT_TRUE(window_.shownSignal.Wait(5000));
-    const auto shown = window_.ShownPopups();
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(Pids(shown[0].output), (std::vector<std::uint32_t>{5, 6}));
+    EXPECT_EQ(Pids(window_.shown.at(0).output), (PidList{5, 6}));
 }
 
 TEST_F(AlarmThreadTest, SwitchedOffNothingIsCountedAppendedOrShown) {
@@ -196,148 +151,115 @@ TEST_F(AlarmThreadTest, SwitchedOffNothingIsCountedAppendedOrShown) {
         SCOPED_TRACE(fullScreen ? "full screen" : "alarms off");
         alarming::AlarmEnabled = fullScreen ? 1 : 0;
         window_.fullScreen = fullScreen;
-        const std::uint32_t popupsBefore = alarming::AlarmPopupCount;
         EXPECT_EQ(FireUntilDue({Record(5, u"dl.exe", 0)}).outcome, AlarmOutcome::kSwitchedOff);
-        EXPECT_EQ(history_.Size(), 0u);
-        EXPECT_EQ(alarming::AlarmPopupCount, popupsBefore);
-        EXPECT_TRUE(window_.ShownPopups().empty());
     }
+    EXPECT_EQ(history_.Size(), 0u);
+    EXPECT_TRUE(window_.shown.empty());
     // Nothing was counted meanwhile, nor by calls without arguments or records: switched on again, the
     // pacing starts from scratch.
     alarming::AlarmEnabled = 1;
     window_.fullScreen = false;
-    engine::SpeedAlarmBatch batch;
-    batch.records[0] = Record(5, u"dl.exe", 0);
-    std::uint32_t count = 1;
-    std::uint32_t none = 0;
+    engine::SpeedAlarmRecord record = Record(5, u"dl.exe", 0);
+    std::uint32_t count = 1, none = 0;
     for (int i = 0; i < 2 * alarming::kTicksBetweenPopups; ++i) {
         alarming::OnAlarm(nullptr, &count, &alarm_);
-        alarming::OnAlarm(batch.records.data(), nullptr, &alarm_);
-        alarming::OnAlarm(batch.records.data(), &count, nullptr);
-        alarming::OnAlarm(batch.records.data(), &none, &alarm_);
+        alarming::OnAlarm(&record, nullptr, &alarm_);
+        alarming::OnAlarm(&record, &count, nullptr);
+        alarming::OnAlarm(&record, &none, &alarm_);
     }
     EXPECT_EQ(alarm_.HandleAlarm(Records{Record(5, u"dl.exe", 200)}).outcome, AlarmOutcome::kPaced);
 }
 
-TEST_F(AlarmThreadTest, WhiteListedProcessesAndThoseInTheOwnDirectoryAreLeftOut) {
-    folder_.Write(alarming::kWhiteListName, alarm_test::Utf16Le(u"White.exe 白名单程序\r\n"));
-    ASSERT_EQ(whiteList_.Load(folder_.Directory(), alarming::kWhiteListName), 1);
-    auto own = Record(7, u"Zelvan.exe", 0);
-    own.path = alarming::OwnDirectory() + std::u16string(1, base::kPathSeparator) + u"Zelvan.exe";
-
-    EXPECT_EQ(FireUntilDue({Record(5, u"white.exe", 0), own, Record(6, u"dl.exe", 0)}).outcome,
-              AlarmOutcome::kShow);
-    EXPECT_EQ(Pids(history_.Snapshot()), (std::vector<std::uint32_t>{6}));
-    ASSERT_TRUE(window_.shownSignal.Wait(5000));
-    EXPECT_EQ(Pids(window_.ShownPopups()[0].output), (std::vector<std::uint32_t>{6}));
-}
-
-TEST_F(AlarmThreadTest, AnIgnoredProcessNeverReturnsToThePopupOrTheHistory) {
-    ASSERT_EQ(FireUntilDue({Record(5, u"dl.exe", 0)}).outcome, AlarmOutcome::kShow);
-    ASSERT_EQ(history_.SetHandlingStateOfPid(5, engine::kAlarmIgnored), 1u);  // the user ignores it
-    // A minute and thirty ticks later, the same process and a restarted one of the same name.
-    for (int tick = 1; tick <= alarming::kTicksBetweenPopups; ++tick) {
-        Fire({Record(5, u"dl.exe", 0), Record(8, u"DL.exe", 0)}, 200);
-    }
-    EXPECT_EQ(history_.Size(), 1u);
-    ASSERT_TRUE(window_.shownSignal.Wait(5000));
-    EXPECT_EQ(window_.ShownPopups().size(), 1u);
-}
-
 TEST_F(AlarmThreadTest, ProcessEventsKeepTheUnhandledFlagRight) {
-    Append({Record(5, u"dl.exe", 0), Record(5, u"dl.exe", 100), Record(6, u"up.exe", 0),
-            Record(7, u"x.exe", 0, engine::kAlarmOptimized), Record(8, u"y.exe", 0, engine::kAlarmIgnored)});
+    history_.Locked([](Records& entries) {
+        entries = {Record(5, u"dl.exe", 0), Record(5, u"dl.exe", 100), Record(6, u"up.exe", 0),
+                   Record(7, u"x.exe", 0, engine::kAlarmOptimized),
+                   Record(8, u"y.exe", 0, engine::kAlarmIgnored)};
+    });
     alarming::HasUnhandledAlarm = 1;
-    // Without a context nothing changes.
-    alarming::OnProcessEvent(5, nullptr, kStateExited, nullptr);
-    EXPECT_EQ(alarming::HasUnhandledAlarm, 1u);
+    alarming::OnProcessEvent(5, nullptr, kStateExited, nullptr);  // without a context nothing changes
     EXPECT_EQ(history_.Snapshot()[0].kind, kStateRunning);
     // Another unhandled running entry keeps the flag set; handled entries do not count.
     alarming::OnProcessEvent(5, nullptr, kStateExited, &alarm_);
     EXPECT_EQ(alarming::HasUnhandledAlarm, 1u);
     alarming::OnProcessEvent(6, nullptr, kStateExited, &alarm_);
     EXPECT_EQ(alarming::HasUnhandledAlarm, 0u);
-    for (const auto& entry : history_.Snapshot()) {
-        EXPECT_EQ(entry.kind, entry.pid == 5 || entry.pid == 6 ? kStateExited : kStateRunning) << entry.pid;
-    }
     // The same pid running again (a new process) brings its unhandled entries back.
     alarming::OnProcessEvent(5, nullptr, kStateRunning, &alarm_);
     EXPECT_EQ(alarming::HasUnhandledAlarm, 1u);
-    // An unknown pid only works the flag out again.
-    alarming::OnProcessEvent(5, nullptr, kStateExited, &alarm_);
-    alarming::HasUnhandledAlarm = 1;
-    alarming::OnProcessEvent(1234, nullptr, kStateRunning, &alarm_);
-    EXPECT_EQ(alarming::HasUnhandledAlarm, 0u);
 }
 
 TEST_F(AlarmThreadTest, PopupThreadSetsTheFlagHidesTheWindowAndShowsAtTheBottomRight) {
     const Records output{Record(5, u"dl.exe", 0), Record(6, u"up.exe", 0)};
     base::Event ready(base::EventReset::kAutomatic, false);
     alarming::HasUnhandledAlarm = 0;
-    window_.width = 1280;
-    window_.height = 984;
     EXPECT_EQ(alarming::AlarmPopupThread(output, window_, ready), 0u);
     EXPECT_TRUE(ready.Wait(0));
     EXPECT_EQ(alarming::HasUnhandledAlarm, 1u);
-    EXPECT_EQ(window_.indicatorStarts, 1);
-    EXPECT_EQ(window_.hides, 1);
-    const auto shown = window_.ShownPopups();
+    EXPECT_EQ(window_.indicatorStarts + window_.hides, 2);
+    const auto& shown = window_.shown;
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].rect, alarming::PopupRectangle(1280, 984));
-    EXPECT_EQ(Pids(shown[0].output), (std::vector<std::uint32_t>{5, 6}));
+    // 20 below the 1024 x 738 client area, over the task bar.
+    const alarming::PopupRect rect = shown[0].rect;
+    EXPECT_EQ(std::tie(rect.right, rect.bottom), std::make_tuple(1023, 758));
+    EXPECT_EQ(std::make_pair(rect.right - rect.left, rect.bottom - rect.top),
+              std::make_pair(alarming::kPopupWidth, alarming::kPopupHeight));
+    EXPECT_EQ(Pids(shown[0].output), (PidList{5, 6}));
 
     // An open pop-up is raised instead of a second one.
     window_.popupOpen = true;
     alarming::AlarmPopupThread(output, window_, ready);
     EXPECT_TRUE(ready.Wait(0));
-    EXPECT_EQ(window_.raises, 2);
-    EXPECT_EQ(window_.ShownPopups().size(), 1u);
+    EXPECT_EQ(window_.shown.size(), 1u);
 }
 
-TEST(PopupRectangleTest, BottomRightOfTheFullScreenClientArea) {
-    const alarming::PopupRect rect = alarming::PopupRectangle(1024, 738);
-    EXPECT_EQ(rect.right, 1023);
-    EXPECT_EQ(rect.bottom, 758);  // 20 below the client area, over the task bar
-    EXPECT_EQ(rect.right - rect.left, alarming::kPopupWidth);
-    EXPECT_EQ(rect.bottom - rect.top, alarming::kPopupHeight);
-}
-
-TEST(AlarmLineTest, NamesEveryProcessOnOneLine) {
-    auto a = Record(1234, u"iperf3", 0);
-    a.downSpeedText = u"5.20MB/S";
-    a.upSpeedText = u"0.00KB/S";
-    auto b = Record(77, u"下载器.exe", 0);
-    b.downSpeedText = u"12.00KB/S";
-    b.upSpeedText = u"900.10KB/S";
-    const std::string line = alarming::FormatAlarmLine(Records{a, b, Record(1, u"odd\nname\r", 0)});
-    EXPECT_EQ(
-        line,
-        "kvtmon: alarm: traffic outside the accelerator: iperf3 (pid 1234) 5.20MB/S down 0.00KB/S up; "
-        "下载器.exe (pid 77) 12.00KB/S down 900.10KB/S up; odd name  (pid 1) 12.50KB/S down 1.00MB/S up\n");
-}
-
-// The window side the alarm calls: the headless default (nothing on screen, each pop-up a single line on
-// standard error) until the ui registers its own.
+// The window side the alarm calls: the registered one, else the headless default (nothing on screen,
+// each pop-up one line on standard error, the text below).
 TEST(AlarmPopupWindowTest, CallsGoToTheRegisteredWindowSideElseToTheHeadlessOne) {
     alarming::IAlarmPopupWindow& window = alarming::AlarmPopupWindow();
     alarm_test::FakePopupWindow fake;
     fake.fullScreen = true;
-    fake.popupOpen = true;
     alarming::RegisterAlarmPopupWindow(&fake);
     EXPECT_TRUE(window.IsFullScreenForeground());
-    EXPECT_TRUE(window.RaiseExistingPopup());
-    window.HideFloatingWindow();
-    EXPECT_EQ(fake.hides, 1);
-
     alarming::RegisterAlarmPopupWindow(nullptr);
-    for (alarming::IAlarmPopupWindow* w : {&window, &alarming::HeadlessAlarmPopupWindow()}) {
-        EXPECT_FALSE(w->IsFullScreenForeground());
-        EXPECT_FALSE(w->RaiseExistingPopup());
-        const Records output{Record(7, u"game", 0)};
-        ::testing::internal::CaptureStderr();
-        w->ShowAccelerationStatePopup(alarming::PopupRectangle(0, 0), output);
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), alarming::FormatAlarmLine(output));
+    EXPECT_FALSE(window.IsFullScreenForeground());
+
+    auto a = Record(1234, u"iperf3", 0);
+    a.downSpeedText = u"5.20MB/S";
+    auto b = Record(77, u"下载器.exe", 0);
+    ::testing::internal::CaptureStderr();
+    window.ShowAccelerationStatePopup({}, Records{a, b, Record(1, u"odd\nname\r", 0)});
+    EXPECT_EQ(
+        ::testing::internal::GetCapturedStderr(),
+        "kvtmon: alarm: traffic outside the accelerator: iperf3 (pid 1234) 5.20MB/S down 1.00MB/S up; "
+        "下载器.exe (pid 77) 12.50KB/S down 1.00MB/S up; odd name  (pid 1) 12.50KB/S down 1.00MB/S up\n");
+}
+
+// Whether an image lies in the program's own directory, the exemption above.
+TEST(ImageDirectoryTest, CutsAtTheLastSeparatorOnlyForAnExecutable) {
+    const struct {
+        std::u16string_view path, marker, directory;
+    } cases[] = {
+        {u"C:\\Zelvan\\kvt.exe", u".exe", u"C:\\Zelvan"},
+        // No ".exe": the path is taken as a directory, less one trailing separator.
+        {u"C:\\Zelvan\\", u".exe", u"C:\\Zelvan"},
+        {u"C:\\Zelvan\\data.bin", u".exe", u"C:\\Zelvan\\data.bin"},
+        // The marker is searched with case, as the name part of the path is.
+        {u"C:\\Zelvan\\KVT.EXE", u".exe", u"C:\\Zelvan\\KVT.EXE"},
+        {u"kvt.exe", u".exe", u"kvt.exe"},
+        // An empty marker treats every path as naming its file.
+        {u"C:\\Zelvan\\kvtmon", u"", u"C:\\Zelvan"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(alarming::ImageDirectory(c.path, u'\\', c.marker), c.directory)
+            << testing::PrintToString(std::u16string(c.path));
     }
+}
+
+TEST(IsInDirectoryTest, ComparesWithoutCase) {
+    EXPECT_TRUE(alarming::IsInDirectory(u"c:\\zelvan\\KVT.exe", u"C:\\ZELVAN", u'\\', u".exe"));
+    EXPECT_FALSE(alarming::IsInDirectory(u"C:\\Zelvan2\\a.exe", u"C:\\Zelvan", u'\\', u".exe"));
+    EXPECT_FALSE(alarming::IsInDirectory(u"", u"C:\\Zelvan", u'\\', u".exe"));
 }
 
 }  // namespace

@@ -22,34 +22,20 @@ using engine_test::At;
 using engine_test::Ip;
 using Names = std::vector<std::u16string>;
 
-// The engine's process source, with a termination that answers as told and remembers its calls.
+// The source the dialogs end processes through: answers as told and remembers its calls.
 class TerminatingSource final : public engine::IProcessSource {
   public:
-    std::uint32_t QueryImagePath(std::uint32_t pid, std::u16string& path) override {
-        return processes.QueryImagePath(pid, path);
-    }
-    std::uint32_t QuerySnapshotName(std::uint32_t pid, std::u16string& name) override {
-        return processes.QuerySnapshotName(pid, name);
-    }
-    bool IsRunning(std::uint32_t pid, std::uint64_t stamp) override {
-        return processes.IsRunning(pid, stamp);
-    }
-    std::uint64_t StartStamp(std::uint32_t pid) override { return processes.StartStamp(pid); }
-    std::uint32_t KernelPid() const override { return processes.KernelPid(); }
+    std::uint32_t QueryImagePath(std::uint32_t, std::u16string&) override { return 0; }
+    std::uint32_t QuerySnapshotName(std::uint32_t, std::u16string&) override { return 0; }
+    bool IsRunning(std::uint32_t, std::uint64_t) override { return true; }
+    std::uint64_t StartStamp(std::uint32_t) override { return 0; }
+    std::uint32_t KernelPid() const override { return 4; }
     std::uint32_t Terminate(std::uint32_t pid, std::uint64_t stamp) override {
         terminated.emplace_back(pid, stamp);
         return answer;
     }
-
-    engine_test::FakeProcessSource processes;
     std::uint32_t answer = 0;
     std::vector<std::pair<std::uint32_t, std::uint64_t>> terminated;
-};
-
-struct Seen {
-    std::u16string name, path, description;
-    std::uint32_t pid;
-    friend bool operator==(const Seen&, const Seen&) = default;
 };
 
 class Detection : public ::testing::Test {
@@ -62,19 +48,22 @@ class Detection : public ::testing::Test {
         ASSERT_EQ(table_.InitProcessList(), 0u);
     }
     void Add(std::uint32_t pid, std::u16string_view name, std::uint64_t stamp) {
-        source_.processes.Add(pid, name, stamp);
+        processes_.Add(pid, name, stamp);
         sockets_.tcp.push_back(
             {TcpState::kEstablished, Ip(127, 0, 0, 1), port_++, Ip(127, 0, 0, 1), 80, pid});
     }
     void BlackList(std::u16string_view text) {
         folder_.Write(alarming::kBlackListName, alarm_test::Utf16Le(text));
     }
-    std::vector<Seen> Detect(int expectedCount) {
+    // "name pid: description" of each process found, whose path is the process's own.
+    std::vector<std::string> Detect(int expectedCount) {
         BlackListDetector detector(folder_.Directory(), whiteList_);
         EXPECT_EQ(detector.DetectBlackListProcesses(&table_), expectedCount);
-        std::vector<Seen> seen;
+        std::vector<std::string> seen;
         for (const alarming::DetectedProcess& d : detector.Detected()) {
-            seen.push_back({d.name, d.path, d.description, d.pid});
+            EXPECT_EQ(d.path, engine_test::PathOf(d.name));
+            seen.push_back(base::Utf16ToUtf8(d.name) + " " + std::to_string(d.pid) + ": " +
+                           base::Utf16ToUtf8(d.description));
         }
         return seen;
     }
@@ -100,9 +89,10 @@ class Detection : public ::testing::Test {
     alarming::WhiteList whiteList_;
     base::ReentrantLock lock_;
     engine_test::FakeSocketTable sockets_;
+    engine_test::FakeProcessSource processes_;
     TerminatingSource source_;
     engine_test::FakeClock clock_;
-    engine::ProcessNames names_{source_};
+    engine::ProcessNames names_{processes_};
     engine::ProcessTable table_{lock_, sockets_, names_, clock_};
 };
 
@@ -119,10 +109,7 @@ TEST_F(Detection, MatchesRunningNamesIgnoringCaseInTableOrderLessTheWhiteList) {
          {400, u"game.exe"},
          {500, u"seed.exe"}});
     table_.MarkExited(Running(100), At(10, 5, 0));
-    EXPECT_EQ(Detect(2), (std::vector<Seen>{
-                             {u"Thunder.exe", engine_test::PathOf(u"Thunder.exe"), u"迅雷 下载", 101},
-                             {u"onedrive.exe", engine_test::PathOf(u"onedrive.exe"), u"同步", 300},
-                         }));
+    EXPECT_EQ(Detect(2), (std::vector<std::string>{"Thunder.exe 101: 迅雷 下载", "onedrive.exe 300: 同步"}));
     EXPECT_EQ(alarming::HasBlackListProcesses(folder_.Directory(), whiteList_, &table_), 1);
 }
 
@@ -133,9 +120,7 @@ TEST_F(Detection, AtMost128ProcessesAreReported) {
         many.emplace_back(pid, u"p.exe");
     }
     Run(many);
-    const std::vector<Seen> seen = Detect(128);
-    EXPECT_EQ(seen.front().pid, 1000u);
-    EXPECT_EQ(seen.back().pid, 1127u);
+    EXPECT_EQ(Detect(128).back(), "p.exe 1127: 下载");
 }
 
 TEST_F(Detection, NoBlackListNoEngineOrNoMatch) {
@@ -148,75 +133,43 @@ TEST_F(Detection, NoBlackListNoEngineOrNoMatch) {
     EXPECT_EQ(detector.DetectBlackListProcesses(&table_), 1);
     EXPECT_EQ(detector.DetectBlackListProcesses(nullptr), -1);
     EXPECT_TRUE(detector.Detected().empty());  // the earlier run's results are gone
-    EXPECT_EQ(alarming::HasBlackListProcesses(folder_.Directory(), whiteList_, nullptr), 0);
-    BlackList(u"Other.exe 别的\r\n");
-    EXPECT_EQ(alarming::HasBlackListProcesses(folder_.Directory(), whiteList_, &table_), 0);
+    // A failed load empties the table.
+    EXPECT_EQ(detector.BlackList(), (std::vector<alarming::ListEntry>{{u"Thunder.exe", u"迅雷"}}));
+    EXPECT_EQ(detector.LoadBlackList(u"config\\none.txt"), 0);
+    EXPECT_TRUE(detector.BlackList().empty());
 }
 
-TEST_F(Detection, LoadBlackListReplacesTheTable) {
-    BlackListDetector detector(folder_.Directory(), whiteList_);
-    EXPECT_EQ(detector.LoadBlackList(alarming::kBlackListName), 0);
-    BlackList(u"a.exe 1\r\nb.exe 2\r\n");
-    EXPECT_EQ(detector.LoadBlackList(alarming::kBlackListName), 1);
-    EXPECT_EQ(detector.LoadBlackList(alarming::kBlackListName), 1);
-    EXPECT_EQ(detector.BlackList(), (std::vector<alarming::ListEntry>{{u"a.exe", u"1"}, {u"b.exe", u"2"}}));
-    BlackListDetector nowhere(alarming::ProgramDirectory(u""), whiteList_);
-    EXPECT_EQ(nowhere.LoadBlackList(alarming::kBlackListName), 0);
-}
-
-TEST_F(Detection, EndProcessEndsItAndMarksItsRecord) {
-    Run({{100, u"Thunder.exe"}, {200, u"game.exe"}});
+// Only the running record of a pid is ended (here an earlier process had the pid 300). A failed
+// termination still marks the record, unless the process could not be opened at all and the caller was
+// the lists' end button.
+TEST_F(Detection, EndingAProcessMarksItsRunningRecord) {
+    Run({{100, u"a.exe"}, {200, u"b.exe"}, {300, u"old.exe"}, {400, u"d.exe"}, {500, u"e.exe"}});
+    table_.MarkExited(Running(300), At(10, 1, 0));
+    Add(300, u"new.exe", 4242);
+    ASSERT_EQ(table_.RefreshProcessList(), 0u);
     clock_.time = At(11, 30, 15);
-    EXPECT_EQ(alarming::EndProcessById(table_, source_, 100), 0u);
-    EXPECT_EQ(source_.terminated, (std::vector<std::pair<std::uint32_t, std::uint64_t>>{{100, 1000}}));
-
-    const ProcessRecord& ended = *table_.Processes().begin();
-    EXPECT_EQ(ended.state, engine::kStateExited);
-    EXPECT_EQ(ended.exitTime, At(11, 30, 15));
-    for (const auto& connection : ended.connections) {
-        EXPECT_EQ(connection.state, engine::kStateClosed);
-        EXPECT_EQ(connection.endTime, At(11, 30, 15));
-    }
-    EXPECT_EQ(table_.FindPortRecord(5000), nullptr);
-    EXPECT_EQ(Running(200).state, engine::kStateRunning);
-
-    // Ending it again, or a pid nobody has, does nothing.
-    EXPECT_EQ(alarming::EndProcessById(table_, source_, 100), 0u);
-    EXPECT_EQ(alarming::EndProcessById(table_, source_, 999), 0u);
-    EXPECT_EQ(source_.terminated.size(), 1u);
-    EXPECT_EQ(TableNames(), (Names{u"Thunder.exe(已关闭)", u"game.exe"}));
-}
-
-// A failed termination still marks the record, unless the process could not be opened at all and the
-// caller was the lists' end button.
-TEST_F(Detection, FailedTerminations) {
-    Run({{100, u"a.exe"}, {200, u"b.exe"}, {300, u"c.exe"}, {400, u"d.exe"}});
     const struct {
         std::uint32_t pid, answer;
         bool openableOnly;
-    } cases[] = {{100, engine::kCannotOpenProcess, false},
+    } cases[] = {{300, 0, false},
+                 {100, engine::kCannotOpenProcess, false},
                  {200, engine::kCannotOpenProcess, true},
-                 {300, 5, true},
-                 {400, 0, true}};
+                 {400, 5, true},
+                 {500, 0, true}};
     for (const auto& c : cases) {
         source_.answer = c.answer;
         EXPECT_EQ(c.openableOnly ? alarming::EndOpenableProcess(table_, source_, c.pid)
                                  : alarming::EndProcessById(table_, source_, c.pid),
                   c.answer);
     }
-    EXPECT_EQ(TableNames(), (Names{u"a.exe(已关闭)", u"b.exe", u"c.exe(已关闭)", u"d.exe(已关闭)"}));
-    EXPECT_EQ(alarming::EndOpenableProcess(table_, source_, 300), 0u);
-    EXPECT_EQ(source_.terminated.size(), 4u);
-}
-
-TEST_F(Detection, EndsTheRunningProcessOfAReusedPid) {
-    Run({{100, u"old.exe"}});
-    table_.MarkExited(Running(100), At(10, 1, 0));
-    Add(100, u"new.exe", 4242);
-    ASSERT_EQ(table_.RefreshProcessList(), 0u);
-    EXPECT_EQ(alarming::EndProcessById(table_, source_, 100), 0u);
-    EXPECT_EQ(source_.terminated, (std::vector<std::pair<std::uint32_t, std::uint64_t>>{{100, 4242}}));
-    EXPECT_EQ(TableNames(), (Names{u"old.exe(已关闭)", u"new.exe(已关闭)"}));
+    // Ending one again, or a pid nobody has, does nothing.
+    EXPECT_EQ(alarming::EndProcessById(table_, source_, 300), 0u);
+    EXPECT_EQ(alarming::EndOpenableProcess(table_, source_, 999), 0u);
+    EXPECT_EQ(source_.terminated, (std::vector<std::pair<std::uint32_t, std::uint64_t>>{
+                                      {300, 4242}, {100, 1000}, {200, 2000}, {400, 4000}, {500, 5000}}));
+    EXPECT_EQ(TableNames(), (Names{u"a.exe(已关闭)", u"b.exe", u"old.exe(已关闭)", u"d.exe(已关闭)",
+                                   u"e.exe(已关闭)", u"new.exe(已关闭)"}));
+    EXPECT_EQ(table_.Processes().begin()->exitTime, At(11, 30, 15));
 }
 
 TEST(EndEngineProcess, WithoutAnEngineNothingCanBeOpened) {
