@@ -40,30 +40,23 @@ inline sockaddr_in Loopback(std::uint16_t port) {
     return a;
 }
 
-inline Socket BoundSocket(int type, std::uint16_t port = 0) {
+// A socket of `type` bound to a loopback port (or connected to it); an empty one on failure.
+inline Socket BoundSocket(int type, std::uint16_t port = 0, bool connectTo = false) {
     Socket s(socket(AF_INET, type | SOCK_CLOEXEC, 0));
     const sockaddr_in a = Loopback(port);
-    if (s.fd() < 0 || bind(s.fd(), reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) {
-        return Socket();
-    }
-    return s;
+    const auto* address = reinterpret_cast<const sockaddr*>(&a);
+    const bool done = s.fd() >= 0 &&
+                      (connectTo ? connect(s.fd(), address, sizeof a) : bind(s.fd(), address, sizeof a)) == 0;
+    return done ? std::move(s) : Socket();
 }
 
 inline Socket Listener() {
     Socket s = BoundSocket(SOCK_STREAM);
-    if (s.fd() < 0 || listen(s.fd(), 64) != 0) {
-        return Socket();
-    }
-    return s;
+    return s.fd() >= 0 && listen(s.fd(), 64) == 0 ? std::move(s) : Socket();
 }
 
 inline Socket ConnectTo(std::uint16_t port) {
-    Socket s(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    const sockaddr_in a = Loopback(port);
-    if (s.fd() < 0 || connect(s.fd(), reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) {
-        return Socket();
-    }
-    return s;
+    return BoundSocket(SOCK_STREAM, port, true);
 }
 
 // Sends `bytes` bytes to 127.0.0.1:port; false if they did not all go.

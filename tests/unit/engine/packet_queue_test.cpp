@@ -4,10 +4,8 @@
 
 #include <chrono>
 #include <functional>
-#include <memory>
+#include <thread>
 #include <vector>
-
-#include "base/worker_thread.h"
 
 namespace {
 
@@ -183,17 +181,16 @@ TEST(PacketQueueThreads, ConcurrentProducersLoseNothingAndKeepTheirOrder) {
     constexpr int kProducers = 3;
     constexpr int kPerProducer = 5000;
     engine::PacketQueue q;
-    std::vector<std::unique_ptr<base::WorkerThread>> producers;
+    std::vector<std::thread> producers;
     for (int p = 0; p < kProducers; ++p) {
-        producers.push_back(std::make_unique<base::WorkerThread>());
-        ASSERT_TRUE(producers.back()->Start([&q, p] {
+        producers.emplace_back([&q, p] {
             for (int i = 0; i < kPerProducer; ++i) {
                 const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(p),
                                                static_cast<std::uint8_t>(i >> 8),
                                                static_cast<std::uint8_t>(i)};
                 q.Push(bytes, 3);
             }
-        }));
+        });
     }
     int next[kProducers] = {};
     int received = 0;
@@ -213,7 +210,7 @@ TEST(PacketQueueThreads, ConcurrentProducersLoseNothingAndKeepTheirOrder) {
         q.Release(b);
     }
     for (auto& t : producers) {
-        ASSERT_TRUE(t->Join(10000));
+        t.join();
     }
     EXPECT_EQ(received, kProducers * kPerProducer);
 }
