@@ -40,6 +40,13 @@ std::vector<std::uint8_t> Message(std::uint16_t type, std::size_t payloadSize) {
     return m;
 }
 
+// An error or done message carrying `error` in its first payload field.
+std::vector<std::uint8_t> WithError(std::uint16_t type, std::size_t payloadSize, std::int32_t error) {
+    std::vector<std::uint8_t> m = Message(type, payloadSize);
+    std::memcpy(m.data() + engine::netlink::kHeaderSize, &error, 4);
+    return m;
+}
+
 DumpProgress Parse(std::span<const std::uint8_t> bytes, std::vector<KernelSocket>& out) {
     return engine::ParseSockDiagDatagram(bytes, out);
 }
@@ -51,12 +58,8 @@ TEST(SockDiagParser, CapturedDumpsGiveTheSocketsThatProcNetListed) {
     EXPECT_EQ(Sorted(tcp), kCapturedTcp);
     EXPECT_EQ(Sorted(tcp), Sorted(engine::ParseProcNetTable(engine_test::kProcNetTcp)));
 
-    std::vector<KernelSocket> udp;
-    EXPECT_EQ(Parse(engine_test::kUdpDiagDatagram, udp).status, DumpProgress::kMore);
-    EXPECT_EQ(Parse(engine_test::kUdpDiagDone, udp).status, DumpProgress::kDone);
-    ASSERT_EQ(udp.size(), 1u);
-    EXPECT_EQ(udp[0], (KernelSocket{7, Ip(127, 0, 0, 1), 47002, 0, 0, 369162}));
-    EXPECT_EQ(udp, engine::ParseProcNetTable(engine_test::kProcNetUdp));
+    EXPECT_EQ(engine::ParseProcNetTable(engine_test::kProcNetUdp),
+              (std::vector<KernelSocket>{{7, Ip(127, 0, 0, 1), 47002, 0, 0, 369162}}));
 }
 
 TEST(SockDiagParser, EveryCutOfADatagramKeepsOnlyWholeMessages) {
@@ -86,23 +89,15 @@ TEST(SockDiagParser, MalformedAndSpecialMessages) {
 
     EXPECT_EQ(Parse(Message(engine::netlink::kSockDiagByFamily, 71), sockets).error, kBadMessage);
 
-    auto error = Message(engine::netlink::kError, 20);
-    const std::int32_t noEntry = -2;
-    std::memcpy(error.data() + 16, &noEntry, 4);
-    EXPECT_EQ(Parse(error, sockets).status, DumpProgress::kFailed);
-    EXPECT_EQ(Parse(error, sockets).error, 2u);
-
-    auto failedDone = Message(engine::netlink::kDone, 4);
-    const std::int32_t interrupted = -4;
-    std::memcpy(failedDone.data() + 16, &interrupted, 4);
-    EXPECT_EQ(Parse(failedDone, sockets).error, 4u);
+    const DumpProgress noEntry = Parse(WithError(engine::netlink::kError, 20, -2), sockets);
+    EXPECT_EQ(noEntry.status, DumpProgress::kFailed);
+    EXPECT_EQ(noEntry.error, 2u);
+    EXPECT_EQ(Parse(WithError(engine::netlink::kDone, 4, -4), sockets).error, 4u);
     EXPECT_EQ(Parse(Message(engine::netlink::kError, 2), sockets).error, kBadMessage);
     // The most negative error field has no signed negation (found by fuzzing).
     for (const std::uint16_t type : {engine::netlink::kDone, engine::netlink::kError}) {
-        auto extreme = Message(type, 4);
         const std::int32_t lowest = std::numeric_limits<std::int32_t>::min();
-        std::memcpy(extreme.data() + 16, &lowest, 4);
-        EXPECT_EQ(Parse(extreme, sockets).error, 0x80000000u) << type;
+        EXPECT_EQ(Parse(WithError(type, 4, lowest), sockets).error, 0x80000000u) << type;
     }
 
     // An acknowledgement, a no-op and an IPv6 entry are passed over.

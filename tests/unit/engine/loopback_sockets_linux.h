@@ -1,10 +1,12 @@
 #pragma once
 
-// Sockets on 127.0.0.1 for the tests of the Linux tables: each is closed with its owner.
+// Sockets on 127.0.0.1 and child processes for the tests of the Linux tables: each is closed (or
+// reaped) with its owner.
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -38,30 +40,23 @@ inline sockaddr_in Loopback(std::uint16_t port) {
     return a;
 }
 
-inline Socket BoundSocket(int type, std::uint16_t port = 0) {
+// A socket of `type` bound to a loopback port (or connected to it); an empty one on failure.
+inline Socket BoundSocket(int type, std::uint16_t port = 0, bool connectTo = false) {
     Socket s(socket(AF_INET, type | SOCK_CLOEXEC, 0));
     const sockaddr_in a = Loopback(port);
-    if (s.fd() < 0 || bind(s.fd(), reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) {
-        return Socket();
-    }
-    return s;
+    const auto* address = reinterpret_cast<const sockaddr*>(&a);
+    const bool done = s.fd() >= 0 &&
+                      (connectTo ? connect(s.fd(), address, sizeof a) : bind(s.fd(), address, sizeof a)) == 0;
+    return done ? std::move(s) : Socket();
 }
 
 inline Socket Listener() {
     Socket s = BoundSocket(SOCK_STREAM);
-    if (s.fd() < 0 || listen(s.fd(), 64) != 0) {
-        return Socket();
-    }
-    return s;
+    return s.fd() >= 0 && listen(s.fd(), 64) == 0 ? std::move(s) : Socket();
 }
 
 inline Socket ConnectTo(std::uint16_t port) {
-    Socket s(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-    const sockaddr_in a = Loopback(port);
-    if (s.fd() < 0 || connect(s.fd(), reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) {
-        return Socket();
-    }
-    return s;
+    return BoundSocket(SOCK_STREAM, port, true);
 }
 
 // Sends `bytes` bytes to 127.0.0.1:port; false if they did not all go.
@@ -75,5 +70,44 @@ inline bool SendTo(const Socket& from, std::uint16_t port, std::size_t bytes) {
 inline Socket Accept(const Socket& listener) {
     return Socket(accept4(listener.fd(), nullptr, nullptr, SOCK_CLOEXEC));
 }
+
+// A child that holds what it inherited until its end of a pipe closes, or until it is killed.
+class Child {
+  public:
+    Child() {
+        int ends[2] = {-1, -1};
+        (void)!pipe(ends);
+        const base::ScopedFd readEnd(ends[0]);
+        writeEnd_.Reset(ends[1]);
+        pid_ = fork();
+        if (pid_ == 0) {
+            writeEnd_.Reset();
+            char byte;
+            (void)!read(readEnd.Get(), &byte, 1);
+            _exit(0);
+        }
+    }
+    ~Child() { Reap(); }
+    std::uint32_t pid() const { return static_cast<std::uint32_t>(pid_); }
+    // Lets the child end and waits for it without collecting it: it stays a zombie.
+    void EndAsZombie() {
+        writeEnd_.Reset();
+        siginfo_t info{};
+        waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOWAIT);
+    }
+    int Reap() {
+        writeEnd_.Reset();
+        int status = 0;
+        if (pid_ > 0) {
+            waitpid(pid_, &status, 0);
+            pid_ = -1;
+        }
+        return status;
+    }
+
+  private:
+    base::ScopedFd writeEnd_;
+    pid_t pid_ = -1;
+};
 
 }  // namespace engine_test

@@ -57,7 +57,7 @@ struct Case {
 };
 
 std::vector<Case> Cases() {
-    const Packet upTcp = Tcp(T, R, 50000, 443, 1000), upUdp = Udp(T, R, 27015, 27016, 200);
+    const Packet upTcp = Tcp(T, R, 50000, 443, 1000);
     const Packet downTcp = Tcp(R, T, 443, 50000, 1000), downUdp = Udp(R, T, 27016, 27015, 200);
     const Packet up100 = Tcp(T, R, 50000, 443, 100), down100 = Tcp(R, T, 443, 50000, 100);
     const Packet gre = GrePacket(A, R, 12, Tcp(T, R, 7, 8, 100));  // 133 bytes, P = 101
@@ -70,17 +70,13 @@ std::vector<Case> Cases() {
     std::vector<Case> cases = {
         // Between two local addresses: once, as the sender's upload. 127.0.0.1 is never local.
         {"LocalToLocal", Udp(A, B, 1111, 2222, 100), Up(kUdp, 1111, 72)},
-        {"LocalToLocalBack", Udp(B, A, 2222, 1111, 100), Up(kUdp, 2222, 72)},
         {"NeitherLocal", Tcp(R, O, 80, 5000, 1500), kNone},
-        {"NeitherLocalBack", Tcp(O, R, 5000, 80, 1500), kNone},
         {"Loopback", Udp(engine::MakeIpv4(127, 0, 0, 1), engine::MakeIpv4(127, 0, 0, 1), 1, 2, 100), kNone},
         {"HeaderUnder20", Be16(Tcp(A, R, 1, 2, 100), 2, 19), kNone},
         {"EthernetPadding", padded, kNone},
         // L2TP: the outer UDP packet is not counted once the tunnel opens; the inner one is.
         {"L2tpUpTcp", L2tpUpload(A, R, upTcp), Up(kTcp, 50000, 960)},
-        {"L2tpUpUdp", L2tpUpload(A, R, upUdp), Up(kUdp, 27015, 172)},
         {"L2tpDownTcp", L2tpDownload(R, A, downTcp), Down(kTcp, 50000, 960)},
-        {"L2tpDownUdp", L2tpDownload(R, A, downUdp), Down(kUdp, 27015, 172)},
         {"L2tpInnerBareAck", L2tpUpload(A, R, Tcp(T, R, 7, 8, 40)), kNone},
         {"L2tpInnerTcp41", L2tpUpload(A, R, Tcp(T, R, 7, 8, 41)), Up(kTcp, 7, 1)},
         {"L2tpInnerEmptyUdp", L2tpUpload(A, R, Udp(T, R, 7, 8, 28)), kNone},
@@ -111,11 +107,9 @@ std::vector<Case> Cases() {
         {"GrePBeyond", Be16(gre, 24, 134), kNone},
         {"GrePMax", Be16(gre, 24, 0xFFFF), kNone},
         {"GreIpv4Type", Be16(gre, 22, 0x0800), kNone},
-        {"GreSwappedType", Be16(gre, 22, 0x0B88), kNone},
         {"GreAnyFlags", Be16(GrePacket(R, A, 16, Udp(R, T, 8, 9, 100)), 20, 0xFFFF), Down(kUdp, 9, 72)},
         {"GreInnerBareAck", GrePacket(R, A, 8, Tcp(R, T, 8, 9, 40)), kNone},
         {"GreInnerTcp41", GrePacket(R, A, 8, Tcp(R, T, 8, 9, 41)), Down(kTcp, 9, 1)},
-        {"GreInnerUdp33", GrePacket(R, A, 8, Udp(R, T, 8, 9, 33)), Down(kUdp, 9, 5)},
         {"GreInnerIcmp", GrePacket(R, A, 8, Icmp(R, T)), kNone},
         {"GreNeitherLocal", GrePacket(R, O, 8, up100), kNone},
         // Cut by the snapshot length: the total length counts once the port was captured; a tunnel
@@ -140,8 +134,6 @@ std::vector<Case> Cases() {
     // Every GRE header size: the payload is found from P alone.
     for (const std::size_t header : {8, 12, 16}) {
         cases.push_back({"GreUpTcp", GrePacket(A, R, header, upTcp), Up(kTcp, 50000, 960)});
-        cases.push_back({"GreUpUdp", GrePacket(A, R, header, upUdp), Up(kUdp, 27015, 172)});
-        cases.push_back({"GreDownTcp", GrePacket(R, A, header, downTcp), Down(kTcp, 50000, 960)});
         cases.push_back({"GreDownUdp", GrePacket(R, A, header, downUdp), Down(kUdp, 27015, 172)});
     }
     for (std::size_t captured = 0; captured < 20; ++captured) {

@@ -4,10 +4,8 @@
 
 #include <chrono>
 #include <functional>
-#include <memory>
+#include <thread>
 #include <vector>
-
-#include "base/worker_thread.h"
 
 namespace {
 
@@ -35,7 +33,9 @@ class PacketQueue : public ::testing::Test {
     }};
 };
 
-TEST_F(PacketQueue, HandsOutOwnCopiesOldestFirstAndSkipsEmptyPackets) {
+// Packets are copied; empty ones are skipped; a taken buffer is not handed out again; a released one
+// carries a later packet that fits it, and a longer packet gets a block of its own.
+TEST_F(PacketQueue, HandsOutOwnCopiesOldestFirstAndReusesReleasedBlocks) {
     Bytes first{0x45, 1, 2};
     Push(q_, first);
     const std::uint8_t one = 0x45;
@@ -45,11 +45,8 @@ TEST_F(PacketQueue, HandsOutOwnCopiesOldestFirstAndSkipsEmptyPackets) {
     Push(q_, {0x45, 3});
     first[1] = 99;
     EXPECT_EQ(q_.Size(), 2u);
-    engine::PacketBuffer* a = nullptr;
-    engine::PacketBuffer* b = nullptr;
+    engine::PacketBuffer *a = nullptr, *b = nullptr;
     ASSERT_EQ(q_.Take(a), 1);
-    EXPECT_EQ(a->taken.load(), 1);
-    // Not released yet: the next take skips it.
     ASSERT_EQ(q_.Take(b), 1);
     EXPECT_EQ(Contents(a), (Bytes{0x45, 1, 2}));
     EXPECT_EQ(Contents(b), (Bytes{0x45, 3}));
@@ -67,31 +64,21 @@ TEST_F(PacketQueue, HandsOutOwnCopiesOldestFirstAndSkipsEmptyPackets) {
     EXPECT_EQ(q_.Size(), 1u);
     q_.Release(a);
     EXPECT_EQ(q_.Size(), 0u);
-}
 
-TEST_F(PacketQueue, ReleasedBufferCarriesALaterPacketOfItsOwn) {
-    Push(q_, {0x45, 1, 2, 3});
-    engine::PacketBuffer* first = nullptr;
-    ASSERT_EQ(q_.Take(first), 1);
-    q_.Release(first);
-    // A shorter packet goes into the released block: nothing of the old one shows.
     Push(q_, {0x45, 9});
-    engine::PacketBuffer* second = nullptr;
-    ASSERT_EQ(q_.Take(second), 1);
-    EXPECT_EQ(second, first);
-    EXPECT_EQ(second->taken.load(), 1);
-    EXPECT_EQ(Contents(second), (Bytes{0x45, 9}));
-    q_.Release(second);
-    // One longer than any released block gets a block of its own.
+    ASSERT_EQ(q_.Take(b), 1);
+    EXPECT_EQ(b, a);
+    EXPECT_EQ(b->taken.load(), 1);
+    EXPECT_EQ(Contents(b), (Bytes{0x45, 9}));
+    q_.Release(b);
     Bytes large(3000);
     for (std::size_t i = 0; i < large.size(); ++i) {
         large[i] = static_cast<std::uint8_t>(i * 7);
     }
     Push(q_, large);
-    ASSERT_EQ(q_.Take(second), 1);
-    EXPECT_EQ(Contents(second), large);
-    q_.Release(second);
-    EXPECT_EQ(q_.Size(), 0u);
+    ASSERT_EQ(q_.Take(b), 1);
+    EXPECT_EQ(Contents(b), large);
+    q_.Release(b);
 }
 
 TEST_F(PacketQueue, EmptyQueueIsPolledTenTimesEvery50MsAndALatePacketWaitsForTheNextTake) {
@@ -194,17 +181,16 @@ TEST(PacketQueueThreads, ConcurrentProducersLoseNothingAndKeepTheirOrder) {
     constexpr int kProducers = 3;
     constexpr int kPerProducer = 5000;
     engine::PacketQueue q;
-    std::vector<std::unique_ptr<base::WorkerThread>> producers;
+    std::vector<std::thread> producers;
     for (int p = 0; p < kProducers; ++p) {
-        producers.push_back(std::make_unique<base::WorkerThread>());
-        ASSERT_TRUE(producers.back()->Start([&q, p] {
+        producers.emplace_back([&q, p] {
             for (int i = 0; i < kPerProducer; ++i) {
                 const std::uint8_t bytes[3] = {static_cast<std::uint8_t>(p),
                                                static_cast<std::uint8_t>(i >> 8),
                                                static_cast<std::uint8_t>(i)};
                 q.Push(bytes, 3);
             }
-        }));
+        });
     }
     int next[kProducers] = {};
     int received = 0;
@@ -224,7 +210,7 @@ TEST(PacketQueueThreads, ConcurrentProducersLoseNothingAndKeepTheirOrder) {
         q.Release(b);
     }
     for (auto& t : producers) {
-        ASSERT_TRUE(t->Join(10000));
+        t.join();
     }
     EXPECT_EQ(received, kProducers * kPerProducer);
 }

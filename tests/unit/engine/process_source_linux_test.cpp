@@ -2,53 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "base/module_path.h"
-#include "base/scoped_handle_linux.h"
 #include "engine/process_names.h"
+#include "loopback_sockets_linux.h"
 
 namespace {
 
-// A child that waits until its end of a pipe closes, or until it is killed.
-class Child {
-  public:
-    Child() {
-        int ends[2] = {-1, -1};
-        (void)!pipe(ends);
-        const base::ScopedFd readEnd(ends[0]);
-        writeEnd_.Reset(ends[1]);
-        pid_ = fork();
-        if (pid_ == 0) {
-            writeEnd_.Reset();
-            char byte;
-            (void)!read(readEnd.Get(), &byte, 1);
-            _exit(0);
-        }
-    }
-    ~Child() { Reap(); }
-    std::uint32_t pid() const { return static_cast<std::uint32_t>(pid_); }
-    // Lets the child end and waits for it without collecting it: it stays a zombie.
-    void EndAsZombie() {
-        writeEnd_.Reset();
-        siginfo_t info{};
-        waitid(P_PID, static_cast<id_t>(pid_), &info, WEXITED | WNOWAIT);
-    }
-    int Reap() {
-        writeEnd_.Reset();
-        int status = 0;
-        if (pid_ > 0) {
-            waitpid(pid_, &status, 0);
-            pid_ = -1;
-        }
-        return status;
-    }
-
-  private:
-    base::ScopedFd writeEnd_;
-    pid_t pid_ = -1;
-};
+using engine_test::Child;
 
 class LinuxProcessSource : public ::testing::Test {
   protected:
@@ -63,8 +24,6 @@ TEST_F(LinuxProcessSource, NamesThisProgram) {
     std::u16string name;
     EXPECT_EQ(source_->QuerySnapshotName(self_, name), 0u);
     EXPECT_EQ(name, u"kvt_tests");
-    EXPECT_EQ(source_->KernelPid(), 0xFFFFFFFFu);
-
     engine::ProcessNames names(*source_);
     EXPECT_EQ(names.GetProcessNameById(0, path), 0u);
     EXPECT_EQ(path, u"System Idle Process");

@@ -51,9 +51,11 @@ class ProcessTableTest : public ::testing::Test, protected engine_test::Statisti
 TEST_F(ProcessTableTest, InitFillsTheHeadFirstThenAppendsOneRecordPerProcess) {
     sockets_.udp = {{0, 53, kGame}};
     clock_.time = At(9, 30, 0);
+    // An owner without a name (pid 777) still gets a record.
     Init({Listener(Ip(127, 0, 0, 1), 5000, kGame),
-          {TcpState::kEstablished, Ip(10, 0, 0, 2), 6000, Ip(1, 2, 3, 4), 80, kBrowser}});
-    EXPECT_EQ(Table(), "100 game.exe: 5000 53u | 200 browser.exe: 6000");
+          {TcpState::kEstablished, Ip(10, 0, 0, 2), 6000, Ip(1, 2, 3, 4), 80, kBrowser},
+          Tcp(5002, 777)});
+    EXPECT_EQ(Table(), "100 game.exe: 5000 53u | 200 browser.exe: 6000 | 777 : 5002");
     const engine::ProcessRecord& head = table_.Processes().Head();
     EXPECT_EQ(head.path, engine_test::PathOf(u"game.exe"));
     EXPECT_EQ(head.startTime, At(9, 30, 0));
@@ -139,13 +141,6 @@ TEST_F(ProcessTableTest, MarkExitedClosesConnectionsAndFreesOnlyThePortsStillIts
     EXPECT_EQ(Process(kGame)->connections[1].endTime, At(12, 0, 0));
     EXPECT_EQ(Find(5000), &Process(kBrowser)->connections.at(0));
     EXPECT_EQ(Find(5001), nullptr);
-}
-
-TEST_F(ProcessTableTest, OwnersWithoutANameStillGetRecords) {
-    Init({{TcpState::kTimeWait, Ip(127, 0, 0, 1), 5000, Ip(127, 0, 0, 1), 80, 0},
-          Tcp(5001, 4),
-          Tcp(5002, 777)});
-    EXPECT_EQ(Table(), "0 System Idle Process: 5000 | 4 System: 5001 | 777 : 5002");
 }
 
 TEST_F(ProcessTableTest, WithoutKeepingTheMissCacheHoldsOffLookUpsForTwoSecondsAfterTheFirstMiss) {
@@ -255,18 +250,17 @@ TEST_F(ProcessTableTest, FailedTableCallsChangeNothingAndNameTheirTable) {
         EXPECT_EQ(log.Messages(), std::vector<std::string>{c.message});
         EXPECT_EQ(table_.Processes().Count(), 0u);
     }
+    // A refresh logs only the TCP table's failure.
     testing_support::LogCapture log;
-    sockets_.udpError = 0;
-    sockets_.tcpError = 0;
+    sockets_.udpError = sockets_.tcpError = 0;
     Init({Tcp(5000, kGame)});
     sockets_.tcp = {Tcp(6000, kGame)};
-    sockets_.tcpError = 5;
-    EXPECT_EQ(table_.RefreshProcessList(), 5u);
-    EXPECT_EQ(log.CountStartingWith("获取TCP连接失败 in RefreshProcessList，error no = 5 "), 1);
-    sockets_.tcpError = 0;
-    sockets_.udpError = 31;
-    EXPECT_EQ(table_.RefreshProcessList(), 31u);
-    EXPECT_EQ(log.CountStartingWith("获取UDP连接失败"), 0);
+    for (const auto& [tcp, udp] : {std::pair{5u, 0u}, {0u, 31u}}) {
+        sockets_.tcpError = tcp, sockets_.udpError = udp;
+        EXPECT_EQ(table_.RefreshProcessList(), tcp + udp);
+    }
+    EXPECT_EQ(log.Messages(),
+              std::vector<std::string>{"获取TCP连接失败 in RefreshProcessList，error no = 5 "});
     EXPECT_EQ(table_.SnapshotPorts(), std::vector<std::uint16_t>{5000});
 }
 
@@ -283,14 +277,10 @@ TEST_F(ProcessTableTest, CountingAndRefreshingRunSideBySide) {
             }
         }
     });
+    // Ports 5001 and 5003 come and go on every other round.
     for (int round = 0; round < 50; ++round) {
-        sockets_.tcp = {Tcp(5000, kGame)};
-        for (int p = 1; p < 4; ++p) {
-            if ((round + p) % 2 == 0) {
-                sockets_.tcp.push_back(Tcp(static_cast<std::uint16_t>(5000 + p), kBrowser));
-            }
-        }
-        ASSERT_EQ(table_.RefreshProcessList(), 0u);
+        List(round % 2 ? std::vector<TcpRow>{Tcp(5000, kGame), Tcp(5001, kBrowser), Tcp(5003, kBrowser)}
+                       : std::vector<TcpRow>{Tcp(5000, kGame), Tcp(5002, kBrowser)});
     }
     done = true;
     decoder.join();

@@ -1,12 +1,9 @@
 #include "engine/socket_table_linux.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 
-#include "base/scoped_handle_linux.h"
-#include "engine/process_table.h"
 #include "engine/socket_table.h"
 #include "engine_fakes.h"
 #include "loopback_sockets_linux.h"
@@ -71,24 +68,12 @@ TEST_F(LinuxSocketTable, ListsOwnLoopbackSocketsWithThisPidAndTheirStates) {
 
 TEST_F(LinuxSocketTable, SocketsOfAChildProcessBelongToTheChild) {
     // The child inherits a socket that this process then closes: the child alone holds it.
-    engine_test::Socket inherited = engine_test::BoundSocket(SOCK_DGRAM);
-    int release[2];
-    ASSERT_EQ(pipe(release), 0);
-    const base::ScopedFd releaseEnds[] = {base::ScopedFd(release[0]), base::ScopedFd(release[1])};
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        char byte;
-        (void)!read(release[0], &byte, 1);
-        _exit(0);
-    }
+    Socket inherited = engine_test::BoundSocket(SOCK_DGRAM);
+    const engine_test::Child child;
     const std::uint16_t port = inherited.Port();
     inherited.Close();
     const std::vector<UdpRow> udp = Udp();
-    (void)!write(release[1], "x", 1);
-    waitpid(child, nullptr, 0);
-    EXPECT_NE(std::find(udp.begin(), udp.end(), UdpRow{kLoopback, port, static_cast<std::uint32_t>(child)}),
-              udp.end());
+    EXPECT_NE(std::find(udp.begin(), udp.end(), UdpRow{kLoopback, port, child.pid()}), udp.end());
 }
 
 TEST_F(LinuxSocketTable, NetlinkAndProcNetAgreeOnOwnSockets) {
@@ -135,33 +120,6 @@ TEST_F(LinuxSocketTable, OwnersAreLookedForOnlyWhenAnInodeIsNew) {
     ASSERT_EQ(engine::DumpInetSockets(IPPROTO_TCP, sockets), 0u);
     owners.Resolve(sockets, pids);
     EXPECT_EQ(owners.Scans(), 2u);
-}
-
-TEST_F(LinuxSocketTable, ProcessTableAttributesOwnPortsToThisProgram) {
-    base::ReentrantLock lock;
-    const auto processSource = engine::CreateProcessSource();
-    engine::ProcessNames names(*processSource);
-    engine::SystemClock clock;
-    engine::ProcessTable table(lock, *source_, names, clock);
-    ASSERT_EQ(table.InitProcessList(), 0u);
-
-    const auto find = [&](std::uint16_t port) {
-        base::AutoLock hold(lock);
-        return table.FindPortRecord(port);
-    };
-    for (std::uint16_t port : {listener_.Port(), client_.Port(), udp_.Port()}) {
-        ASSERT_NE(find(port), nullptr) << port;
-    }
-    EXPECT_EQ(find(listener_.Port())->remotePort, 0u);
-    EXPECT_EQ(find(udp_.Port())->protocol, engine::kProtocolUdp);
-
-    base::AutoLock hold(lock);
-    const auto self = std::find_if(table.Processes().begin(), table.Processes().end(),
-                                   [&](const engine::ProcessRecord& p) { return p.pid == self_; });
-    ASSERT_NE(self, table.Processes().end());
-    EXPECT_EQ(self->name, u"kvt_tests");
-    EXPECT_EQ(self->path, base::ModuleFileName());
-    EXPECT_NE(self->startStamp, 0u);
 }
 
 }  // namespace
