@@ -52,22 +52,6 @@ TEST(DealWithPacketBatch, CountsInOrderReportsAMissingPortAndReleasesTheWholeBat
     EXPECT_EQ(counter.Counted().size(), 4u);
 }
 
-TEST(DealWithPacketBatch, TakesAtMostABatchAndLeavesTheRestQueuedInOrder) {
-    engine::PacketQueue q([](std::chrono::milliseconds) {});
-    RecordingCounter counter({});
-    for (std::uint16_t i = 0; i < engine::kDecoderBatch + 10; ++i) {
-        Push(q, TransportPacket(17, kLocalA, kRemote, static_cast<std::uint16_t>(1000 + i), 53, 100));
-    }
-    EXPECT_EQ(engine::DealWithPacketBatch(q, kLocals, counter).taken, engine::kDecoderBatch);
-    EXPECT_EQ(q.Size(), 10u);
-    EXPECT_EQ(engine::DealWithPacketBatch(q, kLocals, counter).taken, 10u);
-    const auto counted = counter.Counted();
-    ASSERT_EQ(counted.size(), engine::kDecoderBatch + 10);
-    for (std::size_t i = 0; i < counted.size(); ++i) {
-        EXPECT_EQ(counted[i].localPort, 1000 + i);
-    }
-}
-
 // The decoder steps aside between batches so that requests waiting for the engine lock get it.
 TEST(DealWithRecvData, CountsQueuedPacketsAsksForARefreshOnAMissAndStepsAsideBetweenBatches) {
     std::atomic<std::uint32_t> running{1}, state{1};

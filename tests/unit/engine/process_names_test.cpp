@@ -75,11 +75,4 @@ TEST_F(ProcessNamesTest, SnapshotNameIsCutToTheBufferAndActivityFollowsTheStamp)
     EXPECT_FALSE(names_.IsRecordActive(10, 8)) << "the pid belongs to another process now";
 }
 
-TEST(FileNameOfPath, IsTheTextAfterTheLastSeparator) {
-    const std::u16string s(1, base::kPathSeparator);
-    EXPECT_EQ(engine::FileNameOfPath(u"a" + s + u"b" + s + u"游戏.exe"), u"游戏.exe");
-    EXPECT_EQ(engine::FileNameOfPath(u"System"), u"System");
-    EXPECT_EQ(engine::FileNameOfPath(u"dir" + s), u"");
-}
-
 }  // namespace

@@ -342,46 +342,35 @@ class AlarmHandOverTest : public StatisticsTest {
     }
 };
 
+// The callback gets the batch, the machine figures in its first record, before the tick's push, and only
+// on ticks that call for an alarm; a null callback leaves the registered one.
 TEST_F(AlarmHandOverTest, CallbackGetsTheBatchWithTheMachineFiguresBeforeThePushes) {
+    stats_.RegisterAlarmCallback(nullptr, nullptr);
     Tunnel(200, 300);
     Count(100, 5000, 0, 999);  // the game's own bytes count nowhere but in its record
     Count(200, 6000, 1000, 150000);
     Count(300, 7000, 20000, 0);
     ASSERT_TRUE(AlarmedAt(1));
-
-    const engine_test::AlarmCall& call = alarms_.front();
-    base::AutoLock hold(lock_);
-    EXPECT_EQ(call.records, stats_.Batch().records.data());
-    EXPECT_EQ(call.countAddress, &stats_.Batch().count);
-    EXPECT_EQ(call.context, static_cast<StatisticsScene*>(this));
-    EXPECT_EQ(call.pushesBefore, 0u);
-    EXPECT_EQ(sink_.pushes.size(), 1u);
-    ASSERT_EQ(call.listed.size(), 2u);
-    const engine::SpeedAlarmRecord& first = call.listed[0];
-    EXPECT_EQ(first.pid, 200u);
-    EXPECT_EQ(first.name, u"browser.exe");
-    EXPECT_EQ(first.path, engine_test::PathOf(u"browser.exe"));
-    EXPECT_EQ(std::tie(first.upBytes, first.downBytes), std::make_tuple(1000u, 150000u));
-    EXPECT_EQ(first.upSpeedText + u" " + first.downSpeedText, u"1.00KB/S 150.00KB/S");
-    EXPECT_EQ(first.handlingState, engine::kAlarmUnhandled);
-    // The machine figures share the first process's record.
-    EXPECT_EQ(first.acceleratedTotal, 500u);
-    EXPECT_EQ(first.localTotal, 171500u);
-    EXPECT_EQ(first.unacceleratedTotal, 171000u);
-    EXPECT_EQ(first.time, Second(1));
-    EXPECT_EQ(first.machineFlag, 1u);
-    EXPECT_EQ(first.kind, engine::kStateRunning);
-    EXPECT_EQ(call.listed[1].pid, 300u);
-    EXPECT_EQ(call.listed[1].localTotal, 0u);
-}
-
-// A null callback leaves the registered one.
-TEST_F(AlarmHandOverTest, CallbackOnlyOnTicksThatCallForAnAlarm) {
-    stats_.RegisterAlarmCallback(nullptr, nullptr);
-    Tunnel(0, 100);
-    Count(200, 6000, 0, 300000);
-    EXPECT_TRUE(AlarmedAt(1));
-    EXPECT_EQ(alarms_.front().context, static_cast<StatisticsScene*>(this));
+    {
+        const engine_test::AlarmCall& call = alarms_.front();
+        base::AutoLock hold(lock_);
+        EXPECT_EQ(call.records, stats_.Batch().records.data());
+        EXPECT_EQ(call.countAddress, &stats_.Batch().count);
+        EXPECT_EQ(call.context, static_cast<StatisticsScene*>(this));
+        EXPECT_EQ(call.pushesBefore, 0u);
+        ASSERT_EQ(call.listed.size(), 2u);
+        const engine::SpeedAlarmRecord& first = call.listed[0];
+        EXPECT_EQ(std::tie(first.pid, first.name, first.path),
+                  std::make_tuple(200u, u"browser.exe", engine_test::PathOf(u"browser.exe")));
+        EXPECT_EQ(std::tie(first.upBytes, first.downBytes), std::make_tuple(1000u, 150000u));
+        EXPECT_EQ(first.upSpeedText + u" " + first.downSpeedText, u"1.00KB/S 150.00KB/S");
+        EXPECT_EQ(first.handlingState, engine::kAlarmUnhandled);
+        EXPECT_EQ(
+            std::tie(first.acceleratedTotal, first.localTotal, first.unacceleratedTotal, first.machineFlag),
+            std::make_tuple(500u, 171500u, 171000u, 1u));
+        EXPECT_EQ(std::tie(first.time, first.kind), std::make_tuple(Second(1), engine::kStateRunning));
+        EXPECT_EQ(std::tie(call.listed[1].pid, call.listed[1].localTotal), std::make_tuple(300u, 0u));
+    }
     // Same share, but 50 KB/s: the browser is listed, the batch is not handed over and stays.
     Count(200, 6000, 0, 50000);
     EXPECT_FALSE(AlarmedAt(2));
