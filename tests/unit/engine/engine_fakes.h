@@ -42,7 +42,7 @@ inline base::SystemTime At(std::uint16_t hour, std::uint16_t minute, std::uint16
 }
 
 class FakeClock final : public engine::IClock {
-public:
+  public:
     std::uint32_t TickCount() override { return tick; }
     base::SystemTime LocalTime() override { return time; }
     std::uint32_t tick = 0;
@@ -50,7 +50,7 @@ public:
 };
 
 class FakeSocketTable final : public engine::ISocketTableSource {
-public:
+  public:
     std::uint32_t FetchTcpTable(std::vector<engine::TcpRow>& rows) override {
         if (throwsLeft > 0) {
             --throwsLeft;
@@ -82,31 +82,25 @@ struct FakeProcess {
 };
 
 class FakeProcessSource final : public engine::IProcessSource {
-public:
+  public:
     static constexpr std::uint32_t kAccessDenied = 5;
 
     std::uint32_t QueryImagePath(std::uint32_t pid, std::u16string& path) override {
         ++imageQueries[pid];
-        const auto it = processes.find(pid);
-        path = it != processes.end() ? it->second.path : u"";
+        path = Find(pid).path;
         return path.empty() ? kAccessDenied : 0;
     }
     std::uint32_t QuerySnapshotName(std::uint32_t pid, std::u16string& name) override {
         ++snapshotQueries[pid];
-        const auto it = processes.find(pid);
-        name = it != processes.end() ? it->second.snapshotName : u"";
+        name = Find(pid).snapshotName;
         return name.empty() ? kAccessDenied : 0;
     }
     bool IsRunning(std::uint32_t pid, std::uint64_t startStamp) override {
         ++runningQueries[pid];
-        const auto it = processes.find(pid);
-        return it != processes.end() && it->second.running &&
-               (startStamp == 0 || startStamp == it->second.stamp);
+        const FakeProcess p = Find(pid);
+        return p.running && (startStamp == 0 || startStamp == p.stamp);
     }
-    std::uint64_t StartStamp(std::uint32_t pid) override {
-        const auto it = processes.find(pid);
-        return it != processes.end() ? it->second.stamp : 0;
-    }
+    std::uint64_t StartStamp(std::uint32_t pid) override { return Find(pid).stamp; }
     std::uint32_t KernelPid() const override { return kernelPid; }
     std::uint32_t Terminate(std::uint32_t, std::uint64_t) override { return engine::kCannotOpenProcess; }
 
@@ -120,10 +114,16 @@ public:
     std::map<std::uint32_t, int> snapshotQueries;
     std::map<std::uint32_t, int> runningQueries;
     std::uint32_t kernelPid = 4;
+
+  private:
+    FakeProcess Find(std::uint32_t pid) const {  // an unknown pid: no names, not running
+        const auto it = processes.find(pid);
+        return it != processes.end() ? it->second : FakeProcess{u"", u"", false, 0};
+    }
 };
 
 class FakeInterfaceTable final : public engine::IInterfaceTable {
-public:
+  public:
     engine::ListStatus ListInterfaces(std::vector<engine::InterfaceRow>& out) override {
         ++interfaceListings;
         out = interfaceStatus == engine::ListStatus::kOk ? rows : std::vector<engine::InterfaceRow>{};
@@ -152,7 +152,7 @@ public:
 };
 
 class FakePrivilegeOps final : public engine::IPrivilegeOps {
-public:
+  public:
     std::int32_t AddFirewallException(std::u16string_view name, std::u16string_view path) override {
         exceptions.emplace_back(name, path);
         return firewallResult;

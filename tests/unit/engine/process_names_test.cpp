@@ -59,8 +59,8 @@ TEST_F(ProcessNamesTest, NegativeArgumentsAreRefusedAndLogged) {
     EXPECT_TRUE(source_.snapshotQueries.empty());
 }
 
-// A snapshot name is cut to the buffer; activity follows the source and the recorded stamp.
-TEST_F(ProcessNamesTest, SnapshotNameIsCutToTheBufferAndActivityFollowsTheStamp) {
+// A snapshot name is cut to the buffer; activity follows the source.
+TEST_F(ProcessNamesTest, SnapshotNameIsCutToTheBufferAndActivityFollowsTheSource) {
     source_.processes[10] = {u"", u"abcdef.exe", true, 7};
     source_.processes[11] = {u"", u"", false, 0};
     char16_t buffer[5] = {u'x', u'x', u'x', u'x', u'x'};
@@ -70,16 +70,6 @@ TEST_F(ProcessNamesTest, SnapshotNameIsCutToTheBufferAndActivityFollowsTheStamp)
     EXPECT_EQ(buffer[0], u'\0');
     EXPECT_EQ(names_.IsPrcessActive(10), 1u);
     EXPECT_EQ(names_.IsPrcessActive(11), 0u);
-    EXPECT_EQ(names_.IsPrcessActive(12), 0u);
-    EXPECT_TRUE(names_.IsRecordActive(10, 7));
-    EXPECT_FALSE(names_.IsRecordActive(10, 8)) << "the pid belongs to another process now";
-}
-
-TEST(FileNameOfPath, IsTheTextAfterTheLastSeparator) {
-    const std::u16string s(1, base::kPathSeparator);
-    EXPECT_EQ(engine::FileNameOfPath(u"a" + s + u"b" + s + u"游戏.exe"), u"游戏.exe");
-    EXPECT_EQ(engine::FileNameOfPath(u"System"), u"System");
-    EXPECT_EQ(engine::FileNameOfPath(u"dir" + s), u"");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -29,6 +30,8 @@ class RecordingCounter : public engine::IPacketCounter {
         return known_.count(count.localPort) != 0;
     }
 
+    void LetWaitersIn() override { ++stepsAside; }
+
     void ThrowOnPort(std::uint16_t port) { throwOnPort_ = port; }
     // Signals once n counts (of those `watched` accepts, when given) have arrived.
     void Expect(std::size_t n, std::function<bool(const engine::PacketCount&)> watched = {}) {
@@ -41,6 +44,8 @@ class RecordingCounter : public engine::IPacketCounter {
         std::lock_guard<std::mutex> guard(mutex_);
         return counted_;
     }
+
+    std::atomic<int> stepsAside{0};  // calls between batches
 
   private:
     std::mutex mutex_;

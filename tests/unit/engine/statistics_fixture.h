@@ -44,15 +44,7 @@ inline std::string Describe(const engine::ProcessList& list) {
 
 // Whether another thread can take the lock right now.
 inline bool FreeForOthers(base::ReentrantLock& lock) {
-    return std::async(std::launch::async,
-                      [&lock] {
-                          const bool locked = lock.try_lock();
-                          if (locked) {
-                              lock.unlock();
-                          }
-                          return locked;
-                      })
-        .get();
+    return std::async(std::launch::async, [&lock] { return lock.try_lock() && (lock.unlock(), true); }).get();
 }
 
 // Local down, local up, accelerated down, accelerated up.

