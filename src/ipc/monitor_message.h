@@ -26,7 +26,7 @@ enum class MonitorLayout : std::uint8_t {
     kTimeResult,    // i32 result, SYSTEMTIME time             29
     kSeconds,       // u32 seconds                             13
     kProcessList,   // one process of the list                 1121
-    kAlarmRecord,   // one record of a raised alarm              585
+    kAlarmRecord,   // one record of a raised alarm            585
 };
 
 struct MonitorMessageInfo {
