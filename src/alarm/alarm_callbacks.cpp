@@ -27,9 +27,29 @@ AlarmResult CAlarmThread::HandleAlarm(std::span<const engine::SpeedAlarmRecord> 
     result.outcome = decision.outcome;
     if (decision.outcome == AlarmOutcome::kShow) {
         ++AlarmPopupCount;
+        TellRaised(decision.appended);
         StartPopup(std::move(decision.output), result);
     }
     return result;
+}
+
+void CAlarmThread::SetAlarmRaisedObserver(AlarmRaisedObserver observer) {
+    std::lock_guard<std::mutex> lock(observerMutex_);
+    raised_ = std::move(observer);
+}
+
+void CAlarmThread::TellRaised(const std::vector<engine::SpeedAlarmRecord>& appended) {
+    std::lock_guard<std::mutex> lock(observerMutex_);
+    if (!raised_) {
+        return;
+    }
+    try {
+        for (const engine::SpeedAlarmRecord& record : appended) {
+            raised_(record);
+        }
+    } catch (...) {
+        // The pop-up still comes; only the telling is cut short.
+    }
 }
 
 void CAlarmThread::StartPopup(std::vector<engine::SpeedAlarmRecord> output, AlarmResult& result) {

@@ -5,6 +5,7 @@
 // traffic outside the accelerator, whether to pop up the acceleration-state window.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -42,6 +43,10 @@ struct AlarmResult {
     bool popupReady = false;    // and reported itself under way within kPopupHandshakeMs
 };
 
+// Told of each record an alarm appends to the history, as the alarm is raised: on the alarm thread, with
+// the engine lock held, before the pop-up starts.
+using AlarmRaisedObserver = std::function<void(const engine::SpeedAlarmRecord& record)>;
+
 class CAlarmThread {
   public:
     // The program's one instance, created on the first call.
@@ -73,6 +78,9 @@ class CAlarmThread {
     // lock held, including the wait for the pop-up thread.
     AlarmResult HandleAlarm(std::span<const engine::SpeedAlarmRecord> records);
 
+    // Replaces the observer; an empty one stops the telling. Any thread.
+    void SetAlarmRaisedObserver(AlarmRaisedObserver observer);
+
     // A process changed state (2 running, 1 exited): the history's entries of it follow, and the
     // unhandled-alarm flag is worked out again.
     void HandleProcessEvent(std::uint32_t pid, std::uint32_t state);
@@ -88,6 +96,7 @@ class CAlarmThread {
     // Keeps `config` and hands it to the engine.
     void SetThresholds(const AlarmConfig& config);
     void StartPopup(std::vector<engine::SpeedAlarmRecord> output, AlarmResult& result);
+    void TellRaised(const std::vector<engine::SpeedAlarmRecord>& appended);
 
     AlarmHistory& history_;
     const WhiteList& whiteList_;
@@ -103,6 +112,9 @@ class CAlarmThread {
 
     mutable std::mutex configMutex_;  // Init and the reload write, the dialogs may read
     AlarmConfig config_;
+
+    std::mutex observerMutex_;  // set by the service's start and end, called on the alarm thread
+    AlarmRaisedObserver raised_;
 
     // Alarm thread only.
     AlarmGateState gate_;

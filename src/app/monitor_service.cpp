@@ -40,6 +40,7 @@ MonitorService::~MonitorService() {
     metrics_.reset();
     alarmThread_.Join(kThreadWaitMs);
     if (engine_) {
+        alarming::CAlarmThread::GetInstance()->SetAlarmRaisedObserver(nullptr);
         engine::SetCurrentTrafficMonitor(nullptr);
         engine_.reset();
     }
@@ -83,6 +84,12 @@ std::uint32_t MonitorService::StartUnguarded(std::u16string_view hostProcessName
     alarming::CAlarmThread* alarm = alarming::CAlarmThread::GetInstance();
     engine_->RegisterAlarmCallback(alarming::OnAlarm, alarm);
     engine_->RegisterProcessEventCallback(alarming::OnProcessEvent, alarm);
+    // The alarm runs inside the engine's tick, so the engine is there whenever this is called.
+    alarm->SetAlarmRaisedObserver([monitor = engine_.get()](const engine::SpeedAlarmRecord& record) {
+        if (engine::IPluginChannel* channel = monitor->Channel()) {
+            channel->PostAlarmRecord(record);
+        }
+    });
 
     if (engine_->Start(hostProcessName, pipeName) == 0) {
         return 0;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "engine/process_list_entry.h"
+#include "engine/speed_alarm.h"
 #include "engine/totals_sink.h"
 
 namespace engine {
@@ -19,6 +20,8 @@ class IPluginChannel : public ITotalsSink {
     virtual bool PostProcessListEntry(const ProcessListEntry& entry) = 0;
     // The start result, sent once at start-up: 1 started, 0 failed.
     virtual void PostStartResult(std::uint8_t result) = 0;
+    // One record of an alarm being raised; a channel sends it only to a plugin that asked for alarms.
+    virtual void PostAlarmRecord(const SpeedAlarmRecord&) {}
 };
 
 // Creates the channel and opens the pipe of that name: null when either fails.

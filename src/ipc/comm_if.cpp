@@ -53,8 +53,9 @@ CCommIF::CCommIF(IMonitorRequests& requests) : requests_(requests) {
         {cmd::kSetAccelerateState, &CCommIF::OnSetAccelerateState},
         {cmd::kSetAccelerateGameInfo, &CCommIF::OnSetAccelerateGameInfo},
         {cmd::kGetUnattributedReflux, &CCommIF::OnGetUnattributedReflux},
+        {cmd::kSubscribeAlarms, &CCommIF::OnSubscribeAlarms},
     };
-    static_assert(std::size(kHandlers) == 39);
+    static_assert(std::size(kHandlers) == 40);
     handlers_.insert(std::begin(kHandlers), std::end(kHandlers));
 }
 
@@ -188,6 +189,15 @@ void CCommIF::PostProcessList(std::span<const engine::ProcessListEntry> entries)
         PostProcessListEntry(entry);
         ++index;
     }
+}
+
+void CCommIF::PostAlarmRecord(const engine::SpeedAlarmRecord& record) {
+    if (!alarmsSubscribed_.load(std::memory_order_relaxed)) {
+        return;
+    }
+    CPostAlarmRecordProtocolFactory message;
+    message.BuildPostAlarmRecord(record);
+    Push(message);
 }
 
 }  // namespace ipc

@@ -58,6 +58,8 @@ class CCommIF : public IPipeReadCallBack, public engine::IPluginChannel {
     bool PostProcessListEntry(const engine::ProcessListEntry& entry) override;
     // One whole round in order; each entry goes out with the sequence and index of its position.
     void PostProcessList(std::span<const engine::ProcessListEntry> entries);
+    // One record of a raised alarm (id 102), only while the plugin has subscribed (request 101).
+    void PostAlarmRecord(const engine::SpeedAlarmRecord& record) override;
 
     // How long an answer waits for room in a full pipe before it is dropped.
     static constexpr std::uint32_t kAnswerWaitMs = 1000;
@@ -120,6 +122,7 @@ class CCommIF : public IPipeReadCallBack, public engine::IPluginChannel {
     std::uint32_t OnGetProcessUpRefluxBetweenTimeById(Bytes, const ParsedRequest&);
     std::uint32_t OnGetAlarmState(Bytes, const ParsedRequest&);
     std::uint32_t OnGetUnattributedReflux(Bytes, const ParsedRequest&);
+    std::uint32_t OnSubscribeAlarms(Bytes, const ParsedRequest&);
     std::uint32_t OnSetAlarmState(Bytes, const ParsedRequest&);
     std::uint32_t OnSetAccelerateState(Bytes, const ParsedRequest&);
     std::uint32_t OnSetAccelerateGameInfo(Bytes, const ParsedRequest&);
@@ -127,6 +130,8 @@ class CCommIF : public IPipeReadCallBack, public engine::IPluginChannel {
     IMonitorRequests& requests_;
     std::atomic<std::uint64_t> droppedPushes_{0};
     std::atomic<std::uint64_t> droppedAnswers_{0};
+    // Set by the reader thread, read by the alarm thread.
+    std::atomic<bool> alarmsSubscribed_{false};
     // From the first drop to the next message the pipe takes; the counts are this stall's.
     std::atomic<bool> stalled_{false};
     std::mutex stallMutex_;

@@ -358,6 +358,15 @@ std::uint32_t CCommIF::OnSetAlarmState(Bytes, const ParsedRequest& request) {
     return 1;
 }
 
+std::uint32_t CCommIF::OnSubscribeAlarms(Bytes, const ParsedRequest& request) {
+    const ByteArgs* body = BodyOf<ByteArgs>(request);
+    if (body == nullptr) {
+        return 0;
+    }
+    alarmsSubscribed_.store(body->value == 1, std::memory_order_relaxed);
+    return 1;
+}
+
 std::uint32_t CCommIF::OnSetAccelerateState(Bytes, const ParsedRequest& request) {
     const U32Args* body = BodyOf<U32Args>(request);
     if (body == nullptr) {

@@ -49,6 +49,9 @@ inline constexpr std::uint32_t kSetAccelerateState = 73;
 inline constexpr std::uint32_t kSetAccelerateGameInfo = 75;
 // The monitor's own request, beyond the accelerator's: the payload of ports no process was found for.
 inline constexpr std::uint32_t kGetUnattributedReflux = 99;
+// The monitor's own, no answer: u8 on, 1 asks for PostAlarmRecord from now on, anything else stops it.
+// A plugin that never sends it never sees that push.
+inline constexpr std::uint32_t kSubscribeAlarms = 101;
 
 // Answers.
 inline constexpr std::uint32_t kStartResponse = 2;
@@ -86,5 +89,16 @@ inline constexpr std::uint32_t kPostLocalUpReflux = 78;
 inline constexpr std::uint32_t kPostAccelerateDownReflux = 80;
 inline constexpr std::uint32_t kPostAccelerateUpReflux = 81;
 inline constexpr std::uint32_t kPostProcessListReflux = 83;
+// The monitor's own, only while subscribed (kSubscribeAlarms): one message per record an alarm appends to
+// the alarm history, as the alarm is raised. 585 bytes:
+//   9  time: SYSTEMTIME, the tick that listed the process
+//  25  pid: u32
+//  29  machine: u32, 1 when the record carries the machine figures below, else 0 (and they are 0)
+//  33  bytesUp: u64, the process's up total
+//  41  bytesDown: u64, the process's down total
+//  49  nonAcceleratedTotal: u64, the machine's bytes outside the accelerator
+//  57  localTotal: u64, all the machine's bytes
+//  65  name: fixed text field (520 bytes), as in the process list push
+inline constexpr std::uint32_t kPostAlarmRecord = 102;
 
 }  // namespace ipc::cmd

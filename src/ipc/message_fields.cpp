@@ -81,6 +81,16 @@ struct MonitorFieldLister {
         out.push_back({"name", e.name});
         out.push_back({"path", e.path});
     }
+    void operator()(const AlarmRecordPush& a) const {
+        out.push_back({"time", a.time});
+        out.push_back({"pid", Unsigned(a.pid)});
+        out.push_back({"machine", Unsigned(a.machine)});
+        out.push_back({"bytesUp", Unsigned(a.bytesUp)});
+        out.push_back({"bytesDown", Unsigned(a.bytesDown)});
+        out.push_back({"nonAcceleratedTotal", Unsigned(a.nonAcceleratedTotal)});
+        out.push_back({"localTotal", Unsigned(a.localTotal)});
+        out.push_back({"name", a.name});
+    }
 };
 
 }  // namespace

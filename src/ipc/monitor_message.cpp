@@ -46,6 +46,7 @@ constexpr MonitorMessageInfo kMessages[] = {
     {cmd::kPostAccelerateDownReflux, "PostAccelerateDownReflux", L::kBytes, 17, nullptr, true},
     {cmd::kPostAccelerateUpReflux, "PostAccelerateUpReflux", L::kBytes, 17, nullptr, true},
     {cmd::kPostProcessListReflux, "PostProcessListReflux", L::kProcessList, 1121, nullptr, true},
+    {cmd::kPostAlarmRecord, "PostAlarmRecord", L::kAlarmRecord, 585, nullptr, true},
 };
 // clang-format on
 
@@ -69,6 +70,22 @@ Parsed ReadProcessListEntry(WireReader& r) {
         return std::nullopt;
     }
     return e;
+}
+
+Parsed ReadAlarmRecord(WireReader& r) {
+    AlarmRecordPush a;
+    r.ReadTime(a.time);
+    r.ReadU32(a.pid);
+    r.ReadU32(a.machine);
+    r.ReadU64(a.bytesUp);
+    r.ReadU64(a.bytesDown);
+    r.ReadU64(a.nonAcceleratedTotal);
+    r.ReadU64(a.localTotal);
+    r.ReadFixedText(a.name);
+    if (r.Failed()) {
+        return std::nullopt;
+    }
+    return a;
 }
 
 Parsed ReadBody(MonitorLayout layout, WireReader& r) {
@@ -99,6 +116,8 @@ Parsed ReadBody(MonitorLayout layout, WireReader& r) {
         }
         case L::kProcessList:
             return ReadProcessListEntry(r);
+        case L::kAlarmRecord:
+            return ReadAlarmRecord(r);
     }
     return std::nullopt;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <variant>
 
 #include "base/system_time.h"
@@ -25,6 +26,7 @@ enum class MonitorLayout : std::uint8_t {
     kTimeResult,    // i32 result, SYSTEMTIME time             29
     kSeconds,       // u32 seconds                             13
     kProcessList,   // one process of the list                 1121
+    kAlarmRecord,   // one record of a raised alarm            585
 };
 
 struct MonitorMessageInfo {
@@ -75,8 +77,23 @@ struct SecondsAnswer {
     friend bool operator==(const SecondsAnswer&, const SecondsAnswer&) = default;
 };
 
-using MonitorFields = std::variant<std::monostate, ByteAnswer, ByteReservedAnswer, BytesAnswer,
-                                   PaddedBytesAnswer, TimeAnswer, SecondsAnswer, ProcessListEntry>;
+// PostAlarmRecord: one record an alarm appended to the history (layout in command_ids.h). The two totals
+// are the machine's, set only when machine is 1.
+struct AlarmRecordPush {
+    base::SystemTime time;
+    std::uint32_t pid = 0;
+    std::uint32_t machine = 0;
+    std::uint64_t bytesUp = 0;
+    std::uint64_t bytesDown = 0;
+    std::uint64_t nonAcceleratedTotal = 0;
+    std::uint64_t localTotal = 0;
+    std::u16string name;
+    friend bool operator==(const AlarmRecordPush&, const AlarmRecordPush&) = default;
+};
+
+using MonitorFields =
+    std::variant<std::monostate, ByteAnswer, ByteReservedAnswer, BytesAnswer, PaddedBytesAnswer, TimeAnswer,
+                 SecondsAnswer, ProcessListEntry, AlarmRecordPush>;
 
 struct ParsedMonitorMessage {
     ParseStatus status = ParseStatus::kBadFrame;

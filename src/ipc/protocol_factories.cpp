@@ -13,6 +13,8 @@ constexpr std::uint32_t kPaddedBytesBody = 16;
 constexpr std::uint32_t kSecondsBody = 4;
 constexpr std::uint32_t kProcessListBody = 6 * 4 + 2 * 8 + 2 * kSystemTimeSize + 2 * kFixedTextSize;
 static_assert(kHeaderSize + kProcessListBody == 1121);
+constexpr std::uint32_t kAlarmRecordBody = kSystemTimeSize + 2 * 4 + 4 * 8 + kFixedTextSize;
+static_assert(kHeaderSize + kAlarmRecordBody == 585);
 
 }  // namespace
 
@@ -180,6 +182,20 @@ int CPostProcessListRefluxProtocolFactory::BuildPostProcessListReflux(const engi
         w.PutTime(entry.exitTime);
         w.PutFixedText(entry.name);
         w.PutFixedText(entry.path);
+    });
+}
+
+int CPostAlarmRecordProtocolFactory::BuildPostAlarmRecord(const engine::SpeedAlarmRecord& record) {
+    const bool machine = record.localTotal != 0;
+    return Build(cmd::kPostAlarmRecord, kAlarmRecordBody, [&](WireWriter& w) {
+        w.PutTime(record.time);
+        w.PutU32(record.pid);
+        w.PutU32(machine ? 1 : 0);
+        w.PutU64(record.upBytes);
+        w.PutU64(record.downBytes);
+        w.PutU64(machine ? record.unacceleratedTotal : 0);
+        w.PutU64(machine ? record.localTotal : 0);
+        w.PutFixedText(record.name);
     });
 }
 

@@ -7,6 +7,7 @@
 
 #include "base/system_time.h"
 #include "engine/process_list_entry.h"
+#include "engine/speed_alarm.h"
 #include "ipc/protocol_factory.h"
 
 namespace ipc {
@@ -207,6 +208,13 @@ class CPostProcessListRefluxProtocolFactory : public CKvtComProtocolFactory {
   public:
     // 83. The reserved word is always 0xFFFFFFFF, whatever entry.reserved holds.
     int BuildPostProcessListReflux(const engine::ProcessListEntry& entry);
+};
+
+class CPostAlarmRecordProtocolFactory : public CKvtComProtocolFactory {
+  public:
+    // 102. The machine flag is 1 when the record carries the machine figures: the tick writes them only
+    // with a local total above 0, and leaves them 0 on every other record.
+    int BuildPostAlarmRecord(const engine::SpeedAlarmRecord& record);
 };
 
 }  // namespace ipc

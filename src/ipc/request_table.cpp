@@ -51,11 +51,13 @@ constexpr RequestInfo kRequests[] = {
     {cmd::kSetAccelerateGameInfo, "SetAccelerateGameInfo", L::kGameInfo, true, nullptr, 0},
     // The monitor's own, after the accelerator's dense range.
     {cmd::kGetUnattributedReflux, "GetUnattributedReflux", L::kNone, false, nullptr, cmd::kGetUnattributedRefluxResponse},
+    {cmd::kSubscribeAlarms, "SubscribeAlarms", L::kByte, true, "on", 0},
 };
 // clang-format on
 
-// The accelerator's requests are the odd ids 1 to 75, in order.
+// The accelerator's requests are the odd ids 1 to 75, in order; the monitor's own follow.
 constexpr std::size_t kDenseRows = 38;
+constexpr std::size_t kOwnRows = 2;
 
 constexpr bool RowsAreOddIdsInOrder() {
     for (std::size_t i = 0; i < kDenseRows; ++i) {
@@ -65,7 +67,7 @@ constexpr bool RowsAreOddIdsInOrder() {
     }
     return true;
 }
-static_assert(std::size(kRequests) == kDenseRows + 1 && RowsAreOddIdsInOrder());
+static_assert(std::size(kRequests) == kDenseRows + kOwnRows && RowsAreOddIdsInOrder());
 
 }  // namespace
 

@@ -32,7 +32,7 @@ grep -q "report written to $WORK/rep: report.csv, report.json, rates.png" "$WORK
     e2e_fail "no report written: $(tail -n 3 "$WORK/watch.err")"
 
 row=$(grep -m1 "^$name," "$WORK/rep/report.csv") || e2e_fail "report.csv has no row for $name"
-IFS=, read -r _ pids _ _ _ down _ _ exited <<<"$row"
+IFS=, read -r _ pids _ _ _ down _ _ exited _ <<<"$row"
 [[ " $pids " == *" $SERVER_PID "* ]] || e2e_fail "the row's pids '$pids' lack $SERVER_PID"
 e2e_near "$down" "$SENT" 10 "$name down, in report.csv"
 e2e_equal "$exited" no "$name exited"

@@ -280,7 +280,8 @@ Options:
                            totals with their rates every second and the process list every minute;
                            Ctrl-C ends the monitor (see Watching)
   --report DIR             when the session ends write report.csv, report.json (each process's pids,
-                           times, bytes and peak rates; the totals) and rates.png (gnuplot) into DIR
+                           times, bytes and peak rates; the totals; the alarms raised, which the
+                           console subscribes to) and rates.png (gnuplot) into DIR
   --exit                   at the end send ExitMonitor and wait for the monitor to end
   --exit-timeout SECS      how long to wait for the monitor to end (default 10)
   --json                   print JSON lines instead of text

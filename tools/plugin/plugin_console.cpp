@@ -304,6 +304,12 @@ int Console::OpenAndConnect() {
 
 int Console::Converse(const std::vector<RequestCall>& calls) {
     std::string error;
+    // The report lists the alarms raised; the monitor pushes them only to a plugin that asks.
+    RequestCall subscribe{ipc::FindRequest(ipc::cmd::kSubscribeAlarms), ipc::ByteArgs{1}};
+    if (!options_.reportDir.empty() && !session_->Send(subscribe, error)) {
+        Error(error);
+        return kExitFailure;
+    }
     for (const RequestCall& call : calls) {
         if (!session_->Send(call, error)) {
             Error(error);

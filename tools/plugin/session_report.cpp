@@ -57,6 +57,19 @@ std::string JsonTime(const base::SystemTime& time) {
     return time.IsEmpty() ? "null" : ipc::JsonQuote(ipc::FormatTimeText(time));
 }
 
+// The machine's totals only on the record that carries them.
+std::string AlarmJson(const ReportAlarm& a) {
+    std::string json = "{\"time\":" + JsonTime(a.time) + ",\"pid\":" + std::to_string(a.pid) +
+                       ",\"name\":" + ipc::JsonQuote(a.name) + ",\"bytes_up\":" + std::to_string(a.bytesUp) +
+                       ",\"bytes_down\":" + std::to_string(a.bytesDown) +
+                       ",\"machine\":" + (a.machine ? "true" : "false");
+    if (a.machine) {
+        json += ",\"non_accelerated_total\":" + std::to_string(a.nonAcceleratedTotal) +
+                ",\"local_total\":" + std::to_string(a.localTotal);
+    }
+    return json + "}";
+}
+
 // gnuplot reads a single-quoted string as it is, but for '' standing for one quote.
 std::string GnuplotQuote(const std::string& text) {
     std::string quoted = "'";
@@ -96,7 +109,16 @@ void SessionReport::OnMessage(const ipc::ParsedMonitorMessage& message, std::int
         OnProcess(*entry, steadyMs, at);
     } else if (const auto* bytes = std::get_if<ipc::BytesAnswer>(&message.fields)) {
         OnTotals(message.id, bytes->bytes, steadyMs, at);
+    } else if (const auto* alarm = std::get_if<ipc::AlarmRecordPush>(&message.fields)) {
+        alarms_.push_back({alarm->time, alarm->pid, base::Utf16ToUtf8(alarm->name), alarm->bytesUp,
+                           alarm->bytesDown, alarm->machine == 1, alarm->nonAcceleratedTotal,
+                           alarm->localTotal});
     }
+}
+
+std::size_t SessionReport::AlarmsNaming(const std::string& name) const {
+    return static_cast<std::size_t>(
+        std::count_if(alarms_.begin(), alarms_.end(), [&](const ReportAlarm& a) { return a.name == name; }));
 }
 
 void SessionReport::OnProcess(const ipc::ProcessListEntry& entry, std::int64_t steadyMs,
@@ -199,12 +221,13 @@ std::vector<ReportProcess> SessionReport::Processes() const {
 }
 
 std::string RenderReportCsv(const SessionReport& report) {
-    std::string csv = "name,pids,first_seen,last_seen,bytes_up,bytes_down,peak_up_bps,peak_down_bps,exited\n";
+    std::string csv =
+        "name,pids,first_seen,last_seen,bytes_up,bytes_down,peak_up_bps,peak_down_bps,exited,alarms\n";
     for (const ReportProcess& p : report.Processes()) {
         csv += CsvField(p.name) + "," + PidList(p.pids, " ") + "," + TimeOrEmpty(p.firstSeen) + "," +
                TimeOrEmpty(p.lastSeen) + "," + std::to_string(p.bytesUp) + "," + std::to_string(p.bytesDown) +
                "," + std::to_string(p.peakUp) + "," + std::to_string(p.peakDown) + "," +
-               (p.exited ? "yes" : "no") + "\n";
+               (p.exited ? "yes" : "no") + "," + std::to_string(report.AlarmsNaming(p.name)) + "\n";
     }
     csv += "\ntotal,bytes_up,bytes_down,peak_up_bps,peak_down_bps\n";
     csv += TotalCsvRow("machine", report.Machine());
@@ -227,6 +250,12 @@ std::string RenderReportJson(const SessionReport& report) {
                 ",\"exited\":" + (p.exited ? "true" : "false") + "}";
     }
     json += rows.empty() ? "],\n" : "\n  ],\n";
+    const std::vector<ReportAlarm>& alarms = report.Alarms();
+    json += "  \"alarm_count\": " + std::to_string(alarms.size()) + ",\n  \"alarms\": [";
+    for (std::size_t i = 0; i < alarms.size(); ++i) {
+        json += std::string(i == 0 ? "" : ",") + "\n    " + AlarmJson(alarms[i]);
+    }
+    json += alarms.empty() ? "],\n" : "\n  ],\n";
     json += "  \"totals\": {\"machine\": " + TotalJson(report.Machine()) +
             ", \"accelerated\": " + TotalJson(report.Accelerated()) + "}\n}\n";
     return json;

@@ -37,6 +37,18 @@ struct ReportProcess {
     std::vector<RateSample> rates;
 };
 
+// One record of a raised alarm, as the monitor pushed it.
+struct ReportAlarm {
+    base::SystemTime time;  // the tick that listed the process
+    std::uint32_t pid = 0;
+    std::string name;  // UTF-8
+    std::uint64_t bytesUp = 0;
+    std::uint64_t bytesDown = 0;
+    bool machine = false;  // it carries the machine's totals below
+    std::uint64_t nonAcceleratedTotal = 0;
+    std::uint64_t localTotal = 0;
+};
+
 struct ReportTotal {
     std::uint64_t bytesUp = 0;
     std::uint64_t bytesDown = 0;
@@ -56,6 +68,10 @@ class SessionReport {
     const ReportTotal& Accelerated() const { return totals_[1]; }
     // The machine's rates, once a second.
     const std::vector<RateSample>& MachineRates() const { return machineRates_; }
+    // The alarms raised, in order of arrival (pushed only to a console that subscribed).
+    const std::vector<ReportAlarm>& Alarms() const { return alarms_; }
+    // How many of them named the process.
+    std::size_t AlarmsNaming(const std::string& name) const;
     // Arrival of the first and the last message; empty without any.
     const base::SystemTime& FirstMessage() const { return first_; }
     const base::SystemTime& LastMessage() const { return last_; }
@@ -91,12 +107,13 @@ class SessionReport {
     std::uint64_t previous_[4] = {};
     std::optional<std::int64_t> previousMs_;
     std::vector<RateSample> machineRates_;
+    std::vector<ReportAlarm> alarms_;
     base::SystemTime first_;
     base::SystemTime last_;
 };
 
-// One header line and a row per process; after a blank line a second header and the rows "machine" and
-// "accelerated".
+// One header line and a row per process (its last column the alarms naming it); after a blank line a second
+// header and the rows "machine" and "accelerated".
 std::string RenderReportCsv(const SessionReport& report);
 std::string RenderReportJson(const SessionReport& report);
 // A gnuplot script drawing the rates of the `top` processes with most bytes (and the machine's) into

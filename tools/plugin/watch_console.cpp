@@ -194,8 +194,14 @@ int Watcher::Watch() {
     if (list.back() != u';') {
         list += u';';
     }
-    RequestCall accelerate{ipc::FindRequest(ipc::cmd::kSetAccelerateProcess), ipc::NameListArgs{list, u";"}};
     std::string error;
+    // The report lists the alarms raised; the monitor pushes them only to a plugin that asks.
+    RequestCall subscribe{ipc::FindRequest(ipc::cmd::kSubscribeAlarms), ipc::ByteArgs{1}};
+    if (!options_.reportDir.empty() && !session_.Send(subscribe, error)) {
+        Err(error);
+        return kExitFailure;
+    }
+    RequestCall accelerate{ipc::FindRequest(ipc::cmd::kSetAccelerateProcess), ipc::NameListArgs{list, u";"}};
     if (!session_.Send(accelerate, error)) {
         Err(error);
         return kExitFailure;

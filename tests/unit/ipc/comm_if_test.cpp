@@ -134,6 +134,7 @@ std::vector<Row> WellFormedRows(std::int64_t v) {
         {Encode(cmd::kGetAccelerateUpReflux, NoArgs{}), "GetReflux(4)", bytes},
         {Encode(cmd::kGetAccelerateTotalReflux, NoArgs{}), "GetReflux(5)", bytes},
         {Encode(cmd::kGetUnattributedReflux, NoArgs{}), "GetReflux(6)", bytes},
+        {Encode(cmd::kSubscribeAlarms, ByteArgs{0}), "", {}},
         {Encode(cmd::kUnnamed31, NoArgs{}), "", {}},
         {Encode(cmd::kGetSuspensionDlgState, NoArgs{}), "GetSuspensionDlgState", byte},
         {Encode(cmd::kSetSuspensionDlgState, ByteArgs{1}), "SetSuspensionDlgState(1)", {}},
@@ -332,6 +333,30 @@ TEST(CommIfOnARealPipe, LetsEachPipeGoWhenGivenAnotherAndWhenDestroyed) {
     comm.reset();
     EXPECT_TRUE(second.sink.WaitForPolicyQuestions(1));
     EXPECT_TRUE(first.sink.Messages().empty());
+}
+
+// Alarm records go out only between SubscribeAlarms 1 and 0; a malformed request changes nothing.
+TEST_F(CommIf, AlarmRecordsGoOutOnlyWhileSubscribed) {
+    engine::SpeedAlarmRecord record(kFrom);
+    record.pid = 7;
+    record.name = u"下载器.exe";
+    const auto subscribe = [&](const Message& m) {
+        comm_.OnRead(m.data(), static_cast<std::uint32_t>(m.size()), 0);
+    };
+    comm_.PostAlarmRecord(record);
+    subscribe(Encode(cmd::kSubscribeAlarms, ByteArgs{1}));
+    comm_.PostAlarmRecord(record);
+    subscribe(OfSize(cmd::kSubscribeAlarms, 9));
+    comm_.PostAlarmRecord(record);
+    subscribe(Encode(cmd::kSubscribeAlarms, ByteArgs{0}));
+    comm_.PostAlarmRecord(record);
+    const auto sent = Sent();
+    ASSERT_EQ(sent.size(), 2u);
+    for (const ParsedMonitorMessage& m : sent) {
+        EXPECT_EQ(m.id, cmd::kPostAlarmRecord);
+        EXPECT_EQ(m.fields, MonitorFields(AlarmRecordPush{kFrom, 7, 0, 0, 0, 0, 0, u"下载器.exe"}));
+    }
+    EXPECT_TRUE(requests_.TakeCalls().empty());
 }
 
 }  // namespace

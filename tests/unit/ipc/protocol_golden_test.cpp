@@ -69,6 +69,14 @@ TEST(Protocol, EveryMessageIsBuiltByteForByteAndParsesBack) {
                                  .path = u"C:\\G\\a"};
     ProcessListEntry sent = entry;
     sent.reserved = engine::kProcessListReserved;
+    engine::SpeedAlarmRecord alarm(kTime);
+    alarm.pid = 0x1234;
+    alarm.upBytes = 0x1122334455667788;
+    alarm.downBytes = 0x99;
+    alarm.acceleratedTotal = 5;  // not sent: local minus non-accelerated
+    alarm.unacceleratedTotal = kB;
+    alarm.localTotal = kAll;
+    alarm.name = u"游戏.exe";
     const base::SystemTime noTime{};
     const Row rows[] = {
         {B(StartResponse, 1), Framed(2, {"01"}), ByteAnswer{1}},
@@ -112,7 +120,13 @@ TEST(Protocol, EveryMessageIsBuiltByteForByteAndParsesBack) {
                      kT, kToHex, TextField("386e 0f62 2e00 6500 7800 6500"),
                      TextField("4300 3a00 5c00 4700 5c00 6100")}),
          sent},
+        {B(PostAlarmRecord, alarm),
+         Framed(102,
+                {kT, "34120000 01000000 8877665544332211 9900000000000000 0807060504030201 ffffffffffffffff",
+                 TextField("386e 0f62 2e00 6500 7800 6500")}),
+         AlarmRecordPush{kTime, 0x1234, 1, 0x1122334455667788, 0x99, kB, kAll, u"游戏.exe"}},
         Request(cmd::kPauseMonitor, NoArgs{}, Framed(3, {})),
+        Request(cmd::kSubscribeAlarms, ByteArgs{1}, Framed(101, {"01"})),
         Request(cmd::kStart, StartArgs{{0xAA, 0xBB}}, Framed(1, {"0200 aabb"})),
         Request(cmd::kStopAlarm, ByteArgs{1}, Framed(7, {"01"})),
         Request(cmd::kGetProcessUpRefluxByPId, U32Args{0x01020304}, Framed(45, {"04030201"})),

@@ -80,6 +80,7 @@ TEST(RequestLine, EveryRequestParsesAndSurvivesTheWire) {
          "10:31:45.250"},
         {"GetAlarmState", "GetAlarmState (69)"},
         {"GetUnattributedReflux", "GetUnattributedReflux (99)"},
+        {"SubscribeAlarms on=1", "SubscribeAlarms (101) on=1"},
         {"SetAlarmState on=0", "SetAlarmState (71) on=0"},
         {"SetAccelerateState state=2", "SetAccelerateState (73) state=2"},
         {"SetAccelerateGameInfo gameId=12 name=\"Game One\" info=logo",

@@ -81,16 +81,18 @@ SessionReport RecordedSession() {
                  {u"浏览器.exe", 20, 700, 800, 2},
                  {u"浏览器.exe", 21, 60, 1200, 2},
                  {u"old,\"x\".exe", 30, 10, 10, 1}});
+    const ipc::AlarmRecordPush alarm{At(150), 20, 1, 700, 800, 4000, 4500, u"浏览器.exe"};
+    report.OnMessage({ipc::ParseStatus::kOk, ipc::cmd::kPostAlarmRecord, alarm}, 150000, At(150));
     ProcessList(report, 180, {{u"game.exe", 10, 91000, 245000, 2}, {u"浏览器.exe", 20, 1300, 2000, 2}});
     return report;
 }
 
 TEST(SessionReport, CsvHasARowPerNameAndTheTotals) {
     EXPECT_EQ(RenderReportCsv(RecordedSession()),
-              "name,pids,first_seen,last_seen,bytes_up,bytes_down,peak_up_bps,peak_down_bps,exited\n"
-              "game.exe,10,2026-12-07 10:01:00.000,2026-12-07 10:03:00.000,91000,245000,1000,2000,no\n"
-              "浏览器.exe,20 21,2026-12-07 10:01:00.000,2026-12-07 10:03:00.000,1360,3200,11,30,no\n"
-              "\"old,\"\"x\"\".exe\",30,2026-12-07 10:01:00.000,2026-12-07 10:02:00.000,10,10,0,0,yes\n"
+              "name,pids,first_seen,last_seen,bytes_up,bytes_down,peak_up_bps,peak_down_bps,exited,alarms\n"
+              "game.exe,10,2026-12-07 10:01:00.000,2026-12-07 10:03:00.000,91000,245000,1000,2000,no,0\n"
+              "浏览器.exe,20 21,2026-12-07 10:01:00.000,2026-12-07 10:03:00.000,1360,3200,11,30,no,1\n"
+              "\"old,\"\"x\"\".exe\",30,2026-12-07 10:01:00.000,2026-12-07 10:02:00.000,10,10,0,0,yes,0\n"
               "\n"
               "total,bytes_up,bytes_down,peak_up_bps,peak_down_bps\n"
               "machine,1500,3000,1000,2000\n"
@@ -109,6 +111,13 @@ TEST(SessionReport, JsonHoldsTheSameFigures) {
         << json;
     EXPECT_NE(json.find("{\"name\":\"old,\\\"x\\\".exe\",\"pids\":[30]"), std::string::npos) << json;
     EXPECT_NE(json.find("\"exited\":true}"), std::string::npos) << json;
+    EXPECT_NE(
+        json.find(
+            "\"alarm_count\": 1,\n  \"alarms\": [\n    {\"time\":\"2026-12-07 10:02:30.000\",\"pid\":20,"
+            "\"name\":\"浏览器.exe\",\"bytes_up\":700,\"bytes_down\":800,\"machine\":true,"
+            "\"non_accelerated_total\":4000,\"local_total\":4500}\n  ],"),
+        std::string::npos)
+        << json;
     EXPECT_NE(
         json.find("\"totals\": {\"machine\": {\"bytes_up\":1500,\"bytes_down\":3000,\"peak_up_bps\":1000,"
                   "\"peak_down_bps\":2000}, \"accelerated\": {\"bytes_up\":50,\"bytes_down\":100,"
