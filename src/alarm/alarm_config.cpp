@@ -100,12 +100,4 @@ int LoadConfig(AlarmConfig& config, const ProgramDirectory& directory, std::u16s
     return 1;
 }
 
-engine::AlarmThresholds EngineThresholdsOf(const AlarmConfig& config) {
-    return engine::MakeAlarmThresholds(
-        static_cast<std::uint64_t>(static_cast<std::int64_t>(config.DownLoadReFlux)),
-        static_cast<std::uint64_t>(static_cast<std::int64_t>(config.UpLoadReFlux)),
-        static_cast<std::uint32_t>(config.DownLoadSpeed), static_cast<std::uint32_t>(config.UpLoadSpeed),
-        config.Percentage, 1);
-}
-
 }  // namespace alarming

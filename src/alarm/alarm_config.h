@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "alarm/program_directory.h"
-#include "engine/alarm_thresholds.h"
 
 namespace alarming {
 
@@ -41,8 +40,5 @@ Location ReadStoredLocation(const ProgramDirectory& directory);
 // SettingsReloadPending after reading an existing settings file. Always 1: every failure falls back to
 // defaults.
 int LoadConfig(AlarmConfig& config, const ProgramDirectory& directory, std::u16string_view alarmConfigName);
-
-// The values handed to the engine's SetThresholds: the volumes sign-extended to 64 bits, the set flag 1.
-engine::AlarmThresholds EngineThresholdsOf(const AlarmConfig& config);
 
 }  // namespace alarming
