@@ -63,7 +63,8 @@ TEST(PluginConsole, DrivesAScriptedConversationWithTheMonitor) {
     // A length field that says 10 for 9 bytes is dropped; a StopAlarm without its byte is answered 0; a
     // GetLocalUpReflux with a byte too many is taken (its length is not checked).
     const std::string script =
-        "# a whole conversation\n"
+        "# a whole conversation; the start result is pushed as the monitor connects, so it comes first\n"
+        "wait-for StartResponse\n"
         "SetAccelerateProcess names=GameClient.exe|b.exe sep=|\n"
         "wait-for SetAccelerateProcessResponse\n"
         "\n"
