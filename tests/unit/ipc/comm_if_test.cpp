@@ -326,13 +326,16 @@ TEST(CommIfOnARealPipe, LetsEachPipeGoWhenGivenAnotherAndWhenDestroyed) {
     FakeRequests requests;
     auto comm = std::make_unique<CCommIF>(requests);
     ASSERT_EQ(comm->Init(firstName), 1u);
+    // The first server must have taken the connection (Windows) before the client lets it go.
+    comm->PostStartResult(1);
+    ASSERT_TRUE(first.sink.WaitForMessages(1));
     ASSERT_EQ(comm->Init(secondName), 1u);
     EXPECT_TRUE(first.sink.WaitForPolicyQuestions(1));
     comm->PostStartResult(1);
     ASSERT_TRUE(second.sink.WaitForMessages(1));
     comm.reset();
     EXPECT_TRUE(second.sink.WaitForPolicyQuestions(1));
-    EXPECT_TRUE(first.sink.Messages().empty());
+    EXPECT_EQ(first.sink.Messages().size(), 1u);
 }
 
 // Alarm records go out only between SubscribeAlarms 1 and 0; a malformed request changes nothing.
