@@ -34,7 +34,7 @@ for n, suite in enumerate(suites):
 json.dump(result, open(out, 'w'))
 from collections import Counter
 count = Counter(b for bs in result.values() for b in set(bs))
-print('\nsuites with no branch of their own (candidates, unless they guard a contract no branch shows):')
-for s, bs in sorted(result.items(), key=lambda x: len(x[1])):
+print('\neach suite: the branches it reaches, and those no other suite reaches (fewest first)')
+for s, bs in sorted(result.items(), key=lambda x: sum(count[b] == 1 for b in x[1])):
     own = [b for b in bs if count[b] == 1]
-    print('%-50s reaches %5d, alone %4d' % (s, len(bs), len(own)))
+    print("%-50s reaches %5d, alone %4d" % (s, len(bs), len(own)))
