@@ -1,14 +1,14 @@
 # The harness of the end-to-end tests, sourced by each test script (and by the benchmark scripts).
 #
 # A test makes two network namespaces of its own, "host" (the machine the monitor watches) and "peer"
-# (the far end), joined by a veth pair, and, when it asks, a second pair whose host end is named like
-# the accelerator's tunnel ("ppp...", 172.31.x.x). The plugin console serves the pipe in the root
-# namespace (its socket in /run/kvtmon, which every namespace shares). Traffic is iperf3: a server under
-# the name the monitor must count (the host side, whose pid lasts the whole test) and a client in the
-# peer, whose JSON report gives the exact payload sent. The EXIT trap removes everything made.
+# (the far end), joined by a veth pair, and, when it asks, more pairs (e2e_link). The plugin console
+# serves the pipe in the root namespace (its socket in /run/kvtmon, which every namespace shares).
+# Traffic is iperf3: a server under the name the monitor must count (the host side, whose pid lasts the
+# whole test) and a client in the peer, whose JSON report gives the exact payload sent. The EXIT trap
+# removes everything made.
 #
 # From CMake: KVT_MONITOR (the monitor program, with config/ beside it), KVT_CONSOLE (kvtmon-plugin).
-# Exit code 77 means skipped (not root, or ip or iperf3 missing).
+# Exit code 77 means skipped (not root, or ip, iperf3 or a tool the test names missing).
 
 set -euo pipefail
 
@@ -32,13 +32,14 @@ e2e_fail() {
 # Microseconds of the wall clock, without a process.
 e2e_now_us() { local t=${EPOCHREALTIME/./}; echo $((10#$t)); }
 
+# e2e_init NAME [TOOL...]: the tools beside ip and iperf3 that the test needs.
 e2e_init() {
     E2E_NAME=$1
     [[ $(id -u) -eq 0 ]] || { echo "skipped: network namespaces need root"; exit 77; }
     # One monitor on the machine at a time: re-run under the machine-wide lock.
     monitor_hold_lock
     local tool
-    for tool in ip iperf3; do
+    for tool in ip iperf3 "${@:2}"; do
         command -v "$tool" >/dev/null || { echo "skipped: $tool is missing"; exit 77; }
     done
     [[ -x ${KVT_MONITOR:-} && -x ${KVT_CONSOLE:-} ]] || e2e_fail "KVT_MONITOR and KVT_CONSOLE must name the programs"
@@ -46,8 +47,8 @@ e2e_init() {
     E2E_ID=$$
     E2E_TAG=kvte2e-$E2E_ID
     NS_HOST=$E2E_TAG-h NS_PEER=$E2E_TAG-p
-    IF_HOST=kvt${E2E_ID}a IF_PEER=kvt${E2E_ID}b IF_TUNNEL=ppp$E2E_ID
-    HOST_ADDR=10.231.0.1 PEER_ADDR=10.231.0.2 TUNNEL_ADDR=172.31.231.1 TUNNEL_PEER_ADDR=172.31.231.2
+    IF_HOST=kvt${E2E_ID}a IF_PEER=kvt${E2E_ID}b
+    HOST_ADDR=10.231.0.1 PEER_ADDR=10.231.0.2
     PIPE="\\\\.\\pipe\\$E2E_TAG"
     WORK=$(mktemp -d "/tmp/kvte2e-$E2E_NAME.XXXXXX")
     mkdir -p "$WORK/bin"
@@ -203,28 +204,7 @@ e2e_monitor_start() {
     e2e_log "monitor started (pid $MON_PID)"
 }
 
-# The namespaces, the tunnel (as the monitor recognises it, made before it starts), the console and
-# the monitor as the accelerator starts it.
-e2e_accelerated_monitor_start() {
-    e2e_netns
-    e2e_link "$IF_TUNNEL" "kvt${E2E_ID}t" "$TUNNEL_ADDR" "$TUNNEL_PEER_ADDR"
-    e2e_console_start
-    e2e_monitor_start Accelerator.exe
-}
-
 e2e_send() { printf '%s\n' "$*" >&"$E2E_IN"; }
-
-# The next complete line of the console's output into E2E_LINE; false when none comes within SECONDS.
-e2e_read_line() {
-    local deadline=$(($(e2e_now_us) + $1 * 1000000)) chunk
-    until IFS= read -r chunk <&"$E2E_OUT"; do
-        E2E_PARTIAL+=$chunk
-        (($(e2e_now_us) < deadline)) || return 1
-        sleep 0.05
-    done
-    E2E_LINE=$E2E_PARTIAL$chunk
-    E2E_PARTIAL=
-}
 
 # Skips every line the console has printed so far.
 e2e_drain() {
@@ -236,12 +216,14 @@ e2e_drain() {
 # e2e_await ID SECONDS [UNWANTED_ID]: reads on to the next message with that id from the monitor into
 # E2E_LINE; false when none comes in time; fails the test when UNWANTED_ID comes first.
 e2e_await() {
-    local id=$1 unwanted=${3:-} deadline=$(($(e2e_now_us) + $2 * 1000000))
-    while e2e_read_line $(((deadline - $(e2e_now_us)) / 1000000 + 1)); do
+    local id=$1 unwanted=${3:-} deadline=$(($(e2e_now_us) + $2 * 1000000)) chunk
+    while (($(e2e_now_us) < deadline)); do
+        # A line still being written comes in pieces.
+        IFS= read -r chunk <&"$E2E_OUT" || { E2E_PARTIAL+=$chunk; sleep 0.05; continue; }
+        E2E_LINE=$E2E_PARTIAL$chunk E2E_PARTIAL=
         [[ $E2E_LINE == *'"dir":"in","id":'"$id"',"'* ]] && return 0
         [[ -n $unwanted && $E2E_LINE == *'"dir":"in","id":'"$unwanted"',"'* ]] &&
             e2e_fail "message $unwanted came before $id: $E2E_LINE"
-        (($(e2e_now_us) < deadline)) || return 1
     done
     return 1
 }
@@ -271,22 +253,11 @@ e2e_ask_until() {
     done
 }
 
-# e2e_ask_near 'REQUEST ARGS' ANSWER_ID EXPECTED WHAT: its answer's bytes within 1 % of EXPECTED.
-e2e_ask_near() {
-    e2e_ask "$1" "$2" bytes
-    e2e_near "$ANSWER" "$3" 10 "$4"
-}
-
 # e2e_counted_near 'REQUEST ARGS' ANSWER_ID EXPECTED WHAT [SECONDS]: asks until the answer's bytes
 # reach 99 % of EXPECTED (the statistics tick sums once a second), then within 1 % of it.
 e2e_counted_near() {
     e2e_ask_until "$1" "$2" bytes "ANSWER >= $3 * 99 / 100" "${5:-10}"
     e2e_near "$ANSWER" "$3" 10 "$4"
-}
-
-e2e_accelerate() {
-    e2e_ask "SetAccelerateProcess names=$1; separator=;" 16 result
-    e2e_equal "$ANSWER" 1 "SetAccelerateProcess"
 }
 
 # e2e_monitor_ended SECONDS WHY: the monitor must end by itself within SECONDS, with exit code 0.

@@ -34,8 +34,8 @@ for tag in "${!NAME[@]}"; do
     name=${NAME[$tag]} pid=${PID[$tag]}
     e2e_counted_near "GetProcessDownRefluxByProcessName name=$name" 40 "${DOWN[$tag]}" "$name down, by name"
     e2e_counted_near "GetProcessUpRefluxByProcessName name=$name" 44 "${UP[$tag]}" "$name up, by name"
-    e2e_ask_near "GetProcessUpRefluxByPId pid=$pid" 46 "${UP[$tag]}" "$name up, by pid"
-    e2e_ask_near "GetProcessDownRefluxByPId pid=$pid" 42 "${DOWN[$tag]}" "$name down, by pid"
+    e2e_counted_near "GetProcessUpRefluxByPId pid=$pid" 46 "${UP[$tag]}" "$name up, by pid"
+    e2e_counted_near "GetProcessDownRefluxByPId pid=$pid" 42 "${DOWN[$tag]}" "$name down, by pid"
 done
 
 # After the processes end (the monitor looks every 5 s) their pids no longer answer; their names do.
@@ -44,8 +44,8 @@ for tag in "${!NAME[@]}"; do
     name=${NAME[$tag]} pid=${PID[$tag]}
     e2e_wait_exit "$pid" 10 || e2e_fail "$name did not end"
     e2e_ask_until "GetProcessDownRefluxByPId pid=$pid" 42 bytes "ANSWER == $FAIL64" 15
-    e2e_ask_near "GetProcessUpRefluxByProcessName name=$name" 44 "${UP[$tag]}" "$name up by name, exited"
-    e2e_ask_near "GetProcessDownRefluxByProcessName name=$name" 40 "${DOWN[$tag]}" "$name down by name, exited"
+    e2e_counted_near "GetProcessUpRefluxByProcessName name=$name" 44 "${UP[$tag]}" "$name up by name, exited"
+    e2e_counted_near "GetProcessDownRefluxByProcessName name=$name" 40 "${DOWN[$tag]}" "$name down by name, exited"
 done
 
 # The first round of the process list: 60 s after the start, one message per process.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The README's run command, as scripts/run-monitor.sh runs it: kvtmon-plugin --watch launches the
-# monitor, names the game, prints the totals with their rates each second, and Ctrl-C ends the monitor
-# with exit code 0. Without root the monitor cannot capture, and the console says so with the end of
-# the monitor's traffic log.
+# The README's run command, as scripts/run-monitor.sh runs it, with a report: kvtmon-plugin --watch
+# --report DIR launches the monitor, names the game, prints the totals with their rates each second, and
+# Ctrl-C after the first process list (60 s) ends the monitor with exit code 0; report.csv then names the
+# sending process with its pid and its bytes within 1 % of iperf3's count. Without root the monitor
+# cannot capture, and the console says so with the end of the monitor's traffic log.
 source "$(dirname "$0")/lib.sh"
 e2e_init watch
 e2e_netns
@@ -11,7 +12,7 @@ flow=e2e-flow-$E2E_ID
 e2e_server "$flow" 5801
 
 e2e_spawn /dev/null "$WORK/watch.out" "$WORK/watch.err" ip netns exec "$NS_HOST" "$KVT_CONSOLE" --pipe "$PIPE" \
-    --launch "$MON_DIR/kvtmon" --watch "GameClient.exe"
+    --launch "$MON_DIR/kvtmon" --watch GameClient.exe --report "$WORK"
 WATCH_PID=$E2E_LAST_PID
 e2e_wait_line "$WORK/watch.out" '^accelerated process: GameClient.exe$' 20 || e2e_fail "the watch did not name the game"
 # 1 MB/s up: the machine's up rate reads about 8 mbps.
@@ -19,17 +20,21 @@ e2e_client flow "$HOST_ADDR" 5801 -R -u -l 1400 -b 8M -t 6
 e2e_wait_line "$WORK/watch.out" 'machine +down .* up +[0-9.]+mb at [5-9]\.[0-9]+mbps' 12 ||
     e2e_fail "no second with about 8 mbps up"
 e2e_log "figure: $E2E_MATCH"
-# A new port's bytes count from its first packet, so the rate may show in the second block already:
-# wait for the third.
-for ((i = 0; i < 50; i++)); do
-    (($(grep -c ' machine ' "$WORK/watch.out") >= 3)) && break
-    sleep 0.1
-done
-(($(grep -c ' machine ' "$WORK/watch.out") >= 3)) || e2e_fail "under 3 blocks of totals"
+e2e_sent flow
+e2e_wait_line "$WORK/watch.out" ' processes \(' 75 || e2e_fail "no process list within 75 s"
+blocks=$(grep -c ' machine ' "$WORK/watch.out")
+((blocks >= 50)) || e2e_fail "$blocks blocks of totals before the first process list, not one a second"
 kill -INT "$WATCH_PID"
 e2e_wait_exit "$WATCH_PID" 20 || e2e_fail "the watch did not end within 20 s of Ctrl-C"
 e2e_equal "$E2E_EXIT" 0 "the watch's exit code"
 e2e_equal "$(tail -n 1 "$WORK/watch.out")" "the monitor ended with exit code 0" "the watch's last line"
+grep -q "report written to $WORK: report.csv, report.json, rates.png" "$WORK/watch.err" ||
+    e2e_fail "no report written: $(tail -n 3 "$WORK/watch.err")"
+row=$(grep -m1 "^$flow," "$WORK/report.csv") || e2e_fail "report.csv has no row for $flow"
+IFS=, read -r _ pids _ _ up _ _ _ exited _ <<<"$row"
+[[ " $pids " == *" $SERVER_PID "* ]] || e2e_fail "the row's pids '$pids' lack $SERVER_PID"
+e2e_near "$up" "$SENT" 10 "$flow up, in report.csv"
+e2e_equal "$exited" no "$flow exited"
 
 # Not root: the monitor cannot capture.
 command -v setpriv >/dev/null || exit 0
