@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # A plugin that misbehaves. A plugin that stops reading its pipe while 600 answers fill it and 625 MB go
 # by: the monitor counts all the while, pushes fresh totals within 1.5 s of the plugin reading again,
-# grows by less than 3 MB and logs the answers it dropped. Then 200 messages of random bytes: the monitor
-# drops them, answers the next well-formed request and its memory stays put. Last, ExitMonitor during a
-# flood of small packets: it still ends within 3 s with exit code 0.
+# grows by less than 3 MB and logs the answers it dropped. Then ExitMonitor during a flood of small
+# packets: it still ends within 3 s with exit code 0.
 source "$(dirname "$0")/lib.sh"
 e2e_init hostile_plugin
 e2e_netns
@@ -47,27 +46,6 @@ e2e_log "figure: monitor RSS $rss_before kB before, $rss_paused kB paused, $rss_
 ((growth < 3072)) || e2e_fail "the monitor grew by $growth kB"
 e2e_wait_line "$MON_DIR/traffic.log" 'plugin pipe read again: [0-9]+ pushes and [1-9][0-9]* answers dropped' 5 ||
     e2e_fail "the traffic log does not count the dropped answers"
-
-# ---- 200 messages of 1 to 4096 random bytes (a random length field equal to the message's size, with
-# a request id behind it, is a one in four billion chance)
-# Settle first: the memory of a monitor that has answered its first requests.
-for _ in $(seq 20); do e2e_send GetLocalDownReflux; done
-e2e_send GetAccelerateTotalReflux
-e2e_await 30 20 || e2e_fail "no answer to the first requests"
-rss_before=$(e2e_rss_kb)
-random=$(head -c $((200 * 4096)) /dev/urandom | od -An -v -tx1 | tr -d ' \n')
-for i in $(seq 0 199); do
-    e2e_send "raw ${random:i * 8192:(RANDOM % 4096 + 1) * 2}"
-done
-e2e_drain
-# The next well-formed request is answered, and nothing a random message could have asked for
-# (GetLocalDownReflux, answer 20) comes first.
-e2e_send GetAccelerateTotalReflux
-e2e_await 30 20 20 || e2e_fail "no answer after 200 messages of random bytes"
-rss_after=$(e2e_rss_kb)
-e2e_log "figure: monitor resident memory $rss_before kB before the random messages, $rss_after kB after"
-# A bound far above any noise: only a monitor that kept what it dropped goes past it.
-((rss_after - rss_before < 65536)) || e2e_fail "resident memory grew by $((rss_after - rss_before)) kB"
 
 # ---- ExitMonitor under a flood of 18-byte datagrams (64-byte frames), as fast as one sender goes
 e2e_server flood 5901
