@@ -59,8 +59,8 @@ left=$((scrape_from + 60000000 - $(e2e_now_us)))
 lines_to=$(wc -l <"$WORK/console.out")
 scraped_ms=$((($(e2e_now_us) - scrape_from) / 1000))
 kill "$scraper"
-drops=$(in_host curl -sf "$endpoint/metrics" | awk '/^kvtmon_capture_dropped_packets_total/ { s += $2 } END { print s + 0 }') ||
-    e2e_fail "the endpoint did not answer"
+drops=$(in_host curl -sf "$endpoint/metrics" |
+    awk '/^kvtmon_capture_dropped_packets_total/ { s += $2 } END { print s + 0 }') || e2e_fail "the endpoint did not answer"
 pushes=$(sed -n "$((lines_from + 1)),${lines_to}p" "$WORK/console.out" | grep -c '"dir":"in","id":77,' || true)
 e2e_log "figure: $pushes PostLocalDownReflux pushes, $drops packets dropped, in $scraped_ms ms of a scrape every 100 ms"
 ((pushes >= 58)) || e2e_fail "the statistics tick lost its second: $pushes totals pushes in $scraped_ms ms"
