@@ -4,7 +4,6 @@
 #include <signal.h>
 
 #include "base/module_path.h"
-#include "engine/process_names.h"
 #include "loopback_sockets_linux.h"
 
 namespace {
@@ -24,9 +23,6 @@ TEST_F(LinuxProcessSource, NamesThisProgram) {
     std::u16string name;
     EXPECT_EQ(source_->QuerySnapshotName(self_, name), 0u);
     EXPECT_EQ(name, u"kvt_tests");
-    engine::ProcessNames names(*source_);
-    EXPECT_EQ(names.GetProcessNameById(0, path), 0u);
-    EXPECT_EQ(path, u"System Idle Process");
 }
 
 TEST_F(LinuxProcessSource, AProcessThatEndedIsNotRunningEvenAsAZombie) {

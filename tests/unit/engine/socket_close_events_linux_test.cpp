@@ -81,10 +81,4 @@ TEST_F(SocketCloseEventsLinux, InterruptEndsALongPoll) {
     EXPECT_EQ(result, 0u);
 }
 
-TEST(SocketCloseEventsStopped, PollBeforeStartFails) {
-    std::vector<SocketCloseEvent> events(1);
-    EXPECT_NE(engine::CreateSocketCloseEvents()->Poll(0, events), 0u);
-    EXPECT_TRUE(events.empty());
-}
-
 }  // namespace
