@@ -125,7 +125,6 @@ class FakeProcessSource final : public engine::IProcessSource {
 class FakeInterfaceTable final : public engine::IInterfaceTable {
   public:
     engine::ListStatus ListInterfaces(std::vector<engine::InterfaceRow>& out) override {
-        ++interfaceListings;
         out = interfaceStatus == engine::ListStatus::kOk ? rows : std::vector<engine::InterfaceRow>{};
         return interfaceStatus;
     }
@@ -148,7 +147,6 @@ class FakeInterfaceTable final : public engine::IInterfaceTable {
     engine::ListStatus interfaceStatus = engine::ListStatus::kOk;
     engine::ListStatus adapterStatus = engine::ListStatus::kOk;
     bool gone = false;
-    int interfaceListings = 0;
 };
 
 class FakePrivilegeOps final : public engine::IPrivilegeOps {

@@ -50,13 +50,18 @@ inline bool FreeForOthers(base::ReentrantLock& lock) {
 // Local down, local up, accelerated down, accelerated up.
 using Pushed = std::array<std::uint64_t, 4>;
 
+// A plugin channel; one whose pipe is full would block a push, so the engine lock must be free by then.
 class RecordingSink final : public engine::ITotalsSink {
   public:
+    explicit RecordingSink(base::ReentrantLock& engineLock) : lock(engineLock) {}
     void PushTotals(std::uint64_t localDown, std::uint64_t localUp, std::uint64_t accelerateDown,
                     std::uint64_t accelerateUp) override {
         pushes.push_back({localDown, localUp, accelerateDown, accelerateUp});
+        lockFree = lockFree && FreeForOthers(lock);
     }
+    base::ReentrantLock& lock;
     std::vector<Pushed> pushes;
+    bool lockFree = true;
 };
 
 // What the alarm callback saw on one call.
@@ -101,11 +106,6 @@ struct StatisticsScene {
     void Refresh(std::int64_t n) {
         clock_.time = Second(n);
         ASSERT_EQ(table_.RefreshProcessList(), 0u);
-    }
-    // The port's socket goes; its record is closed by the next refresh and keeps its counters.
-    void ClosePort(std::uint16_t port, std::int64_t n) {
-        std::erase_if(sockets_.tcp, [port](const engine::TcpRow& row) { return row.localPort == port; });
-        Refresh(n);
     }
     // The process ends; the status pass at second `n` marks it exited.
     void End(std::uint32_t pid, std::int64_t n) {
@@ -202,7 +202,7 @@ struct StatisticsScene {
     std::atomic<std::uint32_t> running_{1};
     base::SystemTime startTime_ = Second(0);
     engine::TrafficStatistics stats_{table_, registry_, adapter_, running_, startTime_};
-    RecordingSink sink_;
+    RecordingSink sink_{lock_};
     std::vector<AlarmCall> alarms_;
     // What the status passes reported: the exited records, and the host's end.
     std::vector<std::pair<std::uint32_t, std::u16string>> exited_;

@@ -62,13 +62,6 @@ TEST_F(TrafficSnapshotsTest, SnapshotsCopyTheLastTickAndEveryRecordInListOrder) 
     EXPECT_EQ(engine::ReadAllProcessDetails(Source()), details);
     EXPECT_EQ(engine::ReadProcessDetail(Source(), 2), details[2]);
     EXPECT_EQ(engine::ReadProcessDetail(Source(), 3), std::nullopt);
-
-    Count(100, 5000, 500, 500);
-    ClosePort(5001, 4);
-    End(100, 4);
-    TickAt(5);
-    EXPECT_EQ(engine::ReadTrafficTotals(Source()).localUp, up + 500);
-    EXPECT_EQ(engine::ReadProcessRows(Source())[0].state, kStateExited);
 }
 
 }  // namespace
