@@ -69,6 +69,12 @@ class Capture : public std::streambuf {
     std::string text_;
 };
 
+// The console's two streams.
+struct Run {
+    Capture out;
+    Capture err;
+};
+
 // The program behind the monitor: its exit request makes the monitor close the pipe and end with 0.
 struct Program : ipc_test::FakeRequests {
     void RequestExit() override {
@@ -82,17 +88,17 @@ class InProcessMonitor : public console::MonitorProcess {
   public:
     // A negative start result: the process ends with exit code 7 before it connects.
     InProcessMonitor(Program& program, const std::u16string& pipe, int startResult)
-        : comm(std::make_unique<ipc::CCommIF>(program)) {
+        : comm_(std::make_unique<ipc::CCommIF>(program)) {
         thread_ = std::thread([this, &program, pipe, startResult] {
             if (startResult < 0) {
                 exitCode_ = 7;
-            } else if (comm->Init(pipe) == 1) {
-                comm->PostStartResult(static_cast<std::uint8_t>(startResult));
+            } else if (comm_->Init(pipe) == 1) {
+                comm_->PostStartResult(static_cast<std::uint8_t>(startResult));
                 base::Event* events[] = {&program.exit, &close_};
                 exitCode_ = startResult == 0 || base::Event::WaitAny(events, 30000) == 0 ? 0 : 3;
             }
             std::lock_guard<std::mutex> lock(commMutex_);
-            comm.reset();  // closes the pipe, as the process's end would
+            comm_.reset();  // closes the pipe, as the process's end would
             ended_.Set();
         });
     }
@@ -112,15 +118,14 @@ class InProcessMonitor : public console::MonitorProcess {
 
     // The test's pushes: the monitor's end waits for one under way (the console may have read its
     // message before the write has returned).
-    template <typename Push>
-    void WithComm(Push push) {
+    void PushTotals(std::uint64_t localDown, std::uint64_t localUp, std::uint64_t accDown,
+                    std::uint64_t accUp) {
         std::lock_guard<std::mutex> lock(commMutex_);
-        push(*comm);
+        comm_->PushTotals(localDown, localUp, accDown, accUp);
     }
 
-    std::unique_ptr<ipc::CCommIF> comm;
-
   private:
+    std::unique_ptr<ipc::CCommIF> comm_;
     std::mutex commMutex_;
     base::Event close_{base::EventReset::kManual, false};
     base::Event ended_{base::EventReset::kManual, false};

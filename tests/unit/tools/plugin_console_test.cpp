@@ -19,13 +19,8 @@ namespace {
 using console_test::InProcessHost;
 using Lines = std::vector<std::string>;
 
-struct ConsoleRun {
-    console_test::Capture out;
-    console_test::Capture err;
-};
-
 // Runs the console with a pipe of its own unless the arguments name one.
-int RunConsole(std::vector<std::string> args, console::ConsoleHost& host, ConsoleRun& run,
+int RunConsole(std::vector<std::string> args, console::ConsoleHost& host, console_test::Run& run,
                const std::string& script = "") {
     if (std::find(args.begin(), args.end(), "--pipe") == args.end()) {
         args.insert(args.begin(), {"--pipe", base::Utf16ToUtf8(pipe_test::UniquePipeName())});
@@ -34,7 +29,7 @@ int RunConsole(std::vector<std::string> args, console::ConsoleHost& host, Consol
     return console::RunPluginConsole(args, {in, run.out.stream, run.err.stream}, host);
 }
 
-std::future<int> RunAsync(const std::vector<std::string>& args, InProcessHost& host, ConsoleRun& run,
+std::future<int> RunAsync(const std::vector<std::string>& args, InProcessHost& host, console_test::Run& run,
                           const std::string& script = "") {
     return std::async(std::launch::async, [&, args, script] { return RunConsole(args, host, run, script); });
 }
@@ -44,7 +39,7 @@ std::string Now() {
 }
 
 // The lines of each direction in order, the time stamp checked and cut off ("YYYY-MM-DD HH:MM:SS.mmm ").
-void Split(const ConsoleRun& run, const std::string& before, Lines& in, Lines& out) {
+void Split(const console_test::Run& run, const std::string& before, Lines& in, Lines& out) {
     const std::string after = Now();
     for (const std::string& line : console_test::Lines(run.out.Text())) {
         const std::string time = line.substr(0, 23);
@@ -59,7 +54,7 @@ bool Has(const console_test::Capture& capture, const std::string& part) {
 
 TEST(PluginConsole, DrivesAScriptedConversationWithTheMonitor) {
     InProcessHost host;
-    ConsoleRun run;
+    console_test::Run run;
     // A length field that says 10 for 9 bytes is dropped; a StopAlarm without its byte is answered 0; a
     // GetLocalUpReflux with a byte too many is taken (its length is not checked).
     const std::string script =
@@ -77,7 +72,7 @@ TEST(PluginConsole, DrivesAScriptedConversationWithTheMonitor) {
     const std::string before = Now();
     auto done = RunAsync({"--launch", "monitor", "--script", "--echo", "--exit"}, host, run, script);
     ASSERT_TRUE(run.out.WaitFor("< StopAlarmResponse (8) result=1")) << run.out.Text() << run.err.Text();
-    host.monitor->WithComm([](ipc::CCommIF& comm) { comm.PushTotals(5, 6, 7, 8); });
+    host.monitor->PushTotals(5, 6, 7, 8);
     ASSERT_EQ(done.get(), console::kExitOk) << run.err.Text();
     Lines in;
     Lines out;
@@ -113,7 +108,7 @@ TEST(PluginConsole, DrivesAScriptedConversationWithTheMonitor) {
 // (Each line's JSON itself is message_line_test's.)
 TEST(PluginConsole, SendsCommandLineRequestsAndPrintsJsonLines) {
     InProcessHost host;
-    ConsoleRun run;
+    console_test::Run run;
     std::istringstream none;
     // Without --pipe the name carries the console's pid.
     ASSERT_EQ(console::RunPluginConsole(
@@ -138,12 +133,12 @@ TEST(PluginConsole, SendsCommandLineRequestsAndPrintsJsonLines) {
 
 TEST(PluginConsole, ListensUntilInterruptedThenEndsTheMonitor) {
     InProcessHost host;
-    ConsoleRun run;
+    console_test::Run run;
     auto done =
         RunAsync({"--launch", "monitor", "--listen", "0", "--exit", "--", "GetAlarmState"}, host, run);
     ASSERT_TRUE(run.out.WaitFor("< GetAlarmStateResponse (70) state=1\n"))
         << run.out.Text() << run.err.Text();
-    host.monitor->WithComm([](ipc::CCommIF& comm) { comm.PushTotals(1, 2, 3, 4); });
+    host.monitor->PushTotals(1, 2, 3, 4);
     ASSERT_TRUE(run.out.WaitFor("< PostAccelerateUpReflux (81) bytes=4\n")) << run.out.Text();
     ASSERT_EQ(done.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
     ASSERT_TRUE(host.Interrupt());
@@ -206,7 +201,7 @@ TEST(PluginConsole, AnswersEachCommandLineWithItsExitCodeAndText) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         InProcessHost host;
-        ConsoleRun run;
+        console_test::Run run;
         EXPECT_EQ(RunConsole(c.args, host, run, c.script), c.code);
         EXPECT_TRUE(Has(run.out, c.text) || Has(run.err, c.text)) << run.out.Text() << run.err.Text();
         EXPECT_EQ(host.launchedPipe.empty(), !c.launches);
@@ -215,7 +210,7 @@ TEST(PluginConsole, AnswersEachCommandLineWithItsExitCodeAndText) {
 
 TEST(PluginConsole, ReportsAMonitorThatGoesUnaskedOrCannotStart) {
     InProcessHost host;
-    ConsoleRun run;
+    console_test::Run run;
     auto done = RunAsync({"--launch", "monitor", "--script"}, host, run, "GetLocalUpReflux\nwait 20\n");
     ASSERT_TRUE(run.out.WaitFor("< GetLocalUpRefluxResponse")) << run.err.Text();
     host.monitor->Close();
@@ -223,7 +218,7 @@ TEST(PluginConsole, ReportsAMonitorThatGoesUnaskedOrCannotStart) {
     EXPECT_TRUE(
         Has(run.err, "the monitor disconnected while the console waited for the end of 'wait' on line 2"))
         << run.err.Text();
-    ConsoleRun missing;
+    console_test::Run missing;
     const std::string path = base::Utf16ToUtf8(base::ProgramPath(u"no-such-monitor"));
     EXPECT_EQ(RunConsole({"--launch", path}, *console::MakeSystemConsoleHost(), missing),
               console::kExitFailure);

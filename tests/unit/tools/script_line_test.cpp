@@ -49,8 +49,6 @@ TEST(ScriptLine, ReadsEachKindOfLine) {
     }
     ScriptStep step;
     std::string error;
-    ASSERT_TRUE(console::ParseScriptLine("StopAlarm stop=1", kNow, step, error));
-    EXPECT_TRUE(step.request.args == ipc::RequestArgs(ipc::ByteArgs{1}));
     ASSERT_TRUE(console::ParseScriptLine("raw 0a000000 07000000 01", kNow, step, error)) << error;
     EXPECT_EQ(step.kind, Kind::kRaw);
     EXPECT_EQ(step.bytes, (std::vector<std::uint8_t>{0x0A, 0, 0, 0, 7, 0, 0, 0, 1}));

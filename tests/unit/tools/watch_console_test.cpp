@@ -19,12 +19,7 @@ namespace {
 
 using console_test::InProcessHost;
 
-struct WatchRun {
-    console_test::Capture out;
-    console_test::Capture err;
-};
-
-int RunWatch(const std::string& launch, InProcessHost& host, WatchRun& run) {
+int RunWatch(const std::string& launch, InProcessHost& host, console_test::Run& run) {
     std::istringstream in;
     const std::vector<std::string> args = {"--pipe",         base::Utf16ToUtf8(pipe_test::UniquePipeName()),
                                            "--launch",       launch,
@@ -35,11 +30,11 @@ int RunWatch(const std::string& launch, InProcessHost& host, WatchRun& run) {
 
 TEST(WatchConsole, PrintsTheTotalsUntilCtrlCThenEndsTheMonitor) {
     InProcessHost host;
-    WatchRun run;
+    console_test::Run run;
     auto done = std::async(std::launch::async, [&] { return RunWatch("monitor", host, run); });
     ASSERT_TRUE(run.out.WaitFor("accelerated process: GameClient.exe\n")) << run.out.Text() << run.err.Text();
     // (The view's lines are watch_view_test's.)
-    host.monitor->WithComm([](ipc::CCommIF& comm) { comm.PushTotals(1000, 2000, 100, 200); });
+    host.monitor->PushTotals(1000, 2000, 100, 200);
     ASSERT_TRUE(run.out.WaitFor("accelerated  down      800b at -")) << run.out.Text();
     ASSERT_EQ(done.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
     ASSERT_TRUE(host.Interrupt());
@@ -77,7 +72,7 @@ TEST(WatchConsole, AMonitorThatCannotStartIsShownWithTheEndOfItsLog) {
                     u"[2026-12-06 10:00:00]打开日志\n[2026-12-06 10:00:00]无法抓包，error no = 1 \n"));
         }
         InProcessHost host;
-        WatchRun run;
+        console_test::Run run;
         EXPECT_EQ(RunWatch(base::Utf16ToUtf8(directory) + c.program, host, run), console::kExitFailure);
         const std::string err = run.err.Text();
         EXPECT_NE(err.find(std::string("kvtmon-plugin: the monitor could not start: ") + c.why),
