@@ -45,17 +45,11 @@ struct Listed {
 };
 
 void ProcessList(SessionReport& report, int second, const std::vector<Listed>& processes) {
-    std::uint32_t index = 0;
-    for (const Listed& p : processes) {
-        ipc::ProcessListEntry e;
-        e.sequence = index == 0 ? 1 : 2;
-        e.index = index++;
-        e.state = p.state;
-        e.pid = p.pid;
-        e.bytesUp = p.up;
-        e.bytesDown = p.down;
-        e.startTime = At(0);
-        e.name = p.name;
+    for (std::uint32_t i = 0; i < processes.size(); ++i) {
+        const Listed& p = processes[i];
+        // sequence, index, state, reserved, port count, pid, bytes up and down, start, exit, name, path
+        const ipc::ProcessListEntry e{i == 0 ? 1u : 2u, i,     p.state, 0,      0,  p.pid, p.up,
+                                      p.down,           At(0), {},      p.name, u""};
         report.OnMessage({ipc::ParseStatus::kOk, ipc::cmd::kPostProcessListReflux, e}, second * 1000LL,
                          At(second));
     }
