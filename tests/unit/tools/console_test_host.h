@@ -9,11 +9,12 @@
 #include <memory>
 #include <mutex>
 #include <ostream>
-#include <sstream>
 #include <streambuf>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "base/event.h"
 #include "ipc/comm_if.h"
@@ -24,6 +25,17 @@
 
 namespace console_test {
 
+inline std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t begin = 0;
+    for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', begin)) {
+        lines.push_back(text.substr(begin, end - begin));
+        begin = end + 1;
+    }
+    EXPECT_EQ(begin, text.size()) << "every line ends in a line feed";
+    return lines;
+}
+
 // What is written; any thread may write while another waits.
 class Capture : public std::streambuf {
   public:
@@ -32,14 +44,6 @@ class Capture : public std::streambuf {
     std::string Text() const {
         std::lock_guard<std::mutex> lock(mutex_);
         return text_;
-    }
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        std::istringstream in(Text());
-        for (std::string line; std::getline(in, line);) {
-            lines.push_back(line);
-        }
-        return lines;
     }
     bool WaitFor(const std::string& part) {
         std::unique_lock<std::mutex> lock(mutex_);
@@ -65,6 +69,12 @@ class Capture : public std::streambuf {
     std::string text_;
 };
 
+// The console's two streams.
+struct Run {
+    Capture out;
+    Capture err;
+};
+
 // The program behind the monitor: its exit request makes the monitor close the pipe and end with 0.
 struct Program : ipc_test::FakeRequests {
     void RequestExit() override {
@@ -78,17 +88,17 @@ class InProcessMonitor : public console::MonitorProcess {
   public:
     // A negative start result: the process ends with exit code 7 before it connects.
     InProcessMonitor(Program& program, const std::u16string& pipe, int startResult)
-        : comm(std::make_unique<ipc::CCommIF>(program)) {
+        : comm_(std::make_unique<ipc::CCommIF>(program)) {
         thread_ = std::thread([this, &program, pipe, startResult] {
             if (startResult < 0) {
                 exitCode_ = 7;
-            } else if (comm->Init(pipe) == 1) {
-                comm->PostStartResult(static_cast<std::uint8_t>(startResult));
+            } else if (comm_->Init(pipe) == 1) {
+                comm_->PostStartResult(static_cast<std::uint8_t>(startResult));
                 base::Event* events[] = {&program.exit, &close_};
                 exitCode_ = startResult == 0 || base::Event::WaitAny(events, 30000) == 0 ? 0 : 3;
             }
             std::lock_guard<std::mutex> lock(commMutex_);
-            comm.reset();  // closes the pipe, as the process's end would
+            comm_.reset();  // closes the pipe, as the process's end would
             ended_.Set();
         });
     }
@@ -108,15 +118,14 @@ class InProcessMonitor : public console::MonitorProcess {
 
     // The test's pushes: the monitor's end waits for one under way (the console may have read its
     // message before the write has returned).
-    template <typename Push>
-    void WithComm(Push push) {
+    void PushTotals(std::uint64_t localDown, std::uint64_t localUp, std::uint64_t accDown,
+                    std::uint64_t accUp) {
         std::lock_guard<std::mutex> lock(commMutex_);
-        push(*comm);
+        comm_->PushTotals(localDown, localUp, accDown, accUp);
     }
 
-    std::unique_ptr<ipc::CCommIF> comm;
-
   private:
+    std::unique_ptr<ipc::CCommIF> comm_;
     std::mutex commMutex_;
     base::Event close_{base::EventReset::kManual, false};
     base::Event ended_{base::EventReset::kManual, false};
@@ -124,23 +133,19 @@ class InProcessMonitor : public console::MonitorProcess {
     std::thread thread_;
 };
 
-// Launch paths by file name: "monitor" starts an in-process monitor, "start-0" one that reports a failed
-// start and ends, "ends-at-once" one that has ended already; anything else fails to start.
+// Launch paths by file name: "start-0" starts an in-process monitor that reports a failed start and
+// ends, "ends-at-once" one that has ended already; anything else one that runs.
 class InProcessHost : public console::ConsoleHost {
   public:
     std::uint32_t ProcessId() override { return 4242; }
     std::unique_ptr<console::MonitorProcess> LaunchMonitor(const std::u16string& path,
                                                            const std::u16string& hostName,
                                                            const std::u16string& pipeName,
-                                                           std::string& error) override {
+                                                           std::string& /*error*/) override {
         launchedHost = hostName;
         launchedPipe = pipeName;
         const std::u16string name = path.substr(path.find_last_of(u"/\\") + 1);
-        const int start = name == u"monitor" ? 1 : name == u"start-0" ? 0 : name == u"ends-at-once" ? -1 : 2;
-        if (start == 2) {
-            error = "cannot start that";
-            return nullptr;
-        }
+        const int start = name == u"start-0" ? 0 : name == u"ends-at-once" ? -1 : 1;
         auto launched = std::make_unique<InProcessMonitor>(program, pipeName, start);
         monitor = launched.get();
         return launched;

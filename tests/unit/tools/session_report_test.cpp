@@ -13,6 +13,7 @@
 #include "plugin/report_files.h"
 #include "plugin/session_report.h"
 #include "support/temp_dir.h"
+#include "unit/tools/console_test_host.h"
 
 namespace {
 
@@ -20,14 +21,8 @@ using console::SessionReport;
 
 // 10:00:00 and the given seconds later, the same day.
 base::SystemTime At(int seconds) {
-    return {2026,
-            12,
-            1,
-            7,
-            10,
-            static_cast<std::uint16_t>(seconds / 60),
-            static_cast<std::uint16_t>(seconds % 60),
-            0};
+    const auto s = static_cast<std::uint16_t>(seconds);
+    return {2026, 12, 1, 7, 10, static_cast<std::uint16_t>(s / 60), static_cast<std::uint16_t>(s % 60), 0};
 }
 
 void Totals(SessionReport& report, int second, std::uint64_t localDown, std::uint64_t localUp,
@@ -50,17 +45,11 @@ struct Listed {
 };
 
 void ProcessList(SessionReport& report, int second, const std::vector<Listed>& processes) {
-    std::uint32_t index = 0;
-    for (const Listed& p : processes) {
-        ipc::ProcessListEntry e;
-        e.sequence = index == 0 ? 1 : 2;
-        e.index = index++;
-        e.state = p.state;
-        e.pid = p.pid;
-        e.bytesUp = p.up;
-        e.bytesDown = p.down;
-        e.startTime = At(0);
-        e.name = p.name;
+    for (std::uint32_t i = 0; i < processes.size(); ++i) {
+        const Listed& p = processes[i];
+        // sequence, index, state, reserved, port count, pid, bytes up and down, start, exit, name, path
+        const ipc::ProcessListEntry e{i == 0 ? 1u : 2u, i,     p.state, 0,      0,  p.pid, p.up,
+                                      p.down,           At(0), {},      p.name, u""};
         report.OnMessage({ipc::ParseStatus::kOk, ipc::cmd::kPostProcessListReflux, e}, second * 1000LL,
                          At(second));
     }
@@ -137,15 +126,7 @@ TEST(SessionReport, MissingOrFileDirectoryIsRefusedBeforeTheSession) {
     EXPECT_NE(error.find("is not a directory"), std::string::npos) << error;
 
     // The console says so and ends before it makes the pipe or starts a monitor.
-    struct NoHost : console::ConsoleHost {
-        std::uint32_t ProcessId() override { return 1; }
-        std::unique_ptr<console::MonitorProcess> LaunchMonitor(const std::u16string&, const std::u16string&,
-                                                               const std::u16string&, std::string&) override {
-            ADD_FAILURE() << "a monitor was started";
-            return nullptr;
-        }
-        void SetInterruptHandler(std::function<void()>) override {}
-    } host;
+    console_test::InProcessHost host;
     std::istringstream in;
     std::ostringstream out;
     std::ostringstream err;
@@ -154,6 +135,7 @@ TEST(SessionReport, MissingOrFileDirectoryIsRefusedBeforeTheSession) {
     EXPECT_EQ(console::RunPluginConsole(args, {in, out, err}, host), console::kExitFailure);
     EXPECT_NE(err.str().find("does not exist"), std::string::npos) << err.str();
     EXPECT_TRUE(out.str().empty());
+    EXPECT_TRUE(host.launchedPipe.empty()) << "a monitor was started";
 }
 
 TEST(SessionReport, FilesAreWrittenAndTheChartWhenGnuplotIsThere) {
