@@ -116,16 +116,6 @@ TEST_F(AlarmThreadTest, EachSecondWithoutAnEventRunsTheTickAndAnEngineExceptionE
               std::chrono::milliseconds(alarming::kAlarmWaitMs - 50));
 }
 
-TEST(AlarmThreadInstanceTest, OneInstanceAndWithoutInitTheProcedureReturnsAtOnce) {
-    EXPECT_EQ(alarming::CAlarmThread::GetInstance(), alarming::CAlarmThread::GetInstance());
-    alarming::AlarmHistory history;
-    alarming::WhiteList whiteList;
-    alarm_test::FakePopupWindow window;
-    alarming::CAlarmThread alarm(history, whiteList, window);
-    EXPECT_EQ(alarming::AlarmThreadProc(&alarm), 0u);
-    EXPECT_EQ(alarming::AlarmThreadProc(nullptr), 0u);
-}
-
 TEST_F(AlarmThreadTest, ADueAlarmAppendsToTheHistoryAndWaitsOnlyForThePopupToStart) {
     window_.release = &release_;  // the pop-up stays open until the end of the test
     const std::uint32_t popupsBefore = alarming::AlarmPopupCount;
@@ -243,10 +233,10 @@ TEST(ImageDirectoryTest, CutsAtTheLastSeparatorOnlyForAnExecutable) {
         {u"C:\\Zelvan\\kvt.exe", u".exe", u"C:\\Zelvan"},
         // No ".exe": the path is taken as a directory, less one trailing separator.
         {u"C:\\Zelvan\\", u".exe", u"C:\\Zelvan"},
-        {u"C:\\Zelvan\\data.bin", u".exe", u"C:\\Zelvan\\data.bin"},
         // The marker is searched with case, as the name part of the path is.
         {u"C:\\Zelvan\\KVT.EXE", u".exe", u"C:\\Zelvan\\KVT.EXE"},
         {u"kvt.exe", u".exe", u"kvt.exe"},
+        {u"", u".exe", u""},
         // An empty marker treats every path as naming its file.
         {u"C:\\Zelvan\\kvtmon", u"", u"C:\\Zelvan"},
     };
@@ -254,12 +244,6 @@ TEST(ImageDirectoryTest, CutsAtTheLastSeparatorOnlyForAnExecutable) {
         EXPECT_EQ(alarming::ImageDirectory(c.path, u'\\', c.marker), c.directory)
             << testing::PrintToString(std::u16string(c.path));
     }
-}
-
-TEST(IsInDirectoryTest, ComparesWithoutCase) {
-    EXPECT_TRUE(alarming::IsInDirectory(u"c:\\zelvan\\KVT.exe", u"C:\\ZELVAN", u'\\', u".exe"));
-    EXPECT_FALSE(alarming::IsInDirectory(u"C:\\Zelvan2\\a.exe", u"C:\\Zelvan", u'\\', u".exe"));
-    EXPECT_FALSE(alarming::IsInDirectory(u"", u"C:\\Zelvan", u'\\', u".exe"));
 }
 
 }  // namespace
