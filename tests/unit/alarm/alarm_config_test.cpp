@@ -118,25 +118,6 @@ TEST_F(LoadConfigTest, SettingsFile) {
     }
 }
 
-TEST_F(LoadConfigTest, Thresholds) {
-    const std::pair<std::string, Thresholds> cases[] = {
-        // A percentage beyond 100 is kept as written.
-        {"[REFLUX]\r\nDownLoadReFlux=6000\r\nUpLoadReFlux=1200\r\n[SPEED]\r\nDownLoadSpeed=300\r\n"
-         "UpLoadSpeed=80\r\n[PERCENTAGE]\r\nPercentage=250\r\n",
-         {6000, 1200, 300, 80, 250}},
-        // Read as the profile reads numbers: an empty value is the default, hex is taken.
-        {"[SPEED]\r\nDownLoadSpeed=\r\nUpLoadSpeed=12kb\r\n[PERCENTAGE]\r\nPercentage=abc\r\n"
-         "[REFLUX]\r\nDownLoadReFlux=-5\r\nUpLoadReFlux=0x20\r\n",
-         {-5, 32, 100, 12, 0}},
-    };
-    for (const auto& [bytes, expected] : cases) {
-        SCOPED_TRACE(bytes);
-        ProgramFolder folder;
-        folder.AlarmConfig(bytes);
-        EXPECT_EQ(Load(folder), expected);
-    }
-}
-
 TEST(DecimalValue, ReadsLikeTheRunTimesWtoi) {
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();

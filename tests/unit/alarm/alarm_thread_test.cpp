@@ -70,10 +70,14 @@ class AlarmThreadTest : public ::testing::Test {
 
 TEST_F(AlarmThreadTest, InitHandsTheFileThresholdsToTheEngine) {
     EXPECT_EQ(engine_.thresholds, std::vector<Thresholds>{kDefaults});
-    folder_.AlarmConfig("[REFLUX]\r\nDownLoadReFlux=-3\r\n[PERCENTAGE]\r\nPercentage=10\r\n");
+    // Each key to its field, read as the profile reads numbers (hex too); a percentage beyond 100 goes as
+    // written (the engine keeps it within range).
+    folder_.AlarmConfig(
+        "[REFLUX]\r\nDownLoadReFlux=-3\r\nUpLoadReFlux=0x20\r\n[SPEED]\r\nDownLoadSpeed=7\r\n"
+        "UpLoadSpeed=8\r\n[PERCENTAGE]\r\nPercentage=250\r\n");
     ASSERT_EQ(alarm_.Init(&engine_, quit_, folder_.Directory()), 1);
-    // The volumes are sign-extended, the percentage goes as written (the engine keeps it within range).
-    EXPECT_EQ(engine_.thresholds.back(), (Thresholds{static_cast<std::uint64_t>(-3), 1000, 100, 50, 10, 1}));
+    // The volumes are sign-extended.
+    EXPECT_EQ(engine_.thresholds.back(), (Thresholds{static_cast<std::uint64_t>(-3), 32, 7, 8, 250, 1}));
     // Without an engine Init fails, but the file is still read.
     alarm_test::ProgramFolder other;  // a file of its own: Wine caches profile files by name
     other.AlarmConfig("[PERCENTAGE]\r\nPercentage=60\r\n");
