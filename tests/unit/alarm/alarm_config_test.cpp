@@ -136,13 +136,10 @@ TEST(DecimalValue, ReadsLikeTheRunTimesWtoi) {
 }
 
 const std::string kSettings = "[SUSPENSION]\r\nSHOW=7\r\nLOCATION=8,9\r\n[ALARM]\r\nALARM=7\r\n";
-const std::string kAlarmFile = "[PERCENTAGE]\r\nPercentage=5\r\n";
-
-// The keys a writer may touch, "|" between them: SHOW, LOCATION, ALARM, Percentage.
+// The keys a writer may touch, "|" between them: SHOW, LOCATION, ALARM.
 std::string Keys(const ProgramFolder& f) {
     return base::Utf16ToUtf8(f.Setting(u"SUSPENSION", u"SHOW") + u"|" +
-                             f.Setting(u"SUSPENSION", u"LOCATION") + u"|" + f.Setting(u"ALARM", u"ALARM") +
-                             u"|" + f.Threshold(u"PERCENTAGE", u"Percentage"));
+                             f.Setting(u"SUSPENSION", u"LOCATION") + u"|" + f.Setting(u"ALARM", u"ALARM"));
 }
 
 constexpr Flags kSevens{7, 7, 7, 7, 7};
@@ -156,28 +153,24 @@ class SettingsWriters : public ::testing::Test {
 // A writer changes exactly the keys it names; the flags it sets in memory are never read back from the
 // file by it.
 TEST_F(SettingsWriters, EachWritesExactlyItsKeys) {
-    using alarming::SaveThresholdSettings, alarming::SetAlarmEnabled, alarming::WriteAlarmSetting,
-        alarming::WriteShowAndAlarm, alarming::WriteSuspensionSettings;
+    using alarming::SetAlarmEnabled, alarming::WriteAlarmSetting, alarming::WriteShowAndAlarm,
+        alarming::WriteSuspensionSettings;
     // clang-format off
     const std::tuple<std::function<bool(const ProgramDirectory&)>, const char*, Flags> cases[] = {
         // The settings dialog: any SHOW but 0 shows, only ALARM 1 alarms.
-        {[](auto& d) { return WriteShowAndAlarm(d, 2, 2); }, "1|8,9|0|5", kSevens},
-        {[](auto& d) { return WriteShowAndAlarm(d, 0, 1); }, "0|8,9|1|5", kSevens},
-        // The threshold dialog.
-        {[](auto& d) { return SaveThresholdSettings(d, u"65", 0); }, "0|8,9|7|65", kSevens},
+        {[](auto& d) { return WriteShowAndAlarm(d, 2, 2); }, "1|8,9|0", kSevens},
         // The pop-up's close.
-        {[](auto& d) { return WriteAlarmSetting(d, 1); }, "7|8,9|1|5", kSevens},
+        {[](auto& d) { return WriteAlarmSetting(d, 1); }, "7|8,9|1", kSevens},
         // The floating window, created or not yet.
-        {[](auto& d) { return WriteSuspensionSettings(d, 0, WindowOrigin{-3, 40}); }, "0|-3,40|7|5", {0, 7, 7, 7, 7}},
-        {[](auto& d) { return WriteSuspensionSettings(d, 1, std::nullopt); }, "1|8,9|7|5", {1, 7, 7, 7, 7}},
+        {[](auto& d) { return WriteSuspensionSettings(d, 0, WindowOrigin{-3, 40}); }, "0|-3,40|7", {0, 7, 7, 7, 7}},
+        {[](auto& d) { return WriteSuspensionSettings(d, 1, std::nullopt); }, "1|8,9|7", {1, 7, 7, 7, 7}},
         // The plugin's byte is stored as given, the file gets "0" for anything but 1.
-        {[](auto& d) { return SetAlarmEnabled(d, 2); }, "7|8,9|0|5", {7, 2, 7, 7, 7}},
+        {[](auto& d) { return SetAlarmEnabled(d, 2); }, "7|8,9|0", {7, 2, 7, 7, 7}},
     };
     // clang-format on
     for (const auto& [write, expected, flags] : cases) {
         ProgramFolder folder;
         folder.Settings(kSettings);
-        folder.AlarmConfig(kAlarmFile);
         kSevens.Store();
         EXPECT_TRUE(write(folder.Directory())) << expected;
         EXPECT_EQ(Keys(folder), expected);
@@ -197,7 +190,7 @@ TEST_F(SettingsWriters, MissingDirectoriesFailAndAreNotCreated) {
     EXPECT_FALSE(folder.Has("tmp") || folder.Has("config"));
     // A missing tmp only fails the second write.
     ProgramFolder other;
-    other.AlarmConfig(kAlarmFile);
+    other.AlarmConfig("");
     EXPECT_FALSE(alarming::SaveThresholdSettings(other.Directory(), u"40", 1));
     EXPECT_EQ(other.Threshold(u"PERCENTAGE", u"Percentage"), u"40");
 }
