@@ -12,19 +12,14 @@
 #include <string>
 #include <tuple>
 
-#include "alarm/black_list_detector.h"
-#include "alarm/list_files.h"
 #include "alarm/settings.h"
 #include "alarm_test_files.h"
-#include "base/file.h"
-#include "base/module_path.h"
 #include "base/text.h"
 
 namespace {
 
 using alarm_test::Flags;
 using alarm_test::ProgramFolder;
-using alarm_test::Utf16Le;
 using alarming::AlarmConfig;
 using alarming::LoadConfig;
 using alarming::ProgramDirectory;
@@ -48,6 +43,7 @@ Thresholds Of(const AlarmConfig& c) {
 Flags Readers(const ProgramDirectory& d) {
     const alarming::Location l = alarming::ReadStoredLocation(d);
     const std::uint32_t alarm = alarming::RefreshAlarmEnabled(d);
+    EXPECT_EQ(alarming::AlarmEnabled.load(), alarm);
     return {alarming::ReadShowSetting(d) != 0 ? 1u : 0u, alarm, l.x, l.y, 0};
 }
 
@@ -103,13 +99,7 @@ TEST_F(LoadConfigTest, SettingsFile) {
         {file("0x1", "  120 ,  45 ", "+01abc"), {0, 1, 120, 45, 0}, false},
         // A value is read into 20 characters: the 1 after 19 zeros never arrives.
         {file("00000000000000000001", "1,                234", "1"), {0, 1, 1, 2, 0}, false},
-        {"[suspension]\r\nshow=0\r\nlocation=4,5\r\n[alarm]\r\nalarm=0\r\n", {0, 0, 4, 5, 0}, false},
-        {Utf16Le(u"[SUSPENSION]\r\nSHOW=0\r\nLOCATION=6,7\r\n[ALARM]\r\nALARM=1\r\n"),
-         {0, 1, 6, 7, 0},
-         false},
-        {"", {1, 1, -1, -1, 0}, true},
         {"[SUSPENSION]\r\nSHOW=\r\nLOCATION=\r\n[ALARM]\r\nALARM=\r\n", {1, 1, -1, -1, 0}, true},
-        {"[\xB1\xA8\xBE\xAF]\r\nSHOW=0\r\n", {1, 1, -1, -1, 0}, true},  // a section named in GBK
         {file("0", "", "0"), {0, 0, -1, -1, 0}, true},
     };
     for (const auto& [bytes, expected, written] : cases) {
@@ -128,48 +118,6 @@ TEST_F(LoadConfigTest, SettingsFile) {
     }
 }
 
-TEST_F(LoadConfigTest, Thresholds) {
-    const std::pair<std::string, Thresholds> cases[] = {
-        {"", kDefaults},
-        // A percentage beyond 100 is kept as written.
-        {"[REFLUX]\r\nDownLoadReFlux=6000\r\nUpLoadReFlux=1200\r\n[SPEED]\r\nDownLoadSpeed=300\r\n"
-         "UpLoadSpeed=80\r\n[PERCENTAGE]\r\nPercentage=250\r\n",
-         {6000, 1200, 300, 80, 250}},
-        // Read as the profile reads numbers: an empty value is the default, hex is taken.
-        {"[SPEED]\r\nDownLoadSpeed=\r\nUpLoadSpeed=12kb\r\n[PERCENTAGE]\r\nPercentage=abc\r\n"
-         "[REFLUX]\r\nDownLoadReFlux=-5\r\nUpLoadReFlux=0x20\r\n",
-         {-5, 32, 100, 12, 0}},
-    };
-    for (const auto& [bytes, expected] : cases) {
-        SCOPED_TRACE(bytes);
-        ProgramFolder folder;
-        folder.AlarmConfig(bytes);
-        EXPECT_EQ(Load(folder), expected);
-    }
-}
-
-// The files the build copies beside the program, read where the program reads them.
-TEST_F(LoadConfigTest, TheShippedAlarmFileHoldsTheDefaults) {
-    std::string bytes;
-    ASSERT_TRUE(base::ReadWholeFile(base::ProgramPath(kAlarm), bytes));
-    ProgramFolder folder;  // so that no settings file is ever made beside the program
-    folder.AlarmConfig(bytes);
-    EXPECT_EQ(Load(folder), kDefaults);
-}
-
-// Every shipped black list entry has a description and is not white-listed (it would never be reported).
-TEST(ShippedConfig, ListsAreReadableAndConsistent) {
-    alarming::BlackListDetector detector;
-    alarming::WhiteList white;
-    ASSERT_EQ(detector.LoadBlackList(alarming::kBlackListName), 1);
-    ASSERT_EQ(white.Load(ProgramDirectory(), alarming::kWhiteListName), 1);
-    ASSERT_FALSE(detector.BlackList().empty() || white.Entries().empty());
-    for (const alarming::ListEntry& entry : detector.BlackList()) {
-        EXPECT_FALSE(entry.description.empty() || white.IsWhiteListed(entry.name))
-            << base::Utf16ToUtf8(entry.name);
-    }
-}
-
 TEST(DecimalValue, ReadsLikeTheRunTimesWtoi) {
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
@@ -179,47 +127,19 @@ TEST(DecimalValue, ReadsLikeTheRunTimesWtoi) {
         {u"2147483648", kMax}, {u"-2147483648", kMin}, {u"-2147483649", kMin}, {u"99999999999999999999999", kMax},
         // Full-width and other decimal digits, and the wider white space, as _wtoi reads them.
         {u"-１2٣", -123}, {u"\u3000１", 1}, {u"\u00a07", 7}, {u"\u2003\u205f8", 8}, {u"\u0085 1", 0},
-        {u"－１", 0}, {u"\u00b2", 0}, {u"\uff21", 0},
+        {u"－１", 0}, {u"\u00b2", 0}, {u"\uff21", 0}, {u"\uff19\uff1a", 9}, {u"\u0be75", 0},
     };
     // clang-format on
     for (const auto& [text, value] : cases) {
         EXPECT_EQ(alarming::DecimalValue(text), value) << base::Utf16ToUtf8(text);
     }
-    // The zero of each block of ten digits _wtoi reads (checked under Wine's msvcrt), and of blocks it
-    // does not.
-    const std::u16string_view known =
-        u"0\u0660\u06f0\u0966\u09e6\u0a66\u0ae6\u0b66\u0c66\u0ce6\u0d66\u0e50"
-        u"\u0ed0\u0f20\u1040\u17e0\u1810\uff10";
-    const std::u16string_view unknown = u"\u07c0\u0be6\u0de6\u1090\u1946\u19d0\u1a80\u1b50\ua620\ua8d0\uabf0";
-    for (const auto& [zeros, read] : {std::pair{known, true}, std::pair{unknown, false}}) {
-        for (const char16_t zero : zeros) {
-            for (int d = 0; d < 10; ++d) {
-                const char16_t text[] = {static_cast<char16_t>(zero + d), u'5'};
-                EXPECT_EQ(alarming::DecimalValue({text, 2}), read ? d * 10 + 5 : 0)
-                    << std::hex << int(zero) << "+" << d;
-            }
-        }
-    }
 }
 
 const std::string kSettings = "[SUSPENSION]\r\nSHOW=7\r\nLOCATION=8,9\r\n[ALARM]\r\nALARM=7\r\n";
-const std::string kAlarmFile =
-    "[REFLUX]\r\nDownLoadReFlux=1\r\nUpLoadReFlux=2\r\n[SPEED]\r\nDownLoadSpeed=3\r\nUpLoadSpeed=4\r\n"
-    "[PERCENTAGE]\r\nPercentage=5\r\n";
-
-// Every key either file can hold, "|" between them: SHOW, LOCATION, ALARM, the volumes down and up, the
-// speeds down and up, Percentage.
+// The keys a writer may touch, "|" between them: SHOW, LOCATION, ALARM.
 std::string Keys(const ProgramFolder& f) {
-    std::u16string keys = f.Setting(u"SUSPENSION", u"SHOW") + u"|" + f.Setting(u"SUSPENSION", u"LOCATION") +
-                          u"|" + f.Setting(u"ALARM", u"ALARM");
-    // clang-format off
-    for (const auto& [section, key] : {std::pair{u"REFLUX", u"DownLoadReFlux"}, {u"REFLUX", u"UpLoadReFlux"},
-                                       {u"SPEED", u"DownLoadSpeed"}, {u"SPEED", u"UpLoadSpeed"},
-                                       {u"PERCENTAGE", u"Percentage"}}) {
-        // clang-format on
-        keys += u"|" + f.Threshold(section, key);
-    }
-    return base::Utf16ToUtf8(keys);
+    return base::Utf16ToUtf8(f.Setting(u"SUSPENSION", u"SHOW") + u"|" +
+                             f.Setting(u"SUSPENSION", u"LOCATION") + u"|" + f.Setting(u"ALARM", u"ALARM"));
 }
 
 constexpr Flags kSevens{7, 7, 7, 7, 7};
@@ -233,31 +153,24 @@ class SettingsWriters : public ::testing::Test {
 // A writer changes exactly the keys it names; the flags it sets in memory are never read back from the
 // file by it.
 TEST_F(SettingsWriters, EachWritesExactlyItsKeys) {
-    using alarming::SaveThresholdSettings, alarming::SetAlarmEnabled, alarming::WriteAlarmSetting,
-        alarming::WriteShowAndAlarm, alarming::WriteSuspensionSettings;
+    using alarming::SetAlarmEnabled, alarming::WriteAlarmSetting, alarming::WriteShowAndAlarm,
+        alarming::WriteSuspensionSettings;
     // clang-format off
     const std::tuple<std::function<bool(const ProgramDirectory&)>, const char*, Flags> cases[] = {
         // The settings dialog: any SHOW but 0 shows, only ALARM 1 alarms.
-        {[](auto& d) { return WriteShowAndAlarm(d, 2, 2); }, "1|8,9|0|1|2|3|4|5", kSevens},
-        {[](auto& d) { return WriteShowAndAlarm(d, 0, 1); }, "0|8,9|1|1|2|3|4|5", kSevens},
-        // The threshold dialog.
-        {[](auto& d) { return SaveThresholdSettings(d, u"65", 0); }, "0|8,9|7|1|2|3|4|65", kSevens},
+        {[](auto& d) { return WriteShowAndAlarm(d, 2, 2); }, "1|8,9|0", kSevens},
         // The pop-up's close.
-        {[](auto& d) { return WriteAlarmSetting(d, 1); }, "7|8,9|1|1|2|3|4|5", kSevens},
+        {[](auto& d) { return WriteAlarmSetting(d, 1); }, "7|8,9|1", kSevens},
         // The floating window, created or not yet.
-        {[](auto& d) { return WriteSuspensionSettings(d, 0, WindowOrigin{-3, 40}); }, "0|-3,40|7|1|2|3|4|5", {0, 7, 7, 7, 7}},
-        {[](auto& d) { return WriteSuspensionSettings(d, 1, std::nullopt); }, "1|8,9|7|1|2|3|4|5", {1, 7, 7, 7, 7}},
+        {[](auto& d) { return WriteSuspensionSettings(d, 0, WindowOrigin{-3, 40}); }, "0|-3,40|7", {0, 7, 7, 7, 7}},
+        {[](auto& d) { return WriteSuspensionSettings(d, 1, std::nullopt); }, "1|8,9|7", {1, 7, 7, 7, 7}},
         // The plugin's byte is stored as given, the file gets "0" for anything but 1.
-        {[](auto& d) { return SetAlarmEnabled(d, 2); }, "7|8,9|0|1|2|3|4|5", {7, 2, 7, 7, 7}},
-        // The readers write nothing; SHOW is read as it is.
-        {[](auto& d) { return alarming::RefreshAlarmEnabled(d) == 0 && alarming::ReadShowSetting(d) == 7; },
-         "7|8,9|7|1|2|3|4|5", {7, 0, 7, 7, 7}},
+        {[](auto& d) { return SetAlarmEnabled(d, 2); }, "7|8,9|0", {7, 2, 7, 7, 7}},
     };
     // clang-format on
     for (const auto& [write, expected, flags] : cases) {
         ProgramFolder folder;
         folder.Settings(kSettings);
-        folder.AlarmConfig(kAlarmFile);
         kSevens.Store();
         EXPECT_TRUE(write(folder.Directory())) << expected;
         EXPECT_EQ(Keys(folder), expected);
@@ -275,14 +188,9 @@ TEST_F(SettingsWriters, MissingDirectoriesFailAndAreNotCreated) {
     EXPECT_EQ(alarming::AlarmEnabled.load(), 0u);
     EXPECT_FALSE(alarming::SaveThresholdSettings(d, u"40", 1));
     EXPECT_FALSE(folder.Has("tmp") || folder.Has("config"));
-
-    // The threshold save stops at the failed "Percentage": SHOW keeps its value...
-    folder.Settings(kSettings);
-    EXPECT_FALSE(alarming::SaveThresholdSettings(d, u"40", 1));
-    EXPECT_EQ(folder.Setting(u"SUSPENSION", u"SHOW"), u"7");
-    // ...while a missing tmp only fails the second write.
+    // A missing tmp only fails the second write.
     ProgramFolder other;
-    other.AlarmConfig(kAlarmFile);
+    other.AlarmConfig("");
     EXPECT_FALSE(alarming::SaveThresholdSettings(other.Directory(), u"40", 1));
     EXPECT_EQ(other.Threshold(u"PERCENTAGE", u"Percentage"), u"40");
 }

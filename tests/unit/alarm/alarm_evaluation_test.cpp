@@ -103,8 +103,7 @@ TEST(AlarmPersistenceTest, AProcessReachingTwentyWithinItsMinuteIsShownAlone) {
         std::int32_t countAfter;
     } cases[] = {
         {"the 19th: nobody persistent, everyone shown", 18, 150, {5, 6}, 19},
-        {"the 20th", 19, 150, {5}, 20},
-        {"a window of 60 s is still open", 30, 140, {5}, 31},
+        {"the 20th, in a window open for 60 s", 19, 140, {5}, 20},
         {"a window older than a minute starts over at zero", 30, 139, {5, 6}, 0},
     };
     for (const auto& c : cases) {
@@ -177,7 +176,6 @@ TEST(AlarmHistoryRuleTest, TheOldestEntryOfTheFirstKnownNameDecides) {
     // clang-format off
     const Case cases[] = {
         {"an ignored name, in any case", {old(5, u"game.exe", kAlarmIgnored)}, {now(6, u"GAME.EXE")}, kAlreadyKnown, {}},
-        {"an ignored exited name", {old(5, u"Game.exe(已关闭)", kAlarmIgnored)}, {now(6, u"game.exe")}, kAlreadyKnown, {}},
         // A record of an exited process does not match the entry without the marker.
         {"an exited record", {old(5, u"game.exe", kAlarmIgnored)}, {now(6, u"game.exe(已关闭)")}, kShow, {6}},
         {"optimized, same pid", {old(6, u"dl.exe", kAlarmOptimized)}, {now(6, u"dl.exe")}, kAlreadyKnown, {}},
@@ -186,8 +184,6 @@ TEST(AlarmHistoryRuleTest, TheOldestEntryOfTheFirstKnownNameDecides) {
         // The oldest entry lets it through, but an ignored entry of the name keeps it out of the history.
         {"the oldest decides, the append skips ignored names",
          {old(5, u"dl.exe"), Record(6, u"dl.exe", 10, kAlarmIgnored)}, {now(7, u"dl.exe")}, kShow, {}},
-        {"a later ignored name is not appended", {old(4, u"dl.exe"), old(5, u"game.exe", kAlarmIgnored)},
-         {now(6, u"dl.exe"), now(7, u"game.exe"), now(8, u"new.exe")}, kShow, {6, 8}},
     };
     // clang-format on
     for (const Case& c : cases) {

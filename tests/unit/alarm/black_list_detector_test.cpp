@@ -172,9 +172,4 @@ TEST_F(Detection, EndingAProcessMarksItsRunningRecord) {
     EXPECT_EQ(table_.Processes().begin()->exitTime, At(11, 30, 15));
 }
 
-TEST(EndEngineProcess, WithoutAnEngineNothingCanBeOpened) {
-    ASSERT_EQ(engine::CurrentTrafficMonitor(), nullptr);
-    EXPECT_EQ(alarming::EndEngineProcess(100), engine::kCannotOpenProcess);
-}
-
 }  // namespace
