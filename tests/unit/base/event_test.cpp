@@ -45,7 +45,7 @@ TEST(Event, WaitAnyReturnsTheLowestSignalledIndex) {
     EXPECT_EQ(Event::WaitAny(events, 0), 0);
 }
 
-TEST(Event, SameNameSharesOneStateUnnamedNone) {
+TEST(Event, SameNameSharesOneState) {
     Event first(EventReset::kManual, false, u"YuZhiChange Event test");
     Event second(EventReset::kManual, false, u"YuZhiChange Event test");
     Event other(EventReset::kManual, false, u"Quit Event test");
@@ -54,10 +54,6 @@ TEST(Event, SameNameSharesOneStateUnnamedNone) {
     EXPECT_FALSE(other.Wait(0));
     first.Reset();
     EXPECT_FALSE(second.Wait(0));
-    Event a(EventReset::kManual, false);
-    Event b(EventReset::kManual, false);
-    a.Set();
-    EXPECT_FALSE(b.Wait(0));
 }
 
 }  // namespace

@@ -36,7 +36,6 @@ TEST(ProfileLinux, WriteKeepsEveryOtherByte) {
          "\x81\n[a]\r\nv=\xFF\xFE\x80\r\nx=2\r\n"},
         // A UTF-8 byte-order mark is ANSI text that hides the first header; the new key is GBK.
         {"\xEF\xBB\xBF[a]\r\nx=1\r\n", u"a", u"x", u"中", "\xEF\xBB\xBF[a]\r\nx=1\r\n[a]\r\nx=\xD6\xD0\r\n"},
-        {"[a\r\nx=1\r\n", u"a", u"x", u"2", "[a\r\nx=2\r\n"},
         {Utf16LeFile(u";\n[a]\nx = 1\n"), u"a", u"x", u"中", Utf16LeFile(u";\n[a]\nx=中\n")},
         // Found by fuzzing: a stray odd last byte of UTF-16 would shift every unit written after it.
         {Utf16LeFile(u";x") + "\x41", u"a", u"k", u"1", Utf16LeFile(u";x\r\n[a]\r\nk=1\r\n")},
