@@ -14,6 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     base::IniDocument document = base::IniDocument::Parse(bytes);
     FUZZ_CHECK(document.Bytes() == bytes);  // unedited, the file comes back byte for byte
     const auto value = document.Find(u"Alarm", u"Value");
+    FUZZ_CHECK(base::IniDocument::FindIn(bytes, u"Alarm", u"Value") == value);  // the reader's lookup agrees
     FUZZ_CHECK(base::ProfileStringResult(value, u"default ", 64).size() < 64);
     base::ProfileIntResult(value, -1);
     // What is written reads back the same after a round trip through the bytes.

@@ -8,6 +8,19 @@
 namespace testing_support {
 
 namespace {
+// `size` bytes (the callers ask for more than the header) whose total-length field says `totalLength`.
+Packet Ipv4Packet(std::uint8_t protocol, std::uint32_t source, std::uint32_t destination,
+                  std::uint16_t totalLength, std::size_t size) {
+    Packet p(size, 0);
+    p[0] = 0x45;
+    PutBe16(p, 2, totalLength);
+    p[8] = 64;
+    p[9] = protocol;
+    std::memcpy(&p[12], &source, 4);
+    std::memcpy(&p[16], &destination, 4);
+    return p;
+}
+
 // L2TP over UDP (ports 1701): `header` from byte 28 on, then the inner packet.
 Packet L2tp(std::uint32_t source, std::uint32_t destination, std::initializer_list<std::uint8_t> header,
             const Packet& inner) {
@@ -21,21 +34,6 @@ Packet L2tp(std::uint32_t source, std::uint32_t destination, std::initializer_li
 void PutBe16(Packet& packet, std::size_t at, std::uint16_t value) {
     packet.at(at) = static_cast<std::uint8_t>(value >> 8);
     packet.at(at + 1) = static_cast<std::uint8_t>(value);
-}
-
-Packet Ipv4Packet(std::uint8_t protocol, std::uint32_t source, std::uint32_t destination,
-                  std::uint16_t totalLength, std::size_t size) {
-    if (size < 20) {
-        throw std::invalid_argument("an IPv4 header needs 20 bytes");
-    }
-    Packet p(size, 0);
-    p[0] = 0x45;
-    PutBe16(p, 2, totalLength);
-    p[8] = 64;
-    p[9] = protocol;
-    std::memcpy(&p[12], &source, 4);
-    std::memcpy(&p[16], &destination, 4);
-    return p;
 }
 
 Packet TransportPacket(std::uint8_t protocol, std::uint32_t source, std::uint32_t destination,

@@ -12,9 +12,6 @@ using Packet = std::vector<std::uint8_t>;
 
 void PutBe16(Packet& packet, std::size_t at, std::uint16_t value);
 
-// `size` bytes (at least 20) whose total-length field says `totalLength`.
-Packet Ipv4Packet(std::uint8_t protocol, std::uint32_t source, std::uint32_t destination,
-                  std::uint16_t totalLength, std::size_t size);
 // A TCP or UDP packet of totalLength bytes with its ports (and, for UDP, its length field).
 Packet TransportPacket(std::uint8_t protocol, std::uint32_t source, std::uint32_t destination,
                        std::uint16_t sourcePort, std::uint16_t destinationPort, std::uint16_t totalLength);

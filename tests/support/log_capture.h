@@ -9,12 +9,11 @@
 namespace testing_support {
 
 // Points the traffic log at a fresh temporary file for the lifetime of the object and closes it after.
+// Not copyable, as its directory is not.
 class LogCapture {
   public:
     LogCapture();
     ~LogCapture();
-    LogCapture(const LogCapture&) = delete;
-    LogCapture& operator=(const LogCapture&) = delete;
 
     // The messages written so far, as UTF-8, without the time stamp and the line end.
     std::vector<std::string> Messages() const;

@@ -14,12 +14,9 @@ struct SplitCase {
 TEST(SplitCommandLine, HostNameBeforeTheBlankAndPipeFromTheFirstBackslash) {
     const SplitCase cases[] = {
         {u"GameBooster.exe \\\\.\\pipe\\kvt", true, u"GameBooster.exe", u"\\\\.\\pipe\\kvt"},
-        {u"加速器.exe \\\\.\\pipe\\名字", true, u"加速器.exe", u"\\\\.\\pipe\\名字"},
         // Only the one character before the backslash is dropped, whatever it is.
         {u"host.exe  \\\\.\\pipe\\a", true, u"host.exe ", u"\\\\.\\pipe\\a"},
-        {u"h\\x", true, u"", u"\\x"},
         {u"host.exe \\", true, u"host.exe", u"\\"},
-        {u"", false, u"", u""},
         {u"host.exe", false, u"", u""},
         {u"\\\\.\\pipe\\kvt", false, u"", u""},
     };

@@ -19,7 +19,6 @@ TEST(SingleInstance, TheSecondHolderIsRefusedUntilTheFirstLetsGo) {
     EXPECT_FALSE(third.Acquire(name));
 
     first.Release();
-    first.Release();  // twice is harmless
     app::SingleInstance fourth;
     EXPECT_TRUE(fourth.Acquire(name));
     app::SingleInstance other;

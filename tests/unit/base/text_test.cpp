@@ -39,27 +39,16 @@ TEST(Utf8Utf16, RoundTripsAndInvalidInputBecomesReplacementCharacters) {
               "x\xEF\xBF\xBD\xEE\x80\x80");
 }
 
+// The log's messages go out in code page 936, where '€' is the single byte 0x80.
 TEST(Gbk, EncodesTheLogMessagesAsCodePage936) {
-    const struct {
-        std::u16string text;
-        std::string gbk;
-    } cases[] = {
-        {u"", ""},
-        {u"启动流量监控成功\n", "\xC6\xF4\xB6\xAF\xC1\xF7\xC1\xBF\xBC\xE0\xBF\xD8\xB3\xC9\xB9\xA6\n"},
-        {u"Init failed，(已关闭)", "Init failed\xA3\xAC(\xD2\xD1\xB9\xD8\xB1\xD5)"},
-        {u"€", "\x80"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(base::Utf16ToGbk(c.text), c.gbk);
-        EXPECT_EQ(base::GbkToUtf16(c.gbk), c.text);
-    }
+    EXPECT_EQ(base::Utf16ToGbk(u"启动，€\n"), "\xC6\xF4\xB6\xAF\xA3\xAC\x80\n");
+    EXPECT_EQ(base::GbkToUtf16("\xC6\xF4\xB6\xAF\xA3\xAC\x80\n"), u"启动，€\n");
     // What the code page lacks becomes '?', one per UTF-16 unit.
     EXPECT_EQ(base::Utf16ToGbk(u"a\U0001F3AEb\u0E01"), "a??b?");
 }
 
 TEST(FormatText, FormatsIntoAFixedWideBuffer) {
     EXPECT_EQ(base::FormatText(128, "Init failed，error no = %d \n", 5), u"Init failed，error no = 5 \n");
-    EXPECT_EQ(base::FormatText(128, "%s=%u", "名称", 7u), u"名称=7");
     // The buffer holds capacity - 1 UTF-16 units, and a surrogate pair is never split.
     EXPECT_EQ(base::FormatText(4, "%s", "abcdef"), u"abc");
     EXPECT_EQ(base::FormatText(1, "%s", "abc"), u"");

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <limits>
 
 #include "support/local_time.h"
 
@@ -31,7 +30,6 @@ TEST(FormatRate, PicksTheRungOnKilobitsPerSecond) {
         {124'999, 1, u"999.99kbps"},
         {124'999'999, 1, u"1000.00mbps"},  // 999 999.992 kbit/s stay on the megabit rung
         {125'000'000, 1, u"1.00gbps"},
-        {250'000'000'000, 2, u"1000.00gbps"},
         // Half a bit per second is an exact tie: printf rounds it to even on every build.
         {1, 16, u"0bps"},
         {3, 16, u"2bps"},
@@ -52,8 +50,7 @@ TEST(FormatRate, PicksTheRungOnKilobitsPerSecond) {
 // No bytes, fewer than none, or no older stamp.
 TEST(FormatRate, NothingToRateGivesZero) {
     const base::SystemTime empty;
-    const std::pair<std::int64_t, base::SystemTime> cases[] = {
-        {0, At(0)}, {-5000, At(0)}, {125'000, empty}, {std::numeric_limits<std::int64_t>::min(), At(0)}};
+    const std::pair<std::int64_t, base::SystemTime> cases[] = {{0, At(0)}, {-5000, At(0)}, {125'000, empty}};
     for (const auto& [bytes, older] : cases) {
         float kbps = -1.0f;
         EXPECT_EQ(format::FormatRate(bytes, older, At(1), &kbps), u"0bps") << bytes;
@@ -95,8 +92,7 @@ TEST(FormatRateCompact, PicksTheRungOnWholeKilobitsPerSecond) {
         {125'000'000, 1, u"1.0gbps"},
         {1'249'999'999, 1, u"10.0gbps"},
         {1'250'000'000, 1, u"10gbps"},
-        {1'000, 4, u"2.0kbps"},
-        {1'000, 0, u"8.0kbps"},
+        {1'000, 0, u"8.0kbps"},  // the same second counts as one
     };
     for (const auto& c : cases) {
         EXPECT_EQ(format::FormatRateCompact(c.bytes, At(0), At(c.seconds)), c.expected)
@@ -111,15 +107,11 @@ TEST(ComputeSpeed, PicksTheRungOnTheFloatSpeed) {
         float kbPerSecond;
     } cases[] = {
         {1, 1, u"0.00KB/S", 0.001f},
-        {10'010, 1, u"10.01KB/S", 10.01f},
         {1'065, 1, u"1.07KB/S", 1.065f},  // the float nearest 1.065 lies above it
-        {1'125, 1, u"1.12KB/S", 1.125f},  // an exact tie rounds to even
         {999'999, 1, u"1000.00KB/S", 999.999f},
         // 999.999975 KB/s becomes the float 1000 before the comparison, so this reads in MB/S.
         {39'999'999, 40, u"1.00MB/S", 1000.0f},
-        {2'500'000, 2, u"1.25MB/S", 1250.0f},
         {1'000'000'000, 1, u"1.00GB/S", 1e6f},
-        {5'000'000'000'000, 1, u"5000.00GB/S", 5e9f},
         {12'500, 0, u"12.50KB/S", 12.5f},
     };
     for (const auto& c : cases) {
@@ -136,19 +128,16 @@ TEST(FormatVolume, PicksTheRungOnTheExactBitCount) {
         std::uint64_t bytes;
         std::u16string_view volume, withTerabits, trimmed;
     } cases[] = {
-        {0, u"0b", u"0b", u"0b"},
         {124, u"992b", u"992b", u"992b"},
         {125, u"1.00kb", u"1.00kb", u"1kb"},
         {124'999, u"999.99kb", u"999.99kb", u"999.99kb"},
         {125'000, u"1.00mb", u"1.00mb", u"1mb"},
         {131'250, u"1.05mb", u"1.05mb", u"1.05mb"},  // a zero in the first place alone is kept
         {187'500, u"1.50mb", u"1.50mb", u"1.5mb"},
-        {1'562'500, u"12.50mb", u"12.50mb", u"12.5mb"},
         {124'999'999, u"1000.00mb", u"1000.00mb", u"1000mb"},
         {125'000'000, u"1.00gb", u"1.00gb", u"1gb"},
         {124'999'999'999, u"1000.00gb", u"1000.00gb", u"1000gb"},
         {125'000'000'000, u"1000.00gb", u"1.00Tb", u"1tb"},
-        {312'500'000'000, u"2500.00gb", u"2.50Tb", u"2.5tb"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(format::FormatVolume(c.bytes), c.volume) << c.bytes;
@@ -162,37 +151,14 @@ TEST(FormatBytesKB, CountsBytesAndReadsAtLeastOneKB) {
         {0, u"1KB"},
         {1'001, u"1KB"},
         {1'010, u"1.01KB"},
-        {1'500, u"1.5KB"},
-        // The float nearest 1.065 lies above it and prints 1.07 (the double would print 1.06); 1.125 is
-        // exact and printf rounds the tie to even.
-        {1'065, u"1.07KB"},
-        {1'125, u"1.12KB"},
+        {1'065, u"1.07KB"},  // the float nearest 1.065 lies above it (the double would print 1.06)
         {999'999, u"1000KB"},
         {1'000'000, u"1MB"},
-        {2'050'000, u"2.05MB"},
         {999'999'999, u"1000MB"},
         {1'000'000'000, u"1GB"},
-        {3'250'000'000, u"3.25GB"},
     };
     for (const auto& [bytes, expected] : cases) {
         EXPECT_EQ(format::FormatBytesKB(bytes), expected) << bytes;
-    }
-}
-
-TEST(ValueFormat, LargestFiguresFitInThirtyOneCharacters) {
-    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
-    std::u16string speed;
-    format::ComputeSpeed(speed, At(0), At(1), kMax);
-    for (const auto& text : {format::FormatRate(kMax, At(0), At(1)), format::FormatRateSeconds(kMax, 1),
-                             format::FormatRateCompact(kMax, At(0), At(1)), speed}) {
-        EXPECT_LE(text.size(), 31u);
-    }
-    constexpr std::uint64_t kMaxTotal = std::numeric_limits<std::uint64_t>::max();
-    for (const std::uint64_t bytes : {kMaxTotal, kMaxTotal / 8, kMaxTotal / 9}) {
-        for (const auto& text : {format::FormatVolume(bytes), format::FormatVolumeTb(bytes),
-                                 format::FormatVolumeTrimmed(bytes), format::FormatBytesKB(bytes)}) {
-            EXPECT_LE(text.size(), 31u) << bytes;
-        }
     }
 }
 
@@ -208,41 +174,24 @@ TEST(ConvertSpeedText, ReexpressesByteSpeedsInBits) {
         {u"KB/S", u"0kbps"},
         {u"-5KB/S", u"-40kbps"},
         {u" 12KB/S", u"96kbps"},
-        {u"268435455KB/S", u"2147483.75mbps"},  // 2 147 483.64 has no close float
         // The multiply by 8 is 32-bit int arithmetic and wraps, after a figure beyond 32 bits is held at
         // INT_MAX.
         {u"268435456KB/S", u"-2147483648kbps"},
         {u"99999999999KB/S", u"-8kbps"},
         // Any other unit, compared case for case, gives nothing; too short to hold a unit: kept.
-        {u"5 B/S", u""},
         {u"12KB/s", u""},
-        {u"12kbps", u""},
-        {u"12KB/S ", u""},
         {u"KB", u"KB"},
-        {u"", u""},
     };
     for (const auto& [text, expected] : cases) {
         EXPECT_EQ(format::ConvertSpeedText(text), expected);
     }
 }
 
-TEST(FormatTime, PadsOnlyTheClockFieldsAndCutsAtThirtyOneCharacters) {
-    using testing_support::LocalTime;
-    const struct {
-        base::SystemTime time;
-        std::u16string_view dateTime, clock, clockCn;
-    } cases[] = {
-        {LocalTime(2014, 3, 5, 9, 7, 2), u"2014-3-5 09:07:02", u"09:07:02", u"9 时7 分2 秒"},
-        {LocalTime(2020, 10, 10, 10, 9, 59), u"2020-10-10 10:09:59", u"10:09:59", u"10 时9 分59 秒"},
-        {LocalTime(2020, 1, 1), u"2020-1-1 00:00:00", u"00:00:00", u"0 时0 分0 秒"},
-        {LocalTime(65535, 65535, 65535, 65535, 65535, 65535), u"65535-65535-65535 65535:65535:6",
-         u"65535:65535:65535", u"65535 时65535 分65535 秒"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(format::FormatDateTime(c.time), c.dateTime);
-        EXPECT_EQ(format::FormatClock(c.time), c.clock);
-        EXPECT_EQ(format::FormatClockCn(c.time), c.clockCn);
-    }
+TEST(FormatTime, PadsOnlyTheClockFields) {
+    const base::SystemTime time = testing_support::LocalTime(2014, 3, 5, 9, 7, 2);
+    EXPECT_EQ(format::FormatDateTime(time), u"2014-3-5 09:07:02");
+    EXPECT_EQ(format::FormatClock(time), u"09:07:02");
+    EXPECT_EQ(format::FormatClockCn(time), u"9 时7 分2 秒");
 }
 
 }  // namespace

@@ -6,15 +6,7 @@ namespace metrics {
 namespace {
 
 TEST(Exposition, LabelValuesEscapeBackslashQuoteAndLineFeedOnly) {
-    const struct {
-        std::string_view raw, escaped;
-    } cases[] = {
-        {"game.exe", "game.exe"}, {R"(say "hi")", R"(say \"hi\")"}, {R"(C:\x)", R"(C:\\x)"},
-        {"a\nb", R"(a\nb)"},      {"游戏.exe", "游戏.exe"},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(EscapeLabelValue(c.raw), c.escaped) << c.raw;
-    }
+    EXPECT_EQ(EscapeLabelValue("say \"hi\" C:\\x\n游戏.exe"), R"(say \"hi\" C:\\x\n游戏.exe)");
 }
 
 TEST(Exposition, FixedSnapshotGivesEveryFamilyWithItsTypeLine) {
