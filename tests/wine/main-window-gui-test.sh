@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# The main window, opened by the harness's floating window. Checked: the common controls of version 6
-# (the manifest); the main window opened from the strip's menu, from the plugin's request and from the
-# status button, a second request raising the same one; the layout in pixels; the tabs; the header's
-# three cases; Esc swallowed, Enter closing it with the program running on; its caption's close button
-# (a press released elsewhere does nothing) and WM_CLOSE showing the strip again, except while the
-# acceleration-state pop-up is open or the strip's setting keeps it hidden; the About box.
+# The main window and the alarm and settings dialogs, opened by the harness's floating window. Checked:
+# the main window opened from the strip's menu, from the plugin's request and from the status button, a
+# second request raising the same one; the layout in pixels; the tabs; the header's three cases; Esc
+# swallowed, Enter closing it with the program running on; its caption's close button (a press released
+# elsewhere does nothing) and WM_CLOSE showing the strip again, except while the acceleration-state
+# pop-up is open or the strip's setting keeps it hidden; the About box. The settings dialog (its rules
+# are the unit test's) writes SHOW on the floating-window click and hides the strip at once, keeps the
+# file on Escape and on Enter, writes both on 确定; the threshold dialog (through the settings dialog's
+# link) writes a clamped percentage back on opening and saves 150 as 100; the history page's texts; the
+# alarm information dialog opens only once.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 harness=$1
@@ -25,12 +29,18 @@ one_main() { never "a second main window" eval '[ "$(ask "count 进程流量监�
 click_status_button() {
     xdotool mousemove "$((x - 60))" "$((y + 120))" sleep 0.3 mousemove "$((x + 156))" "$((y + 12))" sleep 0.3 click 1
 }
+config="$(dirname "$harness")/config/Alarm.txt"
+cp "$config" "$work/Alarm.txt.shipped"
+restore_config() { cp "$work/Alarm.txt.shipped" "$config"; }
+on_cleanup=restore_config
+percentage() { grep -a "^Percentage=" "$config" | head -1 | cut -d= -f2- | tr -d '\r'; }
+# The settings and threshold dialogs are both titled 设置; the answer is the one in front.
+setting_dialog() { wait_for "dialog 设置" "${1:-^dialog [0-9]}"; }
+press() { click "$(at "$(setting_dialog)" "$1")"; }
+checked() { grep -q $'\t'"checked $1"'\b' <<<"$(setting_dialog)"; }
 
 start_strip
 ask fill >/dev/null
-answer=$(ask comctl)
-grep -q 'common-controls_6595b64144ccf1df_6\.' <<<"$answer" || fail "list views are not from comctl32 6: $answer"
-pass "list views come from the common controls 6 assembly"
 
 # --- The strip's menu "查看流量详情" opens the main window, modeless: size, page, layout, header.
 choose "$((x + 10)) $((y + 12))" 32795 >/dev/null
@@ -129,6 +139,77 @@ shot about-box.png
 key "$about" Return
 wait_for "count 关于进程流量监控" '^count 0$' >/dev/null
 pass "the About box opens and Enter closes it"
+
+# --- The settings dialog, with the strip's setting back at shown and a threshold below the range.
+ask "suspension-state 1" >/dev/null
+wait_for report 'visible=1' >/dev/null
+printf '[REFLUX]\r\nDownLoadReFlux=5000\r\n[PERCENTAGE]\r\nPercentage=10\r\n' >"$config"
+ask "open settings" >/dev/null
+checked 1074 && checked 1075 || fail "boxes not ticked: $(setting_dialog)"
+shot settings-dialog.png
+press 1074
+until_ok "the click wrote SHOW=$(setting SHOW)" has_setting SHOW 0
+until_ok "the strip stayed shown" eval '! strip_visible'
+shot settings-floating-off.png
+key "$(window 设置)" Escape
+wait_event "closed settings 2$"
+has_setting SHOW 0 && has_setting ALARM 1 || fail "Escape wrote the settings"
+pass "settings: the floating-window click writes SHOW=0 and hides the strip; Escape keeps ALARM=1"
+
+cp "$settings" "$work/before"
+ask "open settings" >/dev/null
+setting_dialog >/dev/null
+key "$(window 设置)" Return
+wait_event "closed settings 1$"
+cmp -s "$settings" "$work/before" || fail "Enter wrote the settings file"
+ask "open settings" >/dev/null
+press 1074
+until_ok "the strip did not come back" strip_visible
+press 1075
+until_ok "the alarm box did not change" eval '! checked 1075'
+has_setting ALARM 1 || fail "the alarm click wrote ALARM"
+press 1076
+wait_event "closed settings 1076$"
+has_setting SHOW 1 && has_setting ALARM 0 || fail "确定 wrote SHOW=$(setting SHOW) ALARM=$(setting ALARM)"
+pass "settings: Enter writes nothing; 确定 writes SHOW=1 ALARM=0; the strip is back at once"
+
+# --- The threshold dialog, opened through the settings dialog's link (its rules are the unit test's).
+ask "open settings" >/dev/null
+press 1104
+setting_dialog $'\t1014=' >/dev/null
+shot threshold-dialog.png
+[ "$(percentage)" = 30 ] || fail "Percentage=10 was not written back as 30: $(percentage)"
+ask "settext 设置 1014 150" >/dev/null
+press 4
+setting_dialog $'\t1074=' >/dev/null
+[ "$(percentage)" = 100 ] || fail "确定 wrote Percentage=$(percentage)"
+key "$(window 设置)" Escape
+wait_event "closed settings 2$"
+pass "threshold: 10 written back as 30 on opening; 150 saved as 100"
+
+# --- The history page and the alarm information dialog.
+ask "history add" >/dev/null
+[ "$(ask "page alarms")" = ok ] || fail "the history page did not open"
+rows=$(ask rows)
+figures='1.50KB/S|250.00KB/S|2.50MB|1.50KB'
+# First the alarm ignored above, then the three added.
+[ "$rows" = $'rows 5\t'"Chat.exe|300|$figures|已忽略"$'\t'"Browser.exe|100|$figures|已忽略"$'\t'"Game.exe|200|$figures|未处理"$'\t'"Browser.exe|100|$figures|已忽略"$'\t'"Old.exe(已关闭)|900|$figures|已优化" ] ||
+    fail "history rows: $(flat "$rows")"
+sleep 0.5 # its first paint
+shot alarm-record-page.png
+pass "history page: 5 rows, 未处理 / 已忽略 / 已优化, the closed marker on the process without a record"
+
+ask "open info" >/dev/null
+info=$(window 报警信息)
+sleep 0.3 # its first paint
+shot alarm-info-dialog.png
+ask "open info" >/dev/null
+wait_event "closed info 0$"
+[ "$(ask "count 报警信息")" = "count 1" ] || fail "a second 报警信息 window"
+key "$info" Return
+wait_event "closed info 1$"
+[ "$(ask "count 报警信息")" = "count 0" ] || fail "报警信息 still open"
+pass "alarm information dialog: opens once; a second request raises it"
 
 ask close >/dev/null
 wait_end "after WM_CLOSE of the strip"
