@@ -15,12 +15,10 @@ kvt_copy_skin_library(kvt_gui_harness)
 kvt_copy_config(kvt_gui_harness)
 add_custom_command(TARGET kvt_gui_harness POST_BUILD
                    COMMAND ${CMAKE_COMMAND} -E make_directory ${KVT_GUI_HARNESS_DIR}/tmp)
-# The skin test also starts the monitor itself with a frame bitmap taken away.
-add_dependencies(kvt_gui_harness kvtmon)
-foreach(test skin floating alarm-popup main-window traffic-page alarm-dialogs)
+foreach(test skin program alarm-popup traffic-page)
   string(REPLACE "-" "_" name "wine_${test}_gui")
   add_test(NAME ${name} COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/wine/${test}-gui-test.sh
-                                $<TARGET_FILE:kvt_gui_harness> $<TARGET_FILE:kvtmon>)
+                                $<TARGET_FILE:kvt_gui_harness>)
   set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine ENVIRONMENT "${KVT_WINE_ENV}" LABELS wine
-                                          TIMEOUT 180 RESOURCE_LOCK kvt_gui_harness)
+                                          TIMEOUT 300 RESOURCE_LOCK kvt_gui_harness)
 endforeach()

@@ -6,6 +6,7 @@
 //
 //   kvt_gui_harness [--blacklisted]             the program as above
 //   kvt_gui_harness msgbox STYLE TEXT CAPTION   the skinned message box; exits with its result
+//   kvt_gui_harness missing-skin                the program's end when its skin is incomplete
 //
 // Commands on standard input, one answer line each on standard output (the fields of `dialog`,
 // `popup`, `rows` and `geometry` separated by tabs):
@@ -17,12 +18,11 @@
 //   popup         the open popup menu: ID=X,Y per item, checked ID; or "popup none"
 //   page traffic|alarms   that page in a window of its own; rows: its list's rows; geometry: the
 //                 list's rectangle, header and row centres on the screen
-//   open settings|threshold|info|machine   the modal dialog on the window thread ("event closed NAME ID")
+//   open settings|info|machine   the modal dialog on the window thread ("event closed NAME ID")
 //   history [add] the alarm history's names and handling states; add: Game.exe unhandled, Browser.exe
 //                 ignored and Old.exe (no record) unhandled
 //   alarm         an alarm about Chat.exe and Browser.exe, raised as the alarm thread does
 //   fill          payload on every connection, different for each
-//   comctl        the module that list views come from
 //   accel SENT RECEIVED (UM_ACCEL_ADAPTER to the strip), settext TITLE ID TEXT, state ACCELERATION
 //   ALARM, traffic DOWN UP, show, hide, suspension-state N, fullscreen open|close, exit, close,
 //   main-modal, main-close, about, leave-period MS, blacklist
@@ -58,6 +58,7 @@
 #include "res/resource_ids.h"
 #include "skin/dialog_base_win.h"
 #include "skin/message_box_win.h"
+#include "skin/skin_resources_win.h"
 #include "ui/acc_state_dlg_win.h"
 #include "ui/alarm_info_dlg_win.h"
 #include "ui/alarm_popup.h"
@@ -427,17 +428,6 @@ std::string History(std::istringstream& in) {
     return out;
 }
 
-// Where a new list view's common controls come from. Wine's version 6 reports 5.81 through
-// DllGetVersion: the path (the side-by-side assembly, or the system directory) tells them apart.
-std::string ListViewModule() {
-    HWND list =
-        ::CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
-    wchar_t path[MAX_PATH] = {};
-    ::GetModuleFileNameW(::GetModuleHandleW(L"comctl32.dll"), path, MAX_PATH);
-    ::DestroyWindow(list);
-    return "comctl " + Utf8(path);
-}
-
 // One command's context: the rest of its line, read as words or whole, and the windows it acts on.
 struct Call {
     ui::IShellWindow* shell;
@@ -455,10 +445,9 @@ struct Call {
 void OpenModal(const std::string& name) {  // posted: the window thread runs the dialog's loop
     RunOnWindowThread(
         [name] {
-            const INT_PTR result = name == "settings"    ? ui::ShowSettingDialog(nullptr)
-                                   : name == "threshold" ? ui::ShowThresholdDialog(nullptr)
-                                   : name == "info"      ? ui::ShowAlarmInfoDialog(pageHost)
-                                                         : ui::ShowMachineTrafficDialog(nullptr);
+            const INT_PTR result = name == "settings" ? ui::ShowSettingDialog(nullptr)
+                                   : name == "info"   ? ui::ShowAlarmInfoDialog(pageHost)
+                                                      : ui::ShowMachineTrafficDialog(nullptr);
             Say("event closed " + name + " " + std::to_string(result));
         },
         false);
@@ -558,7 +547,6 @@ const std::map<std::string, std::function<std::string(Call&)>> kQueries{
     {"rows", [](Call&) { return "rows " + ListRows(pageList); }},
     {"geometry", [](Call&) { return PageGeometry(); }},
     {"history", [](Call& c) { return History(c.in); }},
-    {"comctl", [](Call&) { return ListViewModule(); }},
     {"fullscreen",
      [](Call& c) {
          Fullscreen(c.strip, c.rest == "open");
@@ -673,7 +661,9 @@ int wmain(int argc, wchar_t** argv) {
         return i < argc ? base::Utf16ToGbk(base::FromWide(argv[i])) : std::string();
     };
     int result = 0;
-    if (mode == L"msgbox" && argc >= 5) {
+    if (mode == L"missing-skin") {
+        skin::FailMissingSkin();
+    } else if (mode == L"msgbox" && argc >= 5) {
         ServeCommands(nullptr);
         result = skin::SkinnedMessageBox(nullptr, narrow(3).c_str(), narrow(4).c_str(),
                                          static_cast<UINT>(std::wcstoul(argv[2], nullptr, 0)));

@@ -1,14 +1,13 @@
 #!/usr/bin/env bash
 # The skin: the skinned message box (its buttons' texts, size and centred row; Enter answers the default
 # button, Esc is ignored without a cancel button, a click answers its button), also without the skin
-# library; and the monitor's end (exit code 1, after the error box) when a frame bitmap is missing.
+# library; and the program's end (exit code 1, after the error box) when its skin is incomplete.
 # (The skinned frame's caption buttons are clicked on the main window.)
 #
-# usage: skin-gui-test.sh HARNESS.exe KVTMON.exe   (run by ctest inside the Wine fixture)
+# usage: skin-gui-test.sh HARNESS.exe   (run by ctest inside the Wine fixture)
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 harness=$1
-monitor=$2
 . "$here/harness-lib.sh"
 
 # A message box: name, STYLE, text, the buttons left to right as ID:TEXT, the action ("enter" or
@@ -60,17 +59,12 @@ cp "$harness" "$work/nolib/"
 harness="$work/nolib/$(basename "$harness")"
 message_box_case nolib 0x24 "没有 modulesres.dll 也能显示。" "6:是(&Y) 7:否(&N)" enter 6
 
-# A frame bitmap missing from the program: the error box, then exit code 1.
-mkdir -p "$work/nobitmap"
-cp "$monitor" "$work/nobitmap/kvtmon.exe"
-python3 "$here/renumber_resource.py" "$work/nobitmap/kvtmon.exe" 240 241
-(cd "$work/nobitmap" && exec flock -o -w 60 /tmp/kvt-monitor.lock wine ./kvtmon.exe 'GameClient.exe \\.\pipe\kvt-skin-test' \
-    >"$work/out" 2>&1 </dev/null) &
+# The program's end when its skin is incomplete: the error box, then exit code 1.
+(cd "$work/nolib" && exec wine "./$(basename "$harness")" missing-skin >"$work/out" 2>&1 </dev/null) &
 pid=$!
-# The monitor may wait for another test's monitor first.
-error=$(window 错误 70)
+error=$(window 错误)
 sleep 0.3 # its first paint
-shot missing-bitmap.png
+shot missing-skin.png
 key "$error" Return
-wait_exit "missing bitmap" 1
-pass "missing bitmap: error box, exit code 1"
+wait_exit "missing skin" 1
+pass "incomplete skin: error box, exit code 1"
