@@ -7,7 +7,6 @@
 #include <variant>
 
 #include "ipc/command_ids.h"
-#include "ipc/message_header.h"
 #include "ipc/monitor_message.h"
 #include "ipc/protocol_factories.h"
 #include "ipc/request_builder.h"
@@ -128,7 +127,6 @@ TEST(Protocol, EveryMessageIsBuiltByteForByteAndParsesBack) {
         Request(cmd::kPauseMonitor, NoArgs{}, Framed(3, {})),
         Request(cmd::kSubscribeAlarms, ByteArgs{1}, Framed(101, {"01"})),
         Request(cmd::kStart, StartArgs{{0xAA, 0xBB}}, Framed(1, {"0200 aabb"})),
-        Request(cmd::kStopAlarm, ByteArgs{1}, Framed(7, {"01"})),
         Request(cmd::kGetProcessUpRefluxByPId, U32Args{0x01020304}, Framed(45, {"04030201"})),
         Request(cmd::kSetAccelerateProcess, NameListArgs{u"a.exe;", u";"},
                 Framed(15, {"0c000000 6100 2e00 6500 7800 6500 3b00 02 3b00"})),
@@ -168,33 +166,6 @@ TEST(Protocol, EncodeRequestRefusesTextsTooLongForTheirCounts) {
         EncodeRequest(cmd::kSetAccelerateProcess, NameListArgs{u"a;", std::u16string(127, u';')}).empty());
     EXPECT_TRUE(EncodeRequest(cmd::kGetProcessTotalTime, NameArgs{std::u16string(32768, u'n')}).empty());
     EXPECT_FALSE(EncodeRequest(cmd::kGetProcessTotalTime, NameArgs{std::u16string(32767, u'n')}).empty());
-}
-
-// A whole header whose length matches the bytes read; the version is not checked.
-TEST(CheckFrame, AcceptsOnlyAWholeHeaderWhoseLengthMatchesTheBytesRead) {
-    for (const auto& [hex, accepted] : {std::pair{"08000000 13000000", false},
-                                        {"09000000 13000000 01", true},
-                                        {"0a000000 07000000 02 01", true},
-                                        {"0b000000 07000000 02 01", false},
-                                        {"09000000 07000000 02 01", false},
-                                        {"09000001 13000000 01", false}}) {
-        EXPECT_EQ(CheckFrame(Hex(hex)).has_value(), accepted) << hex;
-    }
-}
-
-TEST(ParseMonitorMessage, RequiresTheExactLengthOfItsIdAndReportsReservedBytesAsTheyArrived) {
-    const Message bytes = Framed(78, {kBHex});
-    Message lengthField = bytes;
-    Poke(lengthField, 0, 20, 4);
-    EXPECT_EQ(ParseMonitorMessage(Resized(bytes, 16)).status, ParseStatus::kMalformed);
-    EXPECT_EQ(ParseMonitorMessage(Resized(bytes, 18)).status, ParseStatus::kMalformed);
-    EXPECT_EQ(ParseMonitorMessage(Framed(20, {kBHex})).status,
-              ParseStatus::kMalformed);  // no padding
-    EXPECT_EQ(ParseMonitorMessage(lengthField).status, ParseStatus::kBadFrame);
-    for (const std::uint32_t id : {0u, 1u, 68u, 79u, 82u, 84u}) {
-        EXPECT_EQ(ParseMonitorMessage(Framed(id, {kBHex})).status, ParseStatus::kUnknownId) << id;
-    }
-    EXPECT_EQ(std::get<ByteReservedAnswer>(ParseMonitorMessage(Framed(18, {"01 5a"})).fields).reserved, 0x5A);
 }
 
 }  // namespace

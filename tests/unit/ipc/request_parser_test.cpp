@@ -6,7 +6,6 @@
 
 #include "ipc/command_ids.h"
 #include "ipc/request_parser.h"
-#include "ipc/request_table.h"
 #include "unit/ipc/ipc_test_bytes.h"
 
 namespace {
@@ -41,20 +40,15 @@ TEST(ParseRequest, LengthRulesOfEveryBodyShape) {
         {cmd::kStopAlarm, "", kBad},
         {cmd::kStopAlarm, "01", kOk},
         {cmd::kStopAlarm, "0100", kBad},
-        {cmd::kSetSuspensionDlgState, "", kBad},
-        {cmd::kSetAlarmState, "0100", kBad},
         {cmd::kGetProcessDownRefluxByPId, Z(3), kBad},
         {cmd::kGetProcessDownRefluxByPId, Z(4), kOk},
         {cmd::kGetProcessUpRefluxByPId, Z(5), kBad},
-        {cmd::kSetAccelerateState, Z(3), kBad},
         {cmd::kGetFirstAccelerateStartTime, "", kOk},
         {cmd::kGetLastAccelerateExitTime, "00", kBad},
-        {cmd::kGetAlarmState, "00", kBad},
         {cmd::kGetProcessUpRefluxBetweenTimeById, Z(35), kBad},
         {cmd::kGetProcessDownRefluxBetweenTimeById, Z(36), kOk},
         {cmd::kGetProcessUpRefluxBetweenTimeById, Z(37), kBad},
         // Requests whose fields the monitor does not read take any length.
-        {cmd::kShowBlackListDlg, "", kOk},
         {cmd::kShowBlackListDlg, Z(3), kOk},
         {cmd::kShowSuspensionDlg, "", kOk},
         // Start: at least 13 bytes; what arrived of its data.
@@ -116,22 +110,6 @@ TEST(ParseRequest, ReadsOnlyWhatArrived) {
               u"aaa");
     // A name ends at its first NUL even though its count goes on.
     EXPECT_EQ(ArgsOf<NameArgs>(cmd::kGetProcessTotalTime, "0a00 6100 6200 0000 6300 6400").name, u"ab");
-}
-
-// Ids run odd from 1 to 75; the monitor's own requests lie past the accelerator's range.
-TEST(RequestTable, AnswersEachRequestUnderItsIdPlusOneBut67UnderItself) {
-    ASSERT_EQ(RequestTable().size(), 40u);
-    for (const RequestInfo& info : RequestTable().first(38)) {
-        EXPECT_EQ(FindRequest(static_cast<std::uint32_t>(2 * (&info - RequestTable().data()) + 1)), &info);
-        EXPECT_TRUE(info.answerId == 0 || info.answerId == info.id + (info.id == 67 ? 0 : 1)) << info.id;
-    }
-    EXPECT_EQ(AnswerIdOf(cmd::kGetProcessUpRefluxBetweenTimeById), 67u);
-    EXPECT_EQ(AnswerIdOf(cmd::kGetProcessDownRefluxBetweenTimeById), 64u);
-    EXPECT_EQ(AnswerIdOf(cmd::kPauseMonitor), 0u);
-    EXPECT_EQ(AnswerIdOf(cmd::kGetUnattributedReflux), 100u);
-    for (const std::uint32_t id : {0u, 2u, 77u, 97u}) {
-        EXPECT_EQ(FindRequest(id), nullptr) << id;
-    }
 }
 
 }  // namespace
