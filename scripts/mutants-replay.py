@@ -25,9 +25,9 @@ ap.add_argument('--list', action='store_true', help='only show where each fault 
 ap.add_argument('--json')
 a = ap.parse_args()
 here = os.getcwd()
-spec = importlib.util.spec_from_file_location('mutants', os.path.abspath(a.mutants))
-m = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(m)
+tool = importlib.util.spec_from_file_location('mutants', os.path.abspath(a.mutants))
+m = importlib.util.module_from_spec(tool)
+tool.loader.exec_module(m)
 
 base_tree = tempfile.mkdtemp(prefix='mutants-base-')
 subprocess.run('git archive %s src | tar -x -C %s' % (a.base, base_tree), shell=True, check=True)
